@@ -1,0 +1,25 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace orbiplot {
+
+// Display patterns: "0" is a required digit, "#" an optional one, "." the decimal point,
+// e.g. "0.000", "0.0#", "0.0###", "0.0######", "#0.0######", "0.0#######".
+// Rounding is half away from zero; a result that rounds to zero carries no sign.
+
+// A double is rounded from its exact binary value.
+std::string FormatNumber(double value, std::string_view pattern);
+
+// A single is rounded from its general text, so the single nearest 3.6 shows as 3.6.
+std::string FormatSingle(float value, std::string_view pattern);
+
+// Shortest text with up to 15 significant digits; exponent form (1E+20, 1.5E-07) only for
+// very large or very small magnitudes.
+std::string GeneralText(double value);
+
+// The same with up to 7 significant digits, for 32-bit floats.
+std::string GeneralTextSingle(float value);
+
+} // namespace orbiplot

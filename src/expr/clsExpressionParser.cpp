@@ -1,0 +1,289 @@
+#include "expr/clsExpressionParser.h"
+
+#include "base/AppError.h"
+#include "expr/CheckedMath.h"
+
+#include <charconv>
+
+namespace orbiplot {
+
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+bool IsNameChar(char c) { return IsLetter(c) || IsDigit(c) || c == '_'; }
+
+bool EqualsIgnoringCase(std::string_view upperKey, std::string_view name) {
+    if (upperKey.size() != name.size()) return false;
+    for (size_t i = 0; i < name.size(); ++i) {
+        char c = name[i];
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+        if (c != upperKey[i]) return false;
+    }
+    return true;
+}
+
+std::string_view TrimBlanks(std::string_view s) {
+    while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
+    while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
+    return s;
+}
+
+// Runs one parsing step; any error leaving it gets the step's name in its source trace.
+template <class Step> double Traced(const char* procedure, Step&& step) {
+    try {
+        return step();
+    } catch (AppError& error) {
+        TraceErrorSource(error, procedure);
+        throw;
+    }
+}
+
+// A digit string with at most one point, converted as a decimal number.
+double ConvertNumber(std::string_view digits) {
+    double value = 0;
+    const auto result = std::from_chars(digits.data(), digits.data() + digits.size(), value,
+                                        std::chars_format::fixed);
+    if (result.ec == std::errc::result_out_of_range) {
+        // Too large overflows; too small to tell from zero is zero.
+        for (char c : digits) {
+            if (c == '.') break;
+            if (c != '0') RaiseRuntimeError(ErrOverflow);
+        }
+        return 0;
+    }
+    return value;
+}
+
+} // namespace
+
+void TraceErrorSource(AppError& error, std::string_view procedure) {
+    if (error.Source == DefaultErrorSource) {
+        error.Source.assign(procedure);
+    } else {
+        std::string traced;
+        traced.reserve(procedure.size() + 2 + error.Source.size());
+        traced.append(procedure).append("->").append(error.Source);
+        error.Source = std::move(traced);
+    }
+}
+
+clsExpressionParser::clsExpressionParser(RandomSource* random) : random_(random) {
+    constants_ = {{"PI", 3.14159265358979}, {"E", 2.71828}, {"C", 0.915966},
+                  {"GR", 1.61803},          {"EG", 0.577216}};
+}
+
+void clsExpressionParser::SetRandomSource(RandomSource* random) { random_ = random; }
+
+void clsExpressionParser::Raise(int code, std::string description) const {
+    throw AppError(ParserErrorNumber(code), DefaultErrorSource, std::move(description));
+}
+
+void clsExpressionParser::SkipBlanks() {
+    const auto n = static_cast<int32_t>(text_.size());
+    while (position_ < n && IsBlank(text_[static_cast<size_t>(position_)])) ++position_;
+}
+
+int clsExpressionParser::PeekOperator() {
+    if (position_ >= static_cast<int32_t>(text_.size())) return 0;
+    operatorLength_ = 0;
+    int code = 0;
+    switch (text_[static_cast<size_t>(position_)]) {
+    case '+': code = 1; break;
+    case '-': code = 2; break;
+    case '^': code = 3; break;
+    case '*': code = 4; break;
+    case '/': code = 5; break;
+    case '(': code = 6; break;
+    case ')': code = 7; break;
+    default: return 0;
+    }
+    operatorLength_ = 1;
+    return code;
+}
+
+void clsExpressionParser::AcceptOperator() {
+    position_ += operatorLength_;
+    SkipBlanks();
+}
+
+double clsExpressionParser::ParseExpression(std::string_view expression) {
+    return Traced("ParseExpression", [&] {
+        text_.assign(expression);
+        position_ = 0;
+        nesting_ = 0;
+        SkipBlanks();
+        const double value = ParseNumExp();
+        SkipBlanks();
+        if (position_ < static_cast<int32_t>(text_.size())) Raise(ParseSyntaxError, "表达式语法错误");
+        return value;
+    });
+}
+
+double clsExpressionParser::ParseNumExp() {
+    return Traced("ParseNumExp", [&] {
+        double value = ParseTerm();
+        while (position_ < static_cast<int32_t>(text_.size())) {
+            const int code = PeekOperator();
+            if (code == 1) {
+                AcceptOperator();
+                value = checked::Add(value, ParseTerm());
+            } else if (code == 2) {
+                AcceptOperator();
+                value = checked::Sub(value, ParseTerm());
+            } else if (code == 0) {
+                Raise(ParseSyntaxError, "表达式语法错误");
+            } else {
+                break;
+            }
+        }
+        return value;
+    });
+}
+
+double clsExpressionParser::ParseTerm() {
+    return Traced("ParseTerm", [&] {
+        double value = ParseValue();
+        while (position_ < static_cast<int32_t>(text_.size())) {
+            const int code = PeekOperator();
+            if (code == 3) {
+                AcceptOperator();
+                const double exponent = ParseValue();
+                value = checked::Pow(value, exponent);
+            } else if (code == 4) {
+                AcceptOperator();
+                value = checked::Mul(value, ParseValue());
+            } else if (code == 5) {
+                AcceptOperator();
+                const double divisor = ParseValue();
+                if (divisor == 0) Raise(ParseDivisionByZero, "除数为零错误");
+                value = checked::Div(value, divisor);
+            } else if (code == 0) {
+                Raise(ParseSyntaxError, "表达式语法错误");
+            } else {
+                break;
+            }
+        }
+        return value;
+    });
+}
+
+// A parenthesised NumExp or function argument, one nesting level deeper.
+double clsExpressionParser::ParseNested() {
+    if (nesting_ >= MaxNestingDepth) RaiseRuntimeError(ErrOutOfStack);
+    ++nesting_;
+    const double value = ParseNumExp();
+    --nesting_;
+    return value;
+}
+
+double clsExpressionParser::ParseValue() {
+    return Traced("ParseValue", [&] {
+        double sign = 1.0;
+        int code = PeekOperator();
+        if (code == 2) {
+            sign = -1.0;
+            AcceptOperator();
+        } else if (code == 1) {
+            AcceptOperator();
+        }
+        double v;
+        if (PeekOperator() == 6) {
+            AcceptOperator();
+            v = ParseNested();
+            if (PeekOperator() != 7) Raise(ParseMissingParenthesis, "缺少 ')'");
+            AcceptOperator();
+        } else {
+            v = ParseAtom();
+        }
+        return sign * v;
+    });
+}
+
+double clsExpressionParser::ParseAtom() {
+    return Traced("ParseAtom", [&]() -> double {
+        const auto n = static_cast<int32_t>(text_.size());
+        if (position_ >= n) Raise(ParseSyntaxError, "表达式语法错误");
+        const char first = text_[static_cast<size_t>(position_)];
+        if (IsDigit(first)) {
+            int32_t end = position_ + 1;
+            bool seenPoint = false;
+            for (; end < n; ++end) {
+                const char c = text_[static_cast<size_t>(end)];
+                if (c == '.') {
+                    if (seenPoint) Raise(ParseSyntaxError, "表达式语法错误");
+                    seenPoint = true;
+                } else if (!IsDigit(c)) {
+                    break;
+                }
+            }
+            const double value = ConvertNumber(std::string_view(text_).substr(
+                static_cast<size_t>(position_), static_cast<size_t>(end - position_)));
+            position_ = end;
+            SkipBlanks();
+            return value;
+        }
+        if (IsLetter(first)) {
+            int32_t end = position_ + 1;
+            while (end < n && IsNameChar(text_[static_cast<size_t>(end)])) ++end;
+            const std::string name =
+                text_.substr(static_cast<size_t>(position_), static_cast<size_t>(end - position_));
+            position_ = end;
+            SkipBlanks();
+            if (PeekOperator() != 6) {
+                if (const Constant* constant = FindConstant(name)) return constant->value;
+                Raise(ParseUnknownConstant, "常数 " + name + " 不存在");
+            }
+            AcceptOperator();
+            const double argument = ParseNested();
+            if (PeekOperator() == 7)
+                AcceptOperator();
+            else
+                Raise(ParseMissingParenthesis, "缺少 ')'");
+            return CallBuiltinFunction(name, argument);
+        }
+        Raise(ParseSyntaxError, "表达式语法错误");
+    });
+}
+
+const clsExpressionParser::Constant* clsExpressionParser::FindConstant(std::string_view name) const {
+    for (const Constant& constant : constants_)
+        if (EqualsIgnoringCase(constant.key, name)) return &constant;
+    return nullptr;
+}
+
+bool clsExpressionParser::ConstantExists(std::string_view name) const {
+    return FindConstant(name) != nullptr;
+}
+
+void clsExpressionParser::AddConstant(std::string_view name, double value) {
+    const std::string n = [&] {
+        std::string upper(TrimBlanks(name));
+        for (char& c : upper)
+            if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+        return upper;
+    }();
+    if (n.empty()) Raise(ParseInvalidConstantName, "常数名不能为空值");
+    if (!IsLetter(n[0])) Raise(ParseInvalidConstantName, "常数名必须以字母开头");
+    for (size_t i = 1; i < n.size(); ++i)
+        if (!IsNameChar(n[i])) Raise(ParseInvalidConstantName, "无效常数名");
+    if (ConstantExists(n)) Raise(ParseConstantExists, "此常数已存在");
+    if (IsBuiltinFunction(n)) Raise(ParseReservedName, "常数名使用了保留字符");
+    constants_.push_back({n, value});
+}
+
+void clsExpressionParser::RemoveConstant(std::string_view name) {
+    std::string n(TrimBlanks(name));
+    for (char& c : n)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    for (auto it = constants_.begin(); it != constants_.end(); ++it) {
+        if (it->key == n) {
+            constants_.erase(it);
+            return;
+        }
+    }
+    Raise(ParseUnknownConstant, "常数 " + n + " 不存在");
+}
+
+} // namespace orbiplot

@@ -1,0 +1,85 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace orbiplot {
+
+class AppError;
+class RandomSource;
+
+// Parser error codes; as error numbers they are ParserErrorNumber(code).
+enum ParserErrorCode : int {
+    ParseSyntaxError = 1,
+    ParseDivisionByZero = 2,
+    ParseMissingParenthesis = 3,
+    ParseInvalidConstantName = 4,
+    ParseUnknownFunction = 5,
+    ParseReservedName = 6,
+    ParseConstantExists = 7,
+    ParseUnknownConstant = 8,
+};
+
+// Deepest nesting of parentheses and function arguments; deeper texts fail with
+// "out of stack space" instead of overflowing the real stack.
+inline constexpr int MaxNestingDepth = 1000;
+
+// Recursive-descent evaluator that computes while it reads: every call scans the text anew.
+// Positions are 1-based; the grammar is ASCII, so byte and character positions agree up
+// to the first character it cannot read.
+class clsExpressionParser {
+public:
+    // random: source for RND; null uses a process-wide default.
+    explicit clsExpressionParser(RandomSource* random = nullptr);
+
+    double ParseExpression(std::string_view expression);
+    void AddConstant(std::string_view name, double value);
+    void RemoveConstant(std::string_view name);
+    int32_t LastErrorPosition() const { return position_ + 1; }
+
+    bool ConstantExists(std::string_view name) const;
+
+    void SetRandomSource(RandomSource* random);
+
+private:
+    struct Constant {
+        std::string key; // upper case
+        double value;
+    };
+
+    void SkipBlanks();
+    int PeekOperator();
+    void AcceptOperator();
+    double ParseNumExp();
+    double ParseTerm();
+    double ParseValue();
+    double ParseAtom();
+    double ParseNested();
+    double CallBuiltinFunction(std::string_view name, double x);
+    double Rnd(double x);
+    const Constant* FindConstant(std::string_view name) const;
+    [[noreturn]] void Raise(int code, std::string description) const;
+
+    std::string text_;
+    int32_t position_ = -1; // 0-based; LastErrorPosition is one more
+    int32_t operatorLength_ = 0;
+    int nesting_ = 0;
+    std::vector<Constant> constants_;
+    RandomSource* random_ = nullptr;
+    bool haveRandom_ = false;
+    float lastRandom_ = 0;
+};
+
+bool IsBuiltinFunction(std::string_view name);
+
+// Prepends a procedure's name to the error's source trace.
+void TraceErrorSource(AppError& error, std::string_view procedure);
+
+// Replaces the one-letter variable by the text of its value wherever no letter touches it.
+// The result is in lower case. Positions are 16-bit: an occurrence beyond 32767 overflows.
+std::string SubstituteVariable(std::string_view expression, std::string_view varName,
+                               std::string_view valueText);
+
+} // namespace orbiplot

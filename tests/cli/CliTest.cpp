@@ -1,0 +1,88 @@
+#include "cli/CliCommands.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+using orbiplot::cli::RunCli;
+
+namespace {
+struct CliRun {
+    int code;
+    std::string out;
+    std::string err;
+};
+
+CliRun Cli(std::vector<std::string> words) {
+    std::ostringstream out, err;
+    const int code = RunCli(words, out, err);
+    return {code, out.str(), err.str()};
+}
+} // namespace
+
+TEST(Cli, EvalPrintsSeventeenDigitsOrTheFourFields) {
+    const std::pair<const char*, const char*> ok[] = {
+        {"1+2", "3\n"},
+        {"0.1+0.2", "0.30000000000000004\n"},
+        {"pi", "3.14159265358979\n"},
+        {"1/3", "0.33333333333333331\n"},
+        {"-2^2", "4\n"},
+        {"2^-1", "0.5\n"},
+        {"-0", "-0\n"},
+    };
+    for (const auto& [expression, expected] : ok) {
+        const CliRun r = Cli({"eval", expression});
+        EXPECT_EQ(r.code, 0) << expression;
+        EXPECT_EQ(r.out, expected) << expression;
+    }
+    const CliRun syntax = Cli({"eval", "--2"});
+    EXPECT_EQ(syntax.code, 1);
+    EXPECT_EQ(syntax.out, "number=0x80040201\nposition=2\n"
+                          "source=ParseExpression->ParseNumExp->ParseTerm->ParseValue->ParseAtom\n"
+                          "description=表达式语法错误\n");
+    const CliRun arithmetic = Cli({"eval", "sqr(-1)"});
+    EXPECT_EQ(arithmetic.code, 1);
+    EXPECT_EQ(arithmetic.out.substr(0, 32), "number=0x00000005\nposition=8\nsou");
+}
+
+TEST(Cli, CalcShowsTheResultBoxAndReportsErrors) {
+    CliRun r = Cli({"calc", "1/3"});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.out, "0.3333333\n");
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(Cli({"calc", "10^9"}).out, "1000000000.0\n");
+    EXPECT_EQ(Cli({"calc", "10^-8"}).out, "0.0\n");
+
+    r = Cli({"calc", "2+*3"});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.out, "<语法错误>\n");
+    EXPECT_EQ(r.err, "Orbiplot 表达式分析错误\n错误号 No. 1 - 表达式语法错误\n\n错误发生在: "
+                     "ParseExpression->ParseNumExp->ParseTerm->ParseValue->ParseAtom\n");
+
+    r = Cli({"calc", "sqr(-1)"});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.out, "\n");
+    EXPECT_EQ(r.err.substr(0, r.err.find('\n')), "Orbiplot 错误报告");
+    EXPECT_NE(r.err.find("Err.Number = 5\n"), std::string::npos);
+    EXPECT_NE(r.err.find("Err.Description = 无效的过程调用或参数"), std::string::npos);
+}
+
+TEST(Cli, SubstIsLiteral) {
+    CliRun r = Cli({"subst", "2*X+exp(x)", "x", "0.5"});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.out, "2*0.5+exp(0.5)\n");
+    EXPECT_EQ(Cli({"subst", "-x", "x", "-1"}).out, "--1\n");
+    r = Cli({"subst", std::string(40000, '1') + "x", "x", "2"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.out.substr(0, 18), "number=0x00000006\n");
+}
+
+TEST(Cli, UsageErrorsExitWithTwo) {
+    EXPECT_EQ(Cli({}).code, 2);
+    EXPECT_EQ(Cli({"frobnicate"}).code, 2);
+    EXPECT_EQ(Cli({"eval"}).code, 2);
+    EXPECT_EQ(Cli({"eval", "1", "2"}).code, 2);
+    const CliRun r = Cli({"subst", "x", "x"});
+    EXPECT_EQ(r.code, 2);
+    EXPECT_NE(r.err.find("subst EXPRESSION VAR VALUETEXT"), std::string::npos);
+}
