@@ -1,5 +1,7 @@
 #include "base/NumberFormat.h"
 
+#include "base/AppError.h"
+
 #include <charconv>
 #include <cmath>
 
@@ -74,15 +76,17 @@ Decimal ParseDecimalText(std::string_view text) {
     }
     d.pointPos = intDigits + exponent;
     size_t lead = 0;
-    while (lead < d.digits.size() && d.digits[lead] == '0') ++lead;
+    while (lead < d.digits.size() && d.digits[lead] == '0')
+        ++lead;
     d.digits.erase(0, lead);
     d.pointPos -= static_cast<int>(lead);
-    while (!d.digits.empty() && d.digits.back() == '0') d.digits.pop_back();
+    while (!d.digits.empty() && d.digits.back() == '0')
+        d.digits.pop_back();
     return d;
 }
 
 // Adds one to a string of decimal digits.
-void Increment(std::string& digits) {
+void Increment(std::string &digits) {
     for (size_t i = digits.size(); i-- > 0;) {
         if (digits[i] != '9') {
             ++digits[i];
@@ -93,7 +97,7 @@ void Increment(std::string& digits) {
     digits.insert(digits.begin(), '1');
 }
 
-std::string Render(const Decimal& d, const Pattern& p) {
+std::string Render(const Decimal &d, const Pattern &p) {
     // scaled: the value times 10^maxDec, rounded half away from zero, as digits.
     const int keep = d.pointPos + p.maxDec;
     const int n = static_cast<int>(d.digits.size());
@@ -123,7 +127,8 @@ std::string Render(const Decimal& d, const Pattern& p) {
            intPart.size() - lead > static_cast<size_t>(p.minInt))
         ++lead;
     intPart.erase(0, lead);
-    while (frac.size() > static_cast<size_t>(p.minDec) && frac.back() == '0') frac.pop_back();
+    while (frac.size() > static_cast<size_t>(p.minDec) && frac.back() == '0')
+        frac.pop_back();
 
     std::string out;
     if (d.negative && !isZero) out.push_back('-');
@@ -144,7 +149,7 @@ std::string ToChars(double value, std::chars_format format, int precision) {
 std::string GeneralWithPrecision(double value, int precision) {
     if (value == 0) return "0";
     std::string text = ToChars(value, std::chars_format::general, precision);
-    for (char& c : text)
+    for (char &c : text)
         if (c == 'e') c = 'E';
     return text;
 }
@@ -174,5 +179,96 @@ std::string GeneralText(double value) { return GeneralWithPrecision(value, 15); 
 std::string GeneralTextSingle(float value) {
     return GeneralWithPrecision(static_cast<double>(value), 7);
 }
+
+} // namespace orbiplot
+
+namespace orbiplot {
+
+namespace {
+
+// The decimal number in text, without blanks; empty when it is none.
+std::string_view NumberPart(std::string_view text) {
+    const auto isBlank = [](char c) { return c == ' ' || c == '\t'; };
+    while (!text.empty() && isBlank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && isBlank(text.back()))
+        text.remove_suffix(1);
+    size_t i = 0;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+    size_t digits = 0;
+    while (i < text.size() && text[i] >= '0' && text[i] <= '9')
+        ++i, ++digits;
+    if (i < text.size() && text[i] == '.') {
+        ++i;
+        while (i < text.size() && text[i] >= '0' && text[i] <= '9')
+            ++i, ++digits;
+    }
+    if (digits == 0) return {};
+    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+        size_t j = i + 1;
+        if (j < text.size() && (text[j] == '+' || text[j] == '-')) ++j;
+        const size_t expStart = j;
+        while (j < text.size() && text[j] >= '0' && text[j] <= '9')
+            ++j;
+        if (j == expStart) return {};
+        i = j;
+    }
+    return i == text.size() ? text : std::string_view{};
+}
+
+// Position of the first significant digit: 1 for 1.5, 0 for 0.5, -2 for 0.005, plus the
+// exponent; 0 for zero.
+long DecimalMagnitude(std::string_view number) {
+    long integerDigits = 0, leadingZeros = 0;
+    bool seenPoint = false, significant = false;
+    size_t i = 0;
+    for (; i < number.size() && number[i] != 'e' && number[i] != 'E'; ++i) {
+        const char c = number[i];
+        if (c == '.') {
+            seenPoint = true;
+        } else if (!significant && c == '0') {
+            if (seenPoint) ++leadingZeros;
+        } else {
+            significant = true;
+            if (!seenPoint) ++integerDigits;
+        }
+    }
+    if (!significant) return 0;
+    long exponent = 0;
+    if (i < number.size()) {
+        ++i;
+        bool negative = false;
+        if (i < number.size() && (number[i] == '+' || number[i] == '-'))
+            negative = number[i++] == '-';
+        for (; i < number.size() && exponent < 100000000; ++i)
+            exponent = exponent * 10 + (number[i] - '0');
+        if (negative) exponent = -exponent;
+    }
+    return (integerDigits > 0 ? integerDigits : -leadingZeros) + exponent;
+}
+
+template <class T> T ConvertText(std::string_view text) {
+    const std::string_view number = NumberPart(text);
+    if (number.empty()) RaiseRuntimeError(ErrTypeMismatch);
+    const char *first = number.data();
+    if (*first == '+') ++first;
+    T value{};
+    const auto result = std::from_chars(first, number.data() + number.size(), value);
+    if (result.ec == std::errc::result_out_of_range) {
+        // Overflow when the first significant digit stands before the point.
+        if (DecimalMagnitude(std::string_view(
+                first, static_cast<size_t>(number.data() + number.size() - first))) > 0)
+            RaiseRuntimeError(ErrOverflow);
+        return T{0};
+    }
+    if (result.ec != std::errc() || result.ptr != number.data() + number.size())
+        RaiseRuntimeError(ErrTypeMismatch);
+    return value;
+}
+
+} // namespace
+
+double TextToDouble(std::string_view text) { return ConvertText<double>(text); }
+float TextToSingle(std::string_view text) { return ConvertText<float>(text); }
 
 } // namespace orbiplot

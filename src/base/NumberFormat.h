@@ -23,3 +23,12 @@ std::string GeneralText(double value);
 std::string GeneralTextSingle(float value);
 
 } // namespace orbiplot
+
+namespace orbiplot {
+
+// Converts a decimal text (blanks around it allowed, "." as the point, an optional exponent)
+// to a number; other text raises "type mismatch", a value beyond the type's range "overflow".
+double TextToDouble(std::string_view text);
+float TextToSingle(std::string_view text);
+
+} // namespace orbiplot

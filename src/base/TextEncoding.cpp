@@ -11,7 +11,7 @@ bool IsAscii(std::string_view text) {
 std::u16string Utf8ToUtf16(std::string_view text) {
     std::u16string out;
     out.reserve(text.size());
-    const auto* s = reinterpret_cast<const unsigned char*>(text.data());
+    const auto *s = reinterpret_cast<const unsigned char *>(text.data());
     const size_t n = text.size();
     size_t i = 0;
     while (i < n) {
@@ -84,16 +84,116 @@ std::string Utf16ToUtf8(std::u16string_view text) {
 
 std::string AsciiUpper(std::string_view text) {
     std::string out(text);
-    for (char& c : out)
+    for (char &c : out)
         if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
     return out;
 }
 
 std::string AsciiLower(std::string_view text) {
     std::string out(text);
-    for (char& c : out)
+    for (char &c : out)
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
     return out;
+}
+
+} // namespace orbiplot
+
+#include <iconv.h>
+
+#include <cerrno>
+
+namespace orbiplot {
+
+namespace {
+
+constexpr std::string_view Utf8Bom = "\xEF\xBB\xBF";
+
+// Converts all of the input or nothing.
+bool Convert(const char *to, const char *from, std::string_view input, std::string &output) {
+    iconv_t cd = iconv_open(to, from);
+    if (cd == reinterpret_cast<iconv_t>(-1)) return false;
+    output.clear();
+    std::string buffer(input.size() * 2 + 16, '\0');
+    char *in = const_cast<char *>(input.data());
+    size_t inLeft = input.size();
+    bool ok = true;
+    while (inLeft > 0) {
+        char *out = buffer.data();
+        size_t outLeft = buffer.size();
+        const size_t r = iconv(cd, &in, &inLeft, &out, &outLeft);
+        output.append(buffer.data(), buffer.size() - outLeft);
+        if (r == static_cast<size_t>(-1) && errno != E2BIG) {
+            ok = false;
+            break;
+        }
+    }
+    iconv_close(cd);
+    return ok;
+}
+
+} // namespace
+
+bool IsValidUtf8(std::string_view bytes) {
+    const auto *s = reinterpret_cast<const unsigned char *>(bytes.data());
+    const size_t n = bytes.size();
+    size_t i = 0;
+    while (i < n) {
+        const unsigned char c = s[i];
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        size_t need;
+        char32_t v;
+        if (c >= 0xC2 && c <= 0xDF) {
+            need = 2;
+            v = c & 0x1F;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            need = 3;
+            v = c & 0x0F;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            need = 4;
+            v = c & 0x07;
+        } else {
+            return false;
+        }
+        if (i + need > n) return false;
+        for (size_t k = 1; k < need; ++k) {
+            if ((s[i + k] & 0xC0) != 0x80) return false;
+            v = (v << 6) | (s[i + k] & 0x3F);
+        }
+        if ((need == 3 && v < 0x800) || (need == 4 && (v < 0x10000 || v > 0x10FFFF)) ||
+            (v >= 0xD800 && v <= 0xDFFF))
+            return false;
+        i += need;
+    }
+    return true;
+}
+
+std::string DecodeFileText(std::string_view bytes) {
+    if (bytes.substr(0, Utf8Bom.size()) == Utf8Bom) bytes.remove_prefix(Utf8Bom.size());
+    if (IsValidUtf8(bytes)) return std::string(bytes);
+    std::string out;
+    if (Convert("UTF-8", "GB18030", bytes, out)) return out;
+    // Not even GBK: keep what can be read, mark the rest.
+    return Utf16ToUtf8(Utf8ToUtf16(bytes));
+}
+
+std::string EncodeFileText(std::string_view utf8) {
+    if (IsAscii(utf8)) return std::string(utf8);
+    std::string out;
+    if (Convert("GBK", "UTF-8", utf8, out)) return out;
+    return std::string(Utf8Bom) + std::string(utf8);
+}
+
+size_t GbkLength(std::string_view utf8) {
+    size_t length = 0;
+    for (unsigned char c : utf8)
+        if (c < 0x80)
+            ++length;
+        else if ((c & 0xC0) != 0x80)
+            length += 2;
+    return length;
 }
 
 } // namespace orbiplot

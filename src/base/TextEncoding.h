@@ -16,3 +16,20 @@ std::string AsciiUpper(std::string_view text);
 std::string AsciiLower(std::string_view text);
 
 } // namespace orbiplot
+
+namespace orbiplot {
+
+// Text files (settings, constants, documents) are read as UTF-8 when they carry a BOM or
+// are valid UTF-8, and as GBK otherwise. The result is UTF-8.
+std::string DecodeFileText(std::string_view bytes);
+
+// GBK when every character fits it, so older readers keep working; otherwise UTF-8 with a
+// BOM, so that no text is ever lost.
+std::string EncodeFileText(std::string_view utf8);
+
+bool IsValidUtf8(std::string_view bytes);
+
+// Length as an 8-bit GBK text counts it: one for ASCII, two for any other character.
+size_t GbkLength(std::string_view utf8);
+
+} // namespace orbiplot

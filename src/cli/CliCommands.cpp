@@ -3,7 +3,8 @@
 #include "base/AppError.h"
 #include "base/NumberFormat.h"
 #include "base/modError.h"
-#include "expr/clsExpressionParser.h"
+#include "expr/CoreContext.h"
+#include "expr/modConst.h"
 
 #include <charconv>
 #include <cstdio>
@@ -15,8 +16,40 @@ namespace orbiplot::cli {
 
 namespace {
 
+// Every message goes to stderr as its title line, then its text.
+class CliMessageSeam : public MessageSeam {
+public:
+    explicit CliMessageSeam(std::ostream &err) : err_(err) {}
+    MsgResult ShowMessage(const MessageRequest &request) override {
+        err_ << request.Title << '\n' << request.Text << '\n';
+        switch (request.Buttons) {
+        case MsgButtons::OK: return MsgResult::OK;
+        case MsgButtons::OKCancel: return MsgResult::Cancel;
+        case MsgButtons::YesNo: return MsgResult::No;
+        case MsgButtons::YesNoCancel: return MsgResult::Cancel;
+        }
+        return MsgResult::OK;
+    }
+
+private:
+    std::ostream &err_;
+};
+
+// Nobody answers a dialog here.
+class CliDialogSeam : public DialogSeam {
+public:
+    std::optional<std::string> ShowFileDialog(const FileDialogRequest &) override { return {}; }
+    std::optional<Rgb> ShowColorDialog(Rgb, const std::array<Rgb, 16> &) override { return {}; }
+};
+
 struct Context {
-    clsExpressionParser parser;
+    explicit Context(std::ostream &err)
+        : messages(err), core(messages, dialogs, random, std::string()), parser(core.Parser) {}
+    CliMessageSeam messages;
+    CliDialogSeam dialogs;
+    DefaultRandomSource random;
+    CoreContext core;
+    clsExpressionParser &parser;
 };
 
 using Words = std::vector<std::string>;
@@ -25,7 +58,7 @@ struct Command {
     std::string_view name;
     std::string_view usage;
     size_t argumentCount;
-    std::function<int(Context&, const Words&, std::ostream&, std::ostream&)> run;
+    std::function<int(Context &, const Words &, std::ostream &, std::ostream &)> run;
 };
 
 std::string Hex32(int32_t number) {
@@ -34,16 +67,11 @@ std::string Hex32(int32_t number) {
     return buf;
 }
 
-void PrintErrorFields(const AppError& error, int32_t position, std::ostream& out) {
+void PrintErrorFields(const AppError &error, int32_t position, std::ostream &out) {
     out << "number=" << Hex32(error.Number) << '\n'
         << "position=" << position << '\n'
         << "source=" << error.Source << '\n'
         << "description=" << error.Description << '\n';
-}
-
-void PrintReport(const AppError& error, std::ostream& err) {
-    const ErrorReport report = BuildErrorReport(error);
-    err << report.Title << '\n' << report.Text << '\n';
 }
 
 std::string Round17(double value) {
@@ -52,40 +80,40 @@ std::string Round17(double value) {
     return std::string(buf, result.ptr);
 }
 
-int Eval(Context& context, const Words& args, std::ostream& out, std::ostream&) {
+int Eval(Context &context, const Words &args, std::ostream &out, std::ostream &) {
     try {
         out << Round17(context.parser.ParseExpression(args[0])) << '\n';
         return 0;
-    } catch (const AppError& error) {
+    } catch (const AppError &error) {
         PrintErrorFields(error, context.parser.LastErrorPosition(), out);
         return 1;
     }
 }
 
 // The expression calculator's result box after one compute in a fresh window.
-int Calc(Context& context, const Words& args, std::ostream& out, std::ostream& err) {
+int Calc(Context &context, const Words &args, std::ostream &out, std::ostream &) {
     std::string result;
     try {
         result = FormatNumber(context.parser.ParseExpression(args[0]), "#0.0######");
-    } catch (const AppError& error) {
-        PrintReport(error, err);
+    } catch (const AppError &error) {
+        ReportError(context.messages, error);
         if (IsParserError(error.Number)) result = "<语法错误>";
     }
     out << result << '\n';
     return 0;
 }
 
-int Subst(Context& context, const Words& args, std::ostream& out, std::ostream&) {
+int Subst(Context &context, const Words &args, std::ostream &out, std::ostream &) {
     try {
         out << SubstituteVariable(args[0], args[1], args[2]) << '\n';
         return 0;
-    } catch (const AppError& error) {
+    } catch (const AppError &error) {
         PrintErrorFields(error, context.parser.LastErrorPosition(), out);
         return 1;
     }
 }
 
-const std::vector<Command>& Commands() {
+const std::vector<Command> &Commands() {
     static const std::vector<Command> commands{
         {"eval", "eval EXPRESSION", 1, Eval},
         {"calc", "calc EXPRESSION", 1, Calc},
@@ -94,29 +122,54 @@ const std::vector<Command>& Commands() {
     return commands;
 }
 
-void PrintUsage(std::ostream& err) {
-    err << "usage: orbiplot-cli [OPTIONS] COMMAND ARGUMENTS...\ncommands:\n";
-    for (const Command& command : Commands()) err << "  " << command.usage << '\n';
+void PrintUsage(std::ostream &err) {
+    err << "usage: orbiplot-cli [--app-dir DIR] COMMAND ARGUMENTS...\n"
+           "  --app-dir DIR  use the constants and settings stored in DIR\ncommands:\n";
+    for (const Command &command : Commands())
+        err << "  " << command.usage << '\n';
 }
 
 } // namespace
 
-int RunCli(const Words& words, std::ostream& out, std::ostream& err) {
-    if (words.empty()) {
+int RunCli(const Words &words, std::ostream &out, std::ostream &err) {
+    size_t next = 0;
+    std::optional<std::string> appDir;
+    while (next < words.size() && words[next].rfind("--", 0) == 0) {
+        if (words[next] == "--app-dir" && next + 1 < words.size()) {
+            appDir = words[next + 1];
+            next += 2;
+        } else {
+            err << "orbiplot-cli: unknown option " << words[next] << '\n';
+            PrintUsage(err);
+            return 2;
+        }
+    }
+    if (next == words.size()) {
         PrintUsage(err);
         return 2;
     }
-    for (const Command& command : Commands()) {
-        if (command.name != words[0]) continue;
-        const Words args(words.begin() + 1, words.end());
+    for (const Command &command : Commands()) {
+        if (command.name != words[next]) continue;
+        const Words args(words.begin() + static_cast<std::ptrdiff_t>(next) + 1, words.end());
         if (args.size() != command.argumentCount) {
             err << "usage: orbiplot-cli " << command.usage << '\n';
             return 2;
         }
-        Context context;
+        Context context(err);
+        if (appDir) {
+            // As start-up does, without writing anything.
+            context.core.AppFolder = *appDir;
+            modConst::LoadUserConstants(context.core);
+            try {
+                context.core.Settings = LoadSettings(context.core.SettingsFile());
+            } catch (...) {
+                ReportCurrentError(context.messages);
+                return 1;
+            }
+        }
         return command.run(context, args, out, err);
     }
-    err << "orbiplot-cli: unknown command " << words[0] << '\n';
+    err << "orbiplot-cli: unknown command " << words[next] << '\n';
     PrintUsage(err);
     return 2;
 }

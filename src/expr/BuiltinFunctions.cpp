@@ -13,8 +13,29 @@ namespace {
 // Every angle constant is derived from this literal, not from a more precise pi.
 constexpr double PiLiteral = 3.14159265358979;
 
-enum class Fn { Sin, Cos, Tan, Cot, Sec, Csc, ArcSin, ArcCos, ArcTan, ArcCot, R2D, D2R,
-                Abs, Sqr, Log, Log10, Fix, Sgn, Rnd, Exp, None };
+enum class Fn {
+    Sin,
+    Cos,
+    Tan,
+    Cot,
+    Sec,
+    Csc,
+    ArcSin,
+    ArcCos,
+    ArcTan,
+    ArcCot,
+    R2D,
+    D2R,
+    Abs,
+    Sqr,
+    Log,
+    Log10,
+    Fix,
+    Sgn,
+    Rnd,
+    Exp,
+    None
+};
 
 struct NameEntry {
     std::string_view name;
@@ -23,19 +44,20 @@ struct NameEntry {
 
 // In the order the names are tested.
 constexpr std::array<NameEntry, 27> FunctionNames{{
-    {"SIN", Fn::Sin},       {"COS", Fn::Cos},       {"TAN", Fn::Tan},     {"TG", Fn::Tan},
-    {"COT", Fn::Cot},       {"CTG", Fn::Cot},       {"SEC", Fn::Sec},     {"CSC", Fn::Csc},
-    {"ARCSIN", Fn::ArcSin}, {"ARCCOS", Fn::ArcCos}, {"ARCTAN", Fn::ArcTan},
-    {"ARCTG", Fn::ArcTan},  {"ATN", Fn::ArcTan},    {"ARCCOT", Fn::ArcCot},
-    {"ARCCTG", Fn::ArcCot}, {"R2D", Fn::R2D},       {"D2R", Fn::D2R},     {"ABS", Fn::Abs},
-    {"SQR", Fn::Sqr},       {"LOG", Fn::Log},       {"LN", Fn::Log},      {"LOG10", Fn::Log10},
-    {"LG", Fn::Log10},      {"FIX", Fn::Fix},       {"SGN", Fn::Sgn},     {"RND", Fn::Rnd},
-    {"EXP", Fn::Exp},
+    {"SIN", Fn::Sin},       {"COS", Fn::Cos},       {"TAN", Fn::Tan},       {"TG", Fn::Tan},
+    {"COT", Fn::Cot},       {"CTG", Fn::Cot},       {"SEC", Fn::Sec},       {"CSC", Fn::Csc},
+    {"ARCSIN", Fn::ArcSin}, {"ARCCOS", Fn::ArcCos}, {"ARCTAN", Fn::ArcTan}, {"ARCTG", Fn::ArcTan},
+    {"ATN", Fn::ArcTan},    {"ARCCOT", Fn::ArcCot}, {"ARCCTG", Fn::ArcCot}, {"R2D", Fn::R2D},
+    {"D2R", Fn::D2R},       {"ABS", Fn::Abs},       {"SQR", Fn::Sqr},       {"LOG", Fn::Log},
+    {"LN", Fn::Log},        {"LOG10", Fn::Log10},   {"LG", Fn::Log10},      {"FIX", Fn::Fix},
+    {"SGN", Fn::Sgn},       {"RND", Fn::Rnd},       {"EXP", Fn::Exp},
 }};
 
 Fn LookUp(std::string_view name) {
-    while (!name.empty() && (name.front() == ' ' || name.front() == '\t')) name.remove_prefix(1);
-    while (!name.empty() && (name.back() == ' ' || name.back() == '\t')) name.remove_suffix(1);
+    while (!name.empty() && (name.front() == ' ' || name.front() == '\t'))
+        name.remove_prefix(1);
+    while (!name.empty() && (name.back() == ' ' || name.back() == '\t'))
+        name.remove_suffix(1);
     if (name.size() > 6) return Fn::None;
     char upper[6];
     for (size_t i = 0; i < name.size(); ++i) {
@@ -43,7 +65,7 @@ Fn LookUp(std::string_view name) {
         upper[i] = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
     }
     const std::string_view key(upper, name.size());
-    for (const NameEntry& entry : FunctionNames)
+    for (const NameEntry &entry : FunctionNames)
         if (entry.name == key) return entry.fn;
     return Fn::None;
 }
@@ -105,7 +127,7 @@ double clsExpressionParser::CallBuiltinFunction(std::string_view name, double x)
         case Fn::Exp: return DomainChecked(std::exp(x));
         }
         RaiseRuntimeError(ErrInvalidCall);
-    } catch (AppError& error) {
+    } catch (AppError &error) {
         TraceErrorSource(error, "CallBuiltinFunction");
         throw;
     }
@@ -113,7 +135,7 @@ double clsExpressionParser::CallBuiltinFunction(std::string_view name, double x)
 
 double clsExpressionParser::Rnd(double x) {
     static DefaultRandomSource fallback;
-    RandomSource& source = random_ ? *random_ : fallback;
+    RandomSource &source = random_ ? *random_ : fallback;
     if (x < 0) {
         source.Reseed(x);
         lastRandom_ = source.Next();

@@ -25,16 +25,18 @@ bool EqualsIgnoringCase(std::string_view upperKey, std::string_view name) {
 }
 
 std::string_view TrimBlanks(std::string_view s) {
-    while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
-    while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
+    while (!s.empty() && IsBlank(s.front()))
+        s.remove_prefix(1);
+    while (!s.empty() && IsBlank(s.back()))
+        s.remove_suffix(1);
     return s;
 }
 
 // Runs one parsing step; any error leaving it gets the step's name in its source trace.
-template <class Step> double Traced(const char* procedure, Step&& step) {
+template <class Step> double Traced(const char *procedure, Step &&step) {
     try {
         return step();
-    } catch (AppError& error) {
+    } catch (AppError &error) {
         TraceErrorSource(error, procedure);
         throw;
     }
@@ -58,7 +60,7 @@ double ConvertNumber(std::string_view digits) {
 
 } // namespace
 
-void TraceErrorSource(AppError& error, std::string_view procedure) {
+void TraceErrorSource(AppError &error, std::string_view procedure) {
     if (error.Source == DefaultErrorSource) {
         error.Source.assign(procedure);
     } else {
@@ -69,12 +71,15 @@ void TraceErrorSource(AppError& error, std::string_view procedure) {
     }
 }
 
-clsExpressionParser::clsExpressionParser(RandomSource* random) : random_(random) {
-    constants_ = {{"PI", 3.14159265358979}, {"E", 2.71828}, {"C", 0.915966},
-                  {"GR", 1.61803},          {"EG", 0.577216}};
+clsExpressionParser::clsExpressionParser(RandomSource *random) : random_(random) {
+    constants_ = {{"PI", 3.14159265358979},
+                  {"E", 2.71828},
+                  {"C", 0.915966},
+                  {"GR", 1.61803},
+                  {"EG", 0.577216}};
 }
 
-void clsExpressionParser::SetRandomSource(RandomSource* random) { random_ = random; }
+void clsExpressionParser::SetRandomSource(RandomSource *random) { random_ = random; }
 
 void clsExpressionParser::Raise(int code, std::string description) const {
     throw AppError(ParserErrorNumber(code), DefaultErrorSource, std::move(description));
@@ -82,7 +87,8 @@ void clsExpressionParser::Raise(int code, std::string description) const {
 
 void clsExpressionParser::SkipBlanks() {
     const auto n = static_cast<int32_t>(text_.size());
-    while (position_ < n && IsBlank(text_[static_cast<size_t>(position_)])) ++position_;
+    while (position_ < n && IsBlank(text_[static_cast<size_t>(position_)]))
+        ++position_;
 }
 
 int clsExpressionParser::PeekOperator() {
@@ -116,7 +122,8 @@ double clsExpressionParser::ParseExpression(std::string_view expression) {
         SkipBlanks();
         const double value = ParseNumExp();
         SkipBlanks();
-        if (position_ < static_cast<int32_t>(text_.size())) Raise(ParseSyntaxError, "表达式语法错误");
+        if (position_ < static_cast<int32_t>(text_.size()))
+            Raise(ParseSyntaxError, "表达式语法错误");
         return value;
     });
 }
@@ -226,13 +233,14 @@ double clsExpressionParser::ParseAtom() {
         }
         if (IsLetter(first)) {
             int32_t end = position_ + 1;
-            while (end < n && IsNameChar(text_[static_cast<size_t>(end)])) ++end;
+            while (end < n && IsNameChar(text_[static_cast<size_t>(end)]))
+                ++end;
             const std::string name =
                 text_.substr(static_cast<size_t>(position_), static_cast<size_t>(end - position_));
             position_ = end;
             SkipBlanks();
             if (PeekOperator() != 6) {
-                if (const Constant* constant = FindConstant(name)) return constant->value;
+                if (const Constant *constant = FindConstant(name)) return constant->value;
                 Raise(ParseUnknownConstant, "常数 " + name + " 不存在");
             }
             AcceptOperator();
@@ -247,8 +255,9 @@ double clsExpressionParser::ParseAtom() {
     });
 }
 
-const clsExpressionParser::Constant* clsExpressionParser::FindConstant(std::string_view name) const {
-    for (const Constant& constant : constants_)
+const clsExpressionParser::Constant *
+clsExpressionParser::FindConstant(std::string_view name) const {
+    for (const Constant &constant : constants_)
         if (EqualsIgnoringCase(constant.key, name)) return &constant;
     return nullptr;
 }
@@ -260,7 +269,7 @@ bool clsExpressionParser::ConstantExists(std::string_view name) const {
 void clsExpressionParser::AddConstant(std::string_view name, double value) {
     const std::string n = [&] {
         std::string upper(TrimBlanks(name));
-        for (char& c : upper)
+        for (char &c : upper)
             if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
         return upper;
     }();
@@ -275,7 +284,7 @@ void clsExpressionParser::AddConstant(std::string_view name, double value) {
 
 void clsExpressionParser::RemoveConstant(std::string_view name) {
     std::string n(TrimBlanks(name));
-    for (char& c : n)
+    for (char &c : n)
         if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
     for (auto it = constants_.begin(); it != constants_.end(); ++it) {
         if (it->key == n) {

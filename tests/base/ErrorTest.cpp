@@ -6,7 +6,7 @@
 using namespace orbiplot;
 
 TEST(ErrorNumbers, ProgramErrorsHaveTheirFixedNumbersAndMessages) {
-    const std::pair<uint32_t, const char*> table[] = {
+    const std::pair<uint32_t, const char *> table[] = {
         {0x800403FF, "数据错误或包含非法字符"},
         {0x80040400, "表达式结果不符合方程要求"},
         {0x80040401, "表达式结果会导致除数为零错误"},
@@ -21,14 +21,14 @@ TEST(ErrorNumbers, ProgramErrorsHaveTheirFixedNumbersAndMessages) {
         {0x8004040A, "未知曲线类型"},
         {0x8004040B, "未知错误"},
     };
-    for (const auto& [number, message] : table) {
+    for (const auto &[number, message] : table) {
         const auto n = static_cast<int32_t>(number);
         EXPECT_TRUE(IsOwnError(n)) << std::hex << number;
         EXPECT_EQ(OwnErrorMessage(n), message);
         try {
             RaiseOwnError(n);
             ADD_FAILURE() << "no error raised";
-        } catch (const AppError& e) {
+        } catch (const AppError &e) {
             EXPECT_EQ(e.Number, n);
             EXPECT_EQ(e.Source, "Orbiplot");
             EXPECT_EQ(e.Description, message);
@@ -49,15 +49,14 @@ TEST(ErrorNumbers, ParserRangeIsCodesOneToEight) {
         EXPECT_EQ(ParserErrorCode(ParserErrorNumber(code)), code);
     }
     // Runtime numbers never fall into the parser's range.
-    for (int32_t n : {ErrInvalidCall, ErrOverflow, ErrSubscript, ErrDivisionByZero,
-                      ErrTypeMismatch, ErrOutOfStack, ErrFileNotFound})
+    for (int32_t n : {ErrInvalidCall, ErrOverflow, ErrSubscript, ErrDivisionByZero, ErrTypeMismatch,
+                      ErrOutOfStack, ErrFileNotFound})
         EXPECT_FALSE(IsParserError(n) || IsOwnError(n));
 }
 
 TEST(ErrorReport, ThreeKindsOfBox) {
-    const ErrorReport parser = BuildErrorReport(
-        AppError(ParserErrorNumber(3), "ParseExpression->ParseNumExp->ParseTerm->ParseValue",
-                 "缺少 ')'"));
+    const ErrorReport parser = BuildErrorReport(AppError(
+        ParserErrorNumber(3), "ParseExpression->ParseNumExp->ParseTerm->ParseValue", "缺少 ')'"));
     EXPECT_EQ(parser.Title, "Orbiplot 表达式分析错误");
     EXPECT_EQ(parser.Text, "错误号 No. 3 - 缺少 ')'\n\n错误发生在: "
                            "ParseExpression->ParseNumExp->ParseTerm->ParseValue");
@@ -74,7 +73,8 @@ TEST(ErrorReport, ThreeKindsOfBox) {
     EXPECT_EQ(general.Text.substr(general.Text.size() - tail.size()), tail);
     EXPECT_EQ(general.Text.find('\n'), general.Text.size() - tail.size());
 
-    const ErrorReport system = BuildErrorReport(AppError(SystemErrorBase + 5, "Orbiplot.Windows", "x"));
+    const ErrorReport system =
+        BuildErrorReport(AppError(SystemErrorBase + 5, "Orbiplot.Windows", "x"));
     EXPECT_NE(system.Text.find("Err.Number = " + std::to_string(SystemErrorBase + 5)),
               std::string::npos);
     EXPECT_LT(SystemErrorBase + 5, 0); // shown as the signed 32-bit number

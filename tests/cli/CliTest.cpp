@@ -21,7 +21,7 @@ CliRun Cli(std::vector<std::string> words) {
 } // namespace
 
 TEST(Cli, EvalPrintsSeventeenDigitsOrTheFourFields) {
-    const std::pair<const char*, const char*> ok[] = {
+    const std::pair<const char *, const char *> ok[] = {
         {"1+2", "3\n"},
         {"0.1+0.2", "0.30000000000000004\n"},
         {"pi", "3.14159265358979\n"},
@@ -30,7 +30,7 @@ TEST(Cli, EvalPrintsSeventeenDigitsOrTheFourFields) {
         {"2^-1", "0.5\n"},
         {"-0", "-0\n"},
     };
-    for (const auto& [expression, expected] : ok) {
+    for (const auto &[expression, expected] : ok) {
         const CliRun r = Cli({"eval", expression});
         EXPECT_EQ(r.code, 0) << expression;
         EXPECT_EQ(r.out, expected) << expression;
@@ -85,4 +85,25 @@ TEST(Cli, UsageErrorsExitWithTwo) {
     const CliRun r = Cli({"subst", "x", "x"});
     EXPECT_EQ(r.code, 2);
     EXPECT_NE(r.err.find("subst EXPRESSION VAR VALUETEXT"), std::string::npos);
+}
+
+#include "TempDir.h"
+
+TEST(Cli, AppDirLoadsConstantsAndSettingsWithoutWriting) {
+    orbiplot::test::TempDir dir;
+    dir.Write("Orbiplot_Const.ini", "[Data]\r\nM=1\r\nN1=g\r\nV1=9.8\r\n");
+    CliRun r = Cli({"--app-dir", dir.Path(), "eval", "g*2"});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.out, "19.600000000000001\n");
+    EXPECT_FALSE(std::filesystem::exists(dir.File("Orbiplot_Setting.ini")));
+
+    EXPECT_EQ(Cli({"eval", "g*2"}).code, 1); // no constants without the option
+
+    dir.Write("Orbiplot_Setting.ini", "[Grid]\r\nUnit=abc\r\n");
+    r = Cli({"--app-dir", dir.Path(), "eval", "1"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.err.find("Err.Number = 13"), std::string::npos);
+
+    EXPECT_EQ(Cli({"--app-dir"}).code, 2);
+    EXPECT_EQ(Cli({"--bogus", "eval", "1"}).code, 2);
 }

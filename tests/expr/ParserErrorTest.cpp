@@ -18,7 +18,8 @@ const std::string DivZero = "除数为零错误";
 const std::string Paren = "缺少 ')'";
 const std::string Atom = TraceToAtom;
 const std::string Term = TraceToTerm;
-const std::string InnerTerm = "ParseExpression->ParseNumExp->ParseTerm->ParseValue->ParseNumExp->ParseTerm";
+const std::string InnerTerm =
+    "ParseExpression->ParseNumExp->ParseTerm->ParseValue->ParseNumExp->ParseTerm";
 const std::string Function = Atom + "->CallBuiltinFunction";
 
 int32_t P(int code) { return ParserErrorNumber(code); }
@@ -71,7 +72,7 @@ TEST(ParserErrors, CodePositionTraceAndDescription) {
         {"9" + std::string(308, '9') + "+1", ErrOverflow, 1, Atom, "溢出"},
     };
     clsExpressionParser parser;
-    for (const ErrorCase& c : cases) {
+    for (const ErrorCase &c : cases) {
         const auto failure = ParseFailure(parser, c.text);
         ASSERT_TRUE(failure) << c.text;
         EXPECT_EQ(failure->number, c.number) << c.text;
@@ -87,7 +88,8 @@ TEST(ParserErrors, EachParenthesisLevelAddsValueNumExpTermToTheTrace) {
         std::string text = std::string(static_cast<size_t>(levels), '(') + "foo" +
                            std::string(static_cast<size_t>(levels), ')');
         std::string expected = "ParseExpression->ParseNumExp->ParseTerm->";
-        for (int i = 0; i < levels; ++i) expected += "ParseValue->ParseNumExp->ParseTerm->";
+        for (int i = 0; i < levels; ++i)
+            expected += "ParseValue->ParseNumExp->ParseTerm->";
         expected += "ParseValue->ParseAtom";
         const auto failure = ParseFailure(parser, text);
         ASSERT_TRUE(failure);
@@ -99,8 +101,9 @@ TEST(ParserErrors, EachParenthesisLevelAddsValueNumExpTermToTheTrace) {
 TEST(ParserErrors, OverflowingSumsAndProductsAreArithmeticErrors) {
     clsExpressionParser parser;
     const std::string big = "1" + std::string(308, '0');
-    for (const std::string& text : std::vector<std::string>{big + "+" + big + "*9", big + "*10", "-" + big + "*10-" + big,
-                                    big + "/0.1", std::string("exp(709)*exp(709)")}) {
+    for (const std::string &text :
+         std::vector<std::string>{big + "+" + big + "*9", big + "*10", "-" + big + "*10-" + big,
+                                  big + "/0.1", std::string("exp(709)*exp(709)")}) {
         const auto failure = ParseFailure(parser, text);
         ASSERT_TRUE(failure) << text;
         EXPECT_EQ(failure->number, ErrOverflow) << text;

@@ -6,17 +6,16 @@ using namespace orbiplot;
 using namespace orbiplot::test;
 
 TEST(ParserGrammar, PrecedenceGroupingAndSigns) {
-    const std::pair<const char*, double> cases[] = {
-        {"2^3^2", 64},     {"2*3^2", 36},       {"8/2^2", 16},     {"8/4/2", 1},
-        {"2^2*3", 12},     {"1-2-3", -4},       {"1-2+3", 2},      {"2+3*4", 14},
-        {"-2^2", 4},       {"2^-1", 0.5},       {"2*-3", -6},      {"2--3", 5},
-        {"2-+3", -1},      {"+3", 3},           {"-(2+3)*2", -10}, {"(((1)))", 1},
-        {"-2*-2", 4},      {"10/-4", -2.5},     {"(2+3)^2", 25},
-        {"4-2^2", 0},      {"-1+2", 1},         {"0^0", 1},        {"(-2)^3", -8},
-        {"(-8)^(1/1)", -8}, {"3-(-(2))", 5},
+    const std::pair<const char *, double> cases[] = {
+        {"2^3^2", 64},  {"2*3^2", 36}, {"8/2^2", 16},   {"8/4/2", 1},       {"2^2*3", 12},
+        {"1-2-3", -4},  {"1-2+3", 2},  {"2+3*4", 14},   {"-2^2", 4},        {"2^-1", 0.5},
+        {"2*-3", -6},   {"2--3", 5},   {"2-+3", -1},    {"+3", 3},          {"-(2+3)*2", -10},
+        {"(((1)))", 1}, {"-2*-2", 4},  {"10/-4", -2.5}, {"(2+3)^2", 25},    {"4-2^2", 0},
+        {"-1+2", 1},    {"0^0", 1},    {"(-2)^3", -8},  {"(-8)^(1/1)", -8}, {"3-(-(2))", 5},
     };
     clsExpressionParser parser;
-    for (const auto& [text, expected] : cases) EXPECT_EQ(parser.ParseExpression(text), expected) << text;
+    for (const auto &[text, expected] : cases)
+        EXPECT_EQ(parser.ParseExpression(text), expected) << text;
 }
 
 TEST(ParserGrammar, NumbersBlanksAndNames) {
@@ -43,7 +42,8 @@ TEST(ParserGrammar, NumbersBlanksAndNames) {
         {"123456789012345678901234567890", 123456789012345678901234567890.0},
     };
     clsExpressionParser parser;
-    for (const auto& [text, expected] : cases) EXPECT_EQ(parser.ParseExpression(text), expected) << text;
+    for (const auto &[text, expected] : cases)
+        EXPECT_EQ(parser.ParseExpression(text), expected) << text;
 }
 
 TEST(ParserGrammar, SuccessLeavesPositionPastTheEnd) {
@@ -55,9 +55,10 @@ TEST(ParserGrammar, SuccessLeavesPositionPastTheEnd) {
 
 TEST(ParserGrammar, NestingUpToTheLimitWorksAndBeyondFailsCleanly) {
     clsExpressionParser parser;
-    const auto nested = [](int depth, const std::string& open, const std::string& inner) {
+    const auto nested = [](int depth, const std::string &open, const std::string &inner) {
         std::string text;
-        for (int i = 0; i < depth; ++i) text += open;
+        for (int i = 0; i < depth; ++i)
+            text += open;
         text += inner;
         text += std::string(static_cast<size_t>(depth), ')');
         return text;
@@ -66,14 +67,14 @@ TEST(ParserGrammar, NestingUpToTheLimitWorksAndBeyondFailsCleanly) {
     EXPECT_EQ(parser.ParseExpression(nested(MaxNestingDepth, "-(", "1")), 1);
     EXPECT_EQ(parser.ParseExpression(nested(MaxNestingDepth, "abs(", "-2")), 2);
 
-    for (const auto& [depth, open] : {std::pair{MaxNestingDepth + 1, "("},
-                                      std::pair{100000, "("}, std::pair{100000, "sin("},
-                                      std::pair{100000, "-("}}) {
+    for (const auto &[depth, open] : {std::pair{MaxNestingDepth + 1, "("}, std::pair{100000, "("},
+                                      std::pair{100000, "sin("}, std::pair{100000, "-("}}) {
         const auto failure = ParseFailure(parser, nested(depth, open, "1"));
         ASSERT_TRUE(failure) << depth << open;
         EXPECT_EQ(failure->number, ErrOutOfStack);
         EXPECT_EQ(failure->description, "堆栈空间溢出");
-        EXPECT_EQ(failure->source.rfind("ParseExpression->ParseNumExp->ParseTerm->ParseValue", 0), 0u);
+        EXPECT_EQ(failure->source.rfind("ParseExpression->ParseNumExp->ParseTerm->ParseValue", 0),
+                  0u);
     }
     // The parser is whole again after the failure.
     EXPECT_EQ(parser.ParseExpression("(1+(2))"), 3);
@@ -82,9 +83,11 @@ TEST(ParserGrammar, NestingUpToTheLimitWorksAndBeyondFailsCleanly) {
 TEST(ParserGrammar, MegabyteTextsParseInLinearTime) {
     clsExpressionParser parser;
     std::string sum = "1";
-    for (int i = 0; i < 1000000; ++i) sum += "+1";
+    for (int i = 0; i < 1000000; ++i)
+        sum += "+1";
     std::string product = "1";
-    for (int i = 0; i < 500000; ++i) product += "*1.0000";
+    for (int i = 0; i < 500000; ++i)
+        product += "*1.0000";
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(parser.ParseExpression(sum), 1000001);
     EXPECT_EQ(parser.ParseExpression(product), 1);

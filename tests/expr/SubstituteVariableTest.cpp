@@ -23,15 +23,15 @@ TEST(SubstituteVariable, OnlyLettersProtectAnOccurrence) {
         {"中x", "x", "1", "中1"},
         {"ÄX", "x", "1", "ä1"},
     };
-    for (const auto& [expression, var, value, expected] : cases)
+    for (const auto &[expression, var, value, expected] : cases)
         EXPECT_EQ(SubstituteVariable(expression, var, value), expected) << expression;
 }
 
 TEST(SubstituteVariable, PositionsBeyondSixteenBitsOverflow) {
-    const auto overflows = [](const std::string& expression, const std::string& value) {
+    const auto overflows = [](const std::string &expression, const std::string &value) {
         try {
             SubstituteVariable(expression, "x", value);
-        } catch (const AppError& e) {
+        } catch (const AppError &e) {
             EXPECT_EQ(e.Number, ErrOverflow);
             return true;
         }
@@ -39,7 +39,7 @@ TEST(SubstituteVariable, PositionsBeyondSixteenBitsOverflow) {
     };
     const std::string pad(32766, '1');
     EXPECT_EQ(SubstituteVariable(pad + "x", "x", "2"), pad + "2"); // position 32767
-    EXPECT_TRUE(overflows(pad + "1x", "2"));                     // position 32768
+    EXPECT_TRUE(overflows(pad + "1x", "2"));                       // position 32768
     // Positions count in the updated text: the first value pushes the second occurrence out.
     const std::string early(32750, '1');
     EXPECT_NO_THROW(SubstituteVariable(early + "+x+x", "x", "2"));
@@ -50,7 +50,8 @@ TEST(SubstituteVariable, PositionsBeyondSixteenBitsOverflow) {
     EXPECT_TRUE(overflows("x+" + longText + "+x", "2"));
     // Characters, not bytes, are counted.
     std::string wide;
-    for (int i = 0; i < 32766; ++i) wide += "中";
+    for (int i = 0; i < 32766; ++i)
+        wide += "中";
     EXPECT_EQ(SubstituteVariable(wide + "x", "x", "2"), wide + "2");
     EXPECT_TRUE(overflows(wide + "中x", "2"));
 }
@@ -60,7 +61,7 @@ TEST(SubstituteVariable, SelfReferencingValuesEndQuickly) {
     try {
         SubstituteVariable("x", "x", "(x)");
         ADD_FAILURE() << "expected overflow";
-    } catch (const AppError& e) {
+    } catch (const AppError &e) {
         EXPECT_EQ(e.Number, ErrOverflow);
     }
 }

@@ -1,0 +1,75 @@
+#include "base/AppSettings.h"
+
+#include "base/NumberFormat.h"
+#include "base/clsINI.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace orbiplot {
+
+namespace {
+const char *Word(bool value) { return value ? "True" : "False"; }
+} // namespace
+
+AppSettings LoadSettings(const std::string &settingsFile) {
+    const IniDocument ini = IniDocument::Load(settingsFile);
+    AppSettings s;
+    s.IsFirst = ini.GetBoolean("General", "IsFirst", true);
+    s.IsShowTip = ini.GetBoolean("General", "IsShowTip", true);
+    s.IsShow = ini.GetBoolean("Grid", "IsShow", true);
+    s.Style = ini.GetLong("Grid", "Style", 0);
+    s.Color = static_cast<Rgb>(ini.GetLong("Grid", "Color", 0xE6E6E6));
+    s.BackColor = static_cast<Rgb>(ini.GetLong("Grid", "BackColor", 0xFFFFFF));
+    s.IsPi = ini.GetBoolean("Grid", "IsPi", false);
+    s.Unit = ini.GetString("Grid", "Unit", 32, "1").ToSingle();
+    return s;
+}
+
+void SaveSettings(const std::string &settingsFile, bool isFirst, bool isShowTip, bool isShow,
+                  int32_t style, Rgb color, bool isPi, float unit, Rgb backColor) {
+    IniBatch batch(settingsFile);
+    batch.Set("General", "IsFirst", Word(isFirst));
+    batch.Set("General", "IsShowTip", Word(isShowTip));
+    batch.Set("Grid", "IsShow", Word(isShow));
+    batch.Set("Grid", "Style", std::to_string(style));
+    batch.Set("Grid", "Color", std::to_string(static_cast<int32_t>(color)));
+    batch.Set("Grid", "IsPi", Word(isPi));
+    batch.Set("Grid", "Unit", GeneralTextSingle(unit));
+    batch.Set("Grid", "BackColor", std::to_string(static_cast<int32_t>(backColor)));
+    batch.Commit();
+}
+
+void SaveFirstRunSettings(const std::string &settingsFile) {
+    SaveSettings(settingsFile, true, true, true, 1, 0xE6E6E6, false, 1.0f, 0xFFFFFF);
+}
+
+std::string ExecutableFolder() {
+    char path[PATH_MAX];
+    const ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1);
+    if (n <= 0) return ".";
+    std::string exe(path, static_cast<size_t>(n));
+    const size_t slash = exe.rfind('/');
+    return slash == 0 ? "/" : exe.substr(0, slash);
+}
+
+std::string ApplicationFolder() {
+    const std::string exeFolder = ExecutableFolder();
+    if (::access(exeFolder.c_str(), W_OK) == 0) return exeFolder;
+    std::string base;
+    if (const char *xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg == '/') {
+        base = xdg;
+    } else {
+        const char *home = std::getenv("HOME");
+        base = std::string(home && *home ? home : "/tmp") + "/.config";
+    }
+    ::mkdir(base.c_str(), 0700);
+    const std::string folder = base + "/Orbiplot";
+    ::mkdir(folder.c_str(), 0700);
+    return folder;
+}
+
+} // namespace orbiplot

@@ -1,0 +1,101 @@
+#include "base/FileAccess.h"
+
+#include "base/modError.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace orbiplot {
+
+std::optional<std::string> ReadFileBytes(const std::string &path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return std::nullopt;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return std::nullopt;
+    }
+    std::string bytes;
+    bytes.reserve(static_cast<size_t>(st.st_size));
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            ::close(fd);
+            return std::nullopt;
+        }
+        if (n == 0) break;
+        bytes.append(buffer, static_cast<size_t>(n));
+    }
+    ::close(fd);
+    return bytes;
+}
+
+bool FileExists(const std::string &path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0;
+}
+
+std::string JoinPath(const std::string &folder, std::string_view name) {
+    if (folder.empty()) return std::string(name);
+    if (folder.back() == '/') return folder + std::string(name);
+    return folder + "/" + std::string(name);
+}
+
+namespace {
+
+// Writing through a symbolic link replaces the file it points to, not the link.
+std::string ResolveTarget(const std::string &path) {
+    char resolved[PATH_MAX];
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode) &&
+        ::realpath(path.c_str(), resolved))
+        return resolved;
+    return path;
+}
+
+[[noreturn]] void Fail(int code, const std::string &tempPath, int fd) {
+    if (fd >= 0) ::close(fd);
+    if (!tempPath.empty()) ::unlink(tempPath.c_str());
+    RaiseSystemError(code);
+}
+
+} // namespace
+
+void WriteFileAtomically(const std::string &path, std::string_view bytes) {
+    const std::string target = ResolveTarget(path);
+
+    mode_t mode;
+    struct stat st {};
+    if (::stat(target.c_str(), &st) == 0) {
+        // A read-only file stays unchanged, as it would if it were written in place.
+        if (::access(target.c_str(), W_OK) != 0) RaiseSystemError(errno);
+        mode = st.st_mode & 07777;
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
+    }
+
+    std::string temp = target + ".XXXXXX";
+    const int fd = ::mkstemp(temp.data());
+    if (fd < 0) RaiseSystemError(errno);
+
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) Fail(errno, temp, fd);
+        done += static_cast<size_t>(n);
+    }
+    if (::fchmod(fd, mode) != 0 || ::fsync(fd) != 0) Fail(errno, temp, fd);
+    if (::close(fd) != 0) Fail(errno, temp, -1);
+    if (::rename(temp.c_str(), target.c_str()) != 0) Fail(errno, temp, -1);
+}
+
+} // namespace orbiplot

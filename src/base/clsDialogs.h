@@ -1,0 +1,39 @@
+#pragma once
+
+#include "base/Seams.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace orbiplot {
+
+// The common dialogs with the program's defaults. A filter is a sequence of pairs
+// (description, pattern), each part ended by a zero character ("|" is accepted too).
+class clsDialogs {
+public:
+    clsDialogs(DialogSeam &seam, std::string programFolder)
+        : seam_(seam), programFolder_(std::move(programFolder)) {}
+
+    // The chosen path, or the empty text when cancelled.
+    std::string FileOpen(std::string_view title = {}, std::string_view startPath = {},
+                         std::string_view filter = {}, int32_t filterIndex = 0) const;
+    std::string FileSave(std::string_view title = {}, std::string_view startPath = {},
+                         std::string_view defaultExtension = {}, std::string_view filter = {},
+                         int32_t filterIndex = 0) const;
+    // The chosen colour, or defaultColor when cancelled.
+    Rgb GetColor(Rgb defaultColor) const;
+
+    // Sixteen greys, 15 to 255 in each component.
+    static std::array<Rgb, 16> CustomGreys();
+
+private:
+    FileDialogRequest Request(bool save, std::string_view title, std::string_view startPath,
+                              std::string_view filter, int32_t filterIndex) const;
+
+    DialogSeam &seam_;
+    std::string programFolder_;
+};
+
+} // namespace orbiplot

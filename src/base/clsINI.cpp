@@ -1,0 +1,231 @@
+#include "base/clsINI.h"
+
+#include "base/AppError.h"
+#include "base/FileAccess.h"
+#include "base/NumberFormat.h"
+#include "base/TextEncoding.h"
+
+#include <climits>
+
+namespace orbiplot {
+
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+std::string_view Trim(std::string_view s) {
+    while (!s.empty() && IsBlank(s.front()))
+        s.remove_prefix(1);
+    while (!s.empty() && IsBlank(s.back()))
+        s.remove_suffix(1);
+    return s;
+}
+
+bool SameName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 'a' + 'A');
+        if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 'a' + 'A');
+        if (x != y) return false;
+    }
+    return true;
+}
+
+// The section name of a "[name]" line.
+std::optional<std::string_view> SectionName(std::string_view line) {
+    line = Trim(line);
+    if (line.empty() || line.front() != '[') return std::nullopt;
+    line.remove_prefix(1);
+    const size_t close = line.find(']');
+    return Trim(line.substr(0, close));
+}
+
+// The key of a "key=value" line; comments and other lines have none.
+std::optional<std::string_view> KeyName(std::string_view line) {
+    const std::string_view trimmed = Trim(line);
+    if (trimmed.empty() || trimmed.front() == ';' || trimmed.front() == '#' ||
+        trimmed.front() == '[')
+        return std::nullopt;
+    const size_t eq = line.find('=');
+    if (eq == std::string_view::npos) return std::nullopt;
+    return Trim(line.substr(0, eq));
+}
+
+std::string OneLine(std::string_view text) {
+    std::string out(text);
+    for (char &c : out)
+        if (c == '\r' || c == '\n') c = ' ';
+    return out;
+}
+
+} // namespace
+
+const std::string &IniValue::ToText() const {
+    if (marker_) RaiseRuntimeError(ErrTypeMismatch);
+    return text_;
+}
+
+double IniValue::ToDouble() const { return TextToDouble(ToText()); }
+float IniValue::ToSingle() const { return TextToSingle(ToText()); }
+
+IniDocument IniDocument::Load(const std::string &path) {
+    IniDocument doc;
+    const std::optional<std::string> bytes = ReadFileBytes(path);
+    if (!bytes) return doc;
+    doc.exists_ = true;
+    const std::string text = DecodeFileText(*bytes);
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        std::string_view line(text.data() + start, end - start);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        doc.lines_.emplace_back(line);
+        start = end + 1;
+    }
+    doc.Index();
+    return doc;
+}
+
+void IniDocument::Index() {
+    sections_.clear();
+    for (size_t i = 0; i < lines_.size(); ++i) {
+        if (const auto name = SectionName(lines_[i])) {
+            if (!sections_.empty()) sections_.back().end = i;
+            sections_.push_back({std::string(*name), i, lines_.size()});
+        }
+    }
+}
+
+const IniDocument::Section *IniDocument::FindSection(std::string_view name) const {
+    name = Trim(name);
+    for (const Section &section : sections_)
+        if (SameName(section.name, name)) return &section;
+    return nullptr;
+}
+
+std::optional<size_t> IniDocument::FindKey(const Section &section, std::string_view key) const {
+    key = Trim(key);
+    for (size_t i = section.header + 1; i < section.end; ++i) {
+        const auto name = KeyName(lines_[i]);
+        if (name && SameName(*name, key)) return i;
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> IniDocument::Get(std::string_view section, std::string_view key) const {
+    const Section *s = FindSection(section);
+    if (!s) return std::nullopt;
+    const auto line = FindKey(*s, key);
+    if (!line) return std::nullopt;
+    const std::string &text = lines_[*line];
+    return text.substr(text.find('=') + 1);
+}
+
+IniValue IniDocument::GetString(std::string_view section, std::string_view key, int bufferLen,
+                                std::string_view defaultValue) const {
+    if (bufferLen <= 0) return IniValue(std::string());
+    std::string value = Get(section, key).value_or(std::string(defaultValue));
+    // The buffer counts as the 8-bit file does: two places for a Chinese character.
+    if (GbkLength(value) >= static_cast<size_t>(bufferLen - 1)) return IniValue::ErrorMarker();
+    return IniValue(std::move(value));
+}
+
+int32_t IniDocument::GetLong(std::string_view section, std::string_view key,
+                             int32_t defaultValue) const {
+    const auto value = Get(section, key);
+    if (!value) return defaultValue;
+    std::string_view text = Trim(*value);
+    bool negative = false;
+    if (!text.empty() && (text.front() == '-' || text.front() == '+')) {
+        negative = text.front() == '-';
+        text.remove_prefix(1);
+    }
+    int64_t n = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') break;
+        n = n * 10 + (c - '0');
+        if (n > static_cast<int64_t>(INT32_MAX) + 1) n = static_cast<int64_t>(INT32_MAX) + 1;
+    }
+    if (negative) n = -n;
+    if (n > INT32_MAX) n = INT32_MAX;
+    return static_cast<int32_t>(n);
+}
+
+bool IniDocument::GetBoolean(std::string_view section, std::string_view key,
+                             bool defaultValue) const {
+    const IniValue value = GetString(section, key, 24, defaultValue ? "True" : "False");
+    // An over-long value is as malformed as any other unknown word.
+    if (value.IsErrorMarker()) return defaultValue;
+    std::string text = value.ToText();
+    for (char &c : text)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    if (text == "false" || text == "0") return false;
+    if (text == "true" || text == "-1" || text == "1") return true;
+    return defaultValue;
+}
+
+void IniDocument::Set(std::string_view section, std::string_view key, std::string_view value) {
+    const std::string safeKey = OneLine(Trim(key));
+    const std::string safeValue = OneLine(value);
+    const Section *s = FindSection(section);
+    if (!s) {
+        if (!lines_.empty() && !Trim(lines_.back()).empty()) lines_.emplace_back();
+        lines_.push_back("[" + OneLine(Trim(section)) + "]");
+        lines_.push_back(safeKey + "=" + safeValue);
+        Index();
+        return;
+    }
+    if (const auto line = FindKey(*s, key)) {
+        std::string &text = lines_[*line];
+        text = text.substr(0, text.find('=') + 1) + safeValue;
+        return;
+    }
+    // After the last line of the section that is not blank.
+    size_t at = s->end;
+    while (at > s->header + 1 && Trim(lines_[at - 1]).empty())
+        --at;
+    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at), safeKey + "=" + safeValue);
+    for (Section &other : sections_) {
+        if (other.header >= at) ++other.header;
+        if (other.end >= at) ++other.end;
+    }
+}
+
+std::string IniDocument::Serialize() const {
+    std::string text;
+    for (const std::string &line : lines_) {
+        text += line;
+        text += "\r\n";
+    }
+    return EncodeFileText(text);
+}
+
+void IniDocument::Save(const std::string &path) const { WriteFileAtomically(path, Serialize()); }
+
+IniValue clsINI::INIGetString(std::string_view sectionName, std::string_view keyName,
+                              int16_t bufferLen, std::string_view defaultValue,
+                              const std::string &iniFile) const {
+    return IniDocument::Load(iniFile).GetString(sectionName, keyName, bufferLen, defaultValue);
+}
+
+int32_t clsINI::INIGetLong(std::string_view sectionName, std::string_view keyName,
+                           int32_t defaultValue, const std::string &iniFile) const {
+    return IniDocument::Load(iniFile).GetLong(sectionName, keyName, defaultValue);
+}
+
+bool clsINI::INIGetBoolean(std::string_view sectionName, std::string_view keyName,
+                           bool defaultValue, const std::string &iniFile) const {
+    return IniDocument::Load(iniFile).GetBoolean(sectionName, keyName, defaultValue);
+}
+
+int16_t clsINI::INIWriteString(std::string_view sectionName, std::string_view keyName,
+                               std::string_view stringToWrite, const std::string &iniFile) const {
+    IniBatch batch(iniFile);
+    batch.Set(sectionName, keyName, stringToWrite);
+    batch.Commit();
+    return 0;
+}
+
+} // namespace orbiplot

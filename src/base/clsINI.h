@@ -1,0 +1,102 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace orbiplot {
+
+// What INIGetString delivers: a text, or the error marker of a value that filled the whole
+// buffer and may have been cut. The marker fails every conversion with "type mismatch".
+class IniValue {
+public:
+    explicit IniValue(std::string text) : text_(std::move(text)) {}
+    static IniValue ErrorMarker() {
+        IniValue v{std::string()};
+        v.marker_ = true;
+        return v;
+    }
+    bool IsErrorMarker() const { return marker_; }
+    const std::string &ToText() const;
+    double ToDouble() const;
+    float ToSingle() const;
+
+private:
+    std::string text_;
+    bool marker_ = false;
+};
+
+// An INI file in memory, its lines kept as they were so that a write changes nothing else.
+// Section and key names are found regardless of letter case; a value is everything after
+// the first "=" of its line.
+class IniDocument {
+public:
+    IniDocument() = default;
+    // A file that is missing or cannot be read gives an empty document.
+    static IniDocument Load(const std::string &path);
+
+    bool Exists() const { return exists_; }
+    std::optional<std::string> Get(std::string_view section, std::string_view key) const;
+
+    IniValue GetString(std::string_view section, std::string_view key, int bufferLen,
+                       std::string_view defaultValue) const;
+    int32_t GetLong(std::string_view section, std::string_view key, int32_t defaultValue) const;
+    bool GetBoolean(std::string_view section, std::string_view key, bool defaultValue) const;
+
+    // Changes the value in place, or adds the key at the end of its section, or the section
+    // at the end of the file. Line breaks in a value become blanks.
+    void Set(std::string_view section, std::string_view key, std::string_view value);
+
+    // The file's bytes: CR LF line ends, GBK when possible (else UTF-8 with a BOM).
+    std::string Serialize() const;
+
+    // Replaces the file atomically; a failure raises the system error and leaves the old
+    // file whole.
+    void Save(const std::string &path) const;
+
+private:
+    struct Section {
+        std::string name;
+        size_t header; // line of "[name]"
+        size_t end;    // one past its last line
+    };
+    const Section *FindSection(std::string_view name) const;
+    std::optional<size_t> FindKey(const Section &section, std::string_view key) const;
+    void Index();
+
+    std::vector<std::string> lines_;
+    std::vector<Section> sections_;
+    bool exists_ = false;
+};
+
+// Writes many keys with one file write; the result equals the same writes done one by one.
+class IniBatch {
+public:
+    explicit IniBatch(std::string path)
+        : path_(std::move(path)), document_(IniDocument::Load(path_)) {}
+    void Set(std::string_view section, std::string_view key, std::string_view value) {
+        document_.Set(section, key, value);
+    }
+    void Commit() const { document_.Save(path_); }
+
+private:
+    std::string path_;
+    IniDocument document_;
+};
+
+// Access to INI files by path; keeps no state, every call reads or writes the file.
+class clsINI {
+public:
+    IniValue INIGetString(std::string_view sectionName, std::string_view keyName, int16_t bufferLen,
+                          std::string_view defaultValue, const std::string &iniFile) const;
+    int32_t INIGetLong(std::string_view sectionName, std::string_view keyName, int32_t defaultValue,
+                       const std::string &iniFile) const;
+    bool INIGetBoolean(std::string_view sectionName, std::string_view keyName, bool defaultValue,
+                       const std::string &iniFile) const;
+    int16_t INIWriteString(std::string_view sectionName, std::string_view keyName,
+                           std::string_view stringToWrite, const std::string &iniFile) const;
+};
+
+} // namespace orbiplot

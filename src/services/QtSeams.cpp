@@ -1,0 +1,107 @@
+#include "services/QtSeams.h"
+
+#include <QApplication>
+#include <QColorDialog>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace orbiplot {
+
+namespace {
+
+QString Q(const std::string &text) { return QString::fromStdString(text); }
+
+QMessageBox::StandardButton ToButton(MsgResult result) {
+    switch (result) {
+    case MsgResult::OK: return QMessageBox::Ok;
+    case MsgResult::Cancel: return QMessageBox::Cancel;
+    case MsgResult::Yes: return QMessageBox::Yes;
+    case MsgResult::No: return QMessageBox::No;
+    }
+    return QMessageBox::Ok;
+}
+
+} // namespace
+
+QColor ToQColor(Rgb color) {
+    return QColor(static_cast<int>(color & 0xFF), static_cast<int>((color >> 8) & 0xFF),
+                  static_cast<int>((color >> 16) & 0xFF));
+}
+
+Rgb FromQColor(const QColor &color) {
+    return static_cast<Rgb>(color.red()) | (static_cast<Rgb>(color.green()) << 8) |
+           (static_cast<Rgb>(color.blue()) << 16);
+}
+
+MsgResult QtMessageSeam::ShowMessage(const MessageRequest &request) {
+    QMessageBox box(QApplication::activeWindow());
+    box.setWindowTitle(Q(request.Title));
+    box.setText(Q(request.Text));
+    switch (request.Icon) {
+    case MsgIcon::None: box.setIcon(QMessageBox::NoIcon); break;
+    case MsgIcon::Critical: box.setIcon(QMessageBox::Critical); break;
+    case MsgIcon::Question: box.setIcon(QMessageBox::Question); break;
+    case MsgIcon::Exclamation: box.setIcon(QMessageBox::Warning); break;
+    case MsgIcon::Information: box.setIcon(QMessageBox::Information); break;
+    }
+    QMessageBox::StandardButtons buttons;
+    switch (request.Buttons) {
+    case MsgButtons::OK: buttons = QMessageBox::Ok; break;
+    case MsgButtons::OKCancel: buttons = QMessageBox::Ok | QMessageBox::Cancel; break;
+    case MsgButtons::YesNo: buttons = QMessageBox::Yes | QMessageBox::No; break;
+    case MsgButtons::YesNoCancel:
+        buttons = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+        break;
+    }
+    box.setStandardButtons(buttons);
+    box.setDefaultButton(ToButton(request.DefaultButton));
+    switch (box.exec()) {
+    case QMessageBox::Yes: return MsgResult::Yes;
+    case QMessageBox::No: return MsgResult::No;
+    case QMessageBox::Cancel: return MsgResult::Cancel;
+    case QMessageBox::Ok: return MsgResult::OK;
+    default:
+        // Closing the box by its frame answers like Cancel where there is one.
+        return request.Buttons == MsgButtons::YesNoCancel || request.Buttons == MsgButtons::OKCancel
+                   ? MsgResult::Cancel
+               : request.Buttons == MsgButtons::YesNo ? MsgResult::No
+                                                      : MsgResult::OK;
+    }
+}
+
+std::optional<std::string> QtDialogSeam::ShowFileDialog(const FileDialogRequest &request) {
+    QFileDialog dialog(QApplication::activeWindow(), Q(request.Title), Q(request.StartFolder));
+    QStringList filters;
+    for (const FileFilter &filter : request.Filters) {
+        QString patterns = Q(filter.Pattern);
+        patterns.replace(';', ' ');
+        filters << Q(filter.Description) + " (" + patterns + ")";
+    }
+    dialog.setNameFilters(filters);
+    const int index = request.FilterIndex - 1;
+    if (index >= 0 && index < filters.size()) dialog.selectNameFilter(filters[index]);
+    if (request.Save) {
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        if (!request.ConfirmOverwrite) dialog.setOption(QFileDialog::DontConfirmOverwrite);
+        QString suffix = Q(request.DefaultExtension);
+        if (suffix.startsWith('.')) suffix.remove(0, 1);
+        dialog.setDefaultSuffix(suffix);
+    } else {
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setFileMode(QFileDialog::ExistingFile);
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    return dialog.selectedFiles().first().toStdString();
+}
+
+std::optional<Rgb> QtDialogSeam::ShowColorDialog(Rgb initial, const std::array<Rgb, 16> &custom) {
+    for (int i = 0; i < 16; ++i)
+        QColorDialog::setCustomColor(i, ToQColor(custom[static_cast<size_t>(i)]));
+    QColorDialog dialog(ToQColor(initial), QApplication::activeWindow());
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    return FromQColor(dialog.selectedColor());
+}
+
+} // namespace orbiplot

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "base/Seams.h"
+
+#include <functional>
+
+class QColor;
+class QWidget;
+
+namespace orbiplot {
+
+// Message boxes as real Qt widgets, owned by the active window.
+class QtMessageSeam : public MessageSeam {
+public:
+    MsgResult ShowMessage(const MessageRequest &request) override;
+    void HideProgress() override {
+        if (hideProgress_) hideProgress_();
+    }
+    // The document window supplies how its progress window is hidden.
+    void SetHideProgress(std::function<void()> hook) { hideProgress_ = std::move(hook); }
+
+private:
+    std::function<void()> hideProgress_;
+};
+
+// The file and colour dialogs as QFileDialog and QColorDialog.
+class QtDialogSeam : public DialogSeam {
+public:
+    std::optional<std::string> ShowFileDialog(const FileDialogRequest &request) override;
+    std::optional<Rgb> ShowColorDialog(Rgb initial, const std::array<Rgb, 16> &custom) override;
+};
+
+QColor ToQColor(Rgb color);
+Rgb FromQColor(const QColor &color);
+
+} // namespace orbiplot

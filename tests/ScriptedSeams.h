@@ -1,0 +1,50 @@
+#pragma once
+
+#include "base/Seams.h"
+
+#include <deque>
+#include <vector>
+
+namespace orbiplot::test {
+
+// Records every message box and answers from a script (OK, or the default button, when the
+// script is empty).
+class ScriptedMessages : public MessageSeam {
+public:
+    std::vector<MessageRequest> shown;
+    std::deque<MsgResult> answers;
+    int progressHidden = 0;
+
+    MsgResult ShowMessage(const MessageRequest &request) override {
+        shown.push_back(request);
+        if (answers.empty()) return request.DefaultButton;
+        const MsgResult answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    void HideProgress() override { ++progressHidden; }
+};
+
+// Answers every dialog from a script; an empty script cancels.
+class ScriptedDialogs : public DialogSeam {
+public:
+    std::deque<std::optional<std::string>> files;
+    std::deque<std::optional<Rgb>> colours;
+    std::vector<FileDialogRequest> requests;
+
+    std::optional<std::string> ShowFileDialog(const FileDialogRequest &request) override {
+        requests.push_back(request);
+        if (files.empty()) return std::nullopt;
+        auto answer = files.front();
+        files.pop_front();
+        return answer;
+    }
+    std::optional<Rgb> ShowColorDialog(Rgb, const std::array<Rgb, 16> &) override {
+        if (colours.empty()) return std::nullopt;
+        auto answer = colours.front();
+        colours.pop_front();
+        return answer;
+    }
+};
+
+} // namespace orbiplot::test

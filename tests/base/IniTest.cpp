@@ -1,0 +1,230 @@
+#include "TempDir.h"
+
+#include "base/AppError.h"
+#include "base/clsINI.h"
+#include "base/modError.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <pwd.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace orbiplot;
+using orbiplot::test::TempDir;
+
+namespace {
+
+int32_t ErrorNumberOf(const std::function<void()> &action) {
+    try {
+        action();
+    } catch (const AppError &e) {
+        return e.Number;
+    }
+    return 0;
+}
+
+} // namespace
+
+TEST(IniRead, EncodingsLineEndsAndCaseAreAccepted) {
+    TempDir dir;
+    clsINI ini;
+    const std::string gbk = dir.Write("gbk.opd", "[Doc]\r\nTitle=\xBA\xAF\xCA\xFD\r\n");
+    const std::string bom = dir.Write("bom.ini", "\xEF\xBB\xBF[Doc]\r\nTitle=函数\r\n");
+    const std::string utf8 = dir.Write("utf8.ini", "[Doc]\nTitle=函数\n");
+    const std::string odd = dir.Write(
+        "odd.ini",
+        "\r\n; comment\r\n\r\n[ gRiD ]\r\n\r\n  uNiT = 0.25\r\nExpr=y=x+1\r\n[Other]\r\nTitle=x");
+    for (const std::string &file : {gbk, bom, utf8})
+        EXPECT_EQ(ini.INIGetString("doc", "TITLE", 64, "", file).ToText(), "函数") << file;
+    EXPECT_EQ(ini.INIGetString("GRID", "unit", 32, "1", odd).ToText(), " 0.25");
+    EXPECT_EQ(ini.INIGetString("grid", "Unit", 32, "1", odd).ToSingle(), 0.25f);
+    EXPECT_EQ(ini.INIGetString("Grid", "Expr", 32, "", odd).ToText(), "y=x+1");
+    EXPECT_EQ(ini.INIGetString("Other", "Title", 32, "", odd).ToText(), "x"); // no line end
+    // Missing file, section or key: the default.
+    EXPECT_EQ(ini.INIGetString("Grid", "Nope", 32, "d", odd).ToText(), "d");
+    EXPECT_EQ(ini.INIGetString("Nope", "Unit", 32, "d", odd).ToText(), "d");
+    EXPECT_EQ(ini.INIGetString("Grid", "Unit", 32, "d", dir.File("missing.ini")).ToText(), "d");
+}
+
+TEST(IniRead, AFullBufferGivesTheErrorMarker) {
+    TempDir dir;
+    clsINI ini;
+    const std::string file =
+        dir.Write("s.ini", "[Grid]\r\nA=" + std::string(31, '1') + "\r\nB=" + std::string(30, '1') +
+                               "\r\nC=数据数据\r\n");
+    const IniValue full = ini.INIGetString("Grid", "A", 32, "1", file);
+    EXPECT_TRUE(full.IsErrorMarker());
+    EXPECT_EQ(ErrorNumberOf([&] { full.ToText(); }), ErrTypeMismatch);
+    EXPECT_EQ(ErrorNumberOf([&] { full.ToDouble(); }), ErrTypeMismatch);
+    EXPECT_EQ(ErrorNumberOf([&] { full.ToSingle(); }), ErrTypeMismatch);
+    EXPECT_EQ(ini.INIGetString("Grid", "B", 32, "1", file).ToText(), std::string(30, '1'));
+    // A default that fills the buffer is cut like any value.
+    EXPECT_TRUE(ini.INIGetString("Grid", "Z", 4, "abc", file).IsErrorMarker());
+    // Chinese characters take two places, as in the 8-bit file.
+    EXPECT_TRUE(ini.INIGetString("Grid", "C", 9, "", file).IsErrorMarker());
+    EXPECT_EQ(ini.INIGetString("Grid", "C", 10, "", file).ToText(), "数据数据");
+}
+
+TEST(IniRead, LongsAndBooleans) {
+    TempDir dir;
+    clsINI ini;
+    const std::string file = dir.Write(
+        "s.ini", "[S]\r\nabc=abc\r\nmixed=3x\r\nneg=-25\r\nblank= 7\r\nhuge=99999999999\r\n"
+                 "zero=0\r\nupper=TRUE\r\nyes=yes\r\nminus=-1\r\none=1\r\nfalse=False\r\n"
+                 "long=" +
+                     std::string(30, 'f') + "\r\n");
+    const std::pair<const char *, int32_t> longs[] = {
+        {"abc", 0}, {"mixed", 3}, {"neg", -25}, {"blank", 7}, {"huge", 2147483647}, {"none", 42}};
+    for (const auto &[key, expected] : longs)
+        EXPECT_EQ(ini.INIGetLong("s", key, 42, file), expected) << key;
+    const std::tuple<const char *, bool, bool> booleans[] = {
+        {"zero", true, false},  {"upper", false, true}, {"yes", true, true},
+        {"yes", false, false},  {"minus", false, true}, {"one", false, true},
+        {"false", true, false}, {"long", true, true},   {"none", false, false},
+    };
+    for (const auto &[key, fallback, expected] : booleans)
+        EXPECT_EQ(ini.INIGetBoolean("S", key, fallback, file), expected) << key;
+}
+
+TEST(IniWrite, ChangesOnlyWhatIsWritten) {
+    TempDir dir;
+    clsINI ini;
+    const std::string file =
+        dir.Write("s.ini", "; kept comment\n[General]\nIsFirst=False\nUnknown=keep me\n\n"
+                           "[Grid]\r\nStyle=2\r\n");
+    ini.INIWriteString("general", "isfirst", "True", file);
+    ini.INIWriteString("General", "IsShowTip", "1", file);
+    ini.INIWriteString("Grid", "Unit", "0.5", file);
+    ini.INIWriteString("MainPos", "MainLeft", "-120", file);
+    EXPECT_EQ(dir.Read("s.ini"),
+              "; kept comment\r\n[General]\r\nIsFirst=True\r\nUnknown=keep me\r\n"
+              "IsShowTip=1\r\n\r\n[Grid]\r\nStyle=2\r\nUnit=0.5\r\n\r\n"
+              "[MainPos]\r\nMainLeft=-120\r\n");
+    EXPECT_EQ(ini.INIGetLong("MainPos", "MainLeft", 0, file), -120);
+
+    // A missing file is created; a value never breaks its line.
+    const std::string fresh = dir.File("new.ini");
+    ini.INIWriteString("Data", "M", "line\r\nbreak", fresh);
+    EXPECT_EQ(dir.Read("new.ini"), "[Data]\r\nM=line  break\r\n");
+}
+
+TEST(IniWrite, BatchEqualsTheSameWritesOneByOne) {
+    TempDir dir;
+    clsINI ini;
+    const std::string start = "[B]\r\nx=1\r\n\r\n[A]\r\ny=2\r\n";
+    const std::string one = dir.Write("one.ini", start);
+    const std::string many = dir.Write("many.ini", start);
+    const std::tuple<const char *, const char *, const char *> writes[] = {
+        {"A", "z", "3"}, {"B", "x", "9"}, {"C", "k", "v"}, {"a", "Y", "二"}, {"B", "w", "4"}};
+    IniBatch batch(many);
+    for (const auto &[section, key, value] : writes) {
+        ini.INIWriteString(section, key, value, one);
+        batch.Set(section, key, value);
+    }
+    batch.Commit();
+    EXPECT_EQ(dir.Read("one.ini"), dir.Read("many.ini"));
+}
+
+TEST(IniWrite, TextOutsideGbkIsWrittenAsUtf8WithBom) {
+    TempDir dir;
+    clsINI ini;
+    const std::string gbkFile = dir.File("gbk.ini");
+    ini.INIWriteString("Doc", "Title", "函数", gbkFile);
+    EXPECT_EQ(dir.Read("gbk.ini"), "[Doc]\r\nTitle=\xBA\xAF\xCA\xFD\r\n");
+    ini.INIWriteString("Doc", "Note", "x \xF0\x9F\x98\x80 é", gbkFile);
+    EXPECT_EQ(dir.Read("gbk.ini").substr(0, 3), "\xEF\xBB\xBF");
+    EXPECT_EQ(ini.INIGetString("Doc", "Title", 64, "", gbkFile).ToText(), "函数");
+    EXPECT_EQ(ini.INIGetString("Doc", "Note", 64, "", gbkFile).ToText(), "x \xF0\x9F\x98\x80 é");
+}
+
+TEST(IniWrite, AFailedWriteRaisesTheSystemErrorAndKeepsTheOldFile) {
+    TempDir dir;
+    clsINI ini;
+    try {
+        ini.INIWriteString("A", "b", "c", dir.File("no/such/folder/x.ini"));
+        FAIL() << "no error raised";
+    } catch (const AppError &e) {
+        EXPECT_EQ(e.Number, static_cast<int32_t>(0x80047148u + ENOENT));
+        EXPECT_EQ(e.Source, "Orbiplot.Windows");
+        EXPECT_EQ(e.Description, GetSystemErrorText(ENOENT));
+        EXPECT_EQ(e.Description.rfind("错误: 2(&H2): ", 0), 0u);
+    }
+
+    // A disk that fills up in the middle of the write.
+    const std::string original = "[Data]\r\nM=1\r\nN1=g\r\nV1=9.8\r\n";
+    const std::string file = dir.Write("c.ini", original);
+    struct rlimit old {};
+    getrlimit(RLIMIT_FSIZE, &old);
+    struct rlimit small = old;
+    small.rlim_cur = 16;
+    auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, &small);
+    const int32_t number =
+        ErrorNumberOf([&] { ini.INIWriteString("Data", "N1", std::string(100, 'k'), file); });
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, previous);
+    EXPECT_EQ(number, static_cast<int32_t>(0x80047148u + EFBIG));
+    EXPECT_EQ(dir.Read("c.ini"), original);
+    for (const auto &entry : std::filesystem::directory_iterator(dir.Path()))
+        EXPECT_EQ(entry.path().filename(), "c.ini") << "temporary file left behind";
+}
+
+// As a user who may not write into the folder: access denied, and the general error box.
+TEST(IniWrite, AReadOnlyFolderGivesTheAccessDeniedBox) {
+    TempDir dir;
+    const std::string folder = dir.File("ro");
+    std::filesystem::create_directory(folder);
+    std::filesystem::permissions(
+        folder, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec |
+                    std::filesystem::perms::others_read | std::filesystem::perms::others_exec);
+    std::filesystem::permissions(dir.Path(), std::filesystem::perms::others_exec,
+                                 std::filesystem::perm_options::add);
+    const auto attempt = [&]() -> std::string {
+        try {
+            clsINI().INIWriteString("General", "IsFirst", "True", folder + "/Orbiplot_Setting.ini");
+        } catch (const AppError &e) {
+            return BuildErrorReport(e).Text;
+        }
+        return "written";
+    };
+    const std::string expected =
+        "Err.Number = " + std::to_string(static_cast<int32_t>(0x80047148u + EACCES)) +
+        "\nErr.Source = Orbiplot.Windows\nErr.Description = " + GetSystemErrorText(EACCES);
+    if (geteuid() != 0) {
+        EXPECT_NE(attempt().find(expected), std::string::npos);
+        return;
+    }
+    const passwd *nobody = getpwnam("nobody");
+    if (!nobody) GTEST_SKIP() << "no unprivileged user to run as";
+    int pipeFds[2];
+    ASSERT_EQ(pipe(pipeFds), 0);
+    const pid_t child = fork();
+    if (child == 0) {
+        close(pipeFds[0]);
+        if (setgid(nobody->pw_gid) != 0 || setuid(nobody->pw_uid) != 0) _exit(3);
+        const std::string text = attempt();
+        _exit(write(pipeFds[1], text.data(), text.size()) >= 0 ? 0 : 4);
+    }
+    close(pipeFds[1]);
+    std::string text;
+    char buffer[512];
+    for (ssize_t n; (n = read(pipeFds[0], buffer, sizeof buffer)) > 0;)
+        text.append(buffer, static_cast<size_t>(n));
+    close(pipeFds[0]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    ASSERT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_NE(text.find(expected), std::string::npos) << text;
+    EXPECT_FALSE(std::filesystem::exists(folder + "/Orbiplot_Setting.ini"));
+}
+
+TEST(SystemErrorText, PrefixAndFallback) {
+    EXPECT_EQ(GetSystemErrorText(5).rfind("错误: 5(&H5): ", 0), 0u);
+    EXPECT_GT(GetSystemErrorText(5).size(), std::string("错误: 5(&H5): ").size());
+    EXPECT_EQ(GetSystemErrorText(29).rfind("错误: 29(&H1D): ", 0), 0u);
+    EXPECT_EQ(GetSystemErrorText(99999), "错误: 99999(&H1869F): <无错误>");
+}

@@ -1,0 +1,151 @@
+#include "TempDir.h"
+
+#include "base/AppError.h"
+#include "base/AppSettings.h"
+#include "base/clsDialogs.h"
+#include "base/clsINI.h"
+
+#include <gtest/gtest.h>
+
+using namespace orbiplot;
+using orbiplot::test::TempDir;
+
+TEST(Settings, FirstRunFileByteForByte) {
+    TempDir dir;
+    SaveFirstRunSettings(dir.File("Orbiplot_Setting.ini"));
+    EXPECT_EQ(dir.Read("Orbiplot_Setting.ini"),
+              "[General]\r\nIsFirst=True\r\nIsShowTip=True\r\n\r\n"
+              "[Grid]\r\nIsShow=True\r\nStyle=1\r\nColor=15132390\r\nIsPi=False\r\nUnit=1\r\n"
+              "BackColor=16777215\r\n");
+    const AppSettings s = LoadSettings(dir.File("Orbiplot_Setting.ini"));
+    EXPECT_TRUE(s.IsFirst && s.IsShowTip && s.IsShow && !s.IsPi);
+    EXPECT_EQ(s.Style, 1);
+    EXPECT_EQ(s.Color, 0xE6E6E6u);
+    EXPECT_EQ(s.BackColor, 0xFFFFFFu);
+    EXPECT_EQ(s.Unit, 1.0f);
+}
+
+TEST(Settings, ReadDefaultsDifferFromFirstRunValues) {
+    TempDir dir;
+    const std::string file = dir.Write("s.ini", "[MainPos]\r\nMainLeft=10\r\n");
+    for (const std::string &path : {file, dir.File("missing.ini")}) {
+        const AppSettings s = LoadSettings(path);
+        EXPECT_TRUE(s.IsFirst && s.IsShowTip && s.IsShow && !s.IsPi);
+        EXPECT_EQ(s.Style, 0);
+        EXPECT_EQ(s.Color, 15132390u);
+        EXPECT_EQ(s.BackColor, 16777215u);
+        EXPECT_EQ(s.Unit, 1.0f);
+    }
+}
+
+TEST(Settings, ValuesAsStoredByHandOrByOtherWindows) {
+    TempDir dir;
+    const std::string file = dir.Write(
+        "s.ini", "[General]\r\nIsShowTip=0\r\n[Grid]\r\nStyle=3x\r\nUnit=0.25\r\nIsPi=TRUE\r\n"
+                 "Color=abc\r\n");
+    const AppSettings s = LoadSettings(file);
+    EXPECT_FALSE(s.IsShowTip);
+    EXPECT_EQ(s.Style, 3);
+    EXPECT_EQ(s.Unit, 0.25f);
+    EXPECT_TRUE(s.IsPi);
+    EXPECT_EQ(s.Color, 0u);
+}
+
+TEST(Settings, AMalformedOrOverLongUnitFailsLoading) {
+    TempDir dir;
+    const std::pair<std::string, int32_t> cases[] = {
+        {"abc", ErrTypeMismatch},
+        {"", ErrTypeMismatch},
+        {"0." + std::string(29, '5'), ErrTypeMismatch}, // 31 characters fill the buffer
+        {"1e50", ErrOverflow},
+    };
+    for (const auto &[unit, number] : cases) {
+        const std::string file = dir.Write("s.ini", "[Grid]\r\nUnit=" + unit + "\r\n");
+        try {
+            LoadSettings(file);
+            ADD_FAILURE() << unit;
+        } catch (const AppError &e) {
+            EXPECT_EQ(e.Number, number) << unit;
+        }
+    }
+    const std::string file =
+        dir.Write("s.ini", "[Grid]\r\nUnit=0." + std::string(28, '5') + "\r\n");
+    EXPECT_FLOAT_EQ(LoadSettings(file).Unit, 0.5555556f);
+}
+
+TEST(Settings, SavingKeepsPlacementAndUnknownKeys) {
+    TempDir dir;
+    const std::string file = dir.Write(
+        "s.ini",
+        "[General]\r\nIsFirst=True\r\nMine=1\r\n[Grid]\r\nUnit=1\r\n[MainPos]\r\nMainLeft=5\r\n");
+    SaveSettings(file, false, true, false, 4, 0x0000FF, true, 3.14159265f, 0x102030);
+    EXPECT_EQ(
+        dir.Read("s.ini"),
+        "[General]\r\nIsFirst=False\r\nMine=1\r\nIsShowTip=True\r\n[Grid]\r\nUnit=3.141593\r\n"
+        "IsShow=False\r\nStyle=4\r\nColor=255\r\nIsPi=True\r\nBackColor=1056816\r\n"
+        "[MainPos]\r\nMainLeft=5\r\n");
+}
+
+namespace {
+class RecordingDialogs : public DialogSeam {
+public:
+    std::optional<std::string> answer;
+    std::optional<Rgb> colour;
+    FileDialogRequest last;
+    Rgb initial = 1;
+    std::array<Rgb, 16> custom{};
+    std::optional<std::string> ShowFileDialog(const FileDialogRequest &request) override {
+        last = request;
+        return answer;
+    }
+    std::optional<Rgb> ShowColorDialog(Rgb start, const std::array<Rgb, 16> &greys) override {
+        initial = start;
+        custom = greys;
+        return colour;
+    }
+};
+} // namespace
+
+TEST(CommonDialogs, DefaultsAndCancel) {
+    RecordingDialogs seam;
+    clsDialogs dialogs(seam, "/opt/orbiplot");
+    EXPECT_EQ(dialogs.FileOpen(), "");
+    EXPECT_EQ(seam.last.Title, "Open");
+    EXPECT_EQ(seam.last.StartFolder, "/opt/orbiplot");
+    ASSERT_EQ(seam.last.Filters.size(), 1u);
+    EXPECT_EQ(seam.last.Filters[0].Description, "All Files");
+    EXPECT_EQ(seam.last.Filters[0].Pattern, "*.*");
+    EXPECT_TRUE(seam.last.MustExist);
+    EXPECT_FALSE(seam.last.Save);
+
+    seam.answer = "/home/u/a.opd";
+    const char raw[] = "Orbiplot 文档\0*.opd\0";
+    const std::string filter(raw, sizeof raw - 1);
+    EXPECT_EQ(dialogs.FileSave("", "/home/u", ".opd", filter, 1), "/home/u/a.opd");
+    EXPECT_EQ(seam.last.Title, "Save");
+    EXPECT_TRUE(seam.last.Save);
+    EXPECT_TRUE(seam.last.ConfirmOverwrite);
+    EXPECT_FALSE(seam.last.MustExist);
+    EXPECT_EQ(seam.last.DefaultExtension, ".opd");
+    EXPECT_EQ(seam.last.StartFolder, "/home/u");
+    ASSERT_EQ(seam.last.Filters.size(), 1u);
+    EXPECT_EQ(seam.last.Filters[0].Description, "Orbiplot 文档");
+    EXPECT_EQ(seam.last.Filters[0].Pattern, "*.opd");
+
+    dialogs.FileOpen("打开", "", "位图|*.bmp|全部|*.*", 2);
+    EXPECT_EQ(seam.last.Title, "打开");
+    ASSERT_EQ(seam.last.Filters.size(), 2u);
+    EXPECT_EQ(seam.last.FilterIndex, 2);
+}
+
+TEST(CommonDialogs, ColourStartsBlackWithGreysAndCancelKeepsTheDefault) {
+    RecordingDialogs seam;
+    clsDialogs dialogs(seam, "/");
+    EXPECT_EQ(dialogs.GetColor(0x00FF00), 0x00FF00u);
+    EXPECT_EQ(seam.initial, 0u);
+    EXPECT_EQ(seam.custom[0], 0x0F0F0Fu);
+    EXPECT_EQ(seam.custom[7], 0x7F7F7Fu);
+    EXPECT_EQ(seam.custom[15], 0xFFFFFFu);
+    seam.colour = 0x123456;
+    EXPECT_EQ(dialogs.GetColor(0x00FF00), 0x123456u);
+}
