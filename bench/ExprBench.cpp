@@ -12,7 +12,7 @@ using namespace orbiplot;
 namespace {
 
 // Value texts as the sampler makes them: a sweep of -5..5 in "0.0###".
-const std::vector<std::string> &ValueTexts() {
+const std::vector<std::string>& ValueTexts() {
     static const std::vector<std::string> texts = [] {
         std::vector<std::string> out;
         const float step = 0.01f;
@@ -23,9 +23,9 @@ const std::vector<std::string> &ValueTexts() {
     return texts;
 }
 
-void SampleCurve(benchmark::State &state, const char *expression, const char *var) {
+void SampleCurve(benchmark::State& state, const char* expression, const char* var) {
     clsExpressionParser parser;
-    const auto &texts = ValueTexts();
+    const auto& texts = ValueTexts();
     size_t i = 0;
     for (auto _ : state) {
         const std::string text = SubstituteVariable(expression, var, texts[i]);
@@ -35,7 +35,7 @@ void SampleCurve(benchmark::State &state, const char *expression, const char *va
     state.SetItemsProcessed(state.iterations());
 }
 
-void FormatValueText(benchmark::State &state) {
+void FormatValueText(benchmark::State& state) {
     float v = -5.0f;
     for (auto _ : state) {
         benchmark::DoNotOptimize(FormatSingle(v, "0.0###"));

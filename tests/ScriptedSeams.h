@@ -15,7 +15,7 @@ public:
     std::deque<MsgResult> answers;
     int progressHidden = 0;
 
-    MsgResult ShowMessage(const MessageRequest &request) override {
+    MsgResult ShowMessage(const MessageRequest& request) override {
         shown.push_back(request);
         if (answers.empty()) return request.DefaultButton;
         const MsgResult answer = answers.front();
@@ -32,14 +32,14 @@ public:
     std::deque<std::optional<Rgb>> colours;
     std::vector<FileDialogRequest> requests;
 
-    std::optional<std::string> ShowFileDialog(const FileDialogRequest &request) override {
+    std::optional<std::string> ShowFileDialog(const FileDialogRequest& request) override {
         requests.push_back(request);
         if (files.empty()) return std::nullopt;
         auto answer = files.front();
         files.pop_front();
         return answer;
     }
-    std::optional<Rgb> ShowColorDialog(Rgb, const std::array<Rgb, 16> &) override {
+    std::optional<Rgb> ShowColorDialog(Rgb, const std::array<Rgb, 16>&) override {
         if (colours.empty()) return std::nullopt;
         auto answer = colours.front();
         colours.pop_front();

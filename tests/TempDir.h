@@ -20,17 +20,17 @@ public:
         std::filesystem::permissions(path_, std::filesystem::perms::owner_all, ec);
         std::filesystem::remove_all(path_, ec);
     }
-    TempDir(const TempDir &) = delete;
-    TempDir &operator=(const TempDir &) = delete;
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
 
-    const std::string &Path() const { return path_; }
-    std::string File(const std::string &name) const { return path_ + "/" + name; }
+    const std::string& Path() const { return path_; }
+    std::string File(const std::string& name) const { return path_ + "/" + name; }
 
-    std::string Write(const std::string &name, const std::string &bytes) const {
+    std::string Write(const std::string& name, const std::string& bytes) const {
         std::ofstream(File(name), std::ios::binary) << bytes;
         return File(name);
     }
-    std::string Read(const std::string &name) const {
+    std::string Read(const std::string& name) const {
         std::ifstream in(File(name), std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(in), {});
     }

@@ -10,10 +10,10 @@ namespace orbiplot {
 class frmMain : public QMainWindow {
     Q_OBJECT
 public:
-    explicit frmMain(QWidget *parent = nullptr);
+    explicit frmMain(QWidget* parent = nullptr);
 
 private:
-    QMdiArea *mdiArea_;
+    QMdiArea* mdiArea_;
 };
 
 } // namespace orbiplot

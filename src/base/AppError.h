@@ -12,7 +12,7 @@ public:
     AppError(int32_t number, std::string source, std::string description)
         : Number(number), Source(std::move(source)), Description(std::move(description)) {}
 
-    const char *what() const noexcept override { return Description.c_str(); }
+    const char* what() const noexcept override { return Description.c_str(); }
 
     int32_t Number;
     std::string Source;
@@ -20,7 +20,7 @@ public:
 };
 
 // Source carried by every freshly raised error: the application's name.
-inline constexpr const char *DefaultErrorSource = "Orbiplot";
+inline constexpr const char* DefaultErrorSource = "Orbiplot";
 
 // Error numbers are counted from the application error base.
 inline constexpr int32_t ErrorBase = static_cast<int32_t>(0x80040000u);

@@ -12,10 +12,10 @@
 namespace orbiplot {
 
 namespace {
-const char *Word(bool value) { return value ? "True" : "False"; }
+const char* Word(bool value) { return value ? "True" : "False"; }
 } // namespace
 
-AppSettings LoadSettings(const std::string &settingsFile) {
+AppSettings LoadSettings(const std::string& settingsFile) {
     const IniDocument ini = IniDocument::Load(settingsFile);
     AppSettings s;
     s.IsFirst = ini.GetBoolean("General", "IsFirst", true);
@@ -29,7 +29,7 @@ AppSettings LoadSettings(const std::string &settingsFile) {
     return s;
 }
 
-void SaveSettings(const std::string &settingsFile, bool isFirst, bool isShowTip, bool isShow,
+void SaveSettings(const std::string& settingsFile, bool isFirst, bool isShowTip, bool isShow,
                   int32_t style, Rgb color, bool isPi, float unit, Rgb backColor) {
     IniBatch batch(settingsFile);
     batch.Set("General", "IsFirst", Word(isFirst));
@@ -43,7 +43,7 @@ void SaveSettings(const std::string &settingsFile, bool isFirst, bool isShowTip,
     batch.Commit();
 }
 
-void SaveFirstRunSettings(const std::string &settingsFile) {
+void SaveFirstRunSettings(const std::string& settingsFile) {
     SaveSettings(settingsFile, true, true, true, 1, 0xE6E6E6, false, 1.0f, 0xFFFFFF);
 }
 
@@ -60,10 +60,10 @@ std::string ApplicationFolder() {
     const std::string exeFolder = ExecutableFolder();
     if (::access(exeFolder.c_str(), W_OK) == 0) return exeFolder;
     std::string base;
-    if (const char *xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg == '/') {
+    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg == '/') {
         base = xdg;
     } else {
-        const char *home = std::getenv("HOME");
+        const char* home = std::getenv("HOME");
         base = std::string(home && *home ? home : "/tmp") + "/.config";
     }
     ::mkdir(base.c_str(), 0700);

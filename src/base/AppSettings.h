@@ -19,19 +19,19 @@ struct AppSettings {
     float Unit = 1.0f;
 };
 
-inline constexpr const char *SettingsFileName = "Orbiplot_Setting.ini";
-inline constexpr const char *ConstantsFileName = "Orbiplot_Const.ini";
+inline constexpr const char* SettingsFileName = "Orbiplot_Setting.ini";
+inline constexpr const char* ConstantsFileName = "Orbiplot_Const.ini";
 
 // Reads the settings file; missing keys take their read defaults. A malformed or over-long
 // Unit raises its conversion error.
-AppSettings LoadSettings(const std::string &settingsFile);
+AppSettings LoadSettings(const std::string& settingsFile);
 
 // Writes the eight keys of General and Grid in one file write.
-void SaveSettings(const std::string &settingsFile, bool isFirst, bool isShowTip, bool isShow,
+void SaveSettings(const std::string& settingsFile, bool isFirst, bool isShowTip, bool isShow,
                   int32_t style, Rgb color, bool isPi, float unit, Rgb backColor);
 
 // The values written when no settings file exists at start-up.
-void SaveFirstRunSettings(const std::string &settingsFile);
+void SaveFirstRunSettings(const std::string& settingsFile);
 
 // Where settings and constants live: the executable's folder when it is writable (portable
 // use), otherwise $XDG_CONFIG_HOME/Orbiplot (~/.config/Orbiplot), created on demand.

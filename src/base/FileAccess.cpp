@@ -11,7 +11,7 @@
 
 namespace orbiplot {
 
-std::optional<std::string> ReadFileBytes(const std::string &path) {
+std::optional<std::string> ReadFileBytes(const std::string& path) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return std::nullopt;
     struct stat st {};
@@ -36,12 +36,12 @@ std::optional<std::string> ReadFileBytes(const std::string &path) {
     return bytes;
 }
 
-bool FileExists(const std::string &path) {
+bool FileExists(const std::string& path) {
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0;
 }
 
-std::string JoinPath(const std::string &folder, std::string_view name) {
+std::string JoinPath(const std::string& folder, std::string_view name) {
     if (folder.empty()) return std::string(name);
     if (folder.back() == '/') return folder + std::string(name);
     return folder + "/" + std::string(name);
@@ -50,7 +50,7 @@ std::string JoinPath(const std::string &folder, std::string_view name) {
 namespace {
 
 // Writing through a symbolic link replaces the file it points to, not the link.
-std::string ResolveTarget(const std::string &path) {
+std::string ResolveTarget(const std::string& path) {
     char resolved[PATH_MAX];
     struct stat st {};
     if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode) &&
@@ -59,7 +59,7 @@ std::string ResolveTarget(const std::string &path) {
     return path;
 }
 
-[[noreturn]] void Fail(int code, const std::string &tempPath, int fd) {
+[[noreturn]] void Fail(int code, const std::string& tempPath, int fd) {
     if (fd >= 0) ::close(fd);
     if (!tempPath.empty()) ::unlink(tempPath.c_str());
     RaiseSystemError(code);
@@ -67,7 +67,7 @@ std::string ResolveTarget(const std::string &path) {
 
 } // namespace
 
-void WriteFileAtomically(const std::string &path, std::string_view bytes) {
+void WriteFileAtomically(const std::string& path, std::string_view bytes) {
     const std::string target = ResolveTarget(path);
 
     mode_t mode;

@@ -86,7 +86,7 @@ Decimal ParseDecimalText(std::string_view text) {
 }
 
 // Adds one to a string of decimal digits.
-void Increment(std::string &digits) {
+void Increment(std::string& digits) {
     for (size_t i = digits.size(); i-- > 0;) {
         if (digits[i] != '9') {
             ++digits[i];
@@ -97,7 +97,7 @@ void Increment(std::string &digits) {
     digits.insert(digits.begin(), '1');
 }
 
-std::string Render(const Decimal &d, const Pattern &p) {
+std::string Render(const Decimal& d, const Pattern& p) {
     // scaled: the value times 10^maxDec, rounded half away from zero, as digits.
     const int keep = d.pointPos + p.maxDec;
     const int n = static_cast<int>(d.digits.size());
@@ -149,7 +149,7 @@ std::string ToChars(double value, std::chars_format format, int precision) {
 std::string GeneralWithPrecision(double value, int precision) {
     if (value == 0) return "0";
     std::string text = ToChars(value, std::chars_format::general, precision);
-    for (char &c : text)
+    for (char& c : text)
         if (c == 'e') c = 'E';
     return text;
 }
@@ -250,7 +250,7 @@ long DecimalMagnitude(std::string_view number) {
 template <class T> T ConvertText(std::string_view text) {
     const std::string_view number = NumberPart(text);
     if (number.empty()) RaiseRuntimeError(ErrTypeMismatch);
-    const char *first = number.data();
+    const char* first = number.data();
     if (*first == '+') ++first;
     T value{};
     const auto result = std::from_chars(first, number.data() + number.size(), value);

@@ -27,7 +27,7 @@ struct MessageRequest {
 class MessageSeam {
 public:
     virtual ~MessageSeam() = default;
-    virtual MsgResult ShowMessage(const MessageRequest &request) = 0;
+    virtual MsgResult ShowMessage(const MessageRequest& request) = 0;
     // Called before an error is shown: a failure during a redraw would otherwise leave the
     // progress window on screen.
     virtual void HideProgress() {}
@@ -56,9 +56,9 @@ class DialogSeam {
 public:
     virtual ~DialogSeam() = default;
     // The chosen full path, or nothing when cancelled.
-    virtual std::optional<std::string> ShowFileDialog(const FileDialogRequest &request) = 0;
+    virtual std::optional<std::string> ShowFileDialog(const FileDialogRequest& request) = 0;
     // The chosen colour, or nothing when cancelled.
-    virtual std::optional<Rgb> ShowColorDialog(Rgb initial, const std::array<Rgb, 16> &custom) = 0;
+    virtual std::optional<Rgb> ShowColorDialog(Rgb initial, const std::array<Rgb, 16>& custom) = 0;
 };
 
 } // namespace orbiplot

@@ -11,7 +11,7 @@ bool IsAscii(std::string_view text) {
 std::u16string Utf8ToUtf16(std::string_view text) {
     std::u16string out;
     out.reserve(text.size());
-    const auto *s = reinterpret_cast<const unsigned char *>(text.data());
+    const auto* s = reinterpret_cast<const unsigned char*>(text.data());
     const size_t n = text.size();
     size_t i = 0;
     while (i < n) {
@@ -84,14 +84,14 @@ std::string Utf16ToUtf8(std::u16string_view text) {
 
 std::string AsciiUpper(std::string_view text) {
     std::string out(text);
-    for (char &c : out)
+    for (char& c : out)
         if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
     return out;
 }
 
 std::string AsciiLower(std::string_view text) {
     std::string out(text);
-    for (char &c : out)
+    for (char& c : out)
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
     return out;
 }
@@ -109,16 +109,16 @@ namespace {
 constexpr std::string_view Utf8Bom = "\xEF\xBB\xBF";
 
 // Converts all of the input or nothing.
-bool Convert(const char *to, const char *from, std::string_view input, std::string &output) {
+bool Convert(const char* to, const char* from, std::string_view input, std::string& output) {
     iconv_t cd = iconv_open(to, from);
     if (cd == reinterpret_cast<iconv_t>(-1)) return false;
     output.clear();
     std::string buffer(input.size() * 2 + 16, '\0');
-    char *in = const_cast<char *>(input.data());
+    char* in = const_cast<char*>(input.data());
     size_t inLeft = input.size();
     bool ok = true;
     while (inLeft > 0) {
-        char *out = buffer.data();
+        char* out = buffer.data();
         size_t outLeft = buffer.size();
         const size_t r = iconv(cd, &in, &inLeft, &out, &outLeft);
         output.append(buffer.data(), buffer.size() - outLeft);
@@ -134,7 +134,7 @@ bool Convert(const char *to, const char *from, std::string_view input, std::stri
 } // namespace
 
 bool IsValidUtf8(std::string_view bytes) {
-    const auto *s = reinterpret_cast<const unsigned char *>(bytes.data());
+    const auto* s = reinterpret_cast<const unsigned char*>(bytes.data());
     const size_t n = bytes.size();
     size_t i = 0;
     while (i < n) {

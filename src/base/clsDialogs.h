@@ -13,7 +13,7 @@ namespace orbiplot {
 // (description, pattern), each part ended by a zero character ("|" is accepted too).
 class clsDialogs {
 public:
-    clsDialogs(DialogSeam &seam, std::string programFolder)
+    clsDialogs(DialogSeam& seam, std::string programFolder)
         : seam_(seam), programFolder_(std::move(programFolder)) {}
 
     // The chosen path, or the empty text when cancelled.
@@ -32,7 +32,7 @@ private:
     FileDialogRequest Request(bool save, std::string_view title, std::string_view startPath,
                               std::string_view filter, int32_t filterIndex) const;
 
-    DialogSeam &seam_;
+    DialogSeam& seam_;
     std::string programFolder_;
 };
 

@@ -54,14 +54,14 @@ std::optional<std::string_view> KeyName(std::string_view line) {
 
 std::string OneLine(std::string_view text) {
     std::string out(text);
-    for (char &c : out)
+    for (char& c : out)
         if (c == '\r' || c == '\n') c = ' ';
     return out;
 }
 
 } // namespace
 
-const std::string &IniValue::ToText() const {
+const std::string& IniValue::ToText() const {
     if (marker_) RaiseRuntimeError(ErrTypeMismatch);
     return text_;
 }
@@ -69,7 +69,7 @@ const std::string &IniValue::ToText() const {
 double IniValue::ToDouble() const { return TextToDouble(ToText()); }
 float IniValue::ToSingle() const { return TextToSingle(ToText()); }
 
-IniDocument IniDocument::Load(const std::string &path) {
+IniDocument IniDocument::Load(const std::string& path) {
     IniDocument doc;
     const std::optional<std::string> bytes = ReadFileBytes(path);
     if (!bytes) return doc;
@@ -98,14 +98,14 @@ void IniDocument::Index() {
     }
 }
 
-const IniDocument::Section *IniDocument::FindSection(std::string_view name) const {
+const IniDocument::Section* IniDocument::FindSection(std::string_view name) const {
     name = Trim(name);
-    for (const Section &section : sections_)
+    for (const Section& section : sections_)
         if (SameName(section.name, name)) return &section;
     return nullptr;
 }
 
-std::optional<size_t> IniDocument::FindKey(const Section &section, std::string_view key) const {
+std::optional<size_t> IniDocument::FindKey(const Section& section, std::string_view key) const {
     key = Trim(key);
     for (size_t i = section.header + 1; i < section.end; ++i) {
         const auto name = KeyName(lines_[i]);
@@ -115,11 +115,11 @@ std::optional<size_t> IniDocument::FindKey(const Section &section, std::string_v
 }
 
 std::optional<std::string> IniDocument::Get(std::string_view section, std::string_view key) const {
-    const Section *s = FindSection(section);
+    const Section* s = FindSection(section);
     if (!s) return std::nullopt;
     const auto line = FindKey(*s, key);
     if (!line) return std::nullopt;
-    const std::string &text = lines_[*line];
+    const std::string& text = lines_[*line];
     return text.substr(text.find('=') + 1);
 }
 
@@ -159,7 +159,7 @@ bool IniDocument::GetBoolean(std::string_view section, std::string_view key,
     // An over-long value is as malformed as any other unknown word.
     if (value.IsErrorMarker()) return defaultValue;
     std::string text = value.ToText();
-    for (char &c : text)
+    for (char& c : text)
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
     if (text == "false" || text == "0") return false;
     if (text == "true" || text == "-1" || text == "1") return true;
@@ -169,7 +169,7 @@ bool IniDocument::GetBoolean(std::string_view section, std::string_view key,
 void IniDocument::Set(std::string_view section, std::string_view key, std::string_view value) {
     const std::string safeKey = OneLine(Trim(key));
     const std::string safeValue = OneLine(value);
-    const Section *s = FindSection(section);
+    const Section* s = FindSection(section);
     if (!s) {
         if (!lines_.empty() && !Trim(lines_.back()).empty()) lines_.emplace_back();
         lines_.push_back("[" + OneLine(Trim(section)) + "]");
@@ -178,7 +178,7 @@ void IniDocument::Set(std::string_view section, std::string_view key, std::strin
         return;
     }
     if (const auto line = FindKey(*s, key)) {
-        std::string &text = lines_[*line];
+        std::string& text = lines_[*line];
         text = text.substr(0, text.find('=') + 1) + safeValue;
         return;
     }
@@ -187,7 +187,7 @@ void IniDocument::Set(std::string_view section, std::string_view key, std::strin
     while (at > s->header + 1 && Trim(lines_[at - 1]).empty())
         --at;
     lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at), safeKey + "=" + safeValue);
-    for (Section &other : sections_) {
+    for (Section& other : sections_) {
         if (other.header >= at) ++other.header;
         if (other.end >= at) ++other.end;
     }
@@ -195,33 +195,33 @@ void IniDocument::Set(std::string_view section, std::string_view key, std::strin
 
 std::string IniDocument::Serialize() const {
     std::string text;
-    for (const std::string &line : lines_) {
+    for (const std::string& line : lines_) {
         text += line;
         text += "\r\n";
     }
     return EncodeFileText(text);
 }
 
-void IniDocument::Save(const std::string &path) const { WriteFileAtomically(path, Serialize()); }
+void IniDocument::Save(const std::string& path) const { WriteFileAtomically(path, Serialize()); }
 
 IniValue clsINI::INIGetString(std::string_view sectionName, std::string_view keyName,
                               int16_t bufferLen, std::string_view defaultValue,
-                              const std::string &iniFile) const {
+                              const std::string& iniFile) const {
     return IniDocument::Load(iniFile).GetString(sectionName, keyName, bufferLen, defaultValue);
 }
 
 int32_t clsINI::INIGetLong(std::string_view sectionName, std::string_view keyName,
-                           int32_t defaultValue, const std::string &iniFile) const {
+                           int32_t defaultValue, const std::string& iniFile) const {
     return IniDocument::Load(iniFile).GetLong(sectionName, keyName, defaultValue);
 }
 
 bool clsINI::INIGetBoolean(std::string_view sectionName, std::string_view keyName,
-                           bool defaultValue, const std::string &iniFile) const {
+                           bool defaultValue, const std::string& iniFile) const {
     return IniDocument::Load(iniFile).GetBoolean(sectionName, keyName, defaultValue);
 }
 
 int16_t clsINI::INIWriteString(std::string_view sectionName, std::string_view keyName,
-                               std::string_view stringToWrite, const std::string &iniFile) const {
+                               std::string_view stringToWrite, const std::string& iniFile) const {
     IniBatch batch(iniFile);
     batch.Set(sectionName, keyName, stringToWrite);
     batch.Commit();

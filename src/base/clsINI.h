@@ -19,7 +19,7 @@ public:
         return v;
     }
     bool IsErrorMarker() const { return marker_; }
-    const std::string &ToText() const;
+    const std::string& ToText() const;
     double ToDouble() const;
     float ToSingle() const;
 
@@ -35,7 +35,7 @@ class IniDocument {
 public:
     IniDocument() = default;
     // A file that is missing or cannot be read gives an empty document.
-    static IniDocument Load(const std::string &path);
+    static IniDocument Load(const std::string& path);
 
     bool Exists() const { return exists_; }
     std::optional<std::string> Get(std::string_view section, std::string_view key) const;
@@ -54,7 +54,7 @@ public:
 
     // Replaces the file atomically; a failure raises the system error and leaves the old
     // file whole.
-    void Save(const std::string &path) const;
+    void Save(const std::string& path) const;
 
 private:
     struct Section {
@@ -62,8 +62,8 @@ private:
         size_t header; // line of "[name]"
         size_t end;    // one past its last line
     };
-    const Section *FindSection(std::string_view name) const;
-    std::optional<size_t> FindKey(const Section &section, std::string_view key) const;
+    const Section* FindSection(std::string_view name) const;
+    std::optional<size_t> FindKey(const Section& section, std::string_view key) const;
     void Index();
 
     std::vector<std::string> lines_;
@@ -90,13 +90,13 @@ private:
 class clsINI {
 public:
     IniValue INIGetString(std::string_view sectionName, std::string_view keyName, int16_t bufferLen,
-                          std::string_view defaultValue, const std::string &iniFile) const;
+                          std::string_view defaultValue, const std::string& iniFile) const;
     int32_t INIGetLong(std::string_view sectionName, std::string_view keyName, int32_t defaultValue,
-                       const std::string &iniFile) const;
+                       const std::string& iniFile) const;
     bool INIGetBoolean(std::string_view sectionName, std::string_view keyName, bool defaultValue,
-                       const std::string &iniFile) const;
+                       const std::string& iniFile) const;
     int16_t INIWriteString(std::string_view sectionName, std::string_view keyName,
-                           std::string_view stringToWrite, const std::string &iniFile) const;
+                           std::string_view stringToWrite, const std::string& iniFile) const;
 };
 
 } // namespace orbiplot

@@ -8,7 +8,7 @@
 
 namespace orbiplot {
 
-ErrorReport BuildErrorReport(const AppError &error) {
+ErrorReport BuildErrorReport(const AppError& error) {
     const int32_t n = error.Number;
     if (IsParserError(n)) {
         return {"Orbiplot 表达式分析错误", "错误号 No. " + std::to_string(ParserErrorCode(n)) +
@@ -21,21 +21,21 @@ ErrorReport BuildErrorReport(const AppError &error) {
                 "\nErr.Source = " + error.Source + "\nErr.Description = " + error.Description};
 }
 
-void ReportError(MessageSeam &messages, const AppError &error) {
+void ReportError(MessageSeam& messages, const AppError& error) {
     messages.HideProgress();
     const ErrorReport report = BuildErrorReport(error);
     messages.ShowMessage(
         {MsgIcon::Critical, MsgButtons::OK, MsgResult::OK, report.Title, report.Text});
 }
 
-void ReportCurrentError(MessageSeam &messages) {
+void ReportCurrentError(MessageSeam& messages) {
     try {
         throw;
-    } catch (const AppError &error) {
+    } catch (const AppError& error) {
         ReportError(messages, error);
-    } catch (const std::bad_alloc &) {
+    } catch (const std::bad_alloc&) {
         ReportError(messages, AppError(7, DefaultErrorSource, "内存不足"));
-    } catch (const std::exception &e) {
+    } catch (const std::exception& e) {
         ReportError(messages, AppError(ErrUnknown, DefaultErrorSource, e.what()));
     }
 }
@@ -44,7 +44,7 @@ std::string GetSystemErrorText(int32_t code) {
     char prefix[64];
     std::snprintf(prefix, sizeof prefix, "错误: %d(&H%X): ", code, static_cast<uint32_t>(code));
     char buffer[256];
-    const char *text = strerror_r(code, buffer, sizeof buffer);
+    const char* text = strerror_r(code, buffer, sizeof buffer);
     // An unknown code has no text of its own, only the library's placeholder.
     if (text == nullptr || *text == '\0' || std::strncmp(text, "Unknown error", 13) == 0)
         return std::string(prefix) + "<无错误>";

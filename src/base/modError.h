@@ -16,13 +16,13 @@ struct ErrorReport {
 
 // Chooses the box by the error number: parser errors, the program's own errors, or the
 // general box for everything else.
-ErrorReport BuildErrorReport(const AppError &error);
+ErrorReport BuildErrorReport(const AppError& error);
 
 // Hides the progress window, then shows the report and waits for OK.
-void ReportError(MessageSeam &messages, const AppError &error);
+void ReportError(MessageSeam& messages, const AppError& error);
 
 // Reports whatever the current exception is; call only inside a catch block.
-void ReportCurrentError(MessageSeam &messages);
+void ReportCurrentError(MessageSeam& messages);
 
 // "错误: " c "(&H" HEX "): " and the system's text for error c, or "<无错误>".
 std::string GetSystemErrorText(int32_t code);

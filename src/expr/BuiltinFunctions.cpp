@@ -65,7 +65,7 @@ Fn LookUp(std::string_view name) {
         upper[i] = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
     }
     const std::string_view key(upper, name.size());
-    for (const NameEntry &entry : FunctionNames)
+    for (const NameEntry& entry : FunctionNames)
         if (entry.name == key) return entry.fn;
     return Fn::None;
 }
@@ -127,7 +127,7 @@ double clsExpressionParser::CallBuiltinFunction(std::string_view name, double x)
         case Fn::Exp: return DomainChecked(std::exp(x));
         }
         RaiseRuntimeError(ErrInvalidCall);
-    } catch (AppError &error) {
+    } catch (AppError& error) {
         TraceErrorSource(error, "CallBuiltinFunction");
         throw;
     }
@@ -135,7 +135,7 @@ double clsExpressionParser::CallBuiltinFunction(std::string_view name, double x)
 
 double clsExpressionParser::Rnd(double x) {
     static DefaultRandomSource fallback;
-    RandomSource &source = random_ ? *random_ : fallback;
+    RandomSource& source = random_ ? *random_ : fallback;
     if (x < 0) {
         source.Reseed(x);
         lastRandom_ = source.Next();

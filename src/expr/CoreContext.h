@@ -22,7 +22,7 @@ struct UserConstants {
 // constants, the settings, the application folder and the seams to the person.
 class CoreContext {
 public:
-    CoreContext(MessageSeam &messages, DialogSeam &dialogs, RandomSource &random,
+    CoreContext(MessageSeam& messages, DialogSeam& dialogs, RandomSource& random,
                 std::string appFolder)
         : Parser(&random), Messages(messages), Dialogs(dialogs), Random(random),
           AppFolder(std::move(appFolder)) {}
@@ -34,9 +34,9 @@ public:
     UserConstants Constants;
     AppSettings Settings;
     clsINI INI;
-    MessageSeam &Messages;
-    DialogSeam &Dialogs;
-    RandomSource &Random;
+    MessageSeam& Messages;
+    DialogSeam& Dialogs;
+    RandomSource& Random;
     std::string AppFolder;
 };
 

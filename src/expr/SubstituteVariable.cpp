@@ -19,7 +19,7 @@ template <class Char> bool IsLetterChar(Char c) {
 
 // Occurrences beyond MaxPosition overflow, so only a prefix of the text can ever change;
 // the rest is searched once and carried over untouched.
-template <class String> String Substitute(String s, const String &var, const String &value) {
+template <class String> String Substitute(String s, const String& var, const String& value) {
     if (var.empty()) return s;
     const size_t headLength = MaxPosition + var.size() + 1;
     String tail;
@@ -54,7 +54,7 @@ template <class String> String Substitute(String s, const String &var, const Str
 
 std::u16string LowerUtf16(std::u16string s) {
     static locale_t utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(nullptr));
-    for (char16_t &c : s) {
+    for (char16_t& c : s) {
         if (c >= 'A' && c <= 'Z')
             c = static_cast<char16_t>(c - 'A' + 'a');
         else if (c >= 0x80 && (c < 0xD800 || c > 0xDFFF) && utf8)

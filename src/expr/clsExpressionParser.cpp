@@ -33,10 +33,10 @@ std::string_view TrimBlanks(std::string_view s) {
 }
 
 // Runs one parsing step; any error leaving it gets the step's name in its source trace.
-template <class Step> double Traced(const char *procedure, Step &&step) {
+template <class Step> double Traced(const char* procedure, Step&& step) {
     try {
         return step();
-    } catch (AppError &error) {
+    } catch (AppError& error) {
         TraceErrorSource(error, procedure);
         throw;
     }
@@ -60,7 +60,7 @@ double ConvertNumber(std::string_view digits) {
 
 } // namespace
 
-void TraceErrorSource(AppError &error, std::string_view procedure) {
+void TraceErrorSource(AppError& error, std::string_view procedure) {
     if (error.Source == DefaultErrorSource) {
         error.Source.assign(procedure);
     } else {
@@ -71,7 +71,7 @@ void TraceErrorSource(AppError &error, std::string_view procedure) {
     }
 }
 
-clsExpressionParser::clsExpressionParser(RandomSource *random) : random_(random) {
+clsExpressionParser::clsExpressionParser(RandomSource* random) : random_(random) {
     constants_ = {{"PI", 3.14159265358979},
                   {"E", 2.71828},
                   {"C", 0.915966},
@@ -79,7 +79,7 @@ clsExpressionParser::clsExpressionParser(RandomSource *random) : random_(random)
                   {"EG", 0.577216}};
 }
 
-void clsExpressionParser::SetRandomSource(RandomSource *random) { random_ = random; }
+void clsExpressionParser::SetRandomSource(RandomSource* random) { random_ = random; }
 
 void clsExpressionParser::Raise(int code, std::string description) const {
     throw AppError(ParserErrorNumber(code), DefaultErrorSource, std::move(description));
@@ -240,7 +240,7 @@ double clsExpressionParser::ParseAtom() {
             position_ = end;
             SkipBlanks();
             if (PeekOperator() != 6) {
-                if (const Constant *constant = FindConstant(name)) return constant->value;
+                if (const Constant* constant = FindConstant(name)) return constant->value;
                 Raise(ParseUnknownConstant, "常数 " + name + " 不存在");
             }
             AcceptOperator();
@@ -255,9 +255,9 @@ double clsExpressionParser::ParseAtom() {
     });
 }
 
-const clsExpressionParser::Constant *
+const clsExpressionParser::Constant*
 clsExpressionParser::FindConstant(std::string_view name) const {
-    for (const Constant &constant : constants_)
+    for (const Constant& constant : constants_)
         if (EqualsIgnoringCase(constant.key, name)) return &constant;
     return nullptr;
 }
@@ -269,7 +269,7 @@ bool clsExpressionParser::ConstantExists(std::string_view name) const {
 void clsExpressionParser::AddConstant(std::string_view name, double value) {
     const std::string n = [&] {
         std::string upper(TrimBlanks(name));
-        for (char &c : upper)
+        for (char& c : upper)
             if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
         return upper;
     }();
@@ -284,7 +284,7 @@ void clsExpressionParser::AddConstant(std::string_view name, double value) {
 
 void clsExpressionParser::RemoveConstant(std::string_view name) {
     std::string n(TrimBlanks(name));
-    for (char &c : n)
+    for (char& c : n)
         if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
     for (auto it = constants_.begin(); it != constants_.end(); ++it) {
         if (it->key == n) {

@@ -32,7 +32,7 @@ inline constexpr int MaxNestingDepth = 1000;
 class clsExpressionParser {
 public:
     // random: source for RND; null uses a process-wide default.
-    explicit clsExpressionParser(RandomSource *random = nullptr);
+    explicit clsExpressionParser(RandomSource* random = nullptr);
 
     double ParseExpression(std::string_view expression);
     void AddConstant(std::string_view name, double value);
@@ -41,7 +41,7 @@ public:
 
     bool ConstantExists(std::string_view name) const;
 
-    void SetRandomSource(RandomSource *random);
+    void SetRandomSource(RandomSource* random);
 
 private:
     struct Constant {
@@ -59,7 +59,7 @@ private:
     double ParseNested();
     double CallBuiltinFunction(std::string_view name, double x);
     double Rnd(double x);
-    const Constant *FindConstant(std::string_view name) const;
+    const Constant* FindConstant(std::string_view name) const;
     [[noreturn]] void Raise(int code, std::string description) const;
 
     std::string text_;
@@ -67,7 +67,7 @@ private:
     int32_t operatorLength_ = 0;
     int nesting_ = 0;
     std::vector<Constant> constants_;
-    RandomSource *random_ = nullptr;
+    RandomSource* random_ = nullptr;
     bool haveRandom_ = false;
     float lastRandom_ = 0;
 };
@@ -75,7 +75,7 @@ private:
 bool IsBuiltinFunction(std::string_view name);
 
 // Prepends a procedure's name to the error's source trace.
-void TraceErrorSource(AppError &error, std::string_view procedure);
+void TraceErrorSource(AppError& error, std::string_view procedure);
 
 // Replaces the one-letter variable by the text of its value wherever no letter touches it.
 // The result is in lower case. Positions are 16-bit: an occurrence beyond 32767 overflows.

@@ -8,14 +8,14 @@
 
 namespace orbiplot::modConst {
 
-void AddUserConstant(CoreContext &context, std::string_view name, double value) {
+void AddUserConstant(CoreContext& context, std::string_view name, double value) {
     context.Parser.AddConstant(name, value);
     context.Constants.Names.emplace_back(name);
     context.Constants.Values.push_back(value);
 }
 
-void RemoveUserConstant(CoreContext &context, int32_t index) {
-    UserConstants &list = context.Constants;
+void RemoveUserConstant(CoreContext& context, int32_t index) {
+    UserConstants& list = context.Constants;
     if (index < 1 || static_cast<size_t>(index) > list.Names.size())
         RaiseRuntimeError(ErrSubscript);
     const size_t i = static_cast<size_t>(index) - 1;
@@ -24,8 +24,8 @@ void RemoveUserConstant(CoreContext &context, int32_t index) {
     list.Values.erase(list.Values.begin() + static_cast<std::ptrdiff_t>(i));
 }
 
-std::vector<std::string> GetUserConstantList(const CoreContext &context) {
-    const UserConstants &list = context.Constants;
+std::vector<std::string> GetUserConstantList(const CoreContext& context) {
+    const UserConstants& list = context.Constants;
     std::vector<std::string> lines;
     lines.reserve(list.Names.size());
     for (size_t i = 0; i < list.Names.size(); ++i)
@@ -33,7 +33,7 @@ std::vector<std::string> GetUserConstantList(const CoreContext &context) {
     return lines;
 }
 
-void LoadUserConstants(CoreContext &context) {
+void LoadUserConstants(CoreContext& context) {
     const std::string path = context.ConstantsFile();
     if (!FileExists(path)) return;
     // One read serves every key: nothing changes the file while it is loaded.
@@ -52,8 +52,8 @@ void LoadUserConstants(CoreContext &context) {
     }
 }
 
-void SaveUserConstants(CoreContext &context) {
-    const UserConstants &list = context.Constants;
+void SaveUserConstants(CoreContext& context) {
+    const UserConstants& list = context.Constants;
     try {
         IniDocument ini;
         ini.Set("Data", "M", std::to_string(list.Names.size()));

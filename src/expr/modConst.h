@@ -13,19 +13,19 @@ class CoreContext;
 namespace orbiplot::modConst {
 
 // Registers the constant with the parser (its errors pass to the caller), then lists it.
-void AddUserConstant(CoreContext &context, std::string_view name, double value);
+void AddUserConstant(CoreContext& context, std::string_view name, double value);
 
 // Index is 1-based; outside the list raises "subscript out of range".
-void RemoveUserConstant(CoreContext &context, int32_t index);
+void RemoveUserConstant(CoreContext& context, int32_t index);
 
 // "name - value" lines, name as typed.
-std::vector<std::string> GetUserConstantList(const CoreContext &context);
+std::vector<std::string> GetUserConstantList(const CoreContext& context);
 
 // Reads the constants file; the first failing entry is reported and ends loading, the
 // entries before it stay.
-void LoadUserConstants(CoreContext &context);
+void LoadUserConstants(CoreContext& context);
 
 // Rewrites the constants file from scratch; a failure is reported and the old file stays.
-void SaveUserConstants(CoreContext &context);
+void SaveUserConstants(CoreContext& context);
 
 } // namespace orbiplot::modConst

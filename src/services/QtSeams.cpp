@@ -10,7 +10,7 @@ namespace orbiplot {
 
 namespace {
 
-QString Q(const std::string &text) { return QString::fromStdString(text); }
+QString Q(const std::string& text) { return QString::fromStdString(text); }
 
 QMessageBox::StandardButton ToButton(MsgResult result) {
     switch (result) {
@@ -29,12 +29,12 @@ QColor ToQColor(Rgb color) {
                   static_cast<int>((color >> 16) & 0xFF));
 }
 
-Rgb FromQColor(const QColor &color) {
+Rgb FromQColor(const QColor& color) {
     return static_cast<Rgb>(color.red()) | (static_cast<Rgb>(color.green()) << 8) |
            (static_cast<Rgb>(color.blue()) << 16);
 }
 
-MsgResult QtMessageSeam::ShowMessage(const MessageRequest &request) {
+MsgResult QtMessageSeam::ShowMessage(const MessageRequest& request) {
     QMessageBox box(QApplication::activeWindow());
     box.setWindowTitle(Q(request.Title));
     box.setText(Q(request.Text));
@@ -70,10 +70,10 @@ MsgResult QtMessageSeam::ShowMessage(const MessageRequest &request) {
     }
 }
 
-std::optional<std::string> QtDialogSeam::ShowFileDialog(const FileDialogRequest &request) {
+std::optional<std::string> QtDialogSeam::ShowFileDialog(const FileDialogRequest& request) {
     QFileDialog dialog(QApplication::activeWindow(), Q(request.Title), Q(request.StartFolder));
     QStringList filters;
-    for (const FileFilter &filter : request.Filters) {
+    for (const FileFilter& filter : request.Filters) {
         QString patterns = Q(filter.Pattern);
         patterns.replace(';', ' ');
         filters << Q(filter.Description) + " (" + patterns + ")";
@@ -96,7 +96,7 @@ std::optional<std::string> QtDialogSeam::ShowFileDialog(const FileDialogRequest 
     return dialog.selectedFiles().first().toStdString();
 }
 
-std::optional<Rgb> QtDialogSeam::ShowColorDialog(Rgb initial, const std::array<Rgb, 16> &custom) {
+std::optional<Rgb> QtDialogSeam::ShowColorDialog(Rgb initial, const std::array<Rgb, 16>& custom) {
     for (int i = 0; i < 16; ++i)
         QColorDialog::setCustomColor(i, ToQColor(custom[static_cast<size_t>(i)]));
     QColorDialog dialog(ToQColor(initial), QApplication::activeWindow());

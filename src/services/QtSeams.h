@@ -12,7 +12,7 @@ namespace orbiplot {
 // Message boxes as real Qt widgets, owned by the active window.
 class QtMessageSeam : public MessageSeam {
 public:
-    MsgResult ShowMessage(const MessageRequest &request) override;
+    MsgResult ShowMessage(const MessageRequest& request) override;
     void HideProgress() override {
         if (hideProgress_) hideProgress_();
     }
@@ -26,11 +26,11 @@ private:
 // The file and colour dialogs as QFileDialog and QColorDialog.
 class QtDialogSeam : public DialogSeam {
 public:
-    std::optional<std::string> ShowFileDialog(const FileDialogRequest &request) override;
-    std::optional<Rgb> ShowColorDialog(Rgb initial, const std::array<Rgb, 16> &custom) override;
+    std::optional<std::string> ShowFileDialog(const FileDialogRequest& request) override;
+    std::optional<Rgb> ShowColorDialog(Rgb initial, const std::array<Rgb, 16>& custom) override;
 };
 
 QColor ToQColor(Rgb color);
-Rgb FromQColor(const QColor &color);
+Rgb FromQColor(const QColor& color);
 
 } // namespace orbiplot

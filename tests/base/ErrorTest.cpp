@@ -6,7 +6,7 @@
 using namespace orbiplot;
 
 TEST(ErrorNumbers, ProgramErrorsHaveTheirFixedNumbersAndMessages) {
-    const std::pair<uint32_t, const char *> table[] = {
+    const std::pair<uint32_t, const char*> table[] = {
         {0x800403FF, "数据错误或包含非法字符"},
         {0x80040400, "表达式结果不符合方程要求"},
         {0x80040401, "表达式结果会导致除数为零错误"},
@@ -21,14 +21,14 @@ TEST(ErrorNumbers, ProgramErrorsHaveTheirFixedNumbersAndMessages) {
         {0x8004040A, "未知曲线类型"},
         {0x8004040B, "未知错误"},
     };
-    for (const auto &[number, message] : table) {
+    for (const auto& [number, message] : table) {
         const auto n = static_cast<int32_t>(number);
         EXPECT_TRUE(IsOwnError(n)) << std::hex << number;
         EXPECT_EQ(OwnErrorMessage(n), message);
         try {
             RaiseOwnError(n);
             ADD_FAILURE() << "no error raised";
-        } catch (const AppError &e) {
+        } catch (const AppError& e) {
             EXPECT_EQ(e.Number, n);
             EXPECT_EQ(e.Source, "Orbiplot");
             EXPECT_EQ(e.Description, message);

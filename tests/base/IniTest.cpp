@@ -17,10 +17,10 @@ using orbiplot::test::TempDir;
 
 namespace {
 
-int32_t ErrorNumberOf(const std::function<void()> &action) {
+int32_t ErrorNumberOf(const std::function<void()>& action) {
     try {
         action();
-    } catch (const AppError &e) {
+    } catch (const AppError& e) {
         return e.Number;
     }
     return 0;
@@ -37,7 +37,7 @@ TEST(IniRead, EncodingsLineEndsAndCaseAreAccepted) {
     const std::string odd = dir.Write(
         "odd.ini",
         "\r\n; comment\r\n\r\n[ gRiD ]\r\n\r\n  uNiT = 0.25\r\nExpr=y=x+1\r\n[Other]\r\nTitle=x");
-    for (const std::string &file : {gbk, bom, utf8})
+    for (const std::string& file : {gbk, bom, utf8})
         EXPECT_EQ(ini.INIGetString("doc", "TITLE", 64, "", file).ToText(), "函数") << file;
     EXPECT_EQ(ini.INIGetString("GRID", "unit", 32, "1", odd).ToText(), " 0.25");
     EXPECT_EQ(ini.INIGetString("grid", "Unit", 32, "1", odd).ToSingle(), 0.25f);
@@ -76,16 +76,16 @@ TEST(IniRead, LongsAndBooleans) {
                  "zero=0\r\nupper=TRUE\r\nyes=yes\r\nminus=-1\r\none=1\r\nfalse=False\r\n"
                  "long=" +
                      std::string(30, 'f') + "\r\n");
-    const std::pair<const char *, int32_t> longs[] = {
+    const std::pair<const char*, int32_t> longs[] = {
         {"abc", 0}, {"mixed", 3}, {"neg", -25}, {"blank", 7}, {"huge", 2147483647}, {"none", 42}};
-    for (const auto &[key, expected] : longs)
+    for (const auto& [key, expected] : longs)
         EXPECT_EQ(ini.INIGetLong("s", key, 42, file), expected) << key;
-    const std::tuple<const char *, bool, bool> booleans[] = {
+    const std::tuple<const char*, bool, bool> booleans[] = {
         {"zero", true, false},  {"upper", false, true}, {"yes", true, true},
         {"yes", false, false},  {"minus", false, true}, {"one", false, true},
         {"false", true, false}, {"long", true, true},   {"none", false, false},
     };
-    for (const auto &[key, fallback, expected] : booleans)
+    for (const auto& [key, fallback, expected] : booleans)
         EXPECT_EQ(ini.INIGetBoolean("S", key, fallback, file), expected) << key;
 }
 
@@ -117,10 +117,10 @@ TEST(IniWrite, BatchEqualsTheSameWritesOneByOne) {
     const std::string start = "[B]\r\nx=1\r\n\r\n[A]\r\ny=2\r\n";
     const std::string one = dir.Write("one.ini", start);
     const std::string many = dir.Write("many.ini", start);
-    const std::tuple<const char *, const char *, const char *> writes[] = {
+    const std::tuple<const char*, const char*, const char*> writes[] = {
         {"A", "z", "3"}, {"B", "x", "9"}, {"C", "k", "v"}, {"a", "Y", "二"}, {"B", "w", "4"}};
     IniBatch batch(many);
-    for (const auto &[section, key, value] : writes) {
+    for (const auto& [section, key, value] : writes) {
         ini.INIWriteString(section, key, value, one);
         batch.Set(section, key, value);
     }
@@ -146,7 +146,7 @@ TEST(IniWrite, AFailedWriteRaisesTheSystemErrorAndKeepsTheOldFile) {
     try {
         ini.INIWriteString("A", "b", "c", dir.File("no/such/folder/x.ini"));
         FAIL() << "no error raised";
-    } catch (const AppError &e) {
+    } catch (const AppError& e) {
         EXPECT_EQ(e.Number, static_cast<int32_t>(0x80047148u + ENOENT));
         EXPECT_EQ(e.Source, "Orbiplot.Windows");
         EXPECT_EQ(e.Description, GetSystemErrorText(ENOENT));
@@ -168,7 +168,7 @@ TEST(IniWrite, AFailedWriteRaisesTheSystemErrorAndKeepsTheOldFile) {
     std::signal(SIGXFSZ, previous);
     EXPECT_EQ(number, static_cast<int32_t>(0x80047148u + EFBIG));
     EXPECT_EQ(dir.Read("c.ini"), original);
-    for (const auto &entry : std::filesystem::directory_iterator(dir.Path()))
+    for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
         EXPECT_EQ(entry.path().filename(), "c.ini") << "temporary file left behind";
 }
 
@@ -185,7 +185,7 @@ TEST(IniWrite, AReadOnlyFolderGivesTheAccessDeniedBox) {
     const auto attempt = [&]() -> std::string {
         try {
             clsINI().INIWriteString("General", "IsFirst", "True", folder + "/Orbiplot_Setting.ini");
-        } catch (const AppError &e) {
+        } catch (const AppError& e) {
             return BuildErrorReport(e).Text;
         }
         return "written";
@@ -197,7 +197,7 @@ TEST(IniWrite, AReadOnlyFolderGivesTheAccessDeniedBox) {
         EXPECT_NE(attempt().find(expected), std::string::npos);
         return;
     }
-    const passwd *nobody = getpwnam("nobody");
+    const passwd* nobody = getpwnam("nobody");
     if (!nobody) GTEST_SKIP() << "no unprivileged user to run as";
     int pipeFds[2];
     ASSERT_EQ(pipe(pipeFds), 0);

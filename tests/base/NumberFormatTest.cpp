@@ -6,8 +6,8 @@ using namespace orbiplot;
 
 struct PatternCase {
     double value;
-    const char *pattern;
-    const char *expected;
+    const char* pattern;
+    const char* expected;
 };
 
 TEST(NumberFormat, DoublePatternsRoundHalfAwayFromExactBinaryValue) {
@@ -48,14 +48,14 @@ TEST(NumberFormat, DoublePatternsRoundHalfAwayFromExactBinaryValue) {
         {-0.0, "0.000", "0.000"},
         {-0.0004, "0.000", "0.000"},
     };
-    for (const PatternCase &c : cases)
+    for (const PatternCase& c : cases)
         EXPECT_EQ(FormatNumber(c.value, c.pattern), c.expected) << c.value << " with " << c.pattern;
 }
 
 struct SingleCase {
     float value;
-    const char *pattern;
-    const char *expected;
+    const char* pattern;
+    const char* expected;
 };
 
 TEST(NumberFormat, SinglePatternsRoundFromGeneralText) {
@@ -75,7 +75,7 @@ TEST(NumberFormat, SinglePatternsRoundFromGeneralText) {
         {0.99994f, "0.0###", "0.9999"},
         {0.999995f, "0.0###", "1.0"},
     };
-    for (const SingleCase &c : cases)
+    for (const SingleCase& c : cases)
         EXPECT_EQ(FormatSingle(c.value, c.pattern), c.expected) << c.value << " with " << c.pattern;
     // The double path sees the binary value of the same single.
     EXPECT_EQ(FormatNumber(static_cast<double>(3.6f), "0.0#######"), "3.5999999");
@@ -83,7 +83,7 @@ TEST(NumberFormat, SinglePatternsRoundFromGeneralText) {
 }
 
 TEST(NumberFormat, GeneralTextOfDoubleHasFifteenDigits) {
-    const std::pair<double, const char *> cases[] = {
+    const std::pair<double, const char*> cases[] = {
         {0.1, "0.1"},
         {9.8, "9.8"},
         {-2.5, "-2.5"},
@@ -100,16 +100,16 @@ TEST(NumberFormat, GeneralTextOfDoubleHasFifteenDigits) {
         {0.1 + 0.2, "0.3"},
         {1e300, "1E+300"},
     };
-    for (const auto &[value, expected] : cases)
+    for (const auto& [value, expected] : cases)
         EXPECT_EQ(GeneralText(value), expected) << value;
 }
 
 TEST(NumberFormat, GeneralTextOfSingleHasSevenDigits) {
-    const std::pair<float, const char *> cases[] = {
+    const std::pair<float, const char*> cases[] = {
         {3.6f, "3.6"},           {3.14159265f, "3.141593"}, {1000.0f, "1000"}, {0.5f, "0.5"},
         {1234567.0f, "1234567"}, {1e7f, "1E+07"},           {0.1f, "0.1"},     {-0.25f, "-0.25"},
         {2.5e-5f, "2.5E-05"},    {4995.0f / 499.5f, "10"},
     };
-    for (const auto &[value, expected] : cases)
+    for (const auto& [value, expected] : cases)
         EXPECT_EQ(GeneralTextSingle(value), expected) << value;
 }

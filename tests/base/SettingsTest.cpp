@@ -28,7 +28,7 @@ TEST(Settings, FirstRunFileByteForByte) {
 TEST(Settings, ReadDefaultsDifferFromFirstRunValues) {
     TempDir dir;
     const std::string file = dir.Write("s.ini", "[MainPos]\r\nMainLeft=10\r\n");
-    for (const std::string &path : {file, dir.File("missing.ini")}) {
+    for (const std::string& path : {file, dir.File("missing.ini")}) {
         const AppSettings s = LoadSettings(path);
         EXPECT_TRUE(s.IsFirst && s.IsShowTip && s.IsShow && !s.IsPi);
         EXPECT_EQ(s.Style, 0);
@@ -59,12 +59,12 @@ TEST(Settings, AMalformedOrOverLongUnitFailsLoading) {
         {"0." + std::string(29, '5'), ErrTypeMismatch}, // 31 characters fill the buffer
         {"1e50", ErrOverflow},
     };
-    for (const auto &[unit, number] : cases) {
+    for (const auto& [unit, number] : cases) {
         const std::string file = dir.Write("s.ini", "[Grid]\r\nUnit=" + unit + "\r\n");
         try {
             LoadSettings(file);
             ADD_FAILURE() << unit;
-        } catch (const AppError &e) {
+        } catch (const AppError& e) {
             EXPECT_EQ(e.Number, number) << unit;
         }
     }
@@ -94,11 +94,11 @@ public:
     FileDialogRequest last;
     Rgb initial = 1;
     std::array<Rgb, 16> custom{};
-    std::optional<std::string> ShowFileDialog(const FileDialogRequest &request) override {
+    std::optional<std::string> ShowFileDialog(const FileDialogRequest& request) override {
         last = request;
         return answer;
     }
-    std::optional<Rgb> ShowColorDialog(Rgb start, const std::array<Rgb, 16> &greys) override {
+    std::optional<Rgb> ShowColorDialog(Rgb start, const std::array<Rgb, 16>& greys) override {
         initial = start;
         custom = greys;
         return colour;

@@ -21,7 +21,7 @@ CliRun Cli(std::vector<std::string> words) {
 } // namespace
 
 TEST(Cli, EvalPrintsSeventeenDigitsOrTheFourFields) {
-    const std::pair<const char *, const char *> ok[] = {
+    const std::pair<const char*, const char*> ok[] = {
         {"1+2", "3\n"},
         {"0.1+0.2", "0.30000000000000004\n"},
         {"pi", "3.14159265358979\n"},
@@ -30,7 +30,7 @@ TEST(Cli, EvalPrintsSeventeenDigitsOrTheFourFields) {
         {"2^-1", "0.5\n"},
         {"-0", "-0\n"},
     };
-    for (const auto &[expression, expected] : ok) {
+    for (const auto& [expression, expected] : ok) {
         const CliRun r = Cli({"eval", expression});
         EXPECT_EQ(r.code, 0) << expression;
         EXPECT_EQ(r.out, expected) << expression;

@@ -13,7 +13,7 @@ constexpr double PiLiteral = 3.14159265358979;
 }
 
 TEST(BuiltinFunctions, ExactFormulasAndOperationOrder) {
-    const std::pair<const char *, double> cases[] = {
+    const std::pair<const char*, double> cases[] = {
         {"sin(pi)", std::sin(PiLiteral)},
         {"cos(0)", 1},
         {"tan(1)", std::tan(1.0)},
@@ -45,7 +45,7 @@ TEST(BuiltinFunctions, ExactFormulasAndOperationOrder) {
         {"exp(-1000)", 0},
     };
     clsExpressionParser parser;
-    for (const auto &[text, expected] : cases)
+    for (const auto& [text, expected] : cases)
         EXPECT_EQ(parser.ParseExpression(text), expected) << text;
     EXPECT_NEAR(parser.ParseExpression("arcsin(0.5)"), 0.5235987756, 1e-10);
     EXPECT_NEAR(parser.ParseExpression("arccos(0.5)"), 1.0471975512, 1e-10);
@@ -62,7 +62,7 @@ TEST(BuiltinFunctions, ArcSineAndCosineAtTheirEndsGiveTheLimits) {
 }
 
 TEST(BuiltinFunctions, DomainAndRangeFailuresAreArithmeticErrors) {
-    const std::pair<const char *, int32_t> cases[] = {
+    const std::pair<const char*, int32_t> cases[] = {
         {"cot(0)", ErrDivisionByZero},       {"ctg(0)", ErrDivisionByZero},
         {"csc(0)", ErrDivisionByZero},       {"arcsin(2)", ErrInvalidCall},
         {"arccos(-1.0001)", ErrInvalidCall}, {"sqr(-1)", ErrInvalidCall},
@@ -72,7 +72,7 @@ TEST(BuiltinFunctions, DomainAndRangeFailuresAreArithmeticErrors) {
         {"arcsin(10^200)", ErrOverflow},
     };
     clsExpressionParser parser;
-    for (const auto &[text, number] : cases) {
+    for (const auto& [text, number] : cases) {
         const auto failure = ParseFailure(parser, text);
         ASSERT_TRUE(failure) << text;
         EXPECT_EQ(failure->number, number) << text;
@@ -86,19 +86,19 @@ TEST(BuiltinFunctions, NamesAreCaseFreeAndAliasesAgree) {
         {"arccot", "arcctg"},  {"log", "ln", "LN"}, {"log10", "lg"},
     };
     clsExpressionParser parser;
-    for (const auto &group : groups) {
+    for (const auto& group : groups) {
         const double first = parser.ParseExpression(group[0] + "(0.7)");
-        for (const auto &name : group)
+        for (const auto& name : group)
             EXPECT_EQ(parser.ParseExpression(name + "(0.7)"), first) << name;
     }
-    const char *names[] = {"SIN",    "COS",    "TAN",    "TG",     "COT",   "CTG", "SEC",
+    const char* names[] = {"SIN",    "COS",    "TAN",    "TG",     "COT",   "CTG", "SEC",
                            "CSC",    "ARCSIN", "ARCCOS", "ARCTAN", "ARCTG", "ATN", "ARCCOT",
                            "ARCCTG", "R2D",    "D2R",    "ABS",    "SQR",   "LOG", "LN",
                            "LOG10",  "LG",     "FIX",    "SGN",    "RND",   "EXP"};
-    for (const char *name : names)
+    for (const char* name : names)
         EXPECT_TRUE(IsBuiltinFunction(name)) << name;
     EXPECT_TRUE(IsBuiltinFunction(" sin\t"));
-    for (const char *name : {"", "SINH", "PI", "SQRT", "LOG2", "ARCSINX"})
+    for (const char* name : {"", "SINH", "PI", "SQRT", "LOG2", "ARCSINX"})
         EXPECT_FALSE(IsBuiltinFunction(name)) << name;
 }
 

@@ -4,10 +4,10 @@ using namespace orbiplot;
 using namespace orbiplot::test;
 
 namespace {
-std::optional<Failure> AddFailure(clsExpressionParser &parser, const std::string &name) {
+std::optional<Failure> AddFailure(clsExpressionParser& parser, const std::string& name) {
     try {
         parser.AddConstant(name, 1);
-    } catch (const AppError &e) {
+    } catch (const AppError& e) {
         return Failure{e.Number, 0, e.Source, e.Description};
     }
     return std::nullopt;
@@ -15,7 +15,7 @@ std::optional<Failure> AddFailure(clsExpressionParser &parser, const std::string
 } // namespace
 
 TEST(Constants, NameChecksInTheirOrder) {
-    const std::tuple<const char *, int, const char *> cases[] = {
+    const std::tuple<const char*, int, const char*> cases[] = {
         {"", 4, "常数名不能为空值"},
         {" \t ", 4, "常数名不能为空值"},
         {"2a", 4, "常数名必须以字母开头"},
@@ -32,7 +32,7 @@ TEST(Constants, NameChecksInTheirOrder) {
         {"2sin", 4, "常数名必须以字母开头"},
     };
     clsExpressionParser parser;
-    for (const auto &[name, code, description] : cases) {
+    for (const auto& [name, code, description] : cases) {
         const auto failure = AddFailure(parser, name);
         ASSERT_TRUE(failure) << name;
         EXPECT_EQ(failure->number, ParserErrorNumber(code)) << name;
@@ -66,7 +66,7 @@ TEST(Constants, RemovalIsCaseFreeAndReportsUnknownNamesUpperCased) {
     try {
         parser.RemoveConstant(" zz ");
         FAIL();
-    } catch (const AppError &e) {
+    } catch (const AppError& e) {
         EXPECT_EQ(e.Number, ParserErrorNumber(8));
         EXPECT_EQ(e.Description, "常数 ZZ 不存在");
         EXPECT_EQ(e.Source, "Orbiplot");

@@ -72,7 +72,7 @@ TEST(ParserErrors, CodePositionTraceAndDescription) {
         {"9" + std::string(308, '9') + "+1", ErrOverflow, 1, Atom, "溢出"},
     };
     clsExpressionParser parser;
-    for (const ErrorCase &c : cases) {
+    for (const ErrorCase& c : cases) {
         const auto failure = ParseFailure(parser, c.text);
         ASSERT_TRUE(failure) << c.text;
         EXPECT_EQ(failure->number, c.number) << c.text;
@@ -101,7 +101,7 @@ TEST(ParserErrors, EachParenthesisLevelAddsValueNumExpTermToTheTrace) {
 TEST(ParserErrors, OverflowingSumsAndProductsAreArithmeticErrors) {
     clsExpressionParser parser;
     const std::string big = "1" + std::string(308, '0');
-    for (const std::string &text :
+    for (const std::string& text :
          std::vector<std::string>{big + "+" + big + "*9", big + "*10", "-" + big + "*10-" + big,
                                   big + "/0.1", std::string("exp(709)*exp(709)")}) {
         const auto failure = ParseFailure(parser, text);

@@ -6,7 +6,7 @@ using namespace orbiplot;
 using namespace orbiplot::test;
 
 TEST(ParserGrammar, PrecedenceGroupingAndSigns) {
-    const std::pair<const char *, double> cases[] = {
+    const std::pair<const char*, double> cases[] = {
         {"2^3^2", 64},  {"2*3^2", 36}, {"8/2^2", 16},   {"8/4/2", 1},       {"2^2*3", 12},
         {"1-2-3", -4},  {"1-2+3", 2},  {"2+3*4", 14},   {"-2^2", 4},        {"2^-1", 0.5},
         {"2*-3", -6},   {"2--3", 5},   {"2-+3", -1},    {"+3", 3},          {"-(2+3)*2", -10},
@@ -14,7 +14,7 @@ TEST(ParserGrammar, PrecedenceGroupingAndSigns) {
         {"-1+2", 1},    {"0^0", 1},    {"(-2)^3", -8},  {"(-8)^(1/1)", -8}, {"3-(-(2))", 5},
     };
     clsExpressionParser parser;
-    for (const auto &[text, expected] : cases)
+    for (const auto& [text, expected] : cases)
         EXPECT_EQ(parser.ParseExpression(text), expected) << text;
 }
 
@@ -42,7 +42,7 @@ TEST(ParserGrammar, NumbersBlanksAndNames) {
         {"123456789012345678901234567890", 123456789012345678901234567890.0},
     };
     clsExpressionParser parser;
-    for (const auto &[text, expected] : cases)
+    for (const auto& [text, expected] : cases)
         EXPECT_EQ(parser.ParseExpression(text), expected) << text;
 }
 
@@ -55,7 +55,7 @@ TEST(ParserGrammar, SuccessLeavesPositionPastTheEnd) {
 
 TEST(ParserGrammar, NestingUpToTheLimitWorksAndBeyondFailsCleanly) {
     clsExpressionParser parser;
-    const auto nested = [](int depth, const std::string &open, const std::string &inner) {
+    const auto nested = [](int depth, const std::string& open, const std::string& inner) {
         std::string text;
         for (int i = 0; i < depth; ++i)
             text += open;
@@ -67,7 +67,7 @@ TEST(ParserGrammar, NestingUpToTheLimitWorksAndBeyondFailsCleanly) {
     EXPECT_EQ(parser.ParseExpression(nested(MaxNestingDepth, "-(", "1")), 1);
     EXPECT_EQ(parser.ParseExpression(nested(MaxNestingDepth, "abs(", "-2")), 2);
 
-    for (const auto &[depth, open] : {std::pair{MaxNestingDepth + 1, "("}, std::pair{100000, "("},
+    for (const auto& [depth, open] : {std::pair{MaxNestingDepth + 1, "("}, std::pair{100000, "("},
                                       std::pair{100000, "sin("}, std::pair{100000, "-("}}) {
         const auto failure = ParseFailure(parser, nested(depth, open, "1"));
         ASSERT_TRUE(failure) << depth << open;

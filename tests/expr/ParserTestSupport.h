@@ -18,17 +18,17 @@ struct Failure {
 };
 
 // The failure of one parse, or nothing when it succeeded.
-inline std::optional<Failure> ParseFailure(clsExpressionParser &parser, const std::string &text) {
+inline std::optional<Failure> ParseFailure(clsExpressionParser& parser, const std::string& text) {
     try {
         parser.ParseExpression(text);
-    } catch (const AppError &e) {
+    } catch (const AppError& e) {
         return Failure{e.Number, parser.LastErrorPosition(), e.Source, e.Description};
     }
     return std::nullopt;
 }
 
-inline const char *const TraceToAtom =
+inline const char* const TraceToAtom =
     "ParseExpression->ParseNumExp->ParseTerm->ParseValue->ParseAtom";
-inline const char *const TraceToTerm = "ParseExpression->ParseNumExp->ParseTerm";
+inline const char* const TraceToTerm = "ParseExpression->ParseNumExp->ParseTerm";
 
 } // namespace orbiplot::test

@@ -23,15 +23,15 @@ TEST(SubstituteVariable, OnlyLettersProtectAnOccurrence) {
         {"中x", "x", "1", "中1"},
         {"ÄX", "x", "1", "ä1"},
     };
-    for (const auto &[expression, var, value, expected] : cases)
+    for (const auto& [expression, var, value, expected] : cases)
         EXPECT_EQ(SubstituteVariable(expression, var, value), expected) << expression;
 }
 
 TEST(SubstituteVariable, PositionsBeyondSixteenBitsOverflow) {
-    const auto overflows = [](const std::string &expression, const std::string &value) {
+    const auto overflows = [](const std::string& expression, const std::string& value) {
         try {
             SubstituteVariable(expression, "x", value);
-        } catch (const AppError &e) {
+        } catch (const AppError& e) {
             EXPECT_EQ(e.Number, ErrOverflow);
             return true;
         }
@@ -61,7 +61,7 @@ TEST(SubstituteVariable, SelfReferencingValuesEndQuickly) {
     try {
         SubstituteVariable("x", "x", "(x)");
         ADD_FAILURE() << "expected overflow";
-    } catch (const AppError &e) {
+    } catch (const AppError& e) {
         EXPECT_EQ(e.Number, ErrOverflow);
     }
 }

@@ -19,15 +19,15 @@ struct Fixture {
     DefaultRandomSource random;
     CoreContext context{messages, dialogs, random, dir.Path()};
 
-    void WriteConstants(const std::string &text) { dir.Write("Orbiplot_Const.ini", text); }
+    void WriteConstants(const std::string& text) { dir.Write("Orbiplot_Const.ini", text); }
     std::string ReadConstants() const { return dir.Read("Orbiplot_Const.ini"); }
 };
 
 } // namespace
 
 TEST(UserConstants, EmptyOrMissingFilesLoadNothingSilently) {
-    for (const char *text : std::initializer_list<const char *>{
-             "[Data]\r\nM=0\r\n", "[Other]\r\nM=3\r\n", "", nullptr}) {
+    for (const char* text : std::initializer_list<const char*>{"[Data]\r\nM=0\r\n",
+                                                               "[Other]\r\nM=3\r\n", "", nullptr}) {
         Fixture f;
         if (text) f.WriteConstants(text);
         modConst::LoadUserConstants(f.context);
@@ -101,7 +101,7 @@ TEST(UserConstants, RemovingRewritesTheFileFromScratch) {
         try {
             modConst::RemoveUserConstant(f.context, bad);
             ADD_FAILURE() << bad;
-        } catch (const AppError &e) {
+        } catch (const AppError& e) {
             EXPECT_EQ(e.Number, ErrSubscript);
         }
     }

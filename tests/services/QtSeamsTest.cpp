@@ -18,9 +18,9 @@ using namespace orbiplot;
 namespace {
 
 // Acts on the modal dialog once it is shown.
-void WhenModal(std::function<void(QWidget *)> act) {
+void WhenModal(std::function<void(QWidget*)> act) {
     QTimer::singleShot(0, [act] {
-        QWidget *modal = QApplication::activeModalWidget();
+        QWidget* modal = QApplication::activeModalWidget();
         if (!modal) {
             WhenModal(act);
             return;
@@ -38,8 +38,8 @@ TEST(QtMessages, ErrorReportIsACriticalBoxWithOkAndHidesProgress) {
     QString title, text;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QMessageBox::StandardButtons buttons;
-    WhenModal([&](QWidget *w) {
-        auto *box = qobject_cast<QMessageBox *>(w);
+    WhenModal([&](QWidget* w) {
+        auto* box = qobject_cast<QMessageBox*>(w);
         ASSERT_NE(box, nullptr);
         title = box->windowTitle();
         text = box->text();
@@ -58,8 +58,8 @@ TEST(QtMessages, ErrorReportIsACriticalBoxWithOkAndHidesProgress) {
 TEST(QtMessages, QuestionsReturnThePressedButtonAndHonourTheDefault) {
     QtMessageSeam seam;
     QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
-    WhenModal([&](QWidget *w) {
-        auto *box = qobject_cast<QMessageBox *>(w);
+    WhenModal([&](QWidget* w) {
+        auto* box = qobject_cast<QMessageBox*>(w);
         defaultButton = box->standardButton(box->defaultButton());
         box->button(QMessageBox::Yes)->click();
     });
@@ -72,14 +72,14 @@ TEST(QtMessages, QuestionsReturnThePressedButtonAndHonourTheDefault) {
 
 TEST(QtDialogs, ColourDialogCancelledGivesNothingAndConfirmedGivesRgb) {
     QtDialogSeam seam;
-    WhenModal([](QWidget *w) { qobject_cast<QDialog *>(w)->reject(); });
+    WhenModal([](QWidget* w) { qobject_cast<QDialog*>(w)->reject(); });
     EXPECT_FALSE(seam.ShowColorDialog(0, {}).has_value());
     EXPECT_EQ(FromQColor(QColorDialog::customColor(3)), 0u); // greys were offered as given
 
     std::array<Rgb, 16> greys{};
     greys[1] = 0x1F1F1F;
-    WhenModal([](QWidget *w) {
-        auto *dialog = qobject_cast<QColorDialog *>(w);
+    WhenModal([](QWidget* w) {
+        auto* dialog = qobject_cast<QColorDialog*>(w);
         dialog->setCurrentColor(QColor(0x10, 0x20, 0x30));
         dialog->accept();
     });
@@ -98,11 +98,11 @@ TEST(QtDialogs, SaveDialogAppendsTheDefaultExtension) {
     request.DefaultExtension = ".opd";
     request.ConfirmOverwrite = true;
     QString shownTitle;
-    WhenModal([&](QWidget *w) {
-        auto *dialog = qobject_cast<QFileDialog *>(w);
+    WhenModal([&](QWidget* w) {
+        auto* dialog = qobject_cast<QFileDialog*>(w);
         shownTitle = dialog->windowTitle();
         dialog->selectFile("orbiplot-dialog-test");
-        static_cast<QDialog *>(dialog)->accept();
+        static_cast<QDialog*>(dialog)->accept();
     });
     const auto chosen = seam.ShowFileDialog(request);
     EXPECT_EQ(shownTitle, "Save");
