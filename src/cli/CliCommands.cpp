@@ -3,6 +3,7 @@
 #include "base/AppError.h"
 #include "base/NumberFormat.h"
 #include "base/modError.h"
+#include "doc/DocumentModel.h"
 #include "expr/CoreContext.h"
 #include "expr/modConst.h"
 
@@ -19,8 +20,8 @@ namespace {
 // Every message goes to stderr as its title line, then its text.
 class CliMessageSeam : public MessageSeam {
 public:
-    explicit CliMessageSeam(std::ostream &err) : err_(err) {}
-    MsgResult ShowMessage(const MessageRequest &request) override {
+    explicit CliMessageSeam(std::ostream& err) : err_(err) {}
+    MsgResult ShowMessage(const MessageRequest& request) override {
         err_ << request.Title << '\n' << request.Text << '\n';
         switch (request.Buttons) {
         case MsgButtons::OK: return MsgResult::OK;
@@ -32,24 +33,24 @@ public:
     }
 
 private:
-    std::ostream &err_;
+    std::ostream& err_;
 };
 
 // Nobody answers a dialog here.
 class CliDialogSeam : public DialogSeam {
 public:
-    std::optional<std::string> ShowFileDialog(const FileDialogRequest &) override { return {}; }
-    std::optional<Rgb> ShowColorDialog(Rgb, const std::array<Rgb, 16> &) override { return {}; }
+    std::optional<std::string> ShowFileDialog(const FileDialogRequest&) override { return {}; }
+    std::optional<Rgb> ShowColorDialog(Rgb, const std::array<Rgb, 16>&) override { return {}; }
 };
 
 struct Context {
-    explicit Context(std::ostream &err)
+    explicit Context(std::ostream& err)
         : messages(err), core(messages, dialogs, random, std::string()), parser(core.Parser) {}
     CliMessageSeam messages;
     CliDialogSeam dialogs;
     DefaultRandomSource random;
     CoreContext core;
-    clsExpressionParser &parser;
+    clsExpressionParser& parser;
 };
 
 using Words = std::vector<std::string>;
@@ -58,7 +59,7 @@ struct Command {
     std::string_view name;
     std::string_view usage;
     size_t argumentCount;
-    std::function<int(Context &, const Words &, std::ostream &, std::ostream &)> run;
+    std::function<int(Context&, const Words&, std::ostream&, std::ostream&)> run;
 };
 
 std::string Hex32(int32_t number) {
@@ -67,7 +68,7 @@ std::string Hex32(int32_t number) {
     return buf;
 }
 
-void PrintErrorFields(const AppError &error, int32_t position, std::ostream &out) {
+void PrintErrorFields(const AppError& error, int32_t position, std::ostream& out) {
     out << "number=" << Hex32(error.Number) << '\n'
         << "position=" << position << '\n'
         << "source=" << error.Source << '\n'
@@ -80,22 +81,22 @@ std::string Round17(double value) {
     return std::string(buf, result.ptr);
 }
 
-int Eval(Context &context, const Words &args, std::ostream &out, std::ostream &) {
+int Eval(Context& context, const Words& args, std::ostream& out, std::ostream&) {
     try {
         out << Round17(context.parser.ParseExpression(args[0])) << '\n';
         return 0;
-    } catch (const AppError &error) {
+    } catch (const AppError& error) {
         PrintErrorFields(error, context.parser.LastErrorPosition(), out);
         return 1;
     }
 }
 
 // The expression calculator's result box after one compute in a fresh window.
-int Calc(Context &context, const Words &args, std::ostream &out, std::ostream &) {
+int Calc(Context& context, const Words& args, std::ostream& out, std::ostream&) {
     std::string result;
     try {
         result = FormatNumber(context.parser.ParseExpression(args[0]), "#0.0######");
-    } catch (const AppError &error) {
+    } catch (const AppError& error) {
         ReportError(context.messages, error);
         if (IsParserError(error.Number)) result = "<语法错误>";
     }
@@ -103,35 +104,57 @@ int Calc(Context &context, const Words &args, std::ostream &out, std::ostream &)
     return 0;
 }
 
-int Subst(Context &context, const Words &args, std::ostream &out, std::ostream &) {
+int Subst(Context& context, const Words& args, std::ostream& out, std::ostream&) {
     try {
         out << SubstituteVariable(args[0], args[1], args[2]) << '\n';
         return 0;
-    } catch (const AppError &error) {
+    } catch (const AppError& error) {
         PrintErrorFields(error, context.parser.LastErrorPosition(), out);
         return 1;
     }
 }
 
-const std::vector<Command> &Commands() {
+int List(Context& context, const Words& args, std::ostream& out, std::ostream&) {
+    DocumentModel document(context.core);
+    if (!document.LoadDoc(args[0])) return 1;
+    const DocInfo info = document.GetDocInfo();
+    out << "title=" << info[0] << "\nauthor=" << info[1] << "\nnote=" << info[2]
+        << "\ncoo=" << info[3] << "\ncount=" << document.CurveCount << '\n';
+    const std::vector<std::string> descriptions = document.GetFunList();
+    const std::vector<bool> shown = document.GetFunListShowHide();
+    for (size_t i = 0; i < descriptions.size(); ++i)
+        out << "curve " << i << ' ' << (shown[i] ? 1 : 0) << ' ' << descriptions[i] << '\n';
+    return 0;
+}
+
+// Loads a document and saves it under another name as Save As does.
+int Resave(Context& context, const Words& args, std::ostream&, std::ostream&) {
+    DocumentModel document(context.core);
+    if (!document.LoadDoc(args[0])) return 1;
+    return document.SaveDoc(args[1], true) ? 0 : 1;
+}
+
+const std::vector<Command>& Commands() {
     static const std::vector<Command> commands{
         {"eval", "eval EXPRESSION", 1, Eval},
         {"calc", "calc EXPRESSION", 1, Calc},
         {"subst", "subst EXPRESSION VAR VALUETEXT", 3, Subst},
+        {"list", "list FILE.opd", 1, List},
+        {"resave", "resave IN.opd OUT.opd", 2, Resave},
     };
     return commands;
 }
 
-void PrintUsage(std::ostream &err) {
+void PrintUsage(std::ostream& err) {
     err << "usage: orbiplot-cli [--app-dir DIR] COMMAND ARGUMENTS...\n"
            "  --app-dir DIR  use the constants and settings stored in DIR\ncommands:\n";
-    for (const Command &command : Commands())
+    for (const Command& command : Commands())
         err << "  " << command.usage << '\n';
 }
 
 } // namespace
 
-int RunCli(const Words &words, std::ostream &out, std::ostream &err) {
+int RunCli(const Words& words, std::ostream& out, std::ostream& err) {
     size_t next = 0;
     std::optional<std::string> appDir;
     while (next < words.size() && words[next].rfind("--", 0) == 0) {
@@ -148,7 +171,7 @@ int RunCli(const Words &words, std::ostream &out, std::ostream &err) {
         PrintUsage(err);
         return 2;
     }
-    for (const Command &command : Commands()) {
+    for (const Command& command : Commands()) {
         if (command.name != words[next]) continue;
         const Words args(words.begin() + static_cast<std::ptrdiff_t>(next) + 1, words.end());
         if (args.size() != command.argumentCount) {

@@ -107,3 +107,27 @@ TEST(Cli, AppDirLoadsConstantsAndSettingsWithoutWriting) {
     EXPECT_EQ(Cli({"--app-dir"}).code, 2);
     EXPECT_EQ(Cli({"--bogus", "eval", "1"}).code, 2);
 }
+
+TEST(Cli, ListAndResaveDocuments) {
+    orbiplot::test::TempDir dir;
+    dir.Write(
+        "d.opd",
+        "[General]\r\nOPMVer=1\r\nTitle=\xBA\xAF\xCA\xFD\r\nC=2\r\n[0DATA]\r\nType=0\r\n"
+        "SD1=1/4\r\nSD2=2\r\nSH=False\r\n[1DATA]\r\nType=15\r\nExp1=cos(t)\r\nExp2=sin(t)\r\n");
+    CliRun r = Cli({"list", dir.File("d.opd")});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.out, "title=函数\nauthor=未知作者\nnote=\ncoo=2\ncount=2\n"
+                     "curve 0 0 点: (1/4,2)\ncurve 1 1 参数方程: x=cos(t), y=sin(t)\n");
+
+    r = Cli({"resave", dir.File("d.opd"), dir.File("out.opd")});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(Cli({"list", dir.File("out.opd")}).out, Cli({"list", dir.File("d.opd")}).out);
+
+    dir.Write("bad.opd", "[General]\r\nOPMVer=3\r\n");
+    r = Cli({"list", dir.File("bad.opd")});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, "Orbiplot 错误报告\n文件版本错误\n");
+    EXPECT_EQ(Cli({"resave", dir.File("bad.opd"), dir.File("x.opd")}).code, 1);
+    EXPECT_FALSE(std::filesystem::exists(dir.File("x.opd")));
+}

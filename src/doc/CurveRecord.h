@@ -1,0 +1,74 @@
+#pragma once
+
+#include "base/Seams.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace orbiplot {
+
+// Curve type codes, the value of CurveRecord::FType.
+enum CurveType : int32_t {
+    Point = 0,
+    LineGeneral = 1,
+    LinePS = 2,
+    LineSI = 3,
+    LinePP = 4,
+    LineII = 5,
+    CircleStandard = 6,
+    CircleGeneral = 7,
+    Ellipse = 8,
+    HyperbolaX = 9,
+    HyperbolaY = 10,
+    ParabolaX = 11,
+    ParabolaY = 12,
+    CurveGeneralY = 13,
+    CurveGeneralX = 14,
+    CurveParameter = 15,
+    Polar = 16,
+};
+
+inline constexpr int32_t CurveTypeCount = 17;
+inline constexpr int32_t MaxCurves = 254;
+
+constexpr bool IsKnownCurveType(int32_t type) { return type >= 0 && type < CurveTypeCount; }
+
+// One curve slot. A slot never written reads as type 0 with all numbers 0, all flags false
+// and all texts empty.
+struct CurveRecord {
+    int32_t FType = 0;
+    float Data1 = 0, Data2 = 0, Data3 = 0, Data4 = 0; // values of SData1..SData4
+    std::string SData1, SData2, SData3, SData4;       // parameter texts as typed
+    std::string Expression1, Expression2;             // lower case
+    float CTh = 0, CTk = 0;                           // shift along X and Y
+    bool ShowHide = false;
+    bool ExLine1 = false; // directrices
+    bool ExLine2 = false; // asymptotes
+    int32_t LineWidth = 0, ExLineWidth = 0;
+    Rgb LineColor = 0, ExLineColor = 0;
+    float xtMin = 0, xtMax = 0;
+    bool IsAuto = false;
+
+    // Parameter i (1 to 4).
+    float& Data(int i) {
+        return *std::array<float*, 4>{&Data1, &Data2, &Data3, &Data4}[static_cast<size_t>(i - 1)];
+    }
+    float Data(int i) const { return const_cast<CurveRecord*>(this)->Data(i); }
+    std::string& SData(int i) {
+        return *std::array<std::string*, 4>{&SData1, &SData2, &SData3,
+                                            &SData4}[static_cast<size_t>(i - 1)];
+    }
+    const std::string& SData(int i) const { return const_cast<CurveRecord*>(this)->SData(i); }
+};
+
+// How many parameters a type uses (0 for the expression curves).
+int ParameterCount(int32_t type);
+
+// Copies into slot exactly the fields that are part of the type's definition, and the type.
+void CopyDefinition(const CurveRecord& from, CurveRecord& slot);
+
+// The one-line description of a curve, for the curve list and the legend.
+std::string CurveDescription(const CurveRecord& curve);
+
+} // namespace orbiplot

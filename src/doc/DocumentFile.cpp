@@ -1,0 +1,140 @@
+// The .opd file: section General, then one section "<index>DATA" per curve.
+#include "base/AppError.h"
+#include "base/NumberFormat.h"
+#include "base/clsINI.h"
+#include "base/modError.h"
+#include "doc/DocumentModel.h"
+#include "expr/CoreContext.h"
+
+#include <cmath>
+
+namespace orbiplot {
+
+namespace {
+
+constexpr int32_t FileVersion = 1;
+constexpr Rgb DefaultLineColor = 16748574; // red 30, green 144, blue 255
+
+const char* Word(bool value) { return value ? "True" : "False"; }
+
+std::string Decimal(int32_t value) { return std::to_string(value); }
+
+std::string SectionOf(int32_t index) { return std::to_string(index) + "DATA"; }
+
+// Any length reads back; only a missing key takes the default.
+std::string Text(const IniDocument& ini, const std::string& section, const char* key,
+                 const char* fallback) {
+    return ini.Get(section, key).value_or(fallback);
+}
+
+float Single(const IniDocument& ini, const std::string& section, const char* key) {
+    const auto text = ini.Get(section, key);
+    return text ? TextToSingle(*text) : 0.0f;
+}
+
+float Narrow(double value) {
+    const auto single = static_cast<float>(value);
+    if (std::isinf(single)) RaiseRuntimeError(ErrOverflow);
+    return single;
+}
+
+void WriteCurve(IniDocument& ini, int32_t index, const CurveRecord& c) {
+    const std::string s = SectionOf(index);
+    ini.Set(s, "Type", Decimal(c.FType));
+    ini.Set(s, "Exp1", c.Expression1);
+    ini.Set(s, "Exp2", c.Expression2);
+    ini.Set(s, "SD1", c.SData1);
+    ini.Set(s, "SD2", c.SData2);
+    ini.Set(s, "SD3", c.SData3);
+    ini.Set(s, "SD4", c.SData4);
+    ini.Set(s, "CTh", GeneralTextSingle(c.CTh));
+    ini.Set(s, "CTk", GeneralTextSingle(c.CTk));
+    ini.Set(s, "SH", Word(c.ShowHide));
+    ini.Set(s, "ExL1", Word(c.ExLine1));
+    ini.Set(s, "ExL2", Word(c.ExLine2));
+    ini.Set(s, "LW", Decimal(c.LineWidth));
+    ini.Set(s, "ExLW", Decimal(c.ExLineWidth));
+    ini.Set(s, "LC", Decimal(static_cast<int32_t>(c.LineColor)));
+    ini.Set(s, "ExLC", Decimal(static_cast<int32_t>(c.ExLineColor)));
+    ini.Set(s, "Mi", GeneralTextSingle(c.xtMin));
+    ini.Set(s, "Ma", GeneralTextSingle(c.xtMax));
+    ini.Set(s, "A", Word(c.IsAuto));
+}
+
+void ReadCurve(const IniDocument& ini, int32_t index, CurveRecord& c) {
+    const std::string s = SectionOf(index);
+    c.FType = ini.GetLong(s, "Type", 99);
+    c.Expression1 = Text(ini, s, "Exp1", "");
+    c.Expression2 = Text(ini, s, "Exp2", "");
+    c.SData1 = Text(ini, s, "SD1", "");
+    c.SData2 = Text(ini, s, "SD2", "");
+    c.SData3 = Text(ini, s, "SD3", "");
+    c.SData4 = Text(ini, s, "SD4", "");
+    c.CTh = Single(ini, s, "CTh");
+    c.CTk = Single(ini, s, "CTk");
+    c.ShowHide = ini.GetBoolean(s, "SH", true);
+    c.ExLine1 = ini.GetBoolean(s, "ExL1", true);
+    c.ExLine2 = ini.GetBoolean(s, "ExL2", true);
+    c.LineWidth = ini.GetLong(s, "LW", 1);
+    c.ExLineWidth = ini.GetLong(s, "ExLW", 1);
+    c.LineColor = static_cast<Rgb>(ini.GetLong(s, "LC", static_cast<int32_t>(DefaultLineColor)));
+    c.ExLineColor =
+        static_cast<Rgb>(ini.GetLong(s, "ExLC", static_cast<int32_t>(DefaultLineColor)));
+    c.xtMin = Single(ini, s, "Mi");
+    c.xtMax = Single(ini, s, "Ma");
+    c.IsAuto = ini.GetBoolean(s, "A", true);
+}
+
+} // namespace
+
+bool DocumentModel::SaveDoc(const std::string& path, bool fromScratch) {
+    try {
+        IniDocument ini = fromScratch ? IniDocument() : IniDocument::Load(path);
+        ini.Set("General", "OPMVer", Decimal(FileVersion));
+        ini.Set("General", "Title", Info[0]);
+        ini.Set("General", "Author", Info[1]);
+        ini.Set("General", "Note", Info[2]);
+        ini.Set("General", "Coo", Info[3]);
+        ini.Set("General", "C", Decimal(CurveCount));
+        for (int32_t i = 0; i < CurveCount; ++i)
+            WriteCurve(ini, i, Slot(i));
+        ini.Save(path);
+    } catch (...) {
+        ReportCurrentError(context_.Messages);
+        return false;
+    }
+    IsModified = false;
+    DocPath = path;
+    return true;
+}
+
+bool DocumentModel::LoadDoc(const std::string& path) {
+    try {
+        const IniDocument ini = IniDocument::Load(path);
+        if (ini.GetLong("General", "OPMVer", 0) != FileVersion) RaiseOwnError(ErrFileVersion);
+        Info = {Text(ini, "General", "Title", "未命名"), Text(ini, "General", "Author", "未知作者"),
+                Text(ini, "General", "Note", ""), Text(ini, "General", "Coo", "2")};
+        // A count below 1 is an empty document: one saved without curves must open again.
+        const int32_t count = std::max<int32_t>(ini.GetLong("General", "C", 1), 0);
+        if (count > MaxCurves) RaiseRuntimeError(ErrSubscript);
+        CurveCount = count;
+        for (int32_t i = 0; i < count; ++i)
+            ReadCurve(ini, i, Slot(i));
+        for (int32_t i = 0; i < count; ++i) {
+            CurveRecord& c = Slot(i);
+            if (c.FType >= CurveGeneralY) continue;
+            for (int k = 1; k <= 4; ++k)
+                if (!c.SData(k).empty())
+                    c.Data(k) = Narrow(context_.Parser.ParseExpression(c.SData(k)));
+        }
+    } catch (...) {
+        ReportCurrentError(context_.Messages);
+        return false;
+    }
+    IsModified = false;
+    DocPath = path;
+    if (view_) view_->SetCaption(Info[0]);
+    return true;
+}
+
+} // namespace orbiplot

@@ -1,0 +1,112 @@
+#include "doc/DocumentModel.h"
+
+#include "base/AppError.h"
+#include "base/modError.h"
+#include "expr/CoreContext.h"
+
+namespace orbiplot {
+
+DocumentModel::DocumentModel(CoreContext& context)
+    : context_(context), curves_(static_cast<size_t>(MaxCurves)) {}
+
+CurveRecord& DocumentModel::Slot(int32_t num) {
+    if (num < 0 || num >= MaxCurves) RaiseRuntimeError(ErrSubscript);
+    return curves_[static_cast<size_t>(num)];
+}
+
+const CurveRecord& DocumentModel::Slot(int32_t num) const {
+    return const_cast<DocumentModel*>(this)->Slot(num);
+}
+
+bool DocumentModel::ModifyFun(const CurveRecord& curve, int32_t modifyNum, bool isNew) {
+    try {
+        if (!IsKnownCurveType(curve.FType)) RaiseOwnError(ErrUnknownCurveType);
+        CopyDefinition(curve, Slot(modifyNum));
+    } catch (...) {
+        ReportCurrentError(context_.Messages);
+        return false;
+    }
+    if (isNew) ++CurveCount;
+    IsModified = true;
+    if (view_) view_->DrawCurve(modifyNum);
+    return true;
+}
+
+bool DocumentModel::DeleteFun(int32_t num) {
+    Slot(num);
+    if (num >= CurveCount) RaiseRuntimeError(ErrSubscript);
+    for (int32_t i = num; i + 1 < CurveCount; ++i)
+        curves_[static_cast<size_t>(i)] = curves_[static_cast<size_t>(i) + 1];
+    --CurveCount;
+    return false;
+}
+
+std::vector<std::string> DocumentModel::GetFunList() const {
+    std::vector<std::string> list;
+    for (int32_t i = 0; i < CurveCount; ++i)
+        list.push_back(CurveDescription(Slot(i)));
+    return list;
+}
+
+std::vector<bool> DocumentModel::GetFunListShowHide() const {
+    std::vector<bool> list;
+    for (int32_t i = 0; i < CurveCount; ++i)
+        list.push_back(Slot(i).ShowHide);
+    return list;
+}
+
+bool DocumentModel::SetFunListShowHide(int32_t num, bool showHide) {
+    Slot(num).ShowHide = showHide;
+    return false;
+}
+
+std::array<std::string, 2> DocumentModel::GetFunExpression(int32_t num) const {
+    const CurveRecord& c = Slot(num);
+    return {c.Expression1, c.Expression2};
+}
+
+std::array<std::string, 4> DocumentModel::GetFunSData(int32_t num) const {
+    const CurveRecord& c = Slot(num);
+    return {c.SData1, c.SData2, c.SData3, c.SData4};
+}
+
+std::array<float, 2> DocumentModel::GetFunCT(int32_t num) const {
+    const CurveRecord& c = Slot(num);
+    return {c.CTh, c.CTk};
+}
+
+std::array<bool, 2> DocumentModel::GetFunExLineShowOrHide(int32_t num) const {
+    const CurveRecord& c = Slot(num);
+    return {c.ExLine1, c.ExLine2};
+}
+
+std::array<int32_t, 2> DocumentModel::GetFunLineWidth(int32_t num) const {
+    const CurveRecord& c = Slot(num);
+    return {c.LineWidth, c.ExLineWidth};
+}
+
+std::array<Rgb, 2> DocumentModel::GetFunLineColor(int32_t num) const {
+    const CurveRecord& c = Slot(num);
+    return {c.LineColor, c.ExLineColor};
+}
+
+std::array<float, 2> DocumentModel::GetFunXT(int32_t num) const {
+    const CurveRecord& c = Slot(num);
+    return {c.xtMin, c.xtMax};
+}
+
+void DocumentModel::NewDoc(const DocInfo& info) {
+    Info = info;
+    CurveCount = 0;
+    IsModified = false;
+    DocPath.clear();
+    if (view_) view_->SetCaption(Info[0]);
+}
+
+void DocumentModel::ModifyDocInfo(const DocInfo& info) {
+    Info = info;
+    IsModified = true;
+    if (view_) view_->SetCaption(Info[0]);
+}
+
+} // namespace orbiplot

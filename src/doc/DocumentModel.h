@@ -1,0 +1,86 @@
+#pragma once
+
+#include "doc/CurveRecord.h"
+
+#include <array>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace orbiplot {
+
+class CoreContext;
+
+// Title, author, note and the coordinate choice ("0", "1" or "2").
+using DocInfo = std::array<std::string, 4>;
+
+// What the document window does when the model changes; nothing by default.
+class DocumentView {
+public:
+    virtual ~DocumentView() = default;
+    // Draws one stored curve over the current picture.
+    virtual void DrawCurve(int32_t /*num*/) {}
+    virtual void SetCaption(const std::string& /*title*/) {}
+};
+
+// A document's curves and descriptive texts with the operations the other windows use.
+// Curve numbers are 0-based slot indices.
+class DocumentModel {
+public:
+    explicit DocumentModel(CoreContext& context);
+
+    void SetView(DocumentView* view) { view_ = view; }
+    CoreContext& Context() const { return context_; }
+
+    // Stores the fields of the record's type into slot modifyNum (appending when isNew).
+    // A bad index or type is reported; the result is then false and nothing changes.
+    bool ModifyFun(const CurveRecord& curve, int32_t modifyNum, bool isNew);
+    // Removes a curve, moving the later ones forward; outside the list raises error 9.
+    bool DeleteFun(int32_t num);
+
+    int32_t GetLastCountAdd1() const { return CurveCount; }
+    std::vector<std::string> GetFunList() const;
+    std::vector<bool> GetFunListShowHide() const;
+    bool SetFunListShowHide(int32_t num, bool showHide);
+
+    // The getters raise error 9 for an index outside 0..253.
+    int32_t GetFunType(int32_t num) const { return Slot(num).FType; }
+    std::array<std::string, 2> GetFunExpression(int32_t num) const;
+    std::array<std::string, 4> GetFunSData(int32_t num) const;
+    std::array<float, 2> GetFunCT(int32_t num) const;
+    bool GetFunShowOrHide(int32_t num) const { return Slot(num).ShowHide; }
+    std::array<bool, 2> GetFunExLineShowOrHide(int32_t num) const;
+    std::array<int32_t, 2> GetFunLineWidth(int32_t num) const;
+    std::array<Rgb, 2> GetFunLineColor(int32_t num) const;
+    std::array<float, 2> GetFunXT(int32_t num) const;
+    bool GetFunIsAuto(int32_t num) const { return Slot(num).IsAuto; }
+
+    void NewDoc(const DocInfo& info);
+    DocInfo GetDocInfo() const { return Info; }
+    void ModifyDocInfo(const DocInfo& info);
+    const std::string& GetIPath() const { return DocPath; }
+
+    // Writes the document; fromScratch replaces the file instead of updating its keys (Save
+    // As). Failures are reported; the result tells whether the document was saved.
+    bool SaveDoc(const std::string& path, bool fromScratch = false);
+    // Fills the document from a file; failures are reported and the result is false, the
+    // document then is not to be shown.
+    bool LoadDoc(const std::string& path);
+
+    const CurveRecord& Curve(int32_t num) const { return Slot(num); }
+
+    int32_t CurveCount = 0;
+    DocInfo Info;
+    std::string DocPath;
+    bool IsModified = false;
+
+private:
+    CurveRecord& Slot(int32_t num);
+    const CurveRecord& Slot(int32_t num) const;
+
+    CoreContext& context_;
+    DocumentView* view_ = nullptr;
+    std::vector<CurveRecord> curves_; // MaxCurves slots
+};
+
+} // namespace orbiplot

@@ -1,0 +1,240 @@
+#include "DocTestSupport.h"
+
+#include "base/AppError.h"
+#include "expr/modConst.h"
+
+#include <gtest/gtest.h>
+
+using namespace orbiplot;
+using namespace orbiplot::test;
+
+namespace {
+
+void ExpectSameCurve(const CurveRecord& a, const CurveRecord& b, int index) {
+    EXPECT_EQ(a.FType, b.FType) << index;
+    for (int i = 1; i <= 4; ++i)
+        EXPECT_EQ(a.SData(i), b.SData(i)) << index;
+    EXPECT_EQ(a.Expression1, b.Expression1) << index;
+    EXPECT_EQ(a.Expression2, b.Expression2) << index;
+    EXPECT_EQ(a.CTh, b.CTh) << index;
+    EXPECT_EQ(a.CTk, b.CTk) << index;
+    EXPECT_EQ(a.ShowHide, b.ShowHide) << index;
+    EXPECT_EQ(a.ExLine1, b.ExLine1) << index;
+    EXPECT_EQ(a.ExLine2, b.ExLine2) << index;
+    EXPECT_EQ(a.LineWidth, b.LineWidth) << index;
+    EXPECT_EQ(a.ExLineWidth, b.ExLineWidth) << index;
+    EXPECT_EQ(a.LineColor, b.LineColor) << index;
+    EXPECT_EQ(a.ExLineColor, b.ExLineColor) << index;
+    EXPECT_EQ(a.xtMin, b.xtMin) << index;
+    EXPECT_EQ(a.xtMax, b.xtMax) << index;
+    EXPECT_EQ(a.IsAuto, b.IsAuto) << index;
+}
+
+std::string Report(const DocFixture& f) {
+    return f.messages.shown.empty() ? "" : f.messages.shown.back().Text;
+}
+
+} // namespace
+
+TEST(DocumentFile, EveryTypeRoundTripsWithValuesRecomputedFromTexts) {
+    DocFixture f;
+    f.doc.NewDoc({"函数 1", "作者", "note = with equals", "0"});
+    for (int32_t type = 0; type < CurveTypeCount; ++type) {
+        CurveRecord c = SampleCurve(type, type + 1);
+        c.ExLine1 = c.ExLine2 = c.ShowHide = c.IsAuto =
+            true; // every field written, whatever the type
+        f.doc.ModifyFun(c, type, true);
+    }
+    ASSERT_TRUE(f.doc.SaveDoc(f.dir.File("all.opd")));
+    EXPECT_FALSE(f.doc.IsModified);
+    EXPECT_EQ(f.doc.GetIPath(), f.dir.File("all.opd"));
+
+    DocumentModel loaded = f.Fresh();
+    ASSERT_TRUE(loaded.LoadDoc(f.dir.File("all.opd"))) << Report(f);
+    EXPECT_EQ(loaded.GetDocInfo(), f.doc.GetDocInfo());
+    EXPECT_EQ(loaded.CurveCount, CurveTypeCount);
+    EXPECT_FALSE(loaded.IsModified);
+    EXPECT_EQ(loaded.GetIPath(), f.dir.File("all.opd"));
+    for (int32_t i = 0; i < CurveTypeCount; ++i) {
+        ExpectSameCurve(loaded.Curve(i), f.doc.Curve(i), i);
+        // Values come from the texts: 1/3 narrowed to the nearest single, pi/2 of the PI literal.
+        const float expected[] = {static_cast<float>((i + 1) / 3.0),
+                                  static_cast<float>(3.14159265358979 / (i + 2)),
+                                  static_cast<float>(i + 3), static_cast<float>(-(i + 4))};
+        for (int k = 1; k <= ParameterCount(i); ++k)
+            EXPECT_EQ(loaded.Curve(i).Data(k), expected[k - 1]) << i << " parameter " << k;
+        if (i >= CurveGeneralY) {
+            EXPECT_EQ(loaded.Curve(i).Data1, 0.0f) << "no values for expressions";
+        }
+    }
+    EXPECT_EQ(loaded.GetFunList(), f.doc.GetFunList());
+    EXPECT_TRUE(f.messages.shown.empty());
+}
+
+TEST(DocumentFile, TheWrittenFileKeyForKey) {
+    DocFixture f;
+    f.doc.NewDoc({"函数", "", "", "2"});
+    CurveRecord point;
+    point.SData1 = "1/4";
+    point.SData2 = "2";
+    point.ShowHide = true;
+    point.LineWidth = 2;
+    point.LineColor = 255;
+    f.doc.ModifyFun(point, 0, true);
+    ASSERT_TRUE(f.doc.SaveDoc(f.dir.File("p.opd")));
+    EXPECT_EQ(
+        f.dir.Read("p.opd"),
+        "[General]\r\nOPMVer=1\r\nTitle=\xBA\xAF\xCA\xFD\r\nAuthor=\r\nNote=\r\nCoo=2\r\nC="
+        "1\r\n\r\n"
+        "[0DATA]\r\nType=0\r\nExp1=\r\nExp2=\r\nSD1=1/4\r\nSD2=2\r\nSD3=\r\nSD4=\r\nCTh=0\r\n"
+        "CTk=0\r\nSH=True\r\nExL1=False\r\nExL2=False\r\nLW=2\r\nExLW=0\r\nLC=255\r\nExLC=0\r\n"
+        "Mi=0\r\nMa=0\r\nA=False\r\n");
+    DocumentModel loaded = f.Fresh();
+    ASSERT_TRUE(loaded.LoadDoc(f.dir.File("p.opd")));
+    EXPECT_EQ(loaded.Curve(0).Data1, 0.25f);
+    EXPECT_EQ(loaded.Curve(0).SData1, "1/4");
+}
+
+TEST(DocumentFile, AFileWithOnlyTheVersionTakesEveryDefault) {
+    DocFixture f;
+    f.dir.Write("v.opd", "[General]\r\nOPMVer=1\r\n");
+    ASSERT_TRUE(f.doc.LoadDoc(f.dir.File("v.opd")));
+    EXPECT_EQ(f.doc.GetDocInfo(), (DocInfo{"未命名", "未知作者", "", "2"}));
+    ASSERT_EQ(f.doc.CurveCount, 1);
+    const CurveRecord& c = f.doc.Curve(0);
+    EXPECT_EQ(c.FType, 99);
+    EXPECT_TRUE(c.ShowHide && c.ExLine1 && c.ExLine2 && c.IsAuto);
+    EXPECT_EQ(c.LineWidth, 1);
+    EXPECT_EQ(c.ExLineWidth, 1);
+    EXPECT_EQ(c.LineColor, 16748574u);
+    EXPECT_EQ(c.ExLineColor, 16748574u);
+    EXPECT_EQ(c.CTh, 0.0f);
+    EXPECT_EQ(f.doc.GetFunList(), std::vector<std::string>{"未知类型"});
+    EXPECT_TRUE(f.messages.shown.empty());
+}
+
+TEST(DocumentFile, RefusedFilesAreReportedAndNotShown) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"[General]\r\nOPMVer=2\r\n", "文件版本错误"},
+        {"[General]\r\nTitle=x\r\n", "文件版本错误"},
+        {"just some text", "文件版本错误"},
+        {"[General]\r\nOPMVer=1\r\nC=1\r\n[0DATA]\r\nType=0\r\nSD1=2+*3\r\n",
+         "错误号 No. 1 - 表达式语法错误"},
+        {"[General]\r\nOPMVer=1\r\nC=1\r\n[0DATA]\r\nType=3\r\nSD1=10^39\r\n", "Err.Number = 6\n"},
+        {"[General]\r\nOPMVer=1\r\nC=1\r\n[0DATA]\r\nType=3\r\nCTh=abc\r\n", "Err.Number = 13\n"},
+        {"[General]\r\nOPMVer=1\r\nC=255\r\n", "Err.Number = 9\n"},
+    };
+    for (const auto& [content, expected] : cases) {
+        DocFixture f;
+        f.dir.Write("bad.opd", content);
+        EXPECT_FALSE(f.doc.LoadDoc(f.dir.File("bad.opd"))) << content;
+        ASSERT_EQ(f.messages.shown.size(), 1u) << content;
+        EXPECT_NE(f.messages.shown[0].Text.find(expected), std::string::npos)
+            << f.messages.shown[0].Text;
+        EXPECT_EQ(f.doc.GetIPath(), "");
+    }
+    DocFixture missing;
+    EXPECT_FALSE(missing.doc.LoadDoc(missing.dir.File("none.opd")));
+    EXPECT_EQ(Report(missing), "文件版本错误");
+}
+
+TEST(DocumentFile, EmptyDocumentsSaveAndOpenLikeAnyOther) {
+    DocFixture f;
+    f.doc.NewDoc({"空", "a", "", "2"});
+    f.doc.ModifyDocInfo({"空白", "a", "", "2"});
+    ASSERT_TRUE(f.doc.SaveDoc(f.dir.File("empty.opd")));
+    EXPECT_FALSE(f.doc.IsModified);
+    EXPECT_EQ(f.doc.GetIPath(), f.dir.File("empty.opd"));
+    EXPECT_NE(f.dir.Read("empty.opd").find("C=0\r\n"), std::string::npos);
+
+    DocumentModel loaded = f.Fresh();
+    ASSERT_TRUE(loaded.LoadDoc(f.dir.File("empty.opd")));
+    EXPECT_EQ(loaded.CurveCount, 0);
+    EXPECT_EQ(loaded.GetDocInfo()[0], "空白");
+
+    f.dir.Write("negative.opd", "[General]\r\nOPMVer=1\r\nC=-3\r\n");
+    DocumentModel negative = f.Fresh();
+    ASSERT_TRUE(negative.LoadDoc(f.dir.File("negative.opd")));
+    EXPECT_EQ(negative.CurveCount, 0);
+    EXPECT_TRUE(f.messages.shown.empty());
+}
+
+TEST(DocumentFile, LongTextsAndLineBreaksSurviveARoundTrip) {
+    DocFixture f;
+    const std::string longTitle(40, 'T'); // 80 bytes once doubled below
+    f.doc.NewDoc({longTitle + "标题标题标题标题标题标题标题标题标题标题", "作者\r\n第二行",
+                  std::string(300, 'n'), "2"});
+    CurveRecord curve;
+    curve.FType = CurveGeneralY;
+    curve.Expression1 = std::string(150, '1') + "+x*" + std::string(150, '2');
+    f.doc.ModifyFun(curve, 0, true);
+    ASSERT_TRUE(f.doc.SaveDoc(f.dir.File("long.opd")));
+    DocumentModel loaded = f.Fresh();
+    ASSERT_TRUE(loaded.LoadDoc(f.dir.File("long.opd"))) << Report(f);
+    EXPECT_EQ(loaded.GetDocInfo()[0], f.doc.GetDocInfo()[0]);
+    EXPECT_EQ(loaded.GetDocInfo()[1], "作者  第二行");
+    EXPECT_EQ(loaded.GetDocInfo()[2], std::string(300, 'n'));
+    EXPECT_EQ(loaded.Curve(0).Expression1, curve.Expression1);
+    EXPECT_EQ(loaded.CurveCount, 1);
+}
+
+TEST(DocumentFile, StaleSectionsStayUntilSaveAs) {
+    DocFixture f;
+    f.doc.NewDoc({"t", "a", "", "2"});
+    for (int32_t i = 0; i < 5; ++i)
+        f.doc.ModifyFun(SampleCurve(Point, i), i, true);
+    const std::string path = f.dir.File("five.opd");
+    ASSERT_TRUE(f.doc.SaveDoc(path));
+    f.dir.Write("five.opd", f.dir.Read("five.opd") + "[Extra]\r\nMine=1\r\n");
+    f.doc.DeleteFun(4);
+    f.doc.DeleteFun(3);
+    ASSERT_TRUE(f.doc.SaveDoc(path));
+    const std::string text = f.dir.Read("five.opd");
+    EXPECT_NE(text.find("[4DATA]"), std::string::npos);
+    EXPECT_NE(text.find("[Extra]\r\nMine=1"), std::string::npos);
+    DocumentModel loaded = f.Fresh();
+    ASSERT_TRUE(loaded.LoadDoc(path));
+    EXPECT_EQ(loaded.CurveCount, 3);
+
+    ASSERT_TRUE(loaded.SaveDoc(f.dir.File("copy.opd"), true));
+    EXPECT_EQ(f.dir.Read("copy.opd").find("[4DATA]"), std::string::npos);
+}
+
+TEST(DocumentFile, ParameterTextsTakeTheConstantsOfLoadTime) {
+    DocFixture f;
+    modConst::AddUserConstant(f.context, "g", 9.8);
+    f.doc.NewDoc({"t", "a", "", "2"});
+    CurveRecord c;
+    c.FType = ParabolaX;
+    c.SData1 = "g";
+    f.doc.ModifyFun(c, 0, true);
+    ASSERT_TRUE(f.doc.SaveDoc(f.dir.File("g.opd")));
+    modConst::RemoveUserConstant(f.context, 1);
+    modConst::AddUserConstant(f.context, "G", 1.5);
+    DocumentModel loaded = f.Fresh();
+    ASSERT_TRUE(loaded.LoadDoc(f.dir.File("g.opd")));
+    EXPECT_EQ(loaded.Curve(0).Data1, 1.5f);
+}
+
+TEST(DocumentFile, GbkFilesFromElsewhere) {
+    DocFixture f;
+    // Written by another program: LF line ends, odd key case, blank lines, GBK text.
+    f.dir.Write("gbk.opd", "[general]\nopmver=1\ntitle=\xBA\xAF\xCA\xFD\nc=1\n\n[0data]\ntype=13\n"
+                           "exp1=x*x\nsh=1\nlc=255\nmi=-2.5\nma=7.25\na=false\n");
+    ASSERT_TRUE(f.doc.LoadDoc(f.dir.File("gbk.opd"))) << Report(f);
+    EXPECT_EQ(f.doc.GetDocInfo()[0], "函数");
+    EXPECT_EQ(f.doc.GetFunList(), std::vector<std::string>{"普通方程: y=x*x"});
+    EXPECT_EQ(f.doc.GetFunXT(0), (std::array<float, 2>{-2.5f, 7.25f}));
+    EXPECT_FALSE(f.doc.GetFunIsAuto(0));
+}
+
+TEST(DocumentFile, AFailedSaveKeepsPathAndModifiedFlag) {
+    DocFixture f;
+    f.doc.NewDoc({"t", "a", "", "2"});
+    f.doc.ModifyFun(SampleCurve(Point), 0, true);
+    EXPECT_FALSE(f.doc.SaveDoc(f.dir.File("missing/dir/x.opd")));
+    EXPECT_TRUE(f.doc.IsModified);
+    EXPECT_EQ(f.doc.GetIPath(), "");
+    ASSERT_EQ(f.messages.shown.size(), 1u);
+    EXPECT_NE(f.messages.shown[0].Text.find("Err.Source = Orbiplot.Windows"), std::string::npos);
+}

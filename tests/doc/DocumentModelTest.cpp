@@ -1,0 +1,251 @@
+#include "DocTestSupport.h"
+
+#include "base/AppError.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
+#include <set>
+
+using namespace orbiplot;
+using namespace orbiplot::test;
+
+namespace {
+
+// Each field of a record, by name, as a comparable text.
+std::map<std::string, std::string> Fields(const CurveRecord& c) {
+    std::map<std::string, std::string> f;
+    f["FType"] = std::to_string(c.FType);
+    for (int i = 1; i <= 4; ++i) {
+        f["Data" + std::to_string(i)] = std::to_string(c.Data(i));
+        f["SData" + std::to_string(i)] = c.SData(i);
+    }
+    f["Expression1"] = c.Expression1;
+    f["Expression2"] = c.Expression2;
+    f["CTh"] = std::to_string(c.CTh);
+    f["CTk"] = std::to_string(c.CTk);
+    f["ShowHide"] = std::to_string(c.ShowHide);
+    f["ExLine1"] = std::to_string(c.ExLine1);
+    f["ExLine2"] = std::to_string(c.ExLine2);
+    f["LineWidth"] = std::to_string(c.LineWidth);
+    f["ExLineWidth"] = std::to_string(c.ExLineWidth);
+    f["LineColor"] = std::to_string(c.LineColor);
+    f["ExLineColor"] = std::to_string(c.ExLineColor);
+    f["xtMin"] = std::to_string(c.xtMin);
+    f["xtMax"] = std::to_string(c.xtMax);
+    f["IsAuto"] = std::to_string(c.IsAuto);
+    return f;
+}
+
+std::set<std::string> Params(int n) {
+    std::set<std::string> s;
+    for (int i = 1; i <= n; ++i)
+        s.insert({"Data" + std::to_string(i), "SData" + std::to_string(i)});
+    return s;
+}
+
+std::set<std::string> operator+(std::set<std::string> a, const std::set<std::string>& b) {
+    a.insert(b.begin(), b.end());
+    return a;
+}
+
+class RecordingView : public DocumentView {
+public:
+    std::vector<int32_t> drawn;
+    std::vector<std::string> captions;
+    void DrawCurve(int32_t num) override { drawn.push_back(num); }
+    void SetCaption(const std::string& title) override { captions.push_back(title); }
+};
+
+int32_t Raised(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const AppError& e) {
+        return e.Number;
+    }
+    return 0;
+}
+
+} // namespace
+
+TEST(CurveRecord, StoringCopiesExactlyTheFieldsOfTheType) {
+    const std::set<std::string> basic = {"CTh", "CTk", "LineWidth", "LineColor", "ShowHide"};
+    const std::set<std::string> aux = {"ExLineWidth", "ExLineColor", "ExLine1"};
+    const std::set<std::string> range = {"xtMin", "xtMax", "IsAuto"};
+    const std::map<int32_t, std::set<std::string>> rows = {
+        {0, Params(2) + basic},
+        {3, Params(2) + basic},
+        {5, Params(2) + basic},
+        {1, Params(3) + basic},
+        {2, Params(3) + basic},
+        {6, Params(3) + basic},
+        {7, Params(3) + basic},
+        {4, Params(4) + basic},
+        {8, Params(2) + basic + aux},
+        {9, Params(2) + basic + aux + std::set<std::string>{"ExLine2"}},
+        {10, Params(2) + basic + aux + std::set<std::string>{"ExLine2"}},
+        {11, Params(1) + basic + aux},
+        {12, Params(1) + basic + aux},
+        {13, basic + range + std::set<std::string>{"Expression1"}},
+        {14, basic + range + std::set<std::string>{"Expression1"}},
+        {15, basic + range + std::set<std::string>{"Expression1", "Expression2"}},
+        {16, {"Expression1", "LineWidth", "LineColor", "ShowHide"}},
+    };
+    for (const auto& [type, written] : rows) {
+        CurveRecord slot = SampleCurve(0, 2);
+        slot.ShowHide = slot.IsAuto = slot.ExLine1 = slot.ExLine2 = false;
+        CurveRecord from = SampleCurve(type, 7);
+        from.ShowHide = from.IsAuto = from.ExLine1 = from.ExLine2 = true;
+        const auto before = Fields(slot);
+        CopyDefinition(from, slot);
+        const auto after = Fields(slot);
+        const auto source = Fields(from);
+        for (const auto& [name, value] : after) {
+            if (name == "FType")
+                EXPECT_EQ(value, std::to_string(type));
+            else if (written.count(name))
+                EXPECT_EQ(value, source.at(name)) << "type " << type << " field " << name;
+            else
+                EXPECT_EQ(value, before.at(name)) << "type " << type << " field " << name;
+        }
+    }
+}
+
+TEST(CurveRecord, DescriptionsUseTheTextsAsTyped) {
+    const auto curve = [](int32_t type, std::vector<std::string> texts, std::string e1 = "",
+                          std::string e2 = "") {
+        CurveRecord c;
+        c.FType = type;
+        for (size_t i = 0; i < texts.size(); ++i)
+            c.SData(static_cast<int>(i) + 1) = texts[i];
+        c.Expression1 = e1;
+        c.Expression2 = e2;
+        return c;
+    };
+    const std::pair<CurveRecord, std::string> cases[] = {
+        {curve(0, {"1", "2"}), "点: (1,2)"},
+        {curve(1, {"1", "-2", "3"}), "直线: (1)*x+(-2)*y+(3)=0"},
+        {curve(2, {"1", "2", "3"}), "直线: y-(2)=(3)*(x-(1))"},
+        {curve(3, {"2", "1"}), "直线: y=(2)*x+(1)"},
+        {curve(4, {"0", "0", "1", "2"}), "直线: (y-(0))/((2)-(0))=(x-(0))/((1)-(0))"},
+        {curve(5, {"2", "3"}), "直线: x/(2)+y/(3)=1"},
+        {curve(6, {"0", "0", "sqrt(2)"}), "圆: (x-(0))^2+(y-(0))^2=(sqrt(2))^2"},
+        {curve(7, {"1", "2", "-4"}), "圆: x^2+y^2+(1)*x+(2)*y+(-4)=0"},
+        {curve(8, {"3", "2"}), "椭圆: x^2/(3)^2+y^2/(2)^2=1"},
+        {curve(9, {"3", "2"}), "双曲线: x^2/(3)^2-y^2/(2)^2=1"},
+        {curve(10, {"3", "2"}), "双曲线: y^2/(3)^2-x^2/(2)^2=1"},
+        {curve(11, {"pi/2"}), "抛物线: y^2=2*(pi/2)*x"},
+        {curve(12, {"1"}), "抛物线: x^2=2*(1)*y"},
+        {curve(13, {}, "x*x"), "普通方程: y=x*x"},
+        {curve(14, {}, "y^2"), "普通方程: x=y^2"},
+        {curve(15, {}, "cos(t)", "sin(t)"), "参数方程: x=cos(t), y=sin(t)"},
+        {curve(16, {}, "1+cos(z)"), "普通方程(极坐标): r=1+cos(z)"},
+        {curve(99, {"1"}), "未知类型"},
+        {curve(-1, {"1"}), "未知类型"},
+    };
+    for (const auto& [c, expected] : cases)
+        EXPECT_EQ(CurveDescription(c), expected) << c.FType;
+}
+
+TEST(DocumentModel, AppendingNumbersModifiesAndDrawsEachCurve) {
+    DocFixture f;
+    RecordingView view;
+    f.doc.SetView(&view);
+    f.doc.NewDoc({"函数 1", "me", "", "2"});
+    EXPECT_EQ(view.captions, std::vector<std::string>{"函数 1"});
+    EXPECT_FALSE(f.doc.IsModified);
+    EXPECT_EQ(f.doc.GetLastCountAdd1(), 0);
+    EXPECT_TRUE(f.doc.GetFunList().empty());
+    EXPECT_TRUE(f.doc.GetFunListShowHide().empty());
+
+    ASSERT_TRUE(f.doc.ModifyFun(SampleCurve(Point), f.doc.GetLastCountAdd1(), true));
+    EXPECT_EQ(f.doc.GetLastCountAdd1(), 1);
+    EXPECT_TRUE(f.doc.IsModified);
+    ASSERT_TRUE(f.doc.ModifyFun(SampleCurve(Polar, 2), 1, true));
+    EXPECT_EQ(view.drawn, (std::vector<int32_t>{0, 1}));
+    EXPECT_EQ(f.doc.GetFunList(),
+              (std::vector<std::string>{"点: (1/3,pi/2)", "普通方程(极坐标): r=sin(x)*2"}));
+    EXPECT_EQ(f.doc.GetFunListShowHide(), (std::vector<bool>{false, true}));
+    EXPECT_TRUE(f.messages.shown.empty());
+
+    // Modifying in place keeps the count.
+    ASSERT_TRUE(f.doc.ModifyFun(SampleCurve(Point, 5), 0, false));
+    EXPECT_EQ(f.doc.CurveCount, 2);
+    EXPECT_EQ(f.doc.GetFunSData(0)[0], "5/3");
+}
+
+TEST(DocumentModel, BadIndexOrTypeIsReportedAndChangesNothing) {
+    DocFixture f;
+    f.doc.NewDoc({"t", "a", "", "2"});
+    for (int32_t i = 0; i < MaxCurves; ++i)
+        ASSERT_TRUE(f.doc.ModifyFun(SampleCurve(i % 17, i), i, true));
+    f.doc.IsModified = false;
+    EXPECT_FALSE(f.doc.ModifyFun(SampleCurve(Point), f.doc.GetLastCountAdd1(), true));
+    EXPECT_EQ(f.doc.CurveCount, MaxCurves);
+    EXPECT_FALSE(f.doc.IsModified);
+    ASSERT_EQ(f.messages.shown.size(), 1u);
+    EXPECT_EQ(f.messages.shown[0].Title, "Orbiplot 错误报告");
+    EXPECT_NE(f.messages.shown[0].Text.find("Err.Number = 9\n"), std::string::npos);
+    EXPECT_NE(f.messages.shown[0].Text.find("下标越界"), std::string::npos);
+
+    for (int32_t type : {17, -1, 99}) {
+        DocFixture g;
+        EXPECT_FALSE(g.doc.ModifyFun(SampleCurve(type), 0, true));
+        EXPECT_EQ(g.doc.CurveCount, 0);
+        EXPECT_FALSE(g.doc.IsModified);
+        ASSERT_EQ(g.messages.shown.size(), 1u);
+        EXPECT_EQ(g.messages.shown[0].Text, "未知曲线类型");
+        EXPECT_EQ(g.messages.shown[0].Icon, MsgIcon::Critical);
+    }
+}
+
+TEST(DocumentModel, DeletingMovesLaterCurvesForwardWithAllTheirFields) {
+    DocFixture f;
+    for (int32_t i = 0; i < 3; ++i)
+        f.doc.ModifyFun(SampleCurve(13 + i, i + 1), i, true);
+    f.doc.IsModified = false;
+    const auto second = Fields(f.doc.Curve(1));
+    const auto third = Fields(f.doc.Curve(2));
+    f.doc.DeleteFun(0);
+    EXPECT_EQ(f.doc.CurveCount, 2);
+    EXPECT_EQ(Fields(f.doc.Curve(0)), second);
+    EXPECT_EQ(Fields(f.doc.Curve(1)), third);
+    f.doc.DeleteFun(1);
+    EXPECT_EQ(f.doc.CurveCount, 1);
+    EXPECT_EQ(Fields(f.doc.Curve(0)), second);
+    EXPECT_FALSE(f.doc.IsModified);
+
+    EXPECT_EQ(Raised([&] { f.doc.DeleteFun(1); }), ErrSubscript);
+    EXPECT_EQ(Raised([&] { f.doc.DeleteFun(-1); }), ErrSubscript);
+    f.doc.DeleteFun(0);
+    EXPECT_EQ(Raised([&] { f.doc.DeleteFun(0); }), ErrSubscript);
+    EXPECT_EQ(f.doc.CurveCount, 0);
+}
+
+TEST(DocumentModel, VisibilityAndInfoChanges) {
+    DocFixture f;
+    RecordingView view;
+    f.doc.SetView(&view);
+    f.doc.ModifyFun(SampleCurve(CurveGeneralY, 2), 0, true);
+    f.doc.IsModified = false;
+    EXPECT_FALSE(f.doc.SetFunListShowHide(0, false));
+    EXPECT_FALSE(f.doc.GetFunShowOrHide(0));
+    EXPECT_FALSE(f.doc.IsModified);
+    EXPECT_EQ(view.drawn.size(), 1u); // no redraw
+
+    f.doc.ModifyDocInfo({"新标题", "a", "n", "1"});
+    EXPECT_TRUE(f.doc.IsModified);
+    EXPECT_EQ(f.doc.GetDocInfo()[0], "新标题");
+    EXPECT_EQ(view.captions.back(), "新标题");
+
+    // Getters read any slot of the list's capacity and refuse others.
+    EXPECT_EQ(f.doc.GetFunType(253), 0);
+    EXPECT_EQ(f.doc.GetFunSData(253)[0], "");
+    EXPECT_EQ(Raised([&] { f.doc.GetFunType(254); }), ErrSubscript);
+    EXPECT_EQ(Raised([&] { f.doc.GetFunXT(-1); }), ErrSubscript);
+    EXPECT_EQ(Raised([&] { f.doc.SetFunListShowHide(300, true); }), ErrSubscript);
+    EXPECT_EQ(f.doc.GetFunXT(0)[1], 7.25f);
+    EXPECT_EQ(f.doc.GetFunLineWidth(0)[0], 3);
+    EXPECT_FALSE(f.doc.GetFunIsAuto(0));
+}
