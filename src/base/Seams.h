@@ -62,3 +62,19 @@ public:
 };
 
 } // namespace orbiplot
+
+namespace orbiplot {
+
+// Seconds since midnight, as the timer of the drawing code reads them.
+class Clock {
+public:
+    virtual ~Clock() = default;
+    virtual float Timer() = 0;
+};
+
+class SystemClock : public Clock {
+public:
+    float Timer() override;
+};
+
+} // namespace orbiplot

@@ -3,6 +3,7 @@
 #include "base/AppError.h"
 #include "base/NumberFormat.h"
 #include "base/modError.h"
+#include "cli/RenderCommand.h"
 #include "doc/DocumentModel.h"
 #include "expr/CoreContext.h"
 #include "expr/modConst.h"
@@ -58,7 +59,8 @@ using Words = std::vector<std::string>;
 struct Command {
     std::string_view name;
     std::string_view usage;
-    size_t argumentCount;
+    size_t minArguments;
+    size_t maxArguments;
     std::function<int(Context&, const Words&, std::ostream&, std::ostream&)> run;
 };
 
@@ -134,13 +136,34 @@ int Resave(Context& context, const Words& args, std::ostream&, std::ostream&) {
     return document.SaveDoc(args[1], true) ? 0 : 1;
 }
 
+// render FILE.opd OUT [--size WxH]
+int Render(Context& context, const Words& args, std::ostream&, std::ostream& err) {
+    int width = 640, height = 480;
+    if (args.size() != 2) {
+        int w = 0, h = 0;
+        char x = 0, rest = 0;
+        // Up to 64 million pixels: a picture that still fits in memory.
+        if (args.size() != 4 || args[2] != "--size" ||
+            std::sscanf(args[3].c_str(), "%d%c%d%c", &w, &x, &h, &rest) != 3 ||
+            (x != 'x' && x != 'X') || w < 1 || h < 1 || w > 16384 || h > 16384 ||
+            static_cast<long>(w) * h > 64L << 20) {
+            err << "usage: orbiplot-cli render FILE.opd OUT.png|OUT.bmp|OUT.svg [--size WxH]\n";
+            return 2;
+        }
+        width = w;
+        height = h;
+    }
+    return RenderDocument(context.core, args[0], args[1], width, height, err);
+}
+
 const std::vector<Command>& Commands() {
     static const std::vector<Command> commands{
-        {"eval", "eval EXPRESSION", 1, Eval},
-        {"calc", "calc EXPRESSION", 1, Calc},
-        {"subst", "subst EXPRESSION VAR VALUETEXT", 3, Subst},
-        {"list", "list FILE.opd", 1, List},
-        {"resave", "resave IN.opd OUT.opd", 2, Resave},
+        {"eval", "eval EXPRESSION", 1, 1, Eval},
+        {"calc", "calc EXPRESSION", 1, 1, Calc},
+        {"subst", "subst EXPRESSION VAR VALUETEXT", 3, 3, Subst},
+        {"list", "list FILE.opd", 1, 1, List},
+        {"resave", "resave IN.opd OUT.opd", 2, 2, Resave},
+        {"render", "render FILE.opd OUT.png|OUT.bmp|OUT.svg [--size WxH]", 2, 4, Render},
     };
     return commands;
 }
@@ -174,7 +197,7 @@ int RunCli(const Words& words, std::ostream& out, std::ostream& err) {
     for (const Command& command : Commands()) {
         if (command.name != words[next]) continue;
         const Words args(words.begin() + static_cast<std::ptrdiff_t>(next) + 1, words.end());
-        if (args.size() != command.argumentCount) {
+        if (args.size() < command.minArguments || args.size() > command.maxArguments) {
             err << "usage: orbiplot-cli " << command.usage << '\n';
             return 2;
         }

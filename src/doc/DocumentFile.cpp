@@ -4,6 +4,7 @@
 #include "base/clsINI.h"
 #include "base/modError.h"
 #include "doc/DocumentModel.h"
+#include "expr/CheckedMath.h"
 #include "expr/CoreContext.h"
 
 #include <cmath>
@@ -30,12 +31,6 @@ std::string Text(const IniDocument& ini, const std::string& section, const char*
 float Single(const IniDocument& ini, const std::string& section, const char* key) {
     const auto text = ini.Get(section, key);
     return text ? TextToSingle(*text) : 0.0f;
-}
-
-float Narrow(double value) {
-    const auto single = static_cast<float>(value);
-    if (std::isinf(single)) RaiseRuntimeError(ErrOverflow);
-    return single;
 }
 
 void WriteCurve(IniDocument& ini, int32_t index, const CurveRecord& c) {
@@ -125,7 +120,7 @@ bool DocumentModel::LoadDoc(const std::string& path) {
             if (c.FType >= CurveGeneralY) continue;
             for (int k = 1; k <= 4; ++k)
                 if (!c.SData(k).empty())
-                    c.Data(k) = Narrow(context_.Parser.ParseExpression(c.SData(k)));
+                    c.Data(k) = checked::Narrow(context_.Parser.ParseExpression(c.SData(k)));
         }
     } catch (...) {
         ReportCurrentError(context_.Messages);

@@ -3,6 +3,7 @@
 #include "base/AppError.h"
 
 #include <cmath>
+#include <limits>
 
 namespace orbiplot::checked {
 
@@ -25,6 +26,13 @@ inline double Pow(double base, double exponent) {
     if (base < 0 && exponent != std::trunc(exponent)) RaiseRuntimeError(ErrInvalidCall);
     if (base == 0 && exponent < 0) RaiseRuntimeError(ErrDivisionByZero);
     return Finite(std::pow(base, exponent));
+}
+
+// A double narrowed to a single; beyond the single's range is overflow.
+inline float Narrow(double value) {
+    if (!(std::fabs(value) <= static_cast<double>(std::numeric_limits<float>::max())))
+        RaiseRuntimeError(std::isnan(value) ? ErrInvalidCall : ErrOverflow);
+    return static_cast<float>(value);
 }
 
 } // namespace orbiplot::checked

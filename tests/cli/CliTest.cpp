@@ -131,3 +131,32 @@ TEST(Cli, ListAndResaveDocuments) {
     EXPECT_EQ(Cli({"resave", dir.File("bad.opd"), dir.File("x.opd")}).code, 1);
     EXPECT_FALSE(std::filesystem::exists(dir.File("x.opd")));
 }
+
+TEST(Cli, RenderWritesTheChosenFormat) {
+    orbiplot::test::TempDir dir;
+    dir.Write("d.opd", "[General]\r\nOPMVer=1\r\nC=2\r\n[0DATA]\r\nType=13\r\nExp1=sqr(x)\r\n"
+                       "[1DATA]\r\nType=6\r\nSD1=0\r\nSD2=0\r\nSD3=2\r\nLC=255\r\n");
+    CliRun r = Cli({"render", dir.File("d.opd"), dir.File("d.bmp"), "--size", "64x48"});
+    EXPECT_EQ(r.code, 0);
+    // The failing curve is reported while drawing goes on.
+    EXPECT_EQ(r.err.substr(0, r.err.find('\n')), "Orbiplot 错误报告");
+    const std::string bmp = dir.Read("d.bmp");
+    ASSERT_GT(bmp.size(), 54u);
+    EXPECT_EQ(bmp.substr(0, 2), "BM");
+    EXPECT_EQ(static_cast<int>(bmp[28]), 24); // bits per pixel
+    EXPECT_EQ(static_cast<unsigned char>(bmp[18]), 64u);
+    EXPECT_EQ(static_cast<unsigned char>(bmp[22]), 48u);
+
+    EXPECT_EQ(Cli({"render", dir.File("d.opd"), dir.File("d.png")}).code, 0);
+    EXPECT_EQ(dir.Read("d.png").substr(1, 3), "PNG");
+    EXPECT_EQ(Cli({"render", dir.File("d.opd"), dir.File("d.svg"), "--size", "100x80"}).code, 0);
+    EXPECT_NE(dir.Read("d.svg").find("<svg"), std::string::npos);
+
+    EXPECT_EQ(Cli({"render", dir.File("d.opd"), dir.File("d.gif")}).code, 2);
+    EXPECT_EQ(Cli({"render", dir.File("d.opd"), dir.File("d.png"), "--size"}).code, 2);
+    EXPECT_EQ(Cli({"render", dir.File("d.opd"), dir.File("d.png"), "--size", "0x5"}).code, 2);
+    EXPECT_EQ(Cli({"render", dir.File("d.opd"), dir.File("d.png"), "--size", "99999x99999"}).code,
+              2);
+    EXPECT_EQ(Cli({"render", dir.File("none.opd"), dir.File("n.png")}).code, 1);
+    EXPECT_EQ(Cli({"render", dir.File("d.opd"), dir.File("no/such/dir/n.png")}).code, 1);
+}

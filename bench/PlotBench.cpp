@@ -1,0 +1,156 @@
+// A full redraw of a reference document at 1280 x 800 pixels: 8 equation curves and 8
+// lines and conics.
+#include "doc/DocumentModel.h"
+#include "expr/CoreContext.h"
+#include "plot/Canvas.h"
+#include "plot/PlotEngine.h"
+#include "plot/View.h"
+#include "services/QtCanvas.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QGuiApplication>
+#include <QImage>
+
+using namespace orbiplot;
+
+namespace {
+
+class SilentMessages : public MessageSeam {
+public:
+    MsgResult ShowMessage(const MessageRequest&) override { return MsgResult::OK; }
+};
+class NoDialogs : public DialogSeam {
+public:
+    std::optional<std::string> ShowFileDialog(const FileDialogRequest&) override { return {}; }
+    std::optional<Rgb> ShowColorDialog(Rgb, const std::array<Rgb, 16>&) override { return {}; }
+};
+
+// Counts the calls the way the tests' recording canvas would see them.
+class CountingCanvas : public Canvas {
+public:
+    explicit CountingCanvas(const View& view) : view_(view) {}
+    size_t calls = 0;
+    void Clear(Rgb) override { ++calls; }
+    void SetPenWidth(int) override {}
+    void SetLineStyle(LineStyle) override {}
+    void Line(float, float, float, float, Rgb) override { ++calls; }
+    void Dot(float, float, Rgb) override { ++calls; }
+    void Circle(float, float, float, Rgb, float) override { ++calls; }
+    void Text(float, float, const std::string&, Rgb) override { ++calls; }
+    float TextWidth(const std::string& t) override {
+        return t.size() * 8.0f * 15 / view_.ClientWidthTwips() * view_.ScaleWidth;
+    }
+    float TextHeight(const std::string&) override {
+        return 16.0f * 15 / view_.ClientHeightTwips() * -view_.ScaleHeight;
+    }
+
+private:
+    const View& view_;
+};
+
+constexpr int Width = 1280, Height = 800;
+
+struct Reference {
+    SilentMessages messages;
+    NoDialogs dialogs;
+    DefaultRandomSource random;
+    CoreContext context{messages, dialogs, random, "/tmp"};
+    DocumentModel doc{context};
+    View view{Width * TwipsPerPixel, Height* TwipsPerPixel};
+    SystemClock clock;
+    PlotStatus status;
+
+    Reference() {
+        context.Settings.Style = 1;
+        doc.NewDoc({"reference", "bench", "", "2"});
+        const auto equation = [&](int32_t type, const char* e1, const char* e2 = "") {
+            CurveRecord c;
+            c.FType = type;
+            c.Expression1 = e1;
+            c.Expression2 = e2;
+            c.IsAuto = true;
+            c.ShowHide = true;
+            c.LineWidth = 2;
+            c.LineColor = 0x0000FF;
+            doc.ModifyFun(c, doc.GetLastCountAdd1(), true);
+        };
+        equation(CurveGeneralY, "sin(x)*x");
+        equation(CurveGeneralY, "x*x/4-3");
+        equation(CurveGeneralY, "(x^3-2*x)/(x*x+1)");
+        equation(CurveGeneralY, "exp(-x*x)*3");
+        equation(CurveGeneralY, "tan(x)");
+        equation(CurveGeneralX, "y*y/4-3");
+        equation(CurveParameter, "3*cos(t)", "2*sin(t)");
+        equation(Polar, "2*cos(3*z)");
+        const auto shape = [&](int32_t type, std::vector<float> p) {
+            CurveRecord c;
+            c.FType = type;
+            for (size_t i = 0; i < p.size(); ++i) {
+                c.Data(static_cast<int>(i) + 1) = p[i];
+                c.SData(static_cast<int>(i) + 1) = std::to_string(p[i]);
+            }
+            c.ShowHide = c.ExLine1 = c.ExLine2 = true;
+            c.LineWidth = c.ExLineWidth = 1;
+            c.LineColor = 0x008000;
+            c.ExLineColor = 0x808080;
+            doc.ModifyFun(c, doc.GetLastCountAdd1(), true);
+        };
+        shape(LineGeneral, {1, 2, -3});
+        shape(LinePS, {1, 1, -2});
+        shape(LinePP, {1, 1, 3, 5});
+        shape(CircleStandard, {1, 1, 2});
+        shape(CircleGeneral, {2, -2, -2});
+        shape(Ellipse, {3, 2});
+        shape(HyperbolaX, {1, 1});
+        shape(ParabolaY, {1});
+    }
+
+    // Evaluations of one full redraw: every sample of every equation curve.
+    double Evaluations() const {
+        const float step = view.SampleStep();
+        const auto samples = [&](float min, float max) {
+            double n = 0;
+            for (float v = min; v <= max; v += step)
+                ++n;
+            return n;
+        };
+        const double across = samples(view.ScaleLeft, view.Right());
+        return 5 * across + samples(view.Bottom(), view.ScaleTop) + 2 * across +
+               samples(0, static_cast<float>(8 * std::atan(1.0)));
+    }
+};
+
+void RefreshAllRecording(benchmark::State& state) {
+    Reference ref;
+    CountingCanvas canvas(ref.view);
+    PlotEngine engine(ref.doc, ref.view, canvas, ref.context, ref.clock, ref.status);
+    for (auto _ : state)
+        engine.RefreshAll();
+    state.counters["evaluations/s"] = benchmark::Counter(
+        ref.Evaluations() * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+    state.counters["evaluations"] = ref.Evaluations();
+}
+
+void RefreshAllQt(benchmark::State& state) {
+    if (!QCoreApplication::instance()) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        static int argc = 1;
+        static char name[] = "bench";
+        static char* argv[] = {name, nullptr};
+        static QGuiApplication app(argc, argv);
+    }
+    Reference ref;
+    QImage image(Width, Height, QImage::Format_RGB32);
+    QtCanvas canvas(image, ref.view);
+    PlotEngine engine(ref.doc, ref.view, canvas, ref.context, ref.clock, ref.status);
+    for (auto _ : state)
+        engine.RefreshAll();
+    state.counters["evaluations/s"] = benchmark::Counter(
+        ref.Evaluations() * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+}
+
+} // namespace
+
+BENCHMARK(RefreshAllRecording)->Unit(benchmark::kMillisecond);
+BENCHMARK(RefreshAllQt)->Unit(benchmark::kMillisecond);

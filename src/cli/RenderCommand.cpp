@@ -1,0 +1,103 @@
+#include "cli/RenderCommand.h"
+
+#include "doc/DocumentModel.h"
+#include "expr/CoreContext.h"
+#include "plot/PlotEngine.h"
+#include "plot/View.h"
+#include "services/QtCanvas.h"
+
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QImage>
+#include <QSvgGenerator>
+
+#include <cstdio>
+#include <memory>
+#include <ostream>
+
+namespace orbiplot::cli {
+
+namespace {
+
+// Fonts and painting need a GUI application; without a display it runs offscreen.
+void EnsureGuiApplication() {
+    if (QCoreApplication::instance()) return;
+    // stderr carries the program's own reports; the toolkit's chatter stays out of it.
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
+        if (type == QtCriticalMsg || type == QtFatalMsg)
+            std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+    });
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1;
+    static char name[] = "orbiplot-cli";
+    static char* argv[] = {name, nullptr};
+    static QGuiApplication app(argc, argv);
+}
+
+void Draw(CoreContext& context, DocumentModel& document, QPaintDevice& device, int width,
+          int height) {
+    View view(width * TwipsPerPixel, height * TwipsPerPixel);
+    QtCanvas canvas(device, view);
+    SystemClock clock;
+    PlotStatus status;
+    PlotEngine engine(document, view, canvas, context, clock, status);
+    engine.RefreshAll();
+    canvas.Finish();
+}
+
+std::string Lower(std::string text) {
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return text;
+}
+
+} // namespace
+
+int RenderDocument(CoreContext& context, const std::string& documentPath,
+                   const std::string& outputPath, int width, int height, std::ostream& err) {
+    const std::string lower = Lower(outputPath);
+    const auto endsWith = [&](const char* ext) {
+        const std::string e(ext);
+        return lower.size() >= e.size() && lower.compare(lower.size() - e.size(), e.size(), e) == 0;
+    };
+    const bool svg = endsWith(".svg");
+    if (!svg && !endsWith(".png") && !endsWith(".bmp")) {
+        err << "orbiplot-cli: the picture must end in .png, .bmp or .svg\n";
+        return 2;
+    }
+    DocumentModel document(context);
+    if (!document.LoadDoc(documentPath)) return 1;
+    EnsureGuiApplication();
+
+    const QString out = QString::fromStdString(outputPath);
+    if (svg) {
+        QSvgGenerator generator;
+        generator.setFileName(out);
+        generator.setSize(QSize(width, height));
+        generator.setViewBox(QRect(0, 0, width, height));
+        generator.setTitle(QString::fromStdString(document.GetDocInfo()[0]));
+        Draw(context, document, generator, width, height);
+        if (!QFileInfo::exists(out)) {
+            err << "orbiplot-cli: cannot write " << outputPath << '\n';
+            return 1;
+        }
+        return 0;
+    }
+    QImage image(width, height, QImage::Format_RGB32);
+    if (image.isNull()) {
+        err << "orbiplot-cli: not enough memory for a picture of " << width << 'x' << height
+            << '\n';
+        return 1;
+    }
+    Draw(context, document, image, width, height);
+    const bool saved = endsWith(".bmp")
+                           ? image.convertToFormat(QImage::Format_RGB888).save(out, "BMP")
+                           : image.save(out, "PNG");
+    if (!saved) {
+        err << "orbiplot-cli: cannot write " << outputPath << '\n';
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace orbiplot::cli

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "base/Seams.h"
+
+#include <string>
+
+namespace orbiplot {
+
+class View;
+
+enum class LineStyle { Solid = 0, Dash = 1, Dot = 2, DashDot = 3, DashDotDot = 4 };
+
+// The drawing surface as the plotting engine sees it: everything in world coordinates of
+// the view it was made for.
+class Canvas {
+public:
+    virtual ~Canvas() = default;
+
+    virtual void Clear(Rgb background) = 0;
+    virtual void SetPenWidth(int width) = 0;
+    virtual void SetLineStyle(LineStyle style) = 0;
+    virtual void Line(float x1, float y1, float x2, float y2, Rgb color) = 0;
+    // A point as wide as the pen.
+    virtual void Dot(float x, float y, Rgb color) = 0;
+    // aspect = vertical radius / horizontal radius; below 1 the radius is the horizontal
+    // one, above 1 the vertical one. Radii are world lengths on their own axes.
+    virtual void Circle(float cx, float cy, float radius, Rgb color, float aspect = 1.0f) = 0;
+    // Text with its top-left corner at (x, y).
+    virtual void Text(float x, float y, const std::string& text, Rgb color) = 0;
+    // Text size in world units, both positive.
+    virtual float TextWidth(const std::string& text) = 0;
+    virtual float TextHeight(const std::string& text) = 0;
+    // Shows what was drawn so far.
+    virtual void Repaint() {}
+};
+
+} // namespace orbiplot

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "base/Seams.h"
+
+#include <optional>
+#include <string>
+
+namespace orbiplot {
+
+class Canvas;
+class View;
+class clsExpressionParser;
+class MessageSeam;
+
+// What drawing an equation curve needs; the parser is the program's shared one.
+struct EquationContext {
+    clsExpressionParser& Parser;
+    View& ViewState;
+    Canvas& Surface;
+    Clock& Timer;
+    MessageSeam& Messages;
+};
+
+// The seconds spent, or nothing when an evaluation failed: the curve is then abandoned
+// whole, and the error has been reported once.
+struct CurveTiming {
+    float Elapsed = 0;
+    bool Drawn = false;
+};
+
+CurveTiming DrawYofX(EquationContext& c, const std::string& expression, float min, float max,
+                     Rgb color);
+CurveTiming DrawXofY(EquationContext& c, const std::string& expression, float min, float max,
+                     Rgb color);
+CurveTiming DrawParametric(EquationContext& c, const std::string& expressionX,
+                           const std::string& expressionY, float min, float max, Rgb color);
+CurveTiming DrawPolar(EquationContext& c, const std::string& expression, Rgb color);
+
+// The text substituted for the variable: "0.0###", a negative value in parentheses so
+// that a sign before the variable stays valid (-x, 2^-x).
+std::string SampleValueText(float value);
+
+} // namespace orbiplot

@@ -1,0 +1,88 @@
+#include "plot/GridAxes.h"
+
+#include "base/NumberFormat.h"
+#include "plot/View.h"
+
+#include <cmath>
+#include <numbers>
+
+namespace orbiplot {
+
+namespace {
+
+constexpr Rgb Black = 0;
+
+LineStyle StyleOf(int style) {
+    // A style outside the five known ones draws solid lines.
+    return style >= 0 && style <= 4 ? static_cast<LineStyle>(style) : LineStyle::Solid;
+}
+
+std::string Label(float value, float step, bool isPi) {
+    return isPi ? GeneralTextSingle(value / step) + "Pi" : GeneralTextSingle(value);
+}
+
+} // namespace
+
+void DrawGridAndAxes(Canvas& canvas, const View& view, const AppSettings& settings) {
+    CoordinateSystemStyle style;
+    style.ShowGrid = settings.IsShow;
+    style.Step = settings.Unit;
+    style.IsPi = settings.IsPi;
+    style.GridColor = settings.Color;
+    style.BackColor = settings.BackColor;
+    style.GridStyle = settings.Style - 1;
+    DrawCoordinateSystem(canvas, view, style);
+}
+
+void DrawCoordinateSystem(Canvas& canvas, const View& view, const CoordinateSystemStyle& style) {
+    const float u = style.IsPi ? std::numbers::pi_v<float> : style.Step;
+    // A step that is not positive draws no grid lines and no labels.
+    const bool stepUsable = u > 0;
+    const float left = view.ScaleLeft, top = view.ScaleTop;
+    const float right = view.Right(), bottom = view.Bottom();
+
+    canvas.SetPenWidth(1);
+    canvas.Clear(style.BackColor);
+
+    if (style.ShowGrid && stepUsable) {
+        canvas.SetLineStyle(StyleOf(style.GridStyle));
+        const auto vertical = [&](float x) { canvas.Line(x, top, x, bottom, style.GridColor); };
+        const auto horizontal = [&](float y) { canvas.Line(left, y, right, y, style.GridColor); };
+        CountingRun(u, std::trunc(right), vertical);
+        CountingRun(-u, std::trunc(left), vertical);
+        CountingRun(u, std::trunc(top), horizontal);
+        CountingRun(-u, std::trunc(bottom), horizontal);
+        canvas.SetLineStyle(LineStyle::Solid);
+    }
+
+    if (style.ShowAxisNames) {
+        canvas.Text(right - 1.5f * canvas.TextWidth("X"), canvas.TextHeight("X"), "X", Black);
+        canvas.Text(-canvas.TextWidth("Y"), top - canvas.TextHeight("Y") / 4, "Y", Black);
+    }
+
+    if (style.ShowLabels && stepUsable) {
+        const auto xLabel = [&](float x) {
+            if (x == 0) return;
+            const std::string text = Label(x, u, style.IsPi);
+            canvas.Text(x, -canvas.TextHeight(text) / 5, text, Black);
+        };
+        const auto yLabel = [&](float y) {
+            if (y == 0) return;
+            const std::string text = Label(y, u, style.IsPi);
+            canvas.Text(canvas.TextWidth(text) / 4, y, text, Black);
+        };
+        CountingRun(u, std::trunc(right), xLabel);
+        CountingRun(-u, std::trunc(left), xLabel);
+        CountingRun(u, std::trunc(top), yLabel);
+        CountingRun(-u, std::trunc(bottom), yLabel);
+    }
+
+    canvas.SetLineStyle(LineStyle::Solid);
+    canvas.SetPenWidth(1);
+    canvas.Line(left, 0, right, 0, Black);
+    canvas.Line(0, top, 0, bottom, Black);
+    canvas.Text(-1.25f * canvas.TextWidth("O"), -canvas.TextHeight("O") / 5, "O", Black);
+    canvas.SetPenWidth(style.PenWidth);
+}
+
+} // namespace orbiplot

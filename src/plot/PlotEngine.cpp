@@ -1,0 +1,130 @@
+#include "plot/PlotEngine.h"
+
+#include "base/AppError.h"
+#include "base/NumberFormat.h"
+#include "doc/DocumentModel.h"
+#include "expr/CoreContext.h"
+#include "plot/Canvas.h"
+#include "plot/Conics.h"
+#include "plot/EquationCurves.h"
+#include "plot/GridAxes.h"
+#include "plot/View.h"
+
+namespace orbiplot {
+
+std::string TimingText(float seconds) {
+    return "计算用时: " + FormatSingle(seconds, "0.0######") + " 秒(s)";
+}
+
+PlotEngine::PlotEngine(DocumentModel& document, View& view, Canvas& canvas, CoreContext& context,
+                       Clock& clock, PlotStatus& status)
+    : document_(document), view_(view), canvas_(canvas), context_(context), clock_(clock),
+      status_(status) {}
+
+void PlotEngine::RefreshFun(int32_t num, bool isAll) {
+    status_.ShowProgress();
+    if (isAll) {
+        DrawGridAndAxes(canvas_, view_, context_.Settings);
+        canvas_.Repaint();
+        for (int32_t i = 0; i < document_.CurveCount; ++i) {
+            DrawCurve(i);
+            canvas_.Repaint();
+        }
+    } else if (num >= 0 && num < document_.CurveCount) {
+        DrawCurve(num);
+    }
+    DrawLegend();
+    canvas_.Repaint();
+    status_.HideProgress();
+}
+
+void PlotEngine::DrawCurve(int32_t index) {
+    const CurveRecord& curve = document_.Curve(index);
+    if (!curve.ShowHide) return;
+    if (curve.FType == Polar)
+        view_.ShiftOrigin(0, 0);
+    else
+        view_.ShiftOrigin(curve.CTh, curve.CTk);
+    try {
+        Dispatch(index);
+        DrawLegend();
+    } catch (const AppError&) {
+        // Degenerate parameters end this curve silently; what is drawn stays.
+    }
+    canvas_.SetLineStyle(LineStyle::Solid);
+    view_.RestoreOrigin();
+}
+
+void PlotEngine::Dispatch(int32_t index) {
+    const CurveRecord& c = document_.Curve(index);
+    const float min = view_.ScaleLeft;
+    const float max = view_.ScaleLeft + view_.ScaleWidth;
+    canvas_.SetPenWidth(c.LineWidth);
+    canvas_.SetLineStyle(LineStyle::Solid);
+
+    EquationContext equations{context_.Parser, view_, canvas_, clock_, context_.Messages};
+    CurveTiming timing;
+    switch (c.FType) {
+    case Point: canvas_.Dot(c.Data1, c.Data2, c.LineColor); return;
+    case LineGeneral:
+    case LinePS:
+    case LineSI:
+    case LinePP:
+    case LineII:
+    case CircleStandard:
+    case CircleGeneral:
+    case Ellipse: DrawLineOrConic(canvas_, view_, c); return;
+    case HyperbolaX:
+    case HyperbolaY:
+        DrawHyperbola(canvas_, view_, c.Data1, c.Data2, c.FType == HyperbolaX, c.LineWidth,
+                      c.ExLineWidth, c.LineColor, c.ExLineColor, c.ExLine1, c.ExLine2);
+        return;
+    case ParabolaX:
+    case ParabolaY:
+        DrawParabola(canvas_, view_, c.Data1, c.FType == ParabolaX, c.LineWidth, c.ExLineWidth,
+                     c.LineColor, c.ExLineColor, c.ExLine1);
+        return;
+    case CurveGeneralY:
+        timing = c.IsAuto ? DrawYofX(equations, c.Expression1, min, max, c.LineColor)
+                          : DrawYofX(equations, c.Expression1, c.xtMin, c.xtMax, c.LineColor);
+        break;
+    case CurveGeneralX:
+        timing = c.IsAuto ? DrawXofY(equations, c.Expression1, view_.Bottom(), view_.ScaleTop,
+                                     c.LineColor)
+                          : DrawXofY(equations, c.Expression1, c.xtMin, c.xtMax, c.LineColor);
+        break;
+    case CurveParameter:
+        timing = c.IsAuto ? DrawParametric(equations, c.Expression1, c.Expression2, min, max,
+                                           c.LineColor)
+                          : DrawParametric(equations, c.Expression1, c.Expression2, c.xtMin,
+                                           c.xtMax, c.LineColor);
+        break;
+    case Polar: timing = DrawPolar(equations, c.Expression1, c.LineColor); break;
+    default: return; // an unknown type draws nothing
+    }
+    // Also after an abandoned curve, with the time it took to fail.
+    status_.SetStatusText(1, TimingText(timing.Elapsed));
+}
+
+void PlotEngine::DrawLegend() {
+    const std::vector<std::string> descriptions = document_.GetFunList();
+    for (size_t j = 0; j < descriptions.size(); ++j) {
+        const std::string text = " " + descriptions[j];
+        const float x = view_.ScaleLeft + view_.ScaleWidth - canvas_.TextWidth(text);
+        const float y = view_.ScaleTop - static_cast<float>(j + 1) * canvas_.TextHeight(text);
+        canvas_.Text(x, y, text, document_.Curve(static_cast<int32_t>(j)).LineColor);
+    }
+}
+
+void PlotEngine::ShowZoomStatus() { status_.SetStatusText(2, view_.ZoomStatusText()); }
+
+void PlotEngine::Zoom(float factor, bool byX, bool byY) {
+    view_.Scale(factor, byX, byY);
+    status_.ShowProgress();
+    ShowZoomStatus();
+    view_.CenterView();
+    RefreshAll();
+    status_.HideProgress();
+}
+
+} // namespace orbiplot

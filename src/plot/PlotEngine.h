@@ -1,0 +1,53 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace orbiplot {
+
+class Canvas;
+class Clock;
+class CoreContext;
+class DocumentModel;
+class View;
+
+// Where the engine's status texts and progress go; the document window implements it.
+class PlotStatus {
+public:
+    virtual ~PlotStatus() = default;
+    // Panel 1: pointer read-out and timing; panel 2: zoom.
+    virtual void SetStatusText(int /*panel*/, const std::string& /*text*/) {}
+    virtual void ShowProgress() {}
+    virtual void HideProgress() {}
+};
+
+// Draws a document: the full and partial redraw, one curve with its translation, the
+// legend, and zooming.
+class PlotEngine {
+public:
+    PlotEngine(DocumentModel& document, View& view, Canvas& canvas, CoreContext& context,
+               Clock& clock, PlotStatus& status);
+
+    // Everything when isAll, else curve num over the current picture.
+    void RefreshFun(int32_t num = 0, bool isAll = false);
+    void RefreshAll() { RefreshFun(0, true); }
+    void DrawCurve(int32_t index);
+    void DrawLegend();
+
+    void Zoom(float factor, bool byX = true, bool byY = true);
+    void ShowZoomStatus();
+
+private:
+    void Dispatch(int32_t index);
+
+    DocumentModel& document_;
+    View& view_;
+    Canvas& canvas_;
+    CoreContext& context_;
+    Clock& clock_;
+    PlotStatus& status_;
+};
+
+std::string TimingText(float seconds);
+
+} // namespace orbiplot

@@ -1,0 +1,218 @@
+#include "services/QtCanvas.h"
+
+#include "plot/View.h"
+
+#include <QFontMetricsF>
+#include <QPaintDevice>
+
+#include <cmath>
+#include <vector>
+
+namespace orbiplot {
+
+namespace {
+
+QColor ToColor(Rgb c) {
+    return QColor(static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF),
+                  static_cast<int>((c >> 16) & 0xFF));
+}
+
+Qt::PenStyle ToPenStyle(LineStyle style) {
+    switch (style) {
+    case LineStyle::Solid: return Qt::SolidLine;
+    case LineStyle::Dash: return Qt::DashLine;
+    case LineStyle::Dot: return Qt::DotLine;
+    case LineStyle::DashDot: return Qt::DashDotLine;
+    case LineStyle::DashDotDot: return Qt::DashDotDotLine;
+    }
+    return Qt::SolidLine;
+}
+
+// Device coordinates far outside the surface are clamped so the painter's fixed-point
+// arithmetic never overflows; the visible part of a line is unchanged by it.
+constexpr double Far = 1e6;
+
+QPointF Clamp(QPointF p) { return {std::clamp(p.x(), -Far, Far), std::clamp(p.y(), -Far, Far)}; }
+
+// Curves are sampled twenty times a pixel; points that stray less than a tenth of a pixel
+// from the line between their neighbours change nothing visible but cost a lot to stroke.
+QPolygonF Simplify(const QPolygonF& points) {
+    constexpr double Tolerance = 0.1;
+    const qsizetype n = points.size();
+    if (n < 3) return points;
+    std::vector<bool> keep(static_cast<size_t>(n), false);
+    keep.front() = keep.back() = true;
+    std::vector<std::pair<qsizetype, qsizetype>> stack{{0, n - 1}};
+    while (!stack.empty()) {
+        const auto [first, last] = stack.back();
+        stack.pop_back();
+        const QPointF a = points[first], b = points[last];
+        const double dx = b.x() - a.x(), dy = b.y() - a.y();
+        const double length = std::hypot(dx, dy);
+        double worst = -1;
+        qsizetype worstIndex = -1;
+        for (qsizetype i = first + 1; i < last; ++i) {
+            const QPointF p = points[i];
+            const double d = length > 0
+                                 ? std::fabs(dx * (a.y() - p.y()) - dy * (a.x() - p.x())) / length
+                                 : std::hypot(p.x() - a.x(), p.y() - a.y());
+            if (d > worst) {
+                worst = d;
+                worstIndex = i;
+            }
+        }
+        if (worst > Tolerance) {
+            keep[static_cast<size_t>(worstIndex)] = true;
+            stack.push_back({first, worstIndex});
+            stack.push_back({worstIndex, last});
+        }
+    }
+    QPolygonF out;
+    for (qsizetype i = 0; i < n; ++i)
+        if (keep[static_cast<size_t>(i)]) out << points[i];
+    return out;
+}
+
+} // namespace
+
+QtCanvas::QtCanvas(QPaintDevice& device, const View& view, const QFont& font)
+    : device_(device), view_(view), painter_(&device), width_(device.width()),
+      height_(device.height()), metrics_(font, &device) {
+    painter_.setFont(font);
+}
+
+QtCanvas::~QtCanvas() { Finish(); }
+
+void QtCanvas::Finish() {
+    if (!painter_.isActive()) return;
+    Flush();
+    painter_.end();
+}
+
+QPointF QtCanvas::ToDevice(float x, float y) const {
+    const double dx = (static_cast<double>(x) - view_.ScaleLeft) / view_.ScaleWidth * width_;
+    const double dy = (static_cast<double>(y) - view_.ScaleTop) / view_.ScaleHeight * height_;
+    return {dx, dy};
+}
+
+QPen QtCanvas::Pen(Rgb color) const {
+    QPen pen(ToColor(color));
+    pen.setWidth(penWidth_ < 1 ? 1 : penWidth_);
+    pen.setStyle(ToPenStyle(style_));
+    pen.setCapStyle(Qt::FlatCap);
+    pen.setJoinStyle(Qt::RoundJoin);
+    return pen;
+}
+
+void QtCanvas::Flush() {
+    if (pending_.size() < 2) {
+        pending_.clear();
+        return;
+    }
+    painter_.setRenderHint(QPainter::Antialiasing, true);
+    // Stroked in short pieces: one long self-crossing outline rasterises far slower.
+    const QPolygonF simple = Simplify(pending_);
+    QPen pen = Pen(pendingColor_);
+    pen.setCapStyle(Qt::RoundCap);
+    painter_.setPen(pen);
+    constexpr qsizetype Piece = 8;
+    for (qsizetype first = 0; first + 1 < simple.size(); first += Piece)
+        painter_.drawPolyline(simple.constData() + first,
+                              static_cast<int>(std::min(Piece + 1, simple.size() - first)));
+    pending_.clear();
+}
+
+void QtCanvas::Clear(Rgb background) {
+    pending_.clear();
+    painter_.fillRect(QRect(0, 0, width_, height_), ToColor(background));
+}
+
+void QtCanvas::SetPenWidth(int width) {
+    if (width == penWidth_) return;
+    Flush();
+    penWidth_ = width;
+}
+
+void QtCanvas::SetLineStyle(LineStyle style) {
+    if (style == style_) return;
+    Flush();
+    style_ = style;
+}
+
+void QtCanvas::Line(float x1, float y1, float x2, float y2, Rgb color) {
+    const QPointF a = Clamp(ToDevice(x1, y1));
+    const QPointF b = Clamp(ToDevice(x2, y2));
+    if (!std::isfinite(a.x()) || !std::isfinite(a.y()) || !std::isfinite(b.x()) ||
+        !std::isfinite(b.y()))
+        return;
+    const bool straight = a.x() == b.x() || a.y() == b.y();
+    if (straight) {
+        // Grid lines, axes and directrices sit on whole pixels, unblurred.
+        Flush();
+        painter_.setRenderHint(QPainter::Antialiasing, false);
+        painter_.setPen(Pen(color));
+        painter_.drawLine(QPointF(std::floor(a.x()), std::floor(a.y())),
+                          QPointF(std::floor(b.x()), std::floor(b.y())));
+        return;
+    }
+    if (!pending_.isEmpty() && (pendingColor_ != color || pending_.back() != a)) Flush();
+    if (pending_.isEmpty()) {
+        pendingColor_ = color;
+        pending_ << a;
+    }
+    pending_ << b;
+}
+
+void QtCanvas::Dot(float x, float y, Rgb color) {
+    Flush();
+    const QPointF p = Clamp(ToDevice(x, y));
+    const double d = penWidth_ < 1 ? 1 : penWidth_;
+    painter_.setPen(Qt::NoPen);
+    painter_.setBrush(ToColor(color));
+    painter_.setRenderHint(QPainter::Antialiasing, d > 1);
+    if (d <= 1)
+        painter_.fillRect(QRectF(std::floor(p.x()), std::floor(p.y()), 1, 1), ToColor(color));
+    else
+        painter_.drawEllipse(p, d / 2, d / 2);
+    painter_.setBrush(Qt::NoBrush);
+}
+
+void QtCanvas::Circle(float cx, float cy, float radius, Rgb color, float aspect) {
+    Flush();
+    double rx = std::fabs(radius), ry = std::fabs(radius);
+    const double a = std::fabs(aspect);
+    if (a < 1)
+        ry = rx * a;
+    else if (a > 1)
+        rx = ry / a;
+    const QPointF centre = ToDevice(cx, cy);
+    const double prx = rx / std::fabs(view_.ScaleWidth) * width_;
+    const double pry = ry / std::fabs(view_.ScaleHeight) * height_;
+    if (!(prx < Far && pry < Far)) return;
+    painter_.setRenderHint(QPainter::Antialiasing, true);
+    painter_.setPen(Pen(color));
+    painter_.setBrush(Qt::NoBrush);
+    painter_.drawEllipse(Clamp(centre), prx, pry);
+}
+
+void QtCanvas::Text(float x, float y, const std::string& text, Rgb color) {
+    Flush();
+    const QPointF p = ToDevice(x, y);
+    if (!(std::fabs(p.x()) < Far && std::fabs(p.y()) < Far)) return;
+    painter_.setRenderHint(QPainter::TextAntialiasing, true);
+    painter_.setPen(ToColor(color));
+    painter_.drawText(QPointF(p.x(), p.y() + metrics_.ascent()), QString::fromStdString(text));
+}
+
+float QtCanvas::TextWidth(const std::string& text) {
+    return static_cast<float>(metrics_.horizontalAdvance(QString::fromStdString(text)) / width_ *
+                              std::fabs(view_.ScaleWidth));
+}
+
+float QtCanvas::TextHeight(const std::string&) {
+    return static_cast<float>(metrics_.height() / height_ * std::fabs(view_.ScaleHeight));
+}
+
+void QtCanvas::Repaint() { Flush(); }
+
+} // namespace orbiplot

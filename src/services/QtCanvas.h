@@ -1,0 +1,57 @@
+#pragma once
+
+#include "plot/Canvas.h"
+
+#include <QColor>
+#include <QFont>
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QPolygonF>
+
+class QPaintDevice;
+
+namespace orbiplot {
+
+class View;
+
+// Paints the engine's world drawing on a Qt paint device: the persistent picture (a QImage)
+// of a document window, or an SVG file. Curves are antialiased; lines along the axes stay
+// crisp on whole pixels.
+class QtCanvas : public Canvas {
+public:
+    QtCanvas(QPaintDevice& device, const View& view, const QFont& font = QFont());
+    ~QtCanvas() override;
+
+    void Clear(Rgb background) override;
+    void SetPenWidth(int width) override;
+    void SetLineStyle(LineStyle style) override;
+    void Line(float x1, float y1, float x2, float y2, Rgb color) override;
+    void Dot(float x, float y, Rgb color) override;
+    void Circle(float cx, float cy, float radius, Rgb color, float aspect) override;
+    void Text(float x, float y, const std::string& text, Rgb color) override;
+    float TextWidth(const std::string& text) override;
+    float TextHeight(const std::string& text) override;
+    void Repaint() override;
+
+    // Ends the painting so that the device can be saved.
+    void Finish();
+
+private:
+    QPointF ToDevice(float x, float y) const;
+    QPen Pen(Rgb color) const;
+    void Flush();
+
+    QPaintDevice& device_;
+    const View& view_;
+    QPainter painter_;
+    int width_;
+    int height_;
+    QFontMetricsF metrics_;
+    int penWidth_ = 1;
+    LineStyle style_ = LineStyle::Solid;
+    // Consecutive joined segments of one colour are drawn as one polyline.
+    QPolygonF pending_;
+    Rgb pendingColor_ = 0;
+};
+
+} // namespace orbiplot

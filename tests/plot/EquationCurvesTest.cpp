@@ -1,0 +1,151 @@
+#include "PlotTestSupport.h"
+
+#include "expr/clsExpressionParser.h"
+#include "plot/EquationCurves.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+using namespace orbiplot;
+using namespace orbiplot::test;
+
+namespace {
+
+struct SampledCurve {
+    CurveTiming timing;
+    std::vector<DrawOp> lines;
+};
+
+SampledCurve DrawY(PlotFixture& f, const std::string& e, float min, float max) {
+    EquationContext c{f.context.Parser, f.view, f.canvas, f.clock, f.messages};
+    f.canvas.ops.clear();
+    SampledCurve r{DrawYofX(c, e, min, max, 0xFF), {}};
+    r.lines = f.canvas.Of(DrawOp::Line);
+    return r;
+}
+
+bool Joined(const std::vector<DrawOp>& lines) {
+    for (size_t i = 1; i < lines.size(); ++i)
+        if (lines[i].x1 != lines[i - 1].x2 || lines[i].y1 != lines[i - 1].y2) return false;
+    return true;
+}
+
+} // namespace
+
+TEST(EquationCurves, ValueTextsKeepSignsValid) {
+    EXPECT_EQ(SampleValueText(0.0f), "0.0");
+    EXPECT_EQ(SampleValueText(2.00014f), "2.0001");
+    EXPECT_EQ(SampleValueText(0.0015f), "0.0015");
+    EXPECT_EQ(SampleValueText(-1.5f), "(-1.5)");
+    EXPECT_EQ(SampleValueText(-0.00004f), "0.0");
+    clsExpressionParser parser;
+    for (const char* e : {"-x", "2^-x", "3*-x", "x"})
+        EXPECT_NO_THROW(parser.ParseExpression(SubstituteVariable(e, "x", SampleValueText(-2.5f))))
+            << e;
+    EXPECT_EQ(parser.ParseExpression(SubstituteVariable("-x^2", "x", SampleValueText(-2.0f))), 4);
+}
+
+TEST(EquationCurves, ParabolaLeavesThroughTheTopOnBothSides) {
+    PlotFixture f;
+    f.clock.readings = {100.0f, 100.5f};
+    const SampledCurve r = DrawY(f, "x*x", f.view.ScaleLeft, f.view.Right());
+    EXPECT_TRUE(r.timing.Drawn);
+    EXPECT_EQ(r.timing.Elapsed, 0.5f);
+    ASSERT_GT(r.lines.size(), 1000u);
+    EXPECT_TRUE(Joined(r.lines));
+    // The stored point 0 (the last sample before entry) is never joined: the first line
+    // starts inside the view, the last one ends one sample past the top.
+    EXPECT_LE(r.lines.front().y1, 5.0f);
+    EXPECT_GT(r.lines.back().y2, 5.0f);
+    EXPECT_LT(r.lines.back().y2, 5.01f);
+    EXPECT_NEAR(r.lines.front().x1, -std::sqrt(5.0f), 0.01f);
+    EXPECT_NEAR(r.lines.back().x2, std::sqrt(5.0f), 0.01f);
+    EXPECT_TRUE(f.messages.shown.empty());
+}
+
+TEST(EquationCurves, NegativeValuesAfterASignAreDrawn) {
+    PlotFixture f;
+    const SampledCurve r = DrawY(f, "-x", -5, 5);
+    EXPECT_TRUE(r.timing.Drawn);
+    EXPECT_TRUE(f.messages.shown.empty());
+    ASSERT_FALSE(r.lines.empty());
+    EXPECT_NEAR(r.lines.front().y1, -r.lines.front().x1, 1e-3);
+}
+
+TEST(EquationCurves, AFailingSampleAbandonsTheCurveWithOneReport) {
+    PlotFixture f;
+    const SampledCurve r = DrawY(f, "sqr(x)", -5, 5);
+    EXPECT_FALSE(r.timing.Drawn);
+    EXPECT_TRUE(r.lines.empty());
+    ASSERT_EQ(f.messages.shown.size(), 1u);
+    EXPECT_NE(f.messages.shown[0].Text.find("Err.Number = 5\n"), std::string::npos);
+    EXPECT_EQ(f.messages.progressHidden, 1);
+
+    const SampledCurve half = DrawY(f, "sqr(x)", 0, 5);
+    EXPECT_TRUE(half.timing.Drawn);
+    EXPECT_FALSE(half.lines.empty());
+    EXPECT_EQ(f.messages.shown.size(), 1u);
+
+    // A value beyond the single range is an overflow too.
+    DrawY(f, "10^39*x", 1, 2);
+    EXPECT_EQ(f.messages.shown.size(), 2u);
+    EXPECT_NE(f.messages.shown[1].Text.find("Err.Number = 6\n"), std::string::npos);
+}
+
+TEST(EquationCurves, TangentJumpsAreJoinedAcrossTheView) {
+    PlotFixture f;
+    const SampledCurve r = DrawY(f, "tan(x)", -5, 5);
+    int strokes = 0;
+    for (const DrawOp& op : r.lines)
+        if ((op.y1 > 5 && op.y2 < -5) || (op.y1 < -5 && op.y2 > 5)) ++strokes;
+    EXPECT_EQ(strokes, 4); // at -3pi/2, -pi/2, pi/2 and 3pi/2
+}
+
+TEST(EquationCurves, TheOtherThreeKinds) {
+    PlotFixture f;
+    EquationContext c{f.context.Parser, f.view, f.canvas, f.clock, f.messages};
+    EXPECT_TRUE(DrawPolar(c, "1", 0xFF).Drawn);
+    for (const DrawOp& op : f.canvas.Of(DrawOp::Line))
+        ASSERT_NEAR(std::hypot(op.x2, op.y2), 1.0, 1e-5);
+    EXPECT_GT(f.canvas.Of(DrawOp::Line).size(), 100u);
+
+    f.canvas.ops.clear();
+    EXPECT_TRUE(DrawParametric(c, "cos(t)", "sin(t)", -5, 5, 0xFF).Drawn);
+    for (const DrawOp& op : f.canvas.Of(DrawOp::Line))
+        ASSERT_NEAR(std::hypot(op.x2, op.y2), 1.0, 1e-3);
+
+    // x = y*y in a window wider than tall: branches until x reaches the right edge.
+    PlotFixture wide(600, 200);
+    EquationContext w{wide.context.Parser, wide.view, wide.canvas, wide.clock, wide.messages};
+    EXPECT_TRUE(DrawXofY(w, "y*y", wide.view.Bottom(), wide.view.ScaleTop, 0xFF).Drawn);
+    float maxX = 0;
+    for (const DrawOp& op : wide.canvas.Of(DrawOp::Line))
+        maxX = std::max(maxX, op.x2);
+    EXPECT_NEAR(maxX, wide.view.Right(), 0.05); // one sample past the edge
+}
+
+TEST(EquationCurves, RunsThatCannotAdvanceEnd) {
+    PlotFixture f;
+    // A range far from the origin at high magnification: v + step == v.
+    for (int i = 0; i < 60; ++i)
+        f.view.Scale(0.5f, true, true);
+    f.view.CenterView();
+    EXPECT_TRUE(DrawY(f, "x", 1e7f, 1e7f + 1).timing.Drawn);
+    // A huge range neither allocates its whole store nor runs forever.
+    PlotFixture g;
+    EXPECT_TRUE(DrawY(g, "x", -1e30f, 1e30f).timing.Drawn);
+    // A reversed range is empty.
+    EXPECT_TRUE(DrawY(g, "x", 5, -5).lines.empty());
+    EXPECT_TRUE(g.messages.shown.empty());
+}
+
+TEST(EquationCurves, AFirstSampleInViewStoresTheUnusedOrigin) {
+    PlotFixture f;
+    // y = 3 from x = 1: the first sample is in view, so stored point 0 is (0, 0) and the
+    // curve starts at x = 1, never at the origin.
+    const SampledCurve r = DrawY(f, "3", 1, 2);
+    ASSERT_FALSE(r.lines.empty());
+    EXPECT_EQ(r.lines.front().x1, 1.0f);
+    EXPECT_EQ(r.lines.front().y1, 3.0f);
+}

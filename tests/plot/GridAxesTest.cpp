@@ -1,0 +1,161 @@
+#include "RecordingCanvas.h"
+
+#include "plot/GridAxes.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <numbers>
+#include <set>
+
+using namespace orbiplot;
+using namespace orbiplot::test;
+
+namespace {
+
+struct Grid {
+    std::multiset<float> vertical, horizontal;
+    std::vector<std::string> xLabels, yLabels;
+};
+
+Grid Collect(const RecordingCanvas& canvas, Rgb gridColor) {
+    Grid g;
+    for (const DrawOp& op : canvas.Of(DrawOp::Line)) {
+        if (op.color != gridColor) continue;
+        if (op.x1 == op.x2)
+            g.vertical.insert(op.x1);
+        else
+            g.horizontal.insert(op.y1);
+    }
+    for (const DrawOp& op : canvas.Of(DrawOp::Text)) {
+        if (op.text == "X" || op.text == "Y" || op.text == "O") continue;
+        if (op.y1 < 0 && op.y1 > -0.5f)
+            g.xLabels.push_back(op.text);
+        else
+            g.yLabels.push_back(op.text);
+    }
+    return g;
+}
+
+AppSettings Defaults() {
+    AppSettings s;
+    s.Style = 1;
+    return s;
+}
+
+} // namespace
+
+TEST(GridAxes, DefaultsInTheInitialView) {
+    const View view(4995, 4995);
+    RecordingCanvas canvas(view);
+    DrawGridAndAxes(canvas, view, Defaults());
+    ASSERT_FALSE(canvas.ops.empty());
+    EXPECT_EQ(canvas.ops.front().kind, DrawOp::Clear);
+    EXPECT_EQ(canvas.ops.front().color, 0xFFFFFFu);
+    const Grid g = Collect(canvas, 0xE6E6E6);
+    EXPECT_EQ(g.vertical, (std::multiset<float>{-5, -4, -3, -2, -1, 0, 0, 1, 2, 3, 4, 5}));
+    EXPECT_EQ(g.horizontal, g.vertical);
+    const std::vector<std::string> labels = {"1", "2", "3", "4", "5", "-1", "-2", "-3", "-4", "-5"};
+    EXPECT_EQ(g.xLabels, labels);
+    EXPECT_EQ(g.yLabels, labels);
+    for (const DrawOp& op : canvas.Of(DrawOp::Line))
+        if (op.color == 0xE6E6E6) {
+            EXPECT_EQ(op.style, LineStyle::Solid);
+        }
+
+    // Names, then labels, then the black axes over everything, then the origin mark.
+    const auto texts = canvas.Texts();
+    EXPECT_EQ(texts.front(), "X");
+    EXPECT_EQ(texts[1], "Y");
+    EXPECT_EQ(texts.back(), "O");
+    const DrawOp& last = canvas.ops.back();
+    EXPECT_EQ(last.text, "O");
+    const DrawOp& yAxis = canvas.ops[canvas.ops.size() - 2];
+    const DrawOp& xAxis = canvas.ops[canvas.ops.size() - 3];
+    EXPECT_EQ(xAxis.color, 0u);
+    EXPECT_EQ(xAxis.y1, 0.0f);
+    EXPECT_EQ(xAxis.x1, -5.0f);
+    EXPECT_EQ(xAxis.x2, 5.0f);
+    EXPECT_EQ(yAxis.x1, 0.0f);
+    EXPECT_EQ(yAxis.y1, 5.0f);
+    EXPECT_EQ(yAxis.y2, -5.0f);
+
+    // Label placement: just below the x axis at the tick, just right of the y axis.
+    for (const DrawOp& op : canvas.Of(DrawOp::Text)) {
+        if (op.text == "3" && op.y1 < 0) {
+            EXPECT_EQ(op.x1, 3.0f);
+        }
+        if (op.text == "O") {
+            EXPECT_LT(op.x1, 0.0f);
+        }
+    }
+}
+
+TEST(GridAxes, HalfUnitsStopAtTheTruncatedEdge) {
+    View view(5694, 4995); // right edge about 5.7
+    RecordingCanvas canvas(view);
+    AppSettings s = Defaults();
+    s.Unit = 0.5f;
+    s.Style = 2;
+    DrawGridAndAxes(canvas, view, s);
+    const Grid g = Collect(canvas, s.Color);
+    EXPECT_EQ(*g.vertical.rbegin(), 5.0f);
+    EXPECT_EQ(*g.vertical.begin(), -5.0f);
+    EXPECT_EQ(g.xLabels.front(), "0.5");
+    EXPECT_EQ(g.xLabels[2], "1.5");
+    for (const DrawOp& op : canvas.Of(DrawOp::Line))
+        if (op.color == s.Color) {
+            EXPECT_EQ(op.style, LineStyle::Dash);
+        }
+}
+
+TEST(GridAxes, PiModeLabelsMultiplesOfPi) {
+    View view(6494, 6494); // edges about 6.5: 2 pi lies beyond the truncated 6
+    RecordingCanvas canvas(view);
+    AppSettings s = Defaults();
+    s.IsPi = true;
+    s.Unit = 0.25f; // not used in pi mode
+    DrawGridAndAxes(canvas, view, s);
+    const Grid g = Collect(canvas, s.Color);
+    const float pi = std::numbers::pi_v<float>;
+    EXPECT_EQ(g.vertical, (std::multiset<float>{-pi, 0, 0, pi}));
+    EXPECT_EQ(g.xLabels, (std::vector<std::string>{"1Pi", "-1Pi"}));
+    EXPECT_EQ(g.yLabels, (std::vector<std::string>{"1Pi", "-1Pi"}));
+}
+
+TEST(GridAxes, HiddenGridKeepsLabelsAndBadStepsDrawNeither) {
+    const View view(4995, 4995);
+    RecordingCanvas hidden(view);
+    AppSettings s = Defaults();
+    s.IsShow = false;
+    DrawGridAndAxes(hidden, view, s);
+    EXPECT_TRUE(Collect(hidden, s.Color).vertical.empty());
+    EXPECT_EQ(Collect(hidden, s.Color).xLabels.size(), 10u);
+    EXPECT_EQ(hidden.Of(DrawOp::Line).size(), 2u); // the axes
+
+    for (float step : {0.0f, -1.0f, std::numeric_limits<float>::quiet_NaN()}) {
+        RecordingCanvas canvas(view);
+        AppSettings bad = Defaults();
+        bad.Unit = step;
+        DrawGridAndAxes(canvas, view, bad);
+        EXPECT_EQ(canvas.Of(DrawOp::Line).size(), 2u) << step;
+        EXPECT_EQ(canvas.Texts(), (std::vector<std::string>{"X", "Y", "O"})) << step;
+    }
+}
+
+TEST(GridAxes, CountingRunsEndWhenTheValueStopsAdvancing) {
+    std::vector<float> seen;
+    CountingRun(1.0f, 5.0f, [&](float v) { seen.push_back(v); });
+    EXPECT_EQ(seen, (std::vector<float>{0, 1, 2, 3, 4, 5}));
+    seen.clear();
+    CountingRun(-1.0f, -2.0f, [&](float v) { seen.push_back(v); });
+    EXPECT_EQ(seen, (std::vector<float>{0, -1, -2}));
+    size_t count = 0;
+    CountingRun(1e-30f, 1e30f, [&](float) { ++count; }); // stalls where v + step == v
+    EXPECT_GT(count, 0u);
+    EXPECT_LT(count, 100000000u);
+    count = 0;
+    CountingRun(1.0f, 3e7f, [&](float) { ++count; }); // 2^24 + 1 stops advancing
+    EXPECT_EQ(count, 16777217u);
+}

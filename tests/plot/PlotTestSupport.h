@@ -1,0 +1,95 @@
+#pragma once
+
+#include "RecordingCanvas.h"
+#include "ScriptedSeams.h"
+#include "TempDir.h"
+
+#include "doc/DocumentModel.h"
+#include "expr/CoreContext.h"
+#include "plot/PlotEngine.h"
+#include "plot/View.h"
+
+#include <deque>
+#include <map>
+
+namespace orbiplot::test {
+
+// Hands out scripted timer readings; the last one repeats.
+class ScriptedClock : public Clock {
+public:
+    std::deque<float> readings{0.0f};
+    float Timer() override {
+        const float t = readings.front();
+        if (readings.size() > 1) readings.pop_front();
+        return t;
+    }
+};
+
+class RecordingStatus : public PlotStatus {
+public:
+    std::map<int, std::vector<std::string>> texts;
+    int shown = 0, hidden = 0;
+    void SetStatusText(int panel, const std::string& text) override {
+        texts[panel].push_back(text);
+    }
+    void ShowProgress() override { ++shown; }
+    void HideProgress() override { ++hidden; }
+};
+
+// A document drawn on a recording canvas of the given client size in pixels.
+struct PlotFixture {
+    explicit PlotFixture(int widthPixels = 333, int heightPixels = 333)
+        : view(widthPixels * TwipsPerPixel, heightPixels * TwipsPerPixel), canvas(view) {}
+
+    TempDir dir;
+    ScriptedMessages messages;
+    ScriptedDialogs dialogs;
+    DefaultRandomSource random;
+    CoreContext context{messages, dialogs, random, dir.Path()};
+    DocumentModel doc{context};
+    View view;
+    RecordingCanvas canvas;
+    ScriptedClock clock;
+    RecordingStatus status;
+    PlotEngine engine{doc, view, canvas, context, clock, status};
+
+    // Appends a curve whose parameters are evaluated from texts, as the dialog would.
+    int Add(CurveRecord c) {
+        for (int i = 1; i <= 4; ++i)
+            if (!c.SData(i).empty())
+                c.Data(i) = static_cast<float>(context.Parser.ParseExpression(c.SData(i)));
+        if (c.LineWidth == 0) c.LineWidth = 1;
+        c.ShowHide = true;
+        const int n = doc.GetLastCountAdd1();
+        doc.ModifyFun(c, n, true);
+        return n;
+    }
+};
+
+inline CurveRecord Params(int32_t type, std::vector<std::string> texts, Rgb color = 0xFF) {
+    CurveRecord c;
+    c.FType = type;
+    for (size_t i = 0; i < texts.size(); ++i)
+        c.SData(static_cast<int>(i) + 1) = texts[i];
+    c.LineColor = color;
+    c.ExLineColor = 0x808080;
+    c.LineWidth = 1;
+    c.ExLineWidth = 1;
+    return c;
+}
+
+inline CurveRecord Equation(int32_t type, std::string e1, std::string e2 = "", bool isAuto = true,
+                            float min = 0, float max = 0) {
+    CurveRecord c;
+    c.FType = type;
+    c.Expression1 = std::move(e1);
+    c.Expression2 = std::move(e2);
+    c.IsAuto = isAuto;
+    c.xtMin = min;
+    c.xtMax = max;
+    c.LineColor = 0xFF;
+    c.LineWidth = 1;
+    return c;
+}
+
+} // namespace orbiplot::test
