@@ -1,14 +1,597 @@
 #include "app/frmMain.h"
 
+#include "app/AppContext.h"
+#include "app/KeyboardLocks.h"
+#include "app/modMain.h"
+#include "base/AppError.h"
+#include "base/FileAccess.h"
+#include "base/NumberFormat.h"
+#include "base/clsINI.h"
+#include "base/modError.h"
+#include "dialogs/frmNewDoc.h"
+#include "docwin/frmDocument.h"
+#include "docwin/frmProgress.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QLabel>
 #include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QPainter>
+#include <QPrinter>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QStatusBar>
+#include <QTime>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
 
 namespace orbiplot {
 
-frmMain::frmMain(QWidget* parent) : QMainWindow(parent), mdiArea_(new QMdiArea(this)) {
+namespace {
+
+QIcon Icon(const char* name) { return QIcon(QString(":/icons/") + name + ".svg"); }
+
+const char* const DocumentFilter = "Orbiplot 文档 (*.opd)\0*.opd\0";
+constexpr size_t DocumentFilterLength = sizeof("Orbiplot 文档 (*.opd)\0*.opd\0") - 1;
+const char* const PictureFilter = "24 位位图 (*.bmp)\0*.bmp\0PNG 图像 (*.png)\0*.png\0SVG 图像 (*.svg)\0*.svg\0";
+constexpr size_t PictureFilterLength =
+    sizeof("24 位位图 (*.bmp)\0*.bmp\0PNG 图像 (*.png)\0*.png\0SVG 图像 (*.svg)\0*.svg\0") - 1;
+
+} // namespace
+
+frmMain::frmMain(AppContext& context, QWidget* parent)
+    : QMainWindow(parent), context_(context), mdiArea_(new QMdiArea(this)), progress_(new frmProgress(this)) {
+    setObjectName("frmMain");
     setWindowTitle("Orbiplot");
+    setWindowIcon(Icon("orbiplot"));
+    setAcceptDrops(true);
+    mdiArea_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    mdiArea_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    mdiArea_->viewport()->installEventFilter(this);
     setCentralWidget(mdiArea_);
-    // 8700 x 7900 twips at 15 twips per pixel.
-    resize(580, 527);
+    BuildMenus();
+    BuildToolbars();
+    BuildStatusBar();
+    LoadPlacement();
+    // Errors met while the progress window is up hide it first.
+    connect(mdiArea_, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow*) {
+        if (frmDocument* document = ActiveDocument())
+            SetStatusText(2, QString::fromStdString(document->ViewState().ZoomStatusText()));
+    });
+}
+
+frmMain::~frmMain() = default;
+
+QAction* frmMain::AddAction(QMenu* menu, const QString& name, const QString& caption, const QKeySequence& shortcut) {
+    auto* action = new QAction(caption, this);
+    action->setObjectName(name);
+    if (!shortcut.isEmpty()) {
+        action->setShortcut(shortcut);
+        action->setShortcutContext(Qt::WindowShortcut);
+    }
+    if (menu) menu->addAction(action);
+    actions_.insert(name, action);
+    return action;
+}
+
+void frmMain::BuildMenus() {
+    QMenuBar* bar = menuBar();
+    const auto menu = [&](QMenu* parentMenu, const QString& name, const QString& caption) {
+        QMenu* m = parentMenu ? parentMenu->addMenu(caption) : bar->addMenu(caption);
+        m->setObjectName(name);
+        m->menuAction()->setObjectName(name);
+        actions_.insert(name, m->menuAction());
+        return m;
+    };
+
+    QMenu* file = menu(nullptr, "mnuFile", "文件(&F)");
+    connect(AddAction(file, "mnuFileNew", "新建(&N)", QKeySequence("Ctrl+N")), &QAction::triggered, this, &frmMain::LoadNewDoc);
+    connect(AddAction(file, "mnuFileOpen", "打开(&O)...", QKeySequence("Ctrl+O")), &QAction::triggered, this, &frmMain::FileOpen);
+    connect(AddAction(file, "mnuFileClose", "关闭(&C)"), &QAction::triggered, this, [this] {
+        if (frmDocument* document = ActiveDocument()) document->CloseDoc();
+    });
+    file->addSeparator();
+    connect(AddAction(file, "mnuFileSave", "保存(&S)", QKeySequence("Ctrl+S")), &QAction::triggered, this, [this] { mnuFileSave_Click(); });
+    connect(AddAction(file, "mnuFileSaveAs", "另存为(&A)..."), &QAction::triggered, this, [this] { FileSaveAs(); });
+    connect(AddAction(file, "mnuFileExport", "保存为 BMP 图像(&E)..."), &QAction::triggered, this, &frmMain::FileExport);
+    file->addSeparator();
+    connect(AddAction(file, "mnuFileProperties", "属性(&I)...", QKeySequence("Ctrl+I")), &QAction::triggered, this, &frmMain::FileProperties);
+    file->addSeparator();
+    connect(AddAction(file, "mnuFilePrint", "打印(&P)", QKeySequence("Ctrl+P")), &QAction::triggered, this, &frmMain::FilePrint);
+    file->addSeparator();
+    connect(AddAction(file, "mnuFileExit", "退出(&X)", QKeySequence("Ctrl+X")), &QAction::triggered, this, &QWidget::close);
+    connect(AddAction(file, "mnuFileShutDown", "关闭系统(&U)...", QKeySequence("Ctrl+U")), &QAction::triggered, this, &frmMain::ShutDown);
+
+    QMenu* view = menu(nullptr, "mnuView", "视图(&V)");
+    QAction* toolbar = AddAction(view, "mnuViewToolbar", "工具栏(&T)");
+    toolbar->setCheckable(true);
+    toolbar->setChecked(true);
+    connect(toolbar, &QAction::toggled, this, [this](bool shown) {
+        for (QToolBar* t : toolbars_) t->setVisible(shown);
+    });
+    QAction* status = AddAction(view, "mnuViewStatusBar", "状态栏(&B)");
+    status->setCheckable(true);
+    status->setChecked(true);
+    connect(status, &QAction::toggled, this, [this](bool shown) { statusBar()->setVisible(shown); });
+    view->addSeparator();
+    connect(AddAction(view, "mnuViewRefresh", "刷新(&R)", QKeySequence(Qt::Key_F5)), &QAction::triggered, this, [this] {
+        if (frmDocument* document = ActiveDocument()) document->RefreshAll();
+    });
+
+    QMenu* curve = menu(nullptr, "mnuCurve", "曲线(&U)");
+    AddAction(curve, "mnuCurveManager", "曲线函数管理器(&M)...", QKeySequence("Ctrl+M"));
+    curve->addSeparator();
+    QMenu* add = menu(curve, "mnuCurveAdd", "添加曲线(直角坐标)(&A)");
+    QMenu* general = menu(add, "mnuCurveAddCurve", "一般曲线(&G)");
+    AddAction(general, "mnuCurveAddCurveGeneralY", "普通方程 - Y=f(X)(&Y)");
+    AddAction(general, "mnuCurveAddCurveGeneralX", "普通方程 - X=f(Y)(&X)");
+    AddAction(general, "mnuCurveAddCurveParameter", "参数方程(&P)");
+    add->addSeparator();
+    AddAction(add, "mnuCurveAddPoint", "点(&P)");
+    QMenu* line = menu(add, "mnuCurveAddLine", "直线(&L)");
+    AddAction(line, "mnuCurveAddLineGeneral", "一般式(&G)");
+    line->addSeparator();
+    AddAction(line, "mnuCurveAddLinePS", "点斜式(&O)");
+    AddAction(line, "mnuCurveAddLineSI", "斜截式(&S)");
+    AddAction(line, "mnuCurveAddLinePP", "两点式(&P)");
+    AddAction(line, "mnuCurveAddLineII", "截距式(&I)");
+    add->addSeparator();
+    QMenu* circle = menu(add, "mnuCurveAddCircle", "圆(&C)");
+    AddAction(circle, "mnuCurveAddCircleStandard", "标准方程(&S)");
+    circle->addSeparator();
+    AddAction(circle, "mnuCurveAddCircleGeneral", "一般方程(&G)");
+    AddAction(add, "mnuCurveAddEllipse", "椭圆(&E)");
+    QMenu* hyperbola = menu(add, "mnuCurveAddHyperbola", "双曲线(&H)");
+    AddAction(hyperbola, "mnuCurveAddHyperbolaX", "关于X轴对称(&X)");
+    AddAction(hyperbola, "mnuCurveAddHyperbolaY", "关于Y轴对称(&Y)");
+    QMenu* parabola = menu(add, "mnuCurveAddParabola", "抛物线(&P)");
+    AddAction(parabola, "mnuCurveAddParabolaX", "关于X轴对称(&X)");
+    AddAction(parabola, "mnuCurveAddParabolaY", "关于Y轴对称(&Y)");
+    AddAction(curve, "mnuCurveAddPolar", "添加曲线(极坐标)(&P)");
+
+    QMenu* zoom = menu(nullptr, "mnuZoom", "缩放(&Z)");
+    const auto zoomItem = [&](const char* name, const char* caption, float factor, bool byX, bool byY) {
+        connect(AddAction(zoom, name, caption), &QAction::triggered, this,
+                [this, factor, byX, byY] { ZoomActive(factor, byX, byY); });
+    };
+    zoomItem("mnuZoomIn", "放大(&I)", 0.9f, true, true);
+    zoomItem("mnuZoomOut", "缩小(&O)", 1.1f, true, true);
+    zoom->addSeparator();
+    zoomItem("mnuZoomInByX", "沿X轴放大(&X)", 0.9f, true, false);
+    zoomItem("mnuZoomInByY", "沿Y轴放大(&Y)", 0.9f, false, true);
+    zoomItem("mnuZoomOutByX", "沿X轴缩小(&C)", 1.1f, true, false);
+    zoomItem("mnuZoomOutByY", "沿Y轴缩小(&U)", 1.1f, false, true);
+
+    QMenu* calculate = menu(nullptr, "mnuCalculate", "计算(&C)");
+    AddAction(calculate, "mnuCalculateExpression", "表达式计算器(&C)");
+    calculate->addSeparator();
+    AddAction(calculate, "mnuCalculatePL", "点线位置关系(&P)");
+    AddAction(calculate, "mnuCalculateLL", "线线位置关系(&L)");
+
+    QMenu* tools = menu(nullptr, "mnuTools", "工具(&T)");
+    AddAction(tools, "mnuToolConstantManager", "常数管理器(&C)...", QKeySequence("Ctrl+C"));
+    tools->addSeparator();
+    AddAction(tools, "mnuToolsWinNote", "Windows 记事本(&N)");
+    AddAction(tools, "mnuToolsWinCalc", "Windows 计算器(&L)");
+    AddAction(tools, "mnuToolsWinExplorer", "Windows 资源管理器(&E)");
+    tools->addSeparator();
+    AddAction(tools, "mnuToolsOptions", "选项(&P)...");
+
+    windowMenu_ = menu(nullptr, "mnuWindow", "窗口(&W)");
+    connect(AddAction(windowMenu_, "mnuWindowNewWindow", "新建窗口(&N)"), &QAction::triggered, this, &frmMain::LoadNewDoc);
+    windowMenu_->addSeparator();
+    connect(AddAction(windowMenu_, "mnuWindowCascade", "层叠(&C)"), &QAction::triggered, mdiArea_, &QMdiArea::cascadeSubWindows);
+    connect(AddAction(windowMenu_, "mnuWindowTileHorizontal", "横向平铺(&H)"), &QAction::triggered, this, [this] { TileWindows(true); });
+    connect(AddAction(windowMenu_, "mnuWindowTileVertical", "纵向平铺(&V)"), &QAction::triggered, this, [this] { TileWindows(false); });
+    connect(AddAction(windowMenu_, "mnuWindowArrangeIcons", "排列图标(&A)"), &QAction::triggered, this, &frmMain::ArrangeIcons);
+    connect(windowMenu_, &QMenu::aboutToShow, this, &frmMain::RebuildWindowList);
+
+    QMenu* help = menu(nullptr, "mnuHelp", "帮助(&H)");
+    AddAction(help, "mnuHelpContents", "目录(&C)", QKeySequence(Qt::Key_F1));
+    help->addSeparator();
+    AddAction(help, "mnuHelpTip", "日积月累(&T)...", QKeySequence(Qt::Key_F2));
+    help->addSeparator();
+    QMenu* web = menu(help, "mnuHelpOnWeb", "Web 上的 Orbiplot(&W)");
+    AddAction(web, "mnuHelpOnWebHomepage", "Orbiplot 主页");
+    AddAction(web, "mnuHelpOnWebemail", "作者 e-Mail");
+    help->addSeparator();
+    AddAction(help, "mnuHelpBBS", "Orbiplot 论坛");
+    AddAction(help, "mnuHelpNimbra", "Orbiplot 网站空间");
+    help->addSeparator();
+    AddAction(help, "mnuHelpAbout", "关于 Orbiplot(&A)...");
+}
+
+void frmMain::BuildToolbars() {
+    const auto toolbar = [&](const char* name, const QString& title) {
+        QToolBar* t = addToolBar(title);
+        t->setObjectName(name);
+        t->setIconSize(QSize(22, 22));
+        toolbars_ << t;
+        return t;
+    };
+    const auto button = [&](QToolBar* t, const char* key, const char* icon, const QString& tooltip, QAction* command) {
+        auto* action = new QAction(Icon(icon), QString::fromUtf8(key), t);
+        action->setObjectName(key);
+        action->setToolTip(tooltip);
+        connect(action, &QAction::triggered, command, &QAction::trigger);
+        t->addAction(action);
+        actions_.insert(QString::fromUtf8(key), action);
+        return action;
+    };
+
+    QToolBar* main = toolbar("tbToolBar", "标准");
+    button(main, "新建", "new", "新建文档 (Ctrl+N)", Command("mnuFileNew"));
+    button(main, "打开", "open", "打开文档  (Ctrl+O)", Command("mnuFileOpen"));
+    mainToolbarDocumentButtons_ << button(main, "保存", "save", "保存文档 (Ctrl+S)", Command("mnuFileSave"));
+    mainToolbarDocumentButtons_ << button(main, "关闭", "close", "关闭文档", Command("mnuFileClose"));
+    mainToolbarDocumentButtons_ << button(main, "属性", "properties", "文档属性 (Ctrl+I)", Command("mnuFileProperties"));
+    mainToolbarDocumentButtons_ << main->addSeparator();
+    mainToolbarDocumentButtons_ << button(main, "打印", "print", "打印文档 (Ctrl+P)", Command("mnuFilePrint"));
+    mainToolbarDocumentButtons_ << main->addSeparator();
+    mainToolbarDocumentButtons_ << button(main, "刷新", "refresh", "刷新文档 (F5)", Command("mnuViewRefresh"));
+    main->addSeparator();
+    button(main, "设置", "options", "Orbiplot 设置", Command("mnuToolsOptions"));
+    main->addSeparator();
+    QAction* onWeb = button(main, "OnWeb", "web", "Web 上的 Orbiplot", Command("mnuHelpOnWebHomepage"));
+    auto* webMenu = new QMenu(this);
+    QAction* homepage = webMenu->addAction("Orbiplot 主页");
+    homepage->setObjectName("OPHomepage");
+    connect(homepage, &QAction::triggered, Command("mnuHelpOnWebHomepage"), &QAction::trigger);
+    QAction* email = webMenu->addAction("作者 e-mail");
+    email->setObjectName("emali");
+    connect(email, &QAction::triggered, Command("mnuHelpOnWebemail"), &QAction::trigger);
+    webMenu->addSeparator();
+    connect(webMenu->addAction(Command("mnuHelpBBS")->text()), &QAction::triggered, Command("mnuHelpBBS"), &QAction::trigger);
+    connect(webMenu->addAction(Command("mnuHelpNimbra")->text()), &QAction::triggered, Command("mnuHelpNimbra"), &QAction::trigger);
+    onWeb->setMenu(webMenu);
+    if (auto* tool = qobject_cast<QToolButton*>(main->widgetForAction(onWeb))) tool->setPopupMode(QToolButton::MenuButtonPopup);
+    button(main, "帮助", "help", "Orbiplot 帮助 (F1)", Command("mnuHelpContents"));
+
+    addToolBarBreak();
+    QToolBar* zoom = toolbar("tbToolBar3", "缩放");
+    zoom->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    const auto zoomButton = [&](const char* key, const char* icon, const char* caption, const char* tooltip, const char* command) {
+        QAction* a = button(zoom, key, icon, tooltip, Command(command));
+        a->setText(caption);
+        a->setToolTip(tooltip);
+    };
+    zoomButton("ZoomIn", "zoomin", "放大XY轴", "放大", "mnuZoomIn");
+    zoomButton("ZoomOut", "zoomout", "缩小XY轴", "缩小", "mnuZoomOut");
+    zoom->addSeparator();
+    zoomButton("ZoomInByX", "zoominx", "放大X轴", "沿X轴放大", "mnuZoomInByX");
+    zoomButton("ZoomInByY", "zoominy", "放大Y轴", "沿Y轴放大", "mnuZoomInByY");
+    zoom->addSeparator();
+    zoomButton("ZoomOutByX", "zoomoutx", "缩小X轴", "沿X轴缩小", "mnuZoomOutByX");
+    zoomButton("ZoomOutByY", "zoomouty", "缩小Y轴", "沿Y轴缩小", "mnuZoomOutByY");
+
+    addToolBarBreak();
+    QToolBar* curves = toolbar("tbToolBar2", "曲线");
+    button(curves, "FunManager", "manager", "曲线函数管理器 (Ctrl+M)", Command("mnuCurveManager"));
+    curves->addSeparator();
+    button(curves, "Curve", "curve", "添加普通方程", Command("mnuCurveAddCurveGeneralY"));
+    curves->addSeparator();
+    button(curves, "Point", "point", "添加点", Command("mnuCurveAddPoint"));
+    button(curves, "Line", "line", "添加直线", Command("mnuCurveAddLineGeneral"));
+    curves->addSeparator();
+    button(curves, "Circle", "circle", "添加圆", Command("mnuCurveAddCircleStandard"));
+    button(curves, "Ellipse", "ellipse", "添加椭圆", Command("mnuCurveAddEllipse"));
+    button(curves, "Hyperbola", "hyperbola", "添加双曲线", Command("mnuCurveAddHyperbolaY"));
+    button(curves, "Parabola", "parabola", "添加抛物线", Command("mnuCurveAddParabolaY"));
+}
+
+void frmMain::BuildStatusBar() {
+    QStatusBar* bar = statusBar();
+    const QString initial[] = {"状态", "缩放:(X:100.00%; Y:100.00%)", QTime::currentTime().toString("HH:mm"), "CAPS", "NUM"};
+    for (int i = 0; i < 5; ++i) {
+        panels_[i] = new QLabel(initial[i], this);
+        panels_[i]->setObjectName(QString("sbPanel%1").arg(i + 1));
+        panels_[i]->setFrameShape(QFrame::StyledPanel);
+        panels_[i]->setFrameShadow(QFrame::Sunken);
+        panels_[i]->setContentsMargins(4, 0, 4, 0);
+        if (i == 0)
+            bar->addWidget(panels_[i], 1);
+        else
+            bar->addPermanentWidget(panels_[i]);
+    }
+    auto* clock = new QTimer(this);
+    connect(clock, &QTimer::timeout, this, [this] {
+        panels_[2]->setText(QTime::currentTime().toString("HH:mm"));
+        UpdateLockPanels();
+    });
+    clock->start(1000);
+    UpdateLockPanels();
+}
+
+void frmMain::UpdateLockPanels() {
+    const KeyboardLocks locks = ReadKeyboardLocks();
+    panels_[3]->setEnabled(locks.Known && locks.CapsLock);
+    panels_[4]->setEnabled(locks.Known && locks.NumLock);
+}
+
+QString frmMain::StatusText(int panel) const {
+    return panel >= 1 && panel <= 5 ? panels_[panel - 1]->text() : QString();
+}
+
+void frmMain::SetStatusText(int panel, const QString& text) {
+    if (panel >= 1 && panel <= 5) panels_[panel - 1]->setText(text);
+}
+
+void frmMain::DocumentLoaded() { modMain::DocumentLoaded(context_); }
+void frmMain::DocumentUnloaded() { modMain::DocumentUnloaded(context_); }
+
+void frmMain::OpenCurveManager(frmDocument&) {
+    if (QAction* manager = Command("mnuCurveManager")) manager->trigger();
+}
+
+void frmMain::SetDocumentCommandsEnabled(bool enabled) {
+    if (enabled) {
+        for (QAction* action : actions_) action->setEnabled(true);
+    } else {
+        for (const char* name : {"mnuCurve", "mnuFileClose", "mnuFileExport", "mnuFilePrint", "mnuFileSave",
+                                 "mnuFileSaveAs", "mnuFileProperties", "mnuZoom", "mnuViewRefresh"})
+            Command(name)->setEnabled(false);
+    }
+    // Menus that are disabled as a whole disable their items' shortcuts too.
+    for (const char* menuName : {"mnuCurve", "mnuZoom"})
+        for (QAction* item : Command(menuName)->menu()->findChildren<QAction*>())
+            if (item->objectName().startsWith("mnu")) item->setEnabled(enabled);
+    for (QToolBar* t : toolbars_)
+        if (t->objectName() != "tbToolBar") t->setEnabled(enabled);
+    for (QAction* b : mainToolbarDocumentButtons_) b->setEnabled(enabled);
+}
+
+frmDocument* frmMain::ActiveDocument() const {
+    QMdiSubWindow* sub = mdiArea_->currentSubWindow();
+    return sub ? qobject_cast<frmDocument*>(sub->widget()) : nullptr;
+}
+
+QList<frmDocument*> frmMain::Documents() const {
+    QList<frmDocument*> documents;
+    for (QMdiSubWindow* sub : mdiArea_->subWindowList())
+        if (auto* document = qobject_cast<frmDocument*>(sub->widget())) documents << document;
+    return documents;
+}
+
+frmDocument* frmMain::CreateDocumentWindow() {
+    auto* document = new frmDocument(context_.Core, *this, context_.Timer);
+    QMdiSubWindow* sub = mdiArea_->addSubWindow(document);
+    sub->setAttribute(Qt::WA_DeleteOnClose);
+    sub->setWindowIcon(Icon("curve"));
+    sub->hide();
+    return document;
+}
+
+void frmMain::LoadNewDoc() {
+    frmNewDoc dialog({context_.DocumentCounter, modMain::GetLoginName(), context_.Now(),
+                      [this](const DocInfo& info) { CreateDocumentWindow()->NewDoc(info); }},
+                     this);
+    dialog.NewOne();
+}
+
+bool frmMain::OpenDocument(const std::string& path) {
+    ++context_.DocumentCounter;
+    frmDocument* document = CreateDocumentWindow();
+    if (document->LoadDoc(path)) return true;
+    // A refused file leaves no window behind.
+    delete document->parentWidget();
+    return false;
+}
+
+void frmMain::FileOpen() {
+    const std::string path =
+        context_.Dialogs.FileOpen("打开", context_.Core.AppFolder, std::string_view(DocumentFilter, DocumentFilterLength));
+    if (!path.empty()) OpenDocument(path);
+}
+
+bool frmMain::SaveDocumentAs(frmDocument& document, const std::string& title) {
+    const std::string path = context_.Dialogs.FileSave(title, context_.Core.AppFolder, "opd",
+                                                       std::string_view(DocumentFilter, DocumentFilterLength));
+    if (path.empty()) return false;
+    // The chosen file is written anew, as if deleted first, but replaced only once complete.
+    return document.SaveDoc(path, true);
+}
+
+bool frmMain::mnuFileSave_Click() {
+    frmDocument* document = ActiveDocument();
+    if (!document) return false;
+    if (!document->GetIPath().empty()) return document->SaveDoc(document->GetIPath());
+    return SaveDocumentAs(*document, "保存");
+}
+
+bool frmMain::SaveUntitled(frmDocument& document) { return SaveDocumentAs(document, "保存"); }
+
+bool frmMain::FileSaveAs() {
+    frmDocument* document = ActiveDocument();
+    return document && SaveDocumentAs(*document, "另存为");
+}
+
+void frmMain::FileExport() {
+    frmDocument* document = ActiveDocument();
+    if (!document) return;
+    const std::string path = context_.Dialogs.FileSave("保存BMP为", context_.Core.AppFolder, "bmp",
+                                                       std::string_view(PictureFilter, PictureFilterLength));
+    if (path.empty()) return;
+    try {
+        const QString target = QString::fromStdString(path);
+        const QString suffix = QFileInfo(target).suffix().toLower();
+        bool saved;
+        if (suffix == "png")
+            saved = document->Picture().save(target, "PNG");
+        else if (suffix == "svg")
+            saved = document->ExportSvg(path);
+        else
+            saved = document->Picture().convertToFormat(QImage::Format_RGB888).save(target, "BMP");
+        if (!saved) RaiseOwnError(ErrSaveFile);
+    } catch (...) {
+        ReportCurrentError(context_.Core.Messages);
+    }
+}
+
+void frmMain::FilePrint() {
+    frmDocument* document = ActiveDocument();
+    if (!document) return;
+    const MsgResult answer = context_.Core.Messages.ShowMessage(
+        {MsgIcon::Information, MsgButtons::OKCancel, MsgResult::OK, "Orbiplot 打印",
+         "打印设置将使用操作系统的控制面板中的默认设置。\n\n单击“确定”后开始打印\n单击“取消”取消打印。"});
+    if (answer != MsgResult::OK) return;
+    // Printing failures (no printer, say) are silent.
+    QPrinter printer(QPrinter::HighResolution);
+    QPainter painter;
+    if (!painter.begin(&printer)) return;
+    const QImage& picture = document->Picture();
+    const QRect page = painter.viewport();
+    QSize size = picture.size();
+    size.scale(page.size(), Qt::KeepAspectRatio);
+    painter.drawImage(QRect(page.topLeft(), size), picture);
+    painter.end();
+}
+
+void frmMain::FileProperties() {
+    frmDocument* document = ActiveDocument();
+    if (!document) return;
+    frmNewDoc dialog({context_.DocumentCounter, modMain::GetLoginName(), context_.Now(), {}}, this);
+    dialog.ModifyOne(*document);
+}
+
+void frmMain::ZoomActive(float factor, bool byX, bool byY) {
+    if (frmDocument* document = ActiveDocument()) document->Zoom(factor, byX, byY);
+}
+
+void frmMain::TileWindows(bool horizontal) {
+    QList<QMdiSubWindow*> windows;
+    for (QMdiSubWindow* sub : mdiArea_->subWindowList())
+        if (sub->isVisible() && !sub->isMinimized()) windows << sub;
+    if (windows.isEmpty()) return;
+    const QRect area = mdiArea_->viewport()->rect();
+    const int n = static_cast<int>(windows.size());
+    for (int i = 0; i < n; ++i) {
+        windows[i]->showNormal();
+        if (horizontal) {
+            const int h = area.height() / n;
+            windows[i]->setGeometry(0, i * h, area.width(), h);
+        } else {
+            const int w = area.width() / n;
+            windows[i]->setGeometry(i * w, 0, w, area.height());
+        }
+    }
+}
+
+void frmMain::ArrangeIcons() {
+    int x = 0;
+    const int bottom = mdiArea_->viewport()->height();
+    for (QMdiSubWindow* sub : mdiArea_->subWindowList()) {
+        if (!sub->isMinimized()) continue;
+        sub->move(x, bottom - sub->height());
+        x += sub->width();
+    }
+}
+
+void frmMain::RebuildWindowList() {
+    for (QAction* action : windowListActions_) {
+        windowMenu_->removeAction(action);
+        action->deleteLater();
+    }
+    windowListActions_.clear();
+    const QList<QMdiSubWindow*> windows = mdiArea_->subWindowList();
+    if (windows.isEmpty()) return;
+    windowListActions_ << windowMenu_->addSeparator();
+    int number = 1;
+    for (QMdiSubWindow* sub : windows) {
+        if (!sub->isVisible() && !sub->isMinimized()) continue;
+        QAction* action = windowMenu_->addAction(QString("&%1 %2").arg(number++).arg(sub->windowTitle()));
+        action->setCheckable(true);
+        action->setChecked(sub == mdiArea_->currentSubWindow());
+        connect(action, &QAction::triggered, this, [this, sub] { mdiArea_->setActiveSubWindow(sub); });
+        windowListActions_ << action;
+    }
+}
+
+void frmMain::ShutDown() {
+    // The desktop's own dialog asks the person; nothing is ever powered off from here.
+    const std::pair<const char*, QStringList> dialogs[] = {
+        {"gnome-session-quit", {"--power-off"}},
+        {"xfce4-session-logout", {}},
+        {"lxqt-leave", {}},
+        {"mate-session-save", {"--shutdown-dialog"}},
+    };
+    for (const auto& [program, arguments] : dialogs) {
+        if (!QStandardPaths::findExecutable(program).isEmpty()) {
+            QProcess::startDetached(program, arguments);
+            return;
+        }
+    }
+}
+
+void frmMain::LoadPlacement() {
+    const IniDocument ini = IniDocument::Load(context_.Core.SettingsFile());
+    const int left = ini.GetLong("MainPos", "MainLeft", 1000);
+    const int top = ini.GetLong("MainPos", "MainTop", 1000);
+    const int width = ini.GetLong("MainPos", "MainWidth", 8700);
+    const int height = ini.GetLong("MainPos", "MainHeight", 7900);
+    move(left / TwipsPerPixel, top / TwipsPerPixel);
+    resize(std::max(width / TwipsPerPixel, 200), std::max(height / TwipsPerPixel, 150));
+}
+
+void frmMain::SavePlacement() {
+    if (isMinimized()) return;
+    const QRect frame = frameGeometry();
+    try {
+        IniBatch batch(context_.Core.SettingsFile());
+        batch.Set("MainPos", "MainLeft", GeneralTextSingle(static_cast<float>(frame.x() * TwipsPerPixel)));
+        batch.Set("MainPos", "MainTop", GeneralTextSingle(static_cast<float>(frame.y() * TwipsPerPixel)));
+        batch.Set("MainPos", "MainWidth", GeneralTextSingle(static_cast<float>(frame.width() * TwipsPerPixel)));
+        batch.Set("MainPos", "MainHeight", GeneralTextSingle(static_cast<float>(frame.height() * TwipsPerPixel)));
+        batch.Commit();
+    } catch (...) {
+        ReportCurrentError(context_.Core.Messages);
+    }
+}
+
+void frmMain::closeEvent(QCloseEvent* event) {
+    // Each document decides about its unsaved changes first; one that stays open keeps
+    // the program running.
+    mdiArea_->closeAllSubWindows();
+    for (QMdiSubWindow* sub : mdiArea_->subWindowList()) {
+        if (sub->isVisible()) {
+            event->ignore();
+            return;
+        }
+    }
+    SavePlacement();
+    for (QWidget* top : QApplication::topLevelWidgets())
+        if (top != this && top->isVisible()) top->close();
+    event->accept();
+}
+
+void frmMain::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void frmMain::dropEvent(QDropEvent* event) {
+    OpenDroppedFiles(event->mimeData()->urls());
+    event->acceptProposedAction();
+}
+
+void frmMain::OpenDroppedFiles(const QList<QUrl>& urls) {
+    for (const QUrl& url : urls) {
+        if (!url.isLocalFile()) continue;
+        const std::string path = url.toLocalFile().toStdString();
+        if (modMain::IsDocumentFile(path)) OpenDocument(path);
+    }
+}
+
+bool frmMain::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == mdiArea_->viewport() && event->type() == QEvent::MouseButtonDblClick) {
+        FileOpen();
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 } // namespace orbiplot

@@ -1,19 +1,101 @@
 #pragma once
 
-#include <QMainWindow>
+#include "docwin/DocumentHost.h"
 
+#include <QMainWindow>
+#include <QMap>
+#include <QUrl>
+
+class QAction;
+class QLabel;
 class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+class QToolBar;
 
 namespace orbiplot {
 
-// The multiple-document main window that owns every document window.
-class frmMain : public QMainWindow {
+class AppContext;
+class frmDocument;
+class frmProgress;
+
+// The multiple-document main window: menus, toolbars, status bar and the document
+// commands.
+class frmMain : public QMainWindow, public DocumentHost {
     Q_OBJECT
 public:
-    explicit frmMain(QWidget* parent = nullptr);
+    explicit frmMain(AppContext& context, QWidget* parent = nullptr);
+    ~frmMain() override;
+
+    // Shows the new-document dialog.
+    void LoadNewDoc();
+    // The save command on the active document; true when it was saved.
+    bool mnuFileSave_Click();
+    // Opens a document file in a new window; false when the file was refused.
+    bool OpenDocument(const std::string& path);
+
+    // The active document window, or none.
+    frmDocument* ActiveDocument() const;
+    QList<frmDocument*> Documents() const;
+    QMdiArea* MdiArea() const { return mdiArea_; }
+
+    // Enables or disables the commands that need an open document.
+    void SetDocumentCommandsEnabled(bool enabled);
+
+    // Menu items and toolbar buttons by name (mnuFileSave, "ZoomIn", ...).
+    QAction* Command(const QString& name) const { return actions_.value(name); }
+    QString StatusText(int panel) const;
+
+    // DocumentHost
+    void SetStatusText(int panel, const QString& text) override;
+    void DocumentLoaded() override;
+    void DocumentUnloaded() override;
+    bool SaveUntitled(frmDocument& document) override;
+    void OpenCurveManager(frmDocument& document) override;
+    frmProgress& Progress() override { return *progress_; }
+
+    // Opens each dropped document file in a window of its own; other files are ignored.
+    void OpenDroppedFiles(const QList<QUrl>& urls);
+
+    // The file commands, callable directly.
+    void FileOpen();
+    bool FileSaveAs();
+    void FileExport();
+    void FilePrint();
+    void FileProperties();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    QAction* AddAction(QMenu* menu, const QString& name, const QString& caption,
+                       const QKeySequence& shortcut = {});
+    void BuildMenus();
+    void BuildToolbars();
+    void BuildStatusBar();
+    void UpdateLockPanels();
+    void RebuildWindowList();
+    void TileWindows(bool horizontal);
+    void ArrangeIcons();
+    void ShutDown();
+    void LoadPlacement();
+    void SavePlacement();
+    bool SaveDocumentAs(frmDocument& document, const std::string& title);
+    frmDocument* CreateDocumentWindow();
+    void ZoomActive(float factor, bool byX, bool byY);
+
+    AppContext& context_;
     QMdiArea* mdiArea_;
+    frmProgress* progress_;
+    QMap<QString, QAction*> actions_;
+    QList<QToolBar*> toolbars_;
+    QList<QAction*> mainToolbarDocumentButtons_;
+    QMenu* windowMenu_ = nullptr;
+    QList<QAction*> windowListActions_;
+    QLabel* panels_[5] = {};
 };
 
 } // namespace orbiplot

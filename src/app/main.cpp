@@ -1,11 +1,3 @@
-#include "app/frmMain.h"
+#include "app/modMain.h"
 
-#include <QApplication>
-
-int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName("Orbiplot");
-    orbiplot::frmMain mainWindow;
-    mainWindow.show();
-    return QApplication::exec();
-}
+int main(int argc, char** argv) { return orbiplot::modMain::Main(argc, argv); }

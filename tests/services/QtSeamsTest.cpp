@@ -1,4 +1,6 @@
 #include "services/QtSeams.h"
+#include "QtTestSupport.h"
+
 #include "base/modError.h"
 
 #include <QApplication>
@@ -15,21 +17,7 @@
 
 using namespace orbiplot;
 
-namespace {
-
-// Acts on the modal dialog once it is shown.
-void WhenModal(std::function<void(QWidget*)> act) {
-    QTimer::singleShot(0, [act] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (!modal) {
-            WhenModal(act);
-            return;
-        }
-        act(modal);
-    });
-}
-
-} // namespace
+using orbiplot::test::WhenModal;
 
 TEST(QtMessages, ErrorReportIsACriticalBoxWithOkAndHidesProgress) {
     QtMessageSeam seam;

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "base/clsDialogs.h"
+#include "expr/CoreContext.h"
+
+#include <QDateTime>
+#include <QLocale>
+#include <QString>
+
+#include <functional>
+
+namespace orbiplot {
+
+class frmMain;
+
+// Everything the desktop program shares: the window-free core, the dialogs, the clock, the
+// main window and the counters of start-up.
+class AppContext {
+public:
+    AppContext(MessageSeam& messages, DialogSeam& dialogs, RandomSource& random, Clock& clock,
+               std::string appFolder)
+        : Core(messages, dialogs, random, std::move(appFolder)), Dialogs(dialogs, Core.AppFolder),
+          Timer(clock) {}
+
+    CoreContext Core;
+    clsDialogs Dialogs;
+    Clock& Timer;
+    frmMain* MainForm = nullptr;
+    int32_t OpenDocumentCount = 0;
+    int32_t DocumentCounter = 0;
+    int32_t CalculatorCount = 0;
+    // The current date and time as the new-document dialog proposes it.
+    std::function<QString()> Now = [] {
+        return QLocale::system().toString(QDateTime::currentDateTime(), QLocale::ShortFormat);
+    };
+};
+
+} // namespace orbiplot

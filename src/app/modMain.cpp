@@ -1,0 +1,247 @@
+#include "app/modMain.h"
+
+#include "app/AppContext.h"
+#include "app/frmMain.h"
+#include "base/AppError.h"
+#include "base/AppSettings.h"
+#include "base/FileAccess.h"
+#include "base/modError.h"
+#include "docwin/frmProgress.h"
+#include "expr/modConst.h"
+#include "services/QtSeams.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QMessageBox>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+// Resources linked from a static library are registered by hand.
+static void InitResources() { Q_INIT_RESOURCE(orbiplot); }
+
+namespace orbiplot::modMain {
+
+namespace {
+
+constexpr const char* HomePage = "https://orbiplot.example.org/";
+constexpr const char* Mail = "orbiplot@example.org";
+constexpr const char* NewsAddress = "https://orbiplot.example.org/news.txt";
+
+std::vector<std::string> SplitAtBlanks(const std::string& text) {
+    std::vector<std::string> words;
+    if (text.empty()) return words;
+    size_t start = 0;
+    for (;;) {
+        const size_t blank = text.find(' ', start);
+        words.push_back(text.substr(start, blank - start));
+        if (blank == std::string::npos) return words;
+        start = blank + 1;
+    }
+}
+
+// One copy per user answers on a local socket; a second copy asks it to flash.
+class SingleInstance : public QObject {
+public:
+    static QString Name() { return QString("orbiplot-%1").arg(getuid()); }
+
+    static bool OtherIsRunning() {
+        QLocalSocket socket;
+        socket.connectToServer(Name());
+        return socket.waitForConnected(500);
+    }
+
+    static void AskToFlash() {
+        QLocalSocket socket;
+        socket.connectToServer(Name());
+        if (!socket.waitForConnected(500)) return;
+        socket.write("flash\n");
+        socket.waitForBytesWritten(500);
+    }
+
+    void Listen(QWidget* mainWindow) {
+        mainWindow_ = mainWindow;
+        QLocalServer::removeServer(Name());
+        connect(&server_, &QLocalServer::newConnection, this, [this] {
+            while (QLocalSocket* socket = server_.nextPendingConnection()) {
+                connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
+                    if (socket->readAll().startsWith("flash") && mainWindow_) {
+                        // The caption and task bar entry flash until the window is focused.
+                        QApplication::alert(mainWindow_, 0);
+                    }
+                    socket->deleteLater();
+                });
+            }
+        });
+        server_.listen(Name());
+    }
+
+private:
+    QLocalServer server_;
+    QWidget* mainWindow_ = nullptr;
+};
+
+MsgResult Message(AppContext& context, MsgIcon icon, MsgButtons buttons, MsgResult defaultButton,
+                  const std::string& title, const std::string& text) {
+    return context.Core.Messages.ShowMessage({icon, buttons, defaultButton, title, text});
+}
+
+} // namespace
+
+CommandLine ParseCommandLine(const std::string& whole,
+                             const std::function<bool(const std::string&)>& isDocumentFile) {
+    CommandLine line;
+    if (!whole.empty() && isDocumentFile(whole)) {
+        line.OpenFromCommandLine = true;
+        line.DocumentPath = whole;
+        return line;
+    }
+    for (const std::string& argument : SplitAtBlanks(whole)) {
+        if (argument == "/winabout") {
+            line.Actions.push_back(Switch::WinAbout);
+        } else if (argument == "/nosplash") {
+            line.ShowSplash = false;
+        } else if (argument == "/?" || argument == "/help") {
+            line.Actions.push_back(Switch::Help);
+        } else if (argument == "/news") {
+            line.Actions.push_back(Switch::News);
+        } else {
+            line.Actions.push_back(Switch::Unknown);
+            break;
+        }
+    }
+    return line;
+}
+
+bool IsDocumentFile(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return false;
+    return path.size() >= 4 && path.compare(path.size() - 4, 4, ".opd") == 0;
+}
+
+std::string GetLoginName() {
+    if (const passwd* user = getpwuid(getuid()); user && user->pw_name && *user->pw_name) return user->pw_name;
+    if (const char* login = getlogin(); login && *login) return login;
+    return "<Unknown>";
+}
+
+std::string CommandLineHelpText() {
+    return std::string("/NoSplash - Not show splash form on startup\n") +
+           "/Help(/?) - Show help of command line\n" + "/WinAbout - Show shell about dialog box\n" +
+           "/News - Get news form Orbiplot Server\n\n" +
+           "For more information, see Orbiplot help or contact us.\n" + "Web Site: " + HomePage + "\n" +
+           "e-mail: mailto:" + Mail;
+}
+
+void DocumentLoaded(AppContext& context) {
+    ++context.OpenDocumentCount;
+    UpdateCommandState(context);
+}
+
+void DocumentUnloaded(AppContext& context) {
+    --context.OpenDocumentCount;
+    UpdateCommandState(context);
+}
+
+bool NoDocumentOpen(const AppContext& context) { return context.OpenDocumentCount <= 0; }
+
+void UpdateCommandState(AppContext& context) {
+    if (context.MainForm) context.MainForm->SetDocumentCommandsEnabled(context.OpenDocumentCount >= 1);
+}
+
+int Main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    InitResources();
+    QApplication::setApplicationName("Orbiplot");
+    QApplication::setApplicationDisplayName("Orbiplot");
+
+    QtMessageSeam messages;
+    QtDialogSeam dialogs;
+    DefaultRandomSource random;
+    SystemClock clock;
+    AppContext context(messages, dialogs, random, clock, ApplicationFolder());
+
+    try {
+        if (SingleInstance::OtherIsRunning()) {
+            const MsgResult answer = Message(context, MsgIcon::Exclamation, MsgButtons::YesNo, MsgResult::No,
+                                             "Orbiplot", "Orbiplot 已经运行！ 是否继续？");
+            if (answer != MsgResult::Yes) {
+                SingleInstance::AskToFlash();
+                return 0;
+            }
+        }
+        SingleInstance instance;
+
+        modConst::LoadUserConstants(context.Core);
+        context.OpenDocumentCount = 0;
+
+        std::string whole;
+        for (int i = 1; i < argc; ++i) {
+            if (i > 1) whole += ' ';
+            whole += argv[i];
+        }
+        const CommandLine line = ParseCommandLine(whole, IsDocumentFile);
+        for (Switch action : line.Actions) {
+            switch (action) {
+            case Switch::WinAbout:
+                QMessageBox::about(nullptr, "Orbiplot", "Orbiplot - 平面曲线绘图程序");
+                break;
+            case Switch::Help:
+                Message(context, MsgIcon::Information, MsgButtons::OK, MsgResult::OK,
+                        "Orbiplot Command Line Help", CommandLineHelpText());
+                break;
+            case Switch::News: {
+                // Fetched in the background into the application folder; nothing waits for it.
+                auto* network = new QNetworkAccessManager(&app);
+                QNetworkReply* reply = network->get(QNetworkRequest(QUrl(NewsAddress)));
+                const QString target = QString::fromStdString(JoinPath(context.Core.AppFolder, "Orbiplot_News.txt"));
+                QObject::connect(reply, &QNetworkReply::finished, reply, [reply, target] {
+                    if (reply->error() == QNetworkReply::NoError) {
+                        QFile file(target);
+                        if (file.open(QIODevice::WriteOnly)) file.write(reply->readAll());
+                    }
+                    reply->deleteLater();
+                });
+                break;
+            }
+            case Switch::Unknown:
+                Message(context, MsgIcon::Critical, MsgButtons::OK, MsgResult::OK, "Orbiplot 初始化错误",
+                        "未知的命令行或打开的文件不存在");
+                break;
+            }
+        }
+
+        const std::string settingsFile = context.Core.SettingsFile();
+        if (!FileExists(settingsFile)) SaveFirstRunSettings(settingsFile);
+        context.Core.Settings = LoadSettings(settingsFile);
+
+        frmMain mainForm(context);
+        context.MainForm = &mainForm;
+        messages.SetHideProgress([&mainForm] { mainForm.Progress().hide(); });
+        mainForm.show();
+        instance.Listen(&mainForm);
+
+        if (!line.OpenFromCommandLine)
+            mainForm.LoadNewDoc();
+        else
+            mainForm.OpenDocument(line.DocumentPath);
+        UpdateCommandState(context);
+
+        const int code = QApplication::exec();
+        context.MainForm = nullptr;
+        return code;
+    } catch (...) {
+        ReportCurrentError(messages);
+        Message(context, MsgIcon::Information, MsgButtons::OK, MsgResult::OK, "Orbiplot 初始化错误",
+                "Orbiplot 启动终止！\n\n请确认 Orbiplot 及其所需的运行库已正确安装。");
+        return 1;
+    }
+}
+
+} // namespace orbiplot::modMain

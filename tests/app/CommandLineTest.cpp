@@ -1,0 +1,63 @@
+#include "TempDir.h"
+
+#include "app/modMain.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+using namespace orbiplot;
+using namespace orbiplot::modMain;
+using orbiplot::test::TempDir;
+
+TEST(CommandLine, SwitchesAreSplitAtSingleBlanksAndUnknownsStopTheHandling) {
+    const auto none = [](const std::string&) { return false; };
+    const std::tuple<std::string, bool, std::vector<Switch>> cases[] = {
+        {"", true, {}},
+        {"/nosplash /news", false, {Switch::News}},
+        {"/NoSplash", true, {Switch::Unknown}},
+        {"/nosplash word /help", false, {Switch::Unknown}},
+        {"/?", true, {Switch::Help}},
+        {"/help /help", true, {Switch::Help, Switch::Help}},
+        {"/winabout", true, {Switch::WinAbout}},
+        {"/nosplash  /help", false, {Switch::Unknown}}, // the empty argument between two blanks
+        {"/HELP", true, {Switch::Unknown}},
+    };
+    for (const auto& [text, splash, actions] : cases) {
+        const CommandLine line = ParseCommandLine(text, none);
+        EXPECT_FALSE(line.OpenFromCommandLine) << text;
+        EXPECT_EQ(line.ShowSplash, splash) << text;
+        EXPECT_EQ(line.Actions, actions) << text;
+    }
+}
+
+TEST(CommandLine, TheWholeTextMayNameADocument) {
+    TempDir dir;
+    const std::string spaced = dir.Write("my graph.opd", "[General]\r\nOPMVer=1\r\n");
+    const std::string upper = dir.Write("GRAPH.OPD", "");
+    std::filesystem::create_directory(dir.File("folder.opd"));
+
+    const CommandLine line = ParseCommandLine(spaced, IsDocumentFile);
+    EXPECT_TRUE(line.OpenFromCommandLine);
+    EXPECT_EQ(line.DocumentPath, spaced);
+    EXPECT_TRUE(line.Actions.empty());
+
+    EXPECT_TRUE(IsDocumentFile(spaced));
+    EXPECT_TRUE(IsDocumentFile(dir.File("folder.opd")));
+    EXPECT_FALSE(IsDocumentFile(upper));
+    EXPECT_FALSE(IsDocumentFile(dir.File("missing.opd")));
+    EXPECT_FALSE(IsDocumentFile(""));
+    EXPECT_EQ(ParseCommandLine(upper, IsDocumentFile).Actions, std::vector<Switch>{Switch::Unknown});
+    EXPECT_EQ(ParseCommandLine("\"" + spaced + "\"", IsDocumentFile).Actions.size(), 1u);
+}
+
+TEST(CommandLine, HelpTextAndLoginName) {
+    const std::string help = CommandLineHelpText();
+    EXPECT_EQ(help.substr(0, help.find('\n')), "/NoSplash - Not show splash form on startup");
+    EXPECT_NE(help.find("/Help(/?) - Show help of command line\n/WinAbout - Show shell about dialog box\n"),
+              std::string::npos);
+    EXPECT_NE(help.find("\n\nFor more information, see Orbiplot help or contact us.\nWeb Site: "),
+              std::string::npos);
+    EXPECT_NE(help.find("\ne-mail: mailto:"), std::string::npos);
+    EXPECT_FALSE(GetLoginName().empty());
+}

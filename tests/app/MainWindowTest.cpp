@@ -1,0 +1,315 @@
+#include "AppTestSupport.h"
+
+#include "base/AppSettings.h"
+#include "base/clsINI.h"
+#include "dialogs/frmNewDoc.h"
+
+#include <QDialogButtonBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QToolBar>
+
+#include <gtest/gtest.h>
+
+using namespace orbiplot;
+using namespace orbiplot::test;
+
+namespace {
+
+const char* const DocumentCommands[] = {"mnuCurve", "mnuFileClose", "mnuFileExport", "mnuFilePrint",
+                                        "mnuFileSave", "mnuFileSaveAs", "mnuFileProperties", "mnuZoom",
+                                        "mnuViewRefresh", "保存", "关闭", "属性", "打印", "刷新"};
+
+void ExpectDocumentCommands(const AppFixture& f, bool enabled) {
+    for (const char* name : DocumentCommands) EXPECT_EQ(f.main->Command(name)->isEnabled(), enabled) << name;
+    EXPECT_EQ(f.main->findChild<QToolBar*>("tbToolBar2")->isEnabled(), enabled);
+    EXPECT_EQ(f.main->findChild<QToolBar*>("tbToolBar3")->isEnabled(), enabled);
+    EXPECT_TRUE(f.main->Command("mnuFileNew")->isEnabled());
+    EXPECT_TRUE(f.main->Command("新建")->isEnabled());
+}
+
+void Press(QWidget* widget, int key) {
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+    QApplication::sendEvent(widget, &press);
+}
+
+} // namespace
+
+TEST(MainWindow, MenusToolbarsAndStatusBarAsDesigned) {
+    AppFixture f;
+    EXPECT_EQ(f.main->windowTitle(), "Orbiplot");
+    const std::pair<const char*, const char*> items[] = {
+        {"mnuFile", "文件(&F)"},           {"mnuFileOpen", "打开(&O)..."},
+        {"mnuFileExport", "保存为 BMP 图像(&E)..."}, {"mnuFileShutDown", "关闭系统(&U)..."},
+        {"mnuCurveAddCurveGeneralY", "普通方程 - Y=f(X)(&Y)"}, {"mnuCurveAddPolar", "添加曲线(极坐标)(&P)"},
+        {"mnuZoomOutByY", "沿Y轴缩小(&U)"},  {"mnuWindowArrangeIcons", "排列图标(&A)"},
+        {"mnuHelpAbout", "关于 Orbiplot(&A)..."}, {"mnuToolConstantManager", "常数管理器(&C)..."},
+    };
+    for (const auto& [name, caption] : items) EXPECT_EQ(f.main->Command(name)->text(), caption) << name;
+    EXPECT_EQ(f.main->Command("mnuFileExit")->shortcut(), QKeySequence("Ctrl+X"));
+    EXPECT_EQ(f.main->Command("mnuViewRefresh")->shortcut(), QKeySequence(Qt::Key_F5));
+    EXPECT_EQ(f.main->Command("打开")->toolTip(), "打开文档  (Ctrl+O)");
+    EXPECT_EQ(f.main->Command("ZoomOut")->text(), "缩小XY轴");
+    EXPECT_EQ(f.main->Command("ZoomOut")->toolTip(), "缩小");
+    EXPECT_EQ(f.main->Command("Hyperbola")->toolTip(), "添加双曲线");
+    EXPECT_EQ(f.main->StatusText(1), "状态");
+    EXPECT_EQ(f.main->StatusText(2), "缩放:(X:100.00%; Y:100.00%)");
+    EXPECT_EQ(f.main->StatusText(4), "CAPS");
+    EXPECT_EQ(f.main->StatusText(5), "NUM");
+
+    // The toolbar item hides and shows the three toolbars together.
+    f.main->Command("mnuViewToolbar")->trigger();
+    for (QToolBar* t : f.main->findChildren<QToolBar*>()) EXPECT_FALSE(t->isVisible());
+    f.main->Command("mnuViewToolbar")->trigger();
+    for (QToolBar* t : f.main->findChildren<QToolBar*>()) EXPECT_TRUE(t->isVisible());
+}
+
+TEST(MainWindow, DocumentCommandsFollowTheOpenDocuments) {
+    AppFixture f;
+    ExpectDocumentCommands(f, false);
+    frmDocument* first = f.Open(f.Document("a.opd"));
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(f.context.OpenDocumentCount, 1);
+    ExpectDocumentCommands(f, true);
+    frmDocument* second = f.Open(f.Document("b.opd"));
+    ASSERT_NE(second, nullptr);
+    second->CloseDoc();
+    ExpectDocumentCommands(f, true);
+    first->CloseDoc();
+    EXPECT_EQ(f.context.OpenDocumentCount, 0);
+    ExpectDocumentCommands(f, false);
+}
+
+TEST(MainWindow, OpenRaisesTheCounterAndRefusedFilesLeaveNoWindow) {
+    AppFixture f;
+    f.dialogs.files = {std::nullopt};
+    f.main->Command("mnuFileOpen")->trigger();
+    ASSERT_EQ(f.dialogs.requests.size(), 1u);
+    EXPECT_EQ(f.dialogs.requests[0].Title, "打开");
+    EXPECT_EQ(f.dialogs.requests[0].StartFolder, f.dir.Path());
+    ASSERT_EQ(f.dialogs.requests[0].Filters.size(), 1u);
+    EXPECT_EQ(f.dialogs.requests[0].Filters[0].Description, "Orbiplot 文档 (*.opd)");
+    EXPECT_EQ(f.dialogs.requests[0].Filters[0].Pattern, "*.opd");
+    EXPECT_EQ(f.VisibleWindows(), 0);
+    EXPECT_EQ(f.context.DocumentCounter, 0);
+
+    f.dialogs.files = {f.Document("a.opd", "甲")};
+    f.main->Command("mnuFileOpen")->trigger();
+    EXPECT_EQ(f.VisibleWindows(), 1);
+    EXPECT_EQ(f.context.DocumentCounter, 1);
+    EXPECT_EQ(f.main->ActiveDocument()->windowTitle(), "甲");
+
+    f.dialogs.files = {f.dir.Write("bad.opd", "[General]\r\nOPMVer=9\r\n")};
+    f.main->Command("mnuFileOpen")->trigger();
+    EXPECT_EQ(f.VisibleWindows(), 1);
+    EXPECT_EQ(f.main->MdiArea()->subWindowList().size(), 1);
+    ASSERT_EQ(f.messages.shown.size(), 1u);
+    EXPECT_EQ(f.messages.shown[0].Text, "文件版本错误");
+}
+
+TEST(MainWindow, SaveSaveAsAndExport) {
+    AppFixture f;
+    const std::string path = f.Document("a.opd");
+    frmDocument* document = f.Open(path);
+    ASSERT_NE(document, nullptr);
+    document->ModifyDocInfo({"改", "a", "", "2"});
+    f.main->Command("mnuFileSave")->trigger();
+    EXPECT_TRUE(f.dialogs.requests.empty()); // a document with a file saves there
+    EXPECT_FALSE(document->Model().IsModified);
+    EXPECT_EQ(IniDocument::Load(path).Get("General", "Title"), std::optional<std::string>("改"));
+
+    // Save as always asks, and writes the chosen file anew.
+    const std::string other = f.dir.Write("other.opd", "[General]\r\nOPMVer=1\r\nC=9\r\n[8DATA]\r\nType=1\r\n");
+    f.dialogs.files = {std::nullopt, other};
+    f.main->Command("mnuFileSaveAs")->trigger();
+    EXPECT_EQ(f.dialogs.requests.back().Title, "另存为");
+    EXPECT_EQ(document->GetIPath(), path);
+    f.main->Command("mnuFileSaveAs")->trigger();
+    EXPECT_EQ(f.dialogs.requests.back().DefaultExtension, "opd");
+    EXPECT_TRUE(f.dialogs.requests.back().ConfirmOverwrite);
+    EXPECT_EQ(document->GetIPath(), other);
+    EXPECT_EQ(f.dir.Read("other.opd").find("[8DATA]"), std::string::npos);
+
+    // Export: 24-bit bitmap by default, PNG and SVG by their extension.
+    f.dialogs.files = {f.dir.File("pic.bmp"), f.dir.File("pic.png"), f.dir.File("pic.svg"), std::nullopt};
+    for (int i = 0; i < 4; ++i) f.main->Command("mnuFileExport")->trigger();
+    EXPECT_EQ(f.dialogs.requests.back().Title, "保存BMP为");
+    EXPECT_EQ(f.dialogs.requests.back().DefaultExtension, "bmp");
+    EXPECT_EQ(f.dialogs.requests.back().Filters[0].Description, "24 位位图 (*.bmp)");
+    const std::string bmp = f.dir.Read("pic.bmp");
+    ASSERT_GT(bmp.size(), 30u);
+    EXPECT_EQ(bmp[28], 24);
+    EXPECT_EQ(f.dir.Read("pic.png").substr(1, 3), "PNG");
+    EXPECT_NE(f.dir.Read("pic.svg").find("<svg"), std::string::npos);
+    EXPECT_TRUE(f.messages.shown.empty());
+}
+
+TEST(MainWindow, ClosingAModifiedDocumentAsks) {
+    AppFixture f;
+    const std::string path = f.Document("a.opd");
+    struct Case {
+        MsgResult answer;
+        bool hasPath;
+        std::optional<std::string> fileChosen;
+        bool staysOpen;
+    };
+    const Case cases[] = {
+        {MsgResult::Cancel, true, std::nullopt, true},
+        {MsgResult::No, true, std::nullopt, false},
+        {MsgResult::Yes, true, std::nullopt, false},
+        {MsgResult::Yes, false, std::nullopt, true}, // the save was cancelled: nothing is lost
+        {MsgResult::Yes, false, f.dir.File("new.opd"), false},
+    };
+    for (const Case& c : cases) {
+        f.messages.shown.clear();
+        frmDocument* document = c.hasPath ? f.Open(path) : nullptr;
+        if (!document) {
+            f.main->Command("mnuFileNew")->setEnabled(true);
+            WhenModal([](QWidget* w) { qobject_cast<QDialog*>(w)->findChild<QDialogButtonBox*>()->buttons()[0]->click(); });
+            f.main->LoadNewDoc();
+            document = f.main->ActiveDocument();
+        }
+        ASSERT_NE(document, nullptr);
+        document->ModifyDocInfo({"ABC", "a", "", "2"});
+        f.messages.answers = {c.answer};
+        if (c.fileChosen) f.dialogs.files = {*c.fileChosen};
+        else f.dialogs.files = {std::nullopt};
+        document->CloseDoc();
+        ASSERT_EQ(f.messages.shown.size(), 1u);
+        EXPECT_EQ(f.messages.shown[0].Text, "是否保存对 \"ABC\" 的修改？");
+        EXPECT_EQ(f.messages.shown[0].Buttons, MsgButtons::YesNoCancel);
+        EXPECT_EQ(f.messages.shown[0].Icon, MsgIcon::Question);
+        EXPECT_EQ(f.VisibleWindows(), c.staysOpen ? 1 : 0);
+        if (c.staysOpen) {
+            document->Model().IsModified = false;
+            document->CloseDoc();
+        }
+    }
+    EXPECT_NE(f.dir.Read("new.opd").find("Title=ABC"), std::string::npos);
+    // An unmodified document closes without a question.
+    f.messages.shown.clear();
+    f.Open(path)->CloseDoc();
+    EXPECT_TRUE(f.messages.shown.empty());
+}
+
+TEST(MainWindow, ZoomKeysWheelAndReadOuts) {
+    AppFixture f;
+    frmDocument* document = f.Open(f.Document("a.opd"));
+    ASSERT_NE(document, nullptr);
+    EXPECT_EQ(f.main->StatusText(2), "缩放:(100.0%)");
+    for (int i = 0; i < 3; ++i) Press(document, Qt::Key_Plus);
+    EXPECT_EQ(f.main->StatusText(2), "缩放:(72.9%)");
+    Press(document, Qt::Key_Right);
+    EXPECT_EQ(f.main->StatusText(2), "缩放:(X:65.61%; Y:72.9%)");
+    Press(document, Qt::Key_Left);
+    Press(document, Qt::Key_Minus);
+    Press(document, Qt::Key_Up);
+    Press(document, Qt::Key_Down);
+    EXPECT_NE(f.main->StatusText(2).indexOf("79.39%"), -1) << f.main->StatusText(2).toStdString();
+    f.main->Command("ZoomInByY")->trigger();
+    EXPECT_NE(f.main->StatusText(2).indexOf("Y:"), -1);
+
+    QWheelEvent wheel(QPointF(10, 10), document->mapToGlobal(QPointF(10, 10)), QPoint(), QPoint(0, 120),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    const QString before = f.main->StatusText(2);
+    QApplication::sendEvent(document, &wheel);
+    EXPECT_NE(f.main->StatusText(2), before);
+
+    // The pointer read-out of the centre of the surface.
+    QMouseEvent move(QEvent::MouseMove, QPointF(document->width() / 2.0, document->height() / 2.0),
+                     document->mapToGlobal(QPointF(0, 0)), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(document, &move);
+    EXPECT_TRUE(f.main->StatusText(1).startsWith("当前坐标 X=0.000 Y=0.000")) << f.main->StatusText(1).toStdString();
+
+    Press(document, Qt::Key_Escape);
+    EXPECT_EQ(f.VisibleWindows(), 0);
+}
+
+TEST(MainWindow, PlacementIsStoredUnlessMinimized) {
+    {
+        AppFixture f;
+        f.main->move(40, 60);
+        f.main->resize(500, 400);
+        f.main->close();
+        const IniDocument ini = IniDocument::Load(f.context.Core.SettingsFile());
+        EXPECT_EQ(ini.GetLong("MainPos", "MainWidth", 0) > 0, true);
+        const int width = ini.GetLong("MainPos", "MainWidth", 0);
+        EXPECT_EQ(width % TwipsPerPixel, 0);
+
+        AppFixture again;
+        again.dir.Write("Orbiplot_Setting.ini", "[MainPos]\r\nMainLeft=1500\r\nMainTop=3000\r\nMainWidth=9000\r\nMainHeight=6000\r\n");
+        frmMain restored(again.context);
+        EXPECT_EQ(restored.width(), 600);
+        EXPECT_EQ(restored.height(), 400);
+        EXPECT_EQ(restored.pos(), QPoint(100, 200));
+    }
+    AppFixture minimized;
+    minimized.main->setWindowState(Qt::WindowMinimized);
+    minimized.main->close();
+    EXPECT_FALSE(IniDocument::Load(minimized.context.Core.SettingsFile()).Get("MainPos", "MainLeft").has_value());
+}
+
+TEST(MainWindow, DroppedDocumentsOpenAndOtherFilesAreIgnored) {
+    AppFixture f;
+    f.main->OpenDroppedFiles({QUrl::fromLocalFile(QString::fromStdString(f.Document("a.opd"))),
+                              QUrl::fromLocalFile(QString::fromStdString(f.dir.Write("notes.txt", "x"))),
+                              QUrl("https://example.org/c.opd"),
+                              QUrl::fromLocalFile(QString::fromStdString(f.Document("b.opd")))});
+    EXPECT_EQ(f.VisibleWindows(), 2);
+    EXPECT_EQ(f.context.DocumentCounter, 2);
+    EXPECT_TRUE(f.messages.shown.empty());
+}
+
+TEST(NewDocumentDialog, ProposalsCounterAndProperties) {
+    AppFixture f;
+    QString name, author, note;
+    bool both = false;
+    WhenModal([&](QWidget* w) {
+        auto* dialog = qobject_cast<frmNewDoc*>(w);
+        name = dialog->txtDocName->text();
+        author = dialog->txtDocAuthor->text();
+        note = dialog->txtDocNote->text();
+        both = dialog->optCoo[2]->isChecked();
+        EXPECT_EQ(dialog->windowTitle(), "新建文档");
+        dialog->findChild<QDialogButtonBox*>()->buttons()[0]->click();
+    });
+    f.main->Command("mnuFileNew")->trigger();
+    EXPECT_EQ(name, "函数 0");
+    EXPECT_EQ(author.toStdString(), modMain::GetLoginName());
+    EXPECT_EQ(note, "2026/12/6 18:22");
+    EXPECT_TRUE(both);
+    EXPECT_EQ(f.context.DocumentCounter, 1);
+    frmDocument* document = f.main->ActiveDocument();
+    ASSERT_NE(document, nullptr);
+    EXPECT_EQ(document->GetDocInfo(), (DocInfo{"函数 0", modMain::GetLoginName(), "2026/12/6 18:22", "2"}));
+    EXPECT_FALSE(document->Model().IsModified);
+
+    // Cancel changes nothing; the next proposal shows the next number.
+    WhenModal([&](QWidget* w) {
+        name = qobject_cast<frmNewDoc*>(w)->txtDocName->text();
+        qobject_cast<QDialog*>(w)->reject();
+    });
+    f.main->LoadNewDoc();
+    EXPECT_EQ(name, "函数 1");
+    EXPECT_EQ(f.context.DocumentCounter, 1);
+
+    // Properties: the stored values, the polar choice, and an edit marks the document.
+    document->ModifyDocInfo({"旧", "甲", "注", "1"});
+    document->Model().IsModified = false;
+    WhenModal([&](QWidget* w) {
+        auto* dialog = qobject_cast<frmNewDoc*>(w);
+        EXPECT_EQ(dialog->windowTitle(), "文档属性");
+        EXPECT_TRUE(dialog->optCoo[1]->isChecked());
+        EXPECT_EQ(dialog->txtDocAuthor->text(), "甲");
+        dialog->txtDocName->setText("新");
+        dialog->findChild<QDialogButtonBox*>()->buttons()[0]->click();
+    });
+    f.main->Command("mnuFileProperties")->trigger();
+    EXPECT_EQ(document->GetDocInfo(), (DocInfo{"新", "甲", "注", "1"}));
+    EXPECT_TRUE(document->Model().IsModified);
+    EXPECT_EQ(document->windowTitle(), "新");
+    EXPECT_EQ(f.context.DocumentCounter, 1);
+}
