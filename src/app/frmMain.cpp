@@ -8,6 +8,8 @@
 #include "base/NumberFormat.h"
 #include "base/clsINI.h"
 #include "base/modError.h"
+#include "dialogs/frmFunAdd.h"
+#include "dialogs/frmFunManager.h"
 #include "dialogs/frmNewDoc.h"
 #include "docwin/frmDocument.h"
 #include "docwin/frmProgress.h"
@@ -39,14 +41,16 @@ QIcon Icon(const char* name) { return QIcon(QString(":/icons/") + name + ".svg")
 
 const char* const DocumentFilter = "Orbiplot 文档 (*.opd)\0*.opd\0";
 constexpr size_t DocumentFilterLength = sizeof("Orbiplot 文档 (*.opd)\0*.opd\0") - 1;
-const char* const PictureFilter = "24 位位图 (*.bmp)\0*.bmp\0PNG 图像 (*.png)\0*.png\0SVG 图像 (*.svg)\0*.svg\0";
+const char* const PictureFilter =
+    "24 位位图 (*.bmp)\0*.bmp\0PNG 图像 (*.png)\0*.png\0SVG 图像 (*.svg)\0*.svg\0";
 constexpr size_t PictureFilterLength =
     sizeof("24 位位图 (*.bmp)\0*.bmp\0PNG 图像 (*.png)\0*.png\0SVG 图像 (*.svg)\0*.svg\0") - 1;
 
 } // namespace
 
 frmMain::frmMain(AppContext& context, QWidget* parent)
-    : QMainWindow(parent), context_(context), mdiArea_(new QMdiArea(this)), progress_(new frmProgress(this)) {
+    : QMainWindow(parent), context_(context), mdiArea_(new QMdiArea(this)),
+      progress_(new frmProgress(this)) {
     setObjectName("frmMain");
     setWindowTitle("Orbiplot");
     setWindowIcon(Icon("orbiplot"));
@@ -68,7 +72,8 @@ frmMain::frmMain(AppContext& context, QWidget* parent)
 
 frmMain::~frmMain() = default;
 
-QAction* frmMain::AddAction(QMenu* menu, const QString& name, const QString& caption, const QKeySequence& shortcut) {
+QAction* frmMain::AddAction(QMenu* menu, const QString& name, const QString& caption,
+                            const QKeySequence& shortcut) {
     auto* action = new QAction(caption, this);
     action->setObjectName(name);
     if (!shortcut.isEmpty()) {
@@ -91,41 +96,56 @@ void frmMain::BuildMenus() {
     };
 
     QMenu* file = menu(nullptr, "mnuFile", "文件(&F)");
-    connect(AddAction(file, "mnuFileNew", "新建(&N)", QKeySequence("Ctrl+N")), &QAction::triggered, this, &frmMain::LoadNewDoc);
-    connect(AddAction(file, "mnuFileOpen", "打开(&O)...", QKeySequence("Ctrl+O")), &QAction::triggered, this, &frmMain::FileOpen);
+    connect(AddAction(file, "mnuFileNew", "新建(&N)", QKeySequence("Ctrl+N")), &QAction::triggered,
+            this, &frmMain::LoadNewDoc);
+    connect(AddAction(file, "mnuFileOpen", "打开(&O)...", QKeySequence("Ctrl+O")),
+            &QAction::triggered, this, &frmMain::FileOpen);
     connect(AddAction(file, "mnuFileClose", "关闭(&C)"), &QAction::triggered, this, [this] {
         if (frmDocument* document = ActiveDocument()) document->CloseDoc();
     });
     file->addSeparator();
-    connect(AddAction(file, "mnuFileSave", "保存(&S)", QKeySequence("Ctrl+S")), &QAction::triggered, this, [this] { mnuFileSave_Click(); });
-    connect(AddAction(file, "mnuFileSaveAs", "另存为(&A)..."), &QAction::triggered, this, [this] { FileSaveAs(); });
-    connect(AddAction(file, "mnuFileExport", "保存为 BMP 图像(&E)..."), &QAction::triggered, this, &frmMain::FileExport);
+    connect(AddAction(file, "mnuFileSave", "保存(&S)", QKeySequence("Ctrl+S")), &QAction::triggered,
+            this, [this] { mnuFileSave_Click(); });
+    connect(AddAction(file, "mnuFileSaveAs", "另存为(&A)..."), &QAction::triggered, this,
+            [this] { FileSaveAs(); });
+    connect(AddAction(file, "mnuFileExport", "保存为 BMP 图像(&E)..."), &QAction::triggered, this,
+            &frmMain::FileExport);
     file->addSeparator();
-    connect(AddAction(file, "mnuFileProperties", "属性(&I)...", QKeySequence("Ctrl+I")), &QAction::triggered, this, &frmMain::FileProperties);
+    connect(AddAction(file, "mnuFileProperties", "属性(&I)...", QKeySequence("Ctrl+I")),
+            &QAction::triggered, this, &frmMain::FileProperties);
     file->addSeparator();
-    connect(AddAction(file, "mnuFilePrint", "打印(&P)", QKeySequence("Ctrl+P")), &QAction::triggered, this, &frmMain::FilePrint);
+    connect(AddAction(file, "mnuFilePrint", "打印(&P)", QKeySequence("Ctrl+P")),
+            &QAction::triggered, this, &frmMain::FilePrint);
     file->addSeparator();
-    connect(AddAction(file, "mnuFileExit", "退出(&X)", QKeySequence("Ctrl+X")), &QAction::triggered, this, &QWidget::close);
-    connect(AddAction(file, "mnuFileShutDown", "关闭系统(&U)...", QKeySequence("Ctrl+U")), &QAction::triggered, this, &frmMain::ShutDown);
+    connect(AddAction(file, "mnuFileExit", "退出(&X)", QKeySequence("Ctrl+X")), &QAction::triggered,
+            this, &QWidget::close);
+    connect(AddAction(file, "mnuFileShutDown", "关闭系统(&U)...", QKeySequence("Ctrl+U")),
+            &QAction::triggered, this, &frmMain::ShutDown);
 
     QMenu* view = menu(nullptr, "mnuView", "视图(&V)");
     QAction* toolbar = AddAction(view, "mnuViewToolbar", "工具栏(&T)");
     toolbar->setCheckable(true);
     toolbar->setChecked(true);
     connect(toolbar, &QAction::toggled, this, [this](bool shown) {
-        for (QToolBar* t : toolbars_) t->setVisible(shown);
+        for (QToolBar* t : toolbars_)
+            t->setVisible(shown);
     });
     QAction* status = AddAction(view, "mnuViewStatusBar", "状态栏(&B)");
     status->setCheckable(true);
     status->setChecked(true);
-    connect(status, &QAction::toggled, this, [this](bool shown) { statusBar()->setVisible(shown); });
+    connect(status, &QAction::toggled, this,
+            [this](bool shown) { statusBar()->setVisible(shown); });
     view->addSeparator();
-    connect(AddAction(view, "mnuViewRefresh", "刷新(&R)", QKeySequence(Qt::Key_F5)), &QAction::triggered, this, [this] {
-        if (frmDocument* document = ActiveDocument()) document->RefreshAll();
-    });
+    connect(AddAction(view, "mnuViewRefresh", "刷新(&R)", QKeySequence(Qt::Key_F5)),
+            &QAction::triggered, this, [this] {
+                if (frmDocument* document = ActiveDocument()) document->RefreshAll();
+            });
 
     QMenu* curve = menu(nullptr, "mnuCurve", "曲线(&U)");
-    AddAction(curve, "mnuCurveManager", "曲线函数管理器(&M)...", QKeySequence("Ctrl+M"));
+    connect(AddAction(curve, "mnuCurveManager", "曲线函数管理器(&M)...", QKeySequence("Ctrl+M")),
+            &QAction::triggered, this, [this] {
+                if (frmDocument* document = ActiveDocument()) OpenCurveManager(*document);
+            });
     curve->addSeparator();
     QMenu* add = menu(curve, "mnuCurveAdd", "添加曲线(直角坐标)(&A)");
     QMenu* general = menu(add, "mnuCurveAddCurve", "一般曲线(&G)");
@@ -154,9 +174,31 @@ void frmMain::BuildMenus() {
     AddAction(parabola, "mnuCurveAddParabolaX", "关于X轴对称(&X)");
     AddAction(parabola, "mnuCurveAddParabolaY", "关于Y轴对称(&Y)");
     AddAction(curve, "mnuCurveAddPolar", "添加曲线(极坐标)(&P)");
+    const std::pair<const char*, int32_t> addItems[] = {
+        {"mnuCurveAddPoint", Point},
+        {"mnuCurveAddLineGeneral", LineGeneral},
+        {"mnuCurveAddLinePS", LinePS},
+        {"mnuCurveAddLineSI", LineSI},
+        {"mnuCurveAddLinePP", LinePP},
+        {"mnuCurveAddLineII", LineII},
+        {"mnuCurveAddCircleStandard", CircleStandard},
+        {"mnuCurveAddCircleGeneral", CircleGeneral},
+        {"mnuCurveAddEllipse", Ellipse},
+        {"mnuCurveAddHyperbolaX", HyperbolaX},
+        {"mnuCurveAddHyperbolaY", HyperbolaY},
+        {"mnuCurveAddParabolaX", ParabolaX},
+        {"mnuCurveAddParabolaY", ParabolaY},
+        {"mnuCurveAddCurveGeneralY", CurveGeneralY},
+        {"mnuCurveAddCurveGeneralX", CurveGeneralX},
+        {"mnuCurveAddCurveParameter", CurveParameter},
+        {"mnuCurveAddPolar", Polar},
+    };
+    for (const auto& [name, type] : addItems)
+        connect(Command(name), &QAction::triggered, this, [this, type = type] { AddCurve(type); });
 
     QMenu* zoom = menu(nullptr, "mnuZoom", "缩放(&Z)");
-    const auto zoomItem = [&](const char* name, const char* caption, float factor, bool byX, bool byY) {
+    const auto zoomItem = [&](const char* name, const char* caption, float factor, bool byX,
+                              bool byY) {
         connect(AddAction(zoom, name, caption), &QAction::triggered, this,
                 [this, factor, byX, byY] { ZoomActive(factor, byX, byY); });
     };
@@ -184,12 +226,17 @@ void frmMain::BuildMenus() {
     AddAction(tools, "mnuToolsOptions", "选项(&P)...");
 
     windowMenu_ = menu(nullptr, "mnuWindow", "窗口(&W)");
-    connect(AddAction(windowMenu_, "mnuWindowNewWindow", "新建窗口(&N)"), &QAction::triggered, this, &frmMain::LoadNewDoc);
+    connect(AddAction(windowMenu_, "mnuWindowNewWindow", "新建窗口(&N)"), &QAction::triggered, this,
+            &frmMain::LoadNewDoc);
     windowMenu_->addSeparator();
-    connect(AddAction(windowMenu_, "mnuWindowCascade", "层叠(&C)"), &QAction::triggered, mdiArea_, &QMdiArea::cascadeSubWindows);
-    connect(AddAction(windowMenu_, "mnuWindowTileHorizontal", "横向平铺(&H)"), &QAction::triggered, this, [this] { TileWindows(true); });
-    connect(AddAction(windowMenu_, "mnuWindowTileVertical", "纵向平铺(&V)"), &QAction::triggered, this, [this] { TileWindows(false); });
-    connect(AddAction(windowMenu_, "mnuWindowArrangeIcons", "排列图标(&A)"), &QAction::triggered, this, &frmMain::ArrangeIcons);
+    connect(AddAction(windowMenu_, "mnuWindowCascade", "层叠(&C)"), &QAction::triggered, mdiArea_,
+            &QMdiArea::cascadeSubWindows);
+    connect(AddAction(windowMenu_, "mnuWindowTileHorizontal", "横向平铺(&H)"), &QAction::triggered,
+            this, [this] { TileWindows(true); });
+    connect(AddAction(windowMenu_, "mnuWindowTileVertical", "纵向平铺(&V)"), &QAction::triggered,
+            this, [this] { TileWindows(false); });
+    connect(AddAction(windowMenu_, "mnuWindowArrangeIcons", "排列图标(&A)"), &QAction::triggered,
+            this, &frmMain::ArrangeIcons);
     connect(windowMenu_, &QMenu::aboutToShow, this, &frmMain::RebuildWindowList);
 
     QMenu* help = menu(nullptr, "mnuHelp", "帮助(&H)");
@@ -215,7 +262,8 @@ void frmMain::BuildToolbars() {
         toolbars_ << t;
         return t;
     };
-    const auto button = [&](QToolBar* t, const char* key, const char* icon, const QString& tooltip, QAction* command) {
+    const auto button = [&](QToolBar* t, const char* key, const char* icon, const QString& tooltip,
+                            QAction* command) {
         auto* action = new QAction(Icon(icon), QString::fromUtf8(key), t);
         action->setObjectName(key);
         action->setToolTip(tooltip);
@@ -228,17 +276,23 @@ void frmMain::BuildToolbars() {
     QToolBar* main = toolbar("tbToolBar", "标准");
     button(main, "新建", "new", "新建文档 (Ctrl+N)", Command("mnuFileNew"));
     button(main, "打开", "open", "打开文档  (Ctrl+O)", Command("mnuFileOpen"));
-    mainToolbarDocumentButtons_ << button(main, "保存", "save", "保存文档 (Ctrl+S)", Command("mnuFileSave"));
-    mainToolbarDocumentButtons_ << button(main, "关闭", "close", "关闭文档", Command("mnuFileClose"));
-    mainToolbarDocumentButtons_ << button(main, "属性", "properties", "文档属性 (Ctrl+I)", Command("mnuFileProperties"));
+    mainToolbarDocumentButtons_ << button(main, "保存", "save", "保存文档 (Ctrl+S)",
+                                          Command("mnuFileSave"));
+    mainToolbarDocumentButtons_ << button(main, "关闭", "close", "关闭文档",
+                                          Command("mnuFileClose"));
+    mainToolbarDocumentButtons_ << button(main, "属性", "properties", "文档属性 (Ctrl+I)",
+                                          Command("mnuFileProperties"));
     mainToolbarDocumentButtons_ << main->addSeparator();
-    mainToolbarDocumentButtons_ << button(main, "打印", "print", "打印文档 (Ctrl+P)", Command("mnuFilePrint"));
+    mainToolbarDocumentButtons_ << button(main, "打印", "print", "打印文档 (Ctrl+P)",
+                                          Command("mnuFilePrint"));
     mainToolbarDocumentButtons_ << main->addSeparator();
-    mainToolbarDocumentButtons_ << button(main, "刷新", "refresh", "刷新文档 (F5)", Command("mnuViewRefresh"));
+    mainToolbarDocumentButtons_ << button(main, "刷新", "refresh", "刷新文档 (F5)",
+                                          Command("mnuViewRefresh"));
     main->addSeparator();
     button(main, "设置", "options", "Orbiplot 设置", Command("mnuToolsOptions"));
     main->addSeparator();
-    QAction* onWeb = button(main, "OnWeb", "web", "Web 上的 Orbiplot", Command("mnuHelpOnWebHomepage"));
+    QAction* onWeb =
+        button(main, "OnWeb", "web", "Web 上的 Orbiplot", Command("mnuHelpOnWebHomepage"));
     auto* webMenu = new QMenu(this);
     QAction* homepage = webMenu->addAction("Orbiplot 主页");
     homepage->setObjectName("OPHomepage");
@@ -247,16 +301,20 @@ void frmMain::BuildToolbars() {
     email->setObjectName("emali");
     connect(email, &QAction::triggered, Command("mnuHelpOnWebemail"), &QAction::trigger);
     webMenu->addSeparator();
-    connect(webMenu->addAction(Command("mnuHelpBBS")->text()), &QAction::triggered, Command("mnuHelpBBS"), &QAction::trigger);
-    connect(webMenu->addAction(Command("mnuHelpNimbra")->text()), &QAction::triggered, Command("mnuHelpNimbra"), &QAction::trigger);
+    connect(webMenu->addAction(Command("mnuHelpBBS")->text()), &QAction::triggered,
+            Command("mnuHelpBBS"), &QAction::trigger);
+    connect(webMenu->addAction(Command("mnuHelpNimbra")->text()), &QAction::triggered,
+            Command("mnuHelpNimbra"), &QAction::trigger);
     onWeb->setMenu(webMenu);
-    if (auto* tool = qobject_cast<QToolButton*>(main->widgetForAction(onWeb))) tool->setPopupMode(QToolButton::MenuButtonPopup);
+    if (auto* tool = qobject_cast<QToolButton*>(main->widgetForAction(onWeb)))
+        tool->setPopupMode(QToolButton::MenuButtonPopup);
     button(main, "帮助", "help", "Orbiplot 帮助 (F1)", Command("mnuHelpContents"));
 
     addToolBarBreak();
     QToolBar* zoom = toolbar("tbToolBar3", "缩放");
     zoom->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    const auto zoomButton = [&](const char* key, const char* icon, const char* caption, const char* tooltip, const char* command) {
+    const auto zoomButton = [&](const char* key, const char* icon, const char* caption,
+                                const char* tooltip, const char* command) {
         QAction* a = button(zoom, key, icon, tooltip, Command(command));
         a->setText(caption);
         a->setToolTip(tooltip);
@@ -287,7 +345,8 @@ void frmMain::BuildToolbars() {
 
 void frmMain::BuildStatusBar() {
     QStatusBar* bar = statusBar();
-    const QString initial[] = {"状态", "缩放:(X:100.00%; Y:100.00%)", QTime::currentTime().toString("HH:mm"), "CAPS", "NUM"};
+    const QString initial[] = {"状态", "缩放:(X:100.00%; Y:100.00%)",
+                               QTime::currentTime().toString("HH:mm"), "CAPS", "NUM"};
     for (int i = 0; i < 5; ++i) {
         panels_[i] = new QLabel(initial[i], this);
         panels_[i]->setObjectName(QString("sbPanel%1").arg(i + 1));
@@ -326,15 +385,35 @@ void frmMain::DocumentLoaded() { modMain::DocumentLoaded(context_); }
 void frmMain::DocumentUnloaded() { modMain::DocumentUnloaded(context_); }
 
 void frmMain::OpenCurveManager(frmDocument&) {
-    if (QAction* manager = Command("mnuCurveManager")) manager->trigger();
+    // One manager for the application; once it has been hidden and shown again it stays
+    // open without blocking the other windows.
+    if (funManager_) {
+        funManager_->show();
+        funManager_->raise();
+        funManager_->activateWindow();
+        funManager_->RefreshFunList();
+        return;
+    }
+    auto* manager = new frmFunManager(
+        context_.Core, context_.Dialogs, [this] { return ActiveDocument(); }, this);
+    manager->setAttribute(Qt::WA_DeleteOnClose);
+    funManager_ = manager;
+    manager->exec();
+}
+
+void frmMain::AddCurve(int32_t type) {
+    if (frmDocument* document = ActiveDocument())
+        frmFunAdd(context_.Core, context_.Dialogs, *document, this).NewFun(type);
 }
 
 void frmMain::SetDocumentCommandsEnabled(bool enabled) {
     if (enabled) {
-        for (QAction* action : actions_) action->setEnabled(true);
+        for (QAction* action : actions_)
+            action->setEnabled(true);
     } else {
-        for (const char* name : {"mnuCurve", "mnuFileClose", "mnuFileExport", "mnuFilePrint", "mnuFileSave",
-                                 "mnuFileSaveAs", "mnuFileProperties", "mnuZoom", "mnuViewRefresh"})
+        for (const char* name :
+             {"mnuCurve", "mnuFileClose", "mnuFileExport", "mnuFilePrint", "mnuFileSave",
+              "mnuFileSaveAs", "mnuFileProperties", "mnuZoom", "mnuViewRefresh"})
             Command(name)->setEnabled(false);
     }
     // Menus that are disabled as a whole disable their items' shortcuts too.
@@ -343,7 +422,8 @@ void frmMain::SetDocumentCommandsEnabled(bool enabled) {
             if (item->objectName().startsWith("mnu")) item->setEnabled(enabled);
     for (QToolBar* t : toolbars_)
         if (t->objectName() != "tbToolBar") t->setEnabled(enabled);
-    for (QAction* b : mainToolbarDocumentButtons_) b->setEnabled(enabled);
+    for (QAction* b : mainToolbarDocumentButtons_)
+        b->setEnabled(enabled);
 }
 
 frmDocument* frmMain::ActiveDocument() const {
@@ -384,14 +464,15 @@ bool frmMain::OpenDocument(const std::string& path) {
 }
 
 void frmMain::FileOpen() {
-    const std::string path =
-        context_.Dialogs.FileOpen("打开", context_.Core.AppFolder, std::string_view(DocumentFilter, DocumentFilterLength));
+    const std::string path = context_.Dialogs.FileOpen(
+        "打开", context_.Core.AppFolder, std::string_view(DocumentFilter, DocumentFilterLength));
     if (!path.empty()) OpenDocument(path);
 }
 
 bool frmMain::SaveDocumentAs(frmDocument& document, const std::string& title) {
-    const std::string path = context_.Dialogs.FileSave(title, context_.Core.AppFolder, "opd",
-                                                       std::string_view(DocumentFilter, DocumentFilterLength));
+    const std::string path =
+        context_.Dialogs.FileSave(title, context_.Core.AppFolder, "opd",
+                                  std::string_view(DocumentFilter, DocumentFilterLength));
     if (path.empty()) return false;
     // The chosen file is written anew, as if deleted first, but replaced only once complete.
     return document.SaveDoc(path, true);
@@ -414,8 +495,9 @@ bool frmMain::FileSaveAs() {
 void frmMain::FileExport() {
     frmDocument* document = ActiveDocument();
     if (!document) return;
-    const std::string path = context_.Dialogs.FileSave("保存BMP为", context_.Core.AppFolder, "bmp",
-                                                       std::string_view(PictureFilter, PictureFilterLength));
+    const std::string path =
+        context_.Dialogs.FileSave("保存BMP为", context_.Core.AppFolder, "bmp",
+                                  std::string_view(PictureFilter, PictureFilterLength));
     if (path.empty()) return;
     try {
         const QString target = QString::fromStdString(path);
@@ -438,7 +520,8 @@ void frmMain::FilePrint() {
     if (!document) return;
     const MsgResult answer = context_.Core.Messages.ShowMessage(
         {MsgIcon::Information, MsgButtons::OKCancel, MsgResult::OK, "Orbiplot 打印",
-         "打印设置将使用操作系统的控制面板中的默认设置。\n\n单击“确定”后开始打印\n单击“取消”取消打印。"});
+         "打印设置将使用操作系统的控制面板中的默认设置。\n\n单击“确定”后开始打印\n单击“取消”取消打"
+         "印。"});
     if (answer != MsgResult::OK) return;
     // Printing failures (no printer, say) are silent.
     QPrinter printer(QPrinter::HighResolution);
@@ -504,10 +587,12 @@ void frmMain::RebuildWindowList() {
     int number = 1;
     for (QMdiSubWindow* sub : windows) {
         if (!sub->isVisible() && !sub->isMinimized()) continue;
-        QAction* action = windowMenu_->addAction(QString("&%1 %2").arg(number++).arg(sub->windowTitle()));
+        QAction* action =
+            windowMenu_->addAction(QString("&%1 %2").arg(number++).arg(sub->windowTitle()));
         action->setCheckable(true);
         action->setChecked(sub == mdiArea_->currentSubWindow());
-        connect(action, &QAction::triggered, this, [this, sub] { mdiArea_->setActiveSubWindow(sub); });
+        connect(action, &QAction::triggered, this,
+                [this, sub] { mdiArea_->setActiveSubWindow(sub); });
         windowListActions_ << action;
     }
 }
@@ -543,10 +628,14 @@ void frmMain::SavePlacement() {
     const QRect frame = frameGeometry();
     try {
         IniBatch batch(context_.Core.SettingsFile());
-        batch.Set("MainPos", "MainLeft", GeneralTextSingle(static_cast<float>(frame.x() * TwipsPerPixel)));
-        batch.Set("MainPos", "MainTop", GeneralTextSingle(static_cast<float>(frame.y() * TwipsPerPixel)));
-        batch.Set("MainPos", "MainWidth", GeneralTextSingle(static_cast<float>(frame.width() * TwipsPerPixel)));
-        batch.Set("MainPos", "MainHeight", GeneralTextSingle(static_cast<float>(frame.height() * TwipsPerPixel)));
+        batch.Set("MainPos", "MainLeft",
+                  GeneralTextSingle(static_cast<float>(frame.x() * TwipsPerPixel)));
+        batch.Set("MainPos", "MainTop",
+                  GeneralTextSingle(static_cast<float>(frame.y() * TwipsPerPixel)));
+        batch.Set("MainPos", "MainWidth",
+                  GeneralTextSingle(static_cast<float>(frame.width() * TwipsPerPixel)));
+        batch.Set("MainPos", "MainHeight",
+                  GeneralTextSingle(static_cast<float>(frame.height() * TwipsPerPixel)));
         batch.Commit();
     } catch (...) {
         ReportCurrentError(context_.Core.Messages);

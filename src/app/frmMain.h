@@ -4,6 +4,7 @@
 
 #include <QMainWindow>
 #include <QMap>
+#include <QPointer>
 #include <QUrl>
 
 class QAction;
@@ -54,6 +55,9 @@ public:
     void OpenCurveManager(frmDocument& document) override;
     frmProgress& Progress() override { return *progress_; }
 
+    // Opens the curve dialog for a new curve of the type on the active document.
+    void AddCurve(int32_t type);
+
     // Opens each dropped document file in a window of its own; other files are ignored.
     void OpenDroppedFiles(const QList<QUrl>& urls);
 
@@ -96,6 +100,7 @@ private:
     QMenu* windowMenu_ = nullptr;
     QList<QAction*> windowListActions_;
     QLabel* panels_[5] = {};
+    QPointer<class frmFunManager> funManager_;
 };
 
 } // namespace orbiplot

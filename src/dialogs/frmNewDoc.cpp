@@ -1,5 +1,6 @@
 #include "dialogs/frmNewDoc.h"
 
+#include "dialogs/SelectAllEdit.h"
 #include "docwin/frmDocument.h"
 
 #include <QDialogButtonBox>
@@ -14,23 +15,8 @@
 
 namespace orbiplot {
 
-namespace {
-
-// Each text box selects its whole text when it gets the focus.
-class SelectAllEdit : public QLineEdit {
-public:
-    using QLineEdit::QLineEdit;
-
-protected:
-    void focusInEvent(QFocusEvent* event) override {
-        QLineEdit::focusInEvent(event);
-        QTimer::singleShot(0, this, &QLineEdit::selectAll);
-    }
-};
-
-} // namespace
-
-frmNewDoc::frmNewDoc(Services services, QWidget* owner) : QDialog(owner), services_(std::move(services)) {
+frmNewDoc::frmNewDoc(Services services, QWidget* owner)
+    : QDialog(owner), services_(std::move(services)) {
     setWindowTitle("新建文档");
     setModal(true);
 

@@ -7,9 +7,9 @@
 #include "services/QtCanvas.h"
 
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QMdiSubWindow>
-#include <QFileInfo>
 #include <QPainter>
 #include <QSvgGenerator>
 
@@ -94,11 +94,15 @@ void frmDocument::DrawCurve(int32_t num) {
     Draw([&](PlotEngine& engine) { engine.DrawCurve(num); });
 }
 
-void frmDocument::SetCaption(const std::string& title) { setWindowTitle(QString::fromStdString(title)); }
+void frmDocument::SetCaption(const std::string& title) {
+    setWindowTitle(QString::fromStdString(title));
+}
 
 void frmDocument::SetStatusText(int panel, const std::string& text) {
     host_.SetStatusText(panel, QString::fromStdString(text));
 }
+
+frmProgress& frmDocument::Progress() { return host_.Progress(); }
 
 void frmDocument::ShowProgress() { host_.Progress().Begin(); }
 void frmDocument::HideProgress() { host_.Progress().End(); }
@@ -119,7 +123,8 @@ void frmDocument::ShowDocument() {
         loaded_ = true;
         host_.DocumentLoaded();
     }
-    QWidget* frame = parentWidget() && qobject_cast<QMdiSubWindow*>(parentWidget()) ? parentWidget() : this;
+    QWidget* frame =
+        parentWidget() && qobject_cast<QMdiSubWindow*>(parentWidget()) ? parentWidget() : this;
     if (!frame->isVisible()) {
         frame->resize(InitialWidthTwips / TwipsPerPixel, InitialHeightTwips / TwipsPerPixel);
         frame->show();

@@ -15,6 +15,7 @@ class Clock;
 class CoreContext;
 class DocumentHost;
 class QtCanvas;
+class frmProgress;
 
 // A graph document in its own child window: the drawing surface showing the engine's
 // persistent picture, the view, the keys, the pointer read-out and the save question.
@@ -46,6 +47,7 @@ public:
     const std::string& GetIPath() const { return model_.GetIPath(); }
 
     DocumentModel& Model() { return model_; }
+    frmProgress& Progress();
     const View& ViewState() const { return view_; }
     // The picture drawn anew as an SVG file; false when it cannot be written.
     bool ExportSvg(const std::string& path);

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QColorDialog>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -55,6 +56,10 @@ MsgResult QtMessageSeam::ShowMessage(const MessageRequest& request) {
         break;
     }
     box.setStandardButtons(buttons);
+    // The box sizes itself from its font; a little room keeps wide CJK texts whole.
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
+        grid->addItem(new QSpacerItem(280, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+                      grid->rowCount(), 0, 1, grid->columnCount());
     box.setDefaultButton(ToButton(request.DefaultButton));
     switch (box.exec()) {
     case QMessageBox::Yes: return MsgResult::Yes;

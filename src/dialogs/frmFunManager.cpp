@@ -1,0 +1,170 @@
+#include "dialogs/frmFunManager.h"
+
+#include "base/AppError.h"
+#include "base/modError.h"
+#include "dialogs/frmFunAdd.h"
+#include "docwin/frmDocument.h"
+#include "docwin/frmProgress.h"
+#include "expr/CoreContext.h"
+#include "plot/View.h"
+
+#include <QListWidget>
+#include <QPushButton>
+
+namespace orbiplot {
+
+namespace {
+constexpr int Px(int twips) { return twips / TwipsPerPixel; }
+} // namespace
+
+frmFunManager::frmFunManager(CoreContext& context, const clsDialogs& dialogs,
+                             std::function<frmDocument*()> activeDocument, QWidget* owner)
+    : QDialog(owner), context_(context), dialogs_(dialogs),
+      activeDocument_(std::move(activeDocument)) {
+    setWindowTitle("曲线函数管理器");
+    lstFunList = new QListWidget(this);
+    cmdAdd = new QPushButton("添加(&A)", this);
+    cmdEdit = new QPushButton("编辑(&E)", this);
+    cmdDelete = new QPushButton("删除(&D)", this);
+    cmdRefresh = new QPushButton("刷新(&R)", this);
+    cmdClose = new QPushButton("关闭(&C)", this);
+    int y = Px(120);
+    for (QPushButton* button : {cmdAdd, cmdEdit, cmdDelete, cmdRefresh, cmdClose}) {
+        button->resize(Px(1215), Px(375));
+        button->move(0, y);
+        y += Px(480);
+    }
+    lstFunList->move(Px(60), Px(30));
+    setMinimumSize(Px(MinimumWidthTwips), Px(MinimumHeightTwips));
+    resize(Px(6400), Px(3300));
+
+    connect(cmdAdd, &QPushButton::clicked, this, &frmFunManager::cmdAdd_Click);
+    connect(cmdEdit, &QPushButton::clicked, this, &frmFunManager::cmdEdit_Click);
+    connect(cmdDelete, &QPushButton::clicked, this, &frmFunManager::cmdDelete_Click);
+    connect(cmdRefresh, &QPushButton::clicked, this, &frmFunManager::cmdRefresh_Click);
+    connect(cmdClose, &QPushButton::clicked, this, &QDialog::close);
+    connect(lstFunList, &QListWidget::itemChanged, this, &frmFunManager::ItemChanged);
+    connect(lstFunList, &QListWidget::itemSelectionChanged, this,
+            &frmFunManager::UpdateSelectionButtons);
+    connect(lstFunList, &QListWidget::itemDoubleClicked, this, &frmFunManager::cmdEdit_Click);
+    RefreshFunList();
+}
+
+void frmFunManager::RefreshFunList() {
+    lstFunList->clear();
+    hasCurves_ = false;
+    frmDocument* document = activeDocument_();
+    cmdAdd->setEnabled(document != nullptr);
+    if (!document) {
+        // Without a document there is nothing to list or to add to.
+        lstFunList->addItem("(无)");
+        lstFunList->setEnabled(false);
+        cmdRefresh->setEnabled(false);
+        UpdateSelectionButtons();
+        return;
+    }
+    try {
+        const std::vector<std::string> names = document->GetFunList();
+        const std::vector<bool> shows = document->GetFunListShowHide();
+        if (names.empty()) {
+            lstFunList->addItem("(无)");
+            lstFunList->setEnabled(false);
+            cmdRefresh->setEnabled(false);
+            listReady_ = true;
+            UpdateSelectionButtons();
+            return;
+        }
+        hasCurves_ = true;
+        lstFunList->setEnabled(true);
+        cmdRefresh->setEnabled(true);
+        for (size_t i = 0; i < names.size(); ++i) {
+            listReady_ = false;
+            auto* item = new QListWidgetItem(QString::fromStdString(names[i]), lstFunList);
+            item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+            item->setCheckState(i < shows.size() && shows[i] ? Qt::Checked : Qt::Unchecked);
+        }
+        listReady_ = true;
+    } catch (...) {
+        listReady_ = true;
+        ReportCurrentError(context_.Messages);
+    }
+    UpdateSelectionButtons();
+}
+
+void frmFunManager::UpdateSelectionButtons() {
+    // Edit and delete need a selected curve.
+    const bool selected =
+        hasCurves_ && lstFunList->currentRow() >= 0 && !lstFunList->selectedItems().isEmpty();
+    cmdEdit->setEnabled(selected);
+    cmdDelete->setEnabled(selected);
+}
+
+void frmFunManager::ItemChanged(QListWidgetItem* item) {
+    if (!listReady_ || !hasCurves_) return;
+    frmDocument* document = activeDocument_();
+    if (!document) return;
+    try {
+        document->SetFunListShowHide(lstFunList->row(item), item->checkState() == Qt::Checked);
+    } catch (...) {
+        ReportCurrentError(context_.Messages);
+    }
+}
+
+void frmFunManager::cmdAdd_Click() {
+    frmDocument* document = activeDocument_();
+    if (!document) return;
+    hide();
+    frmFunAdd(context_, dialogs_, *document, parentWidget()).NewFun(CurveGeneralY);
+    show();
+    RefreshFunList();
+}
+
+void frmFunManager::cmdEdit_Click() {
+    frmDocument* document = activeDocument_();
+    const int row = lstFunList->currentRow();
+    if (!document || !hasCurves_ || row < 0) return;
+    hide();
+    frmFunAdd(context_, dialogs_, *document, parentWidget()).ModifyFun(row);
+    show();
+    RefreshFunList();
+}
+
+void frmFunManager::cmdDelete_Click() {
+    frmDocument* document = activeDocument_();
+    const int row = lstFunList->currentRow();
+    if (!document || !hasCurves_ || row < 0) return;
+    const std::string name = lstFunList->item(row)->text().toStdString();
+    const MsgResult answer =
+        context_.Messages.ShowMessage({MsgIcon::Question, MsgButtons::YesNo, MsgResult::No,
+                                       "Orbiplot", "是否真要删除“" + name + "”曲线？"});
+    try {
+        if (answer == MsgResult::Yes) document->DeleteFun(row);
+    } catch (...) {
+        ReportCurrentError(context_.Messages);
+    }
+    RefreshFunList();
+    hide();
+    document->RefreshAll();
+    show();
+}
+
+void frmFunManager::cmdRefresh_Click() {
+    frmDocument* document = activeDocument_();
+    if (!document) return;
+    hide();
+    frmProgress& progress = document->Progress();
+    progress.Begin();
+    document->RefreshAll();
+    progress.End();
+    show();
+}
+
+void frmFunManager::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    const int listWidth = width() - cmdAdd->width() - Px(180);
+    lstFunList->resize(std::max(listWidth, 1), std::max(height() - Px(60), 1));
+    for (QPushButton* button : {cmdAdd, cmdEdit, cmdDelete, cmdRefresh, cmdClose})
+        button->move(listWidth + Px(120), button->y());
+}
+
+} // namespace orbiplot

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QDialog>
+
+#include <functional>
+
+class QListWidget;
+class QListWidgetItem;
+class QPushButton;
+
+namespace orbiplot {
+
+class CoreContext;
+class clsDialogs;
+class frmDocument;
+
+// Lists the active document's curves with a check box each; adds, edits, deletes and
+// redraws them.
+class frmFunManager : public QDialog {
+    Q_OBJECT
+public:
+    // activeDocument: the main window's active document, or none.
+    frmFunManager(CoreContext& context, const clsDialogs& dialogs,
+                  std::function<frmDocument*()> activeDocument, QWidget* owner);
+
+    void RefreshFunList();
+
+    void cmdAdd_Click();
+    void cmdEdit_Click();
+    void cmdDelete_Click();
+    void cmdRefresh_Click();
+
+    QListWidget* lstFunList;
+    QPushButton* cmdAdd;
+    QPushButton* cmdEdit;
+    QPushButton* cmdDelete;
+    QPushButton* cmdRefresh;
+    QPushButton* cmdClose;
+
+    // Smallest outer size, in twips.
+    static constexpr int MinimumWidthTwips = 4905;
+    static constexpr int MinimumHeightTwips = 2900;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void UpdateSelectionButtons();
+    void ItemChanged(QListWidgetItem* item);
+
+    CoreContext& context_;
+    const clsDialogs& dialogs_;
+    std::function<frmDocument*()> activeDocument_;
+    bool listReady_ = true;
+    bool hasCurves_ = false;
+};
+
+} // namespace orbiplot

@@ -1,0 +1,219 @@
+#include "doc/CurveDefinition.h"
+#include "base/AppError.h"
+#include "base/RandomSource.h"
+#include "expr/clsExpressionParser.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+
+using namespace orbiplot;
+
+namespace {
+
+CurveInput Input(int32_t type, std::array<std::string, 4> values = {"1", "2", "3", "4"}) {
+    CurveInput input;
+    input.Type = type;
+    input.Values = values;
+    return input;
+}
+
+std::optional<ValidationFailure> Validate(const CurveInput& input, ValidatedInput* out = nullptr) {
+    clsExpressionParser parser;
+    ValidatedInput result;
+    auto failure = ValidateInput(parser, input, result);
+    if (out) *out = result;
+    return failure;
+}
+
+} // namespace
+
+TEST(CurveDefinition, TypeRulesInOrderWithMessageAndFocus) {
+    const uint32_t NotValid = 0x80040400, DivZero = 0x80040401;
+    const std::tuple<int32_t, std::array<std::string, 4>, uint32_t, InputField> cases[] = {
+        {LineGeneral, {"0", "0", "1", "1"}, NotValid, InputField::Value0},
+        {LinePP, {"1", "2", "1", "5"}, DivZero, InputField::Value0},
+        {LinePP, {"1", "2", "3", "2"}, DivZero, InputField::Value2},
+        {LineII, {"0", "2", "1", "1"}, DivZero, InputField::Value0},
+        {LineII, {"2", "0", "1", "1"}, DivZero, InputField::Value1},
+        {CircleGeneral, {"0", "0", "0", "1"}, NotValid, InputField::Value0},
+        {CircleGeneral, {"2", "0", "1", "1"}, NotValid, InputField::Value0}, // 4 - 4 = 0
+        {Ellipse, {"0", "0", "1", "1"}, DivZero, InputField::Value0},
+        {Ellipse, {"2", "0", "1", "1"}, DivZero, InputField::Value1},
+        {Ellipse, {"2", "4/2", "1", "1"}, DivZero, InputField::Value0},
+        {HyperbolaX, {"0", "1", "1", "1"}, DivZero, InputField::Value0},
+        {HyperbolaY, {"1", "0", "1", "1"}, DivZero, InputField::Value1},
+        {ParabolaX, {"0", "1", "1", "1"}, NotValid, InputField::Value0},
+        {ParabolaY, {"0", "1", "1", "1"}, NotValid, InputField::Value0},
+    };
+    for (const auto& [type, values, number, focus] : cases) {
+        const auto failure = Validate(Input(type, values));
+        ASSERT_TRUE(failure) << type;
+        EXPECT_EQ(static_cast<uint32_t>(failure->Error.Number), number) << type;
+        EXPECT_EQ(failure->Error.Description, OwnErrorMessage(failure->Error.Number));
+        EXPECT_EQ(failure->Focus, focus) << type;
+    }
+    for (int32_t type : {Point, LinePS, LineSI, CircleStandard, Polar})
+        EXPECT_FALSE(Validate(Input(type, {"0", "0", "0", "0"}))) << type;
+    ValidatedInput v;
+    EXPECT_FALSE(Validate(Input(LinePP, {"0", "0", "1", "2"}), &v));
+    EXPECT_EQ(v.FunData, (std::array<float, 4>{0, 0, 1, 2}));
+    EXPECT_FALSE(Validate(Input(Point, {"2*pi", "1/3", "0", "0"}), &v));
+    EXPECT_EQ(v.FunData[0], static_cast<float>(2 * 3.14159265358979));
+    // Every parameter box is evaluated, visible or not; a parse error has no focus box.
+    const auto hidden = Validate(Input(Point, {"1", "1", "1", "2+*3"}));
+    ASSERT_TRUE(hidden);
+    EXPECT_EQ(hidden->Error.Number, ParserErrorNumber(1));
+    EXPECT_FALSE(hidden->Focus);
+}
+
+TEST(CurveDefinition, RangesAndShifts) {
+    CurveInput input = Input(CurveGeneralY);
+    ValidatedInput v;
+    for (const auto& pair : {std::array<std::string, 2>{"auto", "AUTO"}, {"Auto", "aUtO"}}) {
+        input.FirstLast = pair;
+        EXPECT_FALSE(Validate(input, &v));
+        EXPECT_TRUE(v.IsAuto);
+    }
+    input.FirstLast = {"5", "-2.5"}; // no order is required
+    EXPECT_FALSE(Validate(input, &v));
+    EXPECT_FALSE(v.IsAuto);
+    EXPECT_EQ(v.xtMin, 5.0f);
+    EXPECT_EQ(v.xtMax, -2.5f);
+    for (const auto& bad : {std::array<std::string, 2>{"auto", "5"}, {"1", "x"}, {"", ""}}) {
+        input.FirstLast = bad;
+        const auto failure = Validate(input);
+        ASSERT_TRUE(failure);
+        EXPECT_EQ(static_cast<uint32_t>(failure->Error.Number), 0x800403FFu);
+        EXPECT_EQ(failure->Error.Description, "数据错误或包含非法字符");
+        EXPECT_EQ(failure->Focus, InputField::FirstLast0);
+    }
+    // The shift is checked for every type, the polar one included.
+    for (int32_t type : {Point, CurveGeneralY, Polar}) {
+        CurveInput shifted = Input(type);
+        shifted.CT = {"", "0"};
+        ASSERT_TRUE(Validate(shifted));
+        EXPECT_EQ(Validate(shifted)->Focus, InputField::CT0);
+        shifted.CT = {"0.5", "abc"};
+        EXPECT_EQ(Validate(shifted)->Focus, InputField::CT1);
+        shifted.CT = {" -1.5 ", "2e3"};
+        EXPECT_FALSE(Validate(shifted)) << type;
+    }
+    // Ranges of parameter types are not looked at.
+    CurveInput point = Input(Point);
+    point.FirstLast = {"x", "y"};
+    EXPECT_FALSE(Validate(point));
+}
+
+TEST(CurveDefinition, TheStoredRecord) {
+    CurveInput input = Input(CurveParameter);
+    input.ExpressionP = {"COS(T)", "Sin(T)"};
+    input.LineWidth = {"2.5", "3.5"};
+    input.CT = {"1", "-2"};
+    input.Hide = true;
+    input.Colors = {0x0000FF, 0x00FF00};
+    ValidatedInput v;
+    v.IsAuto = true;
+    const CurveRecord c = BuildCurveRecord(input, v);
+    EXPECT_EQ(c.Expression1, "cos(t)");
+    EXPECT_EQ(c.Expression2, "sin(t)");
+    EXPECT_EQ(c.LineWidth, 2); // halves go to the even neighbour
+    EXPECT_EQ(c.ExLineWidth, 4);
+    EXPECT_EQ(c.CTk, -2.0f);
+    EXPECT_FALSE(c.ShowHide);
+    EXPECT_TRUE(c.IsAuto);
+    EXPECT_EQ(c.LineColor, 0x0000FFu);
+
+    input.Type = Polar;
+    input.ExpressionJ = "R*Z";
+    EXPECT_EQ(BuildCurveRecord(input, v).Expression1, "r*z");
+    input.Type = CurveGeneralX;
+    input.ExpressionG = "2*Y";
+    EXPECT_EQ(BuildCurveRecord(input, v).Expression1, "2*y");
+    input.LineWidth = {"wide", "1"};
+    try {
+        BuildCurveRecord(input, v);
+        FAIL();
+    } catch (const AppError& e) {
+        EXPECT_EQ(e.Number, ErrTypeMismatch);
+    }
+}
+
+TEST(CurveDefinition, ControlsForAnExistingCurve) {
+    CurveRecord c;
+    c.FType = CurveGeneralY;
+    c.Expression1 = "x*x";
+    c.IsAuto = true;
+    c.LineWidth = 3;
+    c.CTh = 0.5f;
+    c.ShowHide = false;
+    CurveInput input = InputForCurve(c);
+    EXPECT_EQ(input.FirstLast, (std::array<std::string, 2>{"Auto", "Auto"}));
+    EXPECT_EQ(input.ExpressionG, "x*x");
+    EXPECT_EQ(input.LineWidth[0], "3");
+    EXPECT_EQ(input.CT[0], "0.5");
+    EXPECT_TRUE(input.Hide);
+    ValidatedInput v;
+    EXPECT_FALSE(Validate(input, &v));
+    EXPECT_TRUE(v.IsAuto); // confirming keeps the automatic range
+
+    c.IsAuto = false;
+    c.xtMin = -2.5f;
+    c.xtMax = 7.25f;
+    EXPECT_EQ(InputForCurve(c).FirstLast, (std::array<std::string, 2>{"-2.5", "7.25"}));
+
+    CurveRecord line;
+    line.FType = LinePS;
+    line.SData1 = "pi";
+    line.SData2 = "";
+    EXPECT_EQ(InputForCurve(line).Values, (std::array<std::string, 4>{"pi", "0", "0", "0"}));
+}
+
+TEST(CurveDefinition, ConfigurationPerType) {
+    const TypeConfiguration ellipse = ConfigureFor(Ellipse);
+    EXPECT_EQ(ellipse.EquationCaption, "曲线方程: x^2/a^2+y^2/b^2=1");
+    EXPECT_EQ(ellipse.ParameterNames, (std::vector<std::string>{"a", "b"}));
+    EXPECT_TRUE(ellipse.ShowDirectrix && !ellipse.ShowAsymptote && ellipse.AuxiliaryEnabled &&
+                !ellipse.RangeEnabled);
+    EXPECT_EQ(ConfigureFor(LinePP).EquationCaption,
+              "曲线方程:(y-y1)/(y2-y1)=(x-x1)/(x2-x1) (y2<>y1,x2<>x1)");
+    EXPECT_EQ(ConfigureFor(LinePP).ParameterNames.size(), 4u);
+    EXPECT_TRUE(ConfigureFor(HyperbolaY).ShowAsymptote);
+    EXPECT_FALSE(ConfigureFor(CircleGeneral).AuxiliaryEnabled);
+    const TypeConfiguration x = ConfigureFor(CurveGeneralX);
+    EXPECT_EQ(x.GeneralLabel, "X=f(Y)");
+    EXPECT_EQ(x.GeneralText, "2*Y");
+    EXPECT_EQ(RangeCaptions(x.Axis),
+              (std::array<std::string, 3>{"Y 取值范围", "Y 最小值:", "Y 最大值:"}));
+    const TypeConfiguration parametric = ConfigureFor(CurveParameter);
+    EXPECT_FALSE(parametric.GeneralSelected);
+    EXPECT_FALSE(parametric.GeneralText);
+    EXPECT_EQ(parametric.Axis, RangeAxis::T);
+    const TypeConfiguration polar = ConfigureFor(Polar);
+    EXPECT_EQ(polar.Frame, CurveFrame::Polar);
+    EXPECT_FALSE(polar.ShiftEnabled || polar.RangeEnabled);
+    EXPECT_EQ(CurveTypeCaptions()[16], std::string("一般曲线 - 普通方程(极坐标)"));
+}
+
+namespace {
+class Sequence : public RandomSource {
+public:
+    std::deque<float> values;
+    float Next() override {
+        const float v = values.front();
+        if (values.size() > 1) values.pop_front();
+        return v;
+    }
+    void Reseed(double) override {}
+};
+} // namespace
+
+TEST(CurveDefinition, StartingColourAvoidsTheBackground) {
+    Sequence random;
+    random.values = {14.5f / 15, 0.0f};
+    EXPECT_EQ(StartingColor(random, 0xFFFFFF), 0x800000u); // index 15 is white: next pick, index 1
+    random.values = {11.2f / 15};
+    EXPECT_EQ(StartingColor(random, 0xFFFFFF), 0x0000FFu); // index 12, red
+    random.values = {14.9f / 15}; // a source stuck on the background still ends
+    EXPECT_NE(StartingColor(random, 0xFFFFFF), 0xFFFFFFu);
+}
