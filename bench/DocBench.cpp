@@ -2,6 +2,8 @@
 #include "doc/DocumentModel.h"
 #include "expr/CoreContext.h"
 
+#include "BenchSeams.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
@@ -11,15 +13,8 @@ using namespace orbiplot;
 
 namespace {
 
-class SilentMessages : public MessageSeam {
-public:
-    MsgResult ShowMessage(const MessageRequest&) override { return MsgResult::OK; }
-};
-class NoDialogs : public DialogSeam {
-public:
-    std::optional<std::string> ShowFileDialog(const FileDialogRequest&) override { return {}; }
-    std::optional<Rgb> ShowColorDialog(Rgb, const std::array<Rgb, 16>&) override { return {}; }
-};
+using bench::NoDialogs;
+using bench::SilentMessages;
 
 struct Setup {
     SilentMessages messages;

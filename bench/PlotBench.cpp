@@ -7,6 +7,8 @@
 #include "plot/View.h"
 #include "services/QtCanvas.h"
 
+#include "BenchSeams.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QGuiApplication>
@@ -16,15 +18,8 @@ using namespace orbiplot;
 
 namespace {
 
-class SilentMessages : public MessageSeam {
-public:
-    MsgResult ShowMessage(const MessageRequest&) override { return MsgResult::OK; }
-};
-class NoDialogs : public DialogSeam {
-public:
-    std::optional<std::string> ShowFileDialog(const FileDialogRequest&) override { return {}; }
-    std::optional<Rgb> ShowColorDialog(Rgb, const std::array<Rgb, 16>&) override { return {}; }
-};
+using bench::NoDialogs;
+using bench::SilentMessages;
 
 // Counts the calls the way the tests' recording canvas would see them.
 class CountingCanvas : public Canvas {

@@ -5,6 +5,7 @@
 #include "base/AppError.h"
 #include "base/AppSettings.h"
 #include "base/FileAccess.h"
+#include "base/TextEncoding.h"
 #include "base/modError.h"
 #include "docwin/frmProgress.h"
 #include "expr/modConst.h"
@@ -33,18 +34,6 @@ namespace {
 constexpr const char* HomePage = "https://orbiplot.example.org/";
 constexpr const char* Mail = "orbiplot@example.org";
 constexpr const char* NewsAddress = "https://orbiplot.example.org/news.txt";
-
-std::vector<std::string> SplitAtBlanks(const std::string& text) {
-    std::vector<std::string> words;
-    if (text.empty()) return words;
-    size_t start = 0;
-    for (;;) {
-        const size_t blank = text.find(' ', start);
-        words.push_back(text.substr(start, blank - start));
-        if (blank == std::string::npos) return words;
-        start = blank + 1;
-    }
-}
 
 // One copy per user answers on a local socket; a second copy asks it to flash.
 class SingleInstance : public QObject {
@@ -102,7 +91,7 @@ CommandLine ParseCommandLine(const std::string& whole,
         line.DocumentPath = whole;
         return line;
     }
-    for (const std::string& argument : SplitAtBlanks(whole)) {
+    for (const std::string& argument : Split(whole, ' ')) {
         if (argument == "/winabout") {
             line.Actions.push_back(Switch::WinAbout);
         } else if (argument == "/nosplash") {
@@ -126,7 +115,8 @@ bool IsDocumentFile(const std::string& path) {
 }
 
 std::string GetLoginName() {
-    if (const passwd* user = getpwuid(getuid()); user && user->pw_name && *user->pw_name) return user->pw_name;
+    if (const passwd* user = getpwuid(getuid()); user && user->pw_name && *user->pw_name)
+        return user->pw_name;
     if (const char* login = getlogin(); login && *login) return login;
     return "<Unknown>";
 }
@@ -135,8 +125,8 @@ std::string CommandLineHelpText() {
     return std::string("/NoSplash - Not show splash form on startup\n") +
            "/Help(/?) - Show help of command line\n" + "/WinAbout - Show shell about dialog box\n" +
            "/News - Get news form Orbiplot Server\n\n" +
-           "For more information, see Orbiplot help or contact us.\n" + "Web Site: " + HomePage + "\n" +
-           "e-mail: mailto:" + Mail;
+           "For more information, see Orbiplot help or contact us.\n" + "Web Site: " + HomePage +
+           "\n" + "e-mail: mailto:" + Mail;
 }
 
 void DocumentLoaded(AppContext& context) {
@@ -152,7 +142,8 @@ void DocumentUnloaded(AppContext& context) {
 bool NoDocumentOpen(const AppContext& context) { return context.OpenDocumentCount <= 0; }
 
 void UpdateCommandState(AppContext& context) {
-    if (context.MainForm) context.MainForm->SetDocumentCommandsEnabled(context.OpenDocumentCount >= 1);
+    if (context.MainForm)
+        context.MainForm->SetDocumentCommandsEnabled(context.OpenDocumentCount >= 1);
 }
 
 int Main(int argc, char** argv) {
@@ -169,8 +160,9 @@ int Main(int argc, char** argv) {
 
     try {
         if (SingleInstance::OtherIsRunning()) {
-            const MsgResult answer = Message(context, MsgIcon::Exclamation, MsgButtons::YesNo, MsgResult::No,
-                                             "Orbiplot", "Orbiplot 已经运行！ 是否继续？");
+            const MsgResult answer =
+                Message(context, MsgIcon::Exclamation, MsgButtons::YesNo, MsgResult::No, "Orbiplot",
+                        "Orbiplot 已经运行！ 是否继续？");
             if (answer != MsgResult::Yes) {
                 SingleInstance::AskToFlash();
                 return 0;
@@ -200,7 +192,8 @@ int Main(int argc, char** argv) {
                 // Fetched in the background into the application folder; nothing waits for it.
                 auto* network = new QNetworkAccessManager(&app);
                 QNetworkReply* reply = network->get(QNetworkRequest(QUrl(NewsAddress)));
-                const QString target = QString::fromStdString(JoinPath(context.Core.AppFolder, "Orbiplot_News.txt"));
+                const QString target =
+                    QString::fromStdString(JoinPath(context.Core.AppFolder, "Orbiplot_News.txt"));
                 QObject::connect(reply, &QNetworkReply::finished, reply, [reply, target] {
                     if (reply->error() == QNetworkReply::NoError) {
                         QFile file(target);
@@ -211,8 +204,8 @@ int Main(int argc, char** argv) {
                 break;
             }
             case Switch::Unknown:
-                Message(context, MsgIcon::Critical, MsgButtons::OK, MsgResult::OK, "Orbiplot 初始化错误",
-                        "未知的命令行或打开的文件不存在");
+                Message(context, MsgIcon::Critical, MsgButtons::OK, MsgResult::OK,
+                        "Orbiplot 初始化错误", "未知的命令行或打开的文件不存在");
                 break;
             }
         }

@@ -82,6 +82,27 @@ std::string Utf16ToUtf8(std::u16string_view text) {
     return out;
 }
 
+std::string_view TrimBlanks(std::string_view text) {
+    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    while (!text.empty() && blank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && blank(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
+std::vector<std::string> Split(std::string_view text, char separator) {
+    std::vector<std::string> parts;
+    if (text.empty()) return parts;
+    size_t start = 0;
+    for (;;) {
+        const size_t at = text.find(separator, start);
+        parts.emplace_back(text.substr(start, at - start));
+        if (at == std::string_view::npos) return parts;
+        start = at + 1;
+    }
+}
+
 std::string AsciiUpper(std::string_view text) {
     std::string out(text);
     for (char& c : out)

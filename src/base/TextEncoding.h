@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace orbiplot {
 
@@ -10,6 +11,13 @@ bool IsAscii(std::string_view text);
 // Invalid UTF-8 bytes become U+FFFD.
 std::u16string Utf8ToUtf16(std::string_view text);
 std::string Utf16ToUtf8(std::u16string_view text);
+
+// Without the blanks (spaces and tabs) at either end.
+std::string_view TrimBlanks(std::string_view text);
+
+// The parts between the separators; an empty text has no parts, two separators in a row
+// give an empty part.
+std::vector<std::string> Split(std::string_view text, char separator);
 
 // Letter case of the ASCII letters only; other characters are left as they are.
 std::string AsciiUpper(std::string_view text);

@@ -11,16 +11,6 @@ namespace orbiplot {
 
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-
-std::string_view Trim(std::string_view s) {
-    while (!s.empty() && IsBlank(s.front()))
-        s.remove_prefix(1);
-    while (!s.empty() && IsBlank(s.back()))
-        s.remove_suffix(1);
-    return s;
-}
-
 bool SameName(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size(); ++i) {
@@ -34,22 +24,22 @@ bool SameName(std::string_view a, std::string_view b) {
 
 // The section name of a "[name]" line.
 std::optional<std::string_view> SectionName(std::string_view line) {
-    line = Trim(line);
+    line = TrimBlanks(line);
     if (line.empty() || line.front() != '[') return std::nullopt;
     line.remove_prefix(1);
     const size_t close = line.find(']');
-    return Trim(line.substr(0, close));
+    return TrimBlanks(line.substr(0, close));
 }
 
 // The key of a "key=value" line; comments and other lines have none.
 std::optional<std::string_view> KeyName(std::string_view line) {
-    const std::string_view trimmed = Trim(line);
+    const std::string_view trimmed = TrimBlanks(line);
     if (trimmed.empty() || trimmed.front() == ';' || trimmed.front() == '#' ||
         trimmed.front() == '[')
         return std::nullopt;
     const size_t eq = line.find('=');
     if (eq == std::string_view::npos) return std::nullopt;
-    return Trim(line.substr(0, eq));
+    return TrimBlanks(line.substr(0, eq));
 }
 
 std::string OneLine(std::string_view text) {
@@ -99,14 +89,14 @@ void IniDocument::Index() {
 }
 
 const IniDocument::Section* IniDocument::FindSection(std::string_view name) const {
-    name = Trim(name);
+    name = TrimBlanks(name);
     for (const Section& section : sections_)
         if (SameName(section.name, name)) return &section;
     return nullptr;
 }
 
 std::optional<size_t> IniDocument::FindKey(const Section& section, std::string_view key) const {
-    key = Trim(key);
+    key = TrimBlanks(key);
     for (size_t i = section.header + 1; i < section.end; ++i) {
         const auto name = KeyName(lines_[i]);
         if (name && SameName(*name, key)) return i;
@@ -136,7 +126,7 @@ int32_t IniDocument::GetLong(std::string_view section, std::string_view key,
                              int32_t defaultValue) const {
     const auto value = Get(section, key);
     if (!value) return defaultValue;
-    std::string_view text = Trim(*value);
+    std::string_view text = TrimBlanks(*value);
     bool negative = false;
     if (!text.empty() && (text.front() == '-' || text.front() == '+')) {
         negative = text.front() == '-';
@@ -167,12 +157,12 @@ bool IniDocument::GetBoolean(std::string_view section, std::string_view key,
 }
 
 void IniDocument::Set(std::string_view section, std::string_view key, std::string_view value) {
-    const std::string safeKey = OneLine(Trim(key));
+    const std::string safeKey = OneLine(TrimBlanks(key));
     const std::string safeValue = OneLine(value);
     const Section* s = FindSection(section);
     if (!s) {
-        if (!lines_.empty() && !Trim(lines_.back()).empty()) lines_.emplace_back();
-        lines_.push_back("[" + OneLine(Trim(section)) + "]");
+        if (!lines_.empty() && !TrimBlanks(lines_.back()).empty()) lines_.emplace_back();
+        lines_.push_back("[" + OneLine(TrimBlanks(section)) + "]");
         lines_.push_back(safeKey + "=" + safeValue);
         Index();
         return;
@@ -184,7 +174,7 @@ void IniDocument::Set(std::string_view section, std::string_view key, std::strin
     }
     // After the last line of the section that is not blank.
     size_t at = s->end;
-    while (at > s->header + 1 && Trim(lines_[at - 1]).empty())
+    while (at > s->header + 1 && TrimBlanks(lines_[at - 1]).empty())
         --at;
     lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at), safeKey + "=" + safeValue);
     for (Section& other : sections_) {

@@ -39,18 +39,6 @@ constexpr std::array<TypeInfo, CurveTypeCount> Types{{
     {"一般曲线 - 普通方程(极坐标)", "", ""},
 }};
 
-std::vector<std::string> Split(const std::string& list) {
-    std::vector<std::string> parts;
-    if (list.empty()) return parts;
-    size_t start = 0;
-    for (;;) {
-        const size_t comma = list.find(',', start);
-        parts.push_back(list.substr(start, comma - start));
-        if (comma == std::string::npos) return parts;
-        start = comma + 1;
-    }
-}
-
 ValidationFailure Failure(int32_t number, std::optional<InputField> focus) {
     return {AppError(number, DefaultErrorSource, OwnErrorMessage(number)), focus};
 }
@@ -93,7 +81,7 @@ TypeConfiguration ConfigureFor(int32_t type) {
         c.Frame = CurveFrame::Parameters;
         c.EquationCaption =
             std::string(type == LinePP ? "曲线方程:" : "曲线方程: ") + info.equation;
-        c.ParameterNames = Split(info.parameters);
+        c.ParameterNames = Split(info.parameters, ',');
         c.ShowDirectrix = type >= Ellipse;
         c.ShowAsymptote = type == HyperbolaX || type == HyperbolaY;
         c.AuxiliaryEnabled = type >= Ellipse;

@@ -1,5 +1,6 @@
 #include "base/AppError.h"
 #include "base/RandomSource.h"
+#include "base/TextEncoding.h"
 #include "expr/CheckedMath.h"
 #include "expr/clsExpressionParser.h"
 
@@ -54,10 +55,7 @@ constexpr std::array<NameEntry, 27> FunctionNames{{
 }};
 
 Fn LookUp(std::string_view name) {
-    while (!name.empty() && (name.front() == ' ' || name.front() == '\t'))
-        name.remove_prefix(1);
-    while (!name.empty() && (name.back() == ' ' || name.back() == '\t'))
-        name.remove_suffix(1);
+    name = TrimBlanks(name);
     if (name.size() > 6) return Fn::None;
     char upper[6];
     for (size_t i = 0; i < name.size(); ++i) {

@@ -1,6 +1,7 @@
 #include "expr/clsExpressionParser.h"
 
 #include "base/AppError.h"
+#include "base/TextEncoding.h"
 #include "expr/CheckedMath.h"
 
 #include <charconv>
@@ -22,14 +23,6 @@ bool EqualsIgnoringCase(std::string_view upperKey, std::string_view name) {
         if (c != upperKey[i]) return false;
     }
     return true;
-}
-
-std::string_view TrimBlanks(std::string_view s) {
-    while (!s.empty() && IsBlank(s.front()))
-        s.remove_prefix(1);
-    while (!s.empty() && IsBlank(s.back()))
-        s.remove_suffix(1);
-    return s;
 }
 
 // Runs one parsing step; any error leaving it gets the step's name in its source trace.

@@ -1,5 +1,6 @@
 #include "TempDir.h"
 
+#include "RaisedNumber.h"
 #include "base/AppError.h"
 #include "base/clsINI.h"
 #include "base/modError.h"
@@ -13,20 +14,8 @@
 #include <unistd.h>
 
 using namespace orbiplot;
+using orbiplot::test::RaisedNumber;
 using orbiplot::test::TempDir;
-
-namespace {
-
-int32_t ErrorNumberOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const AppError& e) {
-        return e.Number;
-    }
-    return 0;
-}
-
-} // namespace
 
 TEST(IniRead, EncodingsLineEndsAndCaseAreAccepted) {
     TempDir dir;
@@ -57,9 +46,9 @@ TEST(IniRead, AFullBufferGivesTheErrorMarker) {
                                "\r\nC=数据数据\r\n");
     const IniValue full = ini.INIGetString("Grid", "A", 32, "1", file);
     EXPECT_TRUE(full.IsErrorMarker());
-    EXPECT_EQ(ErrorNumberOf([&] { full.ToText(); }), ErrTypeMismatch);
-    EXPECT_EQ(ErrorNumberOf([&] { full.ToDouble(); }), ErrTypeMismatch);
-    EXPECT_EQ(ErrorNumberOf([&] { full.ToSingle(); }), ErrTypeMismatch);
+    EXPECT_EQ(RaisedNumber([&] { full.ToText(); }), ErrTypeMismatch);
+    EXPECT_EQ(RaisedNumber([&] { full.ToDouble(); }), ErrTypeMismatch);
+    EXPECT_EQ(RaisedNumber([&] { full.ToSingle(); }), ErrTypeMismatch);
     EXPECT_EQ(ini.INIGetString("Grid", "B", 32, "1", file).ToText(), std::string(30, '1'));
     // A default that fills the buffer is cut like any value.
     EXPECT_TRUE(ini.INIGetString("Grid", "Z", 4, "abc", file).IsErrorMarker());
@@ -163,7 +152,7 @@ TEST(IniWrite, AFailedWriteRaisesTheSystemErrorAndKeepsTheOldFile) {
     auto previous = std::signal(SIGXFSZ, SIG_IGN);
     setrlimit(RLIMIT_FSIZE, &small);
     const int32_t number =
-        ErrorNumberOf([&] { ini.INIWriteString("Data", "N1", std::string(100, 'k'), file); });
+        RaisedNumber([&] { ini.INIWriteString("Data", "N1", std::string(100, 'k'), file); });
     setrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, previous);
     EXPECT_EQ(number, static_cast<int32_t>(0x80047148u + EFBIG));

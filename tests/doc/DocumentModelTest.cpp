@@ -1,5 +1,6 @@
 #include "DocTestSupport.h"
 
+#include "RaisedNumber.h"
 #include "base/AppError.h"
 
 #include <gtest/gtest.h>
@@ -57,15 +58,6 @@ public:
     void DrawCurve(int32_t num) override { drawn.push_back(num); }
     void SetCaption(const std::string& title) override { captions.push_back(title); }
 };
-
-int32_t Raised(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const AppError& e) {
-        return e.Number;
-    }
-    return 0;
-}
 
 } // namespace
 
@@ -216,10 +208,10 @@ TEST(DocumentModel, DeletingMovesLaterCurvesForwardWithAllTheirFields) {
     EXPECT_EQ(Fields(f.doc.Curve(0)), second);
     EXPECT_FALSE(f.doc.IsModified);
 
-    EXPECT_EQ(Raised([&] { f.doc.DeleteFun(1); }), ErrSubscript);
-    EXPECT_EQ(Raised([&] { f.doc.DeleteFun(-1); }), ErrSubscript);
+    EXPECT_EQ(RaisedNumber([&] { f.doc.DeleteFun(1); }), ErrSubscript);
+    EXPECT_EQ(RaisedNumber([&] { f.doc.DeleteFun(-1); }), ErrSubscript);
     f.doc.DeleteFun(0);
-    EXPECT_EQ(Raised([&] { f.doc.DeleteFun(0); }), ErrSubscript);
+    EXPECT_EQ(RaisedNumber([&] { f.doc.DeleteFun(0); }), ErrSubscript);
     EXPECT_EQ(f.doc.CurveCount, 0);
 }
 
@@ -242,9 +234,9 @@ TEST(DocumentModel, VisibilityAndInfoChanges) {
     // Getters read any slot of the list's capacity and refuse others.
     EXPECT_EQ(f.doc.GetFunType(253), 0);
     EXPECT_EQ(f.doc.GetFunSData(253)[0], "");
-    EXPECT_EQ(Raised([&] { f.doc.GetFunType(254); }), ErrSubscript);
-    EXPECT_EQ(Raised([&] { f.doc.GetFunXT(-1); }), ErrSubscript);
-    EXPECT_EQ(Raised([&] { f.doc.SetFunListShowHide(300, true); }), ErrSubscript);
+    EXPECT_EQ(RaisedNumber([&] { f.doc.GetFunType(254); }), ErrSubscript);
+    EXPECT_EQ(RaisedNumber([&] { f.doc.GetFunXT(-1); }), ErrSubscript);
+    EXPECT_EQ(RaisedNumber([&] { f.doc.SetFunListShowHide(300, true); }), ErrSubscript);
     EXPECT_EQ(f.doc.GetFunXT(0)[1], 7.25f);
     EXPECT_EQ(f.doc.GetFunLineWidth(0)[0], 3);
     EXPECT_FALSE(f.doc.GetFunIsAuto(0));

@@ -1,11 +1,8 @@
 #pragma once
 
 #include "RecordingCanvas.h"
-#include "ScriptedSeams.h"
-#include "TempDir.h"
+#include "doc/DocTestSupport.h"
 
-#include "doc/DocumentModel.h"
-#include "expr/CoreContext.h"
 #include "plot/PlotEngine.h"
 #include "plot/View.h"
 
@@ -37,16 +34,10 @@ public:
 };
 
 // A document drawn on a recording canvas of the given client size in pixels.
-struct PlotFixture {
+struct PlotFixture : DocFixture {
     explicit PlotFixture(int widthPixels = 333, int heightPixels = 333)
         : view(widthPixels * TwipsPerPixel, heightPixels * TwipsPerPixel), canvas(view) {}
 
-    TempDir dir;
-    ScriptedMessages messages;
-    ScriptedDialogs dialogs;
-    DefaultRandomSource random;
-    CoreContext context{messages, dialogs, random, dir.Path()};
-    DocumentModel doc{context};
     View view;
     RecordingCanvas canvas;
     ScriptedClock clock;
