@@ -169,32 +169,6 @@ TEST(CurveDefinition, ControlsForAnExistingCurve) {
     EXPECT_EQ(InputForCurve(line).Values, (std::array<std::string, 4>{"pi", "0", "0", "0"}));
 }
 
-TEST(CurveDefinition, ConfigurationPerType) {
-    const TypeConfiguration ellipse = ConfigureFor(Ellipse);
-    EXPECT_EQ(ellipse.EquationCaption, "曲线方程: x^2/a^2+y^2/b^2=1");
-    EXPECT_EQ(ellipse.ParameterNames, (std::vector<std::string>{"a", "b"}));
-    EXPECT_TRUE(ellipse.ShowDirectrix && !ellipse.ShowAsymptote && ellipse.AuxiliaryEnabled &&
-                !ellipse.RangeEnabled);
-    EXPECT_EQ(ConfigureFor(LinePP).EquationCaption,
-              "曲线方程:(y-y1)/(y2-y1)=(x-x1)/(x2-x1) (y2<>y1,x2<>x1)");
-    EXPECT_EQ(ConfigureFor(LinePP).ParameterNames.size(), 4u);
-    EXPECT_TRUE(ConfigureFor(HyperbolaY).ShowAsymptote);
-    EXPECT_FALSE(ConfigureFor(CircleGeneral).AuxiliaryEnabled);
-    const TypeConfiguration x = ConfigureFor(CurveGeneralX);
-    EXPECT_EQ(x.GeneralLabel, "X=f(Y)");
-    EXPECT_EQ(x.GeneralText, "2*Y");
-    EXPECT_EQ(RangeCaptions(x.Axis),
-              (std::array<std::string, 3>{"Y 取值范围", "Y 最小值:", "Y 最大值:"}));
-    const TypeConfiguration parametric = ConfigureFor(CurveParameter);
-    EXPECT_FALSE(parametric.GeneralSelected);
-    EXPECT_FALSE(parametric.GeneralText);
-    EXPECT_EQ(parametric.Axis, RangeAxis::T);
-    const TypeConfiguration polar = ConfigureFor(Polar);
-    EXPECT_EQ(polar.Frame, CurveFrame::Polar);
-    EXPECT_FALSE(polar.ShiftEnabled || polar.RangeEnabled);
-    EXPECT_EQ(CurveTypeCaptions()[16], std::string("一般曲线 - 普通方程(极坐标)"));
-}
-
 namespace {
 class Sequence : public RandomSource {
 public:
