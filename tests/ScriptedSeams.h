@@ -3,6 +3,7 @@
 #include "base/Seams.h"
 
 #include <deque>
+#include <functional>
 #include <vector>
 
 namespace orbiplot::test {
@@ -14,9 +15,11 @@ public:
     std::vector<MessageRequest> shown;
     std::deque<MsgResult> answers;
     int progressHidden = 0;
+    std::function<void()> whileShown; // runs while a box is up, as events would
 
     MsgResult ShowMessage(const MessageRequest& request) override {
         shown.push_back(request);
+        if (whileShown) whileShown();
         if (answers.empty()) return request.DefaultButton;
         const MsgResult answer = answers.front();
         answers.pop_front();

@@ -66,6 +66,7 @@ void frmDocument::Draw(const std::function<void(PlotEngine&)>& work) {
     std::function<void(PlotEngine&)> next = work;
     do {
         redrawPending_ = false;
+        ResizePicture(); // a resize met during the last pass left the size for now
         {
             DocumentCanvas canvas(picture_, view_, *this, host_.Progress());
             PlotEngine engine(model_, view_, canvas, context_, clock_, *this);

@@ -313,3 +313,41 @@ TEST(NewDocumentDialog, ProposalsCounterAndProperties) {
     EXPECT_EQ(document->windowTitle(), "新");
     EXPECT_EQ(f.context.DocumentCounter, 1);
 }
+
+TEST(DocumentWindow, ARedrawAskedForDuringARedrawIsFoldedIntoOneAfterIt) {
+    AppFixture f;
+    const std::string path = f.dir.Write("bad.opd", "[General]\r\nOPMVer=1\r\nC=1\r\n[0DATA]\r\nType=13\r\nExp1=sqr(x)\r\n");
+    int requests = 0;
+    frmDocument* document = nullptr;
+    // While the curve's error box is up, the window is resized twice and asked to refresh.
+    f.messages.whileShown = [&] {
+        if (!document || requests++ > 0) return;
+        document->RefreshAll();
+        document->resize(document->width() + 10, document->height());
+        document->RefreshAll();
+    };
+    document = f.Open(path);
+    ASSERT_NE(document, nullptr);
+    f.messages.shown.clear();
+    requests = 0;
+    document->RefreshAll();
+    // One box for the redraw, one for the single folded redraw after it; none nested.
+    EXPECT_EQ(f.messages.shown.size(), 2u);
+    EXPECT_EQ(document->Picture().width(), document->width());
+}
+
+TEST(MainWindow, PrintAsksFirstAndFailsSilently) {
+    AppFixture f;
+    ASSERT_NE(f.Open(f.Document("a.opd")), nullptr);
+    f.messages.answers = {MsgResult::Cancel};
+    f.main->Command("mnuFilePrint")->trigger();
+    ASSERT_EQ(f.messages.shown.size(), 1u);
+    EXPECT_EQ(f.messages.shown[0].Title, "Orbiplot 打印");
+    EXPECT_EQ(f.messages.shown[0].Buttons, MsgButtons::OKCancel);
+    EXPECT_EQ(f.messages.shown[0].Icon, MsgIcon::Information);
+    EXPECT_EQ(f.messages.shown[0].Text,
+              "打印设置将使用操作系统的控制面板中的默认设置。\n\n单击“确定”后开始打印\n单击“取消”取消打印。");
+    f.messages.answers = {MsgResult::OK};
+    f.main->Command("mnuFilePrint")->trigger(); // no printer here: nothing is reported
+    EXPECT_EQ(f.messages.shown.size(), 2u);
+}
