@@ -6,6 +6,7 @@
 #include <QGridLayout>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QAbstractButton>
 
 namespace orbiplot {
 
@@ -61,6 +62,11 @@ MsgResult QtMessageSeam::ShowMessage(const MessageRequest& request) {
         grid->addItem(new QSpacerItem(280, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
                       grid->rowCount(), 0, 1, grid->columnCount());
     box.setDefaultButton(ToButton(request.DefaultButton));
+    // The interface speaks Chinese, the buttons included.
+    const std::pair<QMessageBox::StandardButton, const char*> captions[] = {
+        {QMessageBox::Ok, "确定"}, {QMessageBox::Cancel, "取消"}, {QMessageBox::Yes, "是(&Y)"}, {QMessageBox::No, "否(&N)"}};
+    for (const auto& [button, caption] : captions)
+        if (QAbstractButton* b = box.button(button)) b->setText(QString::fromUtf8(caption));
     switch (box.exec()) {
     case QMessageBox::Yes: return MsgResult::Yes;
     case QMessageBox::No: return MsgResult::No;
