@@ -351,3 +351,14 @@ TEST(MainWindow, PrintAsksFirstAndFailsSilently) {
     f.main->Command("mnuFilePrint")->trigger(); // no printer here: nothing is reported
     EXPECT_EQ(f.messages.shown.size(), 2u);
 }
+
+TEST(MainWindow, DoubleClickOnTheEmptyAreaOpens) {
+    AppFixture f;
+    QWidget* empty = f.main->MdiArea()->viewport();
+    QMouseEvent click(QEvent::MouseButtonDblClick, QPointF(20, 20), empty->mapToGlobal(QPointF(20, 20)),
+                      Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(empty, &click);
+    ASSERT_EQ(f.dialogs.requests.size(), 1u);
+    EXPECT_EQ(f.dialogs.requests[0].Title, "打开");
+    EXPECT_TRUE(f.dialogs.requests[0].MustExist);
+}
