@@ -32,6 +32,13 @@ Qt::PenStyle ToPenStyle(LineStyle style) {
 // arithmetic never overflows; the visible part of a line is unchanged by it.
 constexpr double Far = 1e6;
 
+// Text is printed again over itself (the legend after every curve); without antialiasing
+// that leaves it as it was instead of growing bolder with every print.
+QFont PlainFont(QFont font) {
+    font.setStyleStrategy(QFont::NoAntialias);
+    return font;
+}
+
 QPointF Clamp(QPointF p) { return {std::clamp(p.x(), -Far, Far), std::clamp(p.y(), -Far, Far)}; }
 
 // Curves are sampled twenty times a pixel; points that stray less than a tenth of a pixel
@@ -77,8 +84,8 @@ QPolygonF Simplify(const QPolygonF& points) {
 
 QtCanvas::QtCanvas(QPaintDevice& device, const View& view, const QFont& font)
     : device_(device), view_(view), painter_(&device), width_(device.width()),
-      height_(device.height()), metrics_(font, &device) {
-    painter_.setFont(font);
+      height_(device.height()), metrics_(PlainFont(font), &device) {
+    painter_.setFont(PlainFont(font));
 }
 
 QtCanvas::~QtCanvas() { Finish(); }
@@ -199,7 +206,7 @@ void QtCanvas::Text(float x, float y, const std::string& text, Rgb color) {
     Flush();
     const QPointF p = ToDevice(x, y);
     if (!(std::fabs(p.x()) < Far && std::fabs(p.y()) < Far)) return;
-    painter_.setRenderHint(QPainter::TextAntialiasing, true);
+    painter_.setRenderHint(QPainter::TextAntialiasing, false);
     painter_.setPen(ToColor(color));
     painter_.drawText(QPointF(p.x(), p.y() + metrics_.ascent()), QString::fromStdString(text));
 }
