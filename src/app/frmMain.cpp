@@ -63,14 +63,17 @@ frmMain::frmMain(AppContext& context, QWidget* parent)
     BuildToolbars();
     BuildStatusBar();
     LoadPlacement();
-    // Errors met while the progress window is up hide it first.
+    // The zoom panel follows the window that comes to the front.
     connect(mdiArea_, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow*) {
         if (frmDocument* document = ActiveDocument())
             SetStatusText(2, QString::fromStdString(document->ViewState().ZoomStatusText()));
     });
 }
 
-frmMain::~frmMain() = default;
+frmMain::~frmMain() {
+    // Documents still open go while this window can still answer them.
+    for (QMdiSubWindow* sub : mdiArea_->subWindowList()) delete sub;
+}
 
 QAction* frmMain::AddAction(QMenu* menu, const QString& name, const QString& caption,
                             const QKeySequence& shortcut) {
