@@ -12,10 +12,10 @@
 #include "services/QtSeams.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QFile>
 #include <QLocalServer>
 #include <QLocalSocket>
-#include <QMessageBox>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
@@ -146,6 +146,68 @@ void UpdateCommandState(AppContext& context) {
         context.MainForm->SetDocumentCommandsEnabled(context.OpenDocumentCount >= 1);
 }
 
+std::unique_ptr<frmMain> StartUp(AppContext& context, const std::string& commandLine,
+                                 const std::function<void(frmMain&)>& created) {
+    modConst::LoadUserConstants(context.Core);
+    context.OpenDocumentCount = 0;
+
+    const CommandLine line = ParseCommandLine(commandLine, IsDocumentFile);
+    for (Switch action : line.Actions) {
+        switch (action) {
+        case Switch::WinAbout:
+            Message(context, MsgIcon::None, MsgButtons::OK, MsgResult::OK, "Orbiplot",
+                    "Orbiplot - 平面曲线绘图程序");
+            break;
+        case Switch::Help:
+            Message(context, MsgIcon::Information, MsgButtons::OK, MsgResult::OK,
+                    "Orbiplot Command Line Help", CommandLineHelpText());
+            break;
+        case Switch::News: {
+            // Fetched in the background into the application folder; nothing waits for it.
+            auto* network = new QNetworkAccessManager(QCoreApplication::instance());
+            QNetworkReply* reply = network->get(QNetworkRequest(QUrl(NewsAddress)));
+            const QString target =
+                QString::fromStdString(JoinPath(context.Core.AppFolder, "Orbiplot_News.txt"));
+            QObject::connect(reply, &QNetworkReply::finished, reply, [reply, target] {
+                if (reply->error() == QNetworkReply::NoError) {
+                    QFile file(target);
+                    if (file.open(QIODevice::WriteOnly)) file.write(reply->readAll());
+                }
+                reply->deleteLater();
+            });
+            break;
+        }
+        case Switch::Unknown:
+            Message(context, MsgIcon::Critical, MsgButtons::OK, MsgResult::OK,
+                    "Orbiplot 初始化错误", "未知的命令行或打开的文件不存在");
+            break;
+        }
+    }
+
+    const std::string settingsFile = context.Core.SettingsFile();
+    if (!FileExists(settingsFile)) SaveFirstRunSettings(settingsFile);
+    context.Core.Settings = LoadSettings(settingsFile);
+
+    auto mainForm = std::make_unique<frmMain>(context);
+    context.MainForm = mainForm.get();
+    if (created) created(*mainForm);
+    mainForm->show();
+
+    if (!line.OpenFromCommandLine) {
+        mainForm->LoadNewDoc();
+    } else {
+        mainForm->OpenDocument(line.DocumentPath); // raises the document counter
+    }
+    UpdateCommandState(context);
+    return mainForm;
+}
+
+void ReportStartUpFailure(AppContext& context) {
+    ReportCurrentError(context.Core.Messages);
+    Message(context, MsgIcon::Information, MsgButtons::OK, MsgResult::OK, "Orbiplot 初始化错误",
+            "Orbiplot 启动终止！\n\n请确认 Orbiplot 及其所需的运行库已正确安装。");
+}
+
 int Main(int argc, char** argv) {
     QApplication app(argc, argv);
     InitResources();
@@ -170,69 +232,21 @@ int Main(int argc, char** argv) {
         }
         SingleInstance instance;
 
-        modConst::LoadUserConstants(context.Core);
-        context.OpenDocumentCount = 0;
-
-        std::string whole;
+        std::string commandLine;
         for (int i = 1; i < argc; ++i) {
-            if (i > 1) whole += ' ';
-            whole += argv[i];
+            if (i > 1) commandLine += ' ';
+            commandLine += argv[i];
         }
-        const CommandLine line = ParseCommandLine(whole, IsDocumentFile);
-        for (Switch action : line.Actions) {
-            switch (action) {
-            case Switch::WinAbout:
-                QMessageBox::about(nullptr, "Orbiplot", "Orbiplot - 平面曲线绘图程序");
-                break;
-            case Switch::Help:
-                Message(context, MsgIcon::Information, MsgButtons::OK, MsgResult::OK,
-                        "Orbiplot Command Line Help", CommandLineHelpText());
-                break;
-            case Switch::News: {
-                // Fetched in the background into the application folder; nothing waits for it.
-                auto* network = new QNetworkAccessManager(&app);
-                QNetworkReply* reply = network->get(QNetworkRequest(QUrl(NewsAddress)));
-                const QString target =
-                    QString::fromStdString(JoinPath(context.Core.AppFolder, "Orbiplot_News.txt"));
-                QObject::connect(reply, &QNetworkReply::finished, reply, [reply, target] {
-                    if (reply->error() == QNetworkReply::NoError) {
-                        QFile file(target);
-                        if (file.open(QIODevice::WriteOnly)) file.write(reply->readAll());
-                    }
-                    reply->deleteLater();
-                });
-                break;
-            }
-            case Switch::Unknown:
-                Message(context, MsgIcon::Critical, MsgButtons::OK, MsgResult::OK,
-                        "Orbiplot 初始化错误", "未知的命令行或打开的文件不存在");
-                break;
-            }
-        }
-
-        const std::string settingsFile = context.Core.SettingsFile();
-        if (!FileExists(settingsFile)) SaveFirstRunSettings(settingsFile);
-        context.Core.Settings = LoadSettings(settingsFile);
-
-        frmMain mainForm(context);
-        context.MainForm = &mainForm;
-        messages.SetHideProgress([&mainForm] { mainForm.Progress().hide(); });
-        mainForm.show();
-        instance.Listen(&mainForm);
-
-        if (!line.OpenFromCommandLine)
-            mainForm.LoadNewDoc();
-        else
-            mainForm.OpenDocument(line.DocumentPath);
-        UpdateCommandState(context);
-
+        std::unique_ptr<frmMain> mainForm = StartUp(context, commandLine, [&](frmMain& form) {
+            messages.SetHideProgress([&form] { form.Progress().hide(); });
+            instance.Listen(&form);
+        });
         const int code = QApplication::exec();
+        mainForm.reset();
         context.MainForm = nullptr;
         return code;
     } catch (...) {
-        ReportCurrentError(messages);
-        Message(context, MsgIcon::Information, MsgButtons::OK, MsgResult::OK, "Orbiplot 初始化错误",
-                "Orbiplot 启动终止！\n\n请确认 Orbiplot 及其所需的运行库已正确安装。");
+        ReportStartUpFailure(context);
         return 1;
     }
 }

@@ -2,12 +2,14 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace orbiplot {
 
 class AppContext;
+class frmMain;
 
 namespace modMain {
 
@@ -38,7 +40,17 @@ void DocumentUnloaded(AppContext& context);
 bool NoDocumentOpen(const AppContext& context);
 void UpdateCommandState(AppContext& context);
 
-// The program: single-instance check, command line, settings, main window, first document.
+// Start-up after the single-instance check: user constants, the command line, first-run
+// and loaded settings, the main window (handed to created before it is shown) and the
+// first document. A failure is raised to the caller.
+std::unique_ptr<frmMain> StartUp(AppContext& context, const std::string& commandLine,
+                                 const std::function<void(frmMain&)>& created = {});
+
+// The failure handler of start-up: the error report, then the abort message. Call it
+// inside a catch block.
+void ReportStartUpFailure(AppContext& context);
+
+// The program: single-instance check, then start-up and the window events.
 int Main(int argc, char** argv);
 
 } // namespace modMain

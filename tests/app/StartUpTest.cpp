@@ -1,0 +1,94 @@
+#include "AppTestSupport.h"
+
+#include "base/AppSettings.h"
+
+#include <QDialog>
+
+#include <gtest/gtest.h>
+
+using namespace orbiplot;
+using namespace orbiplot::test;
+
+namespace {
+
+// A context with scripted seams and no main window yet.
+struct StartFixture {
+    TempDir dir;
+    ScriptedMessages messages;
+    ScriptedDialogs dialogs;
+    DefaultRandomSource random;
+    FixedClock clock;
+    AppContext context{messages, dialogs, random, clock, dir.Path()};
+    std::unique_ptr<frmMain> main;
+
+    ~StartFixture() {
+        if (main)
+            for (frmDocument* d : main->Documents())
+                d->Model().IsModified = false;
+    }
+    void Start(const std::string& commandLine) { main = modMain::StartUp(context, commandLine); }
+};
+
+} // namespace
+
+TEST(StartUp, AFirstStartWritesTheSettingsThenOffersANewDocument) {
+    StartFixture f;
+    bool dialogShown = false;
+    WhenModal([&](QWidget* w) {
+        dialogShown = true;
+        qobject_cast<QDialog*>(w)->reject();
+    });
+    f.Start("");
+    EXPECT_TRUE(dialogShown);
+    EXPECT_TRUE(f.messages.shown.empty());
+    EXPECT_NE(f.dir.Read("Orbiplot_Setting.ini").find("Style=1\r\n"), std::string::npos);
+    EXPECT_EQ(f.context.Core.Settings.Style, 1);
+    ASSERT_TRUE(f.main);
+    EXPECT_EQ(f.context.MainForm, f.main.get());
+    EXPECT_FALSE(f.main->Command("mnuFileSave")->isEnabled());
+}
+
+TEST(StartUp, ADocumentOnTheCommandLineOpensWithoutTheDialog) {
+    StartFixture f;
+    f.dir.Write("Orbiplot_Const.ini", "[Data]\r\nM=1\r\nN1=r\r\nV1=2\r\n");
+    const std::string path =
+        f.dir.Write("my graph.opd", "[General]\r\nOPMVer=1\r\nTitle=图\r\nC=1\r\n[0DATA]\r\nType="
+                                    "6\r\nSD1=0\r\nSD2=0\r\nSD3=r\r\n");
+    f.Start(path);
+    ASSERT_EQ(f.main->Documents().size(), 1);
+    EXPECT_EQ(f.main->ActiveDocument()->windowTitle(), "图");
+    EXPECT_EQ(f.main->ActiveDocument()->Model().Curve(0).Data3,
+              2.0f); // user constants are loaded first
+    EXPECT_EQ(f.context.DocumentCounter, 1);
+    EXPECT_EQ(f.context.OpenDocumentCount, 1);
+    EXPECT_TRUE(f.main->Command("mnuFileSave")->isEnabled());
+}
+
+TEST(StartUp, SwitchesAndTheUnknownArgumentMessage) {
+    StartFixture f;
+    WhenModal([](QWidget* w) { qobject_cast<QDialog*>(w)->reject(); });
+    f.Start("/? /nosplash word /help");
+    ASSERT_EQ(f.messages.shown.size(), 2u);
+    EXPECT_EQ(f.messages.shown[0].Title, "Orbiplot Command Line Help");
+    EXPECT_EQ(f.messages.shown[0].Icon, MsgIcon::Information);
+    EXPECT_EQ(f.messages.shown[1].Title, "Orbiplot 初始化错误");
+    EXPECT_EQ(f.messages.shown[1].Text, "未知的命令行或打开的文件不存在");
+    EXPECT_EQ(f.messages.shown[1].Icon, MsgIcon::Critical);
+}
+
+TEST(StartUp, AMalformedUnitEndsStartUpWithTwoMessages) {
+    StartFixture f;
+    f.dir.Write("Orbiplot_Setting.ini", "[Grid]\r\nUnit=abc\r\n");
+    try {
+        f.Start("");
+        FAIL() << "start-up went on";
+    } catch (...) {
+        modMain::ReportStartUpFailure(f.context);
+    }
+    EXPECT_FALSE(f.main);
+    ASSERT_EQ(f.messages.shown.size(), 2u);
+    EXPECT_NE(f.messages.shown[0].Text.find("Err.Number = 13\n"), std::string::npos);
+    EXPECT_EQ(f.messages.shown[1].Title, "Orbiplot 初始化错误");
+    EXPECT_EQ(f.messages.shown[1].Text.rfind("Orbiplot 启动终止！\n\n", 0), 0u);
+    EXPECT_EQ(f.messages.shown[1].Icon, MsgIcon::Information);
+}
