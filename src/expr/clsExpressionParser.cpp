@@ -228,13 +228,14 @@ double clsExpressionParser::ParseAtom() {
             int32_t end = position_ + 1;
             while (end < n && IsNameChar(text_[static_cast<size_t>(end)]))
                 ++end;
-            const std::string name =
-                text_.substr(static_cast<size_t>(position_), static_cast<size_t>(end - position_));
+            // The text does not change during a parse, so the name can stay a view of it.
+            const std::string_view name = std::string_view(text_).substr(
+                static_cast<size_t>(position_), static_cast<size_t>(end - position_));
             position_ = end;
             SkipBlanks();
             if (PeekOperator() != 6) {
                 if (const Constant* constant = FindConstant(name)) return constant->value;
-                Raise(ParseUnknownConstant, "常数 " + name + " 不存在");
+                Raise(ParseUnknownConstant, "常数 " + std::string(name) + " 不存在");
             }
             AcceptOperator();
             const double argument = ParseNested();
