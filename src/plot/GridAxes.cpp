@@ -4,6 +4,7 @@
 #include "plot/View.h"
 
 #include <cmath>
+#include <limits>
 #include <numbers>
 
 namespace orbiplot {
@@ -44,10 +45,33 @@ void DrawCoordinateSystem(Canvas& canvas, const View& view, const CoordinateSyst
     canvas.SetPenWidth(1);
     canvas.Clear(style.BackColor);
 
+    // Far zoomed out, many steps fall on one pixel of the surface: what is printed there
+    // again changes nothing visible, and skipping it keeps the redraw from taking minutes.
+    const double columnsPerUnit =
+        view.ClientWidthTwips() / static_cast<double>(TwipsPerPixel) / view.ScaleWidth;
+    const double rowsPerUnit =
+        view.ClientHeightTwips() / static_cast<double>(TwipsPerPixel) / -view.ScaleHeight;
+    struct PixelFilter {
+        double perUnit;
+        double origin;
+        double last = std::numeric_limits<double>::quiet_NaN();
+        bool New(float v) {
+            const double pixel = std::floor((v - origin) * perUnit);
+            if (pixel == last) return false;
+            last = pixel;
+            return true;
+        }
+    };
+
     if (style.ShowGrid && stepUsable) {
         canvas.SetLineStyle(StyleOf(style.GridStyle));
-        const auto vertical = [&](float x) { canvas.Line(x, top, x, bottom, style.GridColor); };
-        const auto horizontal = [&](float y) { canvas.Line(left, y, right, y, style.GridColor); };
+        PixelFilter columns{columnsPerUnit, left}, rows{rowsPerUnit, -top};
+        const auto vertical = [&](float x) {
+            if (columns.New(x)) canvas.Line(x, top, x, bottom, style.GridColor);
+        };
+        const auto horizontal = [&](float y) {
+            if (rows.New(-y)) canvas.Line(left, y, right, y, style.GridColor);
+        };
         CountingRun(u, std::trunc(right), vertical);
         CountingRun(-u, std::trunc(left), vertical);
         CountingRun(u, std::trunc(top), horizontal);
@@ -61,13 +85,14 @@ void DrawCoordinateSystem(Canvas& canvas, const View& view, const CoordinateSyst
     }
 
     if (style.ShowLabels && stepUsable) {
+        PixelFilter columns{columnsPerUnit, left}, rows{rowsPerUnit, -top};
         const auto xLabel = [&](float x) {
-            if (x == 0) return;
+            if (x == 0 || !columns.New(x)) return;
             const std::string text = Label(x, u, style.IsPi);
             canvas.Text(x, -canvas.TextHeight(text) / 5, text, Black);
         };
         const auto yLabel = [&](float y) {
-            if (y == 0) return;
+            if (y == 0 || !rows.New(-y)) return;
             const std::string text = Label(y, u, style.IsPi);
             canvas.Text(canvas.TextWidth(text) / 4, y, text, Black);
         };

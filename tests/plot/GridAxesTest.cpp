@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
 #include <limits>
 #include <numbers>
@@ -158,4 +159,28 @@ TEST(GridAxes, CountingRunsEndWhenTheValueStopsAdvancing) {
     count = 0;
     CountingRun(1.0f, 3e7f, [&](float) { ++count; }); // 2^24 + 1 stops advancing
     EXPECT_EQ(count, 16777217u);
+}
+
+TEST(GridAxes, FarZoomedOutEveryPixelIsDrawnOnceAndTheRedrawEnds) {
+    View view(4995, 4995);        // 333 pixels square
+    view.Scale(2e6f, true, true); // a unit of a six-thousandth of a pixel
+    view.CenterView();
+    RecordingCanvas canvas(view);
+    const auto start = std::chrono::steady_clock::now();
+    DrawGridAndAxes(canvas, view, Defaults());
+    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(),
+              30.0);
+    std::set<int> columns;
+    size_t vertical = 0;
+    for (const DrawOp& op : canvas.Of(DrawOp::Line)) {
+        if (op.color != 0xE6E6E6 || op.x1 != op.x2) continue;
+        ++vertical;
+        columns.insert(static_cast<int>(std::floor(op.px1)));
+    }
+    // Counting runs stall at 2^24 steps, which still covers pixels on each side of the axis.
+    EXPECT_GT(vertical, 0u);
+    EXPECT_LE(vertical, 2 * 334u);
+    // One line a pixel column, but for the line through 0 drawn by both runs (and rounding).
+    EXPECT_LE(vertical, columns.size() + 3);
+    EXPECT_LE(canvas.Texts().size(), 4 * 334u);
 }
