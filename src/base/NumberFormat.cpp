@@ -2,8 +2,10 @@
 
 #include "base/AppError.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 
 namespace orbiplot {
 
@@ -34,16 +36,19 @@ Pattern ParsePattern(std::string_view pattern) {
     return p;
 }
 
+// Room for every digit a double's fixed text can have (309 before the point) and more.
+constexpr int Capacity = 400;
+
 // A decimal number as sign, significant digits and the count of digits before the point.
 struct Decimal {
     bool negative = false;
-    std::string digits; // no leading zeros; empty for zero
-    int pointPos = 0;   // value = 0.digits * 10^pointPos
+    char digits[Capacity]; // no leading or trailing zeros; none for zero
+    int count = 0;
+    int pointPos = 0; // value = 0.digits * 10^pointPos
 };
 
 // Reads texts such as "-12.5", "0.0015" or "1.5e-07".
-Decimal ParseDecimalText(std::string_view text) {
-    Decimal d;
+void ParseDecimalText(std::string_view text, Decimal& d) {
     size_t i = 0;
     if (i < text.size() && (text[i] == '-' || text[i] == '+')) {
         d.negative = text[i] == '-';
@@ -51,13 +56,20 @@ Decimal ParseDecimalText(std::string_view text) {
     }
     int intDigits = 0;
     bool seenPoint = false;
+    bool significant = false;
+    int leadingZeros = 0;
     for (; i < text.size(); ++i) {
         const char c = text[i];
         if (c == '.') {
             seenPoint = true;
         } else if (c >= '0' && c <= '9') {
-            d.digits.push_back(c);
             if (!seenPoint) ++intDigits;
+            if (!significant && c == '0') {
+                ++leadingZeros;
+                continue;
+            }
+            significant = true;
+            if (d.count < Capacity) d.digits[d.count++] = c;
         } else {
             break;
         }
@@ -74,70 +86,67 @@ Decimal ParseDecimalText(std::string_view text) {
             exponent = exponent * 10 + (text[i] - '0');
         if (expNegative) exponent = -exponent;
     }
-    d.pointPos = intDigits + exponent;
-    size_t lead = 0;
-    while (lead < d.digits.size() && d.digits[lead] == '0')
-        ++lead;
-    d.digits.erase(0, lead);
-    d.pointPos -= static_cast<int>(lead);
-    while (!d.digits.empty() && d.digits.back() == '0')
-        d.digits.pop_back();
-    return d;
-}
-
-// Adds one to a string of decimal digits.
-void Increment(std::string& digits) {
-    for (size_t i = digits.size(); i-- > 0;) {
-        if (digits[i] != '9') {
-            ++digits[i];
-            return;
-        }
-        digits[i] = '0';
-    }
-    digits.insert(digits.begin(), '1');
+    d.pointPos = intDigits + exponent - leadingZeros;
+    while (d.count > 0 && d.digits[d.count - 1] == '0')
+        --d.count;
 }
 
 std::string Render(const Decimal& d, const Pattern& p) {
     // scaled: the value times 10^maxDec, rounded half away from zero, as digits.
-    const int keep = d.pointPos + p.maxDec;
-    const int n = static_cast<int>(d.digits.size());
-    std::string scaled;
+    char scaled[Capacity + 2];
+    int length = 0;
+    const int keep = std::min(d.pointPos + p.maxDec, Capacity);
     bool roundUp = false;
-    if (keep < 0) {
-        scaled = "0";
-    } else if (keep >= n) {
-        scaled = d.digits;
-        scaled.append(static_cast<size_t>(keep - n), '0');
-    } else {
-        scaled = d.digits.substr(0, static_cast<size_t>(keep));
-        roundUp = d.digits[static_cast<size_t>(keep)] >= '5';
+    if (keep >= d.count) {
+        for (int i = 0; i < d.count; ++i)
+            scaled[length++] = d.digits[i];
+        while (length < keep)
+            scaled[length++] = '0';
+    } else if (keep >= 0) {
+        for (int i = 0; i < keep; ++i)
+            scaled[length++] = d.digits[i];
+        roundUp = d.digits[keep] >= '5';
     }
-    if (scaled.empty()) scaled = "0";
-    if (roundUp) Increment(scaled);
-
-    if (scaled.size() < static_cast<size_t>(p.maxDec) + 1)
-        scaled.insert(0, static_cast<size_t>(p.maxDec) + 1 - scaled.size(), '0');
-    std::string intPart = scaled.substr(0, scaled.size() - static_cast<size_t>(p.maxDec));
-    std::string frac = scaled.substr(intPart.size());
-
-    const bool isZero = scaled.find_first_not_of('0') == std::string::npos;
-
-    size_t lead = 0;
-    while (lead < intPart.size() && intPart[lead] == '0' &&
-           intPart.size() - lead > static_cast<size_t>(p.minInt))
+    if (length == 0) scaled[length++] = '0';
+    if (roundUp) {
+        int i = length - 1;
+        for (; i >= 0 && scaled[i] == '9'; --i)
+            scaled[i] = '0';
+        if (i >= 0) {
+            ++scaled[i];
+        } else {
+            std::memmove(scaled + 1, scaled, static_cast<size_t>(length++));
+            scaled[0] = '1';
+        }
+    }
+    if (length < p.maxDec + 1) {
+        const int pad = p.maxDec + 1 - length;
+        std::memmove(scaled + pad, scaled, static_cast<size_t>(length));
+        std::memset(scaled, '0', static_cast<size_t>(pad));
+        length += pad;
+    }
+    const int intLength = length - p.maxDec;
+    bool isZero = true;
+    for (int i = 0; i < length && isZero; ++i)
+        isZero = scaled[i] == '0';
+    int lead = 0;
+    while (lead < intLength && scaled[lead] == '0' && intLength - lead > p.minInt)
         ++lead;
-    intPart.erase(0, lead);
-    while (frac.size() > static_cast<size_t>(p.minDec) && frac.back() == '0')
-        frac.pop_back();
+    int fracLength = p.maxDec;
+    while (fracLength > p.minDec && scaled[intLength + fracLength - 1] == '0')
+        --fracLength;
 
-    std::string out;
-    if (d.negative && !isZero) out.push_back('-');
-    out += intPart;
-    if (!frac.empty() || p.minDec > 0) {
-        out.push_back('.');
-        out += frac;
+    char out[Capacity + 4];
+    int o = 0;
+    if (d.negative && !isZero) out[o++] = '-';
+    for (int i = lead; i < intLength; ++i)
+        out[o++] = scaled[i];
+    if (fracLength > 0 || p.minDec > 0) {
+        out[o++] = '.';
+        for (int i = 0; i < fracLength; ++i)
+            out[o++] = scaled[intLength + i];
     }
-    return out;
+    return std::string(out, static_cast<size_t>(o));
 }
 
 std::string ToChars(double value, std::chars_format format, int precision) {
@@ -164,14 +173,22 @@ std::string FormatNumber(double value, std::string_view pattern) {
     const double scaledByTwo = std::ldexp(std::fabs(value), p.maxDec + 1);
     if (scaledByTwo == std::floor(scaledByTwo)) {
         const std::string exact = ToChars(value, std::chars_format::fixed, p.maxDec + 1);
-        if (exact.back() == '5') return Render(ParseDecimalText(exact), p);
+        if (exact.back() == '5') {
+            Decimal d;
+            ParseDecimalText(exact, d);
+            return Render(d, p);
+        }
     }
-    return Render(ParseDecimalText(ToChars(value, std::chars_format::fixed, p.maxDec)), p);
+    Decimal d;
+    ParseDecimalText(ToChars(value, std::chars_format::fixed, p.maxDec), d);
+    return Render(d, p);
 }
 
 std::string FormatSingle(float value, std::string_view pattern) {
     if (!std::isfinite(value)) return GeneralTextSingle(value);
-    return Render(ParseDecimalText(GeneralTextSingle(value)), ParsePattern(pattern));
+    Decimal d;
+    ParseDecimalText(GeneralTextSingle(value), d);
+    return Render(d, ParsePattern(pattern));
 }
 
 std::string GeneralText(double value) { return GeneralWithPrecision(value, 15); }

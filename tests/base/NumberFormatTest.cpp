@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <random>
+
 using namespace orbiplot;
 
 struct PatternCase {
@@ -112,4 +115,63 @@ TEST(NumberFormat, GeneralTextOfSingleHasSevenDigits) {
     };
     for (const auto& [value, expected] : cases)
         EXPECT_EQ(GeneralTextSingle(value), expected) << value;
+}
+
+namespace {
+
+// An independent reading of a single's pattern text: its 7-digit text as an integer
+// mantissa and a power of ten, rounded half away from zero in integer arithmetic.
+std::string ReferenceSingle(float value, int minDec, int maxDec) {
+    const std::string text = GeneralTextSingle(value);
+    bool negative = text[0] == '-';
+    long long mantissa = 0;
+    int exponent = 0;
+    bool point = false;
+    size_t i = negative ? 1 : 0;
+    for (; i < text.size() && text[i] != 'E'; ++i) {
+        if (text[i] == '.') {
+            point = true;
+            continue;
+        }
+        mantissa = mantissa * 10 + (text[i] - '0');
+        if (point) --exponent;
+    }
+    if (i < text.size()) exponent += std::stoi(text.substr(i + 1));
+    const int shift = exponent + maxDec; // scaled = mantissa * 10^shift
+    long long scaled;
+    if (shift >= 0) {
+        scaled = mantissa;
+        for (int k = 0; k < shift; ++k)
+            scaled *= 10;
+    } else {
+        long long divisor = 1;
+        for (int k = 0; k < -shift && divisor < 1000000000000000000LL; ++k)
+            divisor *= 10;
+        scaled = mantissa / divisor;
+        if ((mantissa % divisor) * 2 >= divisor) ++scaled;
+    }
+    std::string digits = std::to_string(scaled);
+    if (digits.size() < static_cast<size_t>(maxDec) + 1)
+        digits.insert(0, maxDec + 1 - digits.size(), '0');
+    std::string intPart = digits.substr(0, digits.size() - maxDec);
+    std::string frac = digits.substr(intPart.size());
+    while (static_cast<int>(frac.size()) > minDec && frac.back() == '0')
+        frac.pop_back();
+    if (scaled == 0) negative = false;
+    return (negative ? "-" : "") + intPart + (frac.empty() ? "" : "." + frac);
+}
+
+} // namespace
+
+TEST(NumberFormat, SinglePatternsAgreeWithIntegerArithmeticAcrossMagnitudes) {
+    std::mt19937 engine(12345);
+    std::uniform_real_distribution<double> exponent(-9, 9);
+    for (int n = 0; n < 300000; ++n) {
+        const auto value = static_cast<float>((n % 2 ? -1 : 1) * std::pow(10.0, exponent(engine)));
+        ASSERT_EQ(FormatSingle(value, "0.0###"), ReferenceSingle(value, 1, 4)) << value;
+        ASSERT_EQ(FormatSingle(value, "0.0#######"), ReferenceSingle(value, 1, 8)) << value;
+    }
+    // Samples of a sweep, as the curves make them.
+    for (float v = -5.0f; v <= 5.0f; v += 0.000375f)
+        ASSERT_EQ(FormatSingle(v, "0.0###"), ReferenceSingle(v, 1, 4)) << v;
 }
