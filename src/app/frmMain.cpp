@@ -26,6 +26,7 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QProcess>
+#include <QScreen>
 #include <QStandardPaths>
 #include <QStatusBar>
 #include <QTime>
@@ -72,7 +73,8 @@ frmMain::frmMain(AppContext& context, QWidget* parent)
 
 frmMain::~frmMain() {
     // Documents still open go while this window can still answer them.
-    for (QMdiSubWindow* sub : mdiArea_->subWindowList()) delete sub;
+    for (QMdiSubWindow* sub : mdiArea_->subWindowList())
+        delete sub;
 }
 
 QAction* frmMain::AddAction(QMenu* menu, const QString& name, const QString& caption,
@@ -401,7 +403,10 @@ void frmMain::OpenCurveManager(frmDocument&) {
         context_.Core, context_.Dialogs, [this] { return ActiveDocument(); }, this);
     manager->setAttribute(Qt::WA_DeleteOnClose);
     funManager_ = manager;
-    manager->exec();
+    // Modal until it first hides for a curve dialog or a redraw; shown without a nested
+    // event loop, so no caller is left waiting inside one.
+    manager->setWindowModality(Qt::ApplicationModal);
+    manager->show();
 }
 
 void frmMain::AddCurve(int32_t type) {
@@ -618,27 +623,64 @@ void frmMain::ShutDown() {
 
 void frmMain::LoadPlacement() {
     const IniDocument ini = IniDocument::Load(context_.Core.SettingsFile());
-    const int left = ini.GetLong("MainPos", "MainLeft", 1000);
-    const int top = ini.GetLong("MainPos", "MainTop", 1000);
-    const int width = ini.GetLong("MainPos", "MainWidth", 8700);
-    const int height = ini.GetLong("MainPos", "MainHeight", 7900);
-    move(left / TwipsPerPixel, top / TwipsPerPixel);
-    resize(std::max(width / TwipsPerPixel, 200), std::max(height / TwipsPerPixel, 150));
+    const int twips[4] = {
+        ini.GetLong("MainPos", "MainLeft", 1000), ini.GetLong("MainPos", "MainTop", 1000),
+        ini.GetLong("MainPos", "MainWidth", 8700), ini.GetLong("MainPos", "MainHeight", 7900)};
+    const auto px = [](int t) { return static_cast<int>(std::lround(t / double(TwipsPerPixel))); };
+    QRect outer(px(twips[0]), px(twips[1]), std::max(px(twips[2]), 200),
+                std::max(px(twips[3]), 150));
+    // A placement from another screen layout is brought back onto the available area.
+    const QScreen* screen = QGuiApplication::screenAt(outer.center());
+    if (!screen) screen = QGuiApplication::primaryScreen();
+    if (screen) {
+        const QRect area = screen->availableGeometry();
+        outer.setWidth(std::min(outer.width(), area.width()));
+        outer.setHeight(std::min(outer.height(), area.height()));
+        outer.moveLeft(std::clamp(outer.left(), area.left(), area.right() + 1 - outer.width()));
+        outer.moveTop(std::clamp(outer.top(), area.top(), area.bottom() + 1 - outer.height()));
+    }
+    placement_ = {outer, {twips[0], twips[1], twips[2], twips[3]}};
+    // The stored size is the outer frame; the frame's own width is taken off once the
+    // window manager has framed the window.
+    move(outer.topLeft());
+    resize(outer.size());
+}
+
+void frmMain::FitFrameToPlacement(int triesLeft) {
+    if (isMaximized() || isMinimized() || isFullScreen()) return;
+    const QSize frame = frameGeometry().size() - size();
+    if (frame.isEmpty() && frameGeometry() == geometry()) {
+        if (triesLeft > 0)
+            QTimer::singleShot(25, this, [this, triesLeft] { FitFrameToPlacement(triesLeft - 1); });
+        return;
+    }
+    resize(placement_.Outer.size() - frame);
+    move(placement_.Outer.topLeft());
+}
+
+void frmMain::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!framed_) {
+        framed_ = true;
+        FitFrameToPlacement(20);
+    }
 }
 
 void frmMain::SavePlacement() {
     if (isMinimized()) return;
     const QRect frame = frameGeometry();
+    // Unmoved since start: the stored twips stay exactly as they were, not as pixels give
+    // them back.
+    const bool unmoved = frame == placement_.Outer;
+    const int values[4] = {unmoved ? placement_.Twips[0] : frame.x() * TwipsPerPixel,
+                           unmoved ? placement_.Twips[1] : frame.y() * TwipsPerPixel,
+                           unmoved ? placement_.Twips[2] : frame.width() * TwipsPerPixel,
+                           unmoved ? placement_.Twips[3] : frame.height() * TwipsPerPixel};
+    const char* const keys[4] = {"MainLeft", "MainTop", "MainWidth", "MainHeight"};
     try {
         IniBatch batch(context_.Core.SettingsFile());
-        batch.Set("MainPos", "MainLeft",
-                  GeneralTextSingle(static_cast<float>(frame.x() * TwipsPerPixel)));
-        batch.Set("MainPos", "MainTop",
-                  GeneralTextSingle(static_cast<float>(frame.y() * TwipsPerPixel)));
-        batch.Set("MainPos", "MainWidth",
-                  GeneralTextSingle(static_cast<float>(frame.width() * TwipsPerPixel)));
-        batch.Set("MainPos", "MainHeight",
-                  GeneralTextSingle(static_cast<float>(frame.height() * TwipsPerPixel)));
+        for (int i = 0; i < 4; ++i)
+            batch.Set("MainPos", keys[i], GeneralTextSingle(static_cast<float>(values[i])));
         batch.Commit();
     } catch (...) {
         ReportCurrentError(context_.Core.Messages);

@@ -70,6 +70,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -87,6 +88,9 @@ private:
     void ShutDown();
     void LoadPlacement();
     void SavePlacement();
+    // Sizes the window so that its outer frame has the stored size; the frame is known
+    // only after the window manager has framed the window, so it is tried a few times.
+    void FitFrameToPlacement(int triesLeft);
     bool SaveDocumentAs(frmDocument& document, const std::string& title);
     frmDocument* CreateDocumentWindow();
     void ZoomActive(float factor, bool byX, bool byY);
@@ -101,6 +105,12 @@ private:
     QList<QAction*> windowListActions_;
     QLabel* panels_[5] = {};
     QPointer<class frmFunManager> funManager_;
+    // The placement as loaded: the outer frame in pixels and the stored twips.
+    struct Placement {
+        QRect Outer;
+        int Twips[4];
+    } placement_{};
+    bool framed_ = false;
 };
 
 } // namespace orbiplot

@@ -110,12 +110,21 @@ void frmFunManager::ItemChanged(QListWidgetItem* item) {
     }
 }
 
+void frmFunManager::HiddenWhile(const std::function<void()>& work) {
+    // Hiding ends the modal state for good: from here on the manager is an ordinary
+    // window beside the others, so nothing is left blocking them.
+    hide();
+    setWindowModality(Qt::NonModal);
+    work();
+    show();
+    raise();
+}
+
 void frmFunManager::cmdAdd_Click() {
     frmDocument* document = activeDocument_();
     if (!document) return;
-    hide();
-    frmFunAdd(context_, dialogs_, *document, parentWidget()).NewFun(CurveGeneralY);
-    show();
+    HiddenWhile(
+        [&] { frmFunAdd(context_, dialogs_, *document, parentWidget()).NewFun(CurveGeneralY); });
     RefreshFunList();
 }
 
@@ -123,9 +132,7 @@ void frmFunManager::cmdEdit_Click() {
     frmDocument* document = activeDocument_();
     const int row = lstFunList->currentRow();
     if (!document || !hasCurves_ || row < 0) return;
-    hide();
-    frmFunAdd(context_, dialogs_, *document, parentWidget()).ModifyFun(row);
-    show();
+    HiddenWhile([&] { frmFunAdd(context_, dialogs_, *document, parentWidget()).ModifyFun(row); });
     RefreshFunList();
 }
 
@@ -143,20 +150,18 @@ void frmFunManager::cmdDelete_Click() {
         ReportCurrentError(context_.Messages);
     }
     RefreshFunList();
-    hide();
-    document->RefreshAll();
-    show();
+    HiddenWhile([&] { document->RefreshAll(); });
 }
 
 void frmFunManager::cmdRefresh_Click() {
     frmDocument* document = activeDocument_();
     if (!document) return;
-    hide();
-    frmProgress& progress = document->Progress();
-    progress.Begin();
-    document->RefreshAll();
-    progress.End();
-    show();
+    HiddenWhile([&] {
+        frmProgress& progress = document->Progress();
+        progress.Begin();
+        document->RefreshAll();
+        progress.End();
+    });
 }
 
 void frmFunManager::resizeEvent(QResizeEvent* event) {

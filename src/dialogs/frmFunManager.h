@@ -46,6 +46,8 @@ protected:
 
 private:
     void UpdateSelectionButtons();
+    // Hides the manager while work runs (a curve dialog, a redraw) and shows it again.
+    void HiddenWhile(const std::function<void()>& work);
     void ItemChanged(QListWidgetItem* item);
 
     CoreContext& context_;

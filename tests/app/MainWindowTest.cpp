@@ -246,6 +246,28 @@ TEST(MainWindow, PlacementIsStoredUnlessMinimized) {
         EXPECT_EQ(restored.height(), 400);
         EXPECT_EQ(restored.pos(), QPoint(100, 200));
     }
+    // Start, close, start: the same placement every time, to the twip.
+    AppFixture cycles;
+    cycles.main->close();
+    std::string first;
+    for (int i = 0; i < 3; ++i) {
+        frmMain again(cycles.context);
+        again.show();
+        again.close();
+        const IniDocument ini = IniDocument::Load(cycles.context.Core.SettingsFile());
+        const std::string placement = *ini.Get("MainPos", "MainLeft") + " " + *ini.Get("MainPos", "MainTop") +
+                                      " " + *ini.Get("MainPos", "MainWidth") + " " +
+                                      *ini.Get("MainPos", "MainHeight");
+        if (i == 0) EXPECT_EQ(placement, "1000 1000 8700 7900");
+        EXPECT_EQ(placement, i == 0 ? placement : first);
+        if (i == 0) first = placement;
+    }
+    // A placement beyond the screen comes back onto it.
+    cycles.dir.Write("Orbiplot_Setting.ini",
+                     "[MainPos]\r\nMainLeft=900000\r\nMainTop=-90000\r\nMainWidth=9000\r\nMainHeight=6000\r\n");
+    frmMain far(cycles.context);
+    EXPECT_TRUE(far.screen()->availableGeometry().contains(far.frameGeometry()));
+
     AppFixture minimized;
     minimized.main->setWindowState(Qt::WindowMinimized);
     minimized.main->close();

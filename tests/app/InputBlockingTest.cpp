@@ -1,0 +1,126 @@
+// The windows as a person meets them: clicks and keys go through the window system, where a
+// window blocked by a modal one never sees them.
+#include "AppTestSupport.h"
+
+#include "dialogs/frmFunAdd.h"
+#include "dialogs/frmFunManager.h"
+
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+#include <QToolBar>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+using namespace orbiplot;
+using namespace orbiplot::test;
+
+namespace {
+
+void ClickThroughWindow(QWidget* widget) {
+    QWidget* top = widget->window();
+    QTest::mouseClick(top->windowHandle(), Qt::LeftButton, {},
+                      widget->mapTo(top, widget->rect().center()));
+}
+
+frmFunManager* Manager(AppFixture& f) { return f.main->findChild<frmFunManager*>(); }
+
+// The main window and the document answer a click on a toolbar button, a key and a pointer
+// move, as they do when nothing blocks them.
+void ExpectMainWindowAnswers(AppFixture& f, const char* step) {
+    SCOPED_TRACE(step);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    frmDocument* document = f.main->ActiveDocument();
+    ASSERT_NE(document, nullptr);
+    const float width = document->ViewState().ScaleWidth;
+    QWidget* zoomIn =
+        f.main->findChild<QToolBar*>("tbToolBar3")->widgetForAction(f.main->Command("ZoomIn"));
+    ClickThroughWindow(zoomIn);
+    EXPECT_LT(document->ViewState().ScaleWidth, width) << "toolbar click ignored";
+
+    const float zoomedWidth = document->ViewState().ScaleWidth;
+    document->setFocus();
+    QTest::keyClick(f.main->windowHandle(), Qt::Key_Minus);
+    EXPECT_GT(document->ViewState().ScaleWidth, zoomedWidth) << "key ignored";
+
+    f.main->SetStatusText(1, "");
+    QTest::mouseMove(f.main->windowHandle(), document->mapTo(f.main.get(), QPoint(5, 5)));
+    EXPECT_TRUE(f.main->StatusText(1).startsWith("当前坐标")) << "pointer move ignored";
+}
+
+} // namespace
+
+TEST(CurveManagerWindow, StaysOpenAndBlocksNothingAfterEveryAction) {
+    AppFixture f;
+    ASSERT_NE(f.Open(f.Document("one.opd")), nullptr);
+    f.main->ActiveDocument()->setFocus();
+    QTest::keyClick(f.main->windowHandle(), Qt::Key_Space);
+    frmFunManager* manager = Manager(f);
+    ASSERT_NE(manager, nullptr);
+    EXPECT_TRUE(manager->isVisible());
+    EXPECT_EQ(QApplication::activeModalWidget(), manager); // modal while first shown
+
+    const auto step = [&](const char* name, const std::function<void()>& act) {
+        act();
+        ASSERT_TRUE(manager->isVisible()) << name;
+        EXPECT_EQ(Manager(f), manager) << name;
+        ExpectMainWindowAnswers(f, name);
+    };
+    step("add, OK", [&] {
+        WhenModal([](QWidget* w) { qobject_cast<frmFunAdd*>(w)->cmdOK->click(); });
+        ClickThroughWindow(manager->cmdAdd);
+        EXPECT_EQ(manager->lstFunList->count(), 2);
+    });
+    step("add, cancel", [&] {
+        WhenModal([](QWidget* w) { qobject_cast<frmFunAdd*>(w)->cmdCancel->click(); });
+        ClickThroughWindow(manager->cmdAdd);
+        EXPECT_EQ(manager->lstFunList->count(), 2);
+    });
+    step("edit", [&] {
+        manager->lstFunList->setCurrentRow(1);
+        WhenModal([](QWidget* w) {
+            auto* dialog = qobject_cast<frmFunAdd*>(w);
+            dialog->txtExpressionG->setText("x*x");
+            dialog->cmdOK->click();
+        });
+        ClickThroughWindow(manager->cmdEdit);
+        EXPECT_EQ(manager->lstFunList->item(1)->text(), "普通方程: y=x*x");
+    });
+    step("delete, No", [&] {
+        manager->lstFunList->setCurrentRow(1);
+        f.messages.answers = {MsgResult::No};
+        ClickThroughWindow(manager->cmdDelete);
+        EXPECT_EQ(manager->lstFunList->count(), 2);
+    });
+    step("delete, Yes", [&] {
+        manager->lstFunList->setCurrentRow(1);
+        f.messages.answers = {MsgResult::Yes};
+        ClickThroughWindow(manager->cmdDelete);
+        EXPECT_EQ(manager->lstFunList->count(), 1);
+    });
+    step("redraw", [&] { ClickThroughWindow(manager->cmdRefresh); });
+
+    // Opened again by its key, its menu item or its button: the same window, still free.
+    f.main->Command("mnuCurveManager")->trigger();
+    ClickThroughWindow(
+        f.main->findChild<QToolBar*>("tbToolBar2")->widgetForAction(f.main->Command("FunManager")));
+    EXPECT_EQ(f.main->findChildren<frmFunManager*>().size(), 1);
+    ExpectMainWindowAnswers(f, "opened again");
+
+    ClickThroughWindow(manager->cmdClose);
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(Manager(f), nullptr);
+    ExpectMainWindowAnswers(f, "closed");
+}
+
+TEST(CurveManagerWindow, ClosedWhileStillModalLeavesNothingBlocked) {
+    AppFixture f;
+    ASSERT_NE(f.Open(f.Document("one.opd")), nullptr);
+    f.main->Command("mnuCurveManager")->trigger();
+    ASSERT_EQ(QApplication::activeModalWidget(), Manager(f));
+    Manager(f)->cmdClose->click();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ExpectMainWindowAnswers(f, "closed at once");
+}
