@@ -2,7 +2,7 @@
 # Installs the Debian packages the build, the tests and the program need, when missing.
 set -e
 PACKAGES="g++ make cmake ninja-build pkg-config
-qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-qpa-plugins libgl-dev
+qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-qpa-plugins qt6-translations-l10n libgl-dev
 libfluidsynth-dev timgm6mb-soundfont fonts-wqy-microhei
 libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth"
 

@@ -4,7 +4,6 @@
 #include "expr/CoreContext.h"
 
 #include <QDateTime>
-#include <QLocale>
 #include <QString>
 
 #include <functional>
@@ -29,9 +28,10 @@ public:
     int32_t OpenDocumentCount = 0;
     int32_t DocumentCounter = 0;
     int32_t CalculatorCount = 0;
-    // The current date and time as the new-document dialog proposes it.
+    // The current date and time as the new-document dialog proposes it, in the Chinese form
+    // whatever the locale.
     std::function<QString()> Now = [] {
-        return QLocale::system().toString(QDateTime::currentDateTime(), QLocale::ShortFormat);
+        return QDateTime::currentDateTime().toString("yyyy/M/d H:mm:ss");
     };
 };
 

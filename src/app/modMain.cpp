@@ -208,11 +208,16 @@ void ReportStartUpFailure(AppContext& context) {
             "Orbiplot 启动终止！\n\n请确认 Orbiplot 及其所需的运行库已正确安装。");
 }
 
+void SetUpApplication() {
+    // No display name: the toolkit would append it to every title the program gives.
+    QApplication::setApplicationName("Orbiplot");
+    LoadToolkitTranslations();
+}
+
 int Main(int argc, char** argv) {
     QApplication app(argc, argv);
     InitResources();
-    QApplication::setApplicationName("Orbiplot");
-    QApplication::setApplicationDisplayName("Orbiplot");
+    SetUpApplication();
 
     QtMessageSeam messages;
     QtDialogSeam dialogs;

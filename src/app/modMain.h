@@ -50,6 +50,9 @@ std::unique_ptr<frmMain> StartUp(AppContext& context, const std::string& command
 // inside a catch block.
 void ReportStartUpFailure(AppContext& context);
 
+// Names the application and loads the toolkit's Chinese texts.
+void SetUpApplication();
+
 // The program: single-instance check, then start-up and the window events.
 int Main(int argc, char** argv);
 

@@ -18,6 +18,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 namespace orbiplot {
@@ -34,6 +35,7 @@ frmFunAdd::frmFunAdd(CoreContext& context, const clsDialogs& dialogs, frmDocumen
     : QDialog(owner), context_(context), dialogs_(dialogs), document_(document) {
     setWindowTitle("添加曲线");
     setModal(true);
+    UseDialogFrame(this);
 
     auto* layout = new QVBoxLayout(this);
     auto* typeRow = new QHBoxLayout;
@@ -93,6 +95,7 @@ frmFunAdd::frmFunAdd(CoreContext& context, const clsDialogs& dialogs, frmDocumen
     polar->addWidget(txtExpressionJ, 0, 1);
     polar->addWidget(new QLabel("说明: R 为极径, Z 为极角", fraFunSetting3), 1, 0, 1, 2);
     layout->addWidget(fraFunSetting3);
+    layout->addStretch(1); // what follows keeps its place whichever frame is shown
 
     frmFrameFL = new QGroupBox("X 取值范围", this);
     auto* range = new QHBoxLayout(frmFrameFL);
@@ -113,12 +116,13 @@ frmFunAdd::frmFunAdd(CoreContext& context, const clsDialogs& dialogs, frmDocumen
         txtLineWidth[i] = new SelectAllEdit("1", frames[i]);
         txtLineWidth[i]->setMaximumWidth(48);
         fsbWidth[i] = new QScrollBar(Qt::Vertical, frames[i]);
-        fsbWidth[i]->setRange(1, 9);
-        fsbWidth[i]->setInvertedAppearance(true); // the upper arrow widens
-        fsbWidth[i]->setInvertedControls(false);
+        // A vertical bar's upper arrow lowers its value; the width is the value negated so
+        // that the upper arrow widens.
+        fsbWidth[i]->setRange(-9, -1);
+        fsbWidth[i]->setValue(-1);
         fsbWidth[i]->setFixedSize(16, txtLineWidth[i]->sizeHint().height());
         connect(fsbWidth[i], &QScrollBar::valueChanged, this,
-                [this, i](int value) { txtLineWidth[i]->setText(QString::number(value)); });
+                [this, i](int value) { txtLineWidth[i]->setText(QString::number(-value)); });
         grid->addWidget(txtLineWidth[i]);
         grid->addWidget(fsbWidth[i]);
         grid->addWidget(new QLabel("颜色:", frames[i]));
@@ -160,6 +164,14 @@ frmFunAdd::frmFunAdd(CoreContext& context, const clsDialogs& dialogs, frmDocumen
         if (SelectedType() == CurveParameter) SelectType(CurveGeneralY);
     });
     connect(optParameter, &QRadioButton::clicked, this, [this] { SelectType(CurveParameter); });
+
+    // One size for every type, so that nothing jumps when the type changes.
+    QSize largest;
+    for (int32_t type = 0; type < CurveTypeCount; ++type) {
+        Configure(type);
+        largest = largest.expandedTo(sizeHint());
+    }
+    setFixedSize(largest);
 
     const Rgb start = StartingColor(context_.Random, context_.Settings.BackColor);
     SetSwatch(0, start);
@@ -216,7 +228,6 @@ void frmFunAdd::Configure(int32_t type) {
     chkExLine[1]->setVisible(c.ShowAsymptote);
     Frame1->setEnabled(c.AuxiliaryEnabled);
     fraCT->setEnabled(c.ShiftEnabled);
-    adjustSize();
 }
 
 CurveInput frmFunAdd::ReadInput() const {
@@ -247,6 +258,8 @@ void frmFunAdd::WriteInput(const CurveInput& input) {
         txtFirstLast[i]->setText(Q(input.FirstLast[static_cast<size_t>(i)]));
         txtCT[i]->setText(Q(input.CT[static_cast<size_t>(i)]));
         txtLineWidth[i]->setText(Q(input.LineWidth[static_cast<size_t>(i)]));
+        const QSignalBlocker quiet(fsbWidth[i]);
+        fsbWidth[i]->setValue(-std::clamp(txtLineWidth[i]->text().toInt(), 1, 9));
         SetSwatch(i, input.Colors[static_cast<size_t>(i)]);
         chkExLine[i]->setChecked(input.ExLine[static_cast<size_t>(i)]);
     }

@@ -8,6 +8,8 @@
 #include "expr/CoreContext.h"
 #include "plot/View.h"
 
+#include "services/QtSeams.h"
+
 #include <QListWidget>
 #include <QPushButton>
 
@@ -22,6 +24,7 @@ frmFunManager::frmFunManager(CoreContext& context, const clsDialogs& dialogs,
     : QDialog(owner), context_(context), dialogs_(dialogs),
       activeDocument_(std::move(activeDocument)) {
     setWindowTitle("曲线函数管理器");
+    UseDialogFrame(this);
     lstFunList = new QListWidget(this);
     cmdAdd = new QPushButton("添加(&A)", this);
     cmdEdit = new QPushButton("编辑(&E)", this);

@@ -3,6 +3,8 @@
 #include "dialogs/SelectAllEdit.h"
 #include "docwin/frmDocument.h"
 
+#include "services/QtSeams.h"
+
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QGroupBox>
@@ -18,6 +20,7 @@ namespace orbiplot {
 frmNewDoc::frmNewDoc(Services services, QWidget* owner)
     : QDialog(owner), services_(std::move(services)) {
     setWindowTitle("新建文档");
+    UseDialogFrame(this);
     setModal(true);
 
     auto* info = new QGroupBox("文档属性", this);

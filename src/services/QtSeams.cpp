@@ -1,12 +1,14 @@
 #include "services/QtSeams.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QColorDialog>
 #include <QFileDialog>
 #include <QGridLayout>
+#include <QLibraryInfo>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QAbstractButton>
+#include <QTranslator>
 
 namespace orbiplot {
 
@@ -26,6 +28,34 @@ QMessageBox::StandardButton ToButton(MsgResult result) {
 
 } // namespace
 
+void UseDialogFrame(QWidget* dialog) {
+    dialog->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+}
+
+bool LoadToolkitTranslations() {
+    // The interface is Chinese whatever the locale, the toolkit's own dialogs included.
+    const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    bool loaded = false;
+    for (const char* name : {"qtbase_zh_CN", "qt_zh_CN"}) {
+        auto* translator = new QTranslator(QCoreApplication::instance());
+        if (translator->load(name, folder) && QCoreApplication::installTranslator(translator))
+            loaded = true;
+        else
+            delete translator;
+    }
+    return loaded;
+}
+
+QString NameFilter(const FileFilter& filter) {
+    QString patterns = QString::fromStdString(filter.Pattern);
+    patterns.replace(';', ' ');
+    const QString description = QString::fromStdString(filter.Description);
+    // A description that already names its patterns is shown as it is.
+    if (description.endsWith("(" + patterns + ")")) return description;
+    return description + " (" + patterns + ")";
+}
+
 QColor ToQColor(Rgb color) {
     return QColor(static_cast<int>(color & 0xFF), static_cast<int>((color >> 8) & 0xFF),
                   static_cast<int>((color >> 16) & 0xFF));
@@ -38,6 +68,7 @@ Rgb FromQColor(const QColor& color) {
 
 MsgResult QtMessageSeam::ShowMessage(const MessageRequest& request) {
     QMessageBox box(QApplication::activeWindow());
+    UseDialogFrame(&box);
     box.setWindowTitle(Q(request.Title));
     box.setText(Q(request.Text));
     switch (request.Icon) {
@@ -64,7 +95,10 @@ MsgResult QtMessageSeam::ShowMessage(const MessageRequest& request) {
     box.setDefaultButton(ToButton(request.DefaultButton));
     // The interface speaks Chinese, the buttons included.
     const std::pair<QMessageBox::StandardButton, const char*> captions[] = {
-        {QMessageBox::Ok, "确定"}, {QMessageBox::Cancel, "取消"}, {QMessageBox::Yes, "是(&Y)"}, {QMessageBox::No, "否(&N)"}};
+        {QMessageBox::Ok, "确定"},
+        {QMessageBox::Cancel, "取消"},
+        {QMessageBox::Yes, "是(&Y)"},
+        {QMessageBox::No, "否(&N)"}};
     for (const auto& [button, caption] : captions)
         if (QAbstractButton* b = box.button(button)) b->setText(QString::fromUtf8(caption));
     switch (box.exec()) {
@@ -83,12 +117,10 @@ MsgResult QtMessageSeam::ShowMessage(const MessageRequest& request) {
 
 std::optional<std::string> QtDialogSeam::ShowFileDialog(const FileDialogRequest& request) {
     QFileDialog dialog(QApplication::activeWindow(), Q(request.Title), Q(request.StartFolder));
+    UseDialogFrame(&dialog);
     QStringList filters;
-    for (const FileFilter& filter : request.Filters) {
-        QString patterns = Q(filter.Pattern);
-        patterns.replace(';', ' ');
-        filters << Q(filter.Description) + " (" + patterns + ")";
-    }
+    for (const FileFilter& filter : request.Filters)
+        filters << NameFilter(filter);
     dialog.setNameFilters(filters);
     const int index = request.FilterIndex - 1;
     if (index >= 0 && index < filters.size()) dialog.selectNameFilter(filters[index]);
@@ -111,6 +143,7 @@ std::optional<Rgb> QtDialogSeam::ShowColorDialog(Rgb initial, const std::array<R
     for (int i = 0; i < 16; ++i)
         QColorDialog::setCustomColor(i, ToQColor(custom[static_cast<size_t>(i)]));
     QColorDialog dialog(ToQColor(initial), QApplication::activeWindow());
+    UseDialogFrame(&dialog);
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
     return FromQColor(dialog.selectedColor());
 }

@@ -5,6 +5,7 @@
 #include <functional>
 
 class QColor;
+class QString;
 class QWidget;
 
 namespace orbiplot {
@@ -29,6 +30,13 @@ public:
     std::optional<std::string> ShowFileDialog(const FileDialogRequest& request) override;
     std::optional<Rgb> ShowColorDialog(Rgb initial, const std::array<Rgb, 16>& custom) override;
 };
+
+// A dialog's frame: title and close box, no minimise or maximise.
+void UseDialogFrame(QWidget* dialog);
+// Loads the toolkit's own Chinese texts; false when none are installed.
+bool LoadToolkitTranslations();
+// "Description (*.a *.b)" as the file dialog lists it.
+QString NameFilter(const FileFilter& filter);
 
 QColor ToQColor(Rgb color);
 Rgb FromQColor(const QColor& color);

@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -34,6 +35,10 @@ void AddThroughDialog(AppFixture& f, frmDocument& document, int32_t type,
         fill(*dialog);
         if (dialog->isVisible()) dialog->cmdOK->click();
         if (thenCancel && dialog->isVisible()) dialog->cmdCancel->click();
+        if (dialog->isVisible()) {
+            ADD_FAILURE() << "the dialog stayed open";
+            dialog->reject();
+        }
     });
     frmFunAdd(f.context.Core, f.context.Dialogs, document, f.main.get()).NewFun(type);
 }
@@ -125,12 +130,26 @@ TEST(CurveDialog, StoredValuesWidthsCaseAndRange) {
     AppFixture f;
     frmDocument* document = EmptyDocument(f);
     AddThroughDialog(f, *document, CurveGeneralY, [&](frmFunAdd& d) {
-        d.txtExpressionG->setText("SIN(X)*X");
         d.txtFirstLast[0]->setText("AUTO");
         d.txtFirstLast[1]->setText("auto");
         d.txtLineWidth[0]->setText("2.5");
-        d.fsbWidth[0]->setValue(7);
-        EXPECT_EQ(d.txtLineWidth[0]->text(), "7");
+        // The upper arrow widens, the lower one narrows, as a person clicks them.
+        const auto clickArrow = [&](bool upper) {
+            QScrollBar* bar = d.fsbWidth[0];
+            const QPoint at(bar->width() / 2, upper ? 3 : bar->height() - 3);
+            QTest::mouseClick(d.windowHandle(), Qt::LeftButton, {}, bar->mapTo(&d, at));
+        };
+        d.txtLineWidth[0]->setText("1");
+        clickArrow(true);
+        clickArrow(true);
+        EXPECT_EQ(d.txtLineWidth[0]->text(), "3");
+        clickArrow(false);
+        EXPECT_EQ(d.txtLineWidth[0]->text(), "2");
+        const QSize size = d.size();
+        d.SelectType(Ellipse);
+        EXPECT_EQ(d.size(), size); // one size for every type
+        d.SelectType(CurveGeneralY);
+        d.txtExpressionG->setText("SIN(X)*X");
         d.txtLineWidth[0]->setText("2.5");
         d.chkHide->setChecked(true);
     });

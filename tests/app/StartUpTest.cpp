@@ -3,6 +3,9 @@
 #include "base/AppSettings.h"
 
 #include <QDialog>
+#include <QDialogButtonBox>
+#include <QPushButton>
+#include <QRegularExpression>
 
 #include <gtest/gtest.h>
 
@@ -91,4 +94,24 @@ TEST(StartUp, AMalformedUnitEndsStartUpWithTwoMessages) {
     EXPECT_EQ(f.messages.shown[1].Title, "Orbiplot 初始化错误");
     EXPECT_EQ(f.messages.shown[1].Text.rfind("Orbiplot 启动终止！\n\n", 0), 0u);
     EXPECT_EQ(f.messages.shown[1].Icon, MsgIcon::Information);
+}
+
+TEST(StartUp, TitlesStayExactAndTheToolkitSpeaksChinese) {
+    modMain::SetUpApplication();
+    // Without a display name of its own the toolkit appends nothing to a title.
+    QApplication::setApplicationName("probe");
+    EXPECT_EQ(QApplication::applicationDisplayName(), "probe");
+    QApplication::setApplicationName("Orbiplot");
+
+    QDialogButtonBox buttons(QDialogButtonBox::Cancel | QDialogButtonBox::Open);
+    EXPECT_EQ(buttons.button(QDialogButtonBox::Cancel)->text(), "取消");
+    EXPECT_EQ(buttons.button(QDialogButtonBox::Open)->text(), "打开");
+
+    // The new document's note proposes the date in the Chinese form in any locale.
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    StartFixture f;
+    const QString now = AppContext(f.messages, f.dialogs, f.random, f.clock, f.dir.Path()).Now();
+    QLocale::setDefault(QLocale::system());
+    EXPECT_TRUE(QRegularExpression("^20\\d\\d/\\d{1,2}/\\d{1,2} \\d{1,2}:\\d\\d:\\d\\d$").match(now).hasMatch())
+        << now.toStdString();
 }

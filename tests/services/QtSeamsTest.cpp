@@ -97,3 +97,24 @@ TEST(QtDialogs, SaveDialogAppendsTheDefaultExtension) {
     ASSERT_TRUE(chosen.has_value());
     EXPECT_EQ(*chosen, QDir(folder).filePath("orbiplot-dialog-test.opd").toStdString());
 }
+
+TEST(QtDialogs, FiltersNameTheirPatternsOnceAndDialogsHaveOnlyACloseBox) {
+    EXPECT_EQ(NameFilter({"Orbiplot 文档 (*.opd)", "*.opd"}), "Orbiplot 文档 (*.opd)");
+    EXPECT_EQ(NameFilter({"图像", "*.png;*.bmp"}), "图像 (*.png *.bmp)");
+
+    QtDialogSeam seam;
+    Qt::WindowFlags flags;
+    QStringList filters;
+    WhenModal([&](QWidget* w) {
+        flags = w->windowFlags();
+        filters = qobject_cast<QFileDialog*>(w)->nameFilters();
+        qobject_cast<QDialog*>(w)->reject();
+    });
+    FileDialogRequest request;
+    request.Title = "打开";
+    request.Filters = {{"Orbiplot 文档 (*.opd)", "*.opd"}};
+    EXPECT_FALSE(seam.ShowFileDialog(request).has_value());
+    EXPECT_EQ(filters, QStringList{"Orbiplot 文档 (*.opd)"});
+    EXPECT_TRUE(flags & Qt::WindowCloseButtonHint);
+    EXPECT_FALSE(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
+}
