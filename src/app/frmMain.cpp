@@ -38,6 +38,9 @@ namespace orbiplot {
 
 namespace {
 
+const char* const InitialStatusText = "状态";
+const char* const InitialZoomText = "缩放:(X:100.00%; Y:100.00%)";
+
 QIcon Icon(const char* name) { return QIcon(QString(":/icons/") + name + ".svg"); }
 
 const char* const DocumentFilter = "Orbiplot 文档 (*.opd)\0*.opd\0";
@@ -350,7 +353,7 @@ void frmMain::BuildToolbars() {
 
 void frmMain::BuildStatusBar() {
     QStatusBar* bar = statusBar();
-    const QString initial[] = {"状态", "缩放:(X:100.00%; Y:100.00%)",
+    const QString initial[] = {InitialStatusText, InitialZoomText,
                                QTime::currentTime().toString("HH:mm"), "CAPS", "NUM"};
     for (int i = 0; i < 5; ++i) {
         panels_[i] = new QLabel(initial[i], this);
@@ -363,6 +366,11 @@ void frmMain::BuildStatusBar() {
         else
             bar->addPermanentWidget(panels_[i]);
     }
+    // Room for a typical read-out and for two zoom percentages, so neither is cut.
+    const QFontMetrics metrics(panels_[0]->font());
+    panels_[0]->setMinimumWidth(
+        metrics.horizontalAdvance("当前坐标 X=-10.000 Y=-10.000 R=14.142 Z=0.785") + 12);
+    panels_[1]->setMinimumWidth(metrics.horizontalAdvance("缩放:(X:1234.56%; Y:1234.56%)") + 12);
     auto* clock = new QTimer(this);
     connect(clock, &QTimer::timeout, this, [this] {
         panels_[2]->setText(QTime::currentTime().toString("HH:mm"));
@@ -387,7 +395,29 @@ void frmMain::SetStatusText(int panel, const QString& text) {
 }
 
 void frmMain::DocumentLoaded() { modMain::DocumentLoaded(context_); }
-void frmMain::DocumentUnloaded() { modMain::DocumentUnloaded(context_); }
+
+void frmMain::DocumentUnloaded() {
+    modMain::DocumentUnloaded(context_);
+    // Nothing is left to read out or to zoom.
+    if (modMain::NoDocumentOpen(context_)) {
+        SetStatusText(1, InitialStatusText);
+        SetStatusText(2, InitialZoomText);
+    }
+}
+
+void frmMain::PlaceNewWindow(QMdiSubWindow* sub) {
+    // Cascaded from the top left by a title bar's height, starting over where a window
+    // would leave the visible area.
+    const QRect area = mdiArea_->viewport()->rect();
+    const int step = std::max(sub->height() - sub->widget()->height(), 20);
+    int others = 0;
+    for (QMdiSubWindow* w : mdiArea_->subWindowList())
+        others += w != sub && w->isVisible() && !w->isMinimized();
+    const int room = std::max(
+        1, std::min(area.width() - sub->width(), area.height() - sub->height()) / step + 1);
+    const int offset = (others % room) * step;
+    sub->move(offset, offset);
+}
 
 void frmMain::OpenCurveManager(frmDocument&) {
     // One manager for the application; once it has been hidden and shown again it stays
@@ -457,7 +487,11 @@ frmDocument* frmMain::CreateDocumentWindow() {
 
 void frmMain::LoadNewDoc() {
     frmNewDoc dialog({context_.DocumentCounter, modMain::GetLoginName(), context_.Now(),
-                      [this](const DocInfo& info) { CreateDocumentWindow()->NewDoc(info); }},
+                      [this](const DocInfo& info) {
+                          frmDocument* document = CreateDocumentWindow();
+                          document->NewDoc(info);
+                          PlaceNewWindow(qobject_cast<QMdiSubWindow*>(document->parentWidget()));
+                      }},
                      this);
     dialog.NewOne();
 }
@@ -465,7 +499,10 @@ void frmMain::LoadNewDoc() {
 bool frmMain::OpenDocument(const std::string& path) {
     ++context_.DocumentCounter;
     frmDocument* document = CreateDocumentWindow();
-    if (document->LoadDoc(path)) return true;
+    if (document->LoadDoc(path)) {
+        PlaceNewWindow(qobject_cast<QMdiSubWindow*>(document->parentWidget()));
+        return true;
+    }
     // A refused file leaves no window behind.
     delete document->parentWidget();
     return false;

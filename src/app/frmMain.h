@@ -93,6 +93,7 @@ private:
     void FitFrameToPlacement(int triesLeft);
     bool SaveDocumentAs(frmDocument& document, const std::string& title);
     frmDocument* CreateDocumentWindow();
+    void PlaceNewWindow(QMdiSubWindow* sub);
     void ZoomActive(float factor, bool byX, bool byY);
 
     AppContext& context_;

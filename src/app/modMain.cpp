@@ -19,6 +19,7 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QRegularExpression>
 
 #include <pwd.h>
 #include <sys/stat.h>
@@ -38,7 +39,8 @@ constexpr const char* NewsAddress = "https://orbiplot.example.org/news.txt";
 // One copy per user answers on a local socket; a second copy asks it to flash.
 class SingleInstance : public QObject {
 public:
-    static QString Name() { return QString("orbiplot-%1").arg(getuid()); }
+    // One name per user and graphical session: copies on other displays do not answer.
+    static QString Name() { return QString::fromStdString(InstanceName()); }
 
     static bool OtherIsRunning() {
         QLocalSocket socket;
@@ -106,6 +108,13 @@ CommandLine ParseCommandLine(const std::string& whole,
         }
     }
     return line;
+}
+
+std::string InstanceName() {
+    QString display = qEnvironmentVariable("WAYLAND_DISPLAY");
+    if (display.isEmpty()) display = qEnvironmentVariable("DISPLAY");
+    display.replace(QRegularExpression("[^A-Za-z0-9_.-]"), "_");
+    return QString("orbiplot-%1-%2").arg(getuid()).arg(display).toStdString();
 }
 
 bool IsDocumentFile(const std::string& path) {

@@ -32,6 +32,8 @@ CommandLine ParseCommandLine(const std::string& whole,
 // True for an existing path that ends in ".opd" (exactly so).
 bool IsDocumentFile(const std::string& path);
 std::string GetLoginName();
+// The single-instance channel: one per user and graphical session (display).
+std::string InstanceName();
 
 std::string CommandLineHelpText();
 

@@ -10,6 +10,8 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QLabel>
+#include <QTest>
 #include <QToolBar>
 
 #include <gtest/gtest.h>
@@ -383,4 +385,38 @@ TEST(MainWindow, DoubleClickOnTheEmptyAreaOpens) {
     ASSERT_EQ(f.dialogs.requests.size(), 1u);
     EXPECT_EQ(f.dialogs.requests[0].Title, "打开");
     EXPECT_TRUE(f.dialogs.requests[0].MustExist);
+}
+
+TEST(MainWindow, NewWindowsCascadeInsideAndTheStatusBarFitsAndResets) {
+    AppFixture f;
+    f.main->resize(900, 700);
+    ASSERT_NE(f.Open(f.Document("a.opd")), nullptr);
+    ASSERT_NE(f.Open(f.Document("b.opd")), nullptr);
+    const QList<QMdiSubWindow*> windows = f.main->MdiArea()->subWindowList();
+    ASSERT_EQ(windows.size(), 2);
+    const QRect area = f.main->MdiArea()->viewport()->rect();
+    for (QMdiSubWindow* w : windows) EXPECT_TRUE(area.contains(w->geometry())) << w->windowTitle().toStdString();
+    EXPECT_NE(windows[0]->pos(), windows[1]->pos());
+
+    // Both percentages and a read-out fit their panels.
+    f.main->ActiveDocument()->Zoom(0.9f, true, false);
+    QTest::mouseMove(f.main->windowHandle(), f.main->ActiveDocument()->mapTo(f.main.get(), QPoint(3, 3)));
+    for (const char* name : {"sbPanel1", "sbPanel2"}) {
+        auto* panel = f.main->findChild<QLabel*>(name);
+        EXPECT_GE(panel->contentsRect().width(), panel->fontMetrics().horizontalAdvance(panel->text())) << name;
+    }
+
+    f.main->MdiArea()->closeAllSubWindows();
+    EXPECT_EQ(f.main->StatusText(1), "状态");
+    EXPECT_EQ(f.main->StatusText(2), "缩放:(X:100.00%; Y:100.00%)");
+}
+
+TEST(MainWindow, OneRunningCopyPerDisplay) {
+    const QByteArray saved = qgetenv("DISPLAY");
+    qunsetenv("WAYLAND_DISPLAY");
+    qputenv("DISPLAY", ":5");
+    const std::string five = modMain::InstanceName();
+    qputenv("DISPLAY", ":6");
+    EXPECT_NE(modMain::InstanceName(), five);
+    qputenv("DISPLAY", saved);
 }
