@@ -4,6 +4,7 @@
 #include "expr/CoreContext.h"
 
 #include <QDateTime>
+#include <QPrinter>
 #include <QString>
 
 #include <functional>
@@ -28,6 +29,13 @@ public:
     int32_t OpenDocumentCount = 0;
     int32_t DocumentCounter = 0;
     int32_t CalculatorCount = 0;
+    // Prints one page on the default printer with its default settings: draw paints it.
+    // Nothing happens when there is no printer.
+    std::function<void(const std::function<void(QPaintDevice&)>& draw)> Print =
+        [](const std::function<void(QPaintDevice&)>& draw) {
+            QPrinter printer(QPrinter::HighResolution);
+            if (printer.isValid()) draw(printer);
+        };
     // The current date and time as the new-document dialog proposes it, in the Chinese form
     // whatever the locale.
     std::function<QString()> Now = [] {

@@ -23,8 +23,6 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QMimeData>
-#include <QPainter>
-#include <QPrinter>
 #include <QProcess>
 #include <QScreen>
 #include <QStandardPaths>
@@ -569,15 +567,7 @@ void frmMain::FilePrint() {
          "印。"});
     if (answer != MsgResult::OK) return;
     // Printing failures (no printer, say) are silent.
-    QPrinter printer(QPrinter::HighResolution);
-    QPainter painter;
-    if (!painter.begin(&printer)) return;
-    const QImage& picture = document->Picture();
-    const QRect page = painter.viewport();
-    QSize size = picture.size();
-    size.scale(page.size(), Qt::KeepAspectRatio);
-    painter.drawImage(QRect(page.topLeft(), size), picture);
-    painter.end();
+    context_.Print([document](QPaintDevice& page) { document->PrintTo(page); });
 }
 
 void frmMain::FileProperties() {

@@ -148,11 +148,22 @@ bool frmDocument::ExportSvg(const std::string& path) {
         generator.setViewBox(QRect(QPoint(0, 0), picture_.size()));
         generator.setTitle(QString::fromStdString(model_.GetDocInfo()[0]));
         QtCanvas canvas(generator, view_, font());
-        PlotStatus quiet;
-        PlotEngine engine(model_, view_, canvas, context_, clock_, quiet);
-        engine.RefreshAll();
+        DrawQuietly(canvas);
     }
     return QFileInfo(target).isFile() && QFileInfo(target).size() > 0;
+}
+
+bool frmDocument::PrintTo(QPaintDevice& page) {
+    QtCanvas canvas(page, view_, font(), picture_.size());
+    if (!canvas.IsActive()) return false;
+    DrawQuietly(canvas);
+    return true;
+}
+
+void frmDocument::DrawQuietly(Canvas& canvas) {
+    PlotStatus quiet;
+    PlotEngine engine(model_, view_, canvas, context_, clock_, quiet);
+    engine.RefreshAll();
 }
 
 void frmDocument::CloseDoc() {

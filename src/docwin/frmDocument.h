@@ -51,7 +51,10 @@ public:
     const View& ViewState() const { return view_; }
     // The picture drawn anew as an SVG file; false when it cannot be written.
     bool ExportSvg(const std::string& path);
-    // The persistent picture: what the window shows, exports and prints.
+    // Draws the document on a printed page (any paint device), scaled from the window's
+    // picture to fit it, sharp at the device's resolution; false when it cannot be painted.
+    bool PrintTo(QPaintDevice& page);
+    // The persistent picture: what the window shows and exports.
     const QImage& Picture() const { return picture_; }
 
     // The document is ready to be shown: caption, placement inside its frame, first draw.
@@ -83,6 +86,8 @@ private:
     // full redraw afterwards, so redraws never nest.
     void Draw(const std::function<void(PlotEngine&)>& work);
     void ResizePicture();
+    // A full redraw on another surface, leaving the window's status and picture alone.
+    void DrawQuietly(Canvas& canvas);
     bool AskToSave();
 
     CoreContext& context_;

@@ -2,6 +2,7 @@
 
 #include "plot/View.h"
 
+#include <QFontInfo>
 #include <QFontMetricsF>
 #include <QPaintDevice>
 
@@ -86,6 +87,25 @@ QtCanvas::QtCanvas(QPaintDevice& device, const View& view, const QFont& font)
     : device_(device), view_(view), painter_(&device), width_(device.width()),
       height_(device.height()), metrics_(PlainFont(font), &device) {
     painter_.setFont(PlainFont(font));
+}
+
+namespace {
+
+// Sized in pixels, so the text keeps its size against the picture at any device resolution.
+QFont PixelSized(QFont font) {
+    if (font.pixelSize() <= 0) font.setPixelSize(QFontInfo(font).pixelSize());
+    return font;
+}
+
+} // namespace
+
+QtCanvas::QtCanvas(QPaintDevice& device, const View& view, const QFont& font, QSize pictureSize)
+    : device_(device), view_(view), painter_(&device), width_(std::max(pictureSize.width(), 1)),
+      height_(std::max(pictureSize.height(), 1)), metrics_(PlainFont(PixelSized(font)), &device) {
+    const double scale =
+        std::min(double(device.width()) / width_, double(device.height()) / height_);
+    if (painter_.isActive()) painter_.scale(scale, scale);
+    painter_.setFont(PlainFont(PixelSized(font)));
 }
 
 QtCanvas::~QtCanvas() { Finish(); }

@@ -7,6 +7,7 @@
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPolygonF>
+#include <QSize>
 
 class QPaintDevice;
 
@@ -20,6 +21,9 @@ class View;
 class QtCanvas : public Canvas {
 public:
     QtCanvas(QPaintDevice& device, const View& view, const QFont& font = QFont());
+    // Draws a picture of the given size in pixels scaled to fit the device (a printed page),
+    // as vectors at the device's own resolution.
+    QtCanvas(QPaintDevice& device, const View& view, const QFont& font, QSize pictureSize);
     ~QtCanvas() override;
 
     void Clear(Rgb background) override;
@@ -35,6 +39,8 @@ public:
 
     // Ends the painting so that the device can be saved.
     void Finish();
+    // False when the device could not be painted on (no printer, say).
+    bool IsActive() const { return painter_.isActive(); }
 
 private:
     QPointF ToDevice(float x, float y) const;

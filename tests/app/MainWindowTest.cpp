@@ -10,7 +10,9 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QFile>
 #include <QLabel>
+#include <QPrinter>
 #include <QTest>
 #include <QToolBar>
 
@@ -371,9 +373,74 @@ TEST(MainWindow, PrintAsksFirstAndFailsSilently) {
     EXPECT_EQ(f.messages.shown[0].Icon, MsgIcon::Information);
     EXPECT_EQ(f.messages.shown[0].Text,
               "打印设置将使用操作系统的控制面板中的默认设置。\n\n单击“确定”后开始打印\n单击“取消”取消打印。");
+    int printed = 0;
+    f.context.Print = [&](const std::function<void(QPaintDevice&)>&) { ++printed; };
+    f.messages.answers = {MsgResult::Cancel};
+    f.main->Command("mnuFilePrint")->trigger();
+    EXPECT_EQ(printed, 0);
     f.messages.answers = {MsgResult::OK};
-    f.main->Command("mnuFilePrint")->trigger(); // no printer here: nothing is reported
-    EXPECT_EQ(f.messages.shown.size(), 2u);
+    f.main->Command("mnuFilePrint")->trigger();
+    EXPECT_EQ(printed, 1);
+    EXPECT_EQ(f.messages.shown.size(), 3u);
+
+    // A printer that cannot be painted on is passed over without a word.
+    QPrinter broken;
+    broken.setOutputFileName(QString::fromStdString(f.dir.Path() + "/no/such/folder/p.pdf"));
+    EXPECT_FALSE(f.main->ActiveDocument()->PrintTo(broken));
+}
+
+TEST(MainWindow, PrintingDrawsTheGraphAsVectorsAtThePagesResolution) {
+    AppFixture f;
+    frmDocument* document = f.Open(f.Document("a.opd")); // a red unit circle at the origin
+    ASSERT_NE(document, nullptr);
+    const QImage& picture = document->Picture();
+
+    // A page four times the picture's size: the circle is drawn at that size, not enlarged
+    // pixel by pixel.
+    QImage page(picture.size() * 4, QImage::Format_RGB32);
+    page.fill(Qt::gray);
+    ASSERT_TRUE(document->PrintTo(page));
+    const QPointF centre(page.width() / 2.0, page.height() / 2.0);
+    const double radius = 4.0 * picture.width() / std::fabs(document->ViewState().ScaleWidth);
+    int red = 0, strayRed = 0, finerBlocks = 0;
+    for (int y = page.height() / 2; y < page.height(); ++y) // below the legend
+        for (int x = 0; x < page.width(); ++x) {
+            const QColor c = page.pixelColor(x, y);
+            if (c.red() > 200 && c.green() < 60) {
+                ++red;
+                const double d = std::hypot(x - centre.x(), y - centre.y());
+                if (d > radius / 2 && std::abs(d - radius) > 6) ++strayRed; // the centre is marked
+            }
+        }
+    // An enlarged picture repeats each pixel over a 4x4 block; a drawing at the page's size
+    // has edges finer than that.
+    for (int y = page.height() / 2; y + 4 <= page.height(); y += 4)
+        for (int x = 0; x + 4 <= page.width(); x += 4)
+            for (int i = 1; i < 16; ++i)
+                if (page.pixel(x + i % 4, y + i / 4) != page.pixel(x, y)) {
+                    ++finerBlocks;
+                    break;
+                }
+    EXPECT_GT(red, 3 * radius); // half a circle, four pixels wide
+    EXPECT_EQ(strayRed, 0);
+    EXPECT_GT(finerBlocks, 0);
+
+    // On a PDF printer the page holds drawing and text, no picture.
+    const std::string pdf = f.dir.Path() + "/page.pdf";
+    f.context.Print = [&](const std::function<void(QPaintDevice&)>& draw) {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(QString::fromStdString(pdf));
+        draw(printer);
+    };
+    f.messages.answers = {MsgResult::OK};
+    f.main->Command("mnuFilePrint")->trigger();
+    QFile file(QString::fromStdString(pdf));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    EXPECT_TRUE(bytes.startsWith("%PDF"));
+    EXPECT_FALSE(bytes.contains("/Subtype /Image"));
+    EXPECT_TRUE(bytes.contains("/Font"));
 }
 
 TEST(MainWindow, DoubleClickOnTheEmptyAreaOpens) {
