@@ -364,11 +364,13 @@ void frmMain::BuildStatusBar() {
         else
             bar->addPermanentWidget(panels_[i]);
     }
-    // Room for a typical read-out and for two zoom percentages, so neither is cut.
-    const QFontMetrics metrics(panels_[0]->font());
-    panels_[0]->setMinimumWidth(
-        metrics.horizontalAdvance("当前坐标 X=-10.000 Y=-10.000 R=14.142 Z=0.785") + 12);
-    panels_[1]->setMinimumWidth(metrics.horizontalAdvance("缩放:(X:1234.56%; Y:1234.56%)") + 12);
+    SetStatusText(2, InitialZoomText);
+    // The read-out takes the room the other panels leave; it is clipped, never drawn over
+    // them, when the window is too narrow for it.
+    panels_[0]->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    panels_[0]->setMinimumWidth(panels_[0]->fontMetrics().horizontalAdvance(
+                                    "当前坐标 X=-10.000 Y=-10.000 R=14.142 Z=0.785") /
+                                2);
     auto* clock = new QTimer(this);
     connect(clock, &QTimer::timeout, this, [this] {
         panels_[2]->setText(QTime::currentTime().toString("HH:mm"));
@@ -389,7 +391,15 @@ QString frmMain::StatusText(int panel) const {
 }
 
 void frmMain::SetStatusText(int panel, const QString& text) {
-    if (panel >= 1 && panel <= 5) panels_[panel - 1]->setText(text);
+    if (panel < 1 || panel > 5) return;
+    QLabel* label = panels_[panel - 1];
+    label->setText(text);
+    // The zoom panel is as wide as its text: one or two percentages, never cut.
+    if (panel == 2) {
+        const QMargins m = label->contentsMargins();
+        label->setMinimumWidth(label->fontMetrics().horizontalAdvance(text) + m.left() + m.right() +
+                               2 * label->frameWidth());
+    }
 }
 
 void frmMain::DocumentLoaded() { modMain::DocumentLoaded(context_); }
@@ -404,17 +414,18 @@ void frmMain::DocumentUnloaded() {
 }
 
 void frmMain::PlaceNewWindow(QMdiSubWindow* sub) {
-    // Cascaded from the top left by a title bar's height, starting over where a window
-    // would leave the visible area.
+    // Cascaded from the top left by a title bar's height, starting over when the steps
+    // use up half the area; a window larger than the room left is made smaller to fit.
     const QRect area = mdiArea_->viewport()->rect();
     const int step = std::max(sub->height() - sub->widget()->height(), 20);
     int others = 0;
     for (QMdiSubWindow* w : mdiArea_->subWindowList())
         others += w != sub && w->isVisible() && !w->isMinimized();
-    const int room = std::max(
-        1, std::min(area.width() - sub->width(), area.height() - sub->height()) / step + 1);
-    const int offset = (others % room) * step;
+    const int steps = std::max(1, std::min(area.width(), area.height()) / 2 / step);
+    const int offset = (others % steps) * step;
     sub->move(offset, offset);
+    const QSize room = area.size() - QSize(offset, offset);
+    if (room.width() > 0 && room.height() > 0) sub->resize(sub->size().boundedTo(room));
 }
 
 void frmMain::OpenCurveManager(frmDocument&) {
