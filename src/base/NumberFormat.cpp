@@ -285,6 +285,8 @@ template <class T> T ConvertText(std::string_view text) {
 
 } // namespace
 
+bool IsNumericText(std::string_view text) { return !NumberPart(text).empty(); }
+
 double TextToDouble(std::string_view text) { return ConvertText<double>(text); }
 float TextToSingle(std::string_view text) { return ConvertText<float>(text); }
 

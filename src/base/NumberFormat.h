@@ -26,6 +26,10 @@ std::string GeneralTextSingle(float value);
 
 namespace orbiplot {
 
+// True for an optionally signed decimal number with an optional point and exponent, blanks
+// around it allowed; nothing else (no group separators, currency signs or hexadecimal).
+bool IsNumericText(std::string_view text);
+
 // Converts a decimal text (blanks around it allowed, "." as the point, an optional exponent)
 // to a number; other text raises "type mismatch", a value beyond the type's range "overflow".
 double TextToDouble(std::string_view text);

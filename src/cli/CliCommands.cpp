@@ -3,6 +3,8 @@
 #include "base/AppError.h"
 #include "base/NumberFormat.h"
 #include "base/modError.h"
+#include "calc/ExpressionCalculator.h"
+#include "calc/LineCalculators.h"
 #include "cli/RenderCommand.h"
 #include "doc/DocumentModel.h"
 #include "expr/CoreContext.h"
@@ -95,15 +97,28 @@ int Eval(Context& context, const Words& args, std::ostream& out, std::ostream&) 
 
 // The expression calculator's result box after one compute in a fresh window.
 int Calc(Context& context, const Words& args, std::ostream& out, std::ostream&) {
-    std::string result;
-    try {
-        result = FormatNumber(context.parser.ParseExpression(args[0]), "#0.0######");
-    } catch (const AppError& error) {
-        ReportError(context.messages, error);
-        if (IsParserError(error.Number)) result = "<语法错误>";
-    }
-    out << result << '\n';
+    const ExpressionOutcome outcome = ComputeExpression(context.parser, args[0], {});
+    if (outcome.Error) ReportError(context.messages, *outcome.Error);
+    out << outcome.State.ResultText << '\n';
     return 0;
+}
+
+// A line calculator's output box after one press of compute in a fresh dialog.
+int ShowCalculatorOutcome(Context& context, const CalcOutcome& outcome, std::ostream& out) {
+    if (outcome.Message) context.messages.ShowMessage(*outcome.Message);
+    if (outcome.Error) ReportError(context.messages, *outcome.Error);
+    out << outcome.Output.value_or(CalculatorInitialOutput) << '\n';
+    return 0;
+}
+
+int PointLine(Context& context, const Words& args, std::ostream& out, std::ostream&) {
+    return ShowCalculatorOutcome(context, ComputePointLine({args[0], args[1], args[2], args[3]}),
+                                 out);
+}
+
+int LineLine(Context& context, const Words& args, std::ostream& out, std::ostream&) {
+    return ShowCalculatorOutcome(
+        context, ComputeLineLine({"", args[0], args[1], args[2], args[3], args[4], args[5]}), out);
 }
 
 int Subst(Context& context, const Words& args, std::ostream& out, std::ostream&) {
@@ -160,6 +175,8 @@ const std::vector<Command>& Commands() {
     static const std::vector<Command> commands{
         {"eval", "eval EXPRESSION", 1, 1, Eval},
         {"calc", "calc EXPRESSION", 1, 1, Calc},
+        {"pl", "pl POINT A B C", 4, 4, PointLine},
+        {"ll", "ll A1 B1 C1 A2 B2 C2", 6, 6, LineLine},
         {"subst", "subst EXPRESSION VAR VALUETEXT", 3, 3, Subst},
         {"list", "list FILE.opd", 1, 1, List},
         {"resave", "resave IN.opd OUT.opd", 2, 2, Resave},
