@@ -8,6 +8,8 @@
 #include "base/NumberFormat.h"
 #include "base/clsINI.h"
 #include "base/modError.h"
+#include "dialogs/LineCalculatorDialog.h"
+#include "dialogs/frmExpressionParse.h"
 #include "dialogs/frmFunAdd.h"
 #include "dialogs/frmFunManager.h"
 #include "dialogs/frmNewDoc.h"
@@ -217,10 +219,13 @@ void frmMain::BuildMenus() {
     zoomItem("mnuZoomOutByY", "沿Y轴缩小(&U)", 1.1f, false, true);
 
     QMenu* calculate = menu(nullptr, "mnuCalculate", "计算(&C)");
-    AddAction(calculate, "mnuCalculateExpression", "表达式计算器(&C)");
+    connect(AddAction(calculate, "mnuCalculateExpression", "表达式计算器(&C)"), &QAction::triggered,
+            this, &frmMain::OpenCalculator);
     calculate->addSeparator();
-    AddAction(calculate, "mnuCalculatePL", "点线位置关系(&P)");
-    AddAction(calculate, "mnuCalculateLL", "线线位置关系(&L)");
+    connect(AddAction(calculate, "mnuCalculatePL", "点线位置关系(&P)"), &QAction::triggered, this,
+            [this] { frmPL(context_.Core.Messages, this).Run(); });
+    connect(AddAction(calculate, "mnuCalculateLL", "线线位置关系(&L)"), &QAction::triggered, this,
+            [this] { frmLL(context_.Core.Messages, this).Run(); });
 
     QMenu* tools = menu(nullptr, "mnuTools", "工具(&T)");
     AddAction(tools, "mnuToolConstantManager", "常数管理器(&C)...", QKeySequence("Ctrl+C"));
@@ -532,8 +537,26 @@ bool frmMain::SaveDocumentAs(frmDocument& document, const std::string& title) {
     return document.SaveDoc(path, true);
 }
 
+frmExpressionParse* frmMain::OpenCalculator() {
+    ++context_.CalculatorCount;
+    auto* calculator = new frmExpressionParse(context_.Core);
+    calculator->setWindowTitle(QString("表达式计算器 %1").arg(context_.CalculatorCount));
+    QMdiSubWindow* sub = mdiArea_->addSubWindow(calculator);
+    sub->setAttribute(Qt::WA_DeleteOnClose);
+    sub->setWindowIcon(Icon("orbiplot"));
+    sub->show();
+    calculator->setFocus();
+    return calculator;
+}
+
 bool frmMain::mnuFileSave_Click() {
     frmDocument* document = ActiveDocument();
+    if (!document && mdiArea_->currentSubWindow()) {
+        // A calculator has no path to save to.
+        ReportError(context_.Core.Messages, AppError(ErrNotSupported, DefaultErrorSource,
+                                                     RuntimeErrorMessage(ErrNotSupported)));
+        return false;
+    }
     if (!document) return false;
     if (!document->GetIPath().empty()) return document->SaveDoc(document->GetIPath());
     return SaveDocumentAs(*document, "保存");

@@ -18,6 +18,7 @@ namespace orbiplot {
 
 class AppContext;
 class frmDocument;
+class frmExpressionParse;
 class frmProgress;
 
 // The multiple-document main window: menus, toolbars, status bar and the document
@@ -54,6 +55,9 @@ public:
     bool SaveUntitled(frmDocument& document) override;
     void OpenCurveManager(frmDocument& document) override;
     frmProgress& Progress() override { return *progress_; }
+
+    // Opens a new expression calculator window with the next number in its caption.
+    frmExpressionParse* OpenCalculator();
 
     // Opens the curve dialog for a new curve of the type on the active document.
     void AddCurve(int32_t type);

@@ -72,6 +72,7 @@ enum RuntimeErrorNumber : int32_t {
     ErrTypeMismatch = 13,
     ErrOutOfStack = 28,
     ErrFileNotFound = 53,
+    ErrNotSupported = 438,
 };
 
 std::string RuntimeErrorMessage(int32_t number);
