@@ -59,6 +59,19 @@ void LineCalculatorDialog::AddRow(const std::vector<const char*>& parts, int fir
     }
     row->addStretch();
     rows_->addLayout(row);
+    // Tab goes through the boxes in reading order, then the output and the buttons.
+    QWidget* previous = nullptr;
+    for (QLineEdit* edit : txtValue) {
+        if (!edit) continue;
+        if (previous)
+            setTabOrder(previous, edit);
+        else
+            edit->setFocus();
+        previous = edit;
+    }
+    setTabOrder(previous, txtOut);
+    setTabOrder(txtOut, cmdRun);
+    setTabOrder(cmdRun, cmdClose);
 }
 
 void LineCalculatorDialog::cmdRun_Click() {
