@@ -9,10 +9,12 @@
 #include "base/clsINI.h"
 #include "base/modError.h"
 #include "dialogs/LineCalculatorDialog.h"
+#include "dialogs/frmConstManager.h"
 #include "dialogs/frmExpressionParse.h"
 #include "dialogs/frmFunAdd.h"
 #include "dialogs/frmFunManager.h"
 #include "dialogs/frmNewDoc.h"
+#include "dialogs/frmOptions.h"
 #include "docwin/frmDocument.h"
 #include "docwin/frmProgress.h"
 
@@ -228,13 +230,16 @@ void frmMain::BuildMenus() {
             [this] { frmLL(context_.Core.Messages, this).Run(); });
 
     QMenu* tools = menu(nullptr, "mnuTools", "工具(&T)");
-    AddAction(tools, "mnuToolConstantManager", "常数管理器(&C)...", QKeySequence("Ctrl+C"));
+    // Inside a text box Ctrl+C stays the box's copy; everywhere else it opens the manager.
+    connect(AddAction(tools, "mnuToolConstantManager", "常数管理器(&C)...", QKeySequence("Ctrl+C")),
+            &QAction::triggered, this, [this] { frmConstManager(context_.Core).exec(); });
     tools->addSeparator();
     AddAction(tools, "mnuToolsWinNote", "Windows 记事本(&N)");
     AddAction(tools, "mnuToolsWinCalc", "Windows 计算器(&L)");
     AddAction(tools, "mnuToolsWinExplorer", "Windows 资源管理器(&E)");
     tools->addSeparator();
-    AddAction(tools, "mnuToolsOptions", "选项(&P)...");
+    connect(AddAction(tools, "mnuToolsOptions", "选项(&P)..."), &QAction::triggered, this,
+            &frmMain::ShowOptions);
 
     windowMenu_ = menu(nullptr, "mnuWindow", "窗口(&W)");
     connect(AddAction(windowMenu_, "mnuWindowNewWindow", "新建窗口(&N)"), &QAction::triggered, this,
@@ -609,6 +614,12 @@ void frmMain::FileProperties() {
     if (!document) return;
     frmNewDoc dialog({context_.DocumentCounter, modMain::GetLoginName(), context_.Now(), {}}, this);
     dialog.ModifyOne(*document);
+}
+
+void frmMain::ShowOptions() {
+    frmOptions options(context_.Core, context_.Dialogs);
+    if (options.exec() != QDialog::Accepted) return;
+    if (frmDocument* document = ActiveDocument()) document->RefreshAll();
 }
 
 void frmMain::ZoomActive(float factor, bool byX, bool byY) {

@@ -71,6 +71,8 @@ public:
     void FileExport();
     void FilePrint();
     void FileProperties();
+    // The options dialog; after OK the active document is drawn with the new look.
+    void ShowOptions();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

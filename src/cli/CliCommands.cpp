@@ -1,6 +1,7 @@
 #include "cli/CliCommands.h"
 
 #include "base/AppError.h"
+#include "base/AppSettings.h"
 #include "base/NumberFormat.h"
 #include "base/modError.h"
 #include "calc/ExpressionCalculator.h"
@@ -24,7 +25,9 @@ namespace {
 class CliMessageSeam : public MessageSeam {
 public:
     explicit CliMessageSeam(std::ostream& err) : err_(err) {}
+    int shown = 0;
     MsgResult ShowMessage(const MessageRequest& request) override {
+        ++shown;
         err_ << request.Title << '\n' << request.Text << '\n';
         switch (request.Buttons) {
         case MsgButtons::OK: return MsgResult::OK;
@@ -121,6 +124,45 @@ int LineLine(Context& context, const Words& args, std::ostream& out, std::ostrea
         context, ComputeLineLine({"", args[0], args[1], args[2], args[3], args[4], args[5]}), out);
 }
 
+// consts list | consts add NAME VALUE | consts remove INDEX: what the constants manager's
+// buttons do, then the save of its closing.
+int Consts(Context& context, const Words& args, std::ostream& out, std::ostream& err) {
+    const std::string& verb = args[0];
+    const bool list = verb == "list" && args.size() == 1;
+    const bool add = verb == "add" && args.size() == 3;
+    const bool remove = verb == "remove" && args.size() == 2;
+    if (!list && !add && !remove) {
+        err << "usage: orbiplot-cli consts list | add NAME VALUE | remove INDEX\n";
+        return 2;
+    }
+    if (context.core.AppFolder.empty()) {
+        context.core.AppFolder = ApplicationFolder();
+        modConst::LoadUserConstants(context.core);
+    }
+    if (list) {
+        for (const std::string& line : modConst::GetUserConstantList(context.core))
+            out << line << '\n';
+        return 0;
+    }
+    try {
+        if (add) {
+            modConst::AddUserConstantText(context.core, args[1], args[2]);
+        } else {
+            int32_t index = 0;
+            const auto [end, ec] =
+                std::from_chars(args[1].data(), args[1].data() + args[1].size(), index);
+            if (ec != std::errc() || end != args[1].data() + args[1].size()) index = 0;
+            modConst::RemoveSelectedConstant(context.core, index >= 1 ? index - 1 : -1);
+        }
+    } catch (...) {
+        ReportCurrentError(context.messages);
+        return 1;
+    }
+    const int before = context.messages.shown;
+    modConst::SaveUserConstants(context.core);
+    return context.messages.shown == before ? 0 : 1;
+}
+
 int Subst(Context& context, const Words& args, std::ostream& out, std::ostream&) {
     try {
         out << SubstituteVariable(args[0], args[1], args[2]) << '\n';
@@ -178,6 +220,7 @@ const std::vector<Command>& Commands() {
         {"pl", "pl POINT A B C", 4, 4, PointLine},
         {"ll", "ll A1 B1 C1 A2 B2 C2", 6, 6, LineLine},
         {"subst", "subst EXPRESSION VAR VALUETEXT", 3, 3, Subst},
+        {"consts", "consts list | consts add NAME VALUE | consts remove INDEX", 1, 3, Consts},
         {"list", "list FILE.opd", 1, 1, List},
         {"resave", "resave IN.opd OUT.opd", 2, 2, Resave},
         {"render", "render FILE.opd OUT.png|OUT.bmp|OUT.svg [--size WxH]", 2, 4, Render},

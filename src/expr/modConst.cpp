@@ -14,6 +14,16 @@ void AddUserConstant(CoreContext& context, std::string_view name, double value) 
     context.Constants.Values.push_back(value);
 }
 
+void AddUserConstantText(CoreContext& context, std::string_view name, std::string_view valueText) {
+    if (!IsNumericText(valueText)) RaiseOwnError(ErrConstantValue);
+    AddUserConstant(context, name, TextToDouble(valueText));
+}
+
+void RemoveSelectedConstant(CoreContext& context, int32_t selectedRow) {
+    if (selectedRow < 0) RaiseOwnError(ErrNoConstantSelected);
+    RemoveUserConstant(context, selectedRow + 1);
+}
+
 void RemoveUserConstant(CoreContext& context, int32_t index) {
     UserConstants& list = context.Constants;
     if (index < 1 || static_cast<size_t>(index) > list.Names.size())

@@ -15,6 +15,14 @@ namespace orbiplot::modConst {
 // Registers the constant with the parser (its errors pass to the caller), then lists it.
 void AddUserConstant(CoreContext& context, std::string_view name, double value);
 
+// The constants manager's add: a value text that is no number raises the invalid-value
+// error; the parser's name checks apply as in AddUserConstant.
+void AddUserConstantText(CoreContext& context, std::string_view name, std::string_view valueText);
+
+// The constants manager's remove of list line selectedRow (0-based; -1 when none is
+// selected, which raises the no-constant-selected error).
+void RemoveSelectedConstant(CoreContext& context, int32_t selectedRow);
+
 // Index is 1-based; outside the list raises "subscript out of range".
 void RemoveUserConstant(CoreContext& context, int32_t index);
 

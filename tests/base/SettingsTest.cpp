@@ -2,6 +2,7 @@
 
 #include "base/AppError.h"
 #include "base/AppSettings.h"
+#include "base/Options.h"
 #include "base/clsDialogs.h"
 #include "base/clsINI.h"
 
@@ -148,4 +149,44 @@ TEST(CommonDialogs, ColourStartsBlackWithGreysAndCancelKeepsTheDefault) {
     EXPECT_EQ(seam.custom[15], 0xFFFFFFu);
     seam.colour = 0x123456;
     EXPECT_EQ(dialogs.GetColor(0x00FF00), 0x123456u);
+}
+
+TEST(Options, TheUnitCheckAndTheArrows) {
+    const auto check = [](const char* text) { return CheckUnitText(text); };
+    EXPECT_EQ(check("99").Text, "99");
+    EXPECT_FALSE(check("0.05").Replaced);
+    for (const char* outside : {"0", "100", "-1", "1e39"}) {
+        EXPECT_EQ(check(outside).Text, "1.00") << outside;
+        EXPECT_TRUE(check(outside).ShowMessage) << outside;
+    }
+    for (const char* silent : {"", "abc", ".", "1,5"}) {
+        EXPECT_EQ(check(silent).Text, "1.00") << silent;
+        EXPECT_FALSE(check(silent).ShowMessage) << silent;
+    }
+    EXPECT_EQ(StepUnitText(StepUnitText("1.00", true), true), "1.1");
+    EXPECT_EQ(StepUnitText("0.05", false), "0");
+    EXPECT_TRUE(check(StepUnitText("0.05", false).c_str()).ShowMessage);
+    EXPECT_EQ(ShownGridStyle(0), 1);
+    EXPECT_EQ(ShownGridStyle(4), 4);
+    EXPECT_EQ(ShownGridStyle(6), 1);
+}
+
+TEST(Options, OkStoresInMemoryAndWritesEveryKeyAtOnce) {
+    TempDir dir;
+    const std::string file = dir.Write("Orbiplot_Setting.ini", "[MainPos]\r\nMainLeft=15\r\n");
+    AppSettings settings;
+    settings.Style = 0;
+    OptionsChoice choice = ChoiceFromSettings(settings);
+    EXPECT_EQ(choice.Style, 1);
+    EXPECT_EQ(choice.UnitText, "1");
+    choice = {false, 3, 0x0000FF, 0x102030, true, "2.5", false};
+    ApplyOptions(settings, choice, file);
+    EXPECT_FALSE(settings.IsFirst || settings.IsShow || settings.IsShowTip);
+    EXPECT_TRUE(settings.IsPi);
+    EXPECT_EQ(settings.Style, 3);
+    EXPECT_EQ(settings.Unit, 2.5f);
+    EXPECT_EQ(dir.Read("Orbiplot_Setting.ini"),
+              "[MainPos]\r\nMainLeft=15\r\n\r\n[General]\r\nIsFirst=False\r\nIsShowTip=False\r\n\r\n"
+              "[Grid]\r\nIsShow=False\r\nStyle=3\r\nColor=255\r\nIsPi=True\r\nUnit=2.5\r\n"
+              "BackColor=1056816\r\n");
 }

@@ -160,3 +160,29 @@ TEST(Cli, RenderWritesTheChosenFormat) {
     EXPECT_EQ(Cli({"render", dir.File("none.opd"), dir.File("n.png")}).code, 1);
     EXPECT_EQ(Cli({"render", dir.File("d.opd"), dir.File("no/such/dir/n.png")}).code, 1);
 }
+
+TEST(Cli, LineCalculatorsAndConstants) {
+    EXPECT_EQ(Cli({"pl", "0,0", "3", "4", "-10"}).out, "点 P(0,0) 到直线 L:3*x+4*y-10=0 的距离为 2.0 。\n");
+    const CliRun degenerate = Cli({"ll", "0", "0", "5", "1", "1", "1"});
+    EXPECT_EQ(degenerate.code, 0);
+    EXPECT_EQ(degenerate.err, "Orbiplot\n注意：在直线方程 A*x+B*y+c=0 中 A，B不全为零。\n");
+    EXPECT_EQ(Cli({"pl", "1,1", "1e39", "1", "1"}).out, "请输入数值.\n"); // overflow keeps the output
+    EXPECT_EQ(Cli({"pl", "1,1", "1"}).code, 2);
+
+    orbiplot::test::TempDir dir;
+    const auto consts = [&](std::vector<std::string> words) {
+        words.insert(words.begin(), {"--app-dir", dir.Path(), "consts"});
+        return Cli(words);
+    };
+    EXPECT_EQ(consts({"add", "g", "9.8"}).code, 0);
+    EXPECT_EQ(consts({"add", "h", "-1e-3"}).code, 0);
+    const CliRun twice = consts({"add", "G", "1"});
+    EXPECT_EQ(twice.code, 1);
+    EXPECT_EQ(twice.err, "Orbiplot 表达式分析错误\n错误号 No. 7 - 此常数已存在\n\n错误发生在: Orbiplot\n");
+    EXPECT_EQ(consts({"add", "x", "abc"}).code, 1);
+    EXPECT_EQ(consts({"list"}).out, "g - 9.8\nh - -0.001\n");
+    EXPECT_EQ(Cli({"--app-dir", dir.Path(), "calc", "g*2"}).out, "19.6\n");
+    EXPECT_EQ(consts({"remove", "1"}).code, 0);
+    EXPECT_EQ(consts({"remove", "none"}).err, "Orbiplot 错误报告\n没有常数被选择\n");
+    EXPECT_EQ(dir.Read("Orbiplot_Const.ini"), "[Data]\r\nM=1\r\nN1=h\r\nV1=-0.001\r\n");
+}

@@ -1,3 +1,4 @@
+#include "PlotTestSupport.h"
 #include "RecordingCanvas.h"
 
 #include "plot/GridAxes.h"
@@ -183,4 +184,27 @@ TEST(GridAxes, FarZoomedOutEveryPixelIsDrawnOnceAndTheRedrawEnds) {
     // One line a pixel column, but for the line through 0 drawn by both runs (and rounding).
     EXPECT_LE(vertical, columns.size() + 3);
     EXPECT_LE(canvas.Texts().size(), 4 * 334u);
+}
+
+TEST(GridAxes, ARedrawUsesTheStoredLook) {
+    PlotFixture f;
+    f.context.Settings.Style = 3;
+    f.context.Settings.Color = 0x00AA00;
+    f.context.Settings.BackColor = 0x202020;
+    f.engine.RefreshAll();
+    ASSERT_FALSE(f.canvas.ops.empty());
+    EXPECT_EQ(f.canvas.ops[0].kind, DrawOp::Clear);
+    EXPECT_EQ(f.canvas.ops[0].color, 0x202020u);
+    int gridLines = 0;
+    for (const DrawOp& op : f.canvas.ops)
+        if (op.kind == DrawOp::Line && op.color == 0x00AA00u) {
+            ++gridLines;
+            EXPECT_EQ(op.style, LineStyle::Dot);
+        }
+    EXPECT_GT(gridLines, 10);
+
+    f.canvas.ops.clear();
+    f.context.Settings.IsShow = false;
+    f.engine.RefreshAll();
+    for (const DrawOp& op : f.canvas.ops) EXPECT_NE(op.color, 0x00AA00u);
 }

@@ -1,0 +1,202 @@
+#include "AppTestSupport.h"
+
+#include "base/AppSettings.h"
+#include "dialogs/frmConstManager.h"
+#include "dialogs/frmExpressionParse.h"
+#include "dialogs/frmOptions.h"
+#include "expr/modConst.h"
+
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QTabWidget>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+using namespace orbiplot;
+using namespace orbiplot::test;
+
+namespace {
+
+template <class T> T* Find(QWidget* w, const char* name) {
+    T* child = w->findChild<T*>(name);
+    EXPECT_NE(child, nullptr) << name;
+    return child;
+}
+
+void ClickArrow(QScrollBar* bar, bool upper) {
+    QWidget* top = bar->window();
+    const QPoint at(bar->width() / 2, upper ? 3 : bar->height() - 3);
+    QTest::mouseClick(top->windowHandle(), Qt::LeftButton, {}, bar->mapTo(top, at));
+}
+
+} // namespace
+
+TEST(OptionsDialog, EveryControlAndWhatOkStores) {
+    AppFixture f;
+    f.context.Core.Settings = AppSettings{};
+    f.context.Core.Settings.Style = 9; // outside the list: shown as the first entry
+    frmDocument* document = f.Open(f.Document("a.opd"));
+    ASSERT_NE(document, nullptr);
+    f.dialogs.colours = {0x00FF00, 0x303030};
+    WhenModal([&](QWidget* w) {
+        auto* d = qobject_cast<frmOptions*>(w);
+        ASSERT_NE(d, nullptr);
+        EXPECT_EQ(d->windowTitle(), "Orbiplot 选项");
+        auto* tabs = Find<QTabWidget>(d, "tabOptions");
+        EXPECT_EQ(tabs->tabText(0), "坐标系");
+        EXPECT_EQ(tabs->tabToolTip(1), "Orbiplot 一般选项");
+        auto* styles = Find<QComboBox>(d, "imgcboLineStyle");
+        EXPECT_EQ(styles->currentText(), "实线");
+        EXPECT_EQ(styles->count(), 5);
+        EXPECT_FALSE(styles->itemIcon(4).isNull());
+        styles->setCurrentIndex(2);
+        QTest::mouseClick(Find<QPushButton>(d, "picColor"), Qt::LeftButton);
+        QTest::mouseClick(Find<QPushButton>(d, "picBackColor"), Qt::LeftButton);
+        auto* unit = Find<QLineEdit>(d, "txtValue");
+        EXPECT_EQ(unit->text(), "1");
+        for (const char* typed : {"0", "100"}) {
+            unit->selectAll();
+            QTest::keyClicks(unit, typed);
+            EXPECT_EQ(unit->text(), "1.00") << typed;
+        }
+        unit->clear();
+        EXPECT_EQ(unit->text(), "1.00");
+        unit->selectAll();
+        QTest::keyClicks(unit, "99");
+        EXPECT_EQ(unit->text(), "99");
+        unit->setText("1.00");
+        auto* arrows = Find<QScrollBar>(d, "VScroll1");
+        ClickArrow(arrows, true);
+        ClickArrow(arrows, true);
+        EXPECT_EQ(unit->text(), "1.1");
+        Find<QRadioButton>(d, "Option1")->click();
+        EXPECT_FALSE(unit->isEnabled() || arrows->isEnabled());
+        Find<QCheckBox>(d, "chkGrid")->setChecked(false);
+        Find<QPushButton>(d, "cmdOk")->click();
+    });
+    f.main->Command("设置")->trigger();
+    ASSERT_EQ(f.messages.shown.size(), 2u); // 0, then 100; the emptied box says nothing
+    EXPECT_EQ(f.messages.shown[0].Text, "取值应在(0,99]之间");
+    EXPECT_EQ(f.messages.shown[0].Icon, MsgIcon::Exclamation);
+    const AppSettings& s = f.context.Core.Settings;
+    EXPECT_TRUE(s.IsPi);
+    EXPECT_EQ(s.Unit, 1.1f); // the unit shown in the disabled box
+    EXPECT_EQ(s.Style, 3);
+    EXPECT_FALSE(s.IsShow);
+    EXPECT_EQ(s.Color, 0x00FF00u);
+    EXPECT_EQ(LoadSettings(f.context.Core.SettingsFile()).BackColor, 0x303030u);
+    EXPECT_FALSE(LoadSettings(f.context.Core.SettingsFile()).IsFirst);
+    // The active document was drawn again on the new background.
+    EXPECT_EQ(document->Picture().pixelColor(2, document->Picture().height() - 2),
+              QColor(0x30, 0x30, 0x30));
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+TEST(OptionsDialog, CancelKeepsOnlyTheTipSwitchAndNoDocumentNeedsNoRedraw) {
+    AppFixture f;
+    const std::string file = f.context.Core.SettingsFile();
+    WhenModal([](QWidget* w) {
+        Find<QCheckBox>(w, "chkTip")->click();
+        Find<QLineEdit>(w, "txtValue")->setText("5");
+        Find<QPushButton>(w, "cmdCancel")->click();
+    });
+    f.main->Command("mnuToolsOptions")->trigger();
+    EXPECT_FALSE(f.context.Core.Settings.IsShowTip);
+    EXPECT_EQ(f.context.Core.Settings.Unit, 1.0f);
+    EXPECT_FALSE(std::filesystem::exists(file));
+
+    WhenModal([](QWidget* w) { Find<QPushButton>(w, "cmdOk")->click(); });
+    f.main->Command("mnuToolsOptions")->trigger(); // no document open: written, nothing drawn
+    EXPECT_FALSE(LoadSettings(file).IsShowTip);
+}
+
+TEST(ConstantsManager, AddRemoveTheirErrorsAndTheFileAtEveryClose) {
+    AppFixture f;
+    const std::string file = f.context.Core.ConstantsFile();
+    struct Attempt {
+        const char* name;
+        const char* value;
+        const char* expected; // a piece of the report, or nullptr when accepted
+    };
+    const Attempt attempts[] = {
+        {"g", "9.8", nullptr},        {"x", "abc", "无效常数值"},      {"1g", "1", "常数名必须以字母开头"},
+        {"sin", "1", "常数名使用了保留字符"}, {"pi", "1", "此常数已存在"}, {"", "1", "常数名不能为空值"},
+        {"k", "2", nullptr},          {"K", "3", "此常数已存在"},
+    };
+    QStringList lines;
+    QString selectedValue, nameAfterFailure;
+    WhenModal([&](QWidget* w) {
+        EXPECT_EQ(w->windowTitle(), "常数管理器");
+        auto* name = Find<QLineEdit>(w, "txtConstName");
+        auto* value = Find<QLineEdit>(w, "txtConstValue");
+        for (const Attempt& a : attempts) {
+            const size_t before = f.messages.shown.size();
+            name->setText(a.name);
+            value->setText(a.value);
+            Find<QPushButton>(w, "cmdAddConst")->click();
+            if (!a.expected) {
+                EXPECT_EQ(f.messages.shown.size(), before) << a.name;
+                EXPECT_TRUE(name->text().isEmpty() && value->text().isEmpty());
+                continue;
+            }
+            ASSERT_EQ(f.messages.shown.size(), before + 1) << a.name;
+            EXPECT_NE(f.messages.shown.back().Text.find(a.expected), std::string::npos)
+                << f.messages.shown.back().Text;
+            if (std::string(a.value) == "abc") selectedValue = value->selectedText();
+            nameAfterFailure = name->text();
+        }
+        // Right away in the shared parser.
+        EXPECT_EQ(f.context.Core.Parser.ParseExpression("g*2"), 19.6);
+        auto* list = Find<QListWidget>(w, "lstConstants");
+        list->clearSelection();
+        list->setCurrentRow(-1);
+        Find<QPushButton>(w, "cmdRemoveConst")->click();
+        EXPECT_EQ(f.messages.shown.back().Text, "没有常数被选择");
+        list->setCurrentRow(0);
+        Find<QPushButton>(w, "cmdRemoveConst")->click();
+        for (int i = 0; i < list->count(); ++i) lines << list->item(i)->text();
+        Find<QPushButton>(w, "cmdClose")->click();
+    });
+    f.main->Command("mnuToolConstantManager")->trigger();
+    EXPECT_EQ(selectedValue, "abc");
+    EXPECT_EQ(nameAfterFailure, "K");
+    EXPECT_EQ(lines, QStringList{"k - 2"});
+    EXPECT_EQ(modConst::GetUserConstantList(f.context.Core), std::vector<std::string>{"k - 2"});
+    EXPECT_EQ(f.dir.Read("Orbiplot_Const.ini"), "[Data]\r\nM=1\r\nN1=k\r\nV1=2\r\n");
+
+    // Closed without a change, the file is written all the same.
+    std::filesystem::remove(file);
+    WhenModal([](QWidget* w) { w->close(); });
+    f.main->Command("mnuToolConstantManager")->trigger();
+    EXPECT_TRUE(std::filesystem::exists(file));
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+TEST(ConstantsManager, CtrlCInATextBoxCopiesInstead) {
+    AppFixture f;
+    frmExpressionParse* calculator = f.main->OpenCalculator();
+    auto* box = calculator->findChild<QLineEdit*>("txtExpression");
+    box->setText("1+2");
+    box->selectAll();
+    box->setFocus();
+    bool opened = false;
+    QTimer::singleShot(0, [&opened] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            opened = true;
+            modal->close();
+        }
+    });
+    QTest::keyClick(f.main->windowHandle(), Qt::Key_C, Qt::ControlModifier);
+    QApplication::processEvents();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "1+2");
+    EXPECT_FALSE(opened);
+}
