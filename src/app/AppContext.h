@@ -4,8 +4,10 @@
 #include "expr/CoreContext.h"
 
 #include <QDateTime>
+#include <QDesktopServices>
 #include <QPrinter>
 #include <QString>
+#include <QUrl>
 
 #include <functional>
 
@@ -29,6 +31,13 @@ public:
     int32_t OpenDocumentCount = 0;
     int32_t DocumentCounter = 0;
     int32_t CalculatorCount = 0;
+    // Opens an address (a web page, a mail link) with the desktop's default handler; what
+    // happens then is not examined.
+    std::function<void(const std::string&)> OpenUrl = [](const std::string& address) {
+        QDesktopServices::openUrl(QUrl(QString::fromStdString(address)));
+    };
+    // Serves the about music's command strings; none: FluidSynth, made on first use.
+    class MciCommandSink* Mci = nullptr;
     // Prints one page on the default printer with its default settings: draw paints it.
     // Nothing happens when there is no printer.
     std::function<void(const std::function<void(QPaintDevice&)>& draw)> Print =

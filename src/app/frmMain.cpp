@@ -4,6 +4,7 @@
 #include "app/KeyboardLocks.h"
 #include "app/modMain.h"
 #include "base/AppError.h"
+#include "base/AppSettings.h"
 #include "base/FileAccess.h"
 #include "base/NumberFormat.h"
 #include "base/clsINI.h"
@@ -15,8 +16,10 @@
 #include "dialogs/frmFunManager.h"
 #include "dialogs/frmNewDoc.h"
 #include "dialogs/frmOptions.h"
+#include "dialogs/frmSplash.h"
 #include "docwin/frmDocument.h"
 #include "docwin/frmProgress.h"
+#include "services/clsMultimedia.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -76,7 +79,28 @@ frmMain::frmMain(AppContext& context, QWidget* parent)
     });
 }
 
+frmSplash* frmMain::NewSplash() {
+    if (!music_) {
+        MciCommandSink* sink = context_.Mci;
+        if (!sink) {
+            ownMci_ = std::make_unique<FluidSynthMci>();
+            sink = ownMci_.get();
+        }
+        music_ = std::make_unique<clsMultimedia>(*sink, context_.Core.Random);
+    }
+    return new frmSplash(
+        {context_.Core.Messages, context_.OpenUrl, music_.get(), FindDataFile("opabout.opm")},
+        this);
+}
+
+void frmMain::ShowAbout() { NewSplash()->ShowAbout(); }
+
+void frmMain::ShowSplash() { NewSplash()->ShowSplash(); }
+
 frmMain::~frmMain() {
+    // A splash or about window goes while the music it stops still exists.
+    for (frmSplash* splash : findChildren<frmSplash*>())
+        delete splash;
     // Documents still open go while this window can still answer them.
     for (QMdiSubWindow* sub : mdiArea_->subWindowList())
         delete sub;
@@ -267,7 +291,8 @@ void frmMain::BuildMenus() {
     AddAction(help, "mnuHelpBBS", "Orbiplot 论坛");
     AddAction(help, "mnuHelpNimbra", "Orbiplot 网站空间");
     help->addSeparator();
-    AddAction(help, "mnuHelpAbout", "关于 Orbiplot(&A)...");
+    connect(AddAction(help, "mnuHelpAbout", "关于 Orbiplot(&A)..."), &QAction::triggered, this,
+            &frmMain::ShowAbout);
 }
 
 void frmMain::BuildToolbars() {

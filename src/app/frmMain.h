@@ -7,6 +7,8 @@
 #include <QPointer>
 #include <QUrl>
 
+#include <memory>
+
 class QAction;
 class QLabel;
 class QMdiArea;
@@ -58,6 +60,11 @@ public:
 
     // Opens a new expression calculator window with the next number in its caption.
     frmExpressionParse* OpenCalculator();
+
+    // The about window, playing the music while it is open.
+    void ShowAbout();
+    // The splash window of start-up.
+    void ShowSplash();
 
     // Opens the curve dialog for a new curve of the type on the active document.
     void AddCurve(int32_t type);
@@ -118,6 +125,9 @@ private:
         int Twips[4];
     } placement_{};
     bool framed_ = false;
+    std::unique_ptr<class MciCommandSink> ownMci_;
+    std::unique_ptr<class clsMultimedia> music_;
+    class frmSplash* NewSplash();
 };
 
 } // namespace orbiplot

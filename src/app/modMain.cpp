@@ -6,6 +6,7 @@
 #include "base/AppSettings.h"
 #include "base/FileAccess.h"
 #include "base/TextEncoding.h"
+#include "base/WebAddresses.h"
 #include "base/modError.h"
 #include "docwin/frmProgress.h"
 #include "expr/modConst.h"
@@ -32,9 +33,9 @@ namespace orbiplot::modMain {
 
 namespace {
 
-constexpr const char* HomePage = "https://orbiplot.example.org/";
-constexpr const char* Mail = "orbiplot@example.org";
-constexpr const char* NewsAddress = "https://orbiplot.example.org/news.txt";
+using Web::HomePage;
+using Web::Mail;
+constexpr const char* NewsAddress = Web::News;
 
 // One copy per user answers on a local socket; a second copy asks it to flash.
 class SingleInstance : public QObject {
@@ -200,6 +201,7 @@ std::unique_ptr<frmMain> StartUp(AppContext& context, const std::string& command
     auto mainForm = std::make_unique<frmMain>(context);
     context.MainForm = mainForm.get();
     if (created) created(*mainForm);
+    if (line.ShowSplash) mainForm->ShowSplash();
     mainForm->show();
 
     if (!line.OpenFromCommandLine) {

@@ -56,6 +56,15 @@ std::string ExecutableFolder() {
     return slash == 0 ? "/" : exe.substr(0, slash);
 }
 
+std::string FindDataFile(const std::string& name) {
+    const std::string exeFolder = ExecutableFolder();
+    for (const std::string& folder : {exeFolder, exeFolder + "/../share/orbiplot"}) {
+        const std::string path = folder + "/" + name;
+        if (::access(path.c_str(), R_OK) == 0) return path;
+    }
+    return {};
+}
+
 std::string ApplicationFolder() {
     const std::string exeFolder = ExecutableFolder();
     if (::access(exeFolder.c_str(), W_OK) == 0) return exeFolder;

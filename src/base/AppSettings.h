@@ -40,4 +40,8 @@ std::string ApplicationFolder();
 // The folder of the running executable.
 std::string ExecutableFolder();
 
+// A read-only data file (music, pictures, tips, help): beside the executable first, then in
+// the installed share/orbiplot folder; "" when it is in neither.
+std::string FindDataFile(const std::string& name);
+
 } // namespace orbiplot

@@ -1,6 +1,7 @@
 #include "AppTestSupport.h"
 
 #include "base/AppSettings.h"
+#include "dialogs/frmSplash.h"
 
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -114,4 +115,14 @@ TEST(StartUp, TitlesStayExactAndTheToolkitSpeaksChinese) {
     QLocale::setDefault(QLocale::system());
     EXPECT_TRUE(QRegularExpression("^20\\d\\d/\\d{1,2}/\\d{1,2} \\d{1,2}:\\d\\d:\\d\\d$").match(now).hasMatch())
         << now.toStdString();
+}
+
+TEST(StartUp, TheSplashUnlessNoSplash) {
+    for (const char* line : {"", "/nosplash"}) {
+        StartFixture f;
+        WhenModal([](QWidget* w) { qobject_cast<QDialog*>(w)->reject(); });
+        f.Start(line);
+        ASSERT_TRUE(f.main);
+        EXPECT_EQ(f.main->findChild<frmSplash*>() != nullptr, *line == '\0') << line;
+    }
 }

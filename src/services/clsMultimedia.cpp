@@ -1,0 +1,244 @@
+#include "services/clsMultimedia.h"
+
+#include "base/NumberFormat.h"
+#include "base/RandomSource.h"
+
+#include <fluidsynth.h>
+
+#include <algorithm>
+#include <cctype>
+#include <chrono>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <map>
+#include <sstream>
+
+namespace orbiplot {
+
+namespace {
+
+constexpr size_t ReplyLength = 255;
+
+std::pair<int, int> CurrentMinuteSecond() {
+    const std::time_t t = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&t, &local);
+    return {local.tm_min, local.tm_sec};
+}
+
+// The device type by the file's ending; empty for an ending nothing plays.
+std::string TypeOf(const std::string& path) {
+    std::string ending = path.size() >= 3 ? path.substr(path.size() - 3) : path;
+    for (char& c : ending)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    static const std::map<std::string, std::string> types{{"WAV", "Waveaudio"},
+                                                          {"AVI", "AviVideo"},
+                                                          {"MID", "Sequencer"},
+                                                          {"OPM", "Sequencer"},
+                                                          {"MP3", "MPegVideo"}};
+    const auto found = types.find(ending);
+    return found == types.end() ? std::string() : found->second;
+}
+
+// The leading number of a reply, 0 when there is none.
+float LeadingNumber(const std::string& reply) { return std::strtof(reply.c_str(), nullptr); }
+
+} // namespace
+
+clsMultimedia::clsMultimedia(MciCommandSink& sink, RandomSource& random,
+                             std::function<std::pair<int, int>()> now)
+    : sink_(sink), random_(random), now_(now ? std::move(now) : CurrentMinuteSecond) {}
+
+clsMultimedia::~clsMultimedia() { mmClose(); }
+
+std::string clsMultimedia::Send(const std::string& command) {
+    std::string reply = sink_.SendString(command);
+    reply = reply.substr(0, std::min(reply.find('\0'), ReplyLength));
+    return reply;
+}
+
+void clsMultimedia::mmOpen(const std::string& theFile) {
+    if (!alias_.empty()) mmClose();
+    const std::string type = TypeOf(theFile);
+    if (type.empty()) return;
+    const auto [minute, second] = now_();
+    random_.Reseed(static_cast<double>(std::time(nullptr)));
+    const int number = static_cast<int>(random_.Next() * 1000) + 1;
+    const std::string alias = (theFile.size() >= 3 ? theFile.substr(theFile.size() - 3) : theFile) +
+                              std::to_string(minute) + std::to_string(second) +
+                              std::to_string(number);
+    const std::string file =
+        theFile.find(' ') != std::string::npos ? "\"" + theFile + "\"" : theFile;
+    Send("Open " + file + " ALIAS " + alias + " TYPE " + type + " wait");
+    alias_ = alias;
+    fileName_ = theFile;
+}
+
+void clsMultimedia::mmClose() {
+    if (alias_.empty()) return;
+    Send("Close " + alias_);
+    alias_.clear();
+    fileName_.clear();
+}
+
+void clsMultimedia::mmPause() {
+    if (!alias_.empty()) Send("Pause " + alias_);
+}
+
+void clsMultimedia::mmPlay() {
+    if (!alias_.empty()) Send("Play " + alias_ + (wait_ ? " wait" : ""));
+}
+
+void clsMultimedia::mmStop() {
+    if (!alias_.empty()) Send("Stop " + alias_);
+}
+
+void clsMultimedia::mmSeek(float position) {
+    Send("seek " + alias_ + " to " + GeneralTextSingle(position));
+}
+
+float clsMultimedia::Length() {
+    return alias_.empty() ? 0 : LeadingNumber(Send("Status " + alias_ + " length"));
+}
+
+float clsMultimedia::Position() {
+    return alias_.empty() ? 0 : LeadingNumber(Send("Status " + alias_ + " position"));
+}
+
+std::string clsMultimedia::Status() {
+    return alias_.empty() ? std::string() : Send("Status " + alias_ + " mode");
+}
+
+// One synthesizer with its audio output; a player per open alias.
+struct FluidSynthMci::Engine {
+    fluid_settings_t* settings = nullptr;
+    fluid_synth_t* synth = nullptr;
+    fluid_audio_driver_t* driver = nullptr;
+    std::map<std::string, fluid_player_t*> players;
+    std::map<std::string, std::string> files;
+
+    ~Engine() {
+        for (auto& [alias, player] : players) {
+            fluid_player_stop(player);
+            delete_fluid_player(player);
+        }
+        if (driver) delete_fluid_audio_driver(driver);
+        if (synth) delete_fluid_synth(synth);
+        if (settings) delete_fluid_settings(settings);
+    }
+};
+
+FluidSynthMci::FluidSynthMci(std::string soundFont) : soundFont_(std::move(soundFont)) {}
+
+FluidSynthMci::~FluidSynthMci() = default;
+
+std::string FluidSynthMci::DefaultSoundFont() {
+    for (const char* candidate :
+         {"/usr/share/sounds/sf2/TimGM6mb.sf2", "/usr/share/sounds/sf2/default-GM.sf2",
+          "/usr/share/sounds/sf2/FluidR3_GM.sf2"})
+        if (std::filesystem::exists(candidate)) return candidate;
+    return {};
+}
+
+namespace {
+
+// Splits a command into words; a double-quoted part is one word.
+std::vector<std::string> Words(const std::string& command) {
+    std::vector<std::string> words;
+    std::string word;
+    bool quoted = false, any = false;
+    for (char c : command) {
+        if (c == '"') {
+            quoted = !quoted;
+            any = true;
+        } else if (c == ' ' && !quoted) {
+            if (any) words.push_back(word);
+            word.clear();
+            any = false;
+        } else {
+            word += c;
+            any = true;
+        }
+    }
+    if (any) words.push_back(word);
+    return words;
+}
+
+std::string Lower(std::string text) {
+    for (char& c : text)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+} // namespace
+
+std::string FluidSynthMci::SendString(const std::string& command) {
+    if (unavailable_) return {};
+    if (!engine_) {
+        // The synthesizer starts with the first command; without a sound font or an audio
+        // device there is no music, and nothing to report.
+        if (soundFont_.empty()) {
+            unavailable_ = true;
+            return {};
+        }
+        auto engine = std::make_unique<Engine>();
+        fluid_set_log_function(FLUID_PANIC, nullptr, nullptr);
+        fluid_set_log_function(FLUID_ERR, nullptr, nullptr);
+        fluid_set_log_function(FLUID_WARN, nullptr, nullptr);
+        fluid_set_log_function(FLUID_INFO, nullptr, nullptr);
+        fluid_set_log_function(FLUID_DBG, nullptr, nullptr);
+        engine->settings = new_fluid_settings();
+        if (engine->settings) fluid_settings_setnum(engine->settings, "synth.gain", 0.6);
+        engine->synth = engine->settings ? new_fluid_synth(engine->settings) : nullptr;
+        if (!engine->synth ||
+            fluid_synth_sfload(engine->synth, soundFont_.c_str(), 1) == FLUID_FAILED ||
+            !(engine->driver = new_fluid_audio_driver(engine->settings, engine->synth))) {
+            unavailable_ = true;
+            return {};
+        }
+        engine_ = std::move(engine);
+    }
+    const std::vector<std::string> w = Words(command);
+    if (w.size() < 2) return {};
+    const std::string verb = Lower(w[0]);
+    if (verb == "open") {
+        // Open FILE ALIAS alias TYPE type [wait]
+        if (w.size() < 4 || Lower(w[2]) != "alias") return {};
+        fluid_player_t* player = new_fluid_player(engine_->synth);
+        if (!player) return {};
+        if (fluid_player_add(player, w[1].c_str()) != FLUID_OK) {
+            delete_fluid_player(player);
+            return {};
+        }
+        engine_->players[w[3]] = player;
+        engine_->files[w[3]] = w[1];
+        return {};
+    }
+    const auto found = engine_->players.find(w[1]);
+    if (found == engine_->players.end()) return {};
+    fluid_player_t* player = found->second;
+    if (verb == "play") {
+        fluid_player_play(player);
+        if (w.size() > 2 && Lower(w[2]) == "wait") fluid_player_join(player);
+    } else if (verb == "stop" || verb == "pause") {
+        fluid_player_stop(player);
+    } else if (verb == "close") {
+        fluid_player_stop(player);
+        delete_fluid_player(player);
+        fluid_synth_all_sounds_off(engine_->synth, -1);
+        engine_->players.erase(found);
+        engine_->files.erase(w[1]);
+    } else if (verb == "seek" && w.size() > 3) {
+        fluid_player_seek(player, static_cast<int>(LeadingNumber(w[3])));
+    } else if (verb == "status" && w.size() > 2) {
+        const std::string what = Lower(w[2]);
+        if (what == "mode")
+            return fluid_player_get_status(player) == FLUID_PLAYER_PLAYING ? "playing" : "stopped";
+        if (what == "length") return std::to_string(fluid_player_get_total_ticks(player));
+        if (what == "position") return std::to_string(fluid_player_get_current_tick(player));
+    }
+    return {};
+}
+
+} // namespace orbiplot
