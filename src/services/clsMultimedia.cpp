@@ -119,11 +119,12 @@ struct FluidSynthMci::Engine {
     std::map<std::string, std::string> files;
 
     ~Engine() {
+        // The audio thread drives the players: it stops first.
+        if (driver) delete_fluid_audio_driver(driver);
         for (auto& [alias, player] : players) {
             fluid_player_stop(player);
             delete_fluid_player(player);
         }
-        if (driver) delete_fluid_audio_driver(driver);
         if (synth) delete_fluid_synth(synth);
         if (settings) delete_fluid_settings(settings);
     }
@@ -224,7 +225,9 @@ std::string FluidSynthMci::SendString(const std::string& command) {
     } else if (verb == "stop" || verb == "pause") {
         fluid_player_stop(player);
     } else if (verb == "close") {
+        // The player is left only once the audio thread no longer runs it.
         fluid_player_stop(player);
+        fluid_player_join(player);
         delete_fluid_player(player);
         fluid_synth_all_sounds_off(engine_->synth, -1);
         engine_->players.erase(found);

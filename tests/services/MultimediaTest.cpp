@@ -8,6 +8,8 @@
 #include <fluidsynth.h>
 #include <gtest/gtest.h>
 
+#include <QThread>
+
 #include <cmath>
 #include <fstream>
 #include <iterator>
@@ -141,4 +143,19 @@ TEST(Multimedia, TheAboutMusicSoundsForItsWholeLength) {
     }
     const double rms = std::sqrt(sumSquares / static_cast<double>(samples)) / 32768.0;
     EXPECT_GT(rms, 0.005) << "silent";
+}
+
+TEST(Multimedia, TheSynthesizerReportsPlayingWhileTheMusicPlays) {
+    FluidSynthMci mci;
+    FixedRandom random;
+    clsMultimedia music(mci, random);
+    music.mmOpen(FindDataFile("opabout.opm"));
+    music.mmPlay();
+    const std::string status = music.Status();
+    if (status.empty()) GTEST_SKIP() << "no sound font or no audio device here";
+    EXPECT_EQ(status, "playing");
+    for (int i = 0; i < 100 && music.Length() == 0; ++i) QThread::msleep(10);
+    EXPECT_GT(music.Length(), 0.0f);
+    music.mmClose();
+    EXPECT_EQ(music.Status(), "");
 }
