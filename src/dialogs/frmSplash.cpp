@@ -79,8 +79,13 @@ frmSplash::~frmSplash() {
     if (services_.Music) services_.Music->mmClose();
 }
 
+void frmSplash::CentreOnOwner() {
+    if (QWidget* owner = parentWidget()) move(owner->frameGeometry().center() - rect().center());
+}
+
 void frmSplash::ShowSplash() {
     isSplash_ = true;
+    CentreOnOwner();
     setWindowFlag(Qt::WindowStaysOnTopHint, true);
     show();
     raise();
@@ -88,6 +93,7 @@ void frmSplash::ShowSplash() {
 
 void frmSplash::ShowAbout() {
     isSplash_ = false;
+    CentreOnOwner();
     if (services_.Music) {
         services_.Music->mmOpen(services_.MusicFile);
         services_.Music->mmPlay();

@@ -48,6 +48,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void CentreOnOwner();
+
     Services services_;
     bool isSplash_ = true;
     bool closing_ = false;
