@@ -6,10 +6,13 @@
 #include <QDateTime>
 #include <QDesktopServices>
 #include <QPrinter>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QString>
 #include <QUrl>
 
 #include <functional>
+#include <vector>
 
 namespace orbiplot {
 
@@ -36,6 +39,17 @@ public:
     std::function<void(const std::string&)> OpenUrl = [](const std::string& address) {
         QDesktopServices::openUrl(QUrl(QString::fromStdString(address)));
     };
+    // Finds a program on the PATH ("" when none) and starts one detached, not waiting for it.
+    std::function<std::string(const std::string&)> FindProgram = [](const std::string& name) {
+        return QStandardPaths::findExecutable(QString::fromStdString(name)).toStdString();
+    };
+    std::function<bool(const std::string&, const std::vector<std::string>&)> StartProgram =
+        [](const std::string& program, const std::vector<std::string>& arguments) {
+            QStringList list;
+            for (const std::string& a : arguments)
+                list << QString::fromStdString(a);
+            return QProcess::startDetached(QString::fromStdString(program), list);
+        };
     // Serves the about music's command strings; none: FluidSynth, made on first use.
     class MciCommandSink* Mci = nullptr;
     // Prints one page on the default printer with its default settings: draw paints it.

@@ -7,6 +7,8 @@
 #include "base/AppSettings.h"
 #include "base/FileAccess.h"
 #include "base/NumberFormat.h"
+#include "base/TipOfDay.h"
+#include "base/WebAddresses.h"
 #include "base/clsINI.h"
 #include "base/modError.h"
 #include "dialogs/LineCalculatorDialog.h"
@@ -14,9 +16,11 @@
 #include "dialogs/frmExpressionParse.h"
 #include "dialogs/frmFunAdd.h"
 #include "dialogs/frmFunManager.h"
+#include "dialogs/frmHelp.h"
 #include "dialogs/frmNewDoc.h"
 #include "dialogs/frmOptions.h"
 #include "dialogs/frmSplash.h"
+#include "dialogs/frmTip.h"
 #include "docwin/frmDocument.h"
 #include "docwin/frmProgress.h"
 #include "services/clsMultimedia.h"
@@ -91,6 +95,22 @@ frmSplash* frmMain::NewSplash() {
     return new frmSplash(
         {context_.Core.Messages, context_.OpenUrl, music_.get(), FindDataFile("opabout.opm")},
         this);
+}
+
+void frmMain::ShowTip() { frmTip(context_.Core, FindDataFile(TipFileName), this).exec(); }
+
+void frmMain::ShowHelp() {
+    const std::string start = FindDataFile("help/index.html");
+    if (start.empty()) {
+        // Without its pages the help can only say so.
+        context_.Core.Messages.ShowMessage({MsgIcon::None, MsgButtons::OK, MsgResult::OK,
+                                            "Orbiplot", RuntimeErrorMessage(ErrFileNotFound)});
+        return;
+    }
+    if (!help_) help_ = new frmHelp(QString::fromStdString(start), this);
+    help_->show();
+    help_->raise();
+    help_->activateWindow();
 }
 
 void frmMain::ShowAbout() { NewSplash()->ShowAbout(); }
@@ -258,9 +278,13 @@ void frmMain::BuildMenus() {
     connect(AddAction(tools, "mnuToolConstantManager", "常数管理器(&C)...", QKeySequence("Ctrl+C")),
             &QAction::triggered, this, [this] { frmConstManager(context_.Core).exec(); });
     tools->addSeparator();
-    AddAction(tools, "mnuToolsWinNote", "Windows 记事本(&N)");
-    AddAction(tools, "mnuToolsWinCalc", "Windows 计算器(&L)");
-    AddAction(tools, "mnuToolsWinExplorer", "Windows 资源管理器(&E)");
+    const std::pair<const char*, const char*> systemTools[] = {
+        {"mnuToolsWinNote", "记事本(&N)"},
+        {"mnuToolsWinCalc", "计算器(&L)"},
+        {"mnuToolsWinExplorer", "文件管理器(&E)"}};
+    for (int32_t i = 0; i < 3; ++i)
+        connect(AddAction(tools, systemTools[i].first, systemTools[i].second), &QAction::triggered,
+                this, [this, i] { modMain::RunWindowsTool(context_, i); });
     tools->addSeparator();
     connect(AddAction(tools, "mnuToolsOptions", "选项(&P)..."), &QAction::triggered, this,
             &frmMain::ShowOptions);
@@ -280,16 +304,22 @@ void frmMain::BuildMenus() {
     connect(windowMenu_, &QMenu::aboutToShow, this, &frmMain::RebuildWindowList);
 
     QMenu* help = menu(nullptr, "mnuHelp", "帮助(&H)");
-    AddAction(help, "mnuHelpContents", "目录(&C)", QKeySequence(Qt::Key_F1));
+    connect(AddAction(help, "mnuHelpContents", "目录(&C)", QKeySequence(Qt::Key_F1)),
+            &QAction::triggered, this, &frmMain::ShowHelp);
     help->addSeparator();
-    AddAction(help, "mnuHelpTip", "日积月累(&T)...", QKeySequence(Qt::Key_F2));
+    connect(AddAction(help, "mnuHelpTip", "日积月累(&T)...", QKeySequence(Qt::Key_F2)),
+            &QAction::triggered, this, &frmMain::ShowTip);
     help->addSeparator();
     QMenu* web = menu(help, "mnuHelpOnWeb", "Web 上的 Orbiplot(&W)");
-    AddAction(web, "mnuHelpOnWebHomepage", "Orbiplot 主页");
-    AddAction(web, "mnuHelpOnWebemail", "作者 e-Mail");
+    const auto link = [this](QMenu* m, const char* name, const char* caption, const char* address) {
+        connect(AddAction(m, name, caption), &QAction::triggered, this,
+                [this, address] { context_.OpenUrl(address); });
+    };
+    link(web, "mnuHelpOnWebHomepage", "Orbiplot 主页", Web::HomePage);
+    link(web, "mnuHelpOnWebemail", "作者 e-Mail", Web::MailLink);
     help->addSeparator();
-    AddAction(help, "mnuHelpBBS", "Orbiplot 论坛");
-    AddAction(help, "mnuHelpNimbra", "Orbiplot 网站空间");
+    link(help, "mnuHelpBBS", "Orbiplot 论坛", Web::Board);
+    link(help, "mnuHelpNimbra", "Orbiplot 网站空间", Web::Host);
     help->addSeparator();
     connect(AddAction(help, "mnuHelpAbout", "关于 Orbiplot(&A)..."), &QAction::triggered, this,
             &frmMain::ShowAbout);

@@ -61,6 +61,10 @@ public:
     // Opens a new expression calculator window with the next number in its caption.
     frmExpressionParse* OpenCalculator();
 
+    // The tip of the day, modal.
+    void ShowTip();
+    // The help window at its start page.
+    void ShowHelp();
     // The about window, playing the music while it is open.
     void ShowAbout();
     // The splash window of start-up.
@@ -125,6 +129,7 @@ private:
         int Twips[4];
     } placement_{};
     bool framed_ = false;
+    QPointer<class frmHelp> help_;
     std::unique_ptr<class MciCommandSink> ownMci_;
     std::unique_ptr<class clsMultimedia> music_;
     class frmSplash* NewSplash();

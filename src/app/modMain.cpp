@@ -139,6 +139,33 @@ std::string CommandLineHelpText() {
            "\n" + "e-mail: mailto:" + Mail;
 }
 
+void RunWindowsTool(AppContext& context, int32_t index) {
+    static const std::vector<std::vector<std::string>> tools{
+        {"gnome-text-editor", "gedit", "kate", "kwrite", "mousepad", "pluma", "xed", "featherpad",
+         "leafpad", "geany"},
+        {"gnome-calculator", "kcalc", "galculator", "mate-calc", "qalculate-gtk", "speedcrunch",
+         "xcalc"},
+        {"nautilus", "dolphin", "thunar", "pcmanfm-qt", "pcmanfm", "caja", "nemo"},
+    };
+    try {
+        if (index >= 0 && index < static_cast<int32_t>(tools.size())) {
+            for (const std::string& name : tools[static_cast<size_t>(index)]) {
+                const std::string program = context.FindProgram(name);
+                if (!program.empty() && context.StartProgram(program, {})) return;
+            }
+            // Any desktop opens the home folder in its own file manager.
+            if (index == 2) {
+                const std::string opener = context.FindProgram("xdg-open");
+                const char* home = std::getenv("HOME");
+                if (!opener.empty() && home && context.StartProgram(opener, {home})) return;
+            }
+        }
+        RaiseOwnError(ErrToolNotFound);
+    } catch (...) {
+        ReportCurrentError(context.Core.Messages);
+    }
+}
+
 void DocumentLoaded(AppContext& context) {
     ++context.OpenDocumentCount;
     UpdateCommandState(context);
@@ -203,6 +230,7 @@ std::unique_ptr<frmMain> StartUp(AppContext& context, const std::string& command
     if (created) created(*mainForm);
     if (line.ShowSplash) mainForm->ShowSplash();
     mainForm->show();
+    if (context.Core.Settings.IsShowTip) mainForm->ShowTip();
 
     if (!line.OpenFromCommandLine) {
         mainForm->LoadNewDoc();

@@ -37,6 +37,10 @@ std::string InstanceName();
 
 std::string CommandLineHelpText();
 
+// Starts the desktop's text editor (0), calculator (1) or file manager (2): the first of the
+// common ones on the PATH, not waiting for it. None found is reported as error 1033.
+void RunWindowsTool(AppContext& context, int32_t index);
+
 void DocumentLoaded(AppContext& context);
 void DocumentUnloaded(AppContext& context);
 bool NoDocumentOpen(const AppContext& context);

@@ -14,7 +14,7 @@ std::string OwnErrorMessage(int32_t number) {
     case ErrOpenFile: return "打开文件失败";
     case ErrFileVersion: return "文件版本错误";
     case ErrAlreadyRunning: return "Already run!";
-    case ErrToolNotFound: return "Windows 应用程序未找到, 请确认是否安装.";
+    case ErrToolNotFound: return "应用程序未找到, 请确认是否安装.";
     case ErrUnknownCurveType: return "未知曲线类型";
     case ErrUnknown: return "未知错误";
     default: return {};

@@ -25,6 +25,10 @@ struct StartFixture {
     AppContext context{messages, dialogs, random, clock, dir.Path()};
     std::unique_ptr<frmMain> main;
 
+    // Without first-start tips unless asked for: then there is no settings file at all.
+    explicit StartFixture(bool firstStart = false) {
+        if (!firstStart) dir.Write("Orbiplot_Setting.ini", "[General]\r\nIsShowTip=False\r\n");
+    }
     ~StartFixture() {
         if (main)
             for (frmDocument* d : main->Documents())
@@ -36,14 +40,19 @@ struct StartFixture {
 } // namespace
 
 TEST(StartUp, AFirstStartWritesTheSettingsThenOffersANewDocument) {
-    StartFixture f;
-    bool dialogShown = false;
-    WhenModal([&](QWidget* w) {
-        dialogShown = true;
-        qobject_cast<QDialog*>(w)->reject();
+    StartFixture f(true);
+    // The tip of the day comes first, then the new-document dialog.
+    QStringList shown;
+    WhenModal([&](QWidget* tip) {
+        shown << tip->objectName();
+        WhenModal([&](QWidget* newDocument) {
+            shown << newDocument->windowTitle();
+            qobject_cast<QDialog*>(newDocument)->reject();
+        });
+        tip->close();
     });
     f.Start("");
-    EXPECT_TRUE(dialogShown);
+    EXPECT_EQ(shown, QStringList({"frmTip", "新建文档"}));
     EXPECT_TRUE(f.messages.shown.empty());
     EXPECT_NE(f.dir.Read("Orbiplot_Setting.ini").find("Style=1\r\n"), std::string::npos);
     EXPECT_EQ(f.context.Core.Settings.Style, 1);

@@ -3,6 +3,7 @@
 #include "base/AppError.h"
 #include "base/AppSettings.h"
 #include "base/Options.h"
+#include "base/TipOfDay.h"
 #include "base/clsDialogs.h"
 #include "base/clsINI.h"
 
@@ -189,4 +190,21 @@ TEST(Options, OkStoresInMemoryAndWritesEveryKeyAtOnce) {
               "[MainPos]\r\nMainLeft=15\r\n\r\n[General]\r\nIsFirst=False\r\nIsShowTip=False\r\n\r\n"
               "[Grid]\r\nIsShow=False\r\nStyle=3\r\nColor=255\r\nIsPi=True\r\nUnit=2.5\r\n"
               "BackColor=1056816\r\n");
+}
+
+TEST(TipFile, LinesAsTheyStandInAnyEnding) {
+    TempDir dir;
+    // GBK with CR LF, the last line without an end, an empty line kept.
+    const std::string gbk = "\xb5\xda\xd2\xbb\r\n\r\nlast";
+    auto tips = LoadTips(dir.Write("tips.txt", gbk));
+    ASSERT_TRUE(tips);
+    EXPECT_EQ(*tips, (std::vector<std::string>{"第一", "", "last"}));
+    EXPECT_EQ(*LoadTips(dir.Write("lf.txt", "a \nb\n")), (std::vector<std::string>{"a ", "b"}));
+    EXPECT_EQ(*LoadTips(dir.Write("one.txt", "only")), std::vector<std::string>{"only"});
+    EXPECT_TRUE(LoadTips(dir.Write("empty.txt", ""))->empty());
+    EXPECT_FALSE(LoadTips(dir.File("missing.txt")));
+    EXPECT_FALSE(LoadTips(""));
+    EXPECT_FALSE(LoadTips(dir.Path())); // a folder is no tip file
+    EXPECT_EQ(MissingTipFileText(),
+              "文件 Orbiplot_TipOfDay.txt 没有被找到。 \n\nOrbiplot 不完整，需要重新安装。");
 }

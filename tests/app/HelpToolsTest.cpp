@@ -1,0 +1,142 @@
+#include "AppTestSupport.h"
+
+#include "base/AppSettings.h"
+#include "base/clsINI.h"
+#include "dialogs/frmHelp.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QDirIterator>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTextBrowser>
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+using namespace orbiplot;
+using namespace orbiplot::test;
+
+TEST(TipWindow, TipsTheSwitchAndItsHint) {
+    AppFixture f;
+    f.context.Core.Settings.IsShowTip = false;
+    QString tip, missing;
+    bool boxTicked = true;
+    WhenModal([&](QWidget* w) {
+        boxTicked = w->findChild<QCheckBox*>("chkLoadTipsAtStartup")->isChecked();
+        tip = w->findChild<QLabel*>("lblTipText")->text();
+        auto* box = w->findChild<QCheckBox*>("chkLoadTipsAtStartup");
+        box->click(); // ticked: written as 1, nothing said
+        EXPECT_EQ(f.messages.shown.size(), 0u);
+        EXPECT_EQ(IniDocument::Load(f.context.Core.SettingsFile()).Get("General", "IsShowTip"), "1");
+        box->click(); // cleared: written as 0, with the hint
+        w->findChild<QPushButton*>("cmdNextTip")->click();
+        w->findChild<QPushButton*>("cmdOK")->click();
+    });
+    f.main->Command("mnuHelpTip")->trigger();
+    EXPECT_FALSE(boxTicked); // tips disabled: the box shows it
+    EXPECT_FALSE(tip.isEmpty());
+    EXPECT_NE(tip, "文件 Orbiplot_TipOfDay.txt 没有被找到。 \n\nOrbiplot 不完整，需要重新安装。");
+    ASSERT_EQ(f.messages.shown.size(), 1u);
+    EXPECT_EQ(f.messages.shown[0].Text, "要再次启用此功能，在Orbiplot选项(工具->选项->一般)中修改。");
+    EXPECT_EQ(f.messages.shown[0].Icon, MsgIcon::Information);
+    EXPECT_EQ(IniDocument::Load(f.context.Core.SettingsFile()).Get("General", "IsShowTip"), "0");
+    EXPECT_FALSE(f.context.Core.Settings.IsShowTip);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+TEST(SystemTools, TheFirstFoundStartsAndNoneIsReported) {
+    AppFixture f;
+    std::vector<std::string> started;
+    std::set<std::string> installed{"kate", "galculator"};
+    f.context.FindProgram = [&](const std::string& name) {
+        return installed.count(name) ? "/usr/bin/" + name : std::string();
+    };
+    f.context.StartProgram = [&](const std::string& program, const std::vector<std::string>& args) {
+        started.push_back(program + (args.empty() ? "" : " " + args[0]));
+        return true;
+    };
+    f.main->Command("mnuToolsWinNote")->trigger();
+    f.main->Command("mnuToolsWinCalc")->trigger();
+    EXPECT_EQ(started, (std::vector<std::string>{"/usr/bin/kate", "/usr/bin/galculator"}));
+    EXPECT_EQ(f.main->Command("mnuToolsWinExplorer")->text(), "文件管理器(&E)");
+
+    f.main->Command("mnuToolsWinExplorer")->trigger(); // no file manager, no opener
+    ASSERT_EQ(f.messages.shown.size(), 1u);
+    EXPECT_EQ(f.messages.shown[0].Title, "Orbiplot 错误报告");
+    EXPECT_NE(f.messages.shown[0].Text.find("应用程序未找到, 请确认是否安装."), std::string::npos);
+    installed.insert("xdg-open");
+    f.main->Command("mnuToolsWinExplorer")->trigger(); // the desktop opens the home folder
+    EXPECT_EQ(started.back().rfind("/usr/bin/xdg-open ", 0), 0u);
+}
+
+TEST(WebLinks, EachCommandHandsItsAddressToTheDesktop) {
+    AppFixture f;
+    std::vector<std::string> opened;
+    f.context.OpenUrl = [&](const std::string& address) { opened.push_back(address); };
+    for (const char* name : {"mnuHelpOnWebHomepage", "mnuHelpOnWebemail", "mnuHelpBBS",
+                             "mnuHelpNimbra", "OnWeb"})
+        f.main->Command(name)->trigger();
+    EXPECT_EQ(opened, (std::vector<std::string>{
+                          "https://orbiplot.example.org/", "mailto:orbiplot@example.org",
+                          "https://forum.orbiplot.example.org/", "https://host.example.org/",
+                          "https://orbiplot.example.org/"}));
+    EXPECT_TRUE(f.messages.shown.empty());
+}
+
+TEST(HelpWindow, OpensAtItsStartPageAndFollowsLinks) {
+    AppFixture f;
+    f.main->Command("mnuHelpContents")->trigger();
+    auto* help = f.main->findChild<frmHelp*>();
+    ASSERT_NE(help, nullptr);
+    EXPECT_TRUE(help->isVisible());
+    EXPECT_EQ(help->windowTitle(), "Orbiplot 帮助");
+    QTextBrowser* page = help->Browser();
+    EXPECT_TRUE(page->source().toString().endsWith("help/index.html"));
+    EXPECT_EQ(page->documentTitle(), "Orbiplot 帮助");
+    auto* contents = help->findChild<QListWidget*>("lstContents");
+    ASSERT_GE(contents->count(), 10);
+    emit contents->itemClicked(contents->item(2));
+    EXPECT_EQ(page->documentTitle(), contents->item(2)->text());
+    page->setSource(page->source().resolved(QUrl("expressions.html")));
+    EXPECT_EQ(page->documentTitle(), "表达式语言");
+    EXPECT_NE(page->toPlainText().indexOf("常数名使用了保留字符"), -1);
+    page->backward();
+    EXPECT_EQ(page->documentTitle(), contents->item(2)->text());
+    // Asked again: the same window.
+    f.main->Command("mnuHelpContents")->trigger();
+    EXPECT_EQ(f.main->findChildren<frmHelp*>().size(), 1);
+}
+
+// Every link and picture of every page leads somewhere, and every page can be reached
+// from the start page.
+TEST(HelpWindow, EveryLinkOfEveryPageResolves) {
+    const QString start = QString::fromStdString(FindDataFile("help/index.html"));
+    ASSERT_FALSE(start.isEmpty());
+    const QDir folder = QFileInfo(start).dir();
+    static const QRegularExpression target("(?:href|src)=\"([^\"#]+)");
+    std::set<QString> reached{"index.html"};
+    std::vector<QString> queue{"index.html"};
+    int links = 0;
+    while (!queue.empty()) {
+        const QString name = queue.back();
+        queue.pop_back();
+        QFile file(folder.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << name.toStdString();
+        const QString html = QString::fromUtf8(file.readAll());
+        for (auto m = target.globalMatch(html); m.hasNext();) {
+            const QString link = m.next().captured(1);
+            if (link.contains(':')) continue; // outside addresses
+            ++links;
+            EXPECT_TRUE(QFileInfo::exists(folder.filePath(link)))
+                << name.toStdString() << " -> " << link.toStdString();
+            if (link.endsWith(".html") && reached.insert(link).second) queue.push_back(link);
+        }
+    }
+    EXPECT_GT(links, 40);
+    for (const QString& page : folder.entryList({"*.html"}))
+        EXPECT_TRUE(reached.count(page)) << page.toStdString() << " cannot be reached";
+}
