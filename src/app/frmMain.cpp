@@ -107,7 +107,17 @@ void frmMain::ShowHelp() {
                                             "Orbiplot", RuntimeErrorMessage(ErrFileNotFound)});
         return;
     }
-    if (!help_) help_ = new frmHelp(QString::fromStdString(start), this);
+    if (!help_) {
+        help_ = new frmHelp(QString::fromStdString(start), this);
+        // Beside the main window where there is room, always whole on the screen.
+        if (const QScreen* screen = this->screen()) {
+            const QRect area = screen->availableGeometry();
+            help_->resize(help_->size().boundedTo(area.size() - QSize(40, 60)));
+            QRect placed(frameGeometry().topRight() + QPoint(8, 0), help_->size());
+            if (!area.contains(placed)) placed.moveCenter(area.center());
+            help_->move(placed.topLeft());
+        }
+    }
     help_->show();
     help_->raise();
     help_->activateWindow();
