@@ -23,6 +23,7 @@
 #include "dialogs/frmTip.h"
 #include "docwin/frmDocument.h"
 #include "docwin/frmProgress.h"
+#include "services/PictureFile.h"
 #include "services/clsMultimedia.h"
 
 #include <QApplication>
@@ -647,16 +648,10 @@ void frmMain::FileExport() {
                                   std::string_view(PictureFilter, PictureFilterLength));
     if (path.empty()) return;
     try {
-        const QString target = QString::fromStdString(path);
-        const QString suffix = QFileInfo(target).suffix().toLower();
-        bool saved;
-        if (suffix == "png")
-            saved = document->Picture().save(target, "PNG");
-        else if (suffix == "svg")
-            saved = document->ExportSvg(path);
-        else
-            saved = document->Picture().convertToFormat(QImage::Format_RGB888).save(target, "BMP");
-        if (!saved) RaiseOwnError(ErrSaveFile);
+        // Made in memory, then written in one piece: a failure leaves the old picture.
+        const QString kind = PictureKind(path);
+        SavePicture(path, kind == "svg" ? document->SvgPicture()
+                                        : EncodeImage(document->Picture(), kind));
     } catch (...) {
         ReportCurrentError(context_.Core.Messages);
     }

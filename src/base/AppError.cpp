@@ -29,6 +29,7 @@ std::string RuntimeErrorMessage(int32_t number) {
     switch (number) {
     case ErrInvalidCall: return "无效的过程调用或参数";
     case ErrOverflow: return "溢出";
+    case ErrOutOfMemory: return "内存不足";
     case ErrSubscript: return "下标越界";
     case ErrDivisionByZero: return "除数为零";
     case ErrTypeMismatch: return "类型不匹配";

@@ -67,6 +67,7 @@ inline constexpr int32_t SystemErrorBase = ErrorBase + 29000;
 enum RuntimeErrorNumber : int32_t {
     ErrInvalidCall = 5,
     ErrOverflow = 6,
+    ErrOutOfMemory = 7,
     ErrSubscript = 9,
     ErrDivisionByZero = 11,
     ErrTypeMismatch = 13,

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -59,6 +60,30 @@ std::string ResolveTarget(const std::string& path) {
     return path;
 }
 
+// ".NAME.orbiplot-" beside NAME: hidden, and recognisably ours.
+std::string TempPrefix(const std::string& target) {
+    const size_t slash = target.rfind('/');
+    const std::string folder = slash == std::string::npos ? "" : target.substr(0, slash + 1);
+    const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
+    return folder + "." + name + ".orbiplot-";
+}
+
+// Temporary files of the same target left by a save that was killed half way.
+void RemoveStaleTemporaries(const std::string& target) {
+    const std::string prefix = TempPrefix(target);
+    const size_t slash = prefix.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : prefix.substr(0, slash);
+    const std::string start = slash == std::string::npos ? prefix : prefix.substr(slash + 1);
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir) return;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name.size() == start.size() + 6 && name.compare(0, start.size(), start) == 0)
+            ::unlinkat(::dirfd(dir), name.c_str(), 0);
+    }
+    ::closedir(dir);
+}
+
 [[noreturn]] void Fail(int code, const std::string& tempPath, int fd) {
     if (fd >= 0) ::close(fd);
     if (!tempPath.empty()) ::unlink(tempPath.c_str());
@@ -72,7 +97,8 @@ void WriteFileAtomically(const std::string& path, std::string_view bytes) {
 
     mode_t mode;
     struct stat st {};
-    if (::stat(target.c_str(), &st) == 0) {
+    const bool existed = ::stat(target.c_str(), &st) == 0;
+    if (existed) {
         // A read-only file stays unchanged, as it would if it were written in place.
         if (::access(target.c_str(), W_OK) != 0) RaiseSystemError(errno);
         mode = st.st_mode & 07777;
@@ -82,9 +108,13 @@ void WriteFileAtomically(const std::string& path, std::string_view bytes) {
         mode = 0666 & ~mask;
     }
 
-    std::string temp = target + ".XXXXXX";
+    std::string temp = TempPrefix(target) + "XXXXXX";
     const int fd = ::mkstemp(temp.data());
     if (fd < 0) RaiseSystemError(errno);
+    // The replacement keeps the old file's owner and group where this process may set them.
+    if (existed && ::fchown(fd, st.st_uid, st.st_gid) != 0) {
+        // Not permitted (another user's file): the new file stays this user's.
+    }
 
     size_t done = 0;
     while (done < bytes.size()) {
@@ -96,6 +126,7 @@ void WriteFileAtomically(const std::string& path, std::string_view bytes) {
     if (::fchmod(fd, mode) != 0 || ::fsync(fd) != 0) Fail(errno, temp, fd);
     if (::close(fd) != 0) Fail(errno, temp, -1);
     if (::rename(temp.c_str(), target.c_str()) != 0) Fail(errno, temp, -1);
+    RemoveStaleTemporaries(target);
 }
 
 } // namespace orbiplot

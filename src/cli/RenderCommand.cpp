@@ -1,9 +1,11 @@
 #include "cli/RenderCommand.h"
 
+#include "base/modError.h"
 #include "doc/DocumentModel.h"
 #include "expr/CoreContext.h"
 #include "plot/PlotEngine.h"
 #include "plot/View.h"
+#include "services/PictureFile.h"
 #include "services/QtCanvas.h"
 
 #include <QFileInfo>
@@ -69,32 +71,22 @@ int RenderDocument(CoreContext& context, const std::string& documentPath,
     if (!document.LoadDoc(documentPath)) return 1;
     EnsureGuiApplication();
 
-    const QString out = QString::fromStdString(outputPath);
-    if (svg) {
-        QSvgGenerator generator;
-        generator.setFileName(out);
-        generator.setSize(QSize(width, height));
-        generator.setViewBox(QRect(0, 0, width, height));
-        generator.setTitle(QString::fromStdString(document.GetDocInfo()[0]));
-        Draw(context, document, generator, width, height);
-        if (!QFileInfo::exists(out)) {
-            err << "orbiplot-cli: cannot write " << outputPath << '\n';
-            return 1;
+    // The picture is made in memory and then written in one piece over the old one.
+    try {
+        std::string bytes;
+        if (svg) {
+            bytes = EncodeSvg(
+                QSize(width, height), QString::fromStdString(document.GetDocInfo()[0]),
+                [&](QPaintDevice& device) { Draw(context, document, device, width, height); });
+        } else {
+            QImage image(width, height, QImage::Format_RGB32);
+            if (image.isNull()) RaiseRuntimeError(ErrOutOfMemory);
+            Draw(context, document, image, width, height);
+            bytes = EncodeImage(image, PictureKind(outputPath));
         }
-        return 0;
-    }
-    QImage image(width, height, QImage::Format_RGB32);
-    if (image.isNull()) {
-        err << "orbiplot-cli: not enough memory for a picture of " << width << 'x' << height
-            << '\n';
-        return 1;
-    }
-    Draw(context, document, image, width, height);
-    const bool saved = endsWith(".bmp")
-                           ? image.convertToFormat(QImage::Format_RGB888).save(out, "BMP")
-                           : image.save(out, "PNG");
-    if (!saved) {
-        err << "orbiplot-cli: cannot write " << outputPath << '\n';
+        SavePicture(outputPath, bytes);
+    } catch (...) {
+        ReportCurrentError(context.Messages);
         return 1;
     }
     return 0;

@@ -4,6 +4,7 @@
 #include "docwin/DocumentHost.h"
 #include "docwin/frmProgress.h"
 #include "expr/CoreContext.h"
+#include "services/PictureFile.h"
 #include "services/QtCanvas.h"
 
 #include <QCloseEvent>
@@ -11,7 +12,6 @@
 #include <QKeyEvent>
 #include <QMdiSubWindow>
 #include <QPainter>
-#include <QSvgGenerator>
 
 namespace orbiplot {
 
@@ -139,18 +139,12 @@ bool frmDocument::SaveDoc(const std::string& path, bool fromScratch) {
     return model_.SaveDoc(path, fromScratch);
 }
 
-bool frmDocument::ExportSvg(const std::string& path) {
-    const QString target = QString::fromStdString(path);
-    {
-        QSvgGenerator generator;
-        generator.setFileName(target);
-        generator.setSize(picture_.size());
-        generator.setViewBox(QRect(QPoint(0, 0), picture_.size()));
-        generator.setTitle(QString::fromStdString(model_.GetDocInfo()[0]));
-        QtCanvas canvas(generator, view_, font());
-        DrawQuietly(canvas);
-    }
-    return QFileInfo(target).isFile() && QFileInfo(target).size() > 0;
+std::string frmDocument::SvgPicture() {
+    return EncodeSvg(picture_.size(), QString::fromStdString(model_.GetDocInfo()[0]),
+                     [&](QPaintDevice& device) {
+                         QtCanvas canvas(device, view_, font());
+                         DrawQuietly(canvas);
+                     });
 }
 
 bool frmDocument::PrintTo(QPaintDevice& page) {

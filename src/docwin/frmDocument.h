@@ -49,8 +49,8 @@ public:
     DocumentModel& Model() { return model_; }
     frmProgress& Progress();
     const View& ViewState() const { return view_; }
-    // The picture drawn anew as an SVG file; false when it cannot be written.
-    bool ExportSvg(const std::string& path);
+    // The picture drawn anew as SVG.
+    std::string SvgPicture();
     // Draws the document on a printed page (any paint device), scaled from the window's
     // picture to fit it, sharp at the device's resolution; false when it cannot be painted.
     bool PrintTo(QPaintDevice& page);

@@ -18,6 +18,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 using namespace orbiplot;
 using namespace orbiplot::test;
 
@@ -486,4 +488,27 @@ TEST(MainWindow, OneRunningCopyPerDisplay) {
     qputenv("DISPLAY", ":6");
     EXPECT_NE(modMain::InstanceName(), five);
     qputenv("DISPLAY", saved);
+}
+
+TEST(MainWindow, AFailedExportKeepsTheOldPictureAndSaysWhy) {
+    AppFixture f;
+    ASSERT_NE(f.Open(f.Document("a.opd")), nullptr);
+    const std::string old = f.dir.Write("old.png", "the old picture");
+    const std::string folder = f.dir.File("in-the-way.svg");
+    std::filesystem::create_directory(folder);
+    for (const std::string& target : {folder, f.dir.File("missing/x.bmp")}) {
+        f.dialogs.files = {target};
+        f.main->Command("mnuFileExport")->trigger();
+    }
+    ASSERT_EQ(f.messages.shown.size(), 2u);
+    EXPECT_EQ(f.messages.shown[0].Title, "Orbiplot 错误报告");
+    EXPECT_NE(f.messages.shown[1].Text.find("Orbiplot.Windows"), std::string::npos);
+    EXPECT_TRUE(std::filesystem::is_directory(folder));
+
+    f.dialogs.files = {old};
+    f.main->Command("mnuFileExport")->trigger();
+    EXPECT_EQ(f.messages.shown.size(), 2u);
+    EXPECT_EQ(f.dir.Read("old.png").substr(1, 3), "PNG");
+    for (const auto& entry : std::filesystem::directory_iterator(f.dir.Path()))
+        EXPECT_EQ(entry.path().filename().string().find(".orbiplot-"), std::string::npos);
 }

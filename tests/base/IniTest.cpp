@@ -2,12 +2,14 @@
 
 #include "RaisedNumber.h"
 #include "base/AppError.h"
+#include "base/FileAccess.h"
 #include "base/clsINI.h"
 #include "base/modError.h"
 
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <filesystem>
 #include <pwd.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -216,4 +218,25 @@ TEST(SystemErrorText, PrefixAndFallback) {
     EXPECT_GT(GetSystemErrorText(5).size(), std::string("错误: 5(&H5): ").size());
     EXPECT_EQ(GetSystemErrorText(29).rfind("错误: 29(&H1D): ", 0), 0u);
     EXPECT_EQ(GetSystemErrorText(99999), "错误: 99999(&H1869F): <无错误>");
+}
+
+// A save that was killed left its temporary file; the next save of the same file removes
+// it, keeps the file's permission bits, and leaves other files alone.
+TEST(IniWrite, StaleTemporariesGoAndPermissionsStay) {
+    TempDir dir;
+    const std::string file = dir.Write("d.opd", "old");
+    std::filesystem::permissions(file, std::filesystem::perms::owner_read |
+                                           std::filesystem::perms::owner_write |
+                                           std::filesystem::perms::group_read);
+    dir.Write(".d.opd.orbiplot-a1B2c3", "half");
+    dir.Write(".other.opd.orbiplot-a1B2c3", "someone else's");
+    dir.Write(".d.opd.orbiplot-notours", "not a temporary name");
+    WriteFileAtomically(file, "new");
+    EXPECT_EQ(dir.Read("d.opd"), "new");
+    EXPECT_FALSE(std::filesystem::exists(dir.File(".d.opd.orbiplot-a1B2c3")));
+    EXPECT_TRUE(std::filesystem::exists(dir.File(".other.opd.orbiplot-a1B2c3")));
+    EXPECT_TRUE(std::filesystem::exists(dir.File(".d.opd.orbiplot-notours")));
+    EXPECT_EQ(std::filesystem::status(file).permissions(),
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
+                  std::filesystem::perms::group_read);
 }

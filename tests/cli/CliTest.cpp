@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <filesystem>
 #include <sstream>
+
+#include <sys/resource.h>
 
 using orbiplot::cli::RunCli;
 
@@ -185,4 +189,41 @@ TEST(Cli, LineCalculatorsAndConstants) {
     EXPECT_EQ(consts({"remove", "1"}).code, 0);
     EXPECT_EQ(consts({"remove", "none"}).err, "Orbiplot 错误报告\n没有常数被选择\n");
     EXPECT_EQ(dir.Read("Orbiplot_Const.ini"), "[Data]\r\nM=1\r\nN1=h\r\nV1=-0.001\r\n");
+}
+
+// A picture write that fails leaves the old picture whole, no temporary file, and says why.
+TEST(Cli, RenderFailuresKeepTheOldPicture) {
+    orbiplot::test::TempDir dir;
+    const std::string doc = dir.Write("a.opd", "[General]\r\nOPMVer=1\r\nC=1\r\n[0DATA]\r\nType=13\r\n"
+                                               "Exp1=sin(x)\r\n");
+    for (const char* name : {"p.png", "p.svg", "p.bmp"}) {
+        const std::string old = "the old picture";
+        const std::string out = dir.Write(name, old);
+        // A disk that fills up during the write.
+        struct rlimit limit {};
+        getrlimit(RLIMIT_FSIZE, &limit);
+        struct rlimit small = limit;
+        small.rlim_cur = 64;
+        auto previous = std::signal(SIGXFSZ, SIG_IGN);
+        setrlimit(RLIMIT_FSIZE, &small);
+        const CliRun full = Cli({"render", doc, out});
+        setrlimit(RLIMIT_FSIZE, &limit);
+        std::signal(SIGXFSZ, previous);
+        EXPECT_EQ(full.code, 1) << name;
+        EXPECT_EQ(full.err.rfind("Orbiplot 错误报告\n", 0), 0u) << full.err;
+        EXPECT_EQ(dir.Read(name), old) << name;
+
+        // A folder where the picture should go.
+        const std::string folder = dir.File(std::string("d") + name);
+        std::filesystem::create_directory(folder);
+        EXPECT_EQ(Cli({"render", doc, folder}).code, 1) << name;
+        EXPECT_TRUE(std::filesystem::is_directory(folder));
+
+        const CliRun fine = Cli({"render", doc, out, "--size", "64x48"});
+        EXPECT_EQ(fine.code, 0) << fine.err;
+        EXPECT_NE(dir.Read(name), old);
+    }
+    for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
+        EXPECT_EQ(entry.path().filename().string().find(".orbiplot-"), std::string::npos)
+            << "temporary file left: " << entry.path();
 }
