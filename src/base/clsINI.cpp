@@ -60,11 +60,14 @@ double IniValue::ToDouble() const { return TextToDouble(ToText()); }
 float IniValue::ToSingle() const { return TextToSingle(ToText()); }
 
 IniDocument IniDocument::Load(const std::string& path) {
-    IniDocument doc;
     const std::optional<std::string> bytes = ReadFileBytes(path);
-    if (!bytes) return doc;
+    return bytes ? FromBytes(*bytes) : IniDocument();
+}
+
+IniDocument IniDocument::FromBytes(std::string_view bytes) {
+    IniDocument doc;
     doc.exists_ = true;
-    const std::string text = DecodeFileText(*bytes);
+    const std::string text = DecodeFileText(bytes);
     size_t start = 0;
     while (start < text.size()) {
         size_t end = text.find('\n', start);

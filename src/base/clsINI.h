@@ -36,6 +36,8 @@ public:
     IniDocument() = default;
     // A file that is missing or cannot be read gives an empty document.
     static IniDocument Load(const std::string& path);
+    // The file's bytes as read (GBK or UTF-8, CR LF or LF).
+    static IniDocument FromBytes(std::string_view bytes);
 
     bool Exists() const { return exists_; }
     std::optional<std::string> Get(std::string_view section, std::string_view key) const;
