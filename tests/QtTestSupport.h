@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QApplication>
+#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 
@@ -16,7 +17,11 @@ inline void WhenModal(std::function<void(QWidget*)> act, int attemptsLeft = 2000
     QTimer::singleShot(attemptsLeft == 2000 ? 0 : 2, [act, attemptsLeft] {
         QWidget* modal = QApplication::activeModalWidget();
         if (modal) {
+            const QPointer<QWidget> shown = modal;
             act(modal);
+            // A failed assertion returned from the action only: close what it left open, so
+            // the test ends with its failure instead of waiting.
+            if (::testing::Test::HasFatalFailure() && shown && shown->isVisible()) shown->close();
         } else if (attemptsLeft > 0) {
             WhenModal(act, attemptsLeft - 1);
         } else {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/RandomSource.h"
 #include "base/Seams.h"
 
 #include <deque>
@@ -26,6 +27,12 @@ public:
         return answer;
     }
     void HideProgress() override { ++progressHidden; }
+};
+
+// The default generator with a fixed seed, so every run checks the same cases.
+class SeededRandom : public DefaultRandomSource {
+public:
+    SeededRandom() { Reseed(20261206); }
 };
 
 // Answers every dialog from a script; an empty script cancels.

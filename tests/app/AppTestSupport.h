@@ -24,7 +24,7 @@ struct AppFixture {
     TempDir dir;
     ScriptedMessages messages;
     ScriptedDialogs dialogs;
-    DefaultRandomSource random;
+    SeededRandom random;
     FixedClock clock;
     AppContext context{messages, dialogs, random, clock, dir.Path()};
     std::unique_ptr<frmMain> main;

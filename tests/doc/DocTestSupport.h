@@ -13,7 +13,7 @@ struct DocFixture {
     TempDir dir;
     ScriptedMessages messages;
     ScriptedDialogs dialogs;
-    DefaultRandomSource random;
+    SeededRandom random;
     CoreContext context{messages, dialogs, random, dir.Path()};
     DocumentModel doc{context};
 

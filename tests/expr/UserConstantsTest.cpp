@@ -16,7 +16,7 @@ struct Fixture {
     TempDir dir;
     ScriptedMessages messages;
     ScriptedDialogs dialogs;
-    DefaultRandomSource random;
+    SeededRandom random;
     CoreContext context{messages, dialogs, random, dir.Path()};
 
     void WriteConstants(const std::string& text) { dir.Write("Orbiplot_Const.ini", text); }

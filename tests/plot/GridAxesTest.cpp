@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cmath>
 #include <limits>
 #include <numbers>
@@ -167,10 +166,7 @@ TEST(GridAxes, FarZoomedOutEveryPixelIsDrawnOnceAndTheRedrawEnds) {
     view.Scale(2e6f, true, true); // a unit of a six-thousandth of a pixel
     view.CenterView();
     RecordingCanvas canvas(view);
-    const auto start = std::chrono::steady_clock::now();
-    DrawGridAndAxes(canvas, view, Defaults());
-    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(),
-              30.0);
+    DrawGridAndAxes(canvas, view, Defaults()); // ends: the test's time limit would catch it
     std::set<int> columns;
     size_t vertical = 0;
     for (const DrawOp& op : canvas.Of(DrawOp::Line)) {
