@@ -5,6 +5,7 @@
 #include <clocale>
 #include <cwctype>
 #include <locale.h>
+#include <vector>
 
 namespace orbiplot {
 
@@ -17,20 +18,26 @@ template <class Char> bool IsLetterChar(Char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
 }
 
-// Occurrences beyond MaxPosition overflow, so only a prefix of the text can ever change;
-// the rest is searched once and carried over untouched.
+// Occurrences beyond MaxPosition overflow, so only a head of the text can ever change; the
+// rest is searched once and carried over untouched. A value that contains the variable is
+// found again inside itself and grows the text at every step, so the head is cut back after
+// each replacement: the work stays bounded by the head, not by what the text grows to.
 template <class String> String Substitute(String s, const String& var, const String& value) {
     if (var.empty()) return s;
     const size_t headLength = MaxPosition + var.size() + 1;
-    String tail;
-    if (s.size() > headLength) {
-        tail = s.substr(headLength);
+    std::vector<String> far; // beyond the head, nearest last
+    const auto cut = [&] {
+        if (s.size() <= headLength) return;
+        far.push_back(s.substr(headLength));
         s.resize(headLength);
-    }
+    };
+    cut();
     size_t start = 0; // 0-based index where the search begins
     for (;;) {
         const size_t p = s.find(var, start);
         if (p == String::npos) {
+            String tail;
+            for (auto chunk = far.rbegin(); chunk != far.rend(); ++chunk) tail += *chunk;
             // Whatever lies past the cut (straddling occurrences included) is beyond the limit.
             if (!tail.empty() &&
                 (s.substr(s.size() - (var.size() - 1)) + tail).find(var) != String::npos)
@@ -39,8 +46,7 @@ template <class String> String Substitute(String s, const String& var, const Str
         }
         if (p + 1 > MaxPosition) RaiseRuntimeError(ErrOverflow);
         // Within the limit the text after an occurrence is always in the head.
-        const size_t length = s.size() + tail.size();
-        if (length == 1) {
+        if (s.size() == 1 && far.empty()) {
             s = value;
         } else {
             const bool letterBefore = p > 0 && IsLetterChar(s[p - 1]);
@@ -48,6 +54,7 @@ template <class String> String Substitute(String s, const String& var, const Str
             const bool letterAfter = after < s.size() && IsLetterChar(s[after]);
             if (!letterBefore && !letterAfter) s.replace(p, var.size(), value);
         }
+        cut();
         start = p + 1;
     }
 }

@@ -65,3 +65,20 @@ TEST(SubstituteVariable, SelfReferencingValuesEndQuickly) {
         EXPECT_EQ(e.Number, ErrOverflow);
     }
 }
+
+// A value holding the variable is found again inside itself until the position overflows:
+// an error soon, not minutes of growing text.
+TEST(SubstituteVariable, AValueHoldingTheVariableOverflowsQuickly) {
+    const std::tuple<std::string, std::string, std::string> cases[] = {
+        {"x", "x", "(x)"}, {"x*2", "x", std::string(1000, '+') + "x"}, {"\xe6\x95\xb0x", "x", "(x)"}};
+    for (const auto& [expression, var, value] : cases) {
+        try {
+            SubstituteVariable(expression, var, value);
+            ADD_FAILURE() << "no overflow for " << expression;
+        } catch (const AppError& e) {
+            EXPECT_EQ(e.Number, ErrOverflow);
+        }
+    }
+    // Letters beside the inner occurrence stop the chain: it is left as it is.
+    EXPECT_EQ(SubstituteVariable("x+1", "x", "(ax)"), "(ax)+1");
+}
