@@ -2,7 +2,7 @@
 JOBS ?= $(shell nproc)
 GENERATOR := $(shell command -v ninja >/dev/null 2>&1 && echo Ninja || echo "Unix Makefiles")
 
-.PHONY: deps build run test bench fuzz fuzz-build format clean
+.PHONY: deps build run test bench package fuzz fuzz-build format clean
 
 deps:
 	@sh scripts/deps.sh
@@ -38,6 +38,10 @@ fuzz: fuzz-build
 	        || { tail -n 40 build-fuzz/fuzz-$$t.log; exit 1; }; \
 	    grep -E "stat::number_of_executed_units|cov:" build-fuzz/fuzz-$$t.log | tail -n 2; \
 	done
+
+# A Debian package of the release build: build/orbiplot_VERSION_ARCH.deb.
+package: build
+	cd build && cpack
 
 bench: build
 	./build/bin/orbiplot-bench

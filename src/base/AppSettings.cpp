@@ -56,8 +56,9 @@ std::string ExecutableFolder() {
     return slash == 0 ? "/" : exe.substr(0, slash);
 }
 
-std::string FindDataFile(const std::string& name) {
-    const std::string exeFolder = ExecutableFolder();
+std::string FindDataFile(const std::string& name) { return FindDataFile(name, ExecutableFolder()); }
+
+std::string FindDataFile(const std::string& name, const std::string& exeFolder) {
     for (const std::string& folder : {exeFolder, exeFolder + "/../share/orbiplot"}) {
         const std::string path = folder + "/" + name;
         if (::access(path.c_str(), R_OK) == 0) return path;
@@ -65,9 +66,15 @@ std::string FindDataFile(const std::string& name) {
     return {};
 }
 
-std::string ApplicationFolder() {
-    const std::string exeFolder = ExecutableFolder();
-    if (::access(exeFolder.c_str(), W_OK) == 0) return exeFolder;
+std::string ApplicationFolder() { return ApplicationFolder(ExecutableFolder()); }
+
+std::string ApplicationFolder(const std::string& exeFolder) {
+    // A program run from a writable folder of its own keeps its files there (portable use);
+    // an installed one, with its data in ../share/orbiplot, never writes beside itself.
+    struct stat installed {};
+    const bool isInstalled = ::stat((exeFolder + "/../share/orbiplot").c_str(), &installed) == 0 &&
+                             S_ISDIR(installed.st_mode);
+    if (!isInstalled && ::access(exeFolder.c_str(), W_OK) == 0) return exeFolder;
     std::string base;
     if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg == '/') {
         base = xdg;

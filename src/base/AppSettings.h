@@ -33,9 +33,11 @@ void SaveSettings(const std::string& settingsFile, bool isFirst, bool isShowTip,
 // The values written when no settings file exists at start-up.
 void SaveFirstRunSettings(const std::string& settingsFile);
 
-// Where settings and constants live: the executable's folder when it is writable (portable
-// use), otherwise $XDG_CONFIG_HOME/Orbiplot (~/.config/Orbiplot), created on demand.
+// Where settings and constants live: the executable's folder when it is writable and not an
+// installed program's (portable use), otherwise $XDG_CONFIG_HOME/Orbiplot
+// (~/.config/Orbiplot), created on demand.
 std::string ApplicationFolder();
+std::string ApplicationFolder(const std::string& exeFolder);
 
 // The folder of the running executable.
 std::string ExecutableFolder();
@@ -43,5 +45,6 @@ std::string ExecutableFolder();
 // A read-only data file (music, pictures, tips, help): beside the executable first, then in
 // the installed share/orbiplot folder; "" when it is in neither.
 std::string FindDataFile(const std::string& name);
+std::string FindDataFile(const std::string& name, const std::string& exeFolder);
 
 } // namespace orbiplot

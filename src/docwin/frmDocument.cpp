@@ -50,10 +50,16 @@ frmDocument::~frmDocument() {
     if (loaded_) host_.DocumentUnloaded();
 }
 
+QSize frmDocument::PictureSize() const { return size().expandedTo(QSize(1, 1)); }
+
 void frmDocument::ResizePicture() {
-    const QSize size = this->size().expandedTo(QSize(1, 1));
-    if (picture_.size() == size) return;
-    picture_ = QImage(size, QImage::Format_RGB32);
+    // The picture has the screen's own pixels (two per logical pixel at 200 %), so curves and
+    // text stay sharp; everything that measures in pixels keeps measuring in logical ones.
+    const qreal ratio = devicePixelRatioF();
+    const QSize pixels = (QSizeF(PictureSize()) * ratio).toSize().expandedTo(QSize(1, 1));
+    if (picture_.size() == pixels && picture_.devicePixelRatio() == ratio) return;
+    picture_ = QImage(pixels, QImage::Format_RGB32);
+    picture_.setDevicePixelRatio(ratio);
     picture_.fill(Qt::white);
 }
 
@@ -140,7 +146,7 @@ bool frmDocument::SaveDoc(const std::string& path, bool fromScratch) {
 }
 
 std::string frmDocument::SvgPicture() {
-    return EncodeSvg(picture_.size(), QString::fromStdString(model_.GetDocInfo()[0]),
+    return EncodeSvg(PictureSize(), QString::fromStdString(model_.GetDocInfo()[0]),
                      [&](QPaintDevice& device) {
                          QtCanvas canvas(device, view_, font());
                          DrawQuietly(canvas);
@@ -148,7 +154,7 @@ std::string frmDocument::SvgPicture() {
 }
 
 bool frmDocument::PrintTo(QPaintDevice& page) {
-    QtCanvas canvas(page, view_, font(), picture_.size());
+    QtCanvas canvas(page, view_, font(), PictureSize());
     if (!canvas.IsActive()) return false;
     DrawQuietly(canvas);
     return true;

@@ -86,6 +86,8 @@ private:
     // full redraw afterwards, so redraws never nest.
     void Draw(const std::function<void(PlotEngine&)>& work);
     void ResizePicture();
+    // The picture's size in logical pixels: the window's.
+    QSize PictureSize() const;
     // A full redraw on another surface, leaving the window's status and picture alone.
     void DrawQuietly(Canvas& canvas);
     bool AskToSave();

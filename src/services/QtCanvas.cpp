@@ -83,9 +83,16 @@ QPolygonF Simplify(const QPolygonF& points) {
 
 } // namespace
 
+// A device's size in logical pixels: a picture with two pixels to each logical one (a
+// high-resolution screen) is painted in logical coordinates, which the painter scales.
+namespace {
+int LogicalWidth(const QPaintDevice& d) { return qRound(d.width() / d.devicePixelRatioF()); }
+int LogicalHeight(const QPaintDevice& d) { return qRound(d.height() / d.devicePixelRatioF()); }
+} // namespace
+
 QtCanvas::QtCanvas(QPaintDevice& device, const View& view, const QFont& font)
-    : device_(device), view_(view), painter_(&device), width_(device.width()),
-      height_(device.height()), metrics_(PlainFont(font), &device) {
+    : device_(device), view_(view), painter_(&device), width_(LogicalWidth(device)),
+      height_(LogicalHeight(device)), metrics_(PlainFont(font), &device) {
     painter_.setFont(PlainFont(font));
 }
 

@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QPrinter>
+#include <QRegularExpression>
 #include <QTest>
 #include <QToolBar>
 
@@ -511,4 +512,30 @@ TEST(MainWindow, AFailedExportKeepsTheOldPictureAndSaysWhy) {
     EXPECT_EQ(f.dir.Read("old.png").substr(1, 3), "PNG");
     for (const auto& entry : std::filesystem::directory_iterator(f.dir.Path()))
         EXPECT_EQ(entry.path().filename().string().find(".orbiplot-"), std::string::npos);
+}
+
+// Run with QT_SCALE_FACTOR=2: the picture has the screen's own pixels, drawn at that size.
+TEST(HiDpi, ThePictureHasTheScreensPixels) {
+    AppFixture f;
+    frmDocument* document = f.Open(f.Document("a.opd"));
+    ASSERT_NE(document, nullptr);
+    const qreal ratio = document->devicePixelRatioF();
+    if (ratio < 1.5) GTEST_SKIP() << "runs at 200 % scaling only";
+    const QImage& picture = document->Picture();
+    EXPECT_EQ(picture.devicePixelRatio(), ratio);
+    EXPECT_EQ(picture.size(), (QSizeF(document->size()) * ratio).toSize());
+    // Not a picture enlarged pixel by pixel: some 2x2 blocks hold more than one colour.
+    int finer = 0;
+    for (int y = 0; y + 2 <= picture.height(); y += 2)
+        for (int x = 0; x + 2 <= picture.width(); x += 2)
+            finer += picture.pixel(x, y) != picture.pixel(x + 1, y) ||
+                     picture.pixel(x, y) != picture.pixel(x, y + 1);
+    EXPECT_GT(finer, 50);
+    // The read-out still counts logical pixels: the centre reads the origin.
+    QTest::mouseMove(f.main->windowHandle(),
+                     document->mapTo(f.main.get(), document->rect().center()));
+    const auto m = QRegularExpression("X=(-?[0-9.]+) Y=(-?[0-9.]+)").match(f.main->StatusText(1));
+    ASSERT_TRUE(m.hasMatch()) << f.main->StatusText(1).toStdString();
+    EXPECT_LT(std::fabs(m.captured(1).toDouble()), 0.1); // within a pixel or two of the origin
+    EXPECT_LT(std::fabs(m.captured(2).toDouble()), 0.1);
 }

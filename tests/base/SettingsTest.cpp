@@ -9,6 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
+
 using namespace orbiplot;
 using orbiplot::test::TempDir;
 
@@ -207,4 +210,24 @@ TEST(TipFile, LinesAsTheyStandInAnyEnding) {
     EXPECT_FALSE(LoadTips(dir.Path())); // a folder is no tip file
     EXPECT_EQ(MissingTipFileText(),
               "文件 Orbiplot_TipOfDay.txt 没有被找到。 \n\nOrbiplot 不完整，需要重新安装。");
+}
+
+TEST(Settings, AnInstalledProgramReadsShareAndWritesToItsConfigFolder) {
+    TempDir dir;
+    const std::string bin = dir.File("usr/bin");
+    std::filesystem::create_directories(bin);
+    EXPECT_EQ(ApplicationFolder(bin), bin); // a writable folder of its own: portable
+    EXPECT_EQ(FindDataFile("splash.svg", bin), "");
+    std::filesystem::create_directories(dir.File("usr/share/orbiplot/help"));
+    dir.Write("usr/share/orbiplot/help/index.html", "<html/>");
+    EXPECT_EQ(FindDataFile("help/index.html", bin), bin + "/../share/orbiplot/help/index.html");
+    dir.Write("usr/bin/help/index.html", "");
+    // Installed: the config folder, even where the program's folder could be written.
+    const char* old = std::getenv("XDG_CONFIG_HOME");
+    const std::string saved = old ? old : "";
+    setenv("XDG_CONFIG_HOME", dir.File("config").c_str(), 1);
+    std::filesystem::create_directories(dir.File("config"));
+    EXPECT_EQ(ApplicationFolder(bin), dir.File("config/Orbiplot"));
+    EXPECT_TRUE(std::filesystem::is_directory(dir.File("config/Orbiplot")));
+    if (old) setenv("XDG_CONFIG_HOME", saved.c_str(), 1); else unsetenv("XDG_CONFIG_HOME");
 }
