@@ -91,8 +91,12 @@ std::string LineText(float a, float b, float c) {
     return Text(a) + "*x" + SignedText(b) + "*y" + SignedText(c) + "=0";
 }
 
-CalcOutcome ComputePointLine(const PLInputs& texts) {
-    PLValues v;
+namespace {
+
+// Reads the boxes, then answers from their values; a failure on the way is the outcome.
+template <class Inputs, class Values, class Answer>
+CalcOutcome Compute(const Inputs& texts, const Answer& answer) {
+    Values v;
     int box = 0;
     try {
         if (const int invalid = ReadInputs(texts, v, box); invalid != -1) return Invalid(invalid);
@@ -100,6 +104,16 @@ CalcOutcome ComputePointLine(const PLInputs& texts) {
         return Failed(error, box);
     }
     try {
+        return answer(v);
+    } catch (const AppError& error) {
+        return Failed(error, std::nullopt);
+    }
+}
+
+} // namespace
+
+CalcOutcome ComputePointLine(const PLInputs& texts) {
+    return Compute<PLInputs, PLValues>(texts, [](const PLValues& v) {
         if (Degenerates(v.A, v.B)) return Degenerate(1);
         const std::string line = LineText(v.A, v.B, v.C);
         const double a = v.A, b = v.B, c = v.C;
@@ -111,20 +125,11 @@ CalcOutcome ComputePointLine(const PLInputs& texts) {
                              : point + " 到直线 L:" + line + " 的距离为 " + ResultNumber(d) + " 。";
         outcome.Focus = CalcOutcome::FocusOutput;
         return outcome;
-    } catch (const AppError& error) {
-        return Failed(error, std::nullopt);
-    }
+    });
 }
 
 CalcOutcome ComputeLineLine(const LLInputs& texts) {
-    LLValues v;
-    int box = 0;
-    try {
-        if (const int invalid = ReadInputs(texts, v, box); invalid != -1) return Invalid(invalid);
-    } catch (const AppError& error) {
-        return Failed(error, box);
-    }
-    try {
+    return Compute<LLInputs, LLValues>(texts, [](const LLValues& v) {
         if (Degenerates(v.A1, v.B1)) return Degenerate(1);
         if (Degenerates(v.A2, v.B2)) return Degenerate(4);
         const double a1 = v.A1, b1 = v.B1, c1 = v.C1, a2 = v.A2, b2 = v.B2, c2 = v.C2;
@@ -155,9 +160,7 @@ CalcOutcome ComputeLineLine(const LLInputs& texts) {
         outcome.Output =
             coincident ? lines + " 重合。" : lines + " 平行，其距离为 d=" + ResultNumber(d) + " 。";
         return outcome;
-    } catch (const AppError& error) {
-        return Failed(error, std::nullopt);
-    }
+    });
 }
 
 MessageRequest CalculatorAbout(const std::string& calculatorName) {

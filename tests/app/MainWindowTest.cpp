@@ -265,9 +265,11 @@ TEST(MainWindow, PlacementIsStoredUnlessMinimized) {
         const std::string placement = *ini.Get("MainPos", "MainLeft") + " " + *ini.Get("MainPos", "MainTop") +
                                       " " + *ini.Get("MainPos", "MainWidth") + " " +
                                       *ini.Get("MainPos", "MainHeight");
-        if (i == 0) EXPECT_EQ(placement, "1000 1000 8700 7900");
-        EXPECT_EQ(placement, i == 0 ? placement : first);
-        if (i == 0) first = placement;
+        if (i == 0) {
+            EXPECT_EQ(placement, "1000 1000 8700 7900");
+            first = placement;
+        }
+        EXPECT_EQ(placement, first);
     }
     // A placement beyond the screen comes back onto it.
     cycles.dir.Write("Orbiplot_Setting.ini",

@@ -1,5 +1,6 @@
 #include "TempDir.h"
 
+#include "FileSizeLimit.h"
 #include "RaisedNumber.h"
 #include "base/AppError.h"
 #include "base/FileAccess.h"
@@ -17,6 +18,7 @@
 
 using namespace orbiplot;
 using orbiplot::test::RaisedNumber;
+using orbiplot::test::WithFileSizeLimit;
 using orbiplot::test::TempDir;
 
 TEST(IniRead, EncodingsLineEndsAndCaseAreAccepted) {
@@ -147,16 +149,9 @@ TEST(IniWrite, AFailedWriteRaisesTheSystemErrorAndKeepsTheOldFile) {
     // A disk that fills up in the middle of the write.
     const std::string original = "[Data]\r\nM=1\r\nN1=g\r\nV1=9.8\r\n";
     const std::string file = dir.Write("c.ini", original);
-    struct rlimit old {};
-    getrlimit(RLIMIT_FSIZE, &old);
-    struct rlimit small = old;
-    small.rlim_cur = 16;
-    auto previous = std::signal(SIGXFSZ, SIG_IGN);
-    setrlimit(RLIMIT_FSIZE, &small);
-    const int32_t number =
-        RaisedNumber([&] { ini.INIWriteString("Data", "N1", std::string(100, 'k'), file); });
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, previous);
+    const int32_t number = WithFileSizeLimit(16, [&] {
+        return RaisedNumber([&] { ini.INIWriteString("Data", "N1", std::string(100, 'k'), file); });
+    });
     EXPECT_EQ(number, static_cast<int32_t>(0x80047148u + EFBIG));
     EXPECT_EQ(dir.Read("c.ini"), original);
     for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))

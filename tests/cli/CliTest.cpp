@@ -1,5 +1,7 @@
 #include "cli/CliCommands.h"
 
+#include "FileSizeLimit.h"
+
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -200,15 +202,8 @@ TEST(Cli, RenderFailuresKeepTheOldPicture) {
         const std::string old = "the old picture";
         const std::string out = dir.Write(name, old);
         // A disk that fills up during the write.
-        struct rlimit limit {};
-        getrlimit(RLIMIT_FSIZE, &limit);
-        struct rlimit small = limit;
-        small.rlim_cur = 64;
-        auto previous = std::signal(SIGXFSZ, SIG_IGN);
-        setrlimit(RLIMIT_FSIZE, &small);
-        const CliRun full = Cli({"render", doc, out});
-        setrlimit(RLIMIT_FSIZE, &limit);
-        std::signal(SIGXFSZ, previous);
+        const CliRun full =
+            orbiplot::test::WithFileSizeLimit(64, [&] { return Cli({"render", doc, out}); });
         EXPECT_EQ(full.code, 1) << name;
         EXPECT_EQ(full.err.rfind("Orbiplot 错误报告\n", 0), 0u) << full.err;
         EXPECT_EQ(dir.Read(name), old) << name;
