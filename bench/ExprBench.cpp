@@ -1,9 +1,14 @@
-// Per-sample cost of equation curves: one substitution and one full parse per sample.
+// Per-sample cost of equation curves over the samples of a 640-pixel view: the text path
+// (one substitution and one full parse per sample), the compiled program, and the same
+// formula written in C++ as the floor.
 #include "base/NumberFormat.h"
+#include "expr/CurveEvaluator.h"
 #include "expr/clsExpressionParser.h"
+#include "plot/View.h"
 
 #include <benchmark/benchmark.h>
 
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -11,44 +16,84 @@ using namespace orbiplot;
 
 namespace {
 
-// Value texts as the sampler makes them: a sweep of -5..5 in "0.0###".
-const std::vector<std::string>& ValueTexts() {
-    static const std::vector<std::string> texts = [] {
-        std::vector<std::string> out;
-        const float step = 0.01f;
-        for (float v = -5.0f; v <= 5.0f; v += step)
-            out.push_back(FormatSingle(v, "0.0###"));
+// The values a y = f(x) run takes across a 640 x 480 view at the initial unit length.
+const std::vector<float>& Samples() {
+    static const std::vector<float> samples = [] {
+        const View view(640 * TwipsPerPixel, 480 * TwipsPerPixel);
+        std::vector<float> out;
+        const float step = view.SampleStep();
+        for (float v = view.ScaleLeft; v <= view.Right(); v += step)
+            out.push_back(v);
         return out;
     }();
-    return texts;
+    return samples;
 }
 
-void SampleCurve(benchmark::State& state, const char* expression, const char* var) {
+struct Formula {
+    const char* text;
+    double (*native)(double);
+};
+
+const Formula Formulas[] = {
+    {"x*x", [](double x) { return x * x; }},
+    {"sin(x)*x+2", [](double x) { return std::sin(x) * x + 2; }},
+    {"3*sin(7*x)", [](double x) { return 3 * std::sin(7 * x); }},
+    {"sqr(abs(x))+exp(-(x*x))", [](double x) { return std::sqrt(std::fabs(x)) + std::exp(-(x * x)); }},
+    {"tan(x)", [](double x) { return std::tan(x); }},
+    {"(x^3-2*x)/(x*x+1)", [](double x) { return (std::pow(x, 3) - 2 * x) / (x * x + 1); }},
+    {"sin(x)+sin(2*x)/2+sin(3*x)/3+sin(4*x)/4+sin(5*x)/5", [](double x) {
+         return std::sin(x) + std::sin(2 * x) / 2 + std::sin(3 * x) / 3 + std::sin(4 * x) / 4 +
+                std::sin(5 * x) / 5;
+     }},
+};
+
+template <class Evaluate> void OverSamples(benchmark::State& state, Evaluate evaluate) {
+    const std::vector<float>& samples = Samples();
+    for (auto _ : state)
+        for (float v : samples)
+            benchmark::DoNotOptimize(evaluate(v));
+    state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(samples.size()));
+}
+
+void TextPath(benchmark::State& state, int formula) {
     clsExpressionParser parser;
-    const auto& texts = ValueTexts();
-    size_t i = 0;
-    for (auto _ : state) {
-        const std::string text = SubstituteVariable(expression, var, texts[i]);
-        benchmark::DoNotOptimize(parser.ParseExpression(text));
-        if (++i == texts.size()) i = 0;
-    }
-    state.SetItemsProcessed(state.iterations());
+    const CurveEvaluator f(parser, Formulas[formula].text, "x");
+    OverSamples(state, [&](float v) { return f.TextValue(v); });
 }
 
-void FormatValueText(benchmark::State& state) {
-    float v = -5.0f;
-    for (auto _ : state) {
-        benchmark::DoNotOptimize(FormatSingle(v, "0.0###"));
-        v += 0.0001f;
-        if (v > 5.0f) v = -5.0f;
-    }
-    state.SetItemsProcessed(state.iterations());
+void Compiled(benchmark::State& state, int formula) {
+    clsExpressionParser parser;
+    CurveEvaluator f(parser, Formulas[formula].text, "x");
+    if (!f.IsCompiled()) state.SkipWithError("not compiled");
+    OverSamples(state, [&](float v) { return f.Value(v); });
+}
+
+void NativeCpp(benchmark::State& state, int formula) {
+    const auto native = Formulas[formula].native;
+    OverSamples(state, [&](float v) { return native(v); });
+}
+
+void ValueText(benchmark::State& state) {
+    OverSamples(state, [](float v) { return SampleValueText(v); });
+}
+
+void ValueTenThousandths(benchmark::State& state) {
+    OverSamples(state, [](float v) { return SampleValueTenThousandths(v); });
 }
 
 } // namespace
 
-BENCHMARK_CAPTURE(SampleCurve, x_times_x, "x*x", "x");
-BENCHMARK_CAPTURE(SampleCurve, sin_x_times_x_plus_2, "sin(x)*x+2", "x");
-BENCHMARK_CAPTURE(SampleCurve, three_sin_7z, "3*sin(7*z)", "z");
-BENCHMARK_CAPTURE(SampleCurve, rational_cubic, "(x^3-2*x)/(x*x+1)", "x");
-BENCHMARK(FormatValueText);
+#define ORBIPLOT_FORMULA_BENCH(name, index)                                                        \
+    BENCHMARK_CAPTURE(TextPath, name, index)->Unit(benchmark::kMicrosecond);                      \
+    BENCHMARK_CAPTURE(Compiled, name, index)->Unit(benchmark::kMicrosecond);                      \
+    BENCHMARK_CAPTURE(NativeCpp, name, index)->Unit(benchmark::kMicrosecond)
+
+ORBIPLOT_FORMULA_BENCH(x_times_x, 0);
+ORBIPLOT_FORMULA_BENCH(sin_x_times_x_plus_2, 1);
+ORBIPLOT_FORMULA_BENCH(three_sin_7x, 2);
+ORBIPLOT_FORMULA_BENCH(sqr_abs_plus_exp, 3);
+ORBIPLOT_FORMULA_BENCH(tan_x, 4);
+ORBIPLOT_FORMULA_BENCH(rational_cubic, 5);
+ORBIPLOT_FORMULA_BENCH(five_sines, 6);
+BENCHMARK(ValueText)->Unit(benchmark::kMicrosecond);
+BENCHMARK(ValueTenThousandths)->Unit(benchmark::kMicrosecond);

@@ -19,6 +19,7 @@ add_library(orbiplot_expr STATIC
     ${CMAKE_CURRENT_LIST_DIR}/expr/CoreContext.cpp
     ${CMAKE_CURRENT_LIST_DIR}/expr/modConst.cpp
     ${CMAKE_CURRENT_LIST_DIR}/expr/BuiltinFunctions.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/expr/CurveEvaluator.cpp
     ${CMAKE_CURRENT_LIST_DIR}/expr/SubstituteVariable.cpp)
 target_link_libraries(orbiplot_expr PUBLIC orbiplot_base)
 

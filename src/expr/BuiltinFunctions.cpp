@@ -1,3 +1,4 @@
+#include "expr/BuiltinFunctions.h"
 #include "base/AppError.h"
 #include "base/RandomSource.h"
 #include "base/TextEncoding.h"
@@ -14,29 +15,7 @@ namespace {
 // Every angle constant is derived from this literal, not from a more precise pi.
 constexpr double PiLiteral = 3.14159265358979;
 
-enum class Fn {
-    Sin,
-    Cos,
-    Tan,
-    Cot,
-    Sec,
-    Csc,
-    ArcSin,
-    ArcCos,
-    ArcTan,
-    ArcCot,
-    R2D,
-    D2R,
-    Abs,
-    Sqr,
-    Log,
-    Log10,
-    Fix,
-    Sgn,
-    Rnd,
-    Exp,
-    None
-};
+using Fn = BuiltinFunction;
 
 struct NameEntry {
     std::string_view name;
@@ -54,7 +33,9 @@ constexpr std::array<NameEntry, 27> FunctionNames{{
     {"SGN", Fn::Sgn},       {"RND", Fn::Rnd},       {"EXP", Fn::Exp},
 }};
 
-Fn LookUp(std::string_view name) {
+} // namespace
+
+BuiltinFunction LookUpBuiltinFunction(std::string_view name) {
     name = TrimBlanks(name);
     if (name.size() > 6) return Fn::None;
     char upper[6];
@@ -67,6 +48,8 @@ Fn LookUp(std::string_view name) {
         if (entry.name == key) return entry.fn;
     return Fn::None;
 }
+
+namespace {
 
 // atan(X / sqrt(1 - X*X)), step by step; at |X| = 1 the quotient has no value and the
 // limit +/- pi/2 is returned instead.
@@ -86,45 +69,65 @@ double DomainChecked(double r) {
 
 } // namespace
 
-bool IsBuiltinFunction(std::string_view name) { return LookUp(name) != Fn::None; }
+bool IsBuiltinFunction(std::string_view name) { return LookUpBuiltinFunction(name) != Fn::None; }
+
+namespace {
+
+// One function each, so that a compiled curve can call its function directly.
+double Sin(double x) { return DomainChecked(std::sin(x)); }
+double Cos(double x) { return DomainChecked(std::cos(x)); }
+double Tan(double x) { return DomainChecked(std::tan(x)); }
+double Cot(double x) { return checked::Div(1, std::tan(x)); }
+double Sec(double x) { return checked::Div(1, std::cos(x)); }
+double Csc(double x) { return checked::Div(1, std::sin(x)); }
+double ArcCos(double x) {
+    if (x == 1) return 0;
+    if (x == -1) return PiLiteral;
+    return checked::Sub(PiLiteral / 2, ArcSinSteps(x));
+}
+double ArcTan(double x) { return std::atan(x); }
+double ArcCot(double x) { return checked::Sub(PiLiteral / 2, std::atan(x)); }
+double R2D(double x) { return checked::Div(checked::Mul(x, 180), PiLiteral); }
+double D2R(double x) { return checked::Div(checked::Mul(x, PiLiteral), 180); }
+double Abs(double x) { return std::fabs(x); }
+double Sqr(double x) {
+    if (x < 0) RaiseRuntimeError(ErrInvalidCall);
+    return std::sqrt(x);
+}
+double Log(double x) {
+    if (x <= 0) RaiseRuntimeError(ErrInvalidCall);
+    return std::log(x);
+}
+double Log10(double x) {
+    const double ln10 = std::log(10.0);
+    if (x <= 0) RaiseRuntimeError(ErrInvalidCall);
+    return checked::Div(std::log(x), ln10);
+}
+double Fix(double x) { return std::trunc(x); }
+double Sgn(double x) { return x > 0 ? 1.0 : x < 0 ? -1.0 : 0.0; }
+double Exp(double x) { return DomainChecked(std::exp(x)); }
+[[noreturn]] double NoFunction(double) { RaiseRuntimeError(ErrInvalidCall); }
+
+// In the order of the enumeration.
+constexpr BuiltinFunctionPointer Functions[] = {
+    Sin, Cos, Tan, Cot, Sec,   Csc, ArcSinSteps, ArcCos,     ArcTan, ArcCot,    R2D,
+    D2R, Abs, Sqr, Log, Log10, Fix, Sgn,         NoFunction, Exp,    NoFunction};
+static_assert(std::size(Functions) == static_cast<size_t>(Fn::None) + 1);
+
+} // namespace
+
+BuiltinFunctionPointer BuiltinFunctionCode(BuiltinFunction fn) {
+    return Functions[static_cast<size_t>(fn)];
+}
+
+double BuiltinValue(BuiltinFunction fn, double x) { return BuiltinFunctionCode(fn)(x); }
 
 double clsExpressionParser::CallBuiltinFunction(std::string_view name, double x) {
     try {
-        switch (LookUp(name)) {
-        case Fn::None: Raise(ParseUnknownFunction, "函数 " + std::string(name) + " 不存在");
-        case Fn::Sin: return DomainChecked(std::sin(x));
-        case Fn::Cos: return DomainChecked(std::cos(x));
-        case Fn::Tan: return DomainChecked(std::tan(x));
-        case Fn::Cot: return checked::Div(1, std::tan(x));
-        case Fn::Sec: return checked::Div(1, std::cos(x));
-        case Fn::Csc: return checked::Div(1, std::sin(x));
-        case Fn::ArcSin: return ArcSinSteps(x);
-        case Fn::ArcCos:
-            if (x == 1) return 0;
-            if (x == -1) return PiLiteral;
-            return checked::Sub(PiLiteral / 2, ArcSinSteps(x));
-        case Fn::ArcTan: return std::atan(x);
-        case Fn::ArcCot: return checked::Sub(PiLiteral / 2, std::atan(x));
-        case Fn::R2D: return checked::Div(checked::Mul(x, 180), PiLiteral);
-        case Fn::D2R: return checked::Div(checked::Mul(x, PiLiteral), 180);
-        case Fn::Abs: return std::fabs(x);
-        case Fn::Sqr:
-            if (x < 0) RaiseRuntimeError(ErrInvalidCall);
-            return std::sqrt(x);
-        case Fn::Log:
-            if (x <= 0) RaiseRuntimeError(ErrInvalidCall);
-            return std::log(x);
-        case Fn::Log10: {
-            const double ln10 = std::log(10.0);
-            if (x <= 0) RaiseRuntimeError(ErrInvalidCall);
-            return checked::Div(std::log(x), ln10);
-        }
-        case Fn::Fix: return std::trunc(x);
-        case Fn::Sgn: return x > 0 ? 1.0 : x < 0 ? -1.0 : 0.0;
-        case Fn::Rnd: return Rnd(x);
-        case Fn::Exp: return DomainChecked(std::exp(x));
-        }
-        RaiseRuntimeError(ErrInvalidCall);
+        const BuiltinFunction fn = LookUpBuiltinFunction(name);
+        if (fn == Fn::None) Raise(ParseUnknownFunction, "函数 " + std::string(name) + " 不存在");
+        if (fn == Fn::Rnd) return Rnd(x);
+        return BuiltinValue(fn, x);
     } catch (AppError& error) {
         TraceErrorSource(error, "CallBuiltinFunction");
         throw;

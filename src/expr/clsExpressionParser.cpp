@@ -35,7 +35,8 @@ template <class Step> double Traced(const char* procedure, Step&& step) {
     }
 }
 
-// A digit string with at most one point, converted as a decimal number.
+} // namespace
+
 double ConvertNumber(std::string_view digits) {
     double value = 0;
     const auto result = std::from_chars(digits.data(), digits.data() + digits.size(), value,
@@ -50,8 +51,6 @@ double ConvertNumber(std::string_view digits) {
     }
     return value;
 }
-
-} // namespace
 
 void TraceErrorSource(AppError& error, std::string_view procedure) {
     if (error.Source == DefaultErrorSource) {
@@ -258,6 +257,11 @@ clsExpressionParser::FindConstant(std::string_view name) const {
 
 bool clsExpressionParser::ConstantExists(std::string_view name) const {
     return FindConstant(name) != nullptr;
+}
+
+std::optional<double> clsExpressionParser::ConstantValue(std::string_view name) const {
+    if (const Constant* constant = FindConstant(name)) return constant->value;
+    return std::nullopt;
 }
 
 void clsExpressionParser::AddConstant(std::string_view name, double value) {

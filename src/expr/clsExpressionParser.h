@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -40,6 +41,8 @@ public:
     int32_t LastErrorPosition() const { return position_ + 1; }
 
     bool ConstantExists(std::string_view name) const;
+    // The constant's value, or nothing when the table has no such name.
+    std::optional<double> ConstantValue(std::string_view name) const;
 
     void SetRandomSource(RandomSource* random);
 
@@ -73,6 +76,10 @@ private:
 };
 
 bool IsBuiltinFunction(std::string_view name);
+
+// A digit string with at most one point, read as the parser reads a number: too large
+// raises overflow, too small to tell from zero is zero.
+double ConvertNumber(std::string_view digits);
 
 // Prepends a procedure's name to the error's source trace.
 void TraceErrorSource(AppError& error, std::string_view procedure);

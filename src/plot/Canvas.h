@@ -2,11 +2,17 @@
 
 #include "base/Seams.h"
 
+#include <cstddef>
 #include <string>
 
 namespace orbiplot {
 
 class View;
+
+struct CanvasPoint {
+    float x, y;
+    bool operator==(const CanvasPoint&) const = default;
+};
 
 enum class LineStyle { Solid = 0, Dash = 1, Dot = 2, DashDot = 3, DashDotDot = 4 };
 
@@ -20,6 +26,11 @@ public:
     virtual void SetPenWidth(int width) = 0;
     virtual void SetLineStyle(LineStyle style) = 0;
     virtual void Line(float x1, float y1, float x2, float y2, Rgb color) = 0;
+    // Joined lines through count points: the same as a Line between each point and the next.
+    virtual void Polyline(const CanvasPoint* points, size_t count, Rgb color) {
+        for (size_t i = 0; i + 1 < count; ++i)
+            Line(points[i].x, points[i].y, points[i + 1].x, points[i + 1].y, color);
+    }
     // A point as wide as the pen.
     virtual void Dot(float x, float y, Rgb color) = 0;
     // aspect = vertical radius / horizontal radius; below 1 the radius is the horizontal

@@ -1,8 +1,7 @@
 #include "plot/EquationCurves.h"
 
-#include "base/NumberFormat.h"
 #include "base/modError.h"
-#include "expr/clsExpressionParser.h"
+#include "expr/CurveEvaluator.h"
 #include "plot/Canvas.h"
 #include "plot/PlotMath.h"
 #include "plot/View.h"
@@ -14,10 +13,7 @@ namespace orbiplot {
 
 namespace {
 
-struct Vertex {
-    float x, y;
-    bool operator==(const Vertex&) const = default;
-};
+using Vertex = CanvasPoint;
 
 // Samples v from min to max by the view's step, keeps the samples in view plus one on each
 // side of every visible stretch, then joins the kept points from the second one on.
@@ -51,8 +47,8 @@ CurveTiming Sample(EquationContext& c, float min, float max, Rgb color, Evaluate
             if (!(next > v)) break;
             v = next;
         }
-        for (size_t i = 1; i + 1 < kept.size(); ++i)
-            c.Surface.Line(kept[i].x, kept[i].y, kept[i + 1].x, kept[i + 1].y, color);
+        // The first kept point only leads into the first stretch; the line starts after it.
+        if (kept.size() > 2) c.Surface.Polyline(kept.data() + 1, kept.size() - 1, color);
         timing.Drawn = true;
     } catch (...) {
         ReportCurrentError(c.Messages);
@@ -61,38 +57,23 @@ CurveTiming Sample(EquationContext& c, float min, float max, Rgb color, Evaluate
     return timing;
 }
 
-double Evaluate(EquationContext& c, const std::string& expression, const char* var,
-                const std::string& valueText) {
-    return c.Parser.ParseExpression(SubstituteVariable(expression, var, valueText));
-}
-
 } // namespace
-
-std::string SampleValueText(float value) {
-    std::string text = FormatSingle(value, "0.0###");
-    if (text[0] == '-') return "(" + text + ")";
-    return text;
-}
 
 CurveTiming DrawYofX(EquationContext& c, const std::string& expression, float min, float max,
                      Rgb color) {
     const View& view = c.ViewState;
+    CurveEvaluator f(c.Parser, expression, "x");
     return Sample(
-        c, min, max, color,
-        [&](float v) {
-            return Vertex{v, plotmath::ToSingle(Evaluate(c, expression, "x", SampleValueText(v)))};
-        },
+        c, min, max, color, [&](float v) { return Vertex{v, plotmath::ToSingle(f.Value(v))}; },
         [&](const Vertex& p) { return view.Bottom() <= p.y && p.y <= view.ScaleTop; });
 }
 
 CurveTiming DrawXofY(EquationContext& c, const std::string& expression, float min, float max,
                      Rgb color) {
     const View& view = c.ViewState;
+    CurveEvaluator f(c.Parser, expression, "y");
     return Sample(
-        c, min, max, color,
-        [&](float v) {
-            return Vertex{plotmath::ToSingle(Evaluate(c, expression, "y", SampleValueText(v))), v};
-        },
+        c, min, max, color, [&](float v) { return Vertex{plotmath::ToSingle(f.Value(v)), v}; },
         [&](const Vertex& p) { return view.ScaleLeft <= p.x && p.x <= view.Right(); });
 }
 
@@ -105,12 +86,13 @@ bool InWholeView(const View& view, const Vertex& p) {
 
 CurveTiming DrawParametric(EquationContext& c, const std::string& expressionX,
                            const std::string& expressionY, float min, float max, Rgb color) {
+    CurveEvaluator fx(c.Parser, expressionX, "t");
+    CurveEvaluator fy(c.Parser, expressionY, "t");
     return Sample(
         c, min, max, color,
         [&](float v) {
-            const std::string text = SampleValueText(v);
-            const double x = Evaluate(c, expressionX, "t", text);
-            const double y = Evaluate(c, expressionY, "t", text);
+            const double x = fx.Value(v);
+            const double y = fy.Value(v);
             return Vertex{plotmath::ToSingle(x), plotmath::ToSingle(y)};
         },
         [&](const Vertex& p) { return InWholeView(c.ViewState, p); });
@@ -118,10 +100,11 @@ CurveTiming DrawParametric(EquationContext& c, const std::string& expressionX,
 
 CurveTiming DrawPolar(EquationContext& c, const std::string& expression, Rgb color) {
     const auto twoPi = static_cast<float>(8 * std::atan(1.0));
+    CurveEvaluator f(c.Parser, expression, "z");
     return Sample(
         c, 0.0f, twoPi, color,
         [&](float v) {
-            const double r = Evaluate(c, expression, "z", SampleValueText(v));
+            const double r = f.Value(v);
             const double z = v;
             return Vertex{plotmath::ToSingle(r * std::cos(z)), plotmath::ToSingle(r * std::sin(z))};
         },

@@ -36,8 +36,4 @@ CurveTiming DrawParametric(EquationContext& c, const std::string& expressionX,
                            const std::string& expressionY, float min, float max, Rgb color);
 CurveTiming DrawPolar(EquationContext& c, const std::string& expression, Rgb color);
 
-// The text substituted for the variable: "0.0###", a negative value in parentheses so
-// that a sign before the variable stays valid (-x, 2^-x).
-std::string SampleValueText(float value);
-
 } // namespace orbiplot

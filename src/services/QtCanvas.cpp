@@ -59,14 +59,41 @@ QPolygonF Simplify(const QPolygonF& points) {
         const double length = std::hypot(dx, dy);
         double worst = -1;
         qsizetype worstIndex = -1;
-        for (qsizetype i = first + 1; i < last; ++i) {
-            const QPointF p = points[i];
-            const double d = length > 0
-                                 ? std::fabs(dx * (a.y() - p.y()) - dy * (a.x() - p.x())) / length
-                                 : std::hypot(p.x() - a.x(), p.y() - a.y());
-            if (d > worst) {
-                worst = d;
-                worstIndex = i;
+        if (length > 0) {
+            // The farthest point by its cross product, divided once: division by the length
+            // is monotonic, so only a point whose cross product rounds to the same distance
+            // can come first, and only such points are divided.
+            const auto cross = [&](qsizetype i) {
+                const QPointF p = points[i];
+                return std::fabs(dx * (a.y() - p.y()) - dy * (a.x() - p.x()));
+            };
+            double largest = -1;
+            for (qsizetype i = first + 1; i < last; ++i) {
+                const double c = cross(i);
+                if (c > largest) {
+                    largest = c;
+                    worstIndex = i;
+                }
+            }
+            if (worstIndex >= 0) {
+                worst = largest / length;
+                const double near = largest * (1 - 1e-15);
+                for (qsizetype i = first + 1; i < worstIndex; ++i) {
+                    const double c = cross(i);
+                    if (c >= near && c / length == worst) {
+                        worstIndex = i;
+                        break;
+                    }
+                }
+            }
+        } else {
+            for (qsizetype i = first + 1; i < last; ++i) {
+                const QPointF p = points[i];
+                const double d = std::hypot(p.x() - a.x(), p.y() - a.y());
+                if (d > worst) {
+                    worst = d;
+                    worstIndex = i;
+                }
             }
         }
         if (worst > Tolerance) {
@@ -174,8 +201,20 @@ void QtCanvas::SetLineStyle(LineStyle style) {
 }
 
 void QtCanvas::Line(float x1, float y1, float x2, float y2, Rgb color) {
-    const QPointF a = Clamp(ToDevice(x1, y1));
-    const QPointF b = Clamp(ToDevice(x2, y2));
+    Segment(Clamp(ToDevice(x1, y1)), Clamp(ToDevice(x2, y2)), color);
+}
+
+void QtCanvas::Polyline(const CanvasPoint* points, size_t count, Rgb color) {
+    if (count < 2) return;
+    QPointF a = Clamp(ToDevice(points[0].x, points[0].y));
+    for (size_t i = 1; i < count; ++i) {
+        const QPointF b = Clamp(ToDevice(points[i].x, points[i].y));
+        Segment(a, b, color);
+        a = b;
+    }
+}
+
+void QtCanvas::Segment(QPointF a, QPointF b, Rgb color) {
     if (!std::isfinite(a.x()) || !std::isfinite(a.y()) || !std::isfinite(b.x()) ||
         !std::isfinite(b.y()))
         return;

@@ -30,6 +30,7 @@ public:
     void SetPenWidth(int width) override;
     void SetLineStyle(LineStyle style) override;
     void Line(float x1, float y1, float x2, float y2, Rgb color) override;
+    void Polyline(const CanvasPoint* points, size_t count, Rgb color) override;
     void Dot(float x, float y, Rgb color) override;
     void Circle(float cx, float cy, float radius, Rgb color, float aspect) override;
     void Text(float x, float y, const std::string& text, Rgb color) override;
@@ -44,6 +45,8 @@ public:
 
 private:
     QPointF ToDevice(float x, float y) const;
+    // One line between device points, joined to the pending polyline where it continues it.
+    void Segment(QPointF a, QPointF b, Rgb color);
     QPen Pen(Rgb color) const;
     void Flush();
 

@@ -2,6 +2,7 @@
 
 #include "expr/clsExpressionParser.h"
 #include "plot/EquationCurves.h"
+#include "expr/CurveEvaluator.h"
 
 #include <gtest/gtest.h>
 

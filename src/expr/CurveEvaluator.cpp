@@ -1,0 +1,426 @@
+#include "expr/CurveEvaluator.h"
+
+#include "base/AppError.h"
+#include "base/NumberFormat.h"
+#include "expr/CheckedMath.h"
+#include "expr/clsExpressionParser.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstring>
+
+namespace orbiplot {
+
+std::string SampleValueText(float value) {
+    std::string text = FormatSingle(value, "0.0###");
+    if (text[0] == '-') return "(" + text + ")";
+    return text;
+}
+
+namespace {
+
+// The value text is the single's 7-digit general text (rounded half to even from the exact
+// binary value) rounded again to four places, half away from zero. Both roundings are
+// redone here on integers.
+
+constexpr int MinExponent = -5; // 10^-5 <= |v| below the zero cut-off
+constexpr int MaxExponent = 11; // |v| < 9e11 keeps k below 2^53
+constexpr std::array<double, 18> PowersOfTen{1e-5, 1e-4, 1e-3, 1e-2, 1e-1, 1e0, 1e1,  1e2,  1e3,
+                                             1e4,  1e5,  1e6,  1e7,  1e8,  1e9, 1e10, 1e11, 1e12};
+double PowerOfTen(int e) { return PowersOfTen[static_cast<size_t>(e - MinExponent)]; }
+
+constexpr std::array<uint64_t, 12> IntegerPowersOfTen{
+    1,       10,       100,       1000,       10000,       100000,
+    1000000, 10000000, 100000000, 1000000000, 10000000000, 100000000000};
+constexpr std::array<uint64_t, 12> PowersOfFive{1,     5,     25,     125,     625,     3125,
+                                                15625, 78125, 390625, 1953125, 9765625, 48828125};
+
+// n / 2^s rounded half to even.
+uint64_t ShiftRoundedToEven(uint64_t n, int s) {
+    if (s <= 0) return n << -s;
+    const uint64_t q = n >> s;
+    const uint64_t r = n - (q << s);
+    const uint64_t half = uint64_t{1} << (s - 1);
+    return (r > half || (r == half && (q & 1))) ? q + 1 : q;
+}
+
+// n / d rounded half to even.
+uint64_t DivideRoundedToEven(uint64_t n, uint64_t d) {
+    const uint64_t q = n / d;
+    const uint64_t r = n - q * d;
+    return (2 * r > d || (2 * r == d && (q & 1))) ? q + 1 : q;
+}
+
+// For |v| of a given binary exponent: how far, in ten-thousandths, the 7-digit rounding can
+// move the value at most (half a unit of the 7th digit, from the largest decimal exponent the
+// binary one allows, with a margin).
+const std::array<double, 256>& SevenDigitReach() {
+    static const std::array<double, 256> table = [] {
+        std::array<double, 256> t{};
+        for (int b = 0; b < 256; ++b) {
+            const double e = std::floor((b - 126) * std::log10(2.0));
+            t[static_cast<size_t>(b)] = 0.5 * std::pow(10.0, e - 2) * 1.01;
+        }
+        return t;
+    }();
+    return table;
+}
+
+uint64_t ExactTenThousandths(float a) {
+    uint32_t bits;
+    std::memcpy(&bits, &a, sizeof bits);
+    const auto mantissa = static_cast<uint64_t>((bits & 0x7FFFFF) | 0x800000);
+    const int binaryExponent = static_cast<int>((bits >> 23) & 0xFF) - 150; // a = m * 2^be
+    const double exact = a;
+    // |a| lies in [2^b, 2^(b+1)): its decimal exponent is floor(b log10 2) or one more.
+    static const std::array<int8_t, 256> lowest = [] {
+        std::array<int8_t, 256> t{};
+        for (int b = 0; b < 256; ++b)
+            t[static_cast<size_t>(b)] = static_cast<int8_t>(std::clamp(
+                std::floor((b - 127) * std::log10(2.0)), double{MinExponent}, double{MaxExponent}));
+        return t;
+    }();
+    int e = lowest[bits >> 23];
+    if (e < MaxExponent && exact >= PowerOfTen(e + 1)) ++e;
+    const int p = 6 - e; // the 7 digits are a * 10^p
+    uint64_t digits;
+    if (p >= 0)
+        digits = ShiftRoundedToEven(mantissa * PowersOfFive[static_cast<size_t>(p)],
+                                    -(binaryExponent + p));
+    else
+        digits = DivideRoundedToEven(mantissa << binaryExponent,
+                                     IntegerPowersOfTen[static_cast<size_t>(-p)]);
+    if (p <= 4) return digits * IntegerPowersOfTen[static_cast<size_t>(4 - p)];
+    const uint64_t unit = IntegerPowersOfTen[static_cast<size_t>(p - 4)];
+    return (digits + unit / 2) / unit;
+}
+
+} // namespace
+
+int64_t SampleValueTenThousandths(float value) {
+    const float a = std::fabs(value);
+    // Below this even the 7-digit text rounds to 0.0 (and a denormal has no implicit bit).
+    if (a < 4.99e-5f) return 0;
+    if (!(a < 9.0e11f)) return NoTenThousandths;
+    const double t = static_cast<double>(a) * 10000.0; // exact: 24 bits times 14
+    const auto whole = static_cast<uint64_t>(t);
+    const double fraction = t - static_cast<double>(whole);
+    uint32_t bits;
+    std::memcpy(&bits, &a, sizeof bits);
+    uint64_t k;
+    if (std::fabs(fraction - 0.5) > SevenDigitReach()[bits >> 23])
+        k = whole + (fraction > 0.5 ? 1 : 0);
+    else
+        k = ExactTenThousandths(a);
+    const auto signedK = static_cast<int64_t>(k);
+    return value < 0 ? -signedK : signedK;
+}
+
+namespace {
+
+using Op = CurveEvaluator::Op;
+using Instruction = CurveEvaluator::Instruction;
+
+// The text cannot be compiled; the curve takes the text path.
+struct NotCompiled {};
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+bool IsNameChar(char c) { return IsLetter(c) || IsDigit(c) || c == '_'; }
+char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// The longest value text of a sample the program takes: "(-900719925474.0991)".
+constexpr size_t LongestValueText = 20;
+constexpr size_t MaxSubstitutionPosition = 32767;
+
+// True when substituting any value text leaves every other token as it was: the
+// occurrences replaced are one-letter names of their own, and the text stays short enough
+// for the substitution's positions.
+bool SubstitutionKeepsTokens(std::string_view text, char var) {
+    size_t replaced = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
+        if (Lower(c) != var) continue;
+        const char before = i > 0 ? text[i - 1] : ' ';
+        const char after = i + 1 < text.size() ? text[i + 1] : ' ';
+        if (IsLetter(before) || IsLetter(after)) continue;
+        if (IsNameChar(before) || before == '.' || IsNameChar(after) || after == '.') return false;
+        ++replaced;
+    }
+    return text.size() + replaced * (LongestValueText - 1) <= MaxSubstitutionPosition;
+}
+
+// Reads the text with the parser's grammar and emits it in postfix order. Anything the
+// parser would reject, and anything whose value is not fixed while the curve is drawn,
+// stops the compilation.
+class Compiler {
+public:
+    Compiler(const clsExpressionParser& parser, std::string_view text, char var)
+        : parser_(parser), text_(text), var_(var) {}
+
+    std::vector<Instruction> Compile() {
+        SkipBlanks();
+        NumExp();
+        SkipBlanks();
+        if (position_ < text_.size()) throw NotCompiled{};
+        return std::move(program_);
+    }
+
+private:
+    void SkipBlanks() {
+        while (position_ < text_.size() && IsBlank(text_[position_]))
+            ++position_;
+    }
+    char Peek() const {
+        if (position_ >= text_.size()) return 0;
+        const char c = text_[position_];
+        return std::strchr("+-^*/()", c) && c != 0 ? c : 0;
+    }
+    void Accept() {
+        ++position_;
+        SkipBlanks();
+    }
+
+    void NumExp() {
+        Term();
+        while (position_ < text_.size()) {
+            const char op = Peek();
+            if (op == '+' || op == '-') {
+                Accept();
+                Term();
+                Emit(op == '+' ? Op::Add : Op::Subtract);
+            } else if (op == 0) {
+                throw NotCompiled{};
+            } else {
+                break;
+            }
+        }
+    }
+
+    void Term() {
+        Value();
+        while (position_ < text_.size()) {
+            const char op = Peek();
+            if (op == '^' || op == '*' || op == '/') {
+                Accept();
+                Value();
+                Emit(op == '^' ? Op::Power : op == '*' ? Op::Multiply : Op::Divide);
+            } else if (op == 0) {
+                throw NotCompiled{};
+            } else {
+                break;
+            }
+        }
+    }
+
+    void Nested() {
+        if (nesting_ >= MaxNestingDepth) throw NotCompiled{};
+        ++nesting_;
+        NumExp();
+        --nesting_;
+    }
+
+    void Value() {
+        bool negative = false;
+        if (Peek() == '-') {
+            negative = true;
+            Accept();
+        } else if (Peek() == '+') {
+            Accept();
+        }
+        if (Peek() == '(') {
+            Accept();
+            Nested();
+            if (Peek() != ')') throw NotCompiled{};
+            Accept();
+        } else {
+            Atom();
+        }
+        if (negative) Emit(Op::Negate);
+    }
+
+    void Atom() {
+        if (position_ >= text_.size()) throw NotCompiled{};
+        const size_t start = position_;
+        if (IsDigit(text_[start])) {
+            size_t end = start + 1;
+            bool seenPoint = false;
+            for (; end < text_.size(); ++end) {
+                const char c = text_[end];
+                if (c == '.') {
+                    if (seenPoint) throw NotCompiled{};
+                    seenPoint = true;
+                } else if (!IsDigit(c)) {
+                    break;
+                }
+            }
+            program_.push_back({Op::Number, ConvertNumber(text_.substr(start, end - start))});
+            position_ = end;
+            SkipBlanks();
+            return;
+        }
+        if (!IsLetter(text_[start])) throw NotCompiled{};
+        size_t end = start + 1;
+        while (end < text_.size() && IsNameChar(text_[end]))
+            ++end;
+        const std::string_view name = text_.substr(start, end - start);
+        position_ = end;
+        SkipBlanks();
+        if (name.size() == 1 && Lower(name[0]) == var_) {
+            // A negative value text is one more level of parentheses.
+            if (nesting_ >= MaxNestingDepth || Peek() == '(') throw NotCompiled{};
+            program_.push_back({Op::Variable});
+            return;
+        }
+        if (Peek() != '(') {
+            const std::optional<double> constant = parser_.ConstantValue(name);
+            if (!constant) throw NotCompiled{};
+            program_.push_back({Op::Number, *constant});
+            return;
+        }
+        const BuiltinFunction fn = LookUpBuiltinFunction(name);
+        if (fn == BuiltinFunction::None || fn == BuiltinFunction::Rnd) throw NotCompiled{};
+        Accept();
+        Nested();
+        if (Peek() != ')') throw NotCompiled{};
+        Accept();
+        EmitUnary({Op::Function, 0, BuiltinFunctionCode(fn)});
+    }
+
+    bool LastIs(Op op, size_t back = 1) const {
+        return program_.size() >= back && program_[program_.size() - back].op == op;
+    }
+
+    // Parts without the variable are worked out once, by the same operations.
+    void EmitUnary(Instruction in) {
+        if (!LastIs(Op::Number)) {
+            program_.push_back(in);
+            return;
+        }
+        double& x = program_.back().number;
+        x = in.op == Op::Negate ? -1.0 * x : in.function(x);
+    }
+
+    // op is the stack form; a number or the variable just pushed becomes its operand.
+    void Emit(Op op) {
+        if (op == Op::Negate) return EmitUnary({op});
+        if (LastIs(Op::Number) && LastIs(Op::Number, 2)) {
+            const double b = program_.back().number;
+            program_.pop_back();
+            double& a = program_.back().number;
+            a = Apply(op, a, b);
+            return;
+        }
+        const auto form = [op](int offset) {
+            return static_cast<Op>(static_cast<int>(op) + offset);
+        };
+        if (LastIs(Op::Number)) {
+            program_.back().op = form(1);
+        } else if (LastIs(Op::Variable)) {
+            program_.back().op = form(2);
+        } else {
+            program_.push_back({op});
+        }
+    }
+
+    static double Apply(Op op, double a, double b) {
+        switch (op) {
+        case Op::Add: return checked::Add(a, b);
+        case Op::Subtract: return checked::Sub(a, b);
+        case Op::Multiply: return checked::Mul(a, b);
+        case Op::Divide: return checked::Div(a, b);
+        case Op::Power: return checked::Pow(a, b);
+        default: throw NotCompiled{};
+        }
+    }
+
+    const clsExpressionParser& parser_;
+    std::string_view text_;
+    char var_;
+    size_t position_ = 0;
+    int nesting_ = 0;
+    std::vector<Instruction> program_;
+};
+
+size_t StackDepth(const std::vector<Instruction>& program) {
+    size_t depth = 0, deepest = 0;
+    for (const Instruction& in : program) {
+        switch (in.op) {
+        case Op::Number:
+        case Op::Variable: deepest = std::max(deepest, ++depth); break;
+        case Op::Add:
+        case Op::Subtract:
+        case Op::Multiply:
+        case Op::Divide:
+        case Op::Power: --depth; break;
+        default: break;
+        }
+    }
+    return deepest;
+}
+
+} // namespace
+
+CurveEvaluator::CurveEvaluator(clsExpressionParser& parser, std::string expression,
+                               std::string varName)
+    : parser_(parser), expression_(std::move(expression)), var_(std::move(varName)) {
+    if (var_.size() != 1 || !IsLetter(var_[0])) return;
+    const char var = Lower(var_[0]);
+    if (!SubstitutionKeepsTokens(expression_, var)) return;
+    try {
+        program_ = Compiler(parser_, expression_, var).Compile();
+        stack_.resize(StackDepth(program_));
+    } catch (const NotCompiled&) {
+        program_.clear();
+    } catch (const AppError&) {
+        // A part without the variable fails whatever the value: the text path reports it.
+        program_.clear();
+    }
+}
+
+double CurveEvaluator::TextValue(float v) const {
+    return parser_.ParseExpression(SubstituteVariable(expression_, var_, SampleValueText(v)));
+}
+
+double CurveEvaluator::Value(float v) {
+    if (!program_.empty()) {
+        if (const int64_t k = SampleValueTenThousandths(v); k != NoTenThousandths) {
+            try {
+                return Run(static_cast<double>(k) / 10000.0);
+            } catch (const AppError&) {
+                // The text path raises the same failure with its position and trace.
+            }
+        }
+    }
+    return TextValue(v);
+}
+
+double CurveEvaluator::Run(double x) {
+    double* top = stack_.data() - 1;
+#define ORBIPLOT_BINARY(name, apply)                                                               \
+    case Op::name: --top, top[0] = apply(top[0], top[1]); break;                                   \
+    case Op::name##Number: top[0] = apply(top[0], in.number); break;                               \
+    case Op::name##Variable: top[0] = apply(top[0], x); break;
+    for (const Instruction& in : program_) {
+        switch (in.op) {
+        case Op::Number: *++top = in.number; break;
+        case Op::Variable: *++top = x; break;
+        case Op::Negate: *top = -1.0 * *top; break;
+        case Op::Function:
+            *top = in.function(*top);
+            break;
+            ORBIPLOT_BINARY(Add, checked::Add)
+            ORBIPLOT_BINARY(Subtract, checked::Sub)
+            ORBIPLOT_BINARY(Multiply, checked::Mul)
+            ORBIPLOT_BINARY(Divide, checked::Div)
+            ORBIPLOT_BINARY(Power, checked::Pow)
+        }
+    }
+#undef ORBIPLOT_BINARY
+    return *top;
+}
+
+} // namespace orbiplot

@@ -1,0 +1,78 @@
+#pragma once
+
+#include "expr/BuiltinFunctions.h"
+
+#include <cstdint>
+#include <limits>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace orbiplot {
+
+class clsExpressionParser;
+
+// The text substituted for a curve's variable: "0.0###", a negative value in parentheses so
+// that a sign before the variable stays valid (-x, 2^-x).
+std::string SampleValueText(float value);
+
+// The number that text stands for, as k / 10000: k itself, worked out without the text;
+// NoTenThousandths where k could not be held exactly in a double.
+inline constexpr int64_t NoTenThousandths = std::numeric_limits<int64_t>::min();
+int64_t SampleValueTenThousandths(float value);
+
+// One curve's expression, read once per redraw into a program for its variable. Value(v)
+// is exactly what parsing the expression with SampleValueText(v) substituted would give:
+// the same double, or the same error (number, description, source and position), which
+// it gets by running the sample through the text path. Texts whose reading could depend on
+// the value substituted, and those using RND, always take the text path.
+class CurveEvaluator {
+public:
+    CurveEvaluator(clsExpressionParser& parser, std::string expression, std::string varName);
+
+    double Value(float v);
+    bool IsCompiled() const { return !program_.empty(); }
+
+    // The text path alone, the reference the program must match.
+    double TextValue(float v) const;
+
+    // A binary operation takes its right operand from the stack, from its own number or
+    // from the variable.
+    enum class Op : uint8_t {
+        Number,
+        Variable,
+        Negate,
+        Function,
+        Add,
+        AddNumber,
+        AddVariable,
+        Subtract,
+        SubtractNumber,
+        SubtractVariable,
+        Multiply,
+        MultiplyNumber,
+        MultiplyVariable,
+        Divide,
+        DivideNumber,
+        DivideVariable,
+        Power,
+        PowerNumber,
+        PowerVariable,
+    };
+    struct Instruction {
+        Op op;
+        double number = 0;
+        BuiltinFunctionPointer function = nullptr;
+    };
+
+private:
+    double Run(double x);
+
+    clsExpressionParser& parser_;
+    std::string expression_;
+    std::string var_;
+    std::vector<Instruction> program_;
+    std::vector<double> stack_;
+};
+
+} // namespace orbiplot

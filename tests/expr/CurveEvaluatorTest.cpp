@@ -1,0 +1,252 @@
+// The compiled evaluation of curves against the text path, bit for bit and error for error.
+#include "ScriptedSeams.h"
+
+#include "base/AppError.h"
+#include "base/NumberFormat.h"
+#include "expr/CurveEvaluator.h"
+#include "expr/clsExpressionParser.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <bit>
+#include <iostream>
+#include <cstdlib>
+#include <random>
+
+using namespace orbiplot;
+
+namespace {
+
+// ORBIPLOT_LONG_CHECK=1 runs the long versions (a hundred times the samples, and every
+// single of the usual magnitudes for the value text).
+bool LongCheck() {
+    const char* v = std::getenv("ORBIPLOT_LONG_CHECK");
+    return v && *v && *v != '0';
+}
+
+// k of the value text, read from the text itself.
+int64_t TextTenThousandths(float v) {
+    std::string text = SampleValueText(v);
+    const bool negative = text[0] == '(';
+    if (negative) text = text.substr(2, text.size() - 3);
+    const size_t point = text.find('.');
+    std::string fraction = text.substr(point + 1);
+    fraction.resize(4, '0');
+    const int64_t k = std::stoll(text.substr(0, point) + fraction);
+    return negative ? -k : k;
+}
+
+void ExpectSameTenThousandths(float v) {
+    const int64_t k = SampleValueTenThousandths(v);
+    if (!(std::fabs(v) < 9.0e11f)) {
+        EXPECT_EQ(k, NoTenThousandths) << v;
+        return;
+    }
+    ASSERT_EQ(k, TextTenThousandths(v)) << std::bit_cast<uint32_t>(v) << " " << v;
+}
+
+TEST(SampleValue, TenThousandthsAgreeWithTheTextEverywhere) {
+    // Both roundings at their edges: half at the 7th digit (a sixth of a binary fraction
+    // lands exactly on it), half at the 4th place after the 7-digit rounding, zero, the
+    // denormals, the cut-offs near 0.00005 and 9e11.
+    for (float v : {0.0f, -0.0f, 1.0078125f, 2.00005f, 1.00005f, 0.00005f, 0.000049999f,
+                    4.99e-5f, 4.9999e-5f, 9.99995f, 99.99995f, 999999.94f, 999999.5f,
+                    1000000.5f, 8388607.5f, 16777215.0f, 1e7f, 123456789.0f, 8.9999e11f,
+                    9e11f, 1e12f, 3.4e38f, 1e-45f, 1.17549435e-38f})
+        for (float s : {1.0f, -1.0f})
+            ExpectSameTenThousandths(s * v);
+    std::mt19937 random(20261207u);
+    const int count = LongCheck() ? 100'000'000 : 400'000;
+    for (int i = 0; i < count; ++i) {
+        // Whole bit patterns of the usual magnitudes, and values on a sampler's grid.
+        const float v =
+            i % 2 ? std::bit_cast<float>(static_cast<uint32_t>((random() & 0x807FFFFFu) |
+                                                             ((90 + random() % 70) << 23)))
+                  : -1000.0f + static_cast<float>(i % 1000000) * 0.0015625f;
+        ExpectSameTenThousandths(v);
+        if (HasFatalFailure()) return;
+    }
+}
+
+// The outcome of one evaluation: its value's bits or its error.
+struct Outcome {
+    uint64_t bits = 0;
+    int32_t number = 0;
+    std::string source, description;
+    int32_t position = 0;
+    bool operator==(const Outcome&) const = default;
+};
+
+template <class Evaluate> Outcome Run(clsExpressionParser& parser, Evaluate evaluate) {
+    try {
+        Outcome value;
+        value.bits = std::bit_cast<uint64_t>(evaluate());
+        return value;
+    } catch (const AppError& e) {
+        return {0, e.Number, e.Source, e.Description, parser.LastErrorPosition()};
+    }
+}
+
+std::ostream& operator<<(std::ostream& out, const Outcome& o) {
+    if (o.number) return out << o.number << " " << o.source << " " << o.description << " @"
+                             << o.position;
+    return out << std::bit_cast<double>(o.bits);
+}
+
+// Two parsers with the same constants and the same random sequence: one for the program,
+// one for the reference.
+struct Pair {
+    test::SeededRandom randomA, randomB;
+    clsExpressionParser a{&randomA}, b{&randomB};
+    Pair() {
+        for (clsExpressionParser* p : {&a, &b}) {
+            p->AddConstant("g", 9.8);
+            p->AddConstant("k_2", -3);
+            p->AddConstant("X1", 0.25);
+        }
+    }
+};
+
+struct Differential {
+    Pair parsers;
+    size_t samples = 0, compiled = 0, failures = 0;
+
+    void Check(const std::string& expression, const char* var, const std::vector<float>& values) {
+        CurveEvaluator evaluator(parsers.a, expression, var);
+        const CurveEvaluator reference(parsers.b, expression, var);
+        compiled += evaluator.IsCompiled();
+        for (float v : values) {
+            const Outcome got = Run(parsers.a, [&] { return evaluator.Value(v); });
+            const Outcome want = Run(parsers.b, [&] { return reference.TextValue(v); });
+            ++samples;
+            failures += want.number != 0;
+            ASSERT_EQ(got, want) << expression << " at " << SampleValueText(v);
+        }
+    }
+};
+
+std::vector<float> SweepValues(std::mt19937& random, size_t count) {
+    std::vector<float> values;
+    std::uniform_real_distribution<float> unit(-1.0f, 1.0f);
+    for (size_t i = 0; i < count; ++i) {
+        const float scale = std::array{1.0f, 3.2f, 10.0f, 200.0f, 1e4f, 1e7f}[i % 6];
+        values.push_back(unit(random) * scale);
+    }
+    for (float v : {0.0f, 1.0f, -1.0f, 0.5f, -0.5f, 2.0f, 1e-6f, -1e-6f, 1e12f, -3e20f})
+        values.push_back(v);
+    return values;
+}
+
+// Texts of the parser's own tests, with the variable put in, and ones that must stay on the
+// text path: the variable beside a digit, a point or an underscore, inside a name, as a
+// function, RND, nesting at the limit.
+const std::vector<std::string> FixedExpressions = {
+    "x*x", "sin(x)*x+2", "3*sin(7*x)", "sqr(abs(x))+exp(-(x*x))", "tan(x)",
+    "(x^3-2*x)/(x*x+1)", "sin(x)+sin(2*x)/2+sin(3*x)/3+sin(4*x)/4+sin(5*x)/5", "-x", "-x^2",
+    "2^-x", "3*-x", "x^x", "(-x)^(1/3)", "x^0.5", "0^x", "1/x", "1/(x-1)", "x/0", "1/-x",
+    "arcsin(x)", "arccos(x)", "arccot(x)", "arctg(x)", "atn(x)", "cot(x)", "ctg(x)", "sec(x)",
+    "csc(x)", "r2d(x)", "d2r(x)", "log(x)", "ln(x)", "log10(x)", "lg(x)", "fix(x)", "sgn(x)",
+    "exp(x)", "exp(x*100)", "x*1e300", "10^x", "x^400", "abs( - x )", "  X +\t2  ", "SIN\t(X)",
+    "pi*x", "e^x", "c+gr*x-eg", "g*x*x/2", "k_2*x", "x1*x", "x+x1", "2x", "x2", "x.5", "x_1",
+    "a_x", "xx", "x(2)", "(x)(2)", "x 2", "x)", "(x", "sin(x", "foo(x)", "foo", "x+foo",
+    "rnd(x)", "rnd(1)*x", "x+rnd(-3)", "1/0+x", "x+1/0", "sqr(x)+1/(2-2)", "sin(x)+中",
+    "10^39*x", "exp(709)*exp(709)*x", "123456789012345678901234567890*x", "--x", "x--2",
+    "x*--2", "2+*x", "", "   ", "x", "X", "(((x)))", "r2d(10^308)*x", "arcsin(10^200*x)",
+    std::string(999, '(') + "x" + std::string(999, ')'),
+    std::string(1000, '(') + "x" + std::string(1000, ')'),
+    std::string(1000, '(') + "1" + std::string(1000, ')') + "*x"};
+
+// A random expression over every operator, function, constant and the variable, with blanks;
+// sometimes with a character dropped or doubled so that bad texts are compared too.
+class ExpressionMaker {
+public:
+    explicit ExpressionMaker(std::mt19937& random) : random_(random) {}
+
+    std::string Make() {
+        std::string text = Expression(0);
+        if (Pick(8) == 0 && !text.empty()) {
+            const size_t at = Pick(text.size());
+            if (Pick(2)) text.erase(at, 1);
+            else text.insert(at, 1, text[at]);
+        }
+        return text;
+    }
+
+private:
+    size_t Pick(size_t n) { return std::uniform_int_distribution<size_t>(0, n - 1)(random_); }
+    std::string Blank() { return Pick(6) == 0 ? std::string(Pick(3) ? " " : "\t") : ""; }
+
+    std::string Expression(int depth) {
+        if (depth > 4 || Pick(3) == 0) return Blank() + Leaf() + Blank();
+        static const char* const Operators[] = {"+", "-", "*", "/", "^"};
+        switch (Pick(4)) {
+        case 0: return Expression(depth + 1) + Operators[Pick(5)] + Expression(depth + 1);
+        case 1: return std::string(Pick(2) ? "-" : "+") + Blank() + Expression(depth + 1);
+        case 2: return "(" + Expression(depth + 1) + ")";
+        default: {
+            static const char* const Names[] = {
+                "sin",  "cos",   "tan",    "tg",    "cot", "ctg", "sec", "csc",  "arcsin", "arccos",
+                "arctan", "arctg", "atn", "arccot", "arcctg", "r2d", "d2r", "abs", "sqr",  "log",
+                "ln",   "log10", "lg",     "fix",   "sgn", "exp", "Sin", "ABS", "rnd"};
+            return std::string(Names[Pick(std::size(Names) - (Pick(20) ? 1 : 0))]) + Blank() +
+                   "(" + Expression(depth + 1) + ")";
+        }
+        }
+    }
+
+    std::string Leaf() {
+        static const char* const Leaves[] = {"x",  "x",   "X",  "x",    "2",  "0.5", "3.25", "10",
+                                             "0",  "1",   "pi", "e",    "c",  "gr",  "eg",   "g",
+                                             "k_2", "x1", "7.", "0.001", "100", "1.5"};
+        return Leaves[Pick(std::size(Leaves))];
+    }
+
+    std::mt19937& random_;
+};
+
+TEST(CurveEvaluator, MatchesTheTextPathBitForBitAndErrorForError) {
+    std::mt19937 random(7);
+    Differential d;
+    const size_t scale = LongCheck() ? 100 : 1;
+    for (const std::string& e : FixedExpressions) {
+        // Errors at the nesting limit carry a thousand-step trace: a few samples do.
+        d.Check(e, "x", SweepValues(random, (e.size() > 1000 ? 20 : 600) * scale));
+        if (HasFatalFailure()) return;
+    }
+    ExpressionMaker maker(random);
+    for (int i = 0; i < 6000; ++i) {
+        d.Check(maker.Make(), "x", SweepValues(random, 150 * scale));
+        if (HasFatalFailure()) return;
+    }
+    // The other variables, and a sampler's own sequence of values.
+    std::vector<float> run;
+    for (float v = -10.0f; v <= 10.0f; v += 0.0015625f)
+        run.push_back(v);
+    for (const char* var : {"y", "t", "z"}) {
+        std::string e = "3*sin(7*x)+x^2/(x-1)";
+        for (char& c : e)
+            if (c == 'x') c = var[0];
+        d.Check(e, var, run);
+    }
+    EXPECT_GE(d.samples, 1'000'000u);
+    // Most texts compile, and the comparison met many failures.
+    EXPECT_GT(d.compiled, 3000u);
+    EXPECT_GT(d.failures, 50'000u);
+    std::cout << d.samples << " samples, " << d.compiled << " programs, " << d.failures
+              << " failures compared\n";
+}
+
+TEST(CurveEvaluator, TextsWhoseReadingDependsOnTheValueStayOnTheTextPath) {
+    test::SeededRandom random;
+    clsExpressionParser parser(&random);
+    parser.AddConstant("x1", 1);
+    parser.AddConstant("xk", 1);
+    for (const char* e : {"2x", "x2", "x.5", "x_1", "a_x", "x(2)", "x1+x", "rnd(x)", "foo(x)",
+                          "1/0+x", "sin(x)+中"})
+        EXPECT_FALSE(CurveEvaluator(parser, e, "x").IsCompiled()) << e;
+    for (const char* e : {"x*x", "xk+x", "x*xk", "-X^2", "sin( x )"})
+        EXPECT_TRUE(CurveEvaluator(parser, e, "x").IsCompiled()) << e;
+}
+
+} // namespace
