@@ -23,7 +23,8 @@ test: deps
 # Each reader under libFuzzer for FUZZ_SECONDS; a finding stops with its input saved.
 FUZZ_SECONDS ?= 600
 TEST_FUZZ_SECONDS ?= 10
-FUZZ_TARGETS := ParseExpression SubstituteVariable IniReader LoadDoc Settings LineCalculators
+FUZZ_TARGETS := ParseExpression SubstituteVariable IniReader LoadDoc Settings LineCalculators \
+                CurveEvaluator
 fuzz-build: deps
 	cmake -S . -B build-fuzz -G "$(GENERATOR)" -DORBIPLOT_FUZZ=ON -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
 	cmake --build build-fuzz -j $(JOBS)
