@@ -44,6 +44,8 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include <functional>
+
 namespace orbiplot {
 
 namespace {
@@ -80,7 +82,7 @@ frmMain::frmMain(AppContext& context, QWidget* parent)
     // The zoom panel follows the window that comes to the front.
     connect(mdiArea_, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow*) {
         if (frmDocument* document = ActiveDocument())
-            SetStatusText(2, QString::fromStdString(document->ViewState().ZoomStatusText()));
+            SetStatusText(StatusPanel::Zoom, QString::fromStdString(document->ViewState().ZoomStatusText()));
     });
 }
 
@@ -137,7 +139,7 @@ frmMain::~frmMain() {
         delete sub;
 }
 
-QAction* frmMain::AddAction(QMenu* menu, const QString& name, const QString& caption,
+QAction* frmMain::AddAction(QMenu* menu, const char* name, const QString& caption,
                             const QKeySequence& shortcut) {
     auto* action = new QAction(caption, this);
     action->setObjectName(name);
@@ -145,198 +147,183 @@ QAction* frmMain::AddAction(QMenu* menu, const QString& name, const QString& cap
         action->setShortcut(shortcut);
         action->setShortcutContext(Qt::WindowShortcut);
     }
-    if (menu) menu->addAction(action);
-    actions_.insert(name, action);
+    menu->addAction(action);
     return action;
 }
 
+QMenu* frmMain::AddMenu(QMenu* parent, const char* name, const QString& caption) {
+    QMenu* m = parent ? parent->addMenu(caption) : menuBar()->addMenu(caption);
+    m->setObjectName(name);
+    m->menuAction()->setObjectName(name);
+    return m;
+}
+
 void frmMain::BuildMenus() {
-    QMenuBar* bar = menuBar();
-    const auto menu = [&](QMenu* parentMenu, const QString& name, const QString& caption) {
-        QMenu* m = parentMenu ? parentMenu->addMenu(caption) : bar->addMenu(caption);
-        m->setObjectName(name);
-        m->menuAction()->setObjectName(name);
-        actions_.insert(name, m->menuAction());
-        return m;
+    Commands& c = commands_;
+    const auto on = [this](QAction* action, auto slot) {
+        connect(action, &QAction::triggered, this, slot);
+        return action;
+    };
+    const auto withDocument = [this](void (frmDocument::*method)()) {
+        return [this, method] {
+            if (frmDocument* document = ActiveDocument()) (document->*method)();
+        };
     };
 
-    QMenu* file = menu(nullptr, "mnuFile", "文件(&F)");
-    connect(AddAction(file, "mnuFileNew", "新建(&N)", QKeySequence("Ctrl+N")), &QAction::triggered,
-            this, &frmMain::LoadNewDoc);
-    connect(AddAction(file, "mnuFileOpen", "打开(&O)...", QKeySequence("Ctrl+O")),
-            &QAction::triggered, this, &frmMain::FileOpen);
-    connect(AddAction(file, "mnuFileClose", "关闭(&C)"), &QAction::triggered, this, [this] {
-        if (frmDocument* document = ActiveDocument()) document->CloseDoc();
-    });
+    QMenu* file = c.FileMenu = AddMenu(nullptr, "mnuFile", "文件(&F)");
+    c.FileNew = on(AddAction(file, "mnuFileNew", "新建(&N)", QKeySequence("Ctrl+N")),
+                   &frmMain::LoadNewDoc);
+    c.FileOpen = on(AddAction(file, "mnuFileOpen", "打开(&O)...", QKeySequence("Ctrl+O")),
+                    &frmMain::FileOpen);
+    c.FileClose = on(AddAction(file, "mnuFileClose", "关闭(&C)"),
+                     withDocument(&frmDocument::CloseDoc));
     file->addSeparator();
-    connect(AddAction(file, "mnuFileSave", "保存(&S)", QKeySequence("Ctrl+S")), &QAction::triggered,
-            this, [this] { mnuFileSave_Click(); });
-    connect(AddAction(file, "mnuFileSaveAs", "另存为(&A)..."), &QAction::triggered, this,
-            [this] { FileSaveAs(); });
-    connect(AddAction(file, "mnuFileExport", "保存为 BMP 图像(&E)..."), &QAction::triggered, this,
-            &frmMain::FileExport);
+    c.FileSave = on(AddAction(file, "mnuFileSave", "保存(&S)", QKeySequence("Ctrl+S")),
+                    [this] { mnuFileSave_Click(); });
+    c.FileSaveAs = on(AddAction(file, "mnuFileSaveAs", "另存为(&A)..."), [this] { FileSaveAs(); });
+    c.FileExport =
+        on(AddAction(file, "mnuFileExport", "保存为 BMP 图像(&E)..."), &frmMain::FileExport);
     file->addSeparator();
-    connect(AddAction(file, "mnuFileProperties", "属性(&I)...", QKeySequence("Ctrl+I")),
-            &QAction::triggered, this, &frmMain::FileProperties);
+    c.FileProperties = on(AddAction(file, "mnuFileProperties", "属性(&I)...", QKeySequence("Ctrl+I")),
+                          &frmMain::FileProperties);
     file->addSeparator();
-    connect(AddAction(file, "mnuFilePrint", "打印(&P)", QKeySequence("Ctrl+P")),
-            &QAction::triggered, this, &frmMain::FilePrint);
+    c.FilePrint =
+        on(AddAction(file, "mnuFilePrint", "打印(&P)", QKeySequence("Ctrl+P")), &frmMain::FilePrint);
     file->addSeparator();
-    connect(AddAction(file, "mnuFileExit", "退出(&X)", QKeySequence("Ctrl+X")), &QAction::triggered,
-            this, &QWidget::close);
-    connect(AddAction(file, "mnuFileShutDown", "关闭系统(&U)...", QKeySequence("Ctrl+U")),
-            &QAction::triggered, this, &frmMain::ShutDown);
+    c.FileExit =
+        on(AddAction(file, "mnuFileExit", "退出(&X)", QKeySequence("Ctrl+X")), &QWidget::close);
+    c.FileShutDown = on(AddAction(file, "mnuFileShutDown", "关闭系统(&U)...", QKeySequence("Ctrl+U")),
+                        &frmMain::ShutDown);
 
-    QMenu* view = menu(nullptr, "mnuView", "视图(&V)");
-    QAction* toolbar = AddAction(view, "mnuViewToolbar", "工具栏(&T)");
-    toolbar->setCheckable(true);
-    toolbar->setChecked(true);
-    connect(toolbar, &QAction::toggled, this, [this](bool shown) {
+    QMenu* view = c.ViewMenu = AddMenu(nullptr, "mnuView", "视图(&V)");
+    c.ViewToolbar = AddAction(view, "mnuViewToolbar", "工具栏(&T)");
+    c.ViewToolbar->setCheckable(true);
+    c.ViewToolbar->setChecked(true);
+    connect(c.ViewToolbar, &QAction::toggled, this, [this](bool shown) {
         for (QToolBar* t : toolbars_)
             t->setVisible(shown);
     });
-    QAction* status = AddAction(view, "mnuViewStatusBar", "状态栏(&B)");
-    status->setCheckable(true);
-    status->setChecked(true);
-    connect(status, &QAction::toggled, this,
+    c.ViewStatusBar = AddAction(view, "mnuViewStatusBar", "状态栏(&B)");
+    c.ViewStatusBar->setCheckable(true);
+    c.ViewStatusBar->setChecked(true);
+    connect(c.ViewStatusBar, &QAction::toggled, this,
             [this](bool shown) { statusBar()->setVisible(shown); });
     view->addSeparator();
-    connect(AddAction(view, "mnuViewRefresh", "刷新(&R)", QKeySequence(Qt::Key_F5)),
-            &QAction::triggered, this, [this] {
-                if (frmDocument* document = ActiveDocument()) document->RefreshAll();
-            });
+    c.ViewRefresh = on(AddAction(view, "mnuViewRefresh", "刷新(&R)", QKeySequence(Qt::Key_F5)),
+                       withDocument(&frmDocument::RefreshAll));
 
-    QMenu* curve = menu(nullptr, "mnuCurve", "曲线(&U)");
-    connect(AddAction(curve, "mnuCurveManager", "曲线函数管理器(&M)...", QKeySequence("Ctrl+M")),
-            &QAction::triggered, this, [this] {
-                if (frmDocument* document = ActiveDocument()) OpenCurveManager(*document);
-            });
+    QMenu* curve = c.CurveMenu = AddMenu(nullptr, "mnuCurve", "曲线(&U)");
+    c.CurveManager =
+        on(AddAction(curve, "mnuCurveManager", "曲线函数管理器(&M)...", QKeySequence("Ctrl+M")),
+           [this] {
+               if (frmDocument* document = ActiveDocument()) OpenCurveManager(*document);
+           });
     curve->addSeparator();
-    QMenu* add = menu(curve, "mnuCurveAdd", "添加曲线(直角坐标)(&A)");
-    QMenu* general = menu(add, "mnuCurveAddCurve", "一般曲线(&G)");
-    AddAction(general, "mnuCurveAddCurveGeneralY", "普通方程 - Y=f(X)(&Y)");
-    AddAction(general, "mnuCurveAddCurveGeneralX", "普通方程 - X=f(Y)(&X)");
-    AddAction(general, "mnuCurveAddCurveParameter", "参数方程(&P)");
-    add->addSeparator();
-    AddAction(add, "mnuCurveAddPoint", "点(&P)");
-    QMenu* line = menu(add, "mnuCurveAddLine", "直线(&L)");
-    AddAction(line, "mnuCurveAddLineGeneral", "一般式(&G)");
-    line->addSeparator();
-    AddAction(line, "mnuCurveAddLinePS", "点斜式(&O)");
-    AddAction(line, "mnuCurveAddLineSI", "斜截式(&S)");
-    AddAction(line, "mnuCurveAddLinePP", "两点式(&P)");
-    AddAction(line, "mnuCurveAddLineII", "截距式(&I)");
-    add->addSeparator();
-    QMenu* circle = menu(add, "mnuCurveAddCircle", "圆(&C)");
-    AddAction(circle, "mnuCurveAddCircleStandard", "标准方程(&S)");
-    circle->addSeparator();
-    AddAction(circle, "mnuCurveAddCircleGeneral", "一般方程(&G)");
-    AddAction(add, "mnuCurveAddEllipse", "椭圆(&E)");
-    QMenu* hyperbola = menu(add, "mnuCurveAddHyperbola", "双曲线(&H)");
-    AddAction(hyperbola, "mnuCurveAddHyperbolaX", "关于X轴对称(&X)");
-    AddAction(hyperbola, "mnuCurveAddHyperbolaY", "关于Y轴对称(&Y)");
-    QMenu* parabola = menu(add, "mnuCurveAddParabola", "抛物线(&P)");
-    AddAction(parabola, "mnuCurveAddParabolaX", "关于X轴对称(&X)");
-    AddAction(parabola, "mnuCurveAddParabolaY", "关于Y轴对称(&Y)");
-    AddAction(curve, "mnuCurveAddPolar", "添加曲线(极坐标)(&P)");
-    const std::pair<const char*, int32_t> addItems[] = {
-        {"mnuCurveAddPoint", Point},
-        {"mnuCurveAddLineGeneral", LineGeneral},
-        {"mnuCurveAddLinePS", LinePS},
-        {"mnuCurveAddLineSI", LineSI},
-        {"mnuCurveAddLinePP", LinePP},
-        {"mnuCurveAddLineII", LineII},
-        {"mnuCurveAddCircleStandard", CircleStandard},
-        {"mnuCurveAddCircleGeneral", CircleGeneral},
-        {"mnuCurveAddEllipse", Ellipse},
-        {"mnuCurveAddHyperbolaX", HyperbolaX},
-        {"mnuCurveAddHyperbolaY", HyperbolaY},
-        {"mnuCurveAddParabolaX", ParabolaX},
-        {"mnuCurveAddParabolaY", ParabolaY},
-        {"mnuCurveAddCurveGeneralY", CurveGeneralY},
-        {"mnuCurveAddCurveGeneralX", CurveGeneralX},
-        {"mnuCurveAddCurveParameter", CurveParameter},
-        {"mnuCurveAddPolar", Polar},
+    QMenu* add = AddMenu(curve, "mnuCurveAdd", "添加曲线(直角坐标)(&A)");
+    const auto addItem = [&](QMenu* m, const char* name, const char* caption, CurveType type) {
+        c.CurveAdd[type] = on(AddAction(m, name, caption), [this, type] { AddCurve(type); });
     };
-    for (const auto& [name, type] : addItems)
-        connect(Command(name), &QAction::triggered, this, [this, type = type] { AddCurve(type); });
+    QMenu* general = AddMenu(add, "mnuCurveAddCurve", "一般曲线(&G)");
+    addItem(general, "mnuCurveAddCurveGeneralY", "普通方程 - Y=f(X)(&Y)", CurveGeneralY);
+    addItem(general, "mnuCurveAddCurveGeneralX", "普通方程 - X=f(Y)(&X)", CurveGeneralX);
+    addItem(general, "mnuCurveAddCurveParameter", "参数方程(&P)", CurveParameter);
+    add->addSeparator();
+    addItem(add, "mnuCurveAddPoint", "点(&P)", Point);
+    QMenu* line = AddMenu(add, "mnuCurveAddLine", "直线(&L)");
+    addItem(line, "mnuCurveAddLineGeneral", "一般式(&G)", LineGeneral);
+    line->addSeparator();
+    addItem(line, "mnuCurveAddLinePS", "点斜式(&O)", LinePS);
+    addItem(line, "mnuCurveAddLineSI", "斜截式(&S)", LineSI);
+    addItem(line, "mnuCurveAddLinePP", "两点式(&P)", LinePP);
+    addItem(line, "mnuCurveAddLineII", "截距式(&I)", LineII);
+    add->addSeparator();
+    QMenu* circle = AddMenu(add, "mnuCurveAddCircle", "圆(&C)");
+    addItem(circle, "mnuCurveAddCircleStandard", "标准方程(&S)", CircleStandard);
+    circle->addSeparator();
+    addItem(circle, "mnuCurveAddCircleGeneral", "一般方程(&G)", CircleGeneral);
+    addItem(add, "mnuCurveAddEllipse", "椭圆(&E)", Ellipse);
+    QMenu* hyperbola = AddMenu(add, "mnuCurveAddHyperbola", "双曲线(&H)");
+    addItem(hyperbola, "mnuCurveAddHyperbolaX", "关于X轴对称(&X)", HyperbolaX);
+    addItem(hyperbola, "mnuCurveAddHyperbolaY", "关于Y轴对称(&Y)", HyperbolaY);
+    QMenu* parabola = AddMenu(add, "mnuCurveAddParabola", "抛物线(&P)");
+    addItem(parabola, "mnuCurveAddParabolaX", "关于X轴对称(&X)", ParabolaX);
+    addItem(parabola, "mnuCurveAddParabolaY", "关于Y轴对称(&Y)", ParabolaY);
+    addItem(curve, "mnuCurveAddPolar", "添加曲线(极坐标)(&P)", Polar);
 
-    QMenu* zoom = menu(nullptr, "mnuZoom", "缩放(&Z)");
+    QMenu* zoom = c.ZoomMenu = AddMenu(nullptr, "mnuZoom", "缩放(&Z)");
     const auto zoomItem = [&](const char* name, const char* caption, float factor, bool byX,
                               bool byY) {
-        connect(AddAction(zoom, name, caption), &QAction::triggered, this,
-                [this, factor, byX, byY] { ZoomActive(factor, byX, byY); });
+        return on(AddAction(zoom, name, caption),
+                  [this, factor, byX, byY] { ZoomActive(factor, byX, byY); });
     };
-    zoomItem("mnuZoomIn", "放大(&I)", 0.9f, true, true);
-    zoomItem("mnuZoomOut", "缩小(&O)", 1.1f, true, true);
+    c.ZoomIn = zoomItem("mnuZoomIn", "放大(&I)", ZoomInFactor, true, true);
+    c.ZoomOut = zoomItem("mnuZoomOut", "缩小(&O)", ZoomOutFactor, true, true);
     zoom->addSeparator();
-    zoomItem("mnuZoomInByX", "沿X轴放大(&X)", 0.9f, true, false);
-    zoomItem("mnuZoomInByY", "沿Y轴放大(&Y)", 0.9f, false, true);
-    zoomItem("mnuZoomOutByX", "沿X轴缩小(&C)", 1.1f, true, false);
-    zoomItem("mnuZoomOutByY", "沿Y轴缩小(&U)", 1.1f, false, true);
+    c.ZoomInByX = zoomItem("mnuZoomInByX", "沿X轴放大(&X)", ZoomInFactor, true, false);
+    c.ZoomInByY = zoomItem("mnuZoomInByY", "沿Y轴放大(&Y)", ZoomInFactor, false, true);
+    c.ZoomOutByX = zoomItem("mnuZoomOutByX", "沿X轴缩小(&C)", ZoomOutFactor, true, false);
+    c.ZoomOutByY = zoomItem("mnuZoomOutByY", "沿Y轴缩小(&U)", ZoomOutFactor, false, true);
 
-    QMenu* calculate = menu(nullptr, "mnuCalculate", "计算(&C)");
-    connect(AddAction(calculate, "mnuCalculateExpression", "表达式计算器(&C)"), &QAction::triggered,
-            this, &frmMain::OpenCalculator);
+    QMenu* calculate = c.CalculateMenu = AddMenu(nullptr, "mnuCalculate", "计算(&C)");
+    c.CalculateExpression = on(AddAction(calculate, "mnuCalculateExpression", "表达式计算器(&C)"),
+                               &frmMain::OpenCalculator);
     calculate->addSeparator();
-    connect(AddAction(calculate, "mnuCalculatePL", "点线位置关系(&P)"), &QAction::triggered, this,
-            [this] { frmPL(context_.Core.Messages, this).Run(); });
-    connect(AddAction(calculate, "mnuCalculateLL", "线线位置关系(&L)"), &QAction::triggered, this,
-            [this] { frmLL(context_.Core.Messages, this).Run(); });
+    c.CalculatePL = on(AddAction(calculate, "mnuCalculatePL", "点线位置关系(&P)"),
+                       [this] { frmPL(context_.Core.Messages, this).Run(); });
+    c.CalculateLL = on(AddAction(calculate, "mnuCalculateLL", "线线位置关系(&L)"),
+                       [this] { frmLL(context_.Core.Messages, this).Run(); });
 
-    QMenu* tools = menu(nullptr, "mnuTools", "工具(&T)");
+    QMenu* tools = c.ToolsMenu = AddMenu(nullptr, "mnuTools", "工具(&T)");
     // Inside a text box Ctrl+C stays the box's copy; everywhere else it opens the manager.
-    connect(AddAction(tools, "mnuToolConstantManager", "常数管理器(&C)...", QKeySequence("Ctrl+C")),
-            &QAction::triggered, this, [this] { frmConstManager(context_.Core).exec(); });
+    c.ToolsConstantManager =
+        on(AddAction(tools, "mnuToolConstantManager", "常数管理器(&C)...", QKeySequence("Ctrl+C")),
+           [this] { frmConstManager(context_.Core).exec(); });
     tools->addSeparator();
-    const std::pair<const char*, const char*> systemTools[] = {
-        {"mnuToolsWinNote", "记事本(&N)"},
-        {"mnuToolsWinCalc", "计算器(&L)"},
-        {"mnuToolsWinExplorer", "文件管理器(&E)"}};
-    for (int32_t i = 0; i < 3; ++i)
-        connect(AddAction(tools, systemTools[i].first, systemTools[i].second), &QAction::triggered,
-                this, [this, i] { modMain::RunWindowsTool(context_, i); });
-    tools->addSeparator();
-    connect(AddAction(tools, "mnuToolsOptions", "选项(&P)..."), &QAction::triggered, this,
-            &frmMain::ShowOptions);
-
-    windowMenu_ = menu(nullptr, "mnuWindow", "窗口(&W)");
-    connect(AddAction(windowMenu_, "mnuWindowNewWindow", "新建窗口(&N)"), &QAction::triggered, this,
-            &frmMain::LoadNewDoc);
-    windowMenu_->addSeparator();
-    connect(AddAction(windowMenu_, "mnuWindowCascade", "层叠(&C)"), &QAction::triggered, mdiArea_,
-            &QMdiArea::cascadeSubWindows);
-    connect(AddAction(windowMenu_, "mnuWindowTileHorizontal", "横向平铺(&H)"), &QAction::triggered,
-            this, [this] { TileWindows(true); });
-    connect(AddAction(windowMenu_, "mnuWindowTileVertical", "纵向平铺(&V)"), &QAction::triggered,
-            this, [this] { TileWindows(false); });
-    connect(AddAction(windowMenu_, "mnuWindowArrangeIcons", "排列图标(&A)"), &QAction::triggered,
-            this, &frmMain::ArrangeIcons);
-    connect(windowMenu_, &QMenu::aboutToShow, this, &frmMain::RebuildWindowList);
-
-    QMenu* help = menu(nullptr, "mnuHelp", "帮助(&H)");
-    connect(AddAction(help, "mnuHelpContents", "目录(&C)", QKeySequence(Qt::Key_F1)),
-            &QAction::triggered, this, &frmMain::ShowHelp);
-    help->addSeparator();
-    connect(AddAction(help, "mnuHelpTip", "日积月累(&T)...", QKeySequence(Qt::Key_F2)),
-            &QAction::triggered, this, &frmMain::ShowTip);
-    help->addSeparator();
-    QMenu* web = menu(help, "mnuHelpOnWeb", "Web 上的 Orbiplot(&W)");
-    const auto link = [this](QMenu* m, const char* name, const char* caption, const char* address) {
-        connect(AddAction(m, name, caption), &QAction::triggered, this,
-                [this, address] { context_.OpenUrl(address); });
+    const auto systemTool = [&](const char* name, const char* caption, int32_t index) {
+        return on(AddAction(tools, name, caption),
+                  [this, index] { modMain::RunWindowsTool(context_, index); });
     };
-    link(web, "mnuHelpOnWebHomepage", "Orbiplot 主页", Web::HomePage);
-    link(web, "mnuHelpOnWebemail", "作者 e-Mail", Web::MailLink);
+    c.ToolsNote = systemTool("mnuToolsWinNote", "记事本(&N)", 0);
+    c.ToolsCalc = systemTool("mnuToolsWinCalc", "计算器(&L)", 1);
+    c.ToolsExplorer = systemTool("mnuToolsWinExplorer", "文件管理器(&E)", 2);
+    tools->addSeparator();
+    c.ToolsOptions = on(AddAction(tools, "mnuToolsOptions", "选项(&P)..."), &frmMain::ShowOptions);
+
+    QMenu* window = c.WindowMenu = AddMenu(nullptr, "mnuWindow", "窗口(&W)");
+    c.WindowNew = on(AddAction(window, "mnuWindowNewWindow", "新建窗口(&N)"), &frmMain::LoadNewDoc);
+    window->addSeparator();
+    c.WindowCascade = AddAction(window, "mnuWindowCascade", "层叠(&C)");
+    connect(c.WindowCascade, &QAction::triggered, mdiArea_, &QMdiArea::cascadeSubWindows);
+    c.WindowTileHorizontal =
+        on(AddAction(window, "mnuWindowTileHorizontal", "横向平铺(&H)"), [this] { TileWindows(true); });
+    c.WindowTileVertical =
+        on(AddAction(window, "mnuWindowTileVertical", "纵向平铺(&V)"), [this] { TileWindows(false); });
+    c.WindowArrangeIcons =
+        on(AddAction(window, "mnuWindowArrangeIcons", "排列图标(&A)"), &frmMain::ArrangeIcons);
+    connect(window, &QMenu::aboutToShow, this, &frmMain::RebuildWindowList);
+
+    QMenu* help = c.HelpMenu = AddMenu(nullptr, "mnuHelp", "帮助(&H)");
+    c.HelpContents = on(AddAction(help, "mnuHelpContents", "目录(&C)", QKeySequence(Qt::Key_F1)),
+                        &frmMain::ShowHelp);
     help->addSeparator();
-    link(help, "mnuHelpBBS", "Orbiplot 论坛", Web::Board);
-    link(help, "mnuHelpNimbra", "Orbiplot 网站空间", Web::Host);
+    c.HelpTip = on(AddAction(help, "mnuHelpTip", "日积月累(&T)...", QKeySequence(Qt::Key_F2)),
+                   &frmMain::ShowTip);
     help->addSeparator();
-    connect(AddAction(help, "mnuHelpAbout", "关于 Orbiplot(&A)..."), &QAction::triggered, this,
-            &frmMain::ShowAbout);
+    QMenu* web = AddMenu(help, "mnuHelpOnWeb", "Web 上的 Orbiplot(&W)");
+    const auto link = [&](QMenu* m, const char* name, const char* caption, const char* address) {
+        return on(AddAction(m, name, caption), [this, address] { context_.OpenUrl(address); });
+    };
+    c.HelpHomepage = link(web, "mnuHelpOnWebHomepage", "Orbiplot 主页", Web::HomePage);
+    c.HelpEmail = link(web, "mnuHelpOnWebemail", "作者 e-Mail", Web::MailLink);
+    help->addSeparator();
+    c.HelpBoard = link(help, "mnuHelpBBS", "Orbiplot 论坛", Web::Board);
+    c.HelpHost = link(help, "mnuHelpNimbra", "Orbiplot 网站空间", Web::Host);
+    help->addSeparator();
+    c.HelpAbout = on(AddAction(help, "mnuHelpAbout", "关于 Orbiplot(&A)..."), &frmMain::ShowAbout);
 }
 
 void frmMain::BuildToolbars() {
+    Commands& c = commands_;
     const auto toolbar = [&](const char* name, const QString& title) {
         QToolBar* t = addToolBar(title);
         t->setObjectName(name);
@@ -344,112 +331,101 @@ void frmMain::BuildToolbars() {
         toolbars_ << t;
         return t;
     };
-    const auto button = [&](QToolBar* t, const char* key, const char* icon, const QString& tooltip,
-                            QAction* command) {
-        auto* action = new QAction(Icon(icon), QString::fromUtf8(key), t);
-        action->setObjectName(key);
-        action->setToolTip(tooltip);
-        connect(action, &QAction::triggered, command, &QAction::trigger);
-        t->addAction(action);
-        actions_.insert(QString::fromUtf8(key), action);
-        return action;
+    // The button is the command's own action; its icon stays out of the menus, which have
+    // none.
+    const auto button = [&](QToolBar* t, QAction* command, const char* icon,
+                            const QString& buttonText, const QString& tooltip) {
+        command->setIcon(Icon(icon));
+        command->setIconVisibleInMenu(false);
+        command->setIconText(buttonText);
+        command->setToolTip(tooltip);
+        t->addAction(command);
     };
 
     QToolBar* main = toolbar("tbToolBar", "标准");
-    button(main, "新建", "new", "新建文档 (Ctrl+N)", Command("mnuFileNew"));
-    button(main, "打开", "open", "打开文档  (Ctrl+O)", Command("mnuFileOpen"));
-    mainToolbarDocumentButtons_ << button(main, "保存", "save", "保存文档 (Ctrl+S)",
-                                          Command("mnuFileSave"));
-    mainToolbarDocumentButtons_ << button(main, "关闭", "close", "关闭文档",
-                                          Command("mnuFileClose"));
-    mainToolbarDocumentButtons_ << button(main, "属性", "properties", "文档属性 (Ctrl+I)",
-                                          Command("mnuFileProperties"));
-    mainToolbarDocumentButtons_ << main->addSeparator();
-    mainToolbarDocumentButtons_ << button(main, "打印", "print", "打印文档 (Ctrl+P)",
-                                          Command("mnuFilePrint"));
-    mainToolbarDocumentButtons_ << main->addSeparator();
-    mainToolbarDocumentButtons_ << button(main, "刷新", "refresh", "刷新文档 (F5)",
-                                          Command("mnuViewRefresh"));
+    button(main, c.FileNew, "new", "新建", "新建文档 (Ctrl+N)");
+    button(main, c.FileOpen, "open", "打开", "打开文档  (Ctrl+O)");
+    button(main, c.FileSave, "save", "保存", "保存文档 (Ctrl+S)");
+    button(main, c.FileClose, "close", "关闭", "关闭文档");
+    button(main, c.FileProperties, "properties", "属性", "文档属性 (Ctrl+I)");
     main->addSeparator();
-    button(main, "设置", "options", "Orbiplot 设置", Command("mnuToolsOptions"));
+    button(main, c.FilePrint, "print", "打印", "打印文档 (Ctrl+P)");
     main->addSeparator();
-    QAction* onWeb =
-        button(main, "OnWeb", "web", "Web 上的 Orbiplot", Command("mnuHelpOnWebHomepage"));
+    button(main, c.ViewRefresh, "refresh", "刷新", "刷新文档 (F5)");
+    main->addSeparator();
+    button(main, c.ToolsOptions, "options", "设置", "Orbiplot 设置");
+    main->addSeparator();
+    // A button of its own: a click goes to the home page, its arrow opens the web commands.
+    c.OnWeb = new QAction(Icon("web"), "OnWeb", main);
+    c.OnWeb->setObjectName("OnWeb");
+    c.OnWeb->setToolTip("Web 上的 Orbiplot");
+    connect(c.OnWeb, &QAction::triggered, c.HelpHomepage, &QAction::trigger);
+    main->addAction(c.OnWeb);
     auto* webMenu = new QMenu(this);
-    QAction* homepage = webMenu->addAction("Orbiplot 主页");
-    homepage->setObjectName("OPHomepage");
-    connect(homepage, &QAction::triggered, Command("mnuHelpOnWebHomepage"), &QAction::trigger);
+    webMenu->addAction(c.HelpHomepage);
     QAction* email = webMenu->addAction("作者 e-mail");
     email->setObjectName("emali");
-    connect(email, &QAction::triggered, Command("mnuHelpOnWebemail"), &QAction::trigger);
+    connect(email, &QAction::triggered, c.HelpEmail, &QAction::trigger);
     webMenu->addSeparator();
-    connect(webMenu->addAction(Command("mnuHelpBBS")->text()), &QAction::triggered,
-            Command("mnuHelpBBS"), &QAction::trigger);
-    connect(webMenu->addAction(Command("mnuHelpNimbra")->text()), &QAction::triggered,
-            Command("mnuHelpNimbra"), &QAction::trigger);
-    onWeb->setMenu(webMenu);
-    if (auto* tool = qobject_cast<QToolButton*>(main->widgetForAction(onWeb)))
+    webMenu->addAction(c.HelpBoard);
+    webMenu->addAction(c.HelpHost);
+    c.OnWeb->setMenu(webMenu);
+    if (auto* tool = qobject_cast<QToolButton*>(main->widgetForAction(c.OnWeb)))
         tool->setPopupMode(QToolButton::MenuButtonPopup);
-    button(main, "帮助", "help", "Orbiplot 帮助 (F1)", Command("mnuHelpContents"));
+    button(main, c.HelpContents, "help", "帮助", "Orbiplot 帮助 (F1)");
 
     addToolBarBreak();
     QToolBar* zoom = toolbar("tbToolBar3", "缩放");
     zoom->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    const auto zoomButton = [&](const char* key, const char* icon, const char* caption,
-                                const char* tooltip, const char* command) {
-        QAction* a = button(zoom, key, icon, tooltip, Command(command));
-        a->setText(caption);
-        a->setToolTip(tooltip);
-    };
-    zoomButton("ZoomIn", "zoomin", "放大XY轴", "放大", "mnuZoomIn");
-    zoomButton("ZoomOut", "zoomout", "缩小XY轴", "缩小", "mnuZoomOut");
+    button(zoom, c.ZoomIn, "zoomin", "放大XY轴", "放大");
+    button(zoom, c.ZoomOut, "zoomout", "缩小XY轴", "缩小");
     zoom->addSeparator();
-    zoomButton("ZoomInByX", "zoominx", "放大X轴", "沿X轴放大", "mnuZoomInByX");
-    zoomButton("ZoomInByY", "zoominy", "放大Y轴", "沿Y轴放大", "mnuZoomInByY");
+    button(zoom, c.ZoomInByX, "zoominx", "放大X轴", "沿X轴放大");
+    button(zoom, c.ZoomInByY, "zoominy", "放大Y轴", "沿Y轴放大");
     zoom->addSeparator();
-    zoomButton("ZoomOutByX", "zoomoutx", "缩小X轴", "沿X轴缩小", "mnuZoomOutByX");
-    zoomButton("ZoomOutByY", "zoomouty", "缩小Y轴", "沿Y轴缩小", "mnuZoomOutByY");
+    button(zoom, c.ZoomOutByX, "zoomoutx", "缩小X轴", "沿X轴缩小");
+    button(zoom, c.ZoomOutByY, "zoomouty", "缩小Y轴", "沿Y轴缩小");
 
     addToolBarBreak();
     QToolBar* curves = toolbar("tbToolBar2", "曲线");
-    button(curves, "FunManager", "manager", "曲线函数管理器 (Ctrl+M)", Command("mnuCurveManager"));
+    button(curves, c.CurveManager, "manager", "FunManager", "曲线函数管理器 (Ctrl+M)");
     curves->addSeparator();
-    button(curves, "Curve", "curve", "添加普通方程", Command("mnuCurveAddCurveGeneralY"));
+    button(curves, c.CurveAdd[CurveGeneralY], "curve", "Curve", "添加普通方程");
     curves->addSeparator();
-    button(curves, "Point", "point", "添加点", Command("mnuCurveAddPoint"));
-    button(curves, "Line", "line", "添加直线", Command("mnuCurveAddLineGeneral"));
+    button(curves, c.CurveAdd[Point], "point", "Point", "添加点");
+    button(curves, c.CurveAdd[LineGeneral], "line", "Line", "添加直线");
     curves->addSeparator();
-    button(curves, "Circle", "circle", "添加圆", Command("mnuCurveAddCircleStandard"));
-    button(curves, "Ellipse", "ellipse", "添加椭圆", Command("mnuCurveAddEllipse"));
-    button(curves, "Hyperbola", "hyperbola", "添加双曲线", Command("mnuCurveAddHyperbolaY"));
-    button(curves, "Parabola", "parabola", "添加抛物线", Command("mnuCurveAddParabolaY"));
+    button(curves, c.CurveAdd[CircleStandard], "circle", "Circle", "添加圆");
+    button(curves, c.CurveAdd[Ellipse], "ellipse", "Ellipse", "添加椭圆");
+    button(curves, c.CurveAdd[HyperbolaY], "hyperbola", "Hyperbola", "添加双曲线");
+    button(curves, c.CurveAdd[ParabolaY], "parabola", "Parabola", "添加抛物线");
 }
 
 void frmMain::BuildStatusBar() {
     QStatusBar* bar = statusBar();
-    const QString initial[] = {InitialStatusText, InitialZoomText,
-                               QTime::currentTime().toString("HH:mm"), "CAPS", "NUM"};
-    for (int i = 0; i < 5; ++i) {
-        panels_[i] = new QLabel(initial[i], this);
-        panels_[i]->setObjectName(QString("sbPanel%1").arg(i + 1));
-        panels_[i]->setFrameShape(QFrame::StyledPanel);
-        panels_[i]->setFrameShadow(QFrame::Sunken);
-        panels_[i]->setContentsMargins(4, 0, 4, 0);
+    const QString initial[StatusPanelCount] = {InitialStatusText, InitialZoomText,
+                                               QTime::currentTime().toString("HH:mm"), "CAPS", "NUM"};
+    for (size_t i = 0; i < panels_.size(); ++i) {
+        QLabel* label = panels_[i] = new QLabel(initial[i], this);
+        label->setObjectName(QString("sbPanel%1").arg(i + 1));
+        label->setFrameShape(QFrame::StyledPanel);
+        label->setFrameShadow(QFrame::Sunken);
+        label->setContentsMargins(4, 0, 4, 0);
         if (i == 0)
-            bar->addWidget(panels_[i], 1);
+            bar->addWidget(label, 1);
         else
-            bar->addPermanentWidget(panels_[i]);
+            bar->addPermanentWidget(label);
     }
-    SetStatusText(2, InitialZoomText);
+    SetStatusText(StatusPanel::Zoom, InitialZoomText);
     // The read-out takes the room the other panels leave; it is clipped, never drawn over
     // them, when the window is too narrow for it.
-    panels_[0]->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    panels_[0]->setMinimumWidth(panels_[0]->fontMetrics().horizontalAdvance(
-                                    "当前坐标 X=-10.000 Y=-10.000 R=14.142 Z=0.785") /
-                                2);
+    QLabel* readout = Panel(StatusPanel::Readout);
+    readout->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    readout->setMinimumWidth(
+        readout->fontMetrics().horizontalAdvance("当前坐标 X=-10.000 Y=-10.000 R=14.142 Z=0.785") / 2);
     auto* clock = new QTimer(this);
     connect(clock, &QTimer::timeout, this, [this] {
-        panels_[2]->setText(QTime::currentTime().toString("HH:mm"));
+        Panel(StatusPanel::Clock)->setText(QTime::currentTime().toString("HH:mm"));
         UpdateLockPanels();
     });
     clock->start(1000);
@@ -458,20 +434,17 @@ void frmMain::BuildStatusBar() {
 
 void frmMain::UpdateLockPanels() {
     const KeyboardLocks locks = ReadKeyboardLocks();
-    panels_[3]->setEnabled(locks.Known && locks.CapsLock);
-    panels_[4]->setEnabled(locks.Known && locks.NumLock);
+    Panel(StatusPanel::CapsLock)->setEnabled(locks.Known && locks.CapsLock);
+    Panel(StatusPanel::NumLock)->setEnabled(locks.Known && locks.NumLock);
 }
 
-QString frmMain::StatusText(int panel) const {
-    return panel >= 1 && panel <= 5 ? panels_[panel - 1]->text() : QString();
-}
+QString frmMain::StatusText(StatusPanel panel) const { return Panel(panel)->text(); }
 
-void frmMain::SetStatusText(int panel, const QString& text) {
-    if (panel < 1 || panel > 5) return;
-    QLabel* label = panels_[panel - 1];
+void frmMain::SetStatusText(StatusPanel panel, const QString& text) {
+    QLabel* label = Panel(panel);
     label->setText(text);
     // The zoom panel is as wide as its text: one or two percentages, never cut.
-    if (panel == 2) {
+    if (panel == StatusPanel::Zoom) {
         const QMargins m = label->contentsMargins();
         label->setMinimumWidth(label->fontMetrics().horizontalAdvance(text) + m.left() + m.right() +
                                2 * label->frameWidth());
@@ -484,8 +457,8 @@ void frmMain::DocumentUnloaded() {
     modMain::DocumentUnloaded(context_);
     // Nothing is left to read out or to zoom.
     if (modMain::NoDocumentOpen(context_)) {
-        SetStatusText(1, InitialStatusText);
-        SetStatusText(2, InitialZoomText);
+        SetStatusText(StatusPanel::Readout, InitialStatusText);
+        SetStatusText(StatusPanel::Zoom, InitialZoomText);
     }
 }
 
@@ -530,23 +503,23 @@ void frmMain::AddCurve(int32_t type) {
 }
 
 void frmMain::SetDocumentCommandsEnabled(bool enabled) {
-    if (enabled) {
-        for (QAction* action : actions_)
-            action->setEnabled(true);
-    } else {
-        for (const char* name :
-             {"mnuCurve", "mnuFileClose", "mnuFileExport", "mnuFilePrint", "mnuFileSave",
-              "mnuFileSaveAs", "mnuFileProperties", "mnuZoom", "mnuViewRefresh"})
-            Command(name)->setEnabled(false);
-    }
-    // Menus that are disabled as a whole disable their items' shortcuts too.
-    for (const char* menuName : {"mnuCurve", "mnuZoom"})
-        for (QAction* item : Command(menuName)->menu()->findChildren<QAction*>())
-            if (item->objectName().startsWith("mnu")) item->setEnabled(enabled);
-    for (QToolBar* t : toolbars_)
-        if (t->objectName() != "tbToolBar") t->setEnabled(enabled);
-    for (QAction* b : mainToolbarDocumentButtons_)
-        b->setEnabled(enabled);
+    const Commands& c = commands_;
+    for (QAction* action : {c.FileClose, c.FileSave, c.FileSaveAs, c.FileExport, c.FilePrint,
+                            c.FileProperties, c.ViewRefresh})
+        action->setEnabled(enabled);
+    // The curve and zoom menus go with every item in them, so that their shortcuts and
+    // toolbar buttons go too.
+    const std::function<void(QMenu*)> setMenu = [&](QMenu* menu) {
+        menu->menuAction()->setEnabled(enabled);
+        for (QAction* item : menu->actions()) {
+            if (item->menu())
+                setMenu(item->menu());
+            else if (!item->isSeparator())
+                item->setEnabled(enabled);
+        }
+    };
+    setMenu(c.CurveMenu);
+    setMenu(c.ZoomMenu);
 }
 
 frmDocument* frmMain::ActiveDocument() const {
@@ -717,18 +690,18 @@ void frmMain::ArrangeIcons() {
 
 void frmMain::RebuildWindowList() {
     for (QAction* action : windowListActions_) {
-        windowMenu_->removeAction(action);
+        commands_.WindowMenu->removeAction(action);
         action->deleteLater();
     }
     windowListActions_.clear();
     const QList<QMdiSubWindow*> windows = mdiArea_->subWindowList();
     if (windows.isEmpty()) return;
-    windowListActions_ << windowMenu_->addSeparator();
+    windowListActions_ << commands_.WindowMenu->addSeparator();
     int number = 1;
     for (QMdiSubWindow* sub : windows) {
         if (!sub->isVisible() && !sub->isMinimized()) continue;
         QAction* action =
-            windowMenu_->addAction(QString("&%1 %2").arg(number++).arg(sub->windowTitle()));
+            commands_.WindowMenu->addAction(QString("&%1 %2").arg(number++).arg(sub->windowTitle()));
         action->setCheckable(true);
         action->setChecked(sub == mdiArea_->currentSubWindow());
         connect(action, &QAction::triggered, this,

@@ -1,12 +1,13 @@
 #pragma once
 
+#include "doc/CurveRecord.h"
 #include "docwin/DocumentHost.h"
 
 #include <QMainWindow>
-#include <QMap>
 #include <QPointer>
 #include <QUrl>
 
+#include <array>
 #include <memory>
 
 class QAction;
@@ -46,12 +47,32 @@ public:
     // Enables or disables the commands that need an open document.
     void SetDocumentCommandsEnabled(bool enabled);
 
-    // Menu items and toolbar buttons by name (mnuFileSave, "ZoomIn", ...).
-    QAction* Command(const QString& name) const { return actions_.value(name); }
-    QString StatusText(int panel) const;
+    // Every command of the window: one action each, shared by its menu item and its toolbar
+    // button.
+    struct Commands {
+        QMenu *FileMenu, *ViewMenu, *CurveMenu, *ZoomMenu, *CalculateMenu, *ToolsMenu,
+            *WindowMenu, *HelpMenu;
+        QAction *FileNew, *FileOpen, *FileClose, *FileSave, *FileSaveAs, *FileExport,
+            *FileProperties, *FilePrint, *FileExit, *FileShutDown;
+        QAction *ViewToolbar, *ViewStatusBar, *ViewRefresh;
+        QAction* CurveManager;
+        // The add-curve items by curve type.
+        std::array<QAction*, CurveTypeCount> CurveAdd;
+        QAction *ZoomIn, *ZoomOut, *ZoomInByX, *ZoomInByY, *ZoomOutByX, *ZoomOutByY;
+        QAction *CalculateExpression, *CalculatePL, *CalculateLL;
+        QAction *ToolsConstantManager, *ToolsNote, *ToolsCalc, *ToolsExplorer, *ToolsOptions;
+        QAction *WindowNew, *WindowCascade, *WindowTileHorizontal, *WindowTileVertical,
+            *WindowArrangeIcons;
+        QAction *HelpContents, *HelpTip, *HelpHomepage, *HelpEmail, *HelpBoard, *HelpHost,
+            *HelpAbout;
+        // The main toolbar's web button, with its own menu of the web commands.
+        QAction* OnWeb;
+    };
+    const Commands& Command() const { return commands_; }
+    QString StatusText(StatusPanel panel) const;
 
     // DocumentHost
-    void SetStatusText(int panel, const QString& text) override;
+    void SetStatusText(StatusPanel panel, const QString& text) override;
     void DocumentLoaded() override;
     void DocumentUnloaded() override;
     bool SaveUntitled(frmDocument& document) override;
@@ -93,8 +114,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    QAction* AddAction(QMenu* menu, const QString& name, const QString& caption,
+    QAction* AddAction(QMenu* menu, const char* name, const QString& caption,
                        const QKeySequence& shortcut = {});
+    QMenu* AddMenu(QMenu* parent, const char* name, const QString& caption);
     void BuildMenus();
     void BuildToolbars();
     void BuildStatusBar();
@@ -116,12 +138,11 @@ private:
     AppContext& context_;
     QMdiArea* mdiArea_;
     frmProgress* progress_;
-    QMap<QString, QAction*> actions_;
+    Commands commands_{};
     QList<QToolBar*> toolbars_;
-    QList<QAction*> mainToolbarDocumentButtons_;
-    QMenu* windowMenu_ = nullptr;
     QList<QAction*> windowListActions_;
-    QLabel* panels_[5] = {};
+    std::array<QLabel*, StatusPanelCount> panels_{};
+    QLabel* Panel(StatusPanel panel) const { return panels_[static_cast<size_t>(panel) - 1]; }
     QPointer<class frmFunManager> funManager_;
     // The placement as loaded: the outer frame in pixels and the stored twips.
     struct Placement {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "plot/PlotEngine.h"
+
 #include <QString>
 
 namespace orbiplot {
@@ -10,7 +12,7 @@ class frmDocument;
 class DocumentHost {
 public:
     virtual ~DocumentHost() = default;
-    virtual void SetStatusText(int panel, const QString& text) = 0;
+    virtual void SetStatusText(StatusPanel panel, const QString& text) = 0;
     virtual void DocumentLoaded() = 0;
     virtual void DocumentUnloaded() = 0;
     // The save command for a document that has no file yet; true when it was saved.

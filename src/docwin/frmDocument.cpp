@@ -105,7 +105,7 @@ void frmDocument::SetCaption(const std::string& title) {
     setWindowTitle(QString::fromStdString(title));
 }
 
-void frmDocument::SetStatusText(int panel, const std::string& text) {
+void frmDocument::SetStatusText(StatusPanel panel, const std::string& text) {
     host_.SetStatusText(panel, QString::fromStdString(text));
 }
 
@@ -137,7 +137,7 @@ void frmDocument::ShowDocument() {
         frame->show();
     }
     setFocus();
-    host_.SetStatusText(2, QString::fromStdString(view_.ZoomStatusText()));
+    host_.SetStatusText(StatusPanel::Zoom, QString::fromStdString(view_.ZoomStatusText()));
     RefreshAll();
 }
 
@@ -194,13 +194,13 @@ void frmDocument::resizeEvent(QResizeEvent* event) {
 void frmDocument::keyPressEvent(QKeyEvent* event) {
     switch (event->key()) {
     case Qt::Key_Plus:
-    case Qt::Key_Equal: Zoom(0.9f, true, true); break;
+    case Qt::Key_Equal: Zoom(ZoomInFactor, true, true); break;
     case Qt::Key_Minus:
-    case Qt::Key_Underscore: Zoom(1.1f, true, true); break;
-    case Qt::Key_Right: Zoom(0.9f, true, false); break;
-    case Qt::Key_Up: Zoom(0.9f, false, true); break;
-    case Qt::Key_Left: Zoom(1.1f, true, false); break;
-    case Qt::Key_Down: Zoom(1.1f, false, true); break;
+    case Qt::Key_Underscore: Zoom(ZoomOutFactor, true, true); break;
+    case Qt::Key_Right: Zoom(ZoomInFactor, true, false); break;
+    case Qt::Key_Up: Zoom(ZoomInFactor, false, true); break;
+    case Qt::Key_Left: Zoom(ZoomOutFactor, true, false); break;
+    case Qt::Key_Down: Zoom(ZoomOutFactor, false, true); break;
     case Qt::Key_Escape: CloseDoc(); break;
     case Qt::Key_Space: host_.OpenCurveManager(*this); break;
     default: QWidget::keyPressEvent(event); return;
@@ -211,9 +211,9 @@ void frmDocument::keyPressEvent(QKeyEvent* event) {
 void frmDocument::wheelEvent(QWheelEvent* event) {
     const int delta = event->angleDelta().y();
     if (delta > 0)
-        Zoom(0.9f, true, true);
+        Zoom(ZoomInFactor, true, true);
     else if (delta < 0)
-        Zoom(1.1f, true, true);
+        Zoom(ZoomOutFactor, true, true);
     event->accept();
 }
 
@@ -221,12 +221,12 @@ void frmDocument::mouseMoveEvent(QMouseEvent* event) {
     const QPointF p = event->position();
     const float x = view_.ScaleLeft + static_cast<float>(p.x() / width()) * view_.ScaleWidth;
     const float y = view_.ScaleTop + static_cast<float>(p.y() / height()) * view_.ScaleHeight;
-    host_.SetStatusText(1, QString::fromStdString(PointerReadout(x, y)));
+    host_.SetStatusText(StatusPanel::Readout, QString::fromStdString(PointerReadout(x, y)));
 }
 
 void frmDocument::focusInEvent(QFocusEvent* event) {
     QWidget::focusInEvent(event);
-    if (loaded_) host_.SetStatusText(2, QString::fromStdString(view_.ZoomStatusText()));
+    if (loaded_) host_.SetStatusText(StatusPanel::Zoom, QString::fromStdString(view_.ZoomStatusText()));
 }
 
 bool frmDocument::AskToSave() {

@@ -78,7 +78,7 @@ private:
     void DrawCurve(int32_t num) override;
     void SetCaption(const std::string& title) override;
     // PlotStatus
-    void SetStatusText(int panel, const std::string& text) override;
+    void SetStatusText(StatusPanel panel, const std::string& text) override;
     void ShowProgress() override;
     void HideProgress() override;
 

@@ -103,7 +103,7 @@ void PlotEngine::Dispatch(int32_t index) {
     default: return; // an unknown type draws nothing
     }
     // Also after an abandoned curve, with the time it took to fail.
-    status_.SetStatusText(1, TimingText(timing.Elapsed));
+    status_.SetStatusText(StatusPanel::Readout, TimingText(timing.Elapsed));
 }
 
 void PlotEngine::DrawLegend() {
@@ -116,7 +116,7 @@ void PlotEngine::DrawLegend() {
     }
 }
 
-void PlotEngine::ShowZoomStatus() { status_.SetStatusText(2, view_.ZoomStatusText()); }
+void PlotEngine::ShowZoomStatus() { status_.SetStatusText(StatusPanel::Zoom, view_.ZoomStatusText()); }
 
 void PlotEngine::Zoom(float factor, bool byX, bool byY) {
     view_.Scale(factor, byX, byY);

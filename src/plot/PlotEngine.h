@@ -11,12 +11,15 @@ class CoreContext;
 class DocumentModel;
 class View;
 
+// The status bar's panels, numbered from the left.
+enum class StatusPanel { Readout = 1, Zoom, Clock, CapsLock, NumLock };
+inline constexpr int StatusPanelCount = 5;
+
 // Where the engine's status texts and progress go; the document window implements it.
 class PlotStatus {
 public:
     virtual ~PlotStatus() = default;
-    // Panel 1: pointer read-out and timing; panel 2: zoom.
-    virtual void SetStatusText(int /*panel*/, const std::string& /*text*/) {}
+    virtual void SetStatusText(StatusPanel /*panel*/, const std::string& /*text*/) {}
     virtual void ShowProgress() {}
     virtual void HideProgress() {}
 };

@@ -6,6 +6,9 @@ namespace orbiplot {
 
 inline constexpr int TwipsPerPixel = 15;
 inline constexpr float InitialUnitTwips = 499.5f;
+// One zoom step scales the extent by these: in shows less of the plane, out shows more.
+inline constexpr float ZoomInFactor = 0.9f;
+inline constexpr float ZoomOutFactor = 1.1f;
 
 // World window of a document's drawing surface: origin at the centre, y upward, one unit
 // length per axis. All fields are 32-bit floats as the drawing code computes with them.

@@ -9,6 +9,7 @@
 #include "app/modMain.h"
 #include "docwin/frmDocument.h"
 
+#include <QAction>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 
@@ -50,6 +51,8 @@ struct AppFixture {
     frmDocument* Open(const std::string& path) {
         return main->OpenDocument(path) ? main->ActiveDocument() : nullptr;
     }
+    // A command by its object name, as the menus and toolbars name it.
+    QAction* Action(const char* name) const { return main->findChild<QAction*>(name); }
     int VisibleWindows() const {
         int n = 0;
         for (QMdiSubWindow* sub : main->MdiArea()->subWindowList()) n += sub->isVisible();

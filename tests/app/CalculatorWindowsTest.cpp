@@ -39,12 +39,12 @@ TEST(ExpressionCalculatorWindow, CaptionsCountEveryOpening) {
     AppFixture f;
     QStringList captions;
     for (int i = 0; i < 3; ++i) {
-        f.main->Command("mnuCalculateExpression")->trigger();
+        f.main->Command().CalculateExpression->trigger();
         captions << f.main->MdiArea()->currentSubWindow()->windowTitle();
     }
     EXPECT_EQ(captions, QStringList({"表达式计算器 1", "表达式计算器 2", "表达式计算器 3"}));
     f.main->MdiArea()->subWindowList()[1]->close();
-    f.main->Command("mnuCalculateExpression")->trigger();
+    f.main->Command().CalculateExpression->trigger();
     EXPECT_EQ(f.main->MdiArea()->currentSubWindow()->windowTitle(), "表达式计算器 4");
     EXPECT_EQ(f.main->MdiArea()->subWindowList().size(), 3);
 }
@@ -102,13 +102,13 @@ TEST(ExpressionCalculatorWindow, DocumentCommandsPassACalculatorBy) {
     f.main->OpenCalculator();
     for (const char* name : {"mnuFileClose", "mnuViewRefresh", "mnuZoomIn", "mnuFileSaveAs",
                              "mnuFileExport", "mnuFilePrint", "mnuFileProperties"})
-        f.main->Command(name)->trigger();
+        f.Action(name)->trigger();
     EXPECT_EQ(document->ViewState().ScaleWidth, width);
     EXPECT_EQ(f.VisibleWindows(), 2);
     EXPECT_TRUE(f.messages.shown.empty());
     EXPECT_TRUE(f.dialogs.requests.empty());
 
-    f.main->Command("mnuFileSave")->trigger();
+    f.main->Command().FileSave->trigger();
     ASSERT_EQ(f.messages.shown.size(), 1u);
     EXPECT_EQ(f.messages.shown[0].Title, "Orbiplot 错误报告");
     EXPECT_NE(f.messages.shown[0].Text.find("Err.Number = 438"), std::string::npos);
@@ -135,7 +135,7 @@ TEST(LineCalculatorDialogs, ComputeFocusSelectAndAbout) {
         QTest::mouseClick(dialog->windowHandle(), Qt::RightButton, {}, QPoint(3, 3));
         Click(dialog->findChild<QPushButton*>("cmdClose"));
     });
-    f.main->Command("mnuCalculatePL")->trigger();
+    f.main->Command().CalculatePL->trigger();
     EXPECT_EQ(output, "点 P(0,0) 到直线 L:3*x+4*y-10=0 的距离为 2.0 。");
     EXPECT_EQ(focused, "txtValue2");
     ASSERT_EQ(f.messages.shown.size(), 2u);
@@ -159,7 +159,7 @@ TEST(LineCalculatorDialogs, ComputeFocusSelectAndAbout) {
         selectedText = qobject_cast<QLineEdit*>(QApplication::focusWidget())->selectedText();
         dialog->close();
     });
-    f.main->Command("mnuCalculateLL")->trigger();
+    f.main->Command().CalculateLL->trigger();
     EXPECT_EQ(focused, "txtValue4");
     EXPECT_EQ(selectedText, "0");
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);

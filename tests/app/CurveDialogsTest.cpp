@@ -15,6 +15,8 @@
 #include <QScrollBar>
 #include <QTest>
 
+#include <QToolBar>
+
 #include <gtest/gtest.h>
 
 using namespace orbiplot;
@@ -282,22 +284,7 @@ TEST(CurveManager, ListChecksDeleteAndTheEmptyState) {
 TEST(CurveCommands, MenuItemsAndToolbarButtons) {
     AppFixture f;
     ASSERT_NE(EmptyDocument(f), nullptr);
-    const std::pair<const char*, int32_t> commands[] = {
-        {"mnuCurveAddPoint", 0},
-        {"mnuCurveAddLineII", 5},
-        {"mnuCurveAddCircleGeneral", 7},
-        {"mnuCurveAddHyperbolaY", 10},
-        {"mnuCurveAddParabolaX", 11},
-        {"mnuCurveAddCurveParameter", 15},
-        {"mnuCurveAddPolar", 16},
-        {"Curve", 13},
-        {"Line", 1},
-        {"Circle", 6},
-        {"Ellipse", 8},
-        {"Hyperbola", 10},
-        {"Parabola", 12},
-    };
-    for (const auto& [name, type] : commands) {
+    const auto shownType = [](QAction* command) {
         int32_t shown = -1;
         WhenModal([&shown](QWidget* w) {
             auto* d = qobject_cast<frmFunAdd*>(w);
@@ -305,7 +292,18 @@ TEST(CurveCommands, MenuItemsAndToolbarButtons) {
             shown = d->SelectedType();
             d->cmdCancel->click();
         });
-        f.main->Command(name)->trigger();
-        EXPECT_EQ(shown, type) << name;
-    }
+        command->trigger();
+        return shown;
+    };
+    const std::pair<const char*, int32_t> items[] = {
+        {"mnuCurveAddPoint", 0},          {"mnuCurveAddLineII", 5},          {"mnuCurveAddCircleGeneral", 7},
+        {"mnuCurveAddHyperbolaY", 10},    {"mnuCurveAddParabolaX", 11},      {"mnuCurveAddCurveParameter", 15},
+        {"mnuCurveAddPolar", 16},
+    };
+    for (const auto& [name, type] : items) EXPECT_EQ(shownType(f.Action(name)), type) << name;
+    // The curve toolbar after its manager button, in order.
+    std::vector<int32_t> buttons;
+    for (QAction* action : f.main->findChild<QToolBar*>("tbToolBar2")->actions())
+        if (!action->isSeparator() && action != f.main->Command().CurveManager) buttons.push_back(shownType(action));
+    EXPECT_EQ(buttons, (std::vector<int32_t>{13, 0, 1, 6, 8, 10, 12}));
 }

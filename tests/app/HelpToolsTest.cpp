@@ -36,7 +36,7 @@ TEST(TipWindow, TipsTheSwitchAndItsHint) {
         w->findChild<QPushButton*>("cmdNextTip")->click();
         w->findChild<QPushButton*>("cmdOK")->click();
     });
-    f.main->Command("mnuHelpTip")->trigger();
+    f.main->Command().HelpTip->trigger();
     EXPECT_FALSE(boxTicked); // tips disabled: the box shows it
     EXPECT_FALSE(tip.isEmpty());
     EXPECT_NE(tip, "文件 Orbiplot_TipOfDay.txt 没有被找到。 \n\nOrbiplot 不完整，需要重新安装。");
@@ -59,17 +59,17 @@ TEST(SystemTools, TheFirstFoundStartsAndNoneIsReported) {
         started.push_back(program + (args.empty() ? "" : " " + args[0]));
         return true;
     };
-    f.main->Command("mnuToolsWinNote")->trigger();
-    f.main->Command("mnuToolsWinCalc")->trigger();
+    f.main->Command().ToolsNote->trigger();
+    f.main->Command().ToolsCalc->trigger();
     EXPECT_EQ(started, (std::vector<std::string>{"/usr/bin/kate", "/usr/bin/galculator"}));
-    EXPECT_EQ(f.main->Command("mnuToolsWinExplorer")->text(), "文件管理器(&E)");
+    EXPECT_EQ(f.main->Command().ToolsExplorer->text(), "文件管理器(&E)");
 
-    f.main->Command("mnuToolsWinExplorer")->trigger(); // no file manager, no opener
+    f.main->Command().ToolsExplorer->trigger(); // no file manager, no opener
     ASSERT_EQ(f.messages.shown.size(), 1u);
     EXPECT_EQ(f.messages.shown[0].Title, "Orbiplot 错误报告");
     EXPECT_NE(f.messages.shown[0].Text.find("应用程序未找到, 请确认是否安装."), std::string::npos);
     installed.insert("xdg-open");
-    f.main->Command("mnuToolsWinExplorer")->trigger(); // the desktop opens the home folder
+    f.main->Command().ToolsExplorer->trigger(); // the desktop opens the home folder
     EXPECT_EQ(started.back().rfind("/usr/bin/xdg-open ", 0), 0u);
 }
 
@@ -79,7 +79,7 @@ TEST(WebLinks, EachCommandHandsItsAddressToTheDesktop) {
     f.context.OpenUrl = [&](const std::string& address) { opened.push_back(address); };
     for (const char* name : {"mnuHelpOnWebHomepage", "mnuHelpOnWebemail", "mnuHelpBBS",
                              "mnuHelpNimbra", "OnWeb"})
-        f.main->Command(name)->trigger();
+        f.Action(name)->trigger();
     EXPECT_EQ(opened, (std::vector<std::string>{
                           "https://orbiplot.example.org/", "mailto:orbiplot@example.org",
                           "https://forum.orbiplot.example.org/", "https://host.example.org/",
@@ -89,7 +89,7 @@ TEST(WebLinks, EachCommandHandsItsAddressToTheDesktop) {
 
 TEST(HelpWindow, OpensAtItsStartPageAndFollowsLinks) {
     AppFixture f;
-    f.main->Command("mnuHelpContents")->trigger();
+    f.main->Command().HelpContents->trigger();
     auto* help = f.main->findChild<frmHelp*>();
     ASSERT_NE(help, nullptr);
     EXPECT_TRUE(help->isVisible());
@@ -107,7 +107,7 @@ TEST(HelpWindow, OpensAtItsStartPageAndFollowsLinks) {
     page->backward();
     EXPECT_EQ(page->documentTitle(), contents->item(2)->text());
     // Asked again: the same window.
-    f.main->Command("mnuHelpContents")->trigger();
+    f.main->Command().HelpContents->trigger();
     EXPECT_EQ(f.main->findChildren<frmHelp*>().size(), 1);
 }
 

@@ -36,7 +36,7 @@ void ExpectMainWindowAnswers(AppFixture& f, const char* step) {
     ASSERT_NE(document, nullptr);
     const float width = document->ViewState().ScaleWidth;
     QWidget* zoomIn =
-        f.main->findChild<QToolBar*>("tbToolBar3")->widgetForAction(f.main->Command("ZoomIn"));
+        f.main->findChild<QToolBar*>("tbToolBar3")->widgetForAction(f.main->Command().ZoomIn);
     ClickThroughWindow(zoomIn);
     EXPECT_LT(document->ViewState().ScaleWidth, width) << "toolbar click ignored";
 
@@ -45,9 +45,9 @@ void ExpectMainWindowAnswers(AppFixture& f, const char* step) {
     QTest::keyClick(f.main->windowHandle(), Qt::Key_Minus);
     EXPECT_GT(document->ViewState().ScaleWidth, zoomedWidth) << "key ignored";
 
-    f.main->SetStatusText(1, "");
+    f.main->SetStatusText(StatusPanel::Readout, "");
     QTest::mouseMove(f.main->windowHandle(), document->mapTo(f.main.get(), QPoint(5, 5)));
-    EXPECT_TRUE(f.main->StatusText(1).startsWith("当前坐标")) << "pointer move ignored";
+    EXPECT_TRUE(f.main->StatusText(StatusPanel::Readout).startsWith("当前坐标")) << "pointer move ignored";
 }
 
 } // namespace
@@ -103,9 +103,9 @@ TEST(CurveManagerWindow, StaysOpenAndBlocksNothingAfterEveryAction) {
     step("redraw", [&] { ClickThroughWindow(manager->cmdRefresh); });
 
     // Opened again by its key, its menu item or its button: the same window, still free.
-    f.main->Command("mnuCurveManager")->trigger();
+    f.main->Command().CurveManager->trigger();
     ClickThroughWindow(
-        f.main->findChild<QToolBar*>("tbToolBar2")->widgetForAction(f.main->Command("FunManager")));
+        f.main->findChild<QToolBar*>("tbToolBar2")->widgetForAction(f.main->Command().CurveManager));
     EXPECT_EQ(f.main->findChildren<frmFunManager*>().size(), 1);
     ExpectMainWindowAnswers(f, "opened again");
 
@@ -118,7 +118,7 @@ TEST(CurveManagerWindow, StaysOpenAndBlocksNothingAfterEveryAction) {
 TEST(CurveManagerWindow, ClosedWhileStillModalLeavesNothingBlocked) {
     AppFixture f;
     ASSERT_NE(f.Open(f.Document("one.opd")), nullptr);
-    f.main->Command("mnuCurveManager")->trigger();
+    f.main->Command().CurveManager->trigger();
     ASSERT_EQ(QApplication::activeModalWidget(), Manager(f));
     Manager(f)->cmdClose->click();
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

@@ -83,7 +83,7 @@ TEST(OptionsDialog, EveryControlAndWhatOkStores) {
         Find<QCheckBox>(d, "chkGrid")->setChecked(false);
         Find<QPushButton>(d, "cmdOk")->click();
     });
-    f.main->Command("设置")->trigger();
+    f.main->Command().ToolsOptions->trigger();
     ASSERT_EQ(f.messages.shown.size(), 2u); // 0, then 100; the emptied box says nothing
     EXPECT_EQ(f.messages.shown[0].Text, "取值应在(0,99]之间");
     EXPECT_EQ(f.messages.shown[0].Icon, MsgIcon::Exclamation);
@@ -109,13 +109,13 @@ TEST(OptionsDialog, CancelKeepsOnlyTheTipSwitchAndNoDocumentNeedsNoRedraw) {
         Find<QLineEdit>(w, "txtValue")->setText("5");
         Find<QPushButton>(w, "cmdCancel")->click();
     });
-    f.main->Command("mnuToolsOptions")->trigger();
+    f.main->Command().ToolsOptions->trigger();
     EXPECT_FALSE(f.context.Core.Settings.IsShowTip);
     EXPECT_EQ(f.context.Core.Settings.Unit, 1.0f);
     EXPECT_FALSE(std::filesystem::exists(file));
 
     WhenModal([](QWidget* w) { Find<QPushButton>(w, "cmdOk")->click(); });
-    f.main->Command("mnuToolsOptions")->trigger(); // no document open: written, nothing drawn
+    f.main->Command().ToolsOptions->trigger(); // no document open: written, nothing drawn
     EXPECT_FALSE(LoadSettings(file).IsShowTip);
 }
 
@@ -166,7 +166,7 @@ TEST(ConstantsManager, AddRemoveTheirErrorsAndTheFileAtEveryClose) {
         for (int i = 0; i < list->count(); ++i) lines << list->item(i)->text();
         Find<QPushButton>(w, "cmdClose")->click();
     });
-    f.main->Command("mnuToolConstantManager")->trigger();
+    f.main->Command().ToolsConstantManager->trigger();
     EXPECT_EQ(selectedValue, "abc");
     EXPECT_EQ(nameAfterFailure, "K");
     EXPECT_EQ(lines, QStringList{"k - 2"});
@@ -176,7 +176,7 @@ TEST(ConstantsManager, AddRemoveTheirErrorsAndTheFileAtEveryClose) {
     // Closed without a change, the file is written all the same.
     std::filesystem::remove(file);
     WhenModal([](QWidget* w) { w->close(); });
-    f.main->Command("mnuToolConstantManager")->trigger();
+    f.main->Command().ToolsConstantManager->trigger();
     EXPECT_TRUE(std::filesystem::exists(file));
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }

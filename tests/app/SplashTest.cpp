@@ -81,7 +81,7 @@ TEST(SplashWindow, ClosesAfterTwoTicksOrAtOnceOnAClick) {
 
 TEST(SplashWindow, TheAboutWindowLoopsItsMusicAndClosesOnAKey) {
     SplashFixture f;
-    f.main->Command("mnuHelpAbout")->trigger();
+    f.main->Command().HelpAbout->trigger();
     QPointer<frmSplash> about = f.Splash();
     ASSERT_TRUE(about);
     EXPECT_FALSE(about->IsSplash());

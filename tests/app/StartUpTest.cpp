@@ -58,7 +58,7 @@ TEST(StartUp, AFirstStartWritesTheSettingsThenOffersANewDocument) {
     EXPECT_EQ(f.context.Core.Settings.Style, 1);
     ASSERT_TRUE(f.main);
     EXPECT_EQ(f.context.MainForm, f.main.get());
-    EXPECT_FALSE(f.main->Command("mnuFileSave")->isEnabled());
+    EXPECT_FALSE(f.main->Command().FileSave->isEnabled());
 }
 
 TEST(StartUp, ADocumentOnTheCommandLineOpensWithoutTheDialog) {
@@ -74,7 +74,7 @@ TEST(StartUp, ADocumentOnTheCommandLineOpensWithoutTheDialog) {
               2.0f); // user constants are loaded first
     EXPECT_EQ(f.context.DocumentCounter, 1);
     EXPECT_EQ(f.context.OpenDocumentCount, 1);
-    EXPECT_TRUE(f.main->Command("mnuFileSave")->isEnabled());
+    EXPECT_TRUE(f.main->Command().FileSave->isEnabled());
 }
 
 TEST(StartUp, SwitchesAndTheUnknownArgumentMessage) {

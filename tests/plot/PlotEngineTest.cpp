@@ -81,7 +81,7 @@ TEST(PlotEngine, TimingTextForEquationCurvesOnly) {
     f.Add(Params(CircleStandard, {"0", "0", "1"}));
     f.status.texts.clear();
     f.engine.RefreshAll();
-    EXPECT_EQ(f.status.texts[1], std::vector<std::string>{"计算用时: 0.3125 秒(s)"});
+    EXPECT_EQ(f.status.texts[StatusPanel::Readout], std::vector<std::string>{"计算用时: 0.3125 秒(s)"});
     EXPECT_EQ(TimingText(2.0f), "计算用时: 2.0 秒(s)");
 
     // A failing curve is reported once and still writes its timing.
@@ -90,7 +90,7 @@ TEST(PlotEngine, TimingTextForEquationCurvesOnly) {
     g.Add(Equation(CurveGeneralY, "x"));
     g.engine.RefreshAll();
     EXPECT_EQ(g.messages.shown.size(), 1u);
-    EXPECT_EQ(g.status.texts[1].size(), 2u);
+    EXPECT_EQ(g.status.texts[StatusPanel::Readout].size(), 2u);
 }
 
 TEST(PlotEngine, RangesFollowTheRangeMode) {
@@ -118,13 +118,13 @@ TEST(PlotEngine, RangesFollowTheRangeMode) {
 
 TEST(PlotEngine, ZoomScalesRedrawsAndReportsTheReadOut) {
     PlotFixture f;
-    f.engine.Zoom(0.9f, true, false);
-    EXPECT_EQ(f.status.texts[2].back(), "缩放:(X:90.0%; Y:100.0%)");
+    f.engine.Zoom(ZoomInFactor, true, false);
+    EXPECT_EQ(f.status.texts[StatusPanel::Zoom].back(), "缩放:(X:90.0%; Y:100.0%)");
     EXPECT_FLOAT_EQ(f.view.ScaleWidth, 9.0f);
     EXPECT_EQ(f.view.ScaleLeft, -f.view.ScaleWidth / 2);
     EXPECT_EQ(f.canvas.ops.front().kind, DrawOp::Clear);
-    f.engine.Zoom(0.9f, false, true);
-    EXPECT_EQ(f.status.texts[2].back(), "缩放:(90.0%)");
+    f.engine.Zoom(ZoomInFactor, false, true);
+    EXPECT_EQ(f.status.texts[StatusPanel::Zoom].back(), "缩放:(90.0%)");
     EXPECT_EQ(f.status.shown, f.status.hidden);
 }
 

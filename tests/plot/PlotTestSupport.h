@@ -24,9 +24,9 @@ public:
 
 class RecordingStatus : public PlotStatus {
 public:
-    std::map<int, std::vector<std::string>> texts;
+    std::map<StatusPanel, std::vector<std::string>> texts;
     int shown = 0, hidden = 0;
-    void SetStatusText(int panel, const std::string& text) override {
+    void SetStatusText(StatusPanel panel, const std::string& text) override {
         texts[panel].push_back(text);
     }
     void ShowProgress() override { ++shown; }

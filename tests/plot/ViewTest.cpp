@@ -23,7 +23,7 @@ TEST(View, ResizingShowsMoreOfThePlaneAtTheSameUnit) {
     EXPECT_EQ(view.ScaleHeight, -6.0f);
     EXPECT_EQ(view.ScaleLeft, -10.0f);
     EXPECT_EQ(view.ScaleTop, 3.0f);
-    view.Scale(0.9f, true, false);
+    view.Scale(ZoomInFactor, true, false);
     view.CenterView();
     view.Resize(4995, 2997);
     EXPECT_FLOAT_EQ(view.ScaleWidth, 9.0f); // the zoomed unit is kept
@@ -35,17 +35,17 @@ TEST(View, ResizingShowsMoreOfThePlaneAtTheSameUnit) {
 TEST(View, ZoomReadOuts) {
     View view;
     for (int i = 0; i < 3; ++i)
-        view.Scale(0.9f, true, true);
+        view.Scale(ZoomInFactor, true, true);
     EXPECT_EQ(view.ZoomStatusText(), "缩放:(72.9%)");
-    view.Scale(0.9f, true, false);
+    view.Scale(ZoomInFactor, true, false);
     EXPECT_EQ(view.ZoomStatusText(), "缩放:(X:65.61%; Y:72.9%)");
 
     View other;
-    other.Scale(0.9f, true, true);
-    other.Scale(1.1f, true, true);
+    other.Scale(ZoomInFactor, true, true);
+    other.Scale(ZoomOutFactor, true, true);
     EXPECT_EQ(other.ZoomStatusText(), "缩放:(99.0%)");
     for (int i = 0; i < 5; ++i)
-        other.Scale(0.9f, true, true);
+        other.Scale(ZoomInFactor, true, true);
     EXPECT_EQ(other.ZoomStatusText(), "缩放:(58.46%)");
 
     View none;
