@@ -22,7 +22,7 @@ const std::vector<float>& Samples() {
         const View view(640 * TwipsPerPixel, 480 * TwipsPerPixel);
         std::vector<float> out;
         const float step = view.SampleStep();
-        for (float v = view.ScaleLeft; v <= view.Right(); v += step)
+        for (float v = view.ScaleLeft(); v <= view.Right(); v += step)
             out.push_back(v);
         return out;
     }();

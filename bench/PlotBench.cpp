@@ -34,10 +34,10 @@ public:
     void Circle(float, float, float, Rgb, float) override { ++calls; }
     void Text(float, float, const std::string&, Rgb) override { ++calls; }
     float TextWidth(const std::string& t) override {
-        return t.size() * 8.0f * 15 / view_.ClientWidthTwips() * view_.ScaleWidth;
+        return t.size() * 8.0f * 15 / view_.ClientWidthTwips() * view_.ScaleWidth();
     }
     float TextHeight(const std::string&) override {
-        return 16.0f * 15 / view_.ClientHeightTwips() * -view_.ScaleHeight;
+        return 16.0f * 15 / view_.ClientHeightTwips() * -view_.ScaleHeight();
     }
 
 private:
@@ -110,8 +110,8 @@ struct Reference {
                 ++n;
             return n;
         };
-        const double across = samples(view.ScaleLeft, view.Right());
-        return 5 * across + samples(view.Bottom(), view.ScaleTop) + 2 * across +
+        const double across = samples(view.ScaleLeft(), view.Right());
+        return 5 * across + samples(view.Bottom(), view.ScaleTop()) + 2 * across +
                samples(0, static_cast<float>(8 * std::atan(1.0)));
     }
 };

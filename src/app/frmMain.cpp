@@ -55,12 +55,10 @@ const char* const InitialZoomText = "缩放:(X:100.00%; Y:100.00%)";
 
 QIcon Icon(const char* name) { return QIcon(QString(":/icons/") + name + ".svg"); }
 
-const char* const DocumentFilter = "Orbiplot 文档 (*.opd)\0*.opd\0";
-constexpr size_t DocumentFilterLength = sizeof("Orbiplot 文档 (*.opd)\0*.opd\0") - 1;
-const char* const PictureFilter =
-    "24 位位图 (*.bmp)\0*.bmp\0PNG 图像 (*.png)\0*.png\0SVG 图像 (*.svg)\0*.svg\0";
-constexpr size_t PictureFilterLength =
-    sizeof("24 位位图 (*.bmp)\0*.bmp\0PNG 图像 (*.png)\0*.png\0SVG 图像 (*.svg)\0*.svg\0") - 1;
+const std::vector<FileFilter> DocumentFilters = {{"Orbiplot 文档 (*.opd)", "*.opd"}};
+const std::vector<FileFilter> PictureFilters = {{"24 位位图 (*.bmp)", "*.bmp"},
+                                                {"PNG 图像 (*.png)", "*.png"},
+                                                {"SVG 图像 (*.svg)", "*.svg"}};
 
 } // namespace
 
@@ -568,14 +566,14 @@ bool frmMain::OpenDocument(const std::string& path) {
 
 void frmMain::FileOpen() {
     const std::string path = context_.Dialogs.FileOpen(
-        "打开", context_.Core.AppFolder, std::string_view(DocumentFilter, DocumentFilterLength));
+        "打开", context_.Core.AppFolder, DocumentFilters);
     if (!path.empty()) OpenDocument(path);
 }
 
 bool frmMain::SaveDocumentAs(frmDocument& document, const std::string& title) {
     const std::string path =
         context_.Dialogs.FileSave(title, context_.Core.AppFolder, "opd",
-                                  std::string_view(DocumentFilter, DocumentFilterLength));
+                                  DocumentFilters);
     if (path.empty()) return false;
     // The chosen file is written anew, as if deleted first, but replaced only once complete.
     return document.SaveDoc(path, true);
@@ -618,7 +616,7 @@ void frmMain::FileExport() {
     if (!document) return;
     const std::string path =
         context_.Dialogs.FileSave("保存BMP为", context_.Core.AppFolder, "bmp",
-                                  std::string_view(PictureFilter, PictureFilterLength));
+                                  PictureFilters);
     if (path.empty()) return;
     try {
         // Made in memory, then written in one piece: a failure leaves the old picture.

@@ -106,15 +106,22 @@ std::vector<std::string> Split(std::string_view text, char separator) {
 std::string AsciiUpper(std::string_view text) {
     std::string out(text);
     for (char& c : out)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+        c = AsciiUpper(c);
     return out;
 }
 
 std::string AsciiLower(std::string_view text) {
     std::string out(text);
     for (char& c : out)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        c = AsciiLower(c);
     return out;
+}
+
+bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (AsciiUpper(a[i]) != AsciiUpper(b[i])) return false;
+    return true;
 }
 
 } // namespace orbiplot

@@ -20,8 +20,12 @@ std::string_view TrimBlanks(std::string_view text);
 std::vector<std::string> Split(std::string_view text, char separator);
 
 // Letter case of the ASCII letters only; other characters are left as they are.
+constexpr bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+constexpr char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+constexpr char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 std::string AsciiUpper(std::string_view text);
 std::string AsciiLower(std::string_view text);
+bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);
 
 } // namespace orbiplot
 

@@ -1,31 +1,6 @@
 #include "base/clsDialogs.h"
 
-#include <vector>
-
 namespace orbiplot {
-
-namespace {
-
-std::vector<FileFilter> ParseFilter(std::string_view filter) {
-    std::vector<std::string> parts;
-    std::string current;
-    for (char c : filter) {
-        if (c == '\0' || c == '|') {
-            parts.push_back(current);
-            current.clear();
-        } else {
-            current.push_back(c);
-        }
-    }
-    if (!current.empty()) parts.push_back(current);
-    std::vector<FileFilter> filters;
-    for (size_t i = 0; i + 1 < parts.size(); i += 2)
-        filters.push_back({parts[i], parts[i + 1]});
-    if (filters.empty()) filters.push_back({"All Files", "*.*"});
-    return filters;
-}
-
-} // namespace
 
 std::array<Rgb, 16> clsDialogs::CustomGreys() {
     std::array<Rgb, 16> greys{};
@@ -37,27 +12,28 @@ std::array<Rgb, 16> clsDialogs::CustomGreys() {
 }
 
 FileDialogRequest clsDialogs::Request(bool save, std::string_view title, std::string_view startPath,
-                                      std::string_view filter, int32_t filterIndex) const {
+                                      const std::vector<FileFilter>& filters,
+                                      int32_t filterIndex) const {
     FileDialogRequest request;
     request.Save = save;
     request.Title = title.empty() ? (save ? "Save" : "Open") : std::string(title);
     request.StartFolder = startPath.empty() ? programFolder_ : std::string(startPath);
-    request.Filters = ParseFilter(filter);
+    request.Filters = filters.empty() ? std::vector<FileFilter>{{"All Files", "*.*"}} : filters;
     request.FilterIndex = filterIndex > 0 ? filterIndex : 1;
     return request;
 }
 
 std::string clsDialogs::FileOpen(std::string_view title, std::string_view startPath,
-                                 std::string_view filter, int32_t filterIndex) const {
-    FileDialogRequest request = Request(false, title, startPath, filter, filterIndex);
+                                 const std::vector<FileFilter>& filters, int32_t filterIndex) const {
+    FileDialogRequest request = Request(false, title, startPath, filters, filterIndex);
     request.MustExist = true;
     return seam_.ShowFileDialog(request).value_or(std::string());
 }
 
 std::string clsDialogs::FileSave(std::string_view title, std::string_view startPath,
-                                 std::string_view defaultExtension, std::string_view filter,
-                                 int32_t filterIndex) const {
-    FileDialogRequest request = Request(true, title, startPath, filter, filterIndex);
+                                 std::string_view defaultExtension,
+                                 const std::vector<FileFilter>& filters, int32_t filterIndex) const {
+    FileDialogRequest request = Request(true, title, startPath, filters, filterIndex);
     request.DefaultExtension = defaultExtension;
     request.ConfirmOverwrite = true;
     return seam_.ShowFileDialog(request).value_or(std::string());

@@ -6,11 +6,12 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace orbiplot {
 
-// The common dialogs with the program's defaults. A filter is a sequence of pairs
-// (description, pattern), each part ended by a zero character ("|" is accepted too).
+// The common dialogs with the program's defaults. Without filters the dialog lists all
+// files.
 class clsDialogs {
 public:
     clsDialogs(DialogSeam& seam, std::string programFolder)
@@ -18,9 +19,11 @@ public:
 
     // The chosen path, or the empty text when cancelled.
     std::string FileOpen(std::string_view title = {}, std::string_view startPath = {},
-                         std::string_view filter = {}, int32_t filterIndex = 0) const;
+                         const std::vector<FileFilter>& filters = {},
+                         int32_t filterIndex = 0) const;
     std::string FileSave(std::string_view title = {}, std::string_view startPath = {},
-                         std::string_view defaultExtension = {}, std::string_view filter = {},
+                         std::string_view defaultExtension = {},
+                         const std::vector<FileFilter>& filters = {},
                          int32_t filterIndex = 0) const;
     // The chosen colour, or defaultColor when cancelled.
     Rgb GetColor(Rgb defaultColor) const;
@@ -30,7 +33,7 @@ public:
 
 private:
     FileDialogRequest Request(bool save, std::string_view title, std::string_view startPath,
-                              std::string_view filter, int32_t filterIndex) const;
+                              const std::vector<FileFilter>& filters, int32_t filterIndex) const;
 
     DialogSeam& seam_;
     std::string programFolder_;

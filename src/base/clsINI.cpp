@@ -11,17 +11,6 @@ namespace orbiplot {
 
 namespace {
 
-bool SameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 'a' + 'A');
-        if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 'a' + 'A');
-        if (x != y) return false;
-    }
-    return true;
-}
-
 // The section name of a "[name]" line.
 std::optional<std::string_view> SectionName(std::string_view line) {
     line = TrimBlanks(line);
@@ -94,7 +83,7 @@ void IniDocument::Index() {
 const IniDocument::Section* IniDocument::FindSection(std::string_view name) const {
     name = TrimBlanks(name);
     for (const Section& section : sections_)
-        if (SameName(section.name, name)) return &section;
+        if (EqualsIgnoringAsciiCase(section.name, name)) return &section;
     return nullptr;
 }
 
@@ -102,7 +91,7 @@ std::optional<size_t> IniDocument::FindKey(const Section& section, std::string_v
     key = TrimBlanks(key);
     for (size_t i = section.header + 1; i < section.end; ++i) {
         const auto name = KeyName(lines_[i]);
-        if (name && SameName(*name, key)) return i;
+        if (name && EqualsIgnoringAsciiCase(*name, key)) return i;
     }
     return std::nullopt;
 }
@@ -151,9 +140,7 @@ bool IniDocument::GetBoolean(std::string_view section, std::string_view key,
     const IniValue value = GetString(section, key, 24, defaultValue ? "True" : "False");
     // An over-long value is as malformed as any other unknown word.
     if (value.IsErrorMarker()) return defaultValue;
-    std::string text = value.ToText();
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    const std::string text = AsciiLower(value.ToText());
     if (text == "false" || text == "0") return false;
     if (text == "true" || text == "-1" || text == "1") return true;
     return defaultValue;

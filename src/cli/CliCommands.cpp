@@ -177,8 +177,8 @@ int List(Context& context, const Words& args, std::ostream& out, std::ostream&) 
     DocumentModel document(context.core);
     if (!document.LoadDoc(args[0])) return 1;
     const DocInfo info = document.GetDocInfo();
-    out << "title=" << info[0] << "\nauthor=" << info[1] << "\nnote=" << info[2]
-        << "\ncoo=" << info[3] << "\ncount=" << document.CurveCount << '\n';
+    out << "title=" << info.Title << "\nauthor=" << info.Author << "\nnote=" << info.Note
+        << "\ncoo=" << info.Coordinates << "\ncount=" << document.CurveCount() << '\n';
     const std::vector<std::string> descriptions = document.GetFunList();
     const std::vector<bool> shown = document.GetFunListShowHide();
     for (size_t i = 0; i < descriptions.size(); ++i)

@@ -1,5 +1,6 @@
 #include "cli/RenderCommand.h"
 
+#include "base/TextEncoding.h"
 #include "base/modError.h"
 #include "doc/DocumentModel.h"
 #include "expr/CoreContext.h"
@@ -47,17 +48,11 @@ void Draw(CoreContext& context, DocumentModel& document, QPaintDevice& device, i
     canvas.Finish();
 }
 
-std::string Lower(std::string text) {
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return text;
-}
-
 } // namespace
 
 int RenderDocument(CoreContext& context, const std::string& documentPath,
                    const std::string& outputPath, int width, int height, std::ostream& err) {
-    const std::string lower = Lower(outputPath);
+    const std::string lower = AsciiLower(outputPath);
     const auto endsWith = [&](const char* ext) {
         const std::string e(ext);
         return lower.size() >= e.size() && lower.compare(lower.size() - e.size(), e.size(), e) == 0;
@@ -76,7 +71,7 @@ int RenderDocument(CoreContext& context, const std::string& documentPath,
         std::string bytes;
         if (svg) {
             bytes = EncodeSvg(
-                QSize(width, height), QString::fromStdString(document.GetDocInfo()[0]),
+                QSize(width, height), QString::fromStdString(document.GetDocInfo().Title),
                 [&](QPaintDevice& device) { Draw(context, document, device, width, height); });
         } else {
             QImage image(width, height, QImage::Format_RGB32);

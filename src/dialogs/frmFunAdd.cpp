@@ -180,8 +180,7 @@ frmFunAdd::frmFunAdd(CoreContext& context, const clsDialogs& dialogs, frmDocumen
 
 void frmFunAdd::SetSwatch(int index, Rgb color) {
     colors_[index] = color;
-    picFunLineColor[index]->setStyleSheet(
-        QString("background-color: %1; border: 1px solid #555;").arg(ToQColor(color).name()));
+    PaintSwatch(picFunLineColor[index], color);
 }
 
 int32_t frmFunAdd::SelectedType() const { return cboFunType->currentIndex(); }

@@ -73,11 +73,11 @@ void frmNewDoc::ModifyOne(frmDocument& document) {
     target_ = &document;
     setWindowTitle("文档属性");
     const DocInfo info = document.GetDocInfo();
-    txtDocName->setText(QString::fromStdString(info[0]));
-    txtDocAuthor->setText(QString::fromStdString(info[1]));
-    txtDocNote->setText(QString::fromStdString(info[2]));
+    txtDocName->setText(QString::fromStdString(info.Title));
+    txtDocAuthor->setText(QString::fromStdString(info.Author));
+    txtDocNote->setText(QString::fromStdString(info.Note));
     // A stored value other than 0, 1 or 2 keeps the proposal of both systems.
-    const int coo = QString::fromStdString(info[3]).trimmed().toInt();
+    const int coo = QString::fromStdString(info.Coordinates).trimmed().toInt();
     optCoo[coo >= 0 && coo <= 2 ? coo : 2]->setChecked(true);
     txtDocName->setFocus();
     exec();

@@ -177,8 +177,7 @@ frmOptions::frmOptions(CoreContext& context, const clsDialogs& dialogs, QWidget*
 
 void frmOptions::SetSwatch(QPushButton* swatch, Rgb color) {
     (swatch == picColor_ ? color_ : backColor_) = color;
-    swatch->setStyleSheet(
-        QString("background-color: %1; border: 1px solid #555;").arg(ToQColor(color).name()));
+    PaintSwatch(swatch, color);
 }
 
 void frmOptions::CheckUnit() {

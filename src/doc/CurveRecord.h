@@ -51,15 +51,17 @@ struct CurveRecord {
     bool IsAuto = false;
 
     // Parameter i (1 to 4).
-    float& Data(int i) {
-        return *std::array<float*, 4>{&Data1, &Data2, &Data3, &Data4}[static_cast<size_t>(i - 1)];
+    float& Data(int i) { return *std::array{&Data1, &Data2, &Data3, &Data4}[Index(i)]; }
+    float Data(int i) const { return std::array{Data1, Data2, Data3, Data4}[Index(i)]; }
+    std::string& SData(int i) { return *std::array{&SData1, &SData2, &SData3, &SData4}[Index(i)]; }
+    const std::string& SData(int i) const {
+        return *std::array{&SData1, &SData2, &SData3, &SData4}[Index(i)];
     }
-    float Data(int i) const { return const_cast<CurveRecord*>(this)->Data(i); }
-    std::string& SData(int i) {
-        return *std::array<std::string*, 4>{&SData1, &SData2, &SData3,
-                                            &SData4}[static_cast<size_t>(i - 1)];
-    }
-    const std::string& SData(int i) const { return const_cast<CurveRecord*>(this)->SData(i); }
+
+    bool operator==(const CurveRecord&) const = default;
+
+private:
+    static size_t Index(int i) { return static_cast<size_t>(i - 1); }
 };
 
 // How many parameters a type uses (0 for the expression curves).

@@ -86,20 +86,20 @@ bool DocumentModel::SaveDoc(const std::string& path, bool fromScratch) {
     try {
         IniDocument ini = fromScratch ? IniDocument() : IniDocument::Load(path);
         ini.Set("General", "OPMVer", Decimal(FileVersion));
-        ini.Set("General", "Title", Info[0]);
-        ini.Set("General", "Author", Info[1]);
-        ini.Set("General", "Note", Info[2]);
-        ini.Set("General", "Coo", Info[3]);
-        ini.Set("General", "C", Decimal(CurveCount));
-        for (int32_t i = 0; i < CurveCount; ++i)
+        ini.Set("General", "Title", info_.Title);
+        ini.Set("General", "Author", info_.Author);
+        ini.Set("General", "Note", info_.Note);
+        ini.Set("General", "Coo", info_.Coordinates);
+        ini.Set("General", "C", Decimal(curveCount_));
+        for (int32_t i = 0; i < curveCount_; ++i)
             WriteCurve(ini, i, Slot(i));
         ini.Save(path);
     } catch (...) {
         ReportCurrentError(context_.Messages);
         return false;
     }
-    IsModified = false;
-    DocPath = path;
+    isModified_ = false;
+    docPath_ = path;
     return true;
 }
 
@@ -107,12 +107,12 @@ bool DocumentModel::LoadDoc(const std::string& path) {
     try {
         const IniDocument ini = IniDocument::Load(path);
         if (ini.GetLong("General", "OPMVer", 0) != FileVersion) RaiseOwnError(ErrFileVersion);
-        Info = {Text(ini, "General", "Title", "未命名"), Text(ini, "General", "Author", "未知作者"),
+        info_ = {Text(ini, "General", "Title", "未命名"), Text(ini, "General", "Author", "未知作者"),
                 Text(ini, "General", "Note", ""), Text(ini, "General", "Coo", "2")};
         // A count below 1 is an empty document: one saved without curves must open again.
         const int32_t count = std::max<int32_t>(ini.GetLong("General", "C", 1), 0);
         if (count > MaxCurves) RaiseRuntimeError(ErrSubscript);
-        CurveCount = count;
+        curveCount_ = count;
         for (int32_t i = 0; i < count; ++i)
             ReadCurve(ini, i, Slot(i));
         for (int32_t i = 0; i < count; ++i) {
@@ -126,9 +126,9 @@ bool DocumentModel::LoadDoc(const std::string& path) {
         ReportCurrentError(context_.Messages);
         return false;
     }
-    IsModified = false;
-    DocPath = path;
-    if (view_) view_->SetCaption(Info[0]);
+    isModified_ = false;
+    docPath_ = path;
+    if (view_) view_->SetCaption(info_.Title);
     return true;
 }
 

@@ -9,14 +9,18 @@ namespace orbiplot {
 DocumentModel::DocumentModel(CoreContext& context)
     : context_(context), curves_(static_cast<size_t>(MaxCurves)) {}
 
-CurveRecord& DocumentModel::Slot(int32_t num) {
+namespace {
+
+size_t SlotIndex(int32_t num) {
     if (num < 0 || num >= MaxCurves) RaiseRuntimeError(ErrSubscript);
-    return curves_[static_cast<size_t>(num)];
+    return static_cast<size_t>(num);
 }
 
-const CurveRecord& DocumentModel::Slot(int32_t num) const {
-    return const_cast<DocumentModel*>(this)->Slot(num);
-}
+} // namespace
+
+CurveRecord& DocumentModel::Slot(int32_t num) { return curves_[SlotIndex(num)]; }
+
+const CurveRecord& DocumentModel::Slot(int32_t num) const { return curves_[SlotIndex(num)]; }
 
 bool DocumentModel::ModifyFun(const CurveRecord& curve, int32_t modifyNum, bool isNew) {
     try {
@@ -26,31 +30,31 @@ bool DocumentModel::ModifyFun(const CurveRecord& curve, int32_t modifyNum, bool 
         ReportCurrentError(context_.Messages);
         return false;
     }
-    if (isNew) ++CurveCount;
-    IsModified = true;
+    if (isNew) ++curveCount_;
+    isModified_ = true;
     if (view_) view_->DrawCurve(modifyNum);
     return true;
 }
 
 bool DocumentModel::DeleteFun(int32_t num) {
     Slot(num);
-    if (num >= CurveCount) RaiseRuntimeError(ErrSubscript);
-    for (int32_t i = num; i + 1 < CurveCount; ++i)
+    if (num >= curveCount_) RaiseRuntimeError(ErrSubscript);
+    for (int32_t i = num; i + 1 < curveCount_; ++i)
         curves_[static_cast<size_t>(i)] = curves_[static_cast<size_t>(i) + 1];
-    --CurveCount;
+    --curveCount_;
     return false;
 }
 
 std::vector<std::string> DocumentModel::GetFunList() const {
     std::vector<std::string> list;
-    for (int32_t i = 0; i < CurveCount; ++i)
+    for (int32_t i = 0; i < curveCount_; ++i)
         list.push_back(CurveDescription(Slot(i)));
     return list;
 }
 
 std::vector<bool> DocumentModel::GetFunListShowHide() const {
     std::vector<bool> list;
-    for (int32_t i = 0; i < CurveCount; ++i)
+    for (int32_t i = 0; i < curveCount_; ++i)
         list.push_back(Slot(i).ShowHide);
     return list;
 }
@@ -96,17 +100,17 @@ std::array<float, 2> DocumentModel::GetFunXT(int32_t num) const {
 }
 
 void DocumentModel::NewDoc(const DocInfo& info) {
-    Info = info;
-    CurveCount = 0;
-    IsModified = false;
-    DocPath.clear();
-    if (view_) view_->SetCaption(Info[0]);
+    info_ = info;
+    curveCount_ = 0;
+    isModified_ = false;
+    docPath_.clear();
+    if (view_) view_->SetCaption(info_.Title);
 }
 
 void DocumentModel::ModifyDocInfo(const DocInfo& info) {
-    Info = info;
-    IsModified = true;
-    if (view_) view_->SetCaption(Info[0]);
+    info_ = info;
+    isModified_ = true;
+    if (view_) view_->SetCaption(info_.Title);
 }
 
 } // namespace orbiplot

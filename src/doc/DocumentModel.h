@@ -11,8 +11,14 @@ namespace orbiplot {
 
 class CoreContext;
 
-// Title, author, note and the coordinate choice ("0", "1" or "2").
-using DocInfo = std::array<std::string, 4>;
+// A document's descriptive texts as stored in its file.
+struct DocInfo {
+    std::string Title;
+    std::string Author;
+    std::string Note;
+    std::string Coordinates; // "0" rectangular, "1" polar, "2" both
+    bool operator==(const DocInfo&) const = default;
+};
 
 // What the document window does when the model changes; nothing by default.
 class DocumentView {
@@ -38,7 +44,8 @@ public:
     // Removes a curve, moving the later ones forward; outside the list raises error 9.
     bool DeleteFun(int32_t num);
 
-    int32_t GetLastCountAdd1() const { return CurveCount; }
+    int32_t CurveCount() const { return curveCount_; }
+    int32_t GetLastCountAdd1() const { return curveCount_; }
     std::vector<std::string> GetFunList() const;
     std::vector<bool> GetFunListShowHide() const;
     bool SetFunListShowHide(int32_t num, bool showHide);
@@ -56,9 +63,12 @@ public:
     bool GetFunIsAuto(int32_t num) const { return Slot(num).IsAuto; }
 
     void NewDoc(const DocInfo& info);
-    DocInfo GetDocInfo() const { return Info; }
+    DocInfo GetDocInfo() const { return info_; }
     void ModifyDocInfo(const DocInfo& info);
-    const std::string& GetIPath() const { return DocPath; }
+    const std::string& GetIPath() const { return docPath_; }
+    // Whether there are changes since the document was made, loaded or saved.
+    bool IsModified() const { return isModified_; }
+    void SetModified(bool modified) { isModified_ = modified; }
 
     // Writes the document; fromScratch replaces the file instead of updating its keys (Save
     // As). Failures are reported; the result tells whether the document was saved.
@@ -69,11 +79,6 @@ public:
 
     const CurveRecord& Curve(int32_t num) const { return Slot(num); }
 
-    int32_t CurveCount = 0;
-    DocInfo Info;
-    std::string DocPath;
-    bool IsModified = false;
-
 private:
     CurveRecord& Slot(int32_t num);
     const CurveRecord& Slot(int32_t num) const;
@@ -81,6 +86,10 @@ private:
     CoreContext& context_;
     DocumentView* view_ = nullptr;
     std::vector<CurveRecord> curves_; // MaxCurves slots
+    int32_t curveCount_ = 0;
+    DocInfo info_;
+    std::string docPath_;
+    bool isModified_ = false;
 };
 
 } // namespace orbiplot

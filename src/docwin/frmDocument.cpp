@@ -146,7 +146,7 @@ bool frmDocument::SaveDoc(const std::string& path, bool fromScratch) {
 }
 
 std::string frmDocument::SvgPicture() {
-    return EncodeSvg(PictureSize(), QString::fromStdString(model_.GetDocInfo()[0]),
+    return EncodeSvg(PictureSize(), QString::fromStdString(model_.GetDocInfo().Title),
                      [&](QPaintDevice& device) {
                          QtCanvas canvas(device, view_, font());
                          DrawQuietly(canvas);
@@ -219,8 +219,8 @@ void frmDocument::wheelEvent(QWheelEvent* event) {
 
 void frmDocument::mouseMoveEvent(QMouseEvent* event) {
     const QPointF p = event->position();
-    const float x = view_.ScaleLeft + static_cast<float>(p.x() / width()) * view_.ScaleWidth;
-    const float y = view_.ScaleTop + static_cast<float>(p.y() / height()) * view_.ScaleHeight;
+    const float x = view_.ScaleLeft() + static_cast<float>(p.x() / width()) * view_.ScaleWidth();
+    const float y = view_.ScaleTop() + static_cast<float>(p.y() / height()) * view_.ScaleHeight();
     host_.SetStatusText(StatusPanel::Readout, QString::fromStdString(PointerReadout(x, y)));
 }
 
@@ -230,7 +230,7 @@ void frmDocument::focusInEvent(QFocusEvent* event) {
 }
 
 bool frmDocument::AskToSave() {
-    const std::string question = "是否保存对 \"" + model_.GetDocInfo()[0] + "\" 的修改？";
+    const std::string question = "是否保存对 \"" + model_.GetDocInfo().Title + "\" 的修改？";
     const MsgResult answer = context_.Messages.ShowMessage(
         {MsgIcon::Question, MsgButtons::YesNoCancel, MsgResult::Yes, "Orbiplot", question});
     if (answer == MsgResult::Cancel) return false;
@@ -241,7 +241,7 @@ bool frmDocument::AskToSave() {
 }
 
 void frmDocument::closeEvent(QCloseEvent* event) {
-    if (model_.IsModified && !AskToSave()) {
+    if (model_.IsModified() && !AskToSave()) {
         event->ignore();
         return;
     }

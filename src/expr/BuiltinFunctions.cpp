@@ -39,10 +39,8 @@ BuiltinFunction LookUpBuiltinFunction(std::string_view name) {
     name = TrimBlanks(name);
     if (name.size() > 6) return Fn::None;
     char upper[6];
-    for (size_t i = 0; i < name.size(); ++i) {
-        const char c = name[i];
-        upper[i] = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-    }
+    for (size_t i = 0; i < name.size(); ++i)
+        upper[i] = AsciiUpper(name[i]);
     const std::string_view key(upper, name.size());
     for (const NameEntry& entry : FunctionNames)
         if (entry.name == key) return entry.fn;

@@ -2,6 +2,7 @@
 
 #include "base/AppError.h"
 #include "base/NumberFormat.h"
+#include "base/TextEncoding.h"
 #include "expr/CheckedMath.h"
 #include "expr/clsExpressionParser.h"
 
@@ -127,9 +128,7 @@ struct NotCompiled {};
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-bool IsNameChar(char c) { return IsLetter(c) || IsDigit(c) || c == '_'; }
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+bool IsNameChar(char c) { return IsAsciiLetter(c) || IsDigit(c) || c == '_'; }
 
 // The longest value text of a sample the program takes: "(-900719925474.0991)".
 constexpr size_t LongestValueText = 20;
@@ -143,10 +142,10 @@ bool SubstitutionKeepsTokens(std::string_view text, char var) {
     for (size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
         if (static_cast<unsigned char>(c) >= 0x80) return false;
-        if (Lower(c) != var) continue;
+        if (AsciiLower(c) != var) continue;
         const char before = i > 0 ? text[i - 1] : ' ';
         const char after = i + 1 < text.size() ? text[i + 1] : ' ';
-        if (IsLetter(before) || IsLetter(after)) continue;
+        if (IsAsciiLetter(before) || IsAsciiLetter(after)) continue;
         if (IsNameChar(before) || before == '.' || IsNameChar(after) || after == '.') return false;
         ++replaced;
     }
@@ -262,14 +261,14 @@ private:
             SkipBlanks();
             return;
         }
-        if (!IsLetter(text_[start])) throw NotCompiled{};
+        if (!IsAsciiLetter(text_[start])) throw NotCompiled{};
         size_t end = start + 1;
         while (end < text_.size() && IsNameChar(text_[end]))
             ++end;
         const std::string_view name = text_.substr(start, end - start);
         position_ = end;
         SkipBlanks();
-        if (name.size() == 1 && Lower(name[0]) == var_) {
+        if (name.size() == 1 && AsciiLower(name[0]) == var_) {
             // A negative value text is one more level of parentheses.
             if (nesting_ >= MaxNestingDepth || Peek() == '(') throw NotCompiled{};
             program_.push_back({Op::Variable});
@@ -367,8 +366,8 @@ size_t StackDepth(const std::vector<Instruction>& program) {
 CurveEvaluator::CurveEvaluator(clsExpressionParser& parser, std::string expression,
                                std::string varName)
     : parser_(parser), expression_(std::move(expression)), var_(std::move(varName)) {
-    if (var_.size() != 1 || !IsLetter(var_[0])) return;
-    const char var = Lower(var_[0]);
+    if (var_.size() != 1 || !IsAsciiLetter(var_[0])) return;
+    const char var = AsciiLower(var_[0]);
     if (!SubstitutionKeepsTokens(expression_, var)) return;
     try {
         program_ = Compiler(parser_, expression_, var).Compile();

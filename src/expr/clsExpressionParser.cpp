@@ -12,18 +12,7 @@ namespace {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-bool IsNameChar(char c) { return IsLetter(c) || IsDigit(c) || c == '_'; }
-
-bool EqualsIgnoringCase(std::string_view upperKey, std::string_view name) {
-    if (upperKey.size() != name.size()) return false;
-    for (size_t i = 0; i < name.size(); ++i) {
-        char c = name[i];
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-        if (c != upperKey[i]) return false;
-    }
-    return true;
-}
+bool IsNameChar(char c) { return IsAsciiLetter(c) || IsDigit(c) || c == '_'; }
 
 // Runs one parsing step; any error leaving it gets the step's name in its source trace.
 template <class Step> double Traced(const char* procedure, Step&& step) {
@@ -83,22 +72,22 @@ void clsExpressionParser::SkipBlanks() {
         ++position_;
 }
 
-int clsExpressionParser::PeekOperator() {
-    if (position_ >= static_cast<int32_t>(text_.size())) return 0;
+clsExpressionParser::Operator clsExpressionParser::PeekOperator() {
+    if (position_ >= static_cast<int32_t>(text_.size())) return Operator::None;
     operatorLength_ = 0;
-    int code = 0;
+    Operator op = Operator::None;
     switch (text_[static_cast<size_t>(position_)]) {
-    case '+': code = 1; break;
-    case '-': code = 2; break;
-    case '^': code = 3; break;
-    case '*': code = 4; break;
-    case '/': code = 5; break;
-    case '(': code = 6; break;
-    case ')': code = 7; break;
-    default: return 0;
+    case '+': op = Operator::Plus; break;
+    case '-': op = Operator::Minus; break;
+    case '^': op = Operator::Power; break;
+    case '*': op = Operator::Times; break;
+    case '/': op = Operator::Divide; break;
+    case '(': op = Operator::Open; break;
+    case ')': op = Operator::Close; break;
+    default: return Operator::None;
     }
     operatorLength_ = 1;
-    return code;
+    return op;
 }
 
 void clsExpressionParser::AcceptOperator() {
@@ -124,14 +113,14 @@ double clsExpressionParser::ParseNumExp() {
     return Traced("ParseNumExp", [&] {
         double value = ParseTerm();
         while (position_ < static_cast<int32_t>(text_.size())) {
-            const int code = PeekOperator();
-            if (code == 1) {
+            const Operator op = PeekOperator();
+            if (op == Operator::Plus) {
                 AcceptOperator();
                 value = checked::Add(value, ParseTerm());
-            } else if (code == 2) {
+            } else if (op == Operator::Minus) {
                 AcceptOperator();
                 value = checked::Sub(value, ParseTerm());
-            } else if (code == 0) {
+            } else if (op == Operator::None) {
                 Raise(ParseSyntaxError, "表达式语法错误");
             } else {
                 break;
@@ -145,20 +134,20 @@ double clsExpressionParser::ParseTerm() {
     return Traced("ParseTerm", [&] {
         double value = ParseValue();
         while (position_ < static_cast<int32_t>(text_.size())) {
-            const int code = PeekOperator();
-            if (code == 3) {
+            const Operator op = PeekOperator();
+            if (op == Operator::Power) {
                 AcceptOperator();
                 const double exponent = ParseValue();
                 value = checked::Pow(value, exponent);
-            } else if (code == 4) {
+            } else if (op == Operator::Times) {
                 AcceptOperator();
                 value = checked::Mul(value, ParseValue());
-            } else if (code == 5) {
+            } else if (op == Operator::Divide) {
                 AcceptOperator();
                 const double divisor = ParseValue();
                 if (divisor == 0) Raise(ParseDivisionByZero, "除数为零错误");
                 value = checked::Div(value, divisor);
-            } else if (code == 0) {
+            } else if (op == Operator::None) {
                 Raise(ParseSyntaxError, "表达式语法错误");
             } else {
                 break;
@@ -180,18 +169,18 @@ double clsExpressionParser::ParseNested() {
 double clsExpressionParser::ParseValue() {
     return Traced("ParseValue", [&] {
         double sign = 1.0;
-        int code = PeekOperator();
-        if (code == 2) {
+        const Operator op = PeekOperator();
+        if (op == Operator::Minus) {
             sign = -1.0;
             AcceptOperator();
-        } else if (code == 1) {
+        } else if (op == Operator::Plus) {
             AcceptOperator();
         }
         double v;
-        if (PeekOperator() == 6) {
+        if (PeekOperator() == Operator::Open) {
             AcceptOperator();
             v = ParseNested();
-            if (PeekOperator() != 7) Raise(ParseMissingParenthesis, "缺少 ')'");
+            if (PeekOperator() != Operator::Close) Raise(ParseMissingParenthesis, "缺少 ')'");
             AcceptOperator();
         } else {
             v = ParseAtom();
@@ -223,7 +212,7 @@ double clsExpressionParser::ParseAtom() {
             SkipBlanks();
             return value;
         }
-        if (IsLetter(first)) {
+        if (IsAsciiLetter(first)) {
             int32_t end = position_ + 1;
             while (end < n && IsNameChar(text_[static_cast<size_t>(end)]))
                 ++end;
@@ -232,13 +221,13 @@ double clsExpressionParser::ParseAtom() {
                 static_cast<size_t>(position_), static_cast<size_t>(end - position_));
             position_ = end;
             SkipBlanks();
-            if (PeekOperator() != 6) {
+            if (PeekOperator() != Operator::Open) {
                 if (const Constant* constant = FindConstant(name)) return constant->value;
                 Raise(ParseUnknownConstant, "常数 " + std::string(name) + " 不存在");
             }
             AcceptOperator();
             const double argument = ParseNested();
-            if (PeekOperator() == 7)
+            if (PeekOperator() == Operator::Close)
                 AcceptOperator();
             else
                 Raise(ParseMissingParenthesis, "缺少 ')'");
@@ -251,7 +240,7 @@ double clsExpressionParser::ParseAtom() {
 const clsExpressionParser::Constant*
 clsExpressionParser::FindConstant(std::string_view name) const {
     for (const Constant& constant : constants_)
-        if (EqualsIgnoringCase(constant.key, name)) return &constant;
+        if (EqualsIgnoringAsciiCase(constant.key, name)) return &constant;
     return nullptr;
 }
 
@@ -265,14 +254,9 @@ std::optional<double> clsExpressionParser::ConstantValue(std::string_view name) 
 }
 
 void clsExpressionParser::AddConstant(std::string_view name, double value) {
-    const std::string n = [&] {
-        std::string upper(TrimBlanks(name));
-        for (char& c : upper)
-            if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-        return upper;
-    }();
+    const std::string n = AsciiUpper(TrimBlanks(name));
     if (n.empty()) Raise(ParseInvalidConstantName, "常数名不能为空值");
-    if (!IsLetter(n[0])) Raise(ParseInvalidConstantName, "常数名必须以字母开头");
+    if (!IsAsciiLetter(n[0])) Raise(ParseInvalidConstantName, "常数名必须以字母开头");
     for (size_t i = 1; i < n.size(); ++i)
         if (!IsNameChar(n[i])) Raise(ParseInvalidConstantName, "无效常数名");
     if (ConstantExists(n)) Raise(ParseConstantExists, "此常数已存在");
@@ -281,9 +265,7 @@ void clsExpressionParser::AddConstant(std::string_view name, double value) {
 }
 
 void clsExpressionParser::RemoveConstant(std::string_view name) {
-    std::string n(TrimBlanks(name));
-    for (char& c : n)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    const std::string n = AsciiUpper(TrimBlanks(name));
     for (auto it = constants_.begin(); it != constants_.end(); ++it) {
         if (it->key == n) {
             constants_.erase(it);

@@ -52,8 +52,11 @@ private:
         double value;
     };
 
+    // The operator at the position, if any.
+    enum class Operator { None, Plus, Minus, Power, Times, Divide, Open, Close };
+
     void SkipBlanks();
-    int PeekOperator();
+    Operator PeekOperator();
     void AcceptOperator();
     double ParseNumExp();
     double ParseTerm();

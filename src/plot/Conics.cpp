@@ -23,7 +23,7 @@ struct Vertex {
 
 // A line across the whole width: y at the left and at the right edge.
 template <class YOf> void AcrossView(Canvas& canvas, const View& view, Rgb color, YOf yOf) {
-    const float left = view.ScaleLeft, right = view.Right();
+    const float left = view.ScaleLeft(), right = view.Right();
     const float y1 = ToSingle(yOf(static_cast<double>(left)));
     const float y2 = ToSingle(yOf(static_cast<double>(right)));
     canvas.Line(left, y1, right, y2, color);
@@ -63,12 +63,12 @@ void DrawEllipse(Canvas& canvas, const View& view, const CurveRecord& e) {
     canvas.SetLineStyle(LineStyle::Dot);
     if (alongX) {
         const float d = ToSingle(Div(a * a, c));
-        canvas.Line(-d, view.ScaleTop, -d, view.Bottom(), e.ExLineColor);
-        canvas.Line(d, view.ScaleTop, d, view.Bottom(), e.ExLineColor);
+        canvas.Line(-d, view.ScaleTop(), -d, view.Bottom(), e.ExLineColor);
+        canvas.Line(d, view.ScaleTop(), d, view.Bottom(), e.ExLineColor);
     } else {
         const float d = ToSingle(Div(b * b, c));
-        canvas.Line(view.ScaleLeft, -d, view.Right(), -d, e.ExLineColor);
-        canvas.Line(view.ScaleLeft, d, view.Right(), d, e.ExLineColor);
+        canvas.Line(view.ScaleLeft(), -d, view.Right(), -d, e.ExLineColor);
+        canvas.Line(view.ScaleLeft(), d, view.Right(), d, e.ExLineColor);
     }
     canvas.SetLineStyle(LineStyle::Solid);
 }
@@ -82,7 +82,7 @@ void DrawLineOrConic(Canvas& canvas, const View& view, const CurveRecord& curve)
     case LineGeneral:
         if (p2 == 0) {
             const float x = ToSingle(Div(-p3, p1));
-            canvas.Line(x, view.ScaleTop, x, view.Bottom(), color);
+            canvas.Line(x, view.ScaleTop(), x, view.Bottom(), color);
         } else {
             AcrossView(canvas, view, color, [&](double x) { return Div(-(p1 * x + p3), p2); });
         }
@@ -122,8 +122,8 @@ void DrawHyperbola(Canvas& canvas, const View& view, float a, float b, bool alon
                    int exLineWidth, Rgb lineColor, Rgb exLineColor, bool showDirectrices,
                    bool showAsymptotes) {
     (void)lineWidth;
-    const float left = Extended(view.ScaleLeft), right = Extended(view.Right());
-    const float top = Extended(view.ScaleTop), bottom = Extended(view.Bottom());
+    const float left = Extended(view.ScaleLeft()), right = Extended(view.Right());
+    const float top = Extended(view.ScaleTop()), bottom = Extended(view.Bottom());
     const double a2 = static_cast<double>(a) * a, b2 = static_cast<double>(b) * b;
     const float c = ToSingle(std::sqrt(a2 + b2));
     const float step = view.SampleStep();
@@ -181,8 +181,8 @@ void DrawHyperbola(Canvas& canvas, const View& view, float a, float b, bool alon
 void DrawParabola(Canvas& canvas, const View& view, float p, bool alongX, int lineWidth,
                   int exLineWidth, Rgb lineColor, Rgb exLineColor, bool showDirectrix) {
     (void)lineWidth;
-    const float left = Extended(view.ScaleLeft), right = Extended(view.Right());
-    const float top = Extended(view.ScaleTop), bottom = Extended(view.Bottom());
+    const float left = Extended(view.ScaleLeft()), right = Extended(view.Right());
+    const float top = Extended(view.ScaleTop()), bottom = Extended(view.Bottom());
     const float step = view.SampleStep();
     const double pd = p;
 

@@ -65,7 +65,7 @@ CurveTiming DrawYofX(EquationContext& c, const std::string& expression, float mi
     CurveEvaluator f(c.Parser, expression, "x");
     return Sample(
         c, min, max, color, [&](float v) { return Vertex{v, plotmath::ToSingle(f.Value(v))}; },
-        [&](const Vertex& p) { return view.Bottom() <= p.y && p.y <= view.ScaleTop; });
+        [&](const Vertex& p) { return view.Bottom() <= p.y && p.y <= view.ScaleTop(); });
 }
 
 CurveTiming DrawXofY(EquationContext& c, const std::string& expression, float min, float max,
@@ -74,13 +74,13 @@ CurveTiming DrawXofY(EquationContext& c, const std::string& expression, float mi
     CurveEvaluator f(c.Parser, expression, "y");
     return Sample(
         c, min, max, color, [&](float v) { return Vertex{plotmath::ToSingle(f.Value(v)), v}; },
-        [&](const Vertex& p) { return view.ScaleLeft <= p.x && p.x <= view.Right(); });
+        [&](const Vertex& p) { return view.ScaleLeft() <= p.x && p.x <= view.Right(); });
 }
 
 namespace {
 bool InWholeView(const View& view, const Vertex& p) {
-    return view.ScaleLeft <= p.x && p.x <= view.Right() && view.Bottom() <= p.y &&
-           p.y <= view.ScaleTop;
+    return view.ScaleLeft() <= p.x && p.x <= view.Right() && view.Bottom() <= p.y &&
+           p.y <= view.ScaleTop();
 }
 } // namespace
 

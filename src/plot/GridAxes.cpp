@@ -39,7 +39,7 @@ void DrawCoordinateSystem(Canvas& canvas, const View& view, const CoordinateSyst
     const float u = style.IsPi ? std::numbers::pi_v<float> : style.Step;
     // A step that is not positive draws no grid lines and no labels.
     const bool stepUsable = u > 0;
-    const float left = view.ScaleLeft, top = view.ScaleTop;
+    const float left = view.ScaleLeft(), top = view.ScaleTop();
     const float right = view.Right(), bottom = view.Bottom();
 
     canvas.SetPenWidth(1);
@@ -48,9 +48,9 @@ void DrawCoordinateSystem(Canvas& canvas, const View& view, const CoordinateSyst
     // Far zoomed out, many steps fall on one pixel of the surface: what is printed there
     // again changes nothing visible, and skipping it keeps the redraw from taking minutes.
     const double columnsPerUnit =
-        view.ClientWidthTwips() / static_cast<double>(TwipsPerPixel) / view.ScaleWidth;
+        view.ClientWidthTwips() / static_cast<double>(TwipsPerPixel) / view.ScaleWidth();
     const double rowsPerUnit =
-        view.ClientHeightTwips() / static_cast<double>(TwipsPerPixel) / -view.ScaleHeight;
+        view.ClientHeightTwips() / static_cast<double>(TwipsPerPixel) / -view.ScaleHeight();
     struct PixelFilter {
         double perUnit;
         double origin;

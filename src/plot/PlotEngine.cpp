@@ -26,11 +26,11 @@ void PlotEngine::RefreshFun(int32_t num, bool isAll) {
     if (isAll) {
         DrawGridAndAxes(canvas_, view_, context_.Settings);
         canvas_.Repaint();
-        for (int32_t i = 0; i < document_.CurveCount; ++i) {
+        for (int32_t i = 0; i < document_.CurveCount(); ++i) {
             DrawCurve(i);
             canvas_.Repaint();
         }
-    } else if (num >= 0 && num < document_.CurveCount) {
+    } else if (num >= 0 && num < document_.CurveCount()) {
         DrawCurve(num);
     }
     DrawLegend();
@@ -57,8 +57,8 @@ void PlotEngine::DrawCurve(int32_t index) {
 
 void PlotEngine::Dispatch(int32_t index) {
     const CurveRecord& c = document_.Curve(index);
-    const float min = view_.ScaleLeft;
-    const float max = view_.ScaleLeft + view_.ScaleWidth;
+    const float min = view_.ScaleLeft();
+    const float max = view_.ScaleLeft() + view_.ScaleWidth();
     canvas_.SetPenWidth(c.LineWidth);
     canvas_.SetLineStyle(LineStyle::Solid);
 
@@ -89,7 +89,7 @@ void PlotEngine::Dispatch(int32_t index) {
                           : DrawYofX(equations, c.Expression1, c.xtMin, c.xtMax, c.LineColor);
         break;
     case CurveGeneralX:
-        timing = c.IsAuto ? DrawXofY(equations, c.Expression1, view_.Bottom(), view_.ScaleTop,
+        timing = c.IsAuto ? DrawXofY(equations, c.Expression1, view_.Bottom(), view_.ScaleTop(),
                                      c.LineColor)
                           : DrawXofY(equations, c.Expression1, c.xtMin, c.xtMax, c.LineColor);
         break;
@@ -110,8 +110,8 @@ void PlotEngine::DrawLegend() {
     const std::vector<std::string> descriptions = document_.GetFunList();
     for (size_t j = 0; j < descriptions.size(); ++j) {
         const std::string text = " " + descriptions[j];
-        const float x = view_.ScaleLeft + view_.ScaleWidth - canvas_.TextWidth(text);
-        const float y = view_.ScaleTop - static_cast<float>(j + 1) * canvas_.TextHeight(text);
+        const float x = view_.ScaleLeft() + view_.ScaleWidth() - canvas_.TextWidth(text);
+        const float y = view_.ScaleTop() - static_cast<float>(j + 1) * canvas_.TextHeight(text);
         canvas_.Text(x, y, text, document_.Curve(static_cast<int32_t>(j)).LineColor);
     }
 }

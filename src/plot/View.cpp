@@ -8,17 +8,17 @@ namespace orbiplot {
 
 View::View(int clientWidthTwips, int clientHeightTwips)
     : clientWidth_(clientWidthTwips), clientHeight_(clientHeightTwips) {
-    ScaleWidth = static_cast<float>(clientWidthTwips) / InitialUnitTwips;
-    ScaleHeight = -static_cast<float>(clientHeightTwips) / InitialUnitTwips;
+    scaleWidth_ = static_cast<float>(clientWidthTwips) / InitialUnitTwips;
+    scaleHeight_ = -static_cast<float>(clientHeightTwips) / InitialUnitTwips;
     CenterView();
 }
 
 void View::Resize(int clientWidthTwips, int clientHeightTwips) {
     if (clientWidthTwips > 0 && clientWidth_ > 0)
-        ScaleWidth =
-            static_cast<float>(static_cast<double>(ScaleWidth) / clientWidth_ * clientWidthTwips);
+        scaleWidth_ =
+            static_cast<float>(static_cast<double>(scaleWidth_) / clientWidth_ * clientWidthTwips);
     if (clientHeightTwips > 0 && clientHeight_ > 0)
-        ScaleHeight = static_cast<float>(static_cast<double>(ScaleHeight) / clientHeight_ *
+        scaleHeight_ = static_cast<float>(static_cast<double>(scaleHeight_) / clientHeight_ *
                                          clientHeightTwips);
     if (clientWidthTwips > 0) clientWidth_ = clientWidthTwips;
     if (clientHeightTwips > 0) clientHeight_ = clientHeightTwips;
@@ -26,46 +26,46 @@ void View::Resize(int clientWidthTwips, int clientHeightTwips) {
 }
 
 void View::CenterView() {
-    const float w = std::fabs(ScaleWidth) / 2;
-    const float h = std::fabs(ScaleHeight) / 2;
-    ScaleLeft = -w;
-    ScaleTop = h;
-    ScaleWidth = 2 * w;
-    ScaleHeight = -2 * h;
+    const float w = std::fabs(scaleWidth_) / 2;
+    const float h = std::fabs(scaleHeight_) / 2;
+    scaleLeft_ = -w;
+    scaleTop_ = h;
+    scaleWidth_ = 2 * w;
+    scaleHeight_ = -2 * h;
 }
 
 void View::Scale(float factor, bool byX, bool byY) {
     if (byX) {
-        ScaleWidth = static_cast<float>(static_cast<double>(ScaleWidth) * factor);
-        ZoomX = factor * ZoomX;
+        scaleWidth_ = static_cast<float>(static_cast<double>(scaleWidth_) * factor);
+        zoomX_ = factor * zoomX_;
     }
     if (byY) {
-        ScaleHeight = static_cast<float>(static_cast<double>(ScaleHeight) * factor);
-        ZoomY = factor * ZoomY;
+        scaleHeight_ = static_cast<float>(static_cast<double>(scaleHeight_) * factor);
+        zoomY_ = factor * zoomY_;
     }
 }
 
 std::string View::ZoomStatusText() const {
-    if (ZoomX == ZoomY) return "缩放:(" + FormatSingle(ZoomX, "0.0#") + "%)";
-    return "缩放:(X:" + FormatSingle(ZoomX, "0.0#") + "%; Y:" + FormatSingle(ZoomY, "0.0#") + "%)";
+    if (zoomX_ == zoomY_) return "缩放:(" + FormatSingle(zoomX_, "0.0#") + "%)";
+    return "缩放:(X:" + FormatSingle(zoomX_, "0.0#") + "%; Y:" + FormatSingle(zoomY_, "0.0#") + "%)";
 }
 
 void View::ShiftOrigin(float h, float k) {
     shiftH_ = h;
     shiftK_ = k;
-    ScaleLeft = ScaleLeft - h;
-    ScaleTop = ScaleTop - k;
+    scaleLeft_ = scaleLeft_ - h;
+    scaleTop_ = scaleTop_ - k;
 }
 
 void View::RestoreOrigin() {
-    ScaleLeft = ScaleLeft + shiftH_;
-    ScaleTop = ScaleTop + shiftK_;
+    scaleLeft_ = scaleLeft_ + shiftH_;
+    scaleTop_ = scaleTop_ + shiftK_;
     shiftH_ = 0;
     shiftK_ = 0;
 }
 
 float View::SampleStep() const {
-    const float perTwip = ScaleWidth / static_cast<float>(clientWidth_);
+    const float perTwip = scaleWidth_ / static_cast<float>(clientWidth_);
     return static_cast<float>(std::fabs(perTwip) * 0.75);
 }
 

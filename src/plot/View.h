@@ -31,20 +31,27 @@ public:
     // World length of 0.75 twip along x: the sampling step of curves.
     float SampleStep() const;
 
-    float Right() const { return ScaleLeft + ScaleWidth; }
-    float Bottom() const { return ScaleTop + ScaleHeight; }
+    // The world window: left and top edges, width and (negative, y upward) height.
+    float ScaleLeft() const { return scaleLeft_; }
+    float ScaleTop() const { return scaleTop_; }
+    float ScaleWidth() const { return scaleWidth_; }
+    float ScaleHeight() const { return scaleHeight_; }
+    float Right() const { return scaleLeft_ + scaleWidth_; }
+    float Bottom() const { return scaleTop_ + scaleHeight_; }
+    // The zoom of each axis in percent of the initial unit length's extent.
+    float ZoomX() const { return zoomX_; }
+    float ZoomY() const { return zoomY_; }
 
     int ClientWidthTwips() const { return clientWidth_; }
     int ClientHeightTwips() const { return clientHeight_; }
 
-    float ScaleLeft = 0;
-    float ScaleTop = 0;
-    float ScaleWidth = 0;
-    float ScaleHeight = 0;
-    float ZoomX = 100;
-    float ZoomY = 100;
-
 private:
+    float scaleLeft_ = 0;
+    float scaleTop_ = 0;
+    float scaleWidth_ = 0;
+    float scaleHeight_ = 0;
+    float zoomX_ = 100;
+    float zoomY_ = 100;
     int clientWidth_;
     int clientHeight_;
     float shiftH_ = 0;

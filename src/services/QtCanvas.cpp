@@ -11,12 +11,17 @@
 
 namespace orbiplot {
 
-namespace {
-
-QColor ToColor(Rgb c) {
-    return QColor(static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF),
-                  static_cast<int>((c >> 16) & 0xFF));
+QColor ToQColor(Rgb color) {
+    return QColor(static_cast<int>(color & 0xFF), static_cast<int>((color >> 8) & 0xFF),
+                  static_cast<int>((color >> 16) & 0xFF));
 }
+
+Rgb FromQColor(const QColor& color) {
+    return static_cast<Rgb>(color.red()) | (static_cast<Rgb>(color.green()) << 8) |
+           (static_cast<Rgb>(color.blue()) << 16);
+}
+
+namespace {
 
 Qt::PenStyle ToPenStyle(LineStyle style) {
     switch (style) {
@@ -151,13 +156,13 @@ void QtCanvas::Finish() {
 }
 
 QPointF QtCanvas::ToDevice(float x, float y) const {
-    const double dx = (static_cast<double>(x) - view_.ScaleLeft) / view_.ScaleWidth * width_;
-    const double dy = (static_cast<double>(y) - view_.ScaleTop) / view_.ScaleHeight * height_;
+    const double dx = (static_cast<double>(x) - view_.ScaleLeft()) / view_.ScaleWidth() * width_;
+    const double dy = (static_cast<double>(y) - view_.ScaleTop()) / view_.ScaleHeight() * height_;
     return {dx, dy};
 }
 
 QPen QtCanvas::Pen(Rgb color) const {
-    QPen pen(ToColor(color));
+    QPen pen(ToQColor(color));
     pen.setWidth(penWidth_ < 1 ? 1 : penWidth_);
     pen.setStyle(ToPenStyle(style_));
     pen.setCapStyle(Qt::FlatCap);
@@ -185,7 +190,7 @@ void QtCanvas::Flush() {
 
 void QtCanvas::Clear(Rgb background) {
     pending_.clear();
-    painter_.fillRect(QRect(0, 0, width_, height_), ToColor(background));
+    painter_.fillRect(QRect(0, 0, width_, height_), ToQColor(background));
 }
 
 void QtCanvas::SetPenWidth(int width) {
@@ -241,10 +246,10 @@ void QtCanvas::Dot(float x, float y, Rgb color) {
     const QPointF p = Clamp(ToDevice(x, y));
     const double d = penWidth_ < 1 ? 1 : penWidth_;
     painter_.setPen(Qt::NoPen);
-    painter_.setBrush(ToColor(color));
+    painter_.setBrush(ToQColor(color));
     painter_.setRenderHint(QPainter::Antialiasing, d > 1);
     if (d <= 1)
-        painter_.fillRect(QRectF(std::floor(p.x()), std::floor(p.y()), 1, 1), ToColor(color));
+        painter_.fillRect(QRectF(std::floor(p.x()), std::floor(p.y()), 1, 1), ToQColor(color));
     else
         painter_.drawEllipse(p, d / 2, d / 2);
     painter_.setBrush(Qt::NoBrush);
@@ -259,8 +264,8 @@ void QtCanvas::Circle(float cx, float cy, float radius, Rgb color, float aspect)
     else if (a > 1)
         rx = ry / a;
     const QPointF centre = ToDevice(cx, cy);
-    const double prx = rx / std::fabs(view_.ScaleWidth) * width_;
-    const double pry = ry / std::fabs(view_.ScaleHeight) * height_;
+    const double prx = rx / std::fabs(view_.ScaleWidth()) * width_;
+    const double pry = ry / std::fabs(view_.ScaleHeight()) * height_;
     if (!(prx < Far && pry < Far)) return;
     painter_.setRenderHint(QPainter::Antialiasing, true);
     painter_.setPen(Pen(color));
@@ -273,17 +278,17 @@ void QtCanvas::Text(float x, float y, const std::string& text, Rgb color) {
     const QPointF p = ToDevice(x, y);
     if (!(std::fabs(p.x()) < Far && std::fabs(p.y()) < Far)) return;
     painter_.setRenderHint(QPainter::TextAntialiasing, false);
-    painter_.setPen(ToColor(color));
+    painter_.setPen(ToQColor(color));
     painter_.drawText(QPointF(p.x(), p.y() + metrics_.ascent()), QString::fromStdString(text));
 }
 
 float QtCanvas::TextWidth(const std::string& text) {
     return static_cast<float>(metrics_.horizontalAdvance(QString::fromStdString(text)) / width_ *
-                              std::fabs(view_.ScaleWidth));
+                              std::fabs(view_.ScaleWidth()));
 }
 
 float QtCanvas::TextHeight(const std::string&) {
-    return static_cast<float>(metrics_.height() / height_ * std::fabs(view_.ScaleHeight));
+    return static_cast<float>(metrics_.height() / height_ * std::fabs(view_.ScaleHeight()));
 }
 
 void QtCanvas::Repaint() { Flush(); }

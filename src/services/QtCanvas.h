@@ -15,6 +15,10 @@ namespace orbiplot {
 
 class View;
 
+// Colours between the documents' RGB values (red in the low byte) and the toolkit's.
+QColor ToQColor(Rgb color);
+Rgb FromQColor(const QColor& color);
+
 // Paints the engine's world drawing on a Qt paint device: the persistent picture (a QImage)
 // of a document window, or an SVG file. Curves are antialiased; lines along the axes stay
 // crisp on whole pixels.

@@ -1,4 +1,5 @@
 #include "services/QtSeams.h"
+#include "services/QtCanvas.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -56,14 +57,9 @@ QString NameFilter(const FileFilter& filter) {
     return description + " (" + patterns + ")";
 }
 
-QColor ToQColor(Rgb color) {
-    return QColor(static_cast<int>(color & 0xFF), static_cast<int>((color >> 8) & 0xFF),
-                  static_cast<int>((color >> 16) & 0xFF));
-}
-
-Rgb FromQColor(const QColor& color) {
-    return static_cast<Rgb>(color.red()) | (static_cast<Rgb>(color.green()) << 8) |
-           (static_cast<Rgb>(color.blue()) << 16);
+void PaintSwatch(QWidget* swatch, Rgb color) {
+    swatch->setStyleSheet(
+        QString("background-color: %1; border: 1px solid #555;").arg(ToQColor(color).name()));
 }
 
 MsgResult QtMessageSeam::ShowMessage(const MessageRequest& request) {

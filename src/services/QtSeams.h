@@ -4,7 +4,6 @@
 
 #include <functional>
 
-class QColor;
 class QString;
 class QWidget;
 
@@ -35,10 +34,9 @@ public:
 void UseDialogFrame(QWidget* dialog);
 // Loads the toolkit's own Chinese texts; false when none are installed.
 bool LoadToolkitTranslations();
+// A colour box: a flat button filled with the colour.
+void PaintSwatch(QWidget* swatch, Rgb color);
 // "Description (*.a *.b)" as the file dialog lists it.
 QString NameFilter(const FileFilter& filter);
-
-QColor ToQColor(Rgb color);
-Rgb FromQColor(const QColor& color);
 
 } // namespace orbiplot

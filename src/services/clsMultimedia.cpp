@@ -2,11 +2,11 @@
 
 #include "base/NumberFormat.h"
 #include "base/RandomSource.h"
+#include "base/TextEncoding.h"
 
 #include <fluidsynth.h>
 
 #include <algorithm>
-#include <cctype>
 #include <chrono>
 #include <cstdlib>
 #include <ctime>
@@ -29,9 +29,7 @@ std::pair<int, int> CurrentMinuteSecond() {
 
 // The device type by the file's ending; empty for an ending nothing plays.
 std::string TypeOf(const std::string& path) {
-    std::string ending = path.size() >= 3 ? path.substr(path.size() - 3) : path;
-    for (char& c : ending)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    const std::string ending = AsciiUpper(path.size() >= 3 ? path.substr(path.size() - 3) : path);
     static const std::map<std::string, std::string> types{{"WAV", "Waveaudio"},
                                                           {"AVI", "AviVideo"},
                                                           {"MID", "Sequencer"},
@@ -166,12 +164,6 @@ std::vector<std::string> Words(const std::string& command) {
     return words;
 }
 
-std::string Lower(std::string text) {
-    for (char& c : text)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
-
 } // namespace
 
 std::string FluidSynthMci::SendString(const std::string& command) {
@@ -202,10 +194,10 @@ std::string FluidSynthMci::SendString(const std::string& command) {
     }
     const std::vector<std::string> w = Words(command);
     if (w.size() < 2) return {};
-    const std::string verb = Lower(w[0]);
+    const std::string verb = AsciiLower(w[0]);
     if (verb == "open") {
         // Open FILE ALIAS alias TYPE type [wait]
-        if (w.size() < 4 || Lower(w[2]) != "alias") return {};
+        if (w.size() < 4 || AsciiLower(w[2]) != "alias") return {};
         fluid_player_t* player = new_fluid_player(engine_->synth);
         if (!player) return {};
         if (fluid_player_add(player, w[1].c_str()) != FLUID_OK) {
@@ -221,7 +213,7 @@ std::string FluidSynthMci::SendString(const std::string& command) {
     fluid_player_t* player = found->second;
     if (verb == "play") {
         fluid_player_play(player);
-        if (w.size() > 2 && Lower(w[2]) == "wait") fluid_player_join(player);
+        if (w.size() > 2 && AsciiLower(w[2]) == "wait") fluid_player_join(player);
     } else if (verb == "stop" || verb == "pause") {
         fluid_player_stop(player);
     } else if (verb == "close") {
@@ -235,7 +227,7 @@ std::string FluidSynthMci::SendString(const std::string& command) {
     } else if (verb == "seek" && w.size() > 3) {
         fluid_player_seek(player, static_cast<int>(LeadingNumber(w[3])));
     } else if (verb == "status" && w.size() > 2) {
-        const std::string what = Lower(w[2]);
+        const std::string what = AsciiLower(w[2]);
         if (what == "mode")
             return fluid_player_get_status(player) == FLUID_PLAYER_PLAYING ? "playing" : "stopped";
         if (what == "length") return std::to_string(fluid_player_get_total_ticks(player));

@@ -39,7 +39,7 @@ struct AppFixture {
     }
     ~AppFixture() {
         // Close documents without questions so that nothing waits for an answer.
-        for (frmDocument* d : main->Documents()) d->Model().IsModified = false;
+        for (frmDocument* d : main->Documents()) d->Model().SetModified(false);
         main->MdiArea()->closeAllSubWindows();
         context.MainForm = nullptr;
     }

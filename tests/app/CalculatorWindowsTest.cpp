@@ -98,12 +98,12 @@ TEST(ExpressionCalculatorWindow, DocumentCommandsPassACalculatorBy) {
     AppFixture f;
     frmDocument* document = f.Open(f.Document("a.opd"));
     ASSERT_NE(document, nullptr);
-    const float width = document->ViewState().ScaleWidth;
+    const float width = document->ViewState().ScaleWidth();
     f.main->OpenCalculator();
     for (const char* name : {"mnuFileClose", "mnuViewRefresh", "mnuZoomIn", "mnuFileSaveAs",
                              "mnuFileExport", "mnuFilePrint", "mnuFileProperties"})
         f.Action(name)->trigger();
-    EXPECT_EQ(document->ViewState().ScaleWidth, width);
+    EXPECT_EQ(document->ViewState().ScaleWidth(), width);
     EXPECT_EQ(f.VisibleWindows(), 2);
     EXPECT_TRUE(f.messages.shown.empty());
     EXPECT_TRUE(f.dialogs.requests.empty());

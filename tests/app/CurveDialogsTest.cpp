@@ -161,7 +161,7 @@ TEST(CurveDialog, StoredValuesWidthsCaseAndRange) {
     EXPECT_TRUE(c.IsAuto);
     EXPECT_EQ(c.LineWidth, 2);
     EXPECT_FALSE(c.ShowHide);
-    EXPECT_TRUE(document->Model().IsModified);
+    EXPECT_TRUE(document->Model().IsModified());
 
     // Modifying shows "Auto" and keeps the form locked; confirming keeps the range mode.
     QString first, title;
@@ -246,7 +246,7 @@ TEST(CurveManager, ListChecksDeleteAndTheEmptyState) {
     hidden.ShowHide = false;
     document->ModifyFun(shown, 0, true);
     document->ModifyFun(hidden, 1, true);
-    document->Model().IsModified = false;
+    document->Model().SetModified(false);
     manager.RefreshFunList();
     ASSERT_EQ(manager.lstFunList->count(), 2);
     EXPECT_EQ(manager.lstFunList->item(0)->text(), "普通方程: y=x*x");
@@ -257,7 +257,7 @@ TEST(CurveManager, ListChecksDeleteAndTheEmptyState) {
 
     manager.lstFunList->item(1)->setCheckState(Qt::Checked);
     EXPECT_TRUE(document->Model().Curve(1).ShowHide);
-    EXPECT_FALSE(document->Model().IsModified);
+    EXPECT_FALSE(document->Model().IsModified());
 
     manager.lstFunList->setCurrentRow(0);
     EXPECT_TRUE(manager.cmdEdit->isEnabled() && manager.cmdDelete->isEnabled());

@@ -34,16 +34,16 @@ void ExpectMainWindowAnswers(AppFixture& f, const char* step) {
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
     frmDocument* document = f.main->ActiveDocument();
     ASSERT_NE(document, nullptr);
-    const float width = document->ViewState().ScaleWidth;
+    const float width = document->ViewState().ScaleWidth();
     QWidget* zoomIn =
         f.main->findChild<QToolBar*>("tbToolBar3")->widgetForAction(f.main->Command().ZoomIn);
     ClickThroughWindow(zoomIn);
-    EXPECT_LT(document->ViewState().ScaleWidth, width) << "toolbar click ignored";
+    EXPECT_LT(document->ViewState().ScaleWidth(), width) << "toolbar click ignored";
 
-    const float zoomedWidth = document->ViewState().ScaleWidth;
+    const float zoomedWidth = document->ViewState().ScaleWidth();
     document->setFocus();
     QTest::keyClick(f.main->windowHandle(), Qt::Key_Minus);
-    EXPECT_GT(document->ViewState().ScaleWidth, zoomedWidth) << "key ignored";
+    EXPECT_GT(document->ViewState().ScaleWidth(), zoomedWidth) << "key ignored";
 
     f.main->SetStatusText(StatusPanel::Readout, "");
     QTest::mouseMove(f.main->windowHandle(), document->mapTo(f.main.get(), QPoint(5, 5)));

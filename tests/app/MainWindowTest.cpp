@@ -116,7 +116,7 @@ TEST(MainWindow, SaveSaveAsAndExport) {
     document->ModifyDocInfo({"改", "a", "", "2"});
     f.main->Command().FileSave->trigger();
     EXPECT_TRUE(f.dialogs.requests.empty()); // a document with a file saves there
-    EXPECT_FALSE(document->Model().IsModified);
+    EXPECT_FALSE(document->Model().IsModified());
     EXPECT_EQ(IniDocument::Load(path).Get("General", "Title"), std::optional<std::string>("改"));
 
     // Save as always asks, and writes the chosen file anew.
@@ -182,7 +182,7 @@ TEST(MainWindow, ClosingAModifiedDocumentAsks) {
         EXPECT_EQ(f.messages.shown[0].Icon, MsgIcon::Question);
         EXPECT_EQ(f.VisibleWindows(), c.staysOpen ? 1 : 0);
         if (c.staysOpen) {
-            document->Model().IsModified = false;
+            document->Model().SetModified(false);
             document->CloseDoc();
         }
     }
@@ -307,7 +307,7 @@ TEST(NewDocumentDialog, ProposalsCounterAndProperties) {
     frmDocument* document = f.main->ActiveDocument();
     ASSERT_NE(document, nullptr);
     EXPECT_EQ(document->GetDocInfo(), (DocInfo{"函数 0", modMain::GetLoginName(), "2026/12/6 18:22", "2"}));
-    EXPECT_FALSE(document->Model().IsModified);
+    EXPECT_FALSE(document->Model().IsModified());
 
     // Cancel changes nothing; the next proposal shows the next number.
     WhenModal([&](QWidget* w) {
@@ -320,7 +320,7 @@ TEST(NewDocumentDialog, ProposalsCounterAndProperties) {
 
     // Properties: the stored values, the polar choice, and an edit marks the document.
     document->ModifyDocInfo({"旧", "甲", "注", "1"});
-    document->Model().IsModified = false;
+    document->Model().SetModified(false);
     WhenModal([&](QWidget* w) {
         auto* dialog = qobject_cast<frmNewDoc*>(w);
         EXPECT_EQ(dialog->windowTitle(), "文档属性");
@@ -331,7 +331,7 @@ TEST(NewDocumentDialog, ProposalsCounterAndProperties) {
     });
     f.main->Command().FileProperties->trigger();
     EXPECT_EQ(document->GetDocInfo(), (DocInfo{"新", "甲", "注", "1"}));
-    EXPECT_TRUE(document->Model().IsModified);
+    EXPECT_TRUE(document->Model().IsModified());
     EXPECT_EQ(document->windowTitle(), "新");
     EXPECT_EQ(f.context.DocumentCounter, 1);
 }
@@ -397,7 +397,7 @@ TEST(MainWindow, PrintingDrawsTheGraphAsVectorsAtThePagesResolution) {
     page.fill(Qt::gray);
     ASSERT_TRUE(document->PrintTo(page));
     const QPointF centre(page.width() / 2.0, page.height() / 2.0);
-    const double radius = 4.0 * picture.width() / std::fabs(document->ViewState().ScaleWidth);
+    const double radius = 4.0 * picture.width() / std::fabs(document->ViewState().ScaleWidth());
     int red = 0, strayRed = 0, finerBlocks = 0;
     for (int y = page.height() / 2; y < page.height(); ++y) // below the legend
         for (int x = 0; x < page.width(); ++x) {

@@ -32,7 +32,7 @@ struct StartFixture {
     ~StartFixture() {
         if (main)
             for (frmDocument* d : main->Documents())
-                d->Model().IsModified = false;
+                d->Model().SetModified(false);
     }
     void Start(const std::string& commandLine) { main = modMain::StartUp(context, commandLine); }
 };

@@ -124,9 +124,7 @@ TEST(CommonDialogs, DefaultsAndCancel) {
     EXPECT_FALSE(seam.last.Save);
 
     seam.answer = "/home/u/a.opd";
-    const char raw[] = "Orbiplot 文档\0*.opd\0";
-    const std::string filter(raw, sizeof raw - 1);
-    EXPECT_EQ(dialogs.FileSave("", "/home/u", ".opd", filter, 1), "/home/u/a.opd");
+    EXPECT_EQ(dialogs.FileSave("", "/home/u", ".opd", {{"Orbiplot 文档", "*.opd"}}, 1), "/home/u/a.opd");
     EXPECT_EQ(seam.last.Title, "Save");
     EXPECT_TRUE(seam.last.Save);
     EXPECT_TRUE(seam.last.ConfirmOverwrite);
@@ -137,7 +135,7 @@ TEST(CommonDialogs, DefaultsAndCancel) {
     EXPECT_EQ(seam.last.Filters[0].Description, "Orbiplot 文档");
     EXPECT_EQ(seam.last.Filters[0].Pattern, "*.opd");
 
-    dialogs.FileOpen("打开", "", "位图|*.bmp|全部|*.*", 2);
+    dialogs.FileOpen("打开", "", {{"位图", "*.bmp"}, {"全部", "*.*"}}, 2);
     EXPECT_EQ(seam.last.Title, "打开");
     ASSERT_EQ(seam.last.Filters.size(), 2u);
     EXPECT_EQ(seam.last.FilterIndex, 2);

@@ -10,26 +10,6 @@ using namespace orbiplot::test;
 
 namespace {
 
-void ExpectSameCurve(const CurveRecord& a, const CurveRecord& b, int index) {
-    EXPECT_EQ(a.FType, b.FType) << index;
-    for (int i = 1; i <= 4; ++i)
-        EXPECT_EQ(a.SData(i), b.SData(i)) << index;
-    EXPECT_EQ(a.Expression1, b.Expression1) << index;
-    EXPECT_EQ(a.Expression2, b.Expression2) << index;
-    EXPECT_EQ(a.CTh, b.CTh) << index;
-    EXPECT_EQ(a.CTk, b.CTk) << index;
-    EXPECT_EQ(a.ShowHide, b.ShowHide) << index;
-    EXPECT_EQ(a.ExLine1, b.ExLine1) << index;
-    EXPECT_EQ(a.ExLine2, b.ExLine2) << index;
-    EXPECT_EQ(a.LineWidth, b.LineWidth) << index;
-    EXPECT_EQ(a.ExLineWidth, b.ExLineWidth) << index;
-    EXPECT_EQ(a.LineColor, b.LineColor) << index;
-    EXPECT_EQ(a.ExLineColor, b.ExLineColor) << index;
-    EXPECT_EQ(a.xtMin, b.xtMin) << index;
-    EXPECT_EQ(a.xtMax, b.xtMax) << index;
-    EXPECT_EQ(a.IsAuto, b.IsAuto) << index;
-}
-
 std::string Report(const DocFixture& f) {
     return f.messages.shown.empty() ? "" : f.messages.shown.back().Text;
 }
@@ -46,26 +26,23 @@ TEST(DocumentFile, EveryTypeRoundTripsWithValuesRecomputedFromTexts) {
         f.doc.ModifyFun(c, type, true);
     }
     ASSERT_TRUE(f.doc.SaveDoc(f.dir.File("all.opd")));
-    EXPECT_FALSE(f.doc.IsModified);
+    EXPECT_FALSE(f.doc.IsModified());
     EXPECT_EQ(f.doc.GetIPath(), f.dir.File("all.opd"));
 
     DocumentModel loaded = f.Fresh();
     ASSERT_TRUE(loaded.LoadDoc(f.dir.File("all.opd"))) << Report(f);
     EXPECT_EQ(loaded.GetDocInfo(), f.doc.GetDocInfo());
-    EXPECT_EQ(loaded.CurveCount, CurveTypeCount);
-    EXPECT_FALSE(loaded.IsModified);
+    EXPECT_EQ(loaded.CurveCount(), CurveTypeCount);
+    EXPECT_FALSE(loaded.IsModified());
     EXPECT_EQ(loaded.GetIPath(), f.dir.File("all.opd"));
     for (int32_t i = 0; i < CurveTypeCount; ++i) {
-        ExpectSameCurve(loaded.Curve(i), f.doc.Curve(i), i);
-        // Values come from the texts: 1/3 narrowed to the nearest single, pi/2 of the PI literal.
-        const float expected[] = {static_cast<float>((i + 1) / 3.0),
-                                  static_cast<float>(3.14159265358979 / (i + 2)),
-                                  static_cast<float>(i + 3), static_cast<float>(-(i + 4))};
-        for (int k = 1; k <= ParameterCount(i); ++k)
-            EXPECT_EQ(loaded.Curve(i).Data(k), expected[k - 1]) << i << " parameter " << k;
-        if (i >= CurveGeneralY) {
-            EXPECT_EQ(loaded.Curve(i).Data1, 0.0f) << "no values for expressions";
-        }
+        // Values come from the texts: 1/3 narrowed to the nearest single, pi/2 of the PI literal;
+        // the expression curves have none.
+        const float values[] = {static_cast<float>((i + 1) / 3.0), static_cast<float>(3.14159265358979 / (i + 2)),
+                                static_cast<float>(i + 3), static_cast<float>(-(i + 4))};
+        CurveRecord expected = f.doc.Curve(i);
+        for (int k = 1; k <= 4; ++k) expected.Data(k) = k <= ParameterCount(i) ? values[k - 1] : 0.0f;
+        EXPECT_EQ(loaded.Curve(i), expected) << i;
     }
     EXPECT_EQ(loaded.GetFunList(), f.doc.GetFunList());
     EXPECT_TRUE(f.messages.shown.empty());
@@ -100,7 +77,7 @@ TEST(DocumentFile, AFileWithOnlyTheVersionTakesEveryDefault) {
     f.dir.Write("v.opd", "[General]\r\nOPMVer=1\r\n");
     ASSERT_TRUE(f.doc.LoadDoc(f.dir.File("v.opd")));
     EXPECT_EQ(f.doc.GetDocInfo(), (DocInfo{"未命名", "未知作者", "", "2"}));
-    ASSERT_EQ(f.doc.CurveCount, 1);
+    ASSERT_EQ(f.doc.CurveCount(), 1);
     const CurveRecord& c = f.doc.Curve(0);
     EXPECT_EQ(c.FType, 99);
     EXPECT_TRUE(c.ShowHide && c.ExLine1 && c.ExLine2 && c.IsAuto);
@@ -143,19 +120,19 @@ TEST(DocumentFile, EmptyDocumentsSaveAndOpenLikeAnyOther) {
     f.doc.NewDoc({"空", "a", "", "2"});
     f.doc.ModifyDocInfo({"空白", "a", "", "2"});
     ASSERT_TRUE(f.doc.SaveDoc(f.dir.File("empty.opd")));
-    EXPECT_FALSE(f.doc.IsModified);
+    EXPECT_FALSE(f.doc.IsModified());
     EXPECT_EQ(f.doc.GetIPath(), f.dir.File("empty.opd"));
     EXPECT_NE(f.dir.Read("empty.opd").find("C=0\r\n"), std::string::npos);
 
     DocumentModel loaded = f.Fresh();
     ASSERT_TRUE(loaded.LoadDoc(f.dir.File("empty.opd")));
-    EXPECT_EQ(loaded.CurveCount, 0);
-    EXPECT_EQ(loaded.GetDocInfo()[0], "空白");
+    EXPECT_EQ(loaded.CurveCount(), 0);
+    EXPECT_EQ(loaded.GetDocInfo().Title, "空白");
 
     f.dir.Write("negative.opd", "[General]\r\nOPMVer=1\r\nC=-3\r\n");
     DocumentModel negative = f.Fresh();
     ASSERT_TRUE(negative.LoadDoc(f.dir.File("negative.opd")));
-    EXPECT_EQ(negative.CurveCount, 0);
+    EXPECT_EQ(negative.CurveCount(), 0);
     EXPECT_TRUE(f.messages.shown.empty());
 }
 
@@ -171,11 +148,11 @@ TEST(DocumentFile, LongTextsAndLineBreaksSurviveARoundTrip) {
     ASSERT_TRUE(f.doc.SaveDoc(f.dir.File("long.opd")));
     DocumentModel loaded = f.Fresh();
     ASSERT_TRUE(loaded.LoadDoc(f.dir.File("long.opd"))) << Report(f);
-    EXPECT_EQ(loaded.GetDocInfo()[0], f.doc.GetDocInfo()[0]);
-    EXPECT_EQ(loaded.GetDocInfo()[1], "作者  第二行");
-    EXPECT_EQ(loaded.GetDocInfo()[2], std::string(300, 'n'));
+    EXPECT_EQ(loaded.GetDocInfo().Title, f.doc.GetDocInfo().Title);
+    EXPECT_EQ(loaded.GetDocInfo().Author, "作者  第二行");
+    EXPECT_EQ(loaded.GetDocInfo().Note, std::string(300, 'n'));
     EXPECT_EQ(loaded.Curve(0).Expression1, curve.Expression1);
-    EXPECT_EQ(loaded.CurveCount, 1);
+    EXPECT_EQ(loaded.CurveCount(), 1);
 }
 
 TEST(DocumentFile, StaleSectionsStayUntilSaveAs) {
@@ -194,7 +171,7 @@ TEST(DocumentFile, StaleSectionsStayUntilSaveAs) {
     EXPECT_NE(text.find("[Extra]\r\nMine=1"), std::string::npos);
     DocumentModel loaded = f.Fresh();
     ASSERT_TRUE(loaded.LoadDoc(path));
-    EXPECT_EQ(loaded.CurveCount, 3);
+    EXPECT_EQ(loaded.CurveCount(), 3);
 
     ASSERT_TRUE(loaded.SaveDoc(f.dir.File("copy.opd"), true));
     EXPECT_EQ(f.dir.Read("copy.opd").find("[4DATA]"), std::string::npos);
@@ -222,7 +199,7 @@ TEST(DocumentFile, GbkFilesFromElsewhere) {
     f.dir.Write("gbk.opd", "[general]\nopmver=1\ntitle=\xBA\xAF\xCA\xFD\nc=1\n\n[0data]\ntype=13\n"
                            "exp1=x*x\nsh=1\nlc=255\nmi=-2.5\nma=7.25\na=false\n");
     ASSERT_TRUE(f.doc.LoadDoc(f.dir.File("gbk.opd"))) << Report(f);
-    EXPECT_EQ(f.doc.GetDocInfo()[0], "函数");
+    EXPECT_EQ(f.doc.GetDocInfo().Title, "函数");
     EXPECT_EQ(f.doc.GetFunList(), std::vector<std::string>{"普通方程: y=x*x"});
     EXPECT_EQ(f.doc.GetFunXT(0), (std::array<float, 2>{-2.5f, 7.25f}));
     EXPECT_FALSE(f.doc.GetFunIsAuto(0));
@@ -233,7 +210,7 @@ TEST(DocumentFile, AFailedSaveKeepsPathAndModifiedFlag) {
     f.doc.NewDoc({"t", "a", "", "2"});
     f.doc.ModifyFun(SampleCurve(Point), 0, true);
     EXPECT_FALSE(f.doc.SaveDoc(f.dir.File("missing/dir/x.opd")));
-    EXPECT_TRUE(f.doc.IsModified);
+    EXPECT_TRUE(f.doc.IsModified());
     EXPECT_EQ(f.doc.GetIPath(), "");
     ASSERT_EQ(f.messages.shown.size(), 1u);
     EXPECT_NE(f.messages.shown[0].Text.find("Err.Source = Orbiplot.Windows"), std::string::npos);

@@ -146,14 +146,14 @@ TEST(DocumentModel, AppendingNumbersModifiesAndDrawsEachCurve) {
     f.doc.SetView(&view);
     f.doc.NewDoc({"函数 1", "me", "", "2"});
     EXPECT_EQ(view.captions, std::vector<std::string>{"函数 1"});
-    EXPECT_FALSE(f.doc.IsModified);
+    EXPECT_FALSE(f.doc.IsModified());
     EXPECT_EQ(f.doc.GetLastCountAdd1(), 0);
     EXPECT_TRUE(f.doc.GetFunList().empty());
     EXPECT_TRUE(f.doc.GetFunListShowHide().empty());
 
     ASSERT_TRUE(f.doc.ModifyFun(SampleCurve(Point), f.doc.GetLastCountAdd1(), true));
     EXPECT_EQ(f.doc.GetLastCountAdd1(), 1);
-    EXPECT_TRUE(f.doc.IsModified);
+    EXPECT_TRUE(f.doc.IsModified());
     ASSERT_TRUE(f.doc.ModifyFun(SampleCurve(Polar, 2), 1, true));
     EXPECT_EQ(view.drawn, (std::vector<int32_t>{0, 1}));
     EXPECT_EQ(f.doc.GetFunList(),
@@ -163,7 +163,7 @@ TEST(DocumentModel, AppendingNumbersModifiesAndDrawsEachCurve) {
 
     // Modifying in place keeps the count.
     ASSERT_TRUE(f.doc.ModifyFun(SampleCurve(Point, 5), 0, false));
-    EXPECT_EQ(f.doc.CurveCount, 2);
+    EXPECT_EQ(f.doc.CurveCount(), 2);
     EXPECT_EQ(f.doc.GetFunSData(0)[0], "5/3");
 }
 
@@ -172,10 +172,10 @@ TEST(DocumentModel, BadIndexOrTypeIsReportedAndChangesNothing) {
     f.doc.NewDoc({"t", "a", "", "2"});
     for (int32_t i = 0; i < MaxCurves; ++i)
         ASSERT_TRUE(f.doc.ModifyFun(SampleCurve(i % 17, i), i, true));
-    f.doc.IsModified = false;
+    f.doc.SetModified(false);
     EXPECT_FALSE(f.doc.ModifyFun(SampleCurve(Point), f.doc.GetLastCountAdd1(), true));
-    EXPECT_EQ(f.doc.CurveCount, MaxCurves);
-    EXPECT_FALSE(f.doc.IsModified);
+    EXPECT_EQ(f.doc.CurveCount(), MaxCurves);
+    EXPECT_FALSE(f.doc.IsModified());
     ASSERT_EQ(f.messages.shown.size(), 1u);
     EXPECT_EQ(f.messages.shown[0].Title, "Orbiplot 错误报告");
     EXPECT_NE(f.messages.shown[0].Text.find("Err.Number = 9\n"), std::string::npos);
@@ -184,8 +184,8 @@ TEST(DocumentModel, BadIndexOrTypeIsReportedAndChangesNothing) {
     for (int32_t type : {17, -1, 99}) {
         DocFixture g;
         EXPECT_FALSE(g.doc.ModifyFun(SampleCurve(type), 0, true));
-        EXPECT_EQ(g.doc.CurveCount, 0);
-        EXPECT_FALSE(g.doc.IsModified);
+        EXPECT_EQ(g.doc.CurveCount(), 0);
+        EXPECT_FALSE(g.doc.IsModified());
         ASSERT_EQ(g.messages.shown.size(), 1u);
         EXPECT_EQ(g.messages.shown[0].Text, "未知曲线类型");
         EXPECT_EQ(g.messages.shown[0].Icon, MsgIcon::Critical);
@@ -196,23 +196,23 @@ TEST(DocumentModel, DeletingMovesLaterCurvesForwardWithAllTheirFields) {
     DocFixture f;
     for (int32_t i = 0; i < 3; ++i)
         f.doc.ModifyFun(SampleCurve(13 + i, i + 1), i, true);
-    f.doc.IsModified = false;
+    f.doc.SetModified(false);
     const auto second = Fields(f.doc.Curve(1));
     const auto third = Fields(f.doc.Curve(2));
     f.doc.DeleteFun(0);
-    EXPECT_EQ(f.doc.CurveCount, 2);
+    EXPECT_EQ(f.doc.CurveCount(), 2);
     EXPECT_EQ(Fields(f.doc.Curve(0)), second);
     EXPECT_EQ(Fields(f.doc.Curve(1)), third);
     f.doc.DeleteFun(1);
-    EXPECT_EQ(f.doc.CurveCount, 1);
+    EXPECT_EQ(f.doc.CurveCount(), 1);
     EXPECT_EQ(Fields(f.doc.Curve(0)), second);
-    EXPECT_FALSE(f.doc.IsModified);
+    EXPECT_FALSE(f.doc.IsModified());
 
     EXPECT_EQ(RaisedNumber([&] { f.doc.DeleteFun(1); }), ErrSubscript);
     EXPECT_EQ(RaisedNumber([&] { f.doc.DeleteFun(-1); }), ErrSubscript);
     f.doc.DeleteFun(0);
     EXPECT_EQ(RaisedNumber([&] { f.doc.DeleteFun(0); }), ErrSubscript);
-    EXPECT_EQ(f.doc.CurveCount, 0);
+    EXPECT_EQ(f.doc.CurveCount(), 0);
 }
 
 TEST(DocumentModel, VisibilityAndInfoChanges) {
@@ -220,15 +220,15 @@ TEST(DocumentModel, VisibilityAndInfoChanges) {
     RecordingView view;
     f.doc.SetView(&view);
     f.doc.ModifyFun(SampleCurve(CurveGeneralY, 2), 0, true);
-    f.doc.IsModified = false;
+    f.doc.SetModified(false);
     EXPECT_FALSE(f.doc.SetFunListShowHide(0, false));
     EXPECT_FALSE(f.doc.GetFunShowOrHide(0));
-    EXPECT_FALSE(f.doc.IsModified);
+    EXPECT_FALSE(f.doc.IsModified());
     EXPECT_EQ(view.drawn.size(), 1u); // no redraw
 
     f.doc.ModifyDocInfo({"新标题", "a", "n", "1"});
-    EXPECT_TRUE(f.doc.IsModified);
-    EXPECT_EQ(f.doc.GetDocInfo()[0], "新标题");
+    EXPECT_TRUE(f.doc.IsModified());
+    EXPECT_EQ(f.doc.GetDocInfo().Title, "新标题");
     EXPECT_EQ(view.captions.back(), "新标题");
 
     // Getters read any slot of the list's capacity and refuse others.

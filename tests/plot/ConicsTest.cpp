@@ -12,7 +12,7 @@ namespace {
 std::vector<DrawOp> DrawOne(PlotFixture& f, const CurveRecord& curve) {
     f.Add(curve);
     f.canvas.ops.clear();
-    f.engine.DrawCurve(f.doc.CurveCount - 1);
+    f.engine.DrawCurve(f.doc.CurveCount() - 1);
     std::vector<DrawOp> out;
     for (const DrawOp& op : f.canvas.ops)
         if (op.kind != DrawOp::Text) out.push_back(op);
@@ -166,8 +166,8 @@ TEST(Conics, DegenerateParametersStopSilentlyAndTheNextCurveIsUnshifted) {
         shifted.CTh = 2;
         shifted.CTk = 1;
         EXPECT_EQ(DrawOne(f, shifted).size(), drawn) << curve.FType;
-        EXPECT_EQ(f.view.ScaleLeft, -5.0f) << "origin restored";
-        EXPECT_EQ(f.view.ScaleTop, 5.0f);
+        EXPECT_EQ(f.view.ScaleLeft(), -5.0f) << "origin restored";
+        EXPECT_EQ(f.view.ScaleTop(), 5.0f);
     }
     CurveRecord round = Params(Ellipse, {"2", "2"});
     round.ExLine1 = true;

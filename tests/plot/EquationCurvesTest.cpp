@@ -50,7 +50,7 @@ TEST(EquationCurves, ValueTextsKeepSignsValid) {
 TEST(EquationCurves, ParabolaLeavesThroughTheTopOnBothSides) {
     PlotFixture f;
     f.clock.readings = {100.0f, 100.5f};
-    const SampledCurve r = DrawY(f, "x*x", f.view.ScaleLeft, f.view.Right());
+    const SampledCurve r = DrawY(f, "x*x", f.view.ScaleLeft(), f.view.Right());
     EXPECT_TRUE(r.timing.Drawn);
     EXPECT_EQ(r.timing.Elapsed, 0.5f);
     ASSERT_GT(r.lines.size(), 1000u);
@@ -119,7 +119,7 @@ TEST(EquationCurves, TheOtherThreeKinds) {
     // x = y*y in a window wider than tall: branches until x reaches the right edge.
     PlotFixture wide(600, 200);
     EquationContext w{wide.context.Parser, wide.view, wide.canvas, wide.clock, wide.messages};
-    EXPECT_TRUE(DrawXofY(w, "y*y", wide.view.Bottom(), wide.view.ScaleTop, 0xFF).Drawn);
+    EXPECT_TRUE(DrawXofY(w, "y*y", wide.view.Bottom(), wide.view.ScaleTop(), 0xFF).Drawn);
     float maxX = 0;
     for (const DrawOp& op : wide.canvas.Of(DrawOp::Line))
         maxX = std::max(maxX, op.x2);

@@ -71,7 +71,7 @@ TEST(PlotEngine, TranslationsMoveTheFigureButNotTheLegend) {
     }
     for (const DrawOp& legend : Legend(f.canvas))
         EXPECT_NEAR(legend.px1 + 8.0 * (legend.text.size() > 20 ? 0 : 0), legend.px1, 1);
-    EXPECT_EQ(f.view.ScaleLeft, -5.0f);
+    EXPECT_EQ(f.view.ScaleLeft(), -5.0f);
 }
 
 TEST(PlotEngine, TimingTextForEquationCurvesOnly) {
@@ -120,8 +120,8 @@ TEST(PlotEngine, ZoomScalesRedrawsAndReportsTheReadOut) {
     PlotFixture f;
     f.engine.Zoom(ZoomInFactor, true, false);
     EXPECT_EQ(f.status.texts[StatusPanel::Zoom].back(), "缩放:(X:90.0%; Y:100.0%)");
-    EXPECT_FLOAT_EQ(f.view.ScaleWidth, 9.0f);
-    EXPECT_EQ(f.view.ScaleLeft, -f.view.ScaleWidth / 2);
+    EXPECT_FLOAT_EQ(f.view.ScaleWidth(), 9.0f);
+    EXPECT_EQ(f.view.ScaleLeft(), -f.view.ScaleWidth() / 2);
     EXPECT_EQ(f.canvas.ops.front().kind, DrawOp::Clear);
     f.engine.Zoom(ZoomInFactor, false, true);
     EXPECT_EQ(f.status.texts[StatusPanel::Zoom].back(), "缩放:(90.0%)");

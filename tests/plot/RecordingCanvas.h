@@ -52,11 +52,11 @@ public:
     }
     float TextWidth(const std::string& text) override {
         return static_cast<float>(8.0 * Characters(text) * TwipsPerPixel /
-                                  view_.ClientWidthTwips() * view_.ScaleWidth);
+                                  view_.ClientWidthTwips() * view_.ScaleWidth());
     }
     float TextHeight(const std::string&) override {
         return static_cast<float>(16.0 * TwipsPerPixel / view_.ClientHeightTwips() *
-                                  -view_.ScaleHeight);
+                                  -view_.ScaleHeight());
     }
     void Repaint() override { ++repaints; }
 
@@ -86,10 +86,10 @@ private:
         op.style = style_;
         const double w = view_.ClientWidthTwips() / double(TwipsPerPixel);
         const double h = view_.ClientHeightTwips() / double(TwipsPerPixel);
-        op.px1 = (op.x1 - view_.ScaleLeft) / view_.ScaleWidth * w;
-        op.py1 = (op.y1 - view_.ScaleTop) / view_.ScaleHeight * h;
-        op.px2 = (op.x2 - view_.ScaleLeft) / view_.ScaleWidth * w;
-        op.py2 = (op.y2 - view_.ScaleTop) / view_.ScaleHeight * h;
+        op.px1 = (op.x1 - view_.ScaleLeft()) / view_.ScaleWidth() * w;
+        op.py1 = (op.y1 - view_.ScaleTop()) / view_.ScaleHeight() * h;
+        op.px2 = (op.x2 - view_.ScaleLeft()) / view_.ScaleWidth() * w;
+        op.py2 = (op.y2 - view_.ScaleTop()) / view_.ScaleHeight() * h;
         ops.push_back(op);
     }
 

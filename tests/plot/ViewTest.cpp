@@ -8,10 +8,10 @@ using namespace orbiplot;
 
 TEST(View, StartsAtHalfAThousandTwipsPerUnitCentredOnTheOrigin) {
     const View view(4995, 4995);
-    EXPECT_EQ(view.ScaleLeft, -5.0f);
-    EXPECT_EQ(view.ScaleTop, 5.0f);
-    EXPECT_EQ(view.ScaleWidth, 10.0f);
-    EXPECT_EQ(view.ScaleHeight, -10.0f);
+    EXPECT_EQ(view.ScaleLeft(), -5.0f);
+    EXPECT_EQ(view.ScaleTop(), 5.0f);
+    EXPECT_EQ(view.ScaleWidth(), 10.0f);
+    EXPECT_EQ(view.ScaleHeight(), -10.0f);
     EXPECT_EQ(view.ZoomStatusText(), "缩放:(100.0%)");
     EXPECT_EQ(view.SampleStep(), static_cast<float>(std::fabs(10.0f / 4995.0f) * 0.75));
 }
@@ -19,17 +19,17 @@ TEST(View, StartsAtHalfAThousandTwipsPerUnitCentredOnTheOrigin) {
 TEST(View, ResizingShowsMoreOfThePlaneAtTheSameUnit) {
     View view(4995, 4995);
     view.Resize(9990, 2997);
-    EXPECT_EQ(view.ScaleWidth, 20.0f);
-    EXPECT_EQ(view.ScaleHeight, -6.0f);
-    EXPECT_EQ(view.ScaleLeft, -10.0f);
-    EXPECT_EQ(view.ScaleTop, 3.0f);
+    EXPECT_EQ(view.ScaleWidth(), 20.0f);
+    EXPECT_EQ(view.ScaleHeight(), -6.0f);
+    EXPECT_EQ(view.ScaleLeft(), -10.0f);
+    EXPECT_EQ(view.ScaleTop(), 3.0f);
     view.Scale(ZoomInFactor, true, false);
     view.CenterView();
     view.Resize(4995, 2997);
-    EXPECT_FLOAT_EQ(view.ScaleWidth, 9.0f); // the zoomed unit is kept
-    EXPECT_EQ(view.ScaleLeft, -view.ScaleWidth / 2);
+    EXPECT_FLOAT_EQ(view.ScaleWidth(), 9.0f); // the zoomed unit is kept
+    EXPECT_EQ(view.ScaleLeft(), -view.ScaleWidth() / 2);
     view.Resize(0, 0); // a minimized window keeps its view
-    EXPECT_FLOAT_EQ(view.ScaleWidth, 9.0f);
+    EXPECT_FLOAT_EQ(view.ScaleWidth(), 9.0f);
 }
 
 TEST(View, ZoomReadOuts) {
@@ -50,19 +50,19 @@ TEST(View, ZoomReadOuts) {
 
     View none;
     none.Scale(0.5f, false, false);
-    EXPECT_EQ(none.ScaleWidth, 10.0f);
+    EXPECT_EQ(none.ScaleWidth(), 10.0f);
     EXPECT_EQ(none.ZoomStatusText(), "缩放:(100.0%)");
 }
 
 TEST(View, ShiftMovesTheWorldWindowAndRestoresIt) {
     View view;
     view.ShiftOrigin(2, -1.5f);
-    EXPECT_EQ(view.ScaleLeft, -7.0f);
-    EXPECT_EQ(view.ScaleTop, 6.5f);
-    EXPECT_EQ(view.ScaleWidth, 10.0f);
+    EXPECT_EQ(view.ScaleLeft(), -7.0f);
+    EXPECT_EQ(view.ScaleTop(), 6.5f);
+    EXPECT_EQ(view.ScaleWidth(), 10.0f);
     view.RestoreOrigin();
-    EXPECT_EQ(view.ScaleLeft, -5.0f);
-    EXPECT_EQ(view.ScaleTop, 5.0f);
+    EXPECT_EQ(view.ScaleLeft(), -5.0f);
+    EXPECT_EQ(view.ScaleTop(), 5.0f);
 }
 
 TEST(View, PointerReadout) {

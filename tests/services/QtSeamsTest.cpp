@@ -1,3 +1,4 @@
+#include "services/QtCanvas.h"
 #include "services/QtSeams.h"
 #include "QtTestSupport.h"
 
