@@ -22,13 +22,6 @@ public:
     // Shows the dialog modally until it is closed.
     void Run() { exec(); }
 
-    void cmdRun_Click();
-
-    std::vector<QLineEdit*> txtValue;
-    QLineEdit* txtOut;
-    QPushButton* cmdRun;
-    QPushButton* cmdClose;
-
 protected:
     LineCalculatorDialog(MessageSeam& messages, const QString& caption, std::string aboutName,
                          QWidget* owner);
@@ -37,7 +30,14 @@ protected:
     virtual CalcOutcome Compute() const = 0;
     void contextMenuEvent(QContextMenuEvent* event) override;
 
+    std::vector<QLineEdit*> txtValue;
+
 private:
+    void cmdRun_Click();
+
+    QLineEdit* txtOut;
+    QPushButton* cmdRun;
+    QPushButton* cmdClose;
     MessageSeam& messages_;
     std::string aboutName_;
     QVBoxLayout* rows_;

@@ -18,17 +18,14 @@ class frmExpressionParse : public QWidget {
 public:
     explicit frmExpressionParse(CoreContext& context, QWidget* parent = nullptr);
 
-    // A calculator is no document: the document commands pass it by.
-    bool IsDocument() const { return false; }
-
-    void cmdParse_Click();
-    // Copies the result, when there is one, as plain text.
-    void Label1_Click();
-
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void cmdParse_Click();
+    // Copies the result, when there is one, as plain text.
+    void Label1_Click();
+
     CoreContext& context_;
     ExpressionCalculatorState state_;
     QLineEdit* txtExpression_;

@@ -26,6 +26,12 @@ namespace orbiplot {
 namespace {
 
 QString Q(const std::string& text) { return QString::fromStdString(text); }
+
+// Names the control as the form names it; members of a control array get their index.
+template <class Widget> Widget* Named(Widget* widget, const QString& name, int index = -1) {
+    widget->setObjectName(index < 0 ? name : name + QString::number(index));
+    return widget;
+}
 std::string S(const QLineEdit* edit) { return edit->text().toStdString(); }
 
 } // namespace
@@ -33,6 +39,7 @@ std::string S(const QLineEdit* edit) { return edit->text().toStdString(); }
 frmFunAdd::frmFunAdd(CoreContext& context, const clsDialogs& dialogs, frmDocument& document,
                      QWidget* owner)
     : QDialog(owner), context_(context), dialogs_(dialogs), document_(document) {
+    setObjectName("frmFunAdd");
     setWindowTitle("添加曲线");
     setModal(true);
     UseDialogFrame(this);
@@ -40,7 +47,7 @@ frmFunAdd::frmFunAdd(CoreContext& context, const clsDialogs& dialogs, frmDocumen
     auto* layout = new QVBoxLayout(this);
     auto* typeRow = new QHBoxLayout;
     typeRow->addWidget(new QLabel("曲线方程类型:", this));
-    cboFunType = new QComboBox(this);
+    cboFunType = Named(new QComboBox(this), "cboFunType");
     for (const char* caption : CurveTypeCaptions())
         cboFunType->addItem(caption);
     cboFunType->view()->setMinimumHeight(250);
@@ -48,19 +55,19 @@ frmFunAdd::frmFunAdd(CoreContext& context, const clsDialogs& dialogs, frmDocumen
     typeRow->addWidget(cboFunType, 1);
     layout->addLayout(typeRow);
 
-    fraFunSetting1 = new QGroupBox("方程属性", this);
+    fraFunSetting1 = Named(new QGroupBox("方程属性", this), "fraFunSetting1");
     auto* parameters = new QGridLayout(fraFunSetting1);
-    lblFunEquation = new QLabel("曲线方程: ", fraFunSetting1);
+    lblFunEquation = Named(new QLabel("曲线方程: ", fraFunSetting1), "lblFunEquation");
     lblFunEquation->setWordWrap(true);
     parameters->addWidget(lblFunEquation, 0, 0, 1, 2);
     for (int i = 0; i < 4; ++i) {
-        lblLabel[i] = new QLabel("a 取值:", fraFunSetting1);
-        txtValue[i] = new SelectAllEdit("1", fraFunSetting1);
+        lblLabel[i] = Named(new QLabel("a 取值:", fraFunSetting1), "lblLabel", i);
+        txtValue[i] = Named(new SelectAllEdit("1", fraFunSetting1), "txtValue", i);
         parameters->addWidget(lblLabel[i], i + 1, 0);
         parameters->addWidget(txtValue[i], i + 1, 1);
     }
-    chkExLine[0] = new QCheckBox("显示准线", fraFunSetting1);
-    chkExLine[1] = new QCheckBox("显示渐进线", fraFunSetting1);
+    chkExLine[0] = Named(new QCheckBox("显示准线", fraFunSetting1), "chkExLine", 0);
+    chkExLine[1] = Named(new QCheckBox("显示渐进线", fraFunSetting1), "chkExLine", 1);
     auto* checks = new QHBoxLayout;
     checks->addWidget(chkExLine[0]);
     checks->addWidget(chkExLine[1]);
@@ -68,16 +75,16 @@ frmFunAdd::frmFunAdd(CoreContext& context, const clsDialogs& dialogs, frmDocumen
     parameters->addLayout(checks, 5, 0, 1, 2);
     layout->addWidget(fraFunSetting1);
 
-    fraFunSetting2 = new QGroupBox("方程属性", this);
+    fraFunSetting2 = Named(new QGroupBox("方程属性", this), "fraFunSetting2");
     auto* expressions = new QGridLayout(fraFunSetting2);
-    optGeneral = new QRadioButton("普通方程(&G)", fraFunSetting2);
-    optParameter = new QRadioButton("参数方程(&P)", fraFunSetting2);
+    optGeneral = Named(new QRadioButton("普通方程(&G)", fraFunSetting2), "optGeneral");
+    optParameter = Named(new QRadioButton("参数方程(&P)", fraFunSetting2), "optParameter");
     lblLabel2[0] = new QLabel("Y=F(X)=", fraFunSetting2);
-    txtExpressionG = new SelectAllEdit("2*X", fraFunSetting2);
+    txtExpressionG = Named(new SelectAllEdit("2*X", fraFunSetting2), "txtExpressionG");
     lblLabel2[1] = new QLabel("X=F(T)=", fraFunSetting2);
-    txtExpressionP[0] = new SelectAllEdit("T", fraFunSetting2);
+    txtExpressionP[0] = Named(new SelectAllEdit("T", fraFunSetting2), "txtExpressionP", 0);
     lblLabel2[2] = new QLabel("Y=G(T)=", fraFunSetting2);
-    txtExpressionP[1] = new SelectAllEdit("2*T", fraFunSetting2);
+    txtExpressionP[1] = Named(new SelectAllEdit("2*T", fraFunSetting2), "txtExpressionP", 1);
     expressions->addWidget(optGeneral, 0, 0, 1, 2);
     expressions->addWidget(lblLabel2[0], 1, 0);
     expressions->addWidget(txtExpressionG, 1, 1);
@@ -88,20 +95,20 @@ frmFunAdd::frmFunAdd(CoreContext& context, const clsDialogs& dialogs, frmDocumen
     expressions->addWidget(txtExpressionP[1], 4, 1);
     layout->addWidget(fraFunSetting2);
 
-    fraFunSetting3 = new QGroupBox("方程属性(极坐标)", this);
+    fraFunSetting3 = Named(new QGroupBox("方程属性(极坐标)", this), "fraFunSetting3");
     auto* polar = new QGridLayout(fraFunSetting3);
     polar->addWidget(new QLabel("R=F(Z)=", fraFunSetting3), 0, 0);
-    txtExpressionJ = new SelectAllEdit("3*sin(7*z)", fraFunSetting3);
+    txtExpressionJ = Named(new SelectAllEdit("3*sin(7*z)", fraFunSetting3), "txtExpressionJ");
     polar->addWidget(txtExpressionJ, 0, 1);
     polar->addWidget(new QLabel("说明: R 为极径, Z 为极角", fraFunSetting3), 1, 0, 1, 2);
     layout->addWidget(fraFunSetting3);
     layout->addStretch(1); // what follows keeps its place whichever frame is shown
 
-    frmFrameFL = new QGroupBox("X 取值范围", this);
+    frmFrameFL = Named(new QGroupBox("X 取值范围", this), "frmFrameFL");
     auto* range = new QHBoxLayout(frmFrameFL);
     for (int i = 0; i < 2; ++i) {
-        lblLabel4[i] = new QLabel(i == 0 ? "X 最小值:" : "X 最大值:", frmFrameFL);
-        txtFirstLast[i] = new SelectAllEdit("auto", frmFrameFL);
+        lblLabel4[i] = Named(new QLabel(i == 0 ? "X 最小值:" : "X 最大值:", frmFrameFL), "lblLabel4", i);
+        txtFirstLast[i] = Named(new SelectAllEdit("auto", frmFrameFL), "txtFirstLast", i);
         range->addWidget(lblLabel4[i]);
         range->addWidget(txtFirstLast[i]);
     }
@@ -109,13 +116,13 @@ frmFunAdd::frmFunAdd(CoreContext& context, const clsDialogs& dialogs, frmDocumen
 
     auto* styles = new QHBoxLayout;
     QGroupBox* frames[2] = {new QGroupBox("曲线样式", this), new QGroupBox("辅助线样式", this)};
-    Frame1 = frames[1];
+    Frame1 = Named(frames[1], "Frame1");
     for (int i = 0; i < 2; ++i) {
         auto* grid = new QHBoxLayout(frames[i]);
         grid->addWidget(new QLabel("宽度:", frames[i]));
-        txtLineWidth[i] = new SelectAllEdit("1", frames[i]);
+        txtLineWidth[i] = Named(new SelectAllEdit("1", frames[i]), "txtLineWidth", i);
         txtLineWidth[i]->setMaximumWidth(48);
-        fsbWidth[i] = new QScrollBar(Qt::Vertical, frames[i]);
+        fsbWidth[i] = Named(new QScrollBar(Qt::Vertical, frames[i]), "fsbWidth", i);
         // A vertical bar's upper arrow lowers its value; the width is the value negated so
         // that the upper arrow widens.
         fsbWidth[i]->setRange(-9, -1);
@@ -126,7 +133,7 @@ frmFunAdd::frmFunAdd(CoreContext& context, const clsDialogs& dialogs, frmDocumen
         grid->addWidget(txtLineWidth[i]);
         grid->addWidget(fsbWidth[i]);
         grid->addWidget(new QLabel("颜色:", frames[i]));
-        picFunLineColor[i] = new QPushButton(frames[i]);
+        picFunLineColor[i] = Named(new QPushButton(frames[i]), "picFunLineColor", i);
         picFunLineColor[i]->setFixedSize(40, 20);
         connect(picFunLineColor[i], &QPushButton::clicked, this,
                 [this, i] { SetSwatch(i, dialogs_.GetColor(colors_[i])); });
@@ -137,18 +144,18 @@ frmFunAdd::frmFunAdd(CoreContext& context, const clsDialogs& dialogs, frmDocumen
     layout->addLayout(styles);
 
     auto* bottom = new QHBoxLayout;
-    fraCT = new QGroupBox("坐标变换", this);
+    fraCT = Named(new QGroupBox("坐标变换", this), "fraCT");
     auto* shift = new QHBoxLayout(fraCT);
     for (int i = 0; i < 2; ++i) {
         shift->addWidget(new QLabel(i == 0 ? "h =" : "k =", fraCT));
-        txtCT[i] = new SelectAllEdit("0", fraCT);
+        txtCT[i] = Named(new SelectAllEdit("0", fraCT), "txtCT", i);
         shift->addWidget(txtCT[i]);
     }
     bottom->addWidget(fraCT, 1);
     auto* buttons = new QVBoxLayout;
-    chkHide = new QCheckBox("暂时隐藏", this);
-    cmdOK = new QPushButton("确定(&O)", this);
-    cmdCancel = new QPushButton("取消(&C)", this);
+    chkHide = Named(new QCheckBox("暂时隐藏", this), "chkHide");
+    cmdOK = Named(new QPushButton("确定(&O)", this), "cmdOK");
+    cmdCancel = Named(new QPushButton("取消(&C)", this), "cmdCancel");
     cmdOK->setDefault(true);
     buttons->addWidget(chkHide);
     buttons->addWidget(cmdOK);

@@ -31,13 +31,16 @@ public:
     // Opens modally for curve funNum of the document.
     void ModifyFun(int32_t funNum);
 
+private:
     // The controls as a person would fill them.
     CurveInput ReadInput() const;
     void WriteInput(const CurveInput& input);
     int32_t SelectedType() const;
     void SelectType(int32_t type);
-
     void cmdOK_Click();
+    void Configure(int32_t type);
+    void SetSwatch(int index, Rgb color);
+    QLineEdit* FieldWidget(InputField field) const;
 
     QComboBox* cboFunType;
     QGroupBox* fraFunSetting1;
@@ -65,11 +68,6 @@ public:
     QCheckBox* chkHide;
     QPushButton* cmdOK;
     QPushButton* cmdCancel;
-
-private:
-    void Configure(int32_t type);
-    void SetSwatch(int index, Rgb color);
-    QLineEdit* FieldWidget(InputField field) const;
 
     CoreContext& context_;
     const clsDialogs& dialogs_;

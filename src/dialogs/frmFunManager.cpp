@@ -10,35 +10,53 @@
 
 #include "services/QtSeams.h"
 
+#include <QBoxLayout>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSignalBlocker>
 
 namespace orbiplot {
 
 namespace {
+
 constexpr int Px(int twips) { return twips / TwipsPerPixel; }
+
+QPushButton* Button(const char* name, const char* caption, QWidget* parent) {
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(name);
+    button->setFixedSize(Px(1215), Px(375));
+    return button;
+}
+
 } // namespace
 
 frmFunManager::frmFunManager(CoreContext& context, const clsDialogs& dialogs,
                              std::function<frmDocument*()> activeDocument, QWidget* owner)
     : QDialog(owner), context_(context), dialogs_(dialogs),
       activeDocument_(std::move(activeDocument)) {
+    setObjectName("frmFunManager");
     setWindowTitle("曲线函数管理器");
     UseDialogFrame(this);
     lstFunList = new QListWidget(this);
-    cmdAdd = new QPushButton("添加(&A)", this);
-    cmdEdit = new QPushButton("编辑(&E)", this);
-    cmdDelete = new QPushButton("删除(&D)", this);
-    cmdRefresh = new QPushButton("刷新(&R)", this);
-    cmdClose = new QPushButton("关闭(&C)", this);
-    int y = Px(120);
-    for (QPushButton* button : {cmdAdd, cmdEdit, cmdDelete, cmdRefresh, cmdClose}) {
-        button->resize(Px(1215), Px(375));
-        button->move(0, y);
-        y += Px(480);
-    }
-    lstFunList->move(Px(60), Px(30));
-    setMinimumSize(Px(MinimumWidthTwips), Px(MinimumHeightTwips));
+    lstFunList->setObjectName("lstFunList");
+    cmdAdd = Button("cmdAdd", "添加(&A)", this);
+    cmdEdit = Button("cmdEdit", "编辑(&E)", this);
+    cmdDelete = Button("cmdDelete", "删除(&D)", this);
+    cmdRefresh = Button("cmdRefresh", "刷新(&R)", this);
+    cmdClose = Button("cmdClose", "关闭(&C)", this);
+    // The list takes the room; the buttons stand in a column at the right.
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(Px(60), Px(30), Px(60), Px(30));
+    layout->setSpacing(Px(60));
+    layout->addWidget(lstFunList, 1);
+    auto* buttons = new QVBoxLayout;
+    buttons->setContentsMargins(0, Px(90), 0, 0);
+    buttons->setSpacing(Px(480 - 375));
+    for (QPushButton* button : {cmdAdd, cmdEdit, cmdDelete, cmdRefresh, cmdClose})
+        buttons->addWidget(button);
+    buttons->addStretch();
+    layout->addLayout(buttons);
+    setMinimumSize(Px(4905), Px(2900));
     resize(Px(6400), Px(3300));
 
     connect(cmdAdd, &QPushButton::clicked, this, &frmFunManager::cmdAdd_Click);
@@ -54,6 +72,8 @@ frmFunManager::frmFunManager(CoreContext& context, const clsDialogs& dialogs,
 }
 
 void frmFunManager::RefreshFunList() {
+    // Filling the list checks its boxes; that is no change by the person.
+    const QSignalBlocker quiet(lstFunList);
     lstFunList->clear();
     hasCurves_ = false;
     frmDocument* document = activeDocument_();
@@ -73,7 +93,6 @@ void frmFunManager::RefreshFunList() {
             lstFunList->addItem("(无)");
             lstFunList->setEnabled(false);
             cmdRefresh->setEnabled(false);
-            listReady_ = true;
             UpdateSelectionButtons();
             return;
         }
@@ -81,14 +100,11 @@ void frmFunManager::RefreshFunList() {
         lstFunList->setEnabled(true);
         cmdRefresh->setEnabled(true);
         for (size_t i = 0; i < names.size(); ++i) {
-            listReady_ = false;
             auto* item = new QListWidgetItem(QString::fromStdString(names[i]), lstFunList);
             item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
             item->setCheckState(i < shows.size() && shows[i] ? Qt::Checked : Qt::Unchecked);
         }
-        listReady_ = true;
     } catch (...) {
-        listReady_ = true;
         ReportCurrentError(context_.Messages);
     }
     UpdateSelectionButtons();
@@ -103,7 +119,7 @@ void frmFunManager::UpdateSelectionButtons() {
 }
 
 void frmFunManager::ItemChanged(QListWidgetItem* item) {
-    if (!listReady_ || !hasCurves_) return;
+    if (!hasCurves_) return;
     frmDocument* document = activeDocument_();
     if (!document) return;
     try {
@@ -165,14 +181,6 @@ void frmFunManager::cmdRefresh_Click() {
         document->RefreshAll();
         progress.End();
     });
-}
-
-void frmFunManager::resizeEvent(QResizeEvent* event) {
-    QDialog::resizeEvent(event);
-    const int listWidth = width() - cmdAdd->width() - Px(180);
-    lstFunList->resize(std::max(listWidth, 1), std::max(height() - Px(60), 1));
-    for (QPushButton* button : {cmdAdd, cmdEdit, cmdDelete, cmdRefresh, cmdClose})
-        button->move(listWidth + Px(120), button->y());
 }
 
 } // namespace orbiplot

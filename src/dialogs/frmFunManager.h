@@ -23,28 +23,14 @@ public:
     frmFunManager(CoreContext& context, const clsDialogs& dialogs,
                   std::function<frmDocument*()> activeDocument, QWidget* owner);
 
+    // Lists the active document's curves anew.
     void RefreshFunList();
 
+private:
     void cmdAdd_Click();
     void cmdEdit_Click();
     void cmdDelete_Click();
     void cmdRefresh_Click();
-
-    QListWidget* lstFunList;
-    QPushButton* cmdAdd;
-    QPushButton* cmdEdit;
-    QPushButton* cmdDelete;
-    QPushButton* cmdRefresh;
-    QPushButton* cmdClose;
-
-    // Smallest outer size, in twips.
-    static constexpr int MinimumWidthTwips = 4905;
-    static constexpr int MinimumHeightTwips = 2900;
-
-protected:
-    void resizeEvent(QResizeEvent* event) override;
-
-private:
     void UpdateSelectionButtons();
     // Hides the manager while work runs (a curve dialog, a redraw) and shows it again.
     void HiddenWhile(const std::function<void()>& work);
@@ -53,7 +39,12 @@ private:
     CoreContext& context_;
     const clsDialogs& dialogs_;
     std::function<frmDocument*()> activeDocument_;
-    bool listReady_ = true;
+    QListWidget* lstFunList;
+    QPushButton* cmdAdd;
+    QPushButton* cmdEdit;
+    QPushButton* cmdDelete;
+    QPushButton* cmdRefresh;
+    QPushButton* cmdClose;
     bool hasCurves_ = false;
 };
 

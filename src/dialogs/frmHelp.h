@@ -14,8 +14,6 @@ public:
     // startPage: the help's start page (index.html); its list of contents fills the left.
     explicit frmHelp(const QString& startPage, QWidget* owner = nullptr);
 
-    QTextBrowser* Browser() const { return browser_; }
-
 private:
     QListWidget* contents_;
     QTextBrowser* browser_;

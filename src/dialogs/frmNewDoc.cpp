@@ -19,6 +19,7 @@ namespace orbiplot {
 
 frmNewDoc::frmNewDoc(Services services, QWidget* owner)
     : QDialog(owner), services_(std::move(services)) {
+    setObjectName("frmNewDoc");
     setWindowTitle("新建文档");
     UseDialogFrame(this);
     setModal(true);
@@ -28,6 +29,9 @@ frmNewDoc::frmNewDoc(Services services, QWidget* owner)
     txtDocName = new SelectAllEdit(info);
     txtDocAuthor = new SelectAllEdit(info);
     txtDocNote = new SelectAllEdit(info);
+    txtDocName->setObjectName("txtDocName");
+    txtDocAuthor->setObjectName("txtDocAuthor");
+    txtDocNote->setObjectName("txtDocNote");
     form->addRow("文档名:", txtDocName);
     form->addRow("作者:", txtDocAuthor);
     form->addRow("说明:", txtDocNote);
@@ -37,6 +41,7 @@ frmNewDoc::frmNewDoc(Services services, QWidget* owner)
     const char* captions[] = {"直角坐标系", "极坐标系", "直角坐标系 + 极坐标系"};
     for (int i = 0; i < 3; ++i) {
         optCoo[i] = new QRadioButton(captions[i], coo);
+        optCoo[i]->setObjectName(QString("optCoo%1").arg(i));
         cooLayout->addWidget(optCoo[i]);
     }
     optCoo[2]->setChecked(true);

@@ -31,13 +31,13 @@ public:
     void NewOne();
     void ModifyOne(frmDocument& document);
 
+private:
+    void cmdOK_Click();
+
     QLineEdit* txtDocName;
     QLineEdit* txtDocAuthor;
     QLineEdit* txtDocNote;
     QRadioButton* optCoo[3];
-
-private:
-    void cmdOK_Click();
 
     Services services_;
     bool isNew_ = true;

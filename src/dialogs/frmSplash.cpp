@@ -70,6 +70,7 @@ frmSplash::frmSplash(Services services, QWidget* owner)
     shadow->move(version->x() + 1, version->y() + 1);
 
     timer1_ = new QTimer(this);
+    timer1_->setObjectName("Timer1");
     timer1_->setInterval(1000);
     connect(timer1_, &QTimer::timeout, this, &frmSplash::Timer1_Timer);
     timer1_->start();

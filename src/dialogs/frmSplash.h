@@ -32,12 +32,6 @@ public:
 
     void ShowSplash();
     void ShowAbout();
-    bool IsSplash() const { return isSplash_; }
-
-    // One tick of the one-second timer.
-    void Timer1_Timer();
-    // Closes the window, then asks whether to visit the discussion board.
-    void CloseAction();
 
     static QString VersionText();
 
@@ -48,6 +42,10 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // One tick of the one-second timer.
+    void Timer1_Timer();
+    // Closes the window, then asks whether to visit the discussion board.
+    void CloseAction();
     void CentreOnOwner();
 
     Services services_;

@@ -25,8 +25,6 @@ public:
     frmDocument(CoreContext& context, DocumentHost& host, Clock& clock, QWidget* parent = nullptr);
     ~frmDocument() override;
 
-    bool IsDocument() const { return true; }
-
     // The document operations the other windows use.
     bool ModifyFun(const CurveRecord& curve, int32_t modifyNum, bool isNew);
     bool DeleteFun(int32_t num) { return model_.DeleteFun(num); }

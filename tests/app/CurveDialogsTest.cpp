@@ -28,21 +28,44 @@ frmDocument* EmptyDocument(AppFixture& f) {
     return f.Open(f.dir.Write("empty.opd", "[General]\r\nOPMVer=1\r\nC=0\r\n"));
 }
 
+// The curve dialog's controls, found by name as a person finds them by caption.
+struct Controls {
+    QWidget* dialog;
+    template <class W = QLineEdit> W* Get(const QString& name) const {
+        W* widget = dialog->findChild<W*>(name);
+        EXPECT_NE(widget, nullptr) << name.toStdString();
+        return widget;
+    }
+    QLineEdit* Edit(const char* name, int index) const { return Get(name + QString::number(index)); }
+    int Type() const { return Get<QComboBox>("cboFunType")->currentIndex(); }
+    void SelectType(int type) const { Get<QComboBox>("cboFunType")->setCurrentIndex(type); }
+    void Ok() const { Get<QPushButton>("cmdOK")->click(); }
+    void Cancel() const { Get<QPushButton>("cmdCancel")->click(); }
+};
+
 // Opens the dialog for a new curve, lets fill() set the controls, then presses OK.
-void AddThroughDialog(AppFixture& f, frmDocument& document, int32_t type,
-                      const std::function<void(frmFunAdd&)>& fill, bool thenCancel = false) {
+void AddThroughDialog(AppFixture& f, frmDocument& document, int32_t type, const std::function<void(Controls&)>& fill,
+                      bool thenCancel = false) {
     WhenModal([&, thenCancel](QWidget* w) {
-        auto* dialog = qobject_cast<frmFunAdd*>(w);
-        ASSERT_NE(dialog, nullptr);
-        fill(*dialog);
-        if (dialog->isVisible()) dialog->cmdOK->click();
-        if (thenCancel && dialog->isVisible()) dialog->cmdCancel->click();
-        if (dialog->isVisible()) {
+        Controls d{w};
+        fill(d);
+        if (w->isVisible()) d.Ok();
+        if (thenCancel && w->isVisible()) d.Cancel();
+        if (w->isVisible()) {
             ADD_FAILURE() << "the dialog stayed open";
-            dialog->reject();
+            qobject_cast<QDialog*>(w)->reject();
         }
     });
     frmFunAdd(f.context.Core, f.context.Dialogs, document, f.main.get()).NewFun(type);
+}
+
+// Opens the dialog on a curve of the document and lets act() work it.
+void ModifyThroughDialog(AppFixture& f, frmDocument& document, int32_t num, const std::function<void(Controls&)>& act) {
+    WhenModal([&](QWidget* w) {
+        Controls d{w};
+        act(d);
+    });
+    frmFunAdd(f.context.Core, f.context.Dialogs, document, f.main.get()).ModifyFun(num);
 }
 
 } // namespace
@@ -58,12 +81,12 @@ TEST(CurveDialog, EveryTypeCanBeAdded) {
         {"1", "0", "0", "0"},
     };
     for (int32_t type = 0; type < CurveTypeCount; ++type) {
-        AddThroughDialog(f, *document, type, [&](frmFunAdd& d) {
-            EXPECT_EQ(d.SelectedType(), type);
-            EXPECT_EQ(d.windowTitle(), "添加曲线");
+        AddThroughDialog(f, *document, type, [&](Controls& d) {
+            EXPECT_EQ(d.Type(), type);
+            EXPECT_EQ(d.dialog->windowTitle(), "添加曲线");
             if (type < CurveGeneralY)
                 for (int i = 0; i < 4; ++i)
-                    d.txtValue[i]->setText(
+                    d.Edit("txtValue", i)->setText(
                         QString::fromStdString(values[type][static_cast<size_t>(i)]));
         });
     }
@@ -87,14 +110,14 @@ TEST(CurveDialog, ValidationKeepsTheDialogOpenOnTheOffendingBox) {
     QString selected;
     bool focusedOnValue = false;
     bool stillOpen = false;
-    AddThroughDialog(f, *document, Ellipse, [&](frmFunAdd& d) {
-        d.txtValue[0]->setText("2");
-        d.txtValue[1]->setText("4/2");
-        d.cmdOK->click();
-        stillOpen = d.isVisible();
-        selected = d.txtValue[0]->selectedText();
-        focusedOnValue = d.focusWidget() == d.txtValue[0];
-        d.cmdCancel->click();
+    AddThroughDialog(f, *document, Ellipse, [&](Controls& d) {
+        d.Edit("txtValue", 0)->setText("2");
+        d.Edit("txtValue", 1)->setText("4/2");
+        d.Ok();
+        stillOpen = d.dialog->isVisible();
+        selected = d.Edit("txtValue", 0)->selectedText();
+        focusedOnValue = d.dialog->focusWidget() == d.Edit("txtValue", 0);
+        d.Cancel();
     });
     EXPECT_TRUE(stillOpen);
     EXPECT_EQ(selected, "2");
@@ -105,12 +128,12 @@ TEST(CurveDialog, ValidationKeepsTheDialogOpenOnTheOffendingBox) {
 
     // The polar type's disabled shift is still checked.
     f.messages.shown.clear();
-    AddThroughDialog(f, *document, Polar, [&](frmFunAdd& d) {
-        EXPECT_FALSE(d.fraCT->isEnabled());
-        d.txtCT[1]->setText("abc");
-        d.cmdOK->click();
-        selected = d.txtCT[1]->selectedText();
-        d.cmdCancel->click();
+    AddThroughDialog(f, *document, Polar, [&](Controls& d) {
+        EXPECT_FALSE(d.Get<QGroupBox>("fraCT")->isEnabled());
+        d.Edit("txtCT", 1)->setText("abc");
+        d.Ok();
+        selected = d.Edit("txtCT", 1)->selectedText();
+        d.Cancel();
     });
     ASSERT_EQ(f.messages.shown.size(), 1u);
     EXPECT_EQ(f.messages.shown[0].Text, "数据错误或包含非法字符");
@@ -118,11 +141,11 @@ TEST(CurveDialog, ValidationKeepsTheDialogOpenOnTheOffendingBox) {
 
     // auto in one range box and a number in the other.
     f.messages.shown.clear();
-    AddThroughDialog(f, *document, CurveGeneralY, [&](frmFunAdd& d) {
-        d.txtFirstLast[1]->setText("5");
-        d.cmdOK->click();
-        selected = d.txtFirstLast[0]->selectedText();
-        d.cmdCancel->click();
+    AddThroughDialog(f, *document, CurveGeneralY, [&](Controls& d) {
+        d.Edit("txtFirstLast", 1)->setText("5");
+        d.Ok();
+        selected = d.Edit("txtFirstLast", 0)->selectedText();
+        d.Cancel();
     });
     EXPECT_EQ(selected, "auto");
     EXPECT_EQ(f.messages.shown.size(), 1u);
@@ -131,29 +154,29 @@ TEST(CurveDialog, ValidationKeepsTheDialogOpenOnTheOffendingBox) {
 TEST(CurveDialog, StoredValuesWidthsCaseAndRange) {
     AppFixture f;
     frmDocument* document = EmptyDocument(f);
-    AddThroughDialog(f, *document, CurveGeneralY, [&](frmFunAdd& d) {
-        d.txtFirstLast[0]->setText("AUTO");
-        d.txtFirstLast[1]->setText("auto");
-        d.txtLineWidth[0]->setText("2.5");
+    AddThroughDialog(f, *document, CurveGeneralY, [&](Controls& d) {
+        d.Edit("txtFirstLast", 0)->setText("AUTO");
+        d.Edit("txtFirstLast", 1)->setText("auto");
+        d.Edit("txtLineWidth", 0)->setText("2.5");
         // The upper arrow widens, the lower one narrows, as a person clicks them.
         const auto clickArrow = [&](bool upper) {
-            QScrollBar* bar = d.fsbWidth[0];
+            QScrollBar* bar = d.Get<QScrollBar>("fsbWidth0");
             const QPoint at(bar->width() / 2, upper ? 3 : bar->height() - 3);
-            QTest::mouseClick(d.windowHandle(), Qt::LeftButton, {}, bar->mapTo(&d, at));
+            QTest::mouseClick(d.dialog->windowHandle(), Qt::LeftButton, {}, bar->mapTo(d.dialog, at));
         };
-        d.txtLineWidth[0]->setText("1");
+        d.Edit("txtLineWidth", 0)->setText("1");
         clickArrow(true);
         clickArrow(true);
-        EXPECT_EQ(d.txtLineWidth[0]->text(), "3");
+        EXPECT_EQ(d.Edit("txtLineWidth", 0)->text(), "3");
         clickArrow(false);
-        EXPECT_EQ(d.txtLineWidth[0]->text(), "2");
-        const QSize size = d.size();
+        EXPECT_EQ(d.Edit("txtLineWidth", 0)->text(), "2");
+        const QSize size = d.dialog->size();
         d.SelectType(Ellipse);
-        EXPECT_EQ(d.size(), size); // one size for every type
+        EXPECT_EQ(d.dialog->size(), size); // one size for every type
         d.SelectType(CurveGeneralY);
-        d.txtExpressionG->setText("SIN(X)*X");
-        d.txtLineWidth[0]->setText("2.5");
-        d.chkHide->setChecked(true);
+        d.Get("txtExpressionG")->setText("SIN(X)*X");
+        d.Edit("txtLineWidth", 0)->setText("2.5");
+        d.Get<QCheckBox>("chkHide")->setChecked(true);
     });
     ASSERT_EQ(document->GetLastCountAdd1(), 1);
     const CurveRecord& c = document->Model().Curve(0);
@@ -166,16 +189,14 @@ TEST(CurveDialog, StoredValuesWidthsCaseAndRange) {
     // Modifying shows "Auto" and keeps the form locked; confirming keeps the range mode.
     QString first, title;
     bool parametricEnabled = true, typeEnabled = true;
-    WhenModal([&](QWidget* w) {
-        auto* d = qobject_cast<frmFunAdd*>(w);
-        first = d->txtFirstLast[0]->text();
-        title = d->windowTitle();
-        parametricEnabled = d->optParameter->isEnabled();
-        typeEnabled = d->cboFunType->isEnabled();
-        d->txtExpressionG->setText("x");
-        d->cmdOK->click();
+    ModifyThroughDialog(f, *document, 0, [&](Controls& d) {
+        first = d.Edit("txtFirstLast", 0)->text();
+        title = d.dialog->windowTitle();
+        parametricEnabled = d.Get<QRadioButton>("optParameter")->isEnabled();
+        typeEnabled = d.Get<QComboBox>("cboFunType")->isEnabled();
+        d.Get("txtExpressionG")->setText("x");
+        d.Ok();
     });
-    frmFunAdd(f.context.Core, f.context.Dialogs, *document, f.main.get()).ModifyFun(0);
     EXPECT_EQ(first, "Auto");
     EXPECT_EQ(title, "修改曲线");
     EXPECT_FALSE(parametricEnabled);
@@ -188,26 +209,24 @@ TEST(CurveDialog, StoredValuesWidthsCaseAndRange) {
 TEST(CurveDialog, TheTwoFormsToggleBetweenTypes) {
     AppFixture f;
     frmDocument* document = EmptyDocument(f);
-    WhenModal([&](QWidget* w) {
-        auto* d = qobject_cast<frmFunAdd*>(w);
-        EXPECT_TRUE(d->optGeneral->isChecked());
-        d->optParameter->click();
-        EXPECT_EQ(d->SelectedType(), CurveParameter);
-        EXPECT_EQ(d->frmFrameFL->title(), "T 取值范围");
-        EXPECT_FALSE(d->txtExpressionG->isEnabled());
-        d->optGeneral->click();
-        EXPECT_EQ(d->SelectedType(), CurveGeneralY);
-        EXPECT_EQ(d->txtExpressionG->text(), "2*X");
-        d->SelectType(CurveGeneralX);
-        EXPECT_EQ(d->lblLabel4[0]->text(), "Y 最小值:");
-        d->SelectType(HyperbolaX);
-        EXPECT_TRUE(d->fraFunSetting1->isVisibleTo(d));
-        EXPECT_TRUE(d->chkExLine[1]->isVisibleTo(d));
-        EXPECT_FALSE(d->txtValue[2]->isVisibleTo(d));
-        EXPECT_EQ(d->lblLabel[1]->text(), "b 取值:");
-        d->cmdCancel->click();
+    AddThroughDialog(f, *document, CurveGeneralY, [&](Controls& d) {
+        EXPECT_TRUE(d.Get<QRadioButton>("optGeneral")->isChecked());
+        d.Get<QRadioButton>("optParameter")->click();
+        EXPECT_EQ(d.Type(), CurveParameter);
+        EXPECT_EQ(d.Get<QGroupBox>("frmFrameFL")->title(), "T 取值范围");
+        EXPECT_FALSE(d.Get("txtExpressionG")->isEnabled());
+        d.Get<QRadioButton>("optGeneral")->click();
+        EXPECT_EQ(d.Type(), CurveGeneralY);
+        EXPECT_EQ(d.Get("txtExpressionG")->text(), "2*X");
+        d.SelectType(CurveGeneralX);
+        EXPECT_EQ(d.Get<QLabel>("lblLabel40")->text(), "Y 最小值:");
+        d.SelectType(HyperbolaX);
+        EXPECT_TRUE(d.Get<QGroupBox>("fraFunSetting1")->isVisibleTo(d.dialog));
+        EXPECT_TRUE(d.Get<QCheckBox>("chkExLine1")->isVisibleTo(d.dialog));
+        EXPECT_FALSE(d.Edit("txtValue", 2)->isVisibleTo(d.dialog));
+        EXPECT_EQ(d.Get<QLabel>("lblLabel1")->text(), "b 取值:");
+        d.Cancel();
     });
-    frmFunAdd(f.context.Core, f.context.Dialogs, *document, f.main.get()).NewFun(CurveGeneralY);
     EXPECT_EQ(document->GetLastCountAdd1(), 0);
 }
 
@@ -218,7 +237,7 @@ TEST(CurveDialog, TheTwoHundredFiftyFifthCurveIsRefusedWithTwoReports) {
     point.ShowHide = true;
     for (int32_t i = 0; i < MaxCurves; ++i)
         document->Model().ModifyFun(point, i, true);
-    AddThroughDialog(f, *document, Point, [](frmFunAdd&) {});
+    AddThroughDialog(f, *document, Point, [](Controls&) {});
     ASSERT_EQ(f.messages.shown.size(), 2u);
     EXPECT_NE(f.messages.shown[0].Text.find("下标越界"), std::string::npos);
     EXPECT_EQ(f.messages.shown[1].Text, "添加或修改曲线发生错误");
@@ -230,12 +249,14 @@ TEST(CurveManager, ListChecksDeleteAndTheEmptyState) {
     frmDocument* document = EmptyDocument(f);
     frmFunManager manager(
         f.context.Core, f.context.Dialogs, [&] { return f.main->ActiveDocument(); }, f.main.get());
-    ASSERT_EQ(manager.lstFunList->count(), 1);
-    EXPECT_EQ(manager.lstFunList->item(0)->text(), "(无)");
-    EXPECT_FALSE(manager.lstFunList->isEnabled());
-    EXPECT_FALSE(manager.cmdEdit->isEnabled() || manager.cmdDelete->isEnabled() ||
-                 manager.cmdRefresh->isEnabled());
-    EXPECT_TRUE(manager.cmdAdd->isEnabled());
+    auto* list = manager.findChild<QListWidget*>("lstFunList");
+    const auto button = [&](const char* name) { return manager.findChild<QPushButton*>(name); };
+    ASSERT_EQ(list->count(), 1);
+    EXPECT_EQ(list->item(0)->text(), "(无)");
+    EXPECT_FALSE(list->isEnabled());
+    EXPECT_FALSE(button("cmdEdit")->isEnabled() || button("cmdDelete")->isEnabled() ||
+                 button("cmdRefresh")->isEnabled());
+    EXPECT_TRUE(button("cmdAdd")->isEnabled());
 
     CurveRecord shown;
     shown.FType = CurveGeneralY;
@@ -248,37 +269,42 @@ TEST(CurveManager, ListChecksDeleteAndTheEmptyState) {
     document->ModifyFun(hidden, 1, true);
     document->Model().SetModified(false);
     manager.RefreshFunList();
-    ASSERT_EQ(manager.lstFunList->count(), 2);
-    EXPECT_EQ(manager.lstFunList->item(0)->text(), "普通方程: y=x*x");
-    EXPECT_EQ(manager.lstFunList->item(0)->checkState(), Qt::Checked);
-    EXPECT_EQ(manager.lstFunList->item(1)->checkState(), Qt::Unchecked);
+    ASSERT_EQ(list->count(), 2);
+    EXPECT_EQ(list->item(0)->text(), "普通方程: y=x*x");
+    EXPECT_EQ(list->item(0)->checkState(), Qt::Checked);
+    EXPECT_EQ(list->item(1)->checkState(), Qt::Unchecked);
     EXPECT_TRUE(document->Model().Curve(0).ShowHide); // filling the list changed nothing
-    EXPECT_FALSE(manager.cmdEdit->isEnabled());       // nothing selected yet
+    EXPECT_FALSE(button("cmdEdit")->isEnabled());       // nothing selected yet
 
-    manager.lstFunList->item(1)->setCheckState(Qt::Checked);
+    list->item(1)->setCheckState(Qt::Checked);
     EXPECT_TRUE(document->Model().Curve(1).ShowHide);
     EXPECT_FALSE(document->Model().IsModified());
 
-    manager.lstFunList->setCurrentRow(0);
-    EXPECT_TRUE(manager.cmdEdit->isEnabled() && manager.cmdDelete->isEnabled());
+    list->setCurrentRow(0);
+    EXPECT_TRUE(button("cmdEdit")->isEnabled() && button("cmdDelete")->isEnabled());
     f.messages.answers = {MsgResult::No};
-    manager.cmdDelete_Click();
+    button("cmdDelete")->click();
     ASSERT_EQ(f.messages.shown.size(), 1u);
     EXPECT_EQ(f.messages.shown[0].Text, "是否真要删除“普通方程: y=x*x”曲线？");
     EXPECT_EQ(f.messages.shown[0].DefaultButton, MsgResult::No);
     EXPECT_EQ(f.messages.shown[0].Buttons, MsgButtons::YesNo);
     EXPECT_EQ(document->GetLastCountAdd1(), 2);
 
-    manager.lstFunList->setCurrentRow(0);
+    list->setCurrentRow(0);
     f.messages.answers = {MsgResult::Yes};
-    manager.cmdDelete_Click();
+    button("cmdDelete")->click();
     EXPECT_EQ(document->GetLastCountAdd1(), 1);
-    ASSERT_EQ(manager.lstFunList->count(), 1);
-    EXPECT_EQ(manager.lstFunList->item(0)->text(), "普通方程: y=x");
+    ASSERT_EQ(list->count(), 1);
+    EXPECT_EQ(list->item(0)->text(), "普通方程: y=x");
 
+    // However small it is made, the buttons stay whole beside the list.
+    manager.show();
     manager.resize(10, 10);
-    EXPECT_GE(manager.width(), frmFunManager::MinimumWidthTwips / TwipsPerPixel);
-    EXPECT_GE(manager.height(), frmFunManager::MinimumHeightTwips / TwipsPerPixel);
+    QApplication::processEvents();
+    EXPECT_GE(list->width(), 100);
+    EXPECT_GE(button("cmdClose")->geometry().bottom(), button("cmdRefresh")->geometry().bottom());
+    EXPECT_LE(button("cmdClose")->geometry().bottom(), manager.height());
+    EXPECT_GT(button("cmdAdd")->x(), list->geometry().right());
 }
 
 TEST(CurveCommands, MenuItemsAndToolbarButtons) {
@@ -287,10 +313,9 @@ TEST(CurveCommands, MenuItemsAndToolbarButtons) {
     const auto shownType = [](QAction* command) {
         int32_t shown = -1;
         WhenModal([&shown](QWidget* w) {
-            auto* d = qobject_cast<frmFunAdd*>(w);
-            ASSERT_NE(d, nullptr);
-            shown = d->SelectedType();
-            d->cmdCancel->click();
+            Controls d{w};
+            shown = d.Type();
+            d.Cancel();
         });
         command->trigger();
         return shown;

@@ -94,7 +94,7 @@ TEST(HelpWindow, OpensAtItsStartPageAndFollowsLinks) {
     ASSERT_NE(help, nullptr);
     EXPECT_TRUE(help->isVisible());
     EXPECT_EQ(help->windowTitle(), "Orbiplot 帮助");
-    QTextBrowser* page = help->Browser();
+    auto* page = help->findChild<QTextBrowser*>("txtPage");
     EXPECT_TRUE(page->source().toString().endsWith("help/index.html"));
     EXPECT_EQ(page->documentTitle(), "Orbiplot 帮助");
     auto* contents = help->findChild<QListWidget*>("lstContents");

@@ -2,7 +2,6 @@
 // window blocked by a modal one never sees them.
 #include "AppTestSupport.h"
 
-#include "dialogs/frmFunAdd.h"
 #include "dialogs/frmFunManager.h"
 
 #include <QLineEdit>
@@ -26,6 +25,8 @@ void ClickThroughWindow(QWidget* widget) {
 }
 
 frmFunManager* Manager(AppFixture& f) { return f.main->findChild<frmFunManager*>(); }
+
+template <class W = QPushButton> W* Named(QWidget* window, const char* name) { return window->findChild<W*>(name); }
 
 // The main window and the document answer a click on a toolbar button, a key and a pointer
 // move, as they do when nothing blocks them.
@@ -61,6 +62,7 @@ TEST(CurveManagerWindow, StaysOpenAndBlocksNothingAfterEveryAction) {
     ASSERT_NE(manager, nullptr);
     EXPECT_TRUE(manager->isVisible());
     EXPECT_EQ(QApplication::activeModalWidget(), manager); // modal while first shown
+    auto* list = Named<QListWidget>(manager, "lstFunList");
 
     const auto step = [&](const char* name, const std::function<void()>& act) {
         act();
@@ -69,38 +71,37 @@ TEST(CurveManagerWindow, StaysOpenAndBlocksNothingAfterEveryAction) {
         ExpectMainWindowAnswers(f, name);
     };
     step("add, OK", [&] {
-        WhenModal([](QWidget* w) { qobject_cast<frmFunAdd*>(w)->cmdOK->click(); });
-        ClickThroughWindow(manager->cmdAdd);
-        EXPECT_EQ(manager->lstFunList->count(), 2);
+        WhenModal([](QWidget* w) { Named(w, "cmdOK")->click(); });
+        ClickThroughWindow(Named(manager, "cmdAdd"));
+        EXPECT_EQ(list->count(), 2);
     });
     step("add, cancel", [&] {
-        WhenModal([](QWidget* w) { qobject_cast<frmFunAdd*>(w)->cmdCancel->click(); });
-        ClickThroughWindow(manager->cmdAdd);
-        EXPECT_EQ(manager->lstFunList->count(), 2);
+        WhenModal([](QWidget* w) { Named(w, "cmdCancel")->click(); });
+        ClickThroughWindow(Named(manager, "cmdAdd"));
+        EXPECT_EQ(list->count(), 2);
     });
     step("edit", [&] {
-        manager->lstFunList->setCurrentRow(1);
+        list->setCurrentRow(1);
         WhenModal([](QWidget* w) {
-            auto* dialog = qobject_cast<frmFunAdd*>(w);
-            dialog->txtExpressionG->setText("x*x");
-            dialog->cmdOK->click();
+            Named<QLineEdit>(w, "txtExpressionG")->setText("x*x");
+            Named(w, "cmdOK")->click();
         });
-        ClickThroughWindow(manager->cmdEdit);
-        EXPECT_EQ(manager->lstFunList->item(1)->text(), "普通方程: y=x*x");
+        ClickThroughWindow(Named(manager, "cmdEdit"));
+        EXPECT_EQ(list->item(1)->text(), "普通方程: y=x*x");
     });
     step("delete, No", [&] {
-        manager->lstFunList->setCurrentRow(1);
+        list->setCurrentRow(1);
         f.messages.answers = {MsgResult::No};
-        ClickThroughWindow(manager->cmdDelete);
-        EXPECT_EQ(manager->lstFunList->count(), 2);
+        ClickThroughWindow(Named(manager, "cmdDelete"));
+        EXPECT_EQ(list->count(), 2);
     });
     step("delete, Yes", [&] {
-        manager->lstFunList->setCurrentRow(1);
+        list->setCurrentRow(1);
         f.messages.answers = {MsgResult::Yes};
-        ClickThroughWindow(manager->cmdDelete);
-        EXPECT_EQ(manager->lstFunList->count(), 1);
+        ClickThroughWindow(Named(manager, "cmdDelete"));
+        EXPECT_EQ(list->count(), 1);
     });
-    step("redraw", [&] { ClickThroughWindow(manager->cmdRefresh); });
+    step("redraw", [&] { ClickThroughWindow(Named(manager, "cmdRefresh")); });
 
     // Opened again by its key, its menu item or its button: the same window, still free.
     f.main->Command().CurveManager->trigger();
@@ -109,7 +110,7 @@ TEST(CurveManagerWindow, StaysOpenAndBlocksNothingAfterEveryAction) {
     EXPECT_EQ(f.main->findChildren<frmFunManager*>().size(), 1);
     ExpectMainWindowAnswers(f, "opened again");
 
-    ClickThroughWindow(manager->cmdClose);
+    ClickThroughWindow(Named(manager, "cmdClose"));
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(Manager(f), nullptr);
     ExpectMainWindowAnswers(f, "closed");
@@ -120,7 +121,7 @@ TEST(CurveManagerWindow, ClosedWhileStillModalLeavesNothingBlocked) {
     ASSERT_NE(f.Open(f.Document("one.opd")), nullptr);
     f.main->Command().CurveManager->trigger();
     ASSERT_EQ(QApplication::activeModalWidget(), Manager(f));
-    Manager(f)->cmdClose->click();
+    Named(Manager(f), "cmdClose")->click();
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     ExpectMainWindowAnswers(f, "closed at once");
 }

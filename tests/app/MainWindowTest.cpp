@@ -2,8 +2,8 @@
 
 #include "base/AppSettings.h"
 #include "base/clsINI.h"
-#include "dialogs/frmNewDoc.h"
 
+#include <QDialog>
 #include <QDialogButtonBox>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -290,11 +290,11 @@ TEST(NewDocumentDialog, ProposalsCounterAndProperties) {
     QString name, author, note;
     bool both = false;
     WhenModal([&](QWidget* w) {
-        auto* dialog = qobject_cast<frmNewDoc*>(w);
-        name = dialog->txtDocName->text();
-        author = dialog->txtDocAuthor->text();
-        note = dialog->txtDocNote->text();
-        both = dialog->optCoo[2]->isChecked();
+        auto* dialog = w;
+        name = dialog->findChild<QLineEdit*>("txtDocName")->text();
+        author = dialog->findChild<QLineEdit*>("txtDocAuthor")->text();
+        note = dialog->findChild<QLineEdit*>("txtDocNote")->text();
+        both = dialog->findChild<QRadioButton*>("optCoo2")->isChecked();
         EXPECT_EQ(dialog->windowTitle(), "新建文档");
         dialog->findChild<QDialogButtonBox*>()->buttons()[0]->click();
     });
@@ -311,7 +311,7 @@ TEST(NewDocumentDialog, ProposalsCounterAndProperties) {
 
     // Cancel changes nothing; the next proposal shows the next number.
     WhenModal([&](QWidget* w) {
-        name = qobject_cast<frmNewDoc*>(w)->txtDocName->text();
+        name = w->findChild<QLineEdit*>("txtDocName")->text();
         qobject_cast<QDialog*>(w)->reject();
     });
     f.main->LoadNewDoc();
@@ -322,11 +322,11 @@ TEST(NewDocumentDialog, ProposalsCounterAndProperties) {
     document->ModifyDocInfo({"旧", "甲", "注", "1"});
     document->Model().SetModified(false);
     WhenModal([&](QWidget* w) {
-        auto* dialog = qobject_cast<frmNewDoc*>(w);
+        auto* dialog = w;
         EXPECT_EQ(dialog->windowTitle(), "文档属性");
-        EXPECT_TRUE(dialog->optCoo[1]->isChecked());
-        EXPECT_EQ(dialog->txtDocAuthor->text(), "甲");
-        dialog->txtDocName->setText("新");
+        EXPECT_TRUE(dialog->findChild<QRadioButton*>("optCoo1")->isChecked());
+        EXPECT_EQ(dialog->findChild<QLineEdit*>("txtDocAuthor")->text(), "甲");
+        dialog->findChild<QLineEdit*>("txtDocName")->setText("新");
         dialog->findChild<QDialogButtonBox*>()->buttons()[0]->click();
     });
     f.main->Command().FileProperties->trigger();
