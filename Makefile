@@ -15,7 +15,7 @@ run: build
 	./build/bin/orbiplot
 
 test: deps
-	cmake -S . -B build-test -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=Debug -DORBIPLOT_SANITIZE=ON
+	cmake -S . -B build-test -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=Debug -DORBIPLOT_SANITIZE=ON -DORBIPLOT_WARNINGS_AS_ERRORS=ON
 	cmake --build build-test -j $(JOBS)
 	cd build-test && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 	$(MAKE) --no-print-directory fuzz FUZZ_SECONDS=$(TEST_FUZZ_SECONDS)
@@ -26,7 +26,7 @@ TEST_FUZZ_SECONDS ?= 10
 FUZZ_TARGETS := ParseExpression SubstituteVariable IniReader LoadDoc Settings LineCalculators \
                 CurveEvaluator
 fuzz-build: deps
-	cmake -S . -B build-fuzz -G "$(GENERATOR)" -DORBIPLOT_FUZZ=ON -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
+	cmake -S . -B build-fuzz -G "$(GENERATOR)" -DORBIPLOT_FUZZ=ON -DORBIPLOT_WARNINGS_AS_ERRORS=ON -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
 	cmake --build build-fuzz -j $(JOBS)
 
 fuzz: fuzz-build

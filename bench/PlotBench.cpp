@@ -34,10 +34,11 @@ public:
     void Circle(float, float, float, Rgb, float) override { ++calls; }
     void Text(float, float, const std::string&, Rgb) override { ++calls; }
     float TextWidth(const std::string& t) override {
-        return t.size() * 8.0f * 15 / view_.ClientWidthTwips() * view_.ScaleWidth();
+        return static_cast<float>(t.size()) * 8.0f * 15 / static_cast<float>(view_.ClientWidthTwips()) *
+               view_.ScaleWidth();
     }
     float TextHeight(const std::string&) override {
-        return 16.0f * 15 / view_.ClientHeightTwips() * -view_.ScaleHeight();
+        return 16.0f * 15 / static_cast<float>(view_.ClientHeightTwips()) * -view_.ScaleHeight();
     }
 
 private:

@@ -43,3 +43,4 @@ add_library(orbiplot_calc STATIC
     ${CMAKE_CURRENT_LIST_DIR}/calc/LineCalculators.cpp)
 target_link_libraries(orbiplot_calc PUBLIC orbiplot_expr)
 
+orbiplot_warnings(orbiplot_base orbiplot_expr orbiplot_doc orbiplot_plot orbiplot_calc)

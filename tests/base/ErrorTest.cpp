@@ -5,42 +5,6 @@
 
 using namespace orbiplot;
 
-TEST(ErrorNumbers, ProgramErrorsCarryTheirFixedMessage) {
-    for (uint32_t number = 0x800403FF; number <= 0x8004040B; ++number) {
-        const auto n = static_cast<int32_t>(number);
-        EXPECT_TRUE(IsOwnError(n));
-        try {
-            RaiseOwnError(n);
-            ADD_FAILURE() << "no error raised";
-        } catch (const AppError& e) {
-            EXPECT_EQ(e.Number, n);
-            EXPECT_EQ(e.Source, "Orbiplot");
-            EXPECT_FALSE(e.Description.empty());
-            EXPECT_EQ(e.Description, OwnErrorMessage(n));
-        }
-    }
-    EXPECT_EQ(OwnErrorMessage(static_cast<int32_t>(0x8004040Au)), "未知曲线类型");
-    EXPECT_FALSE(IsOwnError(static_cast<int32_t>(0x800403FEu)));
-    EXPECT_FALSE(IsOwnError(static_cast<int32_t>(0x8004040Cu)));
-    EXPECT_TRUE(OwnErrorMessage(static_cast<int32_t>(0x8004040Cu)).empty());
-    EXPECT_EQ(static_cast<uint32_t>(SystemErrorBase + 5), 0x8004714Du);
-}
-
-TEST(ErrorNumbers, ParserRangeIsCodesOneToEight) {
-    EXPECT_EQ(static_cast<uint32_t>(ParserErrorNumber(1)), 0x80040201u);
-    EXPECT_EQ(static_cast<uint32_t>(ParserErrorNumber(8)), 0x80040208u);
-    EXPECT_FALSE(IsParserError(ParserErrorNumber(0)));
-    EXPECT_FALSE(IsParserError(ParserErrorNumber(9)));
-    for (int code = 1; code <= 8; ++code) {
-        EXPECT_TRUE(IsParserError(ParserErrorNumber(code)));
-        EXPECT_EQ(ParserErrorCode(ParserErrorNumber(code)), code);
-    }
-    // Runtime numbers never fall into the parser's range.
-    for (int32_t n : {ErrInvalidCall, ErrOverflow, ErrSubscript, ErrDivisionByZero, ErrTypeMismatch,
-                      ErrOutOfStack, ErrFileNotFound})
-        EXPECT_FALSE(IsParserError(n) || IsOwnError(n));
-}
-
 TEST(ErrorReport, ThreeKindsOfBox) {
     const ErrorReport parser = BuildErrorReport(AppError(
         ParserErrorNumber(3), "ParseExpression->ParseNumExp->ParseTerm->ParseValue", "缺少 ')'"));

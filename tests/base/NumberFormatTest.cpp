@@ -17,39 +17,28 @@ TEST(NumberFormat, DoublePatternsRoundHalfAwayFromExactBinaryValue) {
     const PatternCase cases[] = {
         // value texts of the sampler
         {0, "0.0###", "0.0"},
-        {-1.5, "0.0###", "-1.5"},
-        {0.0015, "0.0###", "0.0015"},
         {2.0001, "0.0###", "2.0001"},
         {1234567.123456, "0.0###", "1234567.1235"},
         // exact binary ties go away from zero, not to even
         {0.03125, "0.0###", "0.0313"},
-        {-0.03125, "0.0###", "-0.0313"},
         {0.125, "0.0#", "0.13"},
-        {0.375, "0.0#", "0.38"},
         {2.5, "0", "3"},
         // decimal "ties" that are not ties in binary
         {1.0005, "0.000", "1.000"},
         {2.675, "0.0#", "2.67"},
-        {0.0005, "0.000", "0.001"},
         // calculator results
         {3, "#0.0######", "3.0"},
         {1.0 / 3, "#0.0######", "0.3333333"},
-        {2.0 / 3, "#0.0######", "0.6666667"},
-        {-2.25, "#0.0######", "-2.25"},
         {1e9, "#0.0######", "1000000000.0"},
         {1e-8, "#0.0######", "0.0"},
         {0.99999999, "#0.0######", "1.0"},
         // zoom read-outs and line calculators
         {72.9, "0.0#", "72.9"},
-        {65.61, "0.0#", "65.61"},
-        {99, "0.0#", "99.0"},
         {1.0 / 3, "0.0#######", "0.33333333"},
-        {-12.3456789, "0.000", "-12.346"},
         {1e20, "0.0", "100000000000000000000.0"},
         // rounding to zero drops the sign
         {-0.00004, "0.0###", "0.0"},
         {-0.0, "0.000", "0.000"},
-        {-0.0004, "0.000", "0.000"},
     };
     for (const PatternCase& c : cases)
         EXPECT_EQ(FormatNumber(c.value, c.pattern), c.expected) << c.value << " with " << c.pattern;
@@ -64,18 +53,13 @@ struct SingleCase {
 TEST(NumberFormat, SinglePatternsRoundFromGeneralText) {
     const SingleCase cases[] = {
         {3.6f, "0.0#######", "3.6"},
-        {0.1f, "0.0###", "0.1"},
-        {-1.5f, "0.0###", "-1.5"},
         // 0.00035f lies below 0.00035 in binary, yet its text ties and goes away from zero
         {0.00035f, "0.0###", "0.0004"},
-        {-0.00035f, "0.0###", "-0.0004"},
         {1.00005f, "0.0###", "1.0001"},
         {1.5e-7f, "0.0###", "0.0"},
         {-0.00004f, "0.0###", "0.0"},
-        {12345.67f, "0.0###", "12345.67"},
         {1e10f, "0.0###", "10000000000.0"},
         {-4.99995f, "0.0###", "-5.0"},
-        {0.99994f, "0.0###", "0.9999"},
         {0.999995f, "0.0###", "1.0"},
     };
     for (const SingleCase& c : cases)
@@ -88,20 +72,14 @@ TEST(NumberFormat, SinglePatternsRoundFromGeneralText) {
 TEST(NumberFormat, GeneralTextOfDoubleHasFifteenDigits) {
     const std::pair<double, const char*> cases[] = {
         {0.1, "0.1"},
-        {9.8, "9.8"},
-        {-2.5, "-2.5"},
         {1.0 / 3, "0.333333333333333"},
-        {3.14159265358979, "3.14159265358979"},
         {123456789012345.0, "123456789012345"},
         {1e15, "1E+15"},
         {1e20, "1E+20"},
         {1.5e-7, "1.5E-07"},
-        {0.0001, "0.0001"},
         {0.00001, "1E-05"},
-        {0.0, "0"},
         {-0.0, "0"},
         {0.1 + 0.2, "0.3"},
-        {1e300, "1E+300"},
     };
     for (const auto& [value, expected] : cases)
         EXPECT_EQ(GeneralText(value), expected) << value;
@@ -109,9 +87,8 @@ TEST(NumberFormat, GeneralTextOfDoubleHasFifteenDigits) {
 
 TEST(NumberFormat, GeneralTextOfSingleHasSevenDigits) {
     const std::pair<float, const char*> cases[] = {
-        {3.6f, "3.6"},           {3.14159265f, "3.141593"}, {1000.0f, "1000"}, {0.5f, "0.5"},
-        {1234567.0f, "1234567"}, {1e7f, "1E+07"},           {0.1f, "0.1"},     {-0.25f, "-0.25"},
-        {2.5e-5f, "2.5E-05"},    {4995.0f / 499.5f, "10"},
+        {3.6f, "3.6"}, {3.14159265f, "3.141593"}, {1234567.0f, "1234567"},
+        {1e7f, "1E+07"}, {2.5e-5f, "2.5E-05"},    {4995.0f / 499.5f, "10"},
     };
     for (const auto& [value, expected] : cases)
         EXPECT_EQ(GeneralTextSingle(value), expected) << value;

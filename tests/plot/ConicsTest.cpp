@@ -30,20 +30,13 @@ std::vector<DrawOp> Dotted(const std::vector<DrawOp>& ops) {
 
 TEST(Conics, LinesSpanTheView) {
     PlotFixture f;
+    // A vertical line runs from the top edge to the bottom one.
     auto ops = DrawOne(f, Params(LineGeneral, {"1", "0", "-2"}));
     ASSERT_EQ(ops.size(), 1u);
-    EXPECT_EQ(ops[0].x1, 2.0f);
-    EXPECT_EQ(ops[0].x2, 2.0f);
-    EXPECT_EQ(ops[0].y1, 5.0f);
-    EXPECT_EQ(ops[0].y2, -5.0f);
-
-    ops = DrawOne(f, Params(LinePP, {"1", "1", "3", "5"}));
-    ASSERT_EQ(ops.size(), 1u);
-    EXPECT_EQ(ops[0].x1, -5.0f);
-    EXPECT_FLOAT_EQ(ops[0].y1, 1 + 2 * (-5.0f - 1));
-    EXPECT_FLOAT_EQ(ops[0].y2, 1 + 2 * (5.0f - 1));
+    EXPECT_EQ(std::tuple(ops[0].x1, ops[0].y1, ops[0].x2, ops[0].y2), std::tuple(2.0f, 5.0f, 2.0f, -5.0f));
 
     const std::pair<CurveRecord, std::pair<float, float>> cases[] = {
+        {Params(LinePP, {"1", "1", "3", "5"}), {1 + 2 * (-5.0f - 1), 1 + 2 * (5.0f - 1)}},
         {Params(LinePS, {"1", "2", "3"}), {2 + 3 * (-5.0f - 1), 2 + 3 * (5.0f - 1)}},
         {Params(LineSI, {"0.5", "1"}), {1 - 2.5f, 1 + 2.5f}},
         {Params(LineII, {"2", "4"}), {4 + 10.0f, 4 - 10.0f}},

@@ -34,19 +34,6 @@ bool Joined(const std::vector<DrawOp>& lines) {
 
 } // namespace
 
-TEST(EquationCurves, ValueTextsKeepSignsValid) {
-    EXPECT_EQ(SampleValueText(0.0f), "0.0");
-    EXPECT_EQ(SampleValueText(2.00014f), "2.0001");
-    EXPECT_EQ(SampleValueText(0.0015f), "0.0015");
-    EXPECT_EQ(SampleValueText(-1.5f), "(-1.5)");
-    EXPECT_EQ(SampleValueText(-0.00004f), "0.0");
-    clsExpressionParser parser;
-    for (const char* e : {"-x", "2^-x", "3*-x", "x"})
-        EXPECT_NO_THROW(parser.ParseExpression(SubstituteVariable(e, "x", SampleValueText(-2.5f))))
-            << e;
-    EXPECT_EQ(parser.ParseExpression(SubstituteVariable("-x^2", "x", SampleValueText(-2.0f))), 4);
-}
-
 TEST(EquationCurves, ParabolaLeavesThroughTheTopOnBothSides) {
     PlotFixture f;
     f.clock.readings = {100.0f, 100.5f};
@@ -63,15 +50,6 @@ TEST(EquationCurves, ParabolaLeavesThroughTheTopOnBothSides) {
     EXPECT_NEAR(r.lines.front().x1, -std::sqrt(5.0f), 0.01f);
     EXPECT_NEAR(r.lines.back().x2, std::sqrt(5.0f), 0.01f);
     EXPECT_TRUE(f.messages.shown.empty());
-}
-
-TEST(EquationCurves, NegativeValuesAfterASignAreDrawn) {
-    PlotFixture f;
-    const SampledCurve r = DrawY(f, "-x", -5, 5);
-    EXPECT_TRUE(r.timing.Drawn);
-    EXPECT_TRUE(f.messages.shown.empty());
-    ASSERT_FALSE(r.lines.empty());
-    EXPECT_NEAR(r.lines.front().y1, -r.lines.front().x1, 1e-3);
 }
 
 TEST(EquationCurves, AFailingSampleAbandonsTheCurveWithOneReport) {

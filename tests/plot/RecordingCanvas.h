@@ -51,7 +51,7 @@ public:
         Add(op, color);
     }
     float TextWidth(const std::string& text) override {
-        return static_cast<float>(8.0 * Characters(text) * TwipsPerPixel /
+        return static_cast<float>(8.0 * static_cast<double>(Characters(text)) * TwipsPerPixel /
                                   view_.ClientWidthTwips() * view_.ScaleWidth());
     }
     float TextHeight(const std::string&) override {

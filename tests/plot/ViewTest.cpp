@@ -6,16 +6,6 @@
 
 using namespace orbiplot;
 
-TEST(View, StartsAtHalfAThousandTwipsPerUnitCentredOnTheOrigin) {
-    const View view(4995, 4995);
-    EXPECT_EQ(view.ScaleLeft(), -5.0f);
-    EXPECT_EQ(view.ScaleTop(), 5.0f);
-    EXPECT_EQ(view.ScaleWidth(), 10.0f);
-    EXPECT_EQ(view.ScaleHeight(), -10.0f);
-    EXPECT_EQ(view.ZoomStatusText(), "缩放:(100.0%)");
-    EXPECT_EQ(view.SampleStep(), static_cast<float>(std::fabs(10.0f / 4995.0f) * 0.75));
-}
-
 TEST(View, ResizingShowsMoreOfThePlaneAtTheSameUnit) {
     View view(4995, 4995);
     view.Resize(9990, 2997);
