@@ -64,41 +64,6 @@ bool DocumentModel::SetFunListShowHide(int32_t num, bool showHide) {
     return false;
 }
 
-std::array<std::string, 2> DocumentModel::GetFunExpression(int32_t num) const {
-    const CurveRecord& c = Slot(num);
-    return {c.Expression1, c.Expression2};
-}
-
-std::array<std::string, 4> DocumentModel::GetFunSData(int32_t num) const {
-    const CurveRecord& c = Slot(num);
-    return {c.SData1, c.SData2, c.SData3, c.SData4};
-}
-
-std::array<float, 2> DocumentModel::GetFunCT(int32_t num) const {
-    const CurveRecord& c = Slot(num);
-    return {c.CTh, c.CTk};
-}
-
-std::array<bool, 2> DocumentModel::GetFunExLineShowOrHide(int32_t num) const {
-    const CurveRecord& c = Slot(num);
-    return {c.ExLine1, c.ExLine2};
-}
-
-std::array<int32_t, 2> DocumentModel::GetFunLineWidth(int32_t num) const {
-    const CurveRecord& c = Slot(num);
-    return {c.LineWidth, c.ExLineWidth};
-}
-
-std::array<Rgb, 2> DocumentModel::GetFunLineColor(int32_t num) const {
-    const CurveRecord& c = Slot(num);
-    return {c.LineColor, c.ExLineColor};
-}
-
-std::array<float, 2> DocumentModel::GetFunXT(int32_t num) const {
-    const CurveRecord& c = Slot(num);
-    return {c.xtMin, c.xtMax};
-}
-
 void DocumentModel::NewDoc(const DocInfo& info) {
     info_ = info;
     curveCount_ = 0;

