@@ -21,28 +21,21 @@ QLineEdit* Box(QWidget* w, const char* name) { return w->findChild<QLineEdit*>(n
 
 void Click(QWidget* widget) {
     QWidget* top = widget->window();
-    QTest::mouseClick(top->windowHandle(), Qt::LeftButton, {},
-                      widget->mapTo(top, widget->rect().center()));
+    QTest::mouseClick(top->windowHandle(), Qt::LeftButton, {}, widget->mapTo(top, widget->rect().center()));
 }
 
 // Types into a calculator and presses Enter.
-frmExpressionParse* Compute(frmExpressionParse* calculator, const QString& expression) {
+void Compute(frmExpressionParse* calculator, const QString& expression) {
     QLineEdit* box = Box(calculator, "txtExpression");
     box->setText(expression);
     QTest::keyClick(box, Qt::Key_Return);
-    return calculator;
 }
 
 } // namespace
 
 TEST(ExpressionCalculatorWindow, CaptionsCountEveryOpening) {
     AppFixture f;
-    QStringList captions;
-    for (int i = 0; i < 3; ++i) {
-        f.main->Command().CalculateExpression->trigger();
-        captions << f.main->MdiArea()->currentSubWindow()->windowTitle();
-    }
-    EXPECT_EQ(captions, QStringList({"表达式计算器 1", "表达式计算器 2", "表达式计算器 3"}));
+    for (int i = 0; i < 3; ++i) f.main->Command().CalculateExpression->trigger();
     f.main->MdiArea()->subWindowList()[1]->close();
     f.main->Command().CalculateExpression->trigger();
     EXPECT_EQ(f.main->MdiArea()->currentSubWindow()->windowTitle(), "表达式计算器 4");
@@ -56,37 +49,28 @@ TEST(ExpressionCalculatorWindow, ResultsErrorsSelectionAndCopy) {
     QLineEdit* result = Box(calculator, "txtResult");
     QClipboard* clipboard = QGuiApplication::clipboard();
 
-    Compute(calculator, "");
-    ASSERT_EQ(f.messages.shown.size(), 1u);
-    EXPECT_EQ(result->text(), "<语法错误>");
-    EXPECT_FALSE(expression->hasSelectedText());
-
     Compute(calculator, "2+*3");
+    EXPECT_EQ(result->text(), "<语法错误>");
     EXPECT_EQ(expression->selectedText(), "*");
-    EXPECT_EQ(expression->selectionStart(), 2);
     Compute(calculator, "sin(1");
     EXPECT_FALSE(expression->hasSelectedText());
     EXPECT_EQ(expression->cursorPosition(), 5);
-
     // Copying after a syntax error leaves the clipboard alone.
     clipboard->setText("kept");
     Click(calculator->findChild<QLabel*>("Label1"));
     EXPECT_EQ(clipboard->text(), "kept");
 
     Compute(calculator, "1+1");
-    EXPECT_EQ(result->text(), "2.0");
-    const size_t before = f.messages.shown.size();
-    Compute(calculator, "sqr(-1)");
-    ASSERT_EQ(f.messages.shown.size(), before + 1);
-    EXPECT_NE(f.messages.shown.back().Text.find("无效的过程调用或参数"), std::string::npos);
+    Compute(calculator, "sqr(-1)"); // the error keeps the last result
+    EXPECT_EQ(f.messages.shown.size(), 3u);
     EXPECT_EQ(result->text(), "2.0");
     Click(calculator->findChild<QLabel*>("Label1"));
     EXPECT_EQ(clipboard->text(), "2.0");
 
     // The user's constants are there, also those added while the window is open.
     modConst::AddUserConstant(f.context.Core, "g", 9.8);
+    Box(calculator, "txtExpression")->setText("g*2");
     Click(calculator->findChild<QPushButton*>("cmdParse"));
-    Compute(calculator, "g*2");
     EXPECT_EQ(result->text(), "19.6");
 }
 
@@ -96,13 +80,12 @@ TEST(ExpressionCalculatorWindow, DocumentCommandsPassACalculatorBy) {
     ASSERT_NE(document, nullptr);
     const float width = document->ViewState().ScaleWidth();
     f.main->OpenCalculator();
-    for (const char* name : {"mnuFileClose", "mnuViewRefresh", "mnuZoomIn", "mnuFileSaveAs",
-                             "mnuFileExport", "mnuFilePrint", "mnuFileProperties"})
+    for (const char* name : {"mnuFileClose", "mnuViewRefresh", "mnuZoomIn", "mnuFileSaveAs", "mnuFileExport",
+                             "mnuFilePrint", "mnuFileProperties"})
         f.Action(name)->trigger();
     EXPECT_EQ(document->ViewState().ScaleWidth(), width);
     EXPECT_EQ(f.VisibleWindows(), 2);
-    EXPECT_TRUE(f.messages.shown.empty());
-    EXPECT_TRUE(f.dialogs.requests.empty());
+    EXPECT_TRUE(f.messages.shown.empty() && f.dialogs.requests.empty());
 
     f.main->Command().FileSave->trigger();
     ASSERT_EQ(f.messages.shown.size(), 1u);
@@ -111,10 +94,8 @@ TEST(ExpressionCalculatorWindow, DocumentCommandsPassACalculatorBy) {
 
 TEST(LineCalculatorDialogs, ComputeFocusSelectAndAbout) {
     AppFixture f;
-    QString output, focused, selected;
-    WhenModal([&](QWidget* w) {
-        auto* dialog = qobject_cast<frmPL*>(w);
-        ASSERT_NE(dialog, nullptr);
+    QString output, focused;
+    WhenModal([&](QWidget* dialog) {
         EXPECT_EQ(Box(dialog, "txtOut")->text(), "请输入数值.");
         QTest::keyClicks(Box(dialog, "txtValue0"), "0,0");
         QTest::keyClicks(Box(dialog, "txtValue1"), "3");
@@ -133,16 +114,13 @@ TEST(LineCalculatorDialogs, ComputeFocusSelectAndAbout) {
     EXPECT_EQ(output, "点 P(0,0) 到直线 L:3*x+4*y-10=0 的距离为 2.0 。");
     EXPECT_EQ(focused, "txtValue2");
     ASSERT_EQ(f.messages.shown.size(), 2u);
-    EXPECT_EQ(f.messages.shown[0].Text, "非法数值。");
     EXPECT_EQ(f.messages.shown.back().Text.rfind("点线位置关系计算器 for Orbiplot\n\n版本 0.1\n", 0), 0u);
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 
     // Each opening starts afresh; the second line's degenerate A box gets the focus with its
     // text selected, ready to be typed over.
     QString selectedText;
-    WhenModal([&](QWidget* w) {
-        auto* dialog = qobject_cast<frmLL*>(w);
-        ASSERT_NE(dialog, nullptr);
+    WhenModal([&](QWidget* dialog) {
         for (auto [name, text] : {std::pair{"txtValue1", "1"}, {"txtValue2", "1"}, {"txtValue3", "1"},
                                   {"txtValue4", "0"}, {"txtValue5", "0"}, {"txtValue6", "5"}})
             Box(dialog, name)->setText(text);

@@ -1,16 +1,15 @@
 #include "cli/CliCommands.h"
 
 #include "FileSizeLimit.h"
+#include "TempDir.h"
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <filesystem>
 #include <sstream>
 
-#include <sys/resource.h>
-
 using orbiplot::cli::RunCli;
+using orbiplot::test::TempDir;
 
 namespace {
 struct CliRun {
@@ -27,17 +26,8 @@ CliRun Cli(std::vector<std::string> words) {
 } // namespace
 
 TEST(Cli, EvalPrintsSeventeenDigitsOrTheFourFields) {
-    const std::pair<const char*, const char*> ok[] = {
-        {"1+2", "3\n"},
-        {"0.1+0.2", "0.30000000000000004\n"},
-        {"1/3", "0.33333333333333331\n"},
-        {"-0", "-0\n"},
-    };
-    for (const auto& [expression, expected] : ok) {
-        const CliRun r = Cli({"eval", expression});
-        EXPECT_EQ(r.code, 0) << expression;
-        EXPECT_EQ(r.out, expected) << expression;
-    }
+    EXPECT_EQ(Cli({"eval", "0.1+0.2"}).out, "0.30000000000000004\n");
+    EXPECT_EQ(Cli({"eval", "-0"}).out, "-0\n");
     const CliRun syntax = Cli({"eval", "--2"});
     EXPECT_EQ(syntax.code, 1);
     EXPECT_EQ(syntax.out, "number=0x80040201\nposition=2\n"
@@ -45,26 +35,15 @@ TEST(Cli, EvalPrintsSeventeenDigitsOrTheFourFields) {
                           "description=表达式语法错误\n");
 }
 
-TEST(Cli, CalcShowsTheResultBoxAndReportsErrors) {
+TEST(Cli, CalcAndSubstShowWhatTheWindowsShow) {
     CliRun r = Cli({"calc", "1/3"});
     EXPECT_EQ(r.out, "0.3333333\n");
     EXPECT_EQ(r.err, "");
-
     r = Cli({"calc", "2+*3"});
     EXPECT_EQ(r.code, 0);
     EXPECT_EQ(r.out, "<语法错误>\n");
     EXPECT_EQ(r.err, "Orbiplot 表达式分析错误\n错误号 No. 1 - 表达式语法错误\n\n错误发生在: "
                      "ParseExpression->ParseNumExp->ParseTerm->ParseValue->ParseAtom\n");
-
-    r = Cli({"calc", "sqr(-1)"});
-    EXPECT_EQ(r.out, "\n");
-    EXPECT_NE(r.err.find("Err.Number = 5\n"), std::string::npos);
-}
-
-TEST(Cli, SubstIsLiteral) {
-    CliRun r = Cli({"subst", "2*X+exp(x)", "x", "0.5"});
-    EXPECT_EQ(r.code, 0);
-    EXPECT_EQ(r.out, "2*0.5+exp(0.5)\n");
     EXPECT_EQ(Cli({"subst", "-x", "x", "-1"}).out, "--1\n");
     r = Cli({"subst", std::string(40000, '1') + "x", "x", "2"});
     EXPECT_EQ(r.code, 1);
@@ -72,64 +51,48 @@ TEST(Cli, SubstIsLiteral) {
 }
 
 TEST(Cli, UsageErrorsExitWithTwo) {
-    EXPECT_EQ(Cli({}).code, 2);
-    EXPECT_EQ(Cli({"frobnicate"}).code, 2);
-    EXPECT_EQ(Cli({"eval"}).code, 2);
-    const CliRun r = Cli({"subst", "x", "x"});
-    EXPECT_EQ(r.code, 2);
-    EXPECT_NE(r.err.find("subst EXPRESSION VAR VALUETEXT"), std::string::npos);
+    for (const std::vector<std::string>& words : std::vector<std::vector<std::string>>{
+             {}, {"frobnicate"}, {"eval"}, {"--app-dir"}, {"--bogus", "eval", "1"}, {"pl", "1,1", "1"}})
+        EXPECT_EQ(Cli(words).code, 2) << words.size();
+    EXPECT_NE(Cli({"subst", "x", "x"}).err.find("subst EXPRESSION VAR VALUETEXT"), std::string::npos);
 }
 
-#include "TempDir.h"
-
 TEST(Cli, AppDirLoadsConstantsAndSettingsWithoutWriting) {
-    orbiplot::test::TempDir dir;
+    TempDir dir;
     dir.Write("Orbiplot_Const.ini", "[Data]\r\nM=1\r\nN1=g\r\nV1=9.8\r\n");
-    CliRun r = Cli({"--app-dir", dir.Path(), "eval", "g*2"});
-    EXPECT_EQ(r.code, 0);
-    EXPECT_EQ(r.out, "19.600000000000001\n");
+    EXPECT_EQ(Cli({"--app-dir", dir.Path(), "eval", "g*2"}).out, "19.600000000000001\n");
     EXPECT_FALSE(std::filesystem::exists(dir.File("Orbiplot_Setting.ini")));
-
     EXPECT_EQ(Cli({"eval", "g*2"}).code, 1); // no constants without the option
 
     dir.Write("Orbiplot_Setting.ini", "[Grid]\r\nUnit=abc\r\n");
-    r = Cli({"--app-dir", dir.Path(), "eval", "1"});
+    const CliRun r = Cli({"--app-dir", dir.Path(), "eval", "1"});
     EXPECT_EQ(r.code, 1);
     EXPECT_NE(r.err.find("Err.Number = 13"), std::string::npos);
-
-    EXPECT_EQ(Cli({"--app-dir"}).code, 2);
-    EXPECT_EQ(Cli({"--bogus", "eval", "1"}).code, 2);
 }
 
 TEST(Cli, ListAndResaveDocuments) {
-    orbiplot::test::TempDir dir;
-    dir.Write(
-        "d.opd",
-        "[General]\r\nOPMVer=1\r\nTitle=\xBA\xAF\xCA\xFD\r\nC=2\r\n[0DATA]\r\nType=0\r\n"
-        "SD1=1/4\r\nSD2=2\r\nSH=False\r\n[1DATA]\r\nType=15\r\nExp1=cos(t)\r\nExp2=sin(t)\r\n");
+    TempDir dir;
+    dir.Write("d.opd", "[General]\r\nOPMVer=1\r\nTitle=\xBA\xAF\xCA\xFD\r\nC=2\r\n[0DATA]\r\nType=0\r\n"
+                       "SD1=1/4\r\nSD2=2\r\nSH=False\r\n[1DATA]\r\nType=15\r\nExp1=cos(t)\r\nExp2=sin(t)\r\n");
     CliRun r = Cli({"list", dir.File("d.opd")});
-    EXPECT_EQ(r.code, 0);
     EXPECT_EQ(r.out, "title=函数\nauthor=未知作者\nnote=\ncoo=2\ncount=2\n"
                      "curve 0 0 点: (1/4,2)\ncurve 1 1 参数方程: x=cos(t), y=sin(t)\n");
-
-    r = Cli({"resave", dir.File("d.opd"), dir.File("out.opd")});
-    EXPECT_EQ(r.code, 0);
-    EXPECT_EQ(Cli({"list", dir.File("out.opd")}).out, Cli({"list", dir.File("d.opd")}).out);
+    EXPECT_EQ(Cli({"resave", dir.File("d.opd"), dir.File("out.opd")}).code, 0);
+    EXPECT_EQ(Cli({"list", dir.File("out.opd")}).out, r.out);
 
     dir.Write("bad.opd", "[General]\r\nOPMVer=3\r\n");
     r = Cli({"list", dir.File("bad.opd")});
     EXPECT_EQ(r.code, 1);
-    EXPECT_EQ(r.out, "");
     EXPECT_EQ(r.err, "Orbiplot 错误报告\n文件版本错误\n");
     EXPECT_EQ(Cli({"resave", dir.File("bad.opd"), dir.File("x.opd")}).code, 1);
     EXPECT_FALSE(std::filesystem::exists(dir.File("x.opd")));
 }
 
 TEST(Cli, RenderWritesTheChosenFormat) {
-    orbiplot::test::TempDir dir;
+    TempDir dir;
     dir.Write("d.opd", "[General]\r\nOPMVer=1\r\nC=2\r\n[0DATA]\r\nType=13\r\nExp1=sqr(x)\r\n"
                        "[1DATA]\r\nType=6\r\nSD1=0\r\nSD2=0\r\nSD3=2\r\nLC=255\r\n");
-    CliRun r = Cli({"render", dir.File("d.opd"), dir.File("d.bmp"), "--size", "64x48"});
+    const CliRun r = Cli({"render", dir.File("d.opd"), dir.File("d.bmp"), "--size", "64x48"});
     EXPECT_EQ(r.code, 0);
     // The failing curve is reported while drawing goes on.
     EXPECT_EQ(r.err.substr(0, r.err.find('\n')), "Orbiplot 错误报告");
@@ -138,20 +101,17 @@ TEST(Cli, RenderWritesTheChosenFormat) {
     EXPECT_EQ(bmp.substr(0, 2), "BM");
     EXPECT_EQ(static_cast<int>(bmp[28]), 24); // bits per pixel
     EXPECT_EQ(static_cast<unsigned char>(bmp[18]), 64u);
-    EXPECT_EQ(static_cast<unsigned char>(bmp[22]), 48u);
-
     EXPECT_EQ(Cli({"render", dir.File("d.opd"), dir.File("d.png")}).code, 0);
     EXPECT_EQ(dir.Read("d.png").substr(1, 3), "PNG");
-    EXPECT_EQ(Cli({"render", dir.File("d.opd"), dir.File("d.svg"), "--size", "100x80"}).code, 0);
-    EXPECT_NE(dir.Read("d.svg").find("<svg"), std::string::npos);
 
-    EXPECT_EQ(Cli({"render", dir.File("d.opd"), dir.File("d.gif")}).code, 2);
-    EXPECT_EQ(Cli({"render", dir.File("d.opd"), dir.File("d.png"), "--size"}).code, 2);
-    EXPECT_EQ(Cli({"render", dir.File("d.opd"), dir.File("d.png"), "--size", "0x5"}).code, 2);
-    EXPECT_EQ(Cli({"render", dir.File("d.opd"), dir.File("d.png"), "--size", "99999x99999"}).code,
-              2);
+    for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{
+             {dir.File("d.gif")}, {dir.File("d.png"), "--size"}, {dir.File("d.png"), "--size", "0x5"},
+             {dir.File("d.png"), "--size", "99999x99999"}}) {
+        std::vector<std::string> words{"render", dir.File("d.opd")};
+        words.insert(words.end(), bad.begin(), bad.end());
+        EXPECT_EQ(Cli(words).code, 2) << bad.back();
+    }
     EXPECT_EQ(Cli({"render", dir.File("none.opd"), dir.File("n.png")}).code, 1);
-    EXPECT_EQ(Cli({"render", dir.File("d.opd"), dir.File("no/such/dir/n.png")}).code, 1);
 }
 
 TEST(Cli, LineCalculatorsAndConstants) {
@@ -159,9 +119,8 @@ TEST(Cli, LineCalculatorsAndConstants) {
     EXPECT_EQ(degenerate.code, 0);
     EXPECT_EQ(degenerate.err, "Orbiplot\n注意：在直线方程 A*x+B*y+c=0 中 A，B不全为零。\n");
     EXPECT_EQ(Cli({"pl", "1,1", "1e39", "1", "1"}).out, "请输入数值.\n"); // overflow keeps the output
-    EXPECT_EQ(Cli({"pl", "1,1", "1"}).code, 2);
 
-    orbiplot::test::TempDir dir;
+    TempDir dir;
     const auto consts = [&](std::vector<std::string> words) {
         words.insert(words.begin(), {"--app-dir", dir.Path(), "consts"});
         return Cli(words);
@@ -170,7 +129,6 @@ TEST(Cli, LineCalculatorsAndConstants) {
     EXPECT_EQ(consts({"add", "h", "-1e-3"}).code, 0);
     EXPECT_EQ(consts({"add", "G", "1"}).code, 1);
     EXPECT_EQ(consts({"list"}).out, "g - 9.8\nh - -0.001\n");
-    EXPECT_EQ(Cli({"--app-dir", dir.Path(), "calc", "g*2"}).out, "19.6\n");
     EXPECT_EQ(consts({"remove", "1"}).code, 0);
     EXPECT_EQ(consts({"remove", "none"}).err, "Orbiplot 错误报告\n没有常数被选择\n");
     EXPECT_EQ(dir.Read("Orbiplot_Const.ini"), "[Data]\r\nM=1\r\nN1=h\r\nV1=-0.001\r\n");
@@ -178,28 +136,21 @@ TEST(Cli, LineCalculatorsAndConstants) {
 
 // A picture write that fails leaves the old picture whole, no temporary file, and says why.
 TEST(Cli, RenderFailuresKeepTheOldPicture) {
-    orbiplot::test::TempDir dir;
-    const std::string doc = dir.Write("a.opd", "[General]\r\nOPMVer=1\r\nC=1\r\n[0DATA]\r\nType=13\r\n"
-                                               "Exp1=sin(x)\r\n");
+    TempDir dir;
+    const std::string doc = dir.Write("a.opd", "[General]\r\nOPMVer=1\r\nC=1\r\n[0DATA]\r\nType=13\r\nExp1=sin(x)\r\n");
     for (const char* name : {"p.png", "p.svg", "p.bmp"}) {
         const std::string old = "the old picture";
         const std::string out = dir.Write(name, old);
         // A disk that fills up during the write.
-        const CliRun full =
-            orbiplot::test::WithFileSizeLimit(64, [&] { return Cli({"render", doc, out}); });
+        const CliRun full = orbiplot::test::WithFileSizeLimit(64, [&] { return Cli({"render", doc, out}); });
         EXPECT_EQ(full.code, 1) << name;
         EXPECT_EQ(full.err.rfind("Orbiplot 错误报告\n", 0), 0u) << full.err;
         EXPECT_EQ(dir.Read(name), old) << name;
-
         // A folder where the picture should go.
         const std::string folder = dir.File(std::string("d") + name);
         std::filesystem::create_directory(folder);
         EXPECT_EQ(Cli({"render", doc, folder}).code, 1) << name;
         EXPECT_TRUE(std::filesystem::is_directory(folder));
-
-        const CliRun fine = Cli({"render", doc, out, "--size", "64x48"});
-        EXPECT_EQ(fine.code, 0) << fine.err;
-        EXPECT_NE(dir.Read(name), old);
     }
     for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
         EXPECT_EQ(entry.path().filename().string().find(".orbiplot-"), std::string::npos)

@@ -120,18 +120,3 @@ TEST(Multimedia, TheAboutMusicSoundsForItsWholeLength) {
     EXPECT_GT(rms, 0.005) << "silent";
 }
 
-TEST(Multimedia, TheSynthesizerReportsPlayingWhileTheMusicPlays) {
-    FluidSynthMci mci;
-    ScriptedRandom random;
-    random.values = {0.456f};
-    clsMultimedia music(mci, random);
-    music.mmOpen(FindDataFile("opabout.opm"));
-    music.mmPlay();
-    const std::string status = music.Status();
-    if (status.empty()) GTEST_SKIP() << "no sound font or no audio device here";
-    EXPECT_EQ(status, "playing");
-    for (int i = 0; i < 100 && music.Length() == 0; ++i) QThread::msleep(10);
-    EXPECT_GT(music.Length(), 0.0f);
-    music.mmClose();
-    EXPECT_EQ(music.Status(), "");
-}
