@@ -436,8 +436,6 @@ void frmMain::UpdateLockPanels() {
     Panel(StatusPanel::NumLock)->setEnabled(locks.Known && locks.NumLock);
 }
 
-QString frmMain::StatusText(StatusPanel panel) const { return Panel(panel)->text(); }
-
 void frmMain::SetStatusText(StatusPanel panel, const QString& text) {
     QLabel* label = Panel(panel);
     label->setText(text);

@@ -69,7 +69,6 @@ public:
         QAction* OnWeb;
     };
     const Commands& Command() const { return commands_; }
-    QString StatusText(StatusPanel panel) const;
 
     // DocumentHost
     void SetStatusText(StatusPanel panel, const QString& text) override;

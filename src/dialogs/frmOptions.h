@@ -23,10 +23,9 @@ class frmOptions : public QDialog {
 public:
     frmOptions(CoreContext& context, const clsDialogs& dialogs, QWidget* owner = nullptr);
 
+private:
     // The choice as the controls show it.
     OptionsChoice Choice() const;
-
-private:
     void cmdOk_Click();
     void CheckUnit();
     void Step(int value);

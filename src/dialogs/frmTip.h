@@ -18,10 +18,9 @@ class frmTip : public QDialog {
 public:
     frmTip(CoreContext& context, const std::string& tipFile, QWidget* owner = nullptr);
 
+private:
     void ShowNextTip();
     void DisplayCurrentTip();
-
-private:
     void chkLoadTipsAtStartup_Click(bool checked);
 
     CoreContext& context_;

@@ -10,6 +10,7 @@
 #include "docwin/frmDocument.h"
 
 #include <QAction>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 
@@ -50,6 +51,10 @@ struct AppFixture {
     }
     frmDocument* Open(const std::string& path) {
         return main->OpenDocument(path) ? main->ActiveDocument() : nullptr;
+    }
+    // The text of a status bar panel, as a person reads it.
+    QString StatusText(StatusPanel panel) const {
+        return main->findChild<QLabel*>(QString("sbPanel%1").arg(static_cast<int>(panel)))->text();
     }
     // A command by its object name, as the menus and toolbars name it.
     QAction* Action(const char* name) const { return main->findChild<QAction*>(name); }

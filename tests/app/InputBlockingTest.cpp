@@ -48,7 +48,7 @@ void ExpectMainWindowAnswers(AppFixture& f, const char* step) {
 
     f.main->SetStatusText(StatusPanel::Readout, "");
     QTest::mouseMove(f.main->windowHandle(), document->mapTo(f.main.get(), QPoint(5, 5)));
-    EXPECT_TRUE(f.main->StatusText(StatusPanel::Readout).startsWith("当前坐标")) << "pointer move ignored";
+    EXPECT_TRUE(f.StatusText(StatusPanel::Readout).startsWith("当前坐标")) << "pointer move ignored";
 }
 
 } // namespace

@@ -143,25 +143,25 @@ TEST(MainWindow, ZoomKeysWheelAndReadOuts) {
     ASSERT_NE(document, nullptr);
     for (int i = 0; i < 3; ++i) Press(document, Qt::Key_Plus);
     Press(document, Qt::Key_Right);
-    EXPECT_EQ(f.main->StatusText(StatusPanel::Zoom), "缩放:(X:65.61%; Y:72.9%)");
+    EXPECT_EQ(f.StatusText(StatusPanel::Zoom), "缩放:(X:65.61%; Y:72.9%)");
     for (int key : {Qt::Key_Left, Qt::Key_Minus, Qt::Key_Up, Qt::Key_Down}) Press(document, key);
-    EXPECT_TRUE(f.main->StatusText(StatusPanel::Zoom).contains("79.39%")) << f.main->StatusText(StatusPanel::Zoom).toStdString();
+    EXPECT_TRUE(f.StatusText(StatusPanel::Zoom).contains("79.39%")) << f.StatusText(StatusPanel::Zoom).toStdString();
 
     QWheelEvent wheel(QPointF(10, 10), document->mapToGlobal(QPointF(10, 10)), QPoint(), QPoint(0, 120),
                       Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
-    const QString before = f.main->StatusText(StatusPanel::Zoom);
+    const QString before = f.StatusText(StatusPanel::Zoom);
     QApplication::sendEvent(document, &wheel);
-    EXPECT_NE(f.main->StatusText(StatusPanel::Zoom), before);
+    EXPECT_NE(f.StatusText(StatusPanel::Zoom), before);
 
     // The pointer read-out of the centre of the surface.
     QMouseEvent move(QEvent::MouseMove, QPointF(document->width() / 2.0, document->height() / 2.0),
                      document->mapToGlobal(QPointF(0, 0)), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
     QApplication::sendEvent(document, &move);
-    EXPECT_TRUE(f.main->StatusText(StatusPanel::Readout).startsWith("当前坐标 X=0.000 Y=0.000"));
+    EXPECT_TRUE(f.StatusText(StatusPanel::Readout).startsWith("当前坐标 X=0.000 Y=0.000"));
 
     Press(document, Qt::Key_Escape);
     EXPECT_EQ(f.VisibleWindows(), 0);
-    EXPECT_EQ(f.main->StatusText(StatusPanel::Zoom), "缩放:(X:100.00%; Y:100.00%)");
+    EXPECT_EQ(f.StatusText(StatusPanel::Zoom), "缩放:(X:100.00%; Y:100.00%)");
 }
 
 TEST(MainWindow, PlacementIsStoredUnlessMinimized) {
@@ -351,8 +351,8 @@ TEST(HiDpi, ThePictureHasTheScreensPixels) {
     EXPECT_GT(finer, 50);
     // The read-out still counts logical pixels: the centre reads the origin.
     QTest::mouseMove(f.main->windowHandle(), document->mapTo(f.main.get(), document->rect().center()));
-    const auto m = QRegularExpression("X=(-?[0-9.]+) Y=(-?[0-9.]+)").match(f.main->StatusText(StatusPanel::Readout));
-    ASSERT_TRUE(m.hasMatch()) << f.main->StatusText(StatusPanel::Readout).toStdString();
+    const auto m = QRegularExpression("X=(-?[0-9.]+) Y=(-?[0-9.]+)").match(f.StatusText(StatusPanel::Readout));
+    ASSERT_TRUE(m.hasMatch()) << f.StatusText(StatusPanel::Readout).toStdString();
     EXPECT_LT(std::fabs(m.captured(1).toDouble()), 0.1); // within a pixel or two of the origin
     EXPECT_LT(std::fabs(m.captured(2).toDouble()), 0.1);
 }
