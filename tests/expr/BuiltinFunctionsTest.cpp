@@ -14,24 +14,17 @@ constexpr double PiLiteral = 3.14159265358979;
 TEST(BuiltinFunctions, ExactFormulasAndOperationOrder) {
     const std::pair<const char*, double> cases[] = {
         {"sin(pi)", std::sin(PiLiteral)},
-        {"tan(1)", std::tan(1.0)},
         {"cot(1)", 1 / std::tan(1.0)},
         {"csc(1)", 1 / std::sin(1.0)},
         {"arcsin(0.5)", std::atan(0.5 / std::sqrt(0.75))},
         {"arccos(0.5)", PiLiteral / 2 - std::atan(0.5 / std::sqrt(0.75))},
-        {"arccos(0)", 1.570796326794895},
-        {"arctan(1)", std::atan(1.0)},
         {"arccot(1)", PiLiteral / 2 - std::atan(1.0)},
         {"r2d(pi)", 180},
         {"d2r(180)", PiLiteral},
-        {"abs(-3.5)", 3.5},
-        {"sqr(2)", std::sqrt(2.0)},
         {"log(e)", std::log(2.71828)},
         {"lg(1000)", std::log(1000.0) / std::log(10.0)},
         {"fix(-2.5)", -2},
         {"sgn(-0.001)", -1},
-        {"sgn(0)", 0},
-        {"exp(1)", std::exp(1.0)},
         {"exp(-1000)", 0},
     };
     clsExpressionParser parser;
