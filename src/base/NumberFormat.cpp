@@ -1,6 +1,7 @@
 #include "base/NumberFormat.h"
 
 #include "base/AppError.h"
+#include "base/TextEncoding.h"
 
 #include <algorithm>
 #include <charconv>
@@ -205,11 +206,7 @@ namespace {
 
 // The decimal number in text, without blanks; empty when it is none.
 std::string_view NumberPart(std::string_view text) {
-    const auto isBlank = [](char c) { return c == ' ' || c == '\t'; };
-    while (!text.empty() && isBlank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && isBlank(text.back()))
-        text.remove_suffix(1);
+    text = TrimBlanks(text);
     size_t i = 0;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
     size_t digits = 0;

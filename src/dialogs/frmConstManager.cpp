@@ -16,10 +16,7 @@ namespace orbiplot {
 
 frmConstManager::frmConstManager(CoreContext& context, QWidget* owner)
     : QDialog(owner), context_(context) {
-    setObjectName("frmConstManager");
-    setWindowTitle("常数管理器");
-    UseDialogFrame(this);
-    setModal(true);
+    SetUpModalDialog(this, "frmConstManager", "常数管理器");
     auto* layout = new QGridLayout(this);
     auto* hint = new QLabel("说明: 常数名必须以字母开头,后面部分可包括字母,数字和下划线", this);
     hint->setWordWrap(true);

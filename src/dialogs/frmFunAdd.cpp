@@ -39,10 +39,7 @@ std::string S(const QLineEdit* edit) { return edit->text().toStdString(); }
 frmFunAdd::frmFunAdd(CoreContext& context, const clsDialogs& dialogs, frmDocument& document,
                      QWidget* owner)
     : QDialog(owner), context_(context), dialogs_(dialogs), document_(document) {
-    setObjectName("frmFunAdd");
-    setWindowTitle("添加曲线");
-    setModal(true);
-    UseDialogFrame(this);
+    SetUpModalDialog(this, "frmFunAdd", "添加曲线");
 
     auto* layout = new QVBoxLayout(this);
     auto* typeRow = new QHBoxLayout;

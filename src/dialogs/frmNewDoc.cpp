@@ -19,10 +19,7 @@ namespace orbiplot {
 
 frmNewDoc::frmNewDoc(Services services, QWidget* owner)
     : QDialog(owner), services_(std::move(services)) {
-    setObjectName("frmNewDoc");
-    setWindowTitle("新建文档");
-    UseDialogFrame(this);
-    setModal(true);
+    SetUpModalDialog(this, "frmNewDoc", "新建文档");
 
     auto* info = new QGroupBox("文档属性", this);
     auto* form = new QFormLayout(info);

@@ -46,10 +46,7 @@ QPushButton* Swatch(QWidget* parent) {
 
 frmOptions::frmOptions(CoreContext& context, const clsDialogs& dialogs, QWidget* owner)
     : QDialog(owner), context_(context), dialogs_(dialogs) {
-    setObjectName("frmOptions");
-    setWindowTitle("Orbiplot 选项");
-    UseDialogFrame(this);
-    setModal(true);
+    SetUpModalDialog(this, "frmOptions", "Orbiplot 选项");
     auto* layout = new QVBoxLayout(this);
     tabOptions_ = new QTabWidget(this);
     tabOptions_->setObjectName("tabOptions");

@@ -45,10 +45,7 @@ QPixmap TipPicture() {
 
 frmTip::frmTip(CoreContext& context, const std::string& tipFile, QWidget* owner)
     : QDialog(owner), context_(context) {
-    setObjectName("frmTip");
-    setWindowTitle("日积月累");
-    UseDialogFrame(this);
-    setModal(true);
+    SetUpModalDialog(this, "frmTip", "日积月累");
     auto* layout = new QVBoxLayout(this);
     auto* body = new QHBoxLayout;
     auto* image1 = new QLabel(this);

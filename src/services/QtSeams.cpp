@@ -4,6 +4,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QColorDialog>
+#include <QDialog>
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QLibraryInfo>
@@ -32,6 +33,13 @@ QMessageBox::StandardButton ToButton(MsgResult result) {
 void UseDialogFrame(QWidget* dialog) {
     dialog->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                            Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+}
+
+void SetUpModalDialog(QDialog* dialog, const char* name, const QString& title) {
+    dialog->setObjectName(name);
+    dialog->setWindowTitle(title);
+    UseDialogFrame(dialog);
+    dialog->setModal(true);
 }
 
 bool LoadToolkitTranslations() {

@@ -4,6 +4,7 @@
 
 #include <functional>
 
+class QDialog;
 class QString;
 class QWidget;
 
@@ -32,6 +33,8 @@ public:
 
 // A dialog's frame: title and close box, no minimise or maximise.
 void UseDialogFrame(QWidget* dialog);
+// A modal dialog of the program: its name, its title and the dialog frame.
+void SetUpModalDialog(QDialog* dialog, const char* name, const QString& title);
 // Loads the toolkit's own Chinese texts; false when none are installed.
 bool LoadToolkitTranslations();
 // A colour box: a flat button filled with the colour.
