@@ -3,17 +3,24 @@
 #include "base/AppError.h"
 
 #include <functional>
+#include <optional>
 
 namespace orbiplot::test {
 
-// The number of the error the action raises, or 0 when it raises none.
-inline int32_t RaisedNumber(const std::function<void()>& action) {
+// The error the action raises, if any.
+inline std::optional<AppError> Raised(const std::function<void()>& action) {
     try {
         action();
     } catch (const AppError& e) {
-        return e.Number;
+        return e;
     }
-    return 0;
+    return std::nullopt;
+}
+
+// The number of the error the action raises, or 0 when it raises none.
+inline int32_t RaisedNumber(const std::function<void()>& action) {
+    const auto error = Raised(action);
+    return error ? error->Number : 0;
 }
 
 } // namespace orbiplot::test

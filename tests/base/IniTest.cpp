@@ -17,6 +17,7 @@
 #include <unistd.h>
 
 using namespace orbiplot;
+using orbiplot::test::Raised;
 using orbiplot::test::RaisedNumber;
 using orbiplot::test::WithFileSizeLimit;
 using orbiplot::test::TempDir;
@@ -130,14 +131,11 @@ TEST(IniWrite, TextOutsideGbkIsWrittenAsUtf8WithBom) {
 TEST(IniWrite, AFailedWriteRaisesTheSystemErrorAndKeepsTheOldFile) {
     TempDir dir;
     clsINI ini;
-    try {
-        ini.INIWriteString("A", "b", "c", dir.File("no/such/folder/x.ini"));
-        FAIL() << "no error raised";
-    } catch (const AppError& e) {
-        EXPECT_EQ(e.Number, static_cast<int32_t>(0x80047148u + ENOENT));
-        EXPECT_EQ(e.Source, "Orbiplot.Windows");
-        EXPECT_EQ(e.Description.rfind("错误: 2(&H2): ", 0), 0u);
-    }
+    const auto missing = Raised([&] { ini.INIWriteString("A", "b", "c", dir.File("no/such/folder/x.ini")); });
+    ASSERT_TRUE(missing);
+    EXPECT_EQ(missing->Number, static_cast<int32_t>(0x80047148u + ENOENT));
+    EXPECT_EQ(missing->Source, "Orbiplot.Windows");
+    EXPECT_EQ(missing->Description.rfind("错误: 2(&H2): ", 0), 0u);
 
     // A disk that fills up in the middle of the write.
     const std::string original = "[Data]\r\nM=1\r\nN1=g\r\nV1=9.8\r\n";

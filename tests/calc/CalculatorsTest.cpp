@@ -1,7 +1,4 @@
-#include "calc/ExpressionCalculator.h"
 #include "calc/LineCalculators.h"
-
-#include "expr/clsExpressionParser.h"
 
 #include <gtest/gtest.h>
 
@@ -86,34 +83,4 @@ TEST(LineLineCalculator, InvalidDegenerateAndOverflow) {
     ASSERT_TRUE(far.Error);
     EXPECT_EQ(far.Error->Number, ErrOverflow);
     EXPECT_FALSE(far.Output);
-}
-
-TEST(ExpressionCalculator, ResultsSyntaxErrorsAndArithmeticErrors) {
-    clsExpressionParser parser;
-    const auto compute = [&](const char* text, ExpressionCalculatorState before = {}) {
-        return ComputeExpression(parser, text, before);
-    };
-    EXPECT_EQ(compute("1/3").State.ResultText, "0.3333333");
-    EXPECT_EQ(compute("10^9").State.ResultText, "1000000000.0");
-    EXPECT_EQ(compute("-10^-8").State.ResultText, "0.0");
-
-    const ExpressionOutcome empty = compute("");
-    EXPECT_EQ(empty.State.ResultText, "<语法错误>");
-    EXPECT_FALSE(empty.State.HasResult);
-    EXPECT_EQ(empty.SelectionLength, 0u);
-    const ExpressionOutcome star = compute("2+*3");
-    EXPECT_TRUE(star.SelectError);
-    EXPECT_EQ(star.SelectionStart, 2u);
-    EXPECT_EQ(star.SelectionLength, 1u);
-    const ExpressionOutcome open = compute("sin(1");
-    EXPECT_EQ(open.SelectionStart, 5u);
-    EXPECT_EQ(open.SelectionLength, 0u);
-
-    // An arithmetic failure keeps the last result.
-    const ExpressionOutcome domain = compute("sqr(-1)", {"2.0", true});
-    ASSERT_TRUE(domain.Error);
-    EXPECT_EQ(domain.Error->Number, ErrInvalidCall);
-    EXPECT_FALSE(domain.SelectError);
-    EXPECT_EQ(domain.State.ResultText, "2.0");
-    EXPECT_TRUE(domain.State.HasResult);
 }

@@ -1,3 +1,4 @@
+#include "RaisedNumber.h"
 #include "doc/CurveDefinition.h"
 #include "base/AppError.h"
 #include "ScriptedSeams.h"
@@ -121,12 +122,7 @@ TEST(CurveDefinition, TheStoredRecord) {
     input.ExpressionJ = "R*Z";
     EXPECT_EQ(BuildCurveRecord(input, v).Expression1, "r*z");
     input.LineWidth = {"wide", "1"};
-    try {
-        BuildCurveRecord(input, v);
-        FAIL();
-    } catch (const AppError& e) {
-        EXPECT_EQ(e.Number, ErrTypeMismatch);
-    }
+    EXPECT_EQ(RaisedNumber([&] { BuildCurveRecord(input, v); }), ErrTypeMismatch);
 }
 
 TEST(CurveDefinition, ControlsForAnExistingCurve) {

@@ -1,18 +1,8 @@
 #include "ParserTestSupport.h"
+#include "RaisedNumber.h"
 
 using namespace orbiplot;
 using namespace orbiplot::test;
-
-namespace {
-std::optional<Failure> AddFailure(clsExpressionParser& parser, const std::string& name) {
-    try {
-        parser.AddConstant(name, 1);
-    } catch (const AppError& e) {
-        return Failure{e.Number, 0, e.Source, e.Description};
-    }
-    return std::nullopt;
-}
-} // namespace
 
 TEST(Constants, NameChecksInTheirOrder) {
     const std::tuple<const char*, int, const char*> cases[] = {
@@ -28,11 +18,11 @@ TEST(Constants, NameChecksInTheirOrder) {
     };
     clsExpressionParser parser;
     for (const auto& [name, code, description] : cases) {
-        const auto failure = AddFailure(parser, name);
+        const auto failure = Raised([&] { parser.AddConstant(name, 1); });
         ASSERT_TRUE(failure) << name;
-        EXPECT_EQ(failure->number, ParserErrorNumber(code)) << name;
-        EXPECT_EQ(failure->description, description) << name;
-        EXPECT_EQ(failure->source, "Orbiplot") << name; // not traced
+        EXPECT_EQ(failure->Number, ParserErrorNumber(code)) << name;
+        EXPECT_EQ(failure->Description, description) << name;
+        EXPECT_EQ(failure->Source, "Orbiplot") << name; // not traced
     }
     // Nothing was added by the failures.
     EXPECT_FALSE(parser.ConstantExists("A"));
@@ -44,14 +34,11 @@ TEST(Constants, RemovalIsCaseFreeAndReportsUnknownNamesUpperCased) {
     parser.AddConstant("g", 9.8);
     parser.RemoveConstant(" G ");
     EXPECT_FALSE(parser.ConstantExists("g"));
-    try {
-        parser.RemoveConstant(" zz ");
-        FAIL();
-    } catch (const AppError& e) {
-        EXPECT_EQ(e.Number, ParserErrorNumber(8));
-        EXPECT_EQ(e.Description, "常数 ZZ 不存在");
-        EXPECT_EQ(e.Source, "Orbiplot");
-    }
+    const auto unknown = Raised([&] { parser.RemoveConstant(" zz "); });
+    ASSERT_TRUE(unknown);
+    EXPECT_EQ(unknown->Number, ParserErrorNumber(8));
+    EXPECT_EQ(unknown->Description, "常数 ZZ 不存在");
+    EXPECT_EQ(unknown->Source, "Orbiplot");
     // The named constants can be removed too, and then are unknown names.
     parser.RemoveConstant("pi");
     const auto failure = ParseFailure(parser, "pi");

@@ -68,22 +68,6 @@ TEST(ParserErrors, CodePositionTraceAndDescription) {
     }
 }
 
-TEST(ParserErrors, EachParenthesisLevelAddsValueNumExpTermToTheTrace) {
-    clsExpressionParser parser;
-    for (int levels = 0; levels <= 4; ++levels) {
-        std::string text = std::string(static_cast<size_t>(levels), '(') + "foo" +
-                           std::string(static_cast<size_t>(levels), ')');
-        std::string expected = "ParseExpression->ParseNumExp->ParseTerm->";
-        for (int i = 0; i < levels; ++i)
-            expected += "ParseValue->ParseNumExp->ParseTerm->";
-        expected += "ParseValue->ParseAtom";
-        const auto failure = ParseFailure(parser, text);
-        ASSERT_TRUE(failure);
-        EXPECT_EQ(failure->source, expected) << levels;
-        EXPECT_EQ(failure->position, levels + 4);
-    }
-}
-
 TEST(ParserErrors, OverflowingSumsAndProductsAreArithmeticErrors) {
     clsExpressionParser parser;
     const std::string big = "1" + std::string(308, '0');

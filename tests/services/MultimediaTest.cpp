@@ -1,18 +1,10 @@
 #include "ScriptedSeams.h"
-#include "TempDir.h"
 
 #include "base/AppSettings.h"
 #include "base/RandomSource.h"
 #include "services/clsMultimedia.h"
 
-#include <fluidsynth.h>
 #include <gtest/gtest.h>
-
-#include <QThread>
-
-#include <cmath>
-#include <fstream>
-#include <iterator>
 
 using namespace orbiplot;
 using namespace orbiplot::test;
@@ -76,47 +68,3 @@ TEST(Multimedia, WithoutASoundFontEveryCommandIsSilent) {
     music.mmPlay();
     EXPECT_EQ(music.Status(), "");
 }
-
-// The about music played by the synthesizer into a file: as long as the piece, and audible.
-TEST(Multimedia, TheAboutMusicSoundsForItsWholeLength) {
-    const std::string font = FluidSynthMci::DefaultSoundFont();
-    if (font.empty()) GTEST_SKIP() << "no General MIDI sound font installed";
-    const std::string music = FindDataFile("opabout.opm");
-    ASSERT_FALSE(music.empty());
-    orbiplot::test::TempDir dir;
-    const std::string wav = dir.File("about.wav");
-    fluid_settings_t* settings = new_fluid_settings();
-    fluid_settings_setstr(settings, "audio.file.name", wav.c_str());
-    fluid_settings_setstr(settings, "player.timing-source", "sample");
-    fluid_settings_setint(settings, "synth.lock-memory", 0);
-    fluid_synth_t* synth = new_fluid_synth(settings);
-    ASSERT_NE(fluid_synth_sfload(synth, font.c_str(), 1), FLUID_FAILED);
-    fluid_player_t* player = new_fluid_player(synth);
-    ASSERT_EQ(fluid_player_add(player, music.c_str()), FLUID_OK);
-    fluid_player_play(player);
-    fluid_file_renderer_t* renderer = new_fluid_file_renderer(synth);
-    ASSERT_NE(renderer, nullptr);
-    while (fluid_player_get_status(player) == FLUID_PLAYER_PLAYING)
-        if (fluid_file_renderer_process_block(renderer) != FLUID_OK) break;
-    delete_fluid_file_renderer(renderer);
-    delete_fluid_player(player);
-    delete_fluid_synth(synth);
-    delete_fluid_settings(settings);
-
-    std::ifstream in(wav, std::ios::binary);
-    const std::string bytes(std::istreambuf_iterator<char>(in), {});
-    ASSERT_GT(bytes.size(), 44u);
-    const size_t samples = (bytes.size() - 44) / 2; // 16-bit stereo at 44100 Hz
-    const double seconds = static_cast<double>(samples) / 2.0 / 44100.0;
-    EXPECT_GT(seconds, 30.0);
-    EXPECT_LT(seconds, 60.0);
-    double sumSquares = 0;
-    for (size_t i = 44; i + 1 < bytes.size(); i += 2) {
-        const int16_t s = static_cast<int16_t>(static_cast<uint8_t>(bytes[i]) |
-                                               (static_cast<uint8_t>(bytes[i + 1]) << 8));
-        sumSquares += static_cast<double>(s) * s;
-    }
-    const double rms = std::sqrt(sumSquares / static_cast<double>(samples)) / 32768.0;
-    EXPECT_GT(rms, 0.005) << "silent";
-}
-
