@@ -1,5 +1,7 @@
 #pragma once
 
+#include "TempDir.h"
+
 #include "base/RandomSource.h"
 #include "base/Seams.h"
 
@@ -68,6 +70,14 @@ public:
         colours.pop_front();
         return answer;
     }
+};
+
+// A folder of its own and scripted seams: where every fixture starts.
+struct ScriptedFolder {
+    TempDir dir;
+    ScriptedMessages messages;
+    ScriptedDialogs dialogs;
+    SeededRandom random;
 };
 
 } // namespace orbiplot::test

@@ -2,7 +2,6 @@
 
 #include "QtTestSupport.h"
 #include "ScriptedSeams.h"
-#include "TempDir.h"
 
 #include "app/AppContext.h"
 #include "app/frmMain.h"
@@ -13,6 +12,9 @@
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTest>
 
 namespace orbiplot::test {
 
@@ -21,28 +23,29 @@ public:
     float Timer() override { return 1.0f; }
 };
 
-// The main window with scripted message and dialog seams, on a folder of its own.
-struct AppFixture {
-    TempDir dir;
-    ScriptedMessages messages;
-    ScriptedDialogs dialogs;
-    SeededRandom random;
+// The program's context with scripted seams, on a folder of its own.
+struct AppSeams : ScriptedFolder {
     FixedClock clock;
     AppContext context{messages, dialogs, random, clock, dir.Path()};
     std::unique_ptr<frmMain> main;
 
+    ~AppSeams() {
+        if (!main) return;
+        // Close documents without questions so that nothing waits for an answer.
+        for (frmDocument* d : main->Documents()) d->Model().SetModified(false);
+        main->MdiArea()->closeAllSubWindows();
+        context.MainForm = nullptr;
+    }
+};
+
+// The main window on scripted seams.
+struct AppFixture : AppSeams {
     AppFixture() {
         context.Now = [] { return QString("2026/12/6 18:22"); };
         main = std::make_unique<frmMain>(context);
         context.MainForm = main.get();
         modMain::UpdateCommandState(context);
         main->show();
-    }
-    ~AppFixture() {
-        // Close documents without questions so that nothing waits for an answer.
-        for (frmDocument* d : main->Documents()) d->Model().SetModified(false);
-        main->MdiArea()->closeAllSubWindows();
-        context.MainForm = nullptr;
     }
 
     std::string Document(const std::string& name, const std::string& title = "t") {
@@ -64,5 +67,26 @@ struct AppFixture {
         return n;
     }
 };
+
+// A child widget by its object name, as a person finds a control by its caption.
+template <class W = QPushButton> W* Named(QWidget* window, const char* name) {
+    W* widget = window->findChild<W*>(name);
+    EXPECT_NE(widget, nullptr) << name;
+    return widget;
+}
+
+// A click as a person makes it: through the window system, where a window blocked by a
+// modal one never sees it.
+inline void ClickThroughWindow(QWidget* widget) {
+    QWidget* top = widget->window();
+    QTest::mouseClick(top->windowHandle(), Qt::LeftButton, {}, widget->mapTo(top, widget->rect().center()));
+}
+
+// A click on the upper or the lower arrow of a scroll bar.
+inline void ClickArrow(QScrollBar* bar, bool upper) {
+    QWidget* top = bar->window();
+    const QPoint at(bar->width() / 2, upper ? 3 : bar->height() - 3);
+    QTest::mouseClick(top->windowHandle(), Qt::LeftButton, {}, bar->mapTo(top, at));
+}
 
 } // namespace orbiplot::test

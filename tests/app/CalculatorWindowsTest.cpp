@@ -17,16 +17,9 @@ using namespace orbiplot::test;
 
 namespace {
 
-QLineEdit* Box(QWidget* w, const char* name) { return w->findChild<QLineEdit*>(name); }
-
-void Click(QWidget* widget) {
-    QWidget* top = widget->window();
-    QTest::mouseClick(top->windowHandle(), Qt::LeftButton, {}, widget->mapTo(top, widget->rect().center()));
-}
-
 // Types into a calculator and presses Enter.
 void Compute(frmExpressionParse* calculator, const QString& expression) {
-    QLineEdit* box = Box(calculator, "txtExpression");
+    QLineEdit* box = Named<QLineEdit>(calculator, "txtExpression");
     box->setText(expression);
     QTest::keyClick(box, Qt::Key_Return);
 }
@@ -45,8 +38,8 @@ TEST(ExpressionCalculatorWindow, CaptionsCountEveryOpening) {
 TEST(ExpressionCalculatorWindow, ResultsErrorsSelectionAndCopy) {
     AppFixture f;
     frmExpressionParse* calculator = f.main->OpenCalculator();
-    QLineEdit* expression = Box(calculator, "txtExpression");
-    QLineEdit* result = Box(calculator, "txtResult");
+    QLineEdit* expression = Named<QLineEdit>(calculator, "txtExpression");
+    QLineEdit* result = Named<QLineEdit>(calculator, "txtResult");
     QClipboard* clipboard = QGuiApplication::clipboard();
 
     Compute(calculator, "2+*3");
@@ -57,20 +50,20 @@ TEST(ExpressionCalculatorWindow, ResultsErrorsSelectionAndCopy) {
     EXPECT_EQ(expression->cursorPosition(), 5);
     // Copying after a syntax error leaves the clipboard alone.
     clipboard->setText("kept");
-    Click(calculator->findChild<QLabel*>("Label1"));
+    ClickThroughWindow(calculator->findChild<QLabel*>("Label1"));
     EXPECT_EQ(clipboard->text(), "kept");
 
     Compute(calculator, "1+1");
     Compute(calculator, "sqr(-1)"); // the error keeps the last result
     EXPECT_EQ(f.messages.shown.size(), 3u);
     EXPECT_EQ(result->text(), "2.0");
-    Click(calculator->findChild<QLabel*>("Label1"));
+    ClickThroughWindow(calculator->findChild<QLabel*>("Label1"));
     EXPECT_EQ(clipboard->text(), "2.0");
 
     // The user's constants are there, also those added while the window is open.
     modConst::AddUserConstant(f.context.Core, "g", 9.8);
-    Box(calculator, "txtExpression")->setText("g*2");
-    Click(calculator->findChild<QPushButton*>("cmdParse"));
+    Named<QLineEdit>(calculator, "txtExpression")->setText("g*2");
+    ClickThroughWindow(calculator->findChild<QPushButton*>("cmdParse"));
     EXPECT_EQ(result->text(), "19.6");
 }
 
@@ -96,19 +89,19 @@ TEST(LineCalculatorDialogs, ComputeFocusSelectAndAbout) {
     AppFixture f;
     QString output, focused;
     WhenModal([&](QWidget* dialog) {
-        EXPECT_EQ(Box(dialog, "txtOut")->text(), "请输入数值.");
-        QTest::keyClicks(Box(dialog, "txtValue0"), "0,0");
-        QTest::keyClicks(Box(dialog, "txtValue1"), "3");
-        QTest::keyClicks(Box(dialog, "txtValue2"), "4");
-        QTest::keyClicks(Box(dialog, "txtValue3"), "-10");
-        Click(dialog->findChild<QPushButton*>("cmdRun"));
-        output = Box(dialog, "txtOut")->text();
+        EXPECT_EQ(Named<QLineEdit>(dialog, "txtOut")->text(), "请输入数值.");
+        QTest::keyClicks(Named<QLineEdit>(dialog, "txtValue0"), "0,0");
+        QTest::keyClicks(Named<QLineEdit>(dialog, "txtValue1"), "3");
+        QTest::keyClicks(Named<QLineEdit>(dialog, "txtValue2"), "4");
+        QTest::keyClicks(Named<QLineEdit>(dialog, "txtValue3"), "-10");
+        ClickThroughWindow(dialog->findChild<QPushButton*>("cmdRun"));
+        output = Named<QLineEdit>(dialog, "txtOut")->text();
         // A box emptied: reported, and the box has the focus.
-        Box(dialog, "txtValue2")->clear();
-        Click(dialog->findChild<QPushButton*>("cmdRun"));
+        Named<QLineEdit>(dialog, "txtValue2")->clear();
+        ClickThroughWindow(dialog->findChild<QPushButton*>("cmdRun"));
         focused = QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : "";
         QTest::mouseClick(dialog->windowHandle(), Qt::RightButton, {}, QPoint(3, 3));
-        Click(dialog->findChild<QPushButton*>("cmdClose"));
+        ClickThroughWindow(dialog->findChild<QPushButton*>("cmdClose"));
     });
     f.main->Command().CalculatePL->trigger();
     EXPECT_EQ(output, "点 P(0,0) 到直线 L:3*x+4*y-10=0 的距离为 2.0 。");
@@ -123,8 +116,8 @@ TEST(LineCalculatorDialogs, ComputeFocusSelectAndAbout) {
     WhenModal([&](QWidget* dialog) {
         for (auto [name, text] : {std::pair{"txtValue1", "1"}, {"txtValue2", "1"}, {"txtValue3", "1"},
                                   {"txtValue4", "0"}, {"txtValue5", "0"}, {"txtValue6", "5"}})
-            Box(dialog, name)->setText(text);
-        Click(dialog->findChild<QPushButton*>("cmdRun"));
+            Named<QLineEdit>(dialog, name)->setText(text);
+        ClickThroughWindow(dialog->findChild<QPushButton*>("cmdRun"));
         QApplication::processEvents();
         focused = QApplication::focusWidget()->objectName();
         selectedText = qobject_cast<QLineEdit*>(QApplication::focusWidget())->selectedText();

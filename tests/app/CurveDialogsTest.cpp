@@ -121,14 +121,7 @@ TEST(CurveDialog, StoredValuesWidthArrowsAndTheLockedForm) {
     ThroughDialog(f, *document, CurveGeneralY, [&](Controls& d) {
         d.Edit("txtFirstLast", 0)->setText("AUTO");
         // The upper arrow widens, the lower one narrows, as a person clicks them.
-        const auto clickArrow = [&](bool upper) {
-            QScrollBar* bar = d.Get<QScrollBar>("fsbWidth0");
-            const QPoint at(bar->width() / 2, upper ? 3 : bar->height() - 3);
-            QTest::mouseClick(d.dialog->windowHandle(), Qt::LeftButton, {}, bar->mapTo(d.dialog, at));
-        };
-        clickArrow(true);
-        clickArrow(true);
-        clickArrow(false);
+        for (bool upper : {true, true, false}) ClickArrow(d.Get<QScrollBar>("fsbWidth0"), upper);
         EXPECT_EQ(d.Edit("txtLineWidth", 0)->text(), "2");
         const QSize size = d.dialog->size();
         d.SelectType(Ellipse);

@@ -18,15 +18,7 @@ using namespace orbiplot::test;
 
 namespace {
 
-void ClickThroughWindow(QWidget* widget) {
-    QWidget* top = widget->window();
-    QTest::mouseClick(top->windowHandle(), Qt::LeftButton, {},
-                      widget->mapTo(top, widget->rect().center()));
-}
-
 frmFunManager* Manager(AppFixture& f) { return f.main->findChild<frmFunManager*>(); }
-
-template <class W = QPushButton> W* Named(QWidget* window, const char* name) { return window->findChild<W*>(name); }
 
 // The main window and the document answer a click on a toolbar button, a key and a pointer
 // move, as they do when nothing blocks them.

@@ -23,22 +23,6 @@
 using namespace orbiplot;
 using namespace orbiplot::test;
 
-namespace {
-
-template <class T> T* Find(QWidget* w, const char* name) {
-    T* child = w->findChild<T*>(name);
-    EXPECT_NE(child, nullptr) << name;
-    return child;
-}
-
-void ClickArrow(QScrollBar* bar, bool upper) {
-    QWidget* top = bar->window();
-    const QPoint at(bar->width() / 2, upper ? 3 : bar->height() - 3);
-    QTest::mouseClick(top->windowHandle(), Qt::LeftButton, {}, bar->mapTo(top, at));
-}
-
-} // namespace
-
 TEST(OptionsDialog, EveryControlAndWhatOkStores) {
     AppFixture f;
     f.context.Core.Settings = AppSettings{};
@@ -49,23 +33,23 @@ TEST(OptionsDialog, EveryControlAndWhatOkStores) {
     WhenModal([&](QWidget* w) {
         auto* d = qobject_cast<frmOptions*>(w);
         ASSERT_NE(d, nullptr);
-        auto* styles = Find<QComboBox>(d, "imgcboLineStyle");
+        auto* styles = Named<QComboBox>(d, "imgcboLineStyle");
         EXPECT_EQ(styles->currentText(), "实线");
         styles->setCurrentIndex(2);
-        QTest::mouseClick(Find<QPushButton>(d, "picColor"), Qt::LeftButton);
-        QTest::mouseClick(Find<QPushButton>(d, "picBackColor"), Qt::LeftButton);
-        auto* unit = Find<QLineEdit>(d, "txtValue");
+        QTest::mouseClick(Named<QPushButton>(d, "picColor"), Qt::LeftButton);
+        QTest::mouseClick(Named<QPushButton>(d, "picBackColor"), Qt::LeftButton);
+        auto* unit = Named<QLineEdit>(d, "txtValue");
         unit->selectAll();
         QTest::keyClicks(unit, "100");
         EXPECT_EQ(unit->text(), "1.00");
-        auto* arrows = Find<QScrollBar>(d, "VScroll1");
+        auto* arrows = Named<QScrollBar>(d, "VScroll1");
         ClickArrow(arrows, true);
         ClickArrow(arrows, true);
         EXPECT_EQ(unit->text(), "1.1");
-        Find<QRadioButton>(d, "Option1")->click();
+        Named<QRadioButton>(d, "Option1")->click();
         EXPECT_FALSE(unit->isEnabled() || arrows->isEnabled());
-        Find<QCheckBox>(d, "chkGrid")->setChecked(false);
-        Find<QPushButton>(d, "cmdOk")->click();
+        Named<QCheckBox>(d, "chkGrid")->setChecked(false);
+        Named<QPushButton>(d, "cmdOk")->click();
     });
     f.main->Command().ToolsOptions->trigger();
     ASSERT_EQ(f.messages.shown.size(), 1u);
@@ -87,16 +71,16 @@ TEST(OptionsDialog, CancelKeepsOnlyTheTipSwitchAndNoDocumentNeedsNoRedraw) {
     AppFixture f;
     const std::string file = f.context.Core.SettingsFile();
     WhenModal([](QWidget* w) {
-        Find<QCheckBox>(w, "chkTip")->click();
-        Find<QLineEdit>(w, "txtValue")->setText("5");
-        Find<QPushButton>(w, "cmdCancel")->click();
+        Named<QCheckBox>(w, "chkTip")->click();
+        Named<QLineEdit>(w, "txtValue")->setText("5");
+        Named<QPushButton>(w, "cmdCancel")->click();
     });
     f.main->Command().ToolsOptions->trigger();
     EXPECT_FALSE(f.context.Core.Settings.IsShowTip);
     EXPECT_EQ(f.context.Core.Settings.Unit, 1.0f);
     EXPECT_FALSE(std::filesystem::exists(file));
 
-    WhenModal([](QWidget* w) { Find<QPushButton>(w, "cmdOk")->click(); });
+    WhenModal([](QWidget* w) { Named<QPushButton>(w, "cmdOk")->click(); });
     f.main->Command().ToolsOptions->trigger(); // no document open: written, nothing drawn
     EXPECT_FALSE(LoadSettings(file).IsShowTip);
 }
@@ -113,13 +97,13 @@ TEST(ConstantsManager, AddRemoveTheirErrorsAndTheFileAtEveryClose) {
     QStringList lines;
     QString selectedValue, nameAfterFailure;
     WhenModal([&](QWidget* w) {
-        auto* name = Find<QLineEdit>(w, "txtConstName");
-        auto* value = Find<QLineEdit>(w, "txtConstValue");
+        auto* name = Named<QLineEdit>(w, "txtConstName");
+        auto* value = Named<QLineEdit>(w, "txtConstValue");
         for (const Attempt& a : attempts) {
             const size_t before = f.messages.shown.size();
             name->setText(a.name);
             value->setText(a.value);
-            Find<QPushButton>(w, "cmdAddConst")->click();
+            Named<QPushButton>(w, "cmdAddConst")->click();
             if (!a.expected) {
                 EXPECT_EQ(f.messages.shown.size(), before) << a.name;
                 EXPECT_TRUE(name->text().isEmpty() && value->text().isEmpty());
@@ -133,15 +117,15 @@ TEST(ConstantsManager, AddRemoveTheirErrorsAndTheFileAtEveryClose) {
         }
         // Right away in the shared parser.
         EXPECT_EQ(f.context.Core.Parser.ParseExpression("g*2"), 19.6);
-        auto* list = Find<QListWidget>(w, "lstConstants");
+        auto* list = Named<QListWidget>(w, "lstConstants");
         list->clearSelection();
         list->setCurrentRow(-1);
-        Find<QPushButton>(w, "cmdRemoveConst")->click();
+        Named<QPushButton>(w, "cmdRemoveConst")->click();
         EXPECT_EQ(f.messages.shown.back().Text, "没有常数被选择");
         list->setCurrentRow(0);
-        Find<QPushButton>(w, "cmdRemoveConst")->click();
+        Named<QPushButton>(w, "cmdRemoveConst")->click();
         for (int i = 0; i < list->count(); ++i) lines << list->item(i)->text();
-        Find<QPushButton>(w, "cmdClose")->click();
+        Named<QPushButton>(w, "cmdClose")->click();
     });
     f.main->Command().ToolsConstantManager->trigger();
     EXPECT_EQ(selectedValue, "abc");

@@ -16,23 +16,10 @@ using namespace orbiplot::test;
 namespace {
 
 // A context with scripted seams and no main window yet.
-struct StartFixture {
-    TempDir dir;
-    ScriptedMessages messages;
-    ScriptedDialogs dialogs;
-    SeededRandom random;
-    FixedClock clock;
-    AppContext context{messages, dialogs, random, clock, dir.Path()};
-    std::unique_ptr<frmMain> main;
-
+struct StartFixture : AppSeams {
     // Without first-start tips unless asked for: then there is no settings file at all.
     explicit StartFixture(bool firstStart = false) {
         if (!firstStart) dir.Write("Orbiplot_Setting.ini", "[General]\r\nIsShowTip=False\r\n");
-    }
-    ~StartFixture() {
-        if (main)
-            for (frmDocument* d : main->Documents())
-                d->Model().SetModified(false);
     }
     void Start(const std::string& commandLine) { main = modMain::StartUp(context, commandLine); }
 };

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "ScriptedSeams.h"
-#include "TempDir.h"
 
 #include "doc/DocumentModel.h"
 #include "expr/CoreContext.h"
@@ -9,11 +8,7 @@
 namespace orbiplot::test {
 
 // A document with scripted seams and a folder of its own.
-struct DocFixture {
-    TempDir dir;
-    ScriptedMessages messages;
-    ScriptedDialogs dialogs;
-    SeededRandom random;
+struct DocFixture : ScriptedFolder {
     CoreContext context{messages, dialogs, random, dir.Path()};
     DocumentModel doc{context};
 

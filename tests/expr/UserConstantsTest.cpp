@@ -1,5 +1,4 @@
 #include "ScriptedSeams.h"
-#include "TempDir.h"
 
 #include "base/AppError.h"
 #include "expr/CoreContext.h"
@@ -12,11 +11,7 @@ using namespace orbiplot::test;
 
 namespace {
 
-struct Fixture {
-    TempDir dir;
-    ScriptedMessages messages;
-    ScriptedDialogs dialogs;
-    SeededRandom random;
+struct Fixture : ScriptedFolder {
     CoreContext context{messages, dialogs, random, dir.Path()};
 
     void WriteConstants(const std::string& text) { dir.Write("Orbiplot_Const.ini", text); }
