@@ -56,6 +56,7 @@ public:
     std::deque<std::optional<std::string>> files;
     std::deque<std::optional<Rgb>> colours;
     std::vector<FileDialogRequest> requests;
+    std::pair<Rgb, std::array<Rgb, 16>> colourOffered; // the last colour dialog's start and greys
 
     std::optional<std::string> ShowFileDialog(const FileDialogRequest& request) override {
         requests.push_back(request);
@@ -64,7 +65,8 @@ public:
         files.pop_front();
         return answer;
     }
-    std::optional<Rgb> ShowColorDialog(Rgb, const std::array<Rgb, 16>&) override {
+    std::optional<Rgb> ShowColorDialog(Rgb start, const std::array<Rgb, 16>& greys) override {
+        colourOffered = {start, greys};
         if (colours.empty()) return std::nullopt;
         auto answer = colours.front();
         colours.pop_front();

@@ -1,4 +1,5 @@
 #include "RaisedNumber.h"
+#include "ScriptedSeams.h"
 #include "TempDir.h"
 
 #include "base/AppError.h"
@@ -36,19 +37,6 @@ TEST(Settings, ReadDefaultsDifferFromFirstRunValues) {
     }
 }
 
-TEST(Settings, ValuesAsStoredByHandOrByOtherWindows) {
-    TempDir dir;
-    const std::string file = dir.Write(
-        "s.ini", "[General]\r\nIsShowTip=0\r\n[Grid]\r\nStyle=3x\r\nUnit=0.25\r\nIsPi=TRUE\r\n"
-                 "Color=abc\r\n");
-    const AppSettings s = LoadSettings(file);
-    EXPECT_FALSE(s.IsShowTip);
-    EXPECT_EQ(s.Style, 3);
-    EXPECT_EQ(s.Unit, 0.25f);
-    EXPECT_TRUE(s.IsPi);
-    EXPECT_EQ(s.Color, 0u);
-}
-
 TEST(Settings, AMalformedOrOverLongUnitFailsLoading) {
     TempDir dir;
     const std::pair<std::string, int32_t> cases[] = {
@@ -66,51 +54,28 @@ TEST(Settings, AMalformedOrOverLongUnitFailsLoading) {
     EXPECT_FLOAT_EQ(LoadSettings(file).Unit, 0.5555556f);
 }
 
-namespace {
-class RecordingDialogs : public DialogSeam {
-public:
-    std::optional<std::string> answer;
-    std::optional<Rgb> colour;
-    FileDialogRequest last;
-    Rgb initial = 1;
-    std::array<Rgb, 16> custom{};
-    std::optional<std::string> ShowFileDialog(const FileDialogRequest& request) override {
-        last = request;
-        return answer;
-    }
-    std::optional<Rgb> ShowColorDialog(Rgb start, const std::array<Rgb, 16>& greys) override {
-        initial = start;
-        custom = greys;
-        return colour;
-    }
-};
-} // namespace
-
-TEST(CommonDialogs, DefaultsAndCancel) {
-    RecordingDialogs seam;
+TEST(CommonDialogs, DefaultsAnswersAndCancel) {
+    test::ScriptedDialogs seam;
     clsDialogs dialogs(seam, "/opt/orbiplot");
     EXPECT_EQ(dialogs.FileOpen(), "");
-    EXPECT_EQ(seam.last.StartFolder, "/opt/orbiplot");
-    ASSERT_EQ(seam.last.Filters.size(), 1u);
-    EXPECT_EQ(seam.last.Filters[0].Pattern, "*.*");
-    EXPECT_TRUE(seam.last.MustExist && !seam.last.Save);
+    const FileDialogRequest open = seam.requests.back();
+    EXPECT_EQ(open.StartFolder, "/opt/orbiplot");
+    ASSERT_EQ(open.Filters.size(), 1u);
+    EXPECT_EQ(open.Filters[0].Pattern, "*.*");
+    EXPECT_TRUE(open.MustExist && !open.Save);
 
-    seam.answer = "/home/u/a.opd";
-    EXPECT_EQ(dialogs.FileSave("", "/home/u", ".opd", {{"Orbiplot 文档", "*.opd"}}, 1), "/home/u/a.opd");
-    EXPECT_TRUE(seam.last.Save && seam.last.ConfirmOverwrite && !seam.last.MustExist);
-    EXPECT_EQ(seam.last.StartFolder, "/home/u");
+    seam.files = {"/home/u/a.opd"};
+    EXPECT_EQ(dialogs.FileSave("", "/home/u", ".opd", {{"Orbiplot 文档", "*.opd"}}, 2), "/home/u/a.opd");
+    const FileDialogRequest save = seam.requests.back();
+    EXPECT_TRUE(save.Save && save.ConfirmOverwrite && !save.MustExist);
+    EXPECT_EQ(save.StartFolder, "/home/u");
+    EXPECT_EQ(save.FilterIndex, 2);
 
-    dialogs.FileOpen("打开", "", {{"位图", "*.bmp"}, {"全部", "*.*"}}, 2);
-    EXPECT_EQ(seam.last.FilterIndex, 2);
-}
-
-TEST(CommonDialogs, ColourStartsBlackWithGreysAndCancelKeepsTheDefault) {
-    RecordingDialogs seam;
-    clsDialogs dialogs(seam, "/");
+    // The colour dialog starts on black with sixteen greys; Cancel keeps the colour.
     EXPECT_EQ(dialogs.GetColor(0x00FF00), 0x00FF00u);
-    EXPECT_EQ(seam.initial, 0u);
-    EXPECT_EQ(seam.custom[7], 0x7F7F7Fu);
-    seam.colour = 0x123456;
+    EXPECT_EQ(seam.colourOffered.first, 0u);
+    EXPECT_EQ(seam.colourOffered.second[7], 0x7F7F7Fu);
+    seam.colours = {0x123456};
     EXPECT_EQ(dialogs.GetColor(0x00FF00), 0x123456u);
 }
 

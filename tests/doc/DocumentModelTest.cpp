@@ -35,7 +35,6 @@ TEST(CurveRecord, DescriptionsUseTheTextsAsTyped) {
         {curve(4, {"0", "0", "1", "2"}), "直线: (y-(0))/((2)-(0))=(x-(0))/((1)-(0))"},
         {curve(6, {"0", "0", "sqrt(2)"}), "圆: (x-(0))^2+(y-(0))^2=(sqrt(2))^2"},
         {curve(15, {}, "cos(t)", "sin(t)"), "参数方程: x=cos(t), y=sin(t)"},
-        {curve(99, {"1"}), "未知类型"},
     };
     for (const auto& [c, expected] : cases)
         EXPECT_EQ(CurveDescription(c), expected) << c.FType;
@@ -125,7 +124,7 @@ TEST(DocumentModel, VisibilityAndInfoChanges) {
     EXPECT_EQ(view.captions.back(), "新标题");
 
     // Getters read any slot of the list's capacity and refuse others.
-        EXPECT_EQ(f.doc.Curve(253).SData1, "");
+    EXPECT_EQ(f.doc.Curve(253).SData1, "");
     EXPECT_EQ(RaisedNumber([&] { f.doc.Curve(254); }), ErrSubscript);
     EXPECT_EQ(RaisedNumber([&] { f.doc.SetFunListShowHide(300, true); }), ErrSubscript);
-    }
+}

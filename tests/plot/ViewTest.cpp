@@ -44,17 +44,6 @@ TEST(View, ZoomReadOuts) {
     EXPECT_EQ(none.ZoomStatusText(), "缩放:(100.0%)");
 }
 
-TEST(View, ShiftMovesTheWorldWindowAndRestoresIt) {
-    View view;
-    view.ShiftOrigin(2, -1.5f);
-    EXPECT_EQ(view.ScaleLeft(), -7.0f);
-    EXPECT_EQ(view.ScaleTop(), 6.5f);
-    EXPECT_EQ(view.ScaleWidth(), 10.0f);
-    view.RestoreOrigin();
-    EXPECT_EQ(view.ScaleLeft(), -5.0f);
-    EXPECT_EQ(view.ScaleTop(), 5.0f);
-}
-
 TEST(View, PointerReadout) {
     const std::pair<std::pair<float, float>, const char*> cases[] = {
         {{0, 2}, "当前坐标 X=0.000 Y=2.000 R=2.000 Z=pi/2"},
