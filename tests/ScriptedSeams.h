@@ -5,11 +5,20 @@
 #include "base/RandomSource.h"
 #include "base/Seams.h"
 
+#include <gmock/gmock.h>
+
 #include <deque>
+#include <string>
 #include <functional>
 #include <vector>
 
 namespace orbiplot::test {
+
+using ::testing::_;
+using ::testing::AllOf;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
 
 // Records every message box and answers from a script (OK, or the default button, when the
 // script is empty).
@@ -29,6 +38,12 @@ public:
         return answer;
     }
     void HideProgress() override { ++progressHidden; }
+
+    std::vector<std::string> Texts() const {
+        std::vector<std::string> texts;
+        for (const MessageRequest& m : shown) texts.push_back(m.Text);
+        return texts;
+    }
 };
 
 // The default generator with a fixed seed, so every run checks the same cases.

@@ -39,8 +39,7 @@ TEST(TipWindow, TipsTheSwitchAndItsHint) {
     f.main->Command().HelpTip->trigger();
     EXPECT_FALSE(boxTicked); // tips disabled: the box shows it
     EXPECT_FALSE(tip.isEmpty());
-    ASSERT_EQ(f.messages.shown.size(), 1u);
-    EXPECT_EQ(f.messages.shown[0].Text, "要再次启用此功能，在Orbiplot选项(工具->选项->一般)中修改。");
+    EXPECT_THAT(f.messages.Texts(), ElementsAre("要再次启用此功能，在Orbiplot选项(工具->选项->一般)中修改。"));
     EXPECT_EQ(IniDocument::Load(f.context.Core.SettingsFile()).Get("General", "IsShowTip"), "0");
     EXPECT_FALSE(f.context.Core.Settings.IsShowTip);
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
@@ -62,8 +61,7 @@ TEST(SystemTools, TheFirstFoundStartsAndNoneIsReported) {
     EXPECT_EQ(started, (std::vector<std::string>{"/usr/bin/kate", "/usr/bin/galculator"}));
 
     f.main->Command().ToolsExplorer->trigger(); // no file manager, no opener
-    ASSERT_EQ(f.messages.shown.size(), 1u);
-    EXPECT_NE(f.messages.shown[0].Text.find("应用程序未找到, 请确认是否安装."), std::string::npos);
+    EXPECT_THAT(f.messages.Texts(), ElementsAre(HasSubstr("应用程序未找到, 请确认是否安装.")));
     installed.insert("xdg-open");
     f.main->Command().ToolsExplorer->trigger(); // the desktop opens the home folder
     EXPECT_EQ(started.back().rfind("/usr/bin/xdg-open ", 0), 0u);

@@ -81,8 +81,7 @@ TEST(MainWindow, OpenSaveSaveAsAndExport) {
     // Cancelled, opened, refused: one window; each file tried takes a number.
     EXPECT_EQ(f.VisibleWindows(), 1);
     EXPECT_EQ(f.context.DocumentCounter, 2);
-    ASSERT_EQ(f.messages.shown.size(), 1u);
-    EXPECT_EQ(f.messages.shown[0].Text, "文件版本错误");
+    EXPECT_THAT(f.messages.Texts(), ElementsAre("文件版本错误"));
     frmDocument* document = f.main->ActiveDocument();
     EXPECT_EQ(document->windowTitle(), "甲");
 
@@ -129,8 +128,7 @@ TEST(MainWindow, ClosingAModifiedDocumentAsks) {
         f.messages.answers = {answer};
         f.dialogs.files = {chosen};
         document->CloseDoc();
-        ASSERT_EQ(f.messages.shown.size(), 1u);
-        EXPECT_EQ(f.messages.shown[0].Text, "是否保存对 \"ABC\" 的修改？");
+        EXPECT_THAT(f.messages.Texts(), ElementsAre("是否保存对 \"ABC\" 的修改？"));
         EXPECT_EQ(f.VisibleWindows(), staysOpen ? 1 : 0);
         if (staysOpen) {
             document->Model().SetModified(false);
@@ -325,8 +323,7 @@ TEST(MainWindow, AFailedExportKeepsTheOldPictureAndSaysWhy) {
     std::filesystem::create_directory(folder);
     f.dialogs.files = {folder, f.dir.File("missing/x.bmp"), old};
     for (int i = 0; i < 3; ++i) f.main->Command().FileExport->trigger();
-    ASSERT_EQ(f.messages.shown.size(), 2u);
-    EXPECT_NE(f.messages.shown[1].Text.find("Orbiplot.Windows"), std::string::npos);
+    EXPECT_THAT(f.messages.Texts(), ElementsAre(_, HasSubstr("Orbiplot.Windows")));
     EXPECT_TRUE(std::filesystem::is_directory(folder));
     EXPECT_EQ(f.dir.Read("old.png").substr(1, 3), "PNG");
     for (const auto& entry : std::filesystem::directory_iterator(f.dir.Path()))

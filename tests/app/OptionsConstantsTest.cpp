@@ -52,8 +52,7 @@ TEST(OptionsDialog, EveryControlAndWhatOkStores) {
         Named<QPushButton>(d, "cmdOk")->click();
     });
     f.main->Command().ToolsOptions->trigger();
-    ASSERT_EQ(f.messages.shown.size(), 1u);
-    EXPECT_EQ(f.messages.shown[0].Text, "取值应在(0,99]之间");
+    EXPECT_THAT(f.messages.Texts(), ElementsAre("取值应在(0,99]之间"));
     const AppSettings& s = f.context.Core.Settings;
     EXPECT_TRUE(s.IsPi);
     EXPECT_EQ(s.Unit, 1.1f); // the unit shown in the disabled box

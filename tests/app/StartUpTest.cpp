@@ -81,8 +81,7 @@ TEST(StartUp, AMalformedUnitEndsStartUpWithTwoMessages) {
         modMain::ReportStartUpFailure(f.context);
     }
     EXPECT_FALSE(f.main);
-    ASSERT_EQ(f.messages.shown.size(), 2u);
-    EXPECT_NE(f.messages.shown[0].Text.find("Err.Number = 13\n"), std::string::npos);
+    EXPECT_THAT(f.messages.Texts(), ElementsAre(HasSubstr("Err.Number = 13\n"), _));
 }
 
 TEST(StartUp, TitlesStayExactAndTheToolkitSpeaksChinese) {

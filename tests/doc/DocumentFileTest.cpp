@@ -87,9 +87,7 @@ TEST(DocumentFile, RefusedFilesAreReportedAndNotShown) {
         DocFixture f;
         f.dir.Write("bad.opd", content);
         EXPECT_FALSE(f.doc.LoadDoc(f.dir.File("bad.opd"))) << content;
-        ASSERT_EQ(f.messages.shown.size(), 1u) << content;
-        EXPECT_NE(f.messages.shown[0].Text.find(expected), std::string::npos)
-            << f.messages.shown[0].Text;
+        EXPECT_THAT(f.messages.Texts(), ElementsAre(HasSubstr(expected))) << content;
         EXPECT_EQ(f.doc.GetIPath(), "");
     }
     DocFixture missing;
@@ -161,6 +159,5 @@ TEST(DocumentFile, AFailedSaveKeepsPathAndModifiedFlag) {
     EXPECT_FALSE(f.doc.SaveDoc(f.dir.File("missing/dir/x.opd")));
     EXPECT_TRUE(f.doc.IsModified());
     EXPECT_EQ(f.doc.GetIPath(), "");
-    ASSERT_EQ(f.messages.shown.size(), 1u);
-    EXPECT_NE(f.messages.shown[0].Text.find("Err.Source = Orbiplot.Windows"), std::string::npos);
+    EXPECT_THAT(f.messages.Texts(), ElementsAre(HasSubstr("Err.Source = Orbiplot.Windows")));
 }
