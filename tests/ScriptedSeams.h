@@ -89,6 +89,17 @@ public:
     }
 };
 
+// Hands out scripted timer readings; the last one repeats.
+class ScriptedClock : public Clock {
+public:
+    std::deque<float> readings{0.0f};
+    float Timer() override {
+        const float t = readings.front();
+        if (readings.size() > 1) readings.pop_front();
+        return t;
+    }
+};
+
 // A folder of its own and scripted seams: where every fixture starts.
 struct ScriptedFolder {
     TempDir dir;

@@ -18,14 +18,9 @@
 
 namespace orbiplot::test {
 
-class FixedClock : public Clock {
-public:
-    float Timer() override { return 1.0f; }
-};
-
 // The program's context with scripted seams, on a folder of its own.
 struct AppSeams : ScriptedFolder {
-    FixedClock clock;
+    ScriptedClock clock;
     AppContext context{messages, dialogs, random, clock, dir.Path()};
     std::unique_ptr<frmMain> main;
 

@@ -6,21 +6,9 @@
 #include "plot/PlotEngine.h"
 #include "plot/View.h"
 
-#include <deque>
 #include <map>
 
 namespace orbiplot::test {
-
-// Hands out scripted timer readings; the last one repeats.
-class ScriptedClock : public Clock {
-public:
-    std::deque<float> readings{0.0f};
-    float Timer() override {
-        const float t = readings.front();
-        if (readings.size() > 1) readings.pop_front();
-        return t;
-    }
-};
 
 class RecordingStatus : public PlotStatus {
 public:

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/TextEncoding.h"
 #include "plot/Canvas.h"
 #include "plot/View.h"
 
@@ -51,7 +52,7 @@ public:
         Add(op, color);
     }
     float TextWidth(const std::string& text) override {
-        return static_cast<float>(8.0 * static_cast<double>(Characters(text)) * TwipsPerPixel /
+        return static_cast<float>(8.0 * static_cast<double>(Utf8ToUtf16(text).size()) * TwipsPerPixel /
                                   view_.ClientWidthTwips() * view_.ScaleWidth());
     }
     float TextHeight(const std::string&) override {
@@ -74,12 +75,6 @@ public:
     }
 
 private:
-    static size_t Characters(const std::string& text) {
-        size_t n = 0;
-        for (unsigned char c : text)
-            n += (c & 0xC0) != 0x80;
-        return n;
-    }
     void Add(DrawOp op, Rgb color) {
         op.color = color;
         op.penWidth = pen_;
