@@ -8,8 +8,8 @@
 #include <gmock/gmock.h>
 
 #include <deque>
-#include <string>
 #include <functional>
+#include <string>
 #include <vector>
 
 namespace orbiplot::test {
