@@ -56,9 +56,8 @@ const char* const InitialZoomText = "缩放:(X:100.00%; Y:100.00%)";
 QIcon Icon(const char* name) { return QIcon(QString(":/icons/") + name + ".svg"); }
 
 const std::vector<FileFilter> DocumentFilters = {{"Orbiplot 文档 (*.opd)", "*.opd"}};
-const std::vector<FileFilter> PictureFilters = {{"24 位位图 (*.bmp)", "*.bmp"},
-                                                {"PNG 图像 (*.png)", "*.png"},
-                                                {"SVG 图像 (*.svg)", "*.svg"}};
+const std::vector<FileFilter> PictureFilters = {
+    {"24 位位图 (*.bmp)", "*.bmp"}, {"PNG 图像 (*.png)", "*.png"}, {"SVG 图像 (*.svg)", "*.svg"}};
 
 } // namespace
 
@@ -80,7 +79,8 @@ frmMain::frmMain(AppContext& context, QWidget* parent)
     // The zoom panel follows the window that comes to the front.
     connect(mdiArea_, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow*) {
         if (frmDocument* document = ActiveDocument())
-            SetStatusText(StatusPanel::Zoom, QString::fromStdString(document->ViewState().ZoomStatusText()));
+            SetStatusText(StatusPanel::Zoom,
+                          QString::fromStdString(document->ViewState().ZoomStatusText()));
     });
 }
 
@@ -169,12 +169,12 @@ void frmMain::BuildMenus() {
     };
 
     QMenu* file = c.FileMenu = AddMenu(nullptr, "mnuFile", "文件(&F)");
-    c.FileNew = on(AddAction(file, "mnuFileNew", "新建(&N)", QKeySequence("Ctrl+N")),
-                   &frmMain::LoadNewDoc);
+    c.FileNew =
+        on(AddAction(file, "mnuFileNew", "新建(&N)", QKeySequence("Ctrl+N")), &frmMain::LoadNewDoc);
     c.FileOpen = on(AddAction(file, "mnuFileOpen", "打开(&O)...", QKeySequence("Ctrl+O")),
                     &frmMain::FileOpen);
-    c.FileClose = on(AddAction(file, "mnuFileClose", "关闭(&C)"),
-                     withDocument(&frmDocument::CloseDoc));
+    c.FileClose =
+        on(AddAction(file, "mnuFileClose", "关闭(&C)"), withDocument(&frmDocument::CloseDoc));
     file->addSeparator();
     c.FileSave = on(AddAction(file, "mnuFileSave", "保存(&S)", QKeySequence("Ctrl+S")),
                     [this] { mnuFileSave_Click(); });
@@ -182,16 +182,18 @@ void frmMain::BuildMenus() {
     c.FileExport =
         on(AddAction(file, "mnuFileExport", "保存为 BMP 图像(&E)..."), &frmMain::FileExport);
     file->addSeparator();
-    c.FileProperties = on(AddAction(file, "mnuFileProperties", "属性(&I)...", QKeySequence("Ctrl+I")),
-                          &frmMain::FileProperties);
+    c.FileProperties =
+        on(AddAction(file, "mnuFileProperties", "属性(&I)...", QKeySequence("Ctrl+I")),
+           &frmMain::FileProperties);
     file->addSeparator();
-    c.FilePrint =
-        on(AddAction(file, "mnuFilePrint", "打印(&P)", QKeySequence("Ctrl+P")), &frmMain::FilePrint);
+    c.FilePrint = on(AddAction(file, "mnuFilePrint", "打印(&P)", QKeySequence("Ctrl+P")),
+                     &frmMain::FilePrint);
     file->addSeparator();
     c.FileExit =
         on(AddAction(file, "mnuFileExit", "退出(&X)", QKeySequence("Ctrl+X")), &QWidget::close);
-    c.FileShutDown = on(AddAction(file, "mnuFileShutDown", "关闭系统(&U)...", QKeySequence("Ctrl+U")),
-                        &frmMain::ShutDown);
+    c.FileShutDown =
+        on(AddAction(file, "mnuFileShutDown", "关闭系统(&U)...", QKeySequence("Ctrl+U")),
+           &frmMain::ShutDown);
 
     QMenu* view = c.ViewMenu = AddMenu(nullptr, "mnuView", "视图(&V)");
     c.ViewToolbar = AddAction(view, "mnuViewToolbar", "工具栏(&T)");
@@ -292,10 +294,10 @@ void frmMain::BuildMenus() {
     window->addSeparator();
     c.WindowCascade = AddAction(window, "mnuWindowCascade", "层叠(&C)");
     connect(c.WindowCascade, &QAction::triggered, mdiArea_, &QMdiArea::cascadeSubWindows);
-    c.WindowTileHorizontal =
-        on(AddAction(window, "mnuWindowTileHorizontal", "横向平铺(&H)"), [this] { TileWindows(true); });
-    c.WindowTileVertical =
-        on(AddAction(window, "mnuWindowTileVertical", "纵向平铺(&V)"), [this] { TileWindows(false); });
+    c.WindowTileHorizontal = on(AddAction(window, "mnuWindowTileHorizontal", "横向平铺(&H)"),
+                                [this] { TileWindows(true); });
+    c.WindowTileVertical = on(AddAction(window, "mnuWindowTileVertical", "纵向平铺(&V)"),
+                              [this] { TileWindows(false); });
     c.WindowArrangeIcons =
         on(AddAction(window, "mnuWindowArrangeIcons", "排列图标(&A)"), &frmMain::ArrangeIcons);
     connect(window, &QMenu::aboutToShow, this, &frmMain::RebuildWindowList);
@@ -401,8 +403,8 @@ void frmMain::BuildToolbars() {
 
 void frmMain::BuildStatusBar() {
     QStatusBar* bar = statusBar();
-    const QString initial[StatusPanelCount] = {InitialStatusText, InitialZoomText,
-                                               QTime::currentTime().toString("HH:mm"), "CAPS", "NUM"};
+    const QString initial[StatusPanelCount] = {
+        InitialStatusText, InitialZoomText, QTime::currentTime().toString("HH:mm"), "CAPS", "NUM"};
     for (size_t i = 0; i < panels_.size(); ++i) {
         QLabel* label = panels_[i] = new QLabel(initial[i], this);
         label->setObjectName(QString("sbPanel%1").arg(i + 1));
@@ -420,7 +422,8 @@ void frmMain::BuildStatusBar() {
     QLabel* readout = Panel(StatusPanel::Readout);
     readout->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     readout->setMinimumWidth(
-        readout->fontMetrics().horizontalAdvance("当前坐标 X=-10.000 Y=-10.000 R=14.142 Z=0.785") / 2);
+        readout->fontMetrics().horizontalAdvance("当前坐标 X=-10.000 Y=-10.000 R=14.142 Z=0.785") /
+        2);
     auto* clock = new QTimer(this);
     connect(clock, &QTimer::timeout, this, [this] {
         Panel(StatusPanel::Clock)->setText(QTime::currentTime().toString("HH:mm"));
@@ -563,15 +566,14 @@ bool frmMain::OpenDocument(const std::string& path) {
 }
 
 void frmMain::FileOpen() {
-    const std::string path = context_.Dialogs.FileOpen(
-        "打开", context_.Core.AppFolder, DocumentFilters);
+    const std::string path =
+        context_.Dialogs.FileOpen("打开", context_.Core.AppFolder, DocumentFilters);
     if (!path.empty()) OpenDocument(path);
 }
 
 bool frmMain::SaveDocumentAs(frmDocument& document, const std::string& title) {
     const std::string path =
-        context_.Dialogs.FileSave(title, context_.Core.AppFolder, "opd",
-                                  DocumentFilters);
+        context_.Dialogs.FileSave(title, context_.Core.AppFolder, "opd", DocumentFilters);
     if (path.empty()) return false;
     // The chosen file is written anew, as if deleted first, but replaced only once complete.
     return document.SaveDoc(path, true);
@@ -613,8 +615,7 @@ void frmMain::FileExport() {
     frmDocument* document = ActiveDocument();
     if (!document) return;
     const std::string path =
-        context_.Dialogs.FileSave("保存BMP为", context_.Core.AppFolder, "bmp",
-                                  PictureFilters);
+        context_.Dialogs.FileSave("保存BMP为", context_.Core.AppFolder, "bmp", PictureFilters);
     if (path.empty()) return;
     try {
         // Made in memory, then written in one piece: a failure leaves the old picture.
@@ -696,8 +697,8 @@ void frmMain::RebuildWindowList() {
     int number = 1;
     for (QMdiSubWindow* sub : windows) {
         if (!sub->isVisible() && !sub->isMinimized()) continue;
-        QAction* action =
-            commands_.WindowMenu->addAction(QString("&%1 %2").arg(number++).arg(sub->windowTitle()));
+        QAction* action = commands_.WindowMenu->addAction(
+            QString("&%1 %2").arg(number++).arg(sub->windowTitle()));
         action->setCheckable(true);
         action->setChecked(sub == mdiArea_->currentSubWindow());
         connect(action, &QAction::triggered, this,

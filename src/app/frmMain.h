@@ -50,8 +50,8 @@ public:
     // Every command of the window: one action each, shared by its menu item and its toolbar
     // button.
     struct Commands {
-        QMenu *FileMenu, *ViewMenu, *CurveMenu, *ZoomMenu, *CalculateMenu, *ToolsMenu,
-            *WindowMenu, *HelpMenu;
+        QMenu *FileMenu, *ViewMenu, *CurveMenu, *ZoomMenu, *CalculateMenu, *ToolsMenu, *WindowMenu,
+            *HelpMenu;
         QAction *FileNew, *FileOpen, *FileClose, *FileSave, *FileSaveAs, *FileExport,
             *FileProperties, *FilePrint, *FileExit, *FileShutDown;
         QAction *ViewToolbar, *ViewStatusBar, *ViewRefresh;

@@ -104,7 +104,8 @@ frmFunAdd::frmFunAdd(CoreContext& context, const clsDialogs& dialogs, frmDocumen
     frmFrameFL = Named(new QGroupBox("X 取值范围", this), "frmFrameFL");
     auto* range = new QHBoxLayout(frmFrameFL);
     for (int i = 0; i < 2; ++i) {
-        lblLabel4[i] = Named(new QLabel(i == 0 ? "X 最小值:" : "X 最大值:", frmFrameFL), "lblLabel4", i);
+        lblLabel4[i] =
+            Named(new QLabel(i == 0 ? "X 最小值:" : "X 最大值:", frmFrameFL), "lblLabel4", i);
         txtFirstLast[i] = Named(new SelectAllEdit("auto", frmFrameFL), "txtFirstLast", i);
         range->addWidget(lblLabel4[i]);
         range->addWidget(txtFirstLast[i]);

@@ -226,7 +226,8 @@ void frmDocument::mouseMoveEvent(QMouseEvent* event) {
 
 void frmDocument::focusInEvent(QFocusEvent* event) {
     QWidget::focusInEvent(event);
-    if (loaded_) host_.SetStatusText(StatusPanel::Zoom, QString::fromStdString(view_.ZoomStatusText()));
+    if (loaded_)
+        host_.SetStatusText(StatusPanel::Zoom, QString::fromStdString(view_.ZoomStatusText()));
 }
 
 bool frmDocument::AskToSave() {

@@ -64,7 +64,10 @@ CurveTiming DrawYofX(EquationContext& c, const std::string& expression, float mi
     const View& view = c.ViewState;
     CurveEvaluator f(c.Parser, expression, "x");
     return Sample(
-        c, min, max, color, [&](float v) { return Vertex{v, plotmath::ToSingle(f.Value(v))}; },
+        c, min, max, color,
+        [&](float v) {
+            return Vertex{v, plotmath::ToSingle(f.Value(v))};
+        },
         [&](const Vertex& p) { return view.Bottom() <= p.y && p.y <= view.ScaleTop(); });
 }
 
@@ -73,7 +76,10 @@ CurveTiming DrawXofY(EquationContext& c, const std::string& expression, float mi
     const View& view = c.ViewState;
     CurveEvaluator f(c.Parser, expression, "y");
     return Sample(
-        c, min, max, color, [&](float v) { return Vertex{plotmath::ToSingle(f.Value(v)), v}; },
+        c, min, max, color,
+        [&](float v) {
+            return Vertex{plotmath::ToSingle(f.Value(v)), v};
+        },
         [&](const Vertex& p) { return view.ScaleLeft() <= p.x && p.x <= view.Right(); });
 }
 

@@ -28,7 +28,8 @@ void Compute(frmExpressionParse* calculator, const QString& expression) {
 
 TEST(ExpressionCalculatorWindow, CaptionsCountEveryOpening) {
     AppFixture f;
-    for (int i = 0; i < 3; ++i) f.main->Command().CalculateExpression->trigger();
+    for (int i = 0; i < 3; ++i)
+        f.main->Command().CalculateExpression->trigger();
     f.main->MdiArea()->subWindowList()[1]->close();
     f.main->Command().CalculateExpression->trigger();
     EXPECT_EQ(f.main->MdiArea()->currentSubWindow()->windowTitle(), "表达式计算器 4");
@@ -73,8 +74,8 @@ TEST(ExpressionCalculatorWindow, DocumentCommandsPassACalculatorBy) {
     ASSERT_NE(document, nullptr);
     const float width = document->ViewState().ScaleWidth();
     f.main->OpenCalculator();
-    for (const char* name : {"mnuFileClose", "mnuViewRefresh", "mnuZoomIn", "mnuFileSaveAs", "mnuFileExport",
-                             "mnuFilePrint", "mnuFileProperties"})
+    for (const char* name : {"mnuFileClose", "mnuViewRefresh", "mnuZoomIn", "mnuFileSaveAs",
+                             "mnuFileExport", "mnuFilePrint", "mnuFileProperties"})
         f.Action(name)->trigger();
     EXPECT_EQ(document->ViewState().ScaleWidth(), width);
     EXPECT_EQ(f.VisibleWindows(), 2);
@@ -105,15 +106,20 @@ TEST(LineCalculatorDialogs, ComputeFocusSelectAndAbout) {
     f.main->Command().CalculatePL->trigger();
     EXPECT_EQ(output, "点 P(0,0) 到直线 L:3*x+4*y-10=0 的距离为 2.0 。");
     EXPECT_EQ(focused, "txtValue2");
-    EXPECT_THAT(f.messages.Texts(), ElementsAre(_, StartsWith("点线位置关系计算器 for Orbiplot\n\n版本 0.1\n")));
+    EXPECT_THAT(f.messages.Texts(),
+                ElementsAre(_, StartsWith("点线位置关系计算器 for Orbiplot\n\n版本 0.1\n")));
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 
     // Each opening starts afresh; the second line's degenerate A box gets the focus with its
     // text selected, ready to be typed over.
     QString selectedText;
     WhenModal([&](QWidget* dialog) {
-        for (auto [name, text] : {std::pair{"txtValue1", "1"}, {"txtValue2", "1"}, {"txtValue3", "1"},
-                                  {"txtValue4", "0"}, {"txtValue5", "0"}, {"txtValue6", "5"}})
+        for (auto [name, text] : {std::pair{"txtValue1", "1"},
+                                  {"txtValue2", "1"},
+                                  {"txtValue3", "1"},
+                                  {"txtValue4", "0"},
+                                  {"txtValue5", "0"},
+                                  {"txtValue6", "5"}})
             Named<QLineEdit>(dialog, name)->setText(text);
         ClickThroughWindow(dialog->findChild<QPushButton*>("cmdRun"));
         QApplication::processEvents();

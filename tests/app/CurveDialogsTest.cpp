@@ -34,7 +34,9 @@ struct Controls {
         EXPECT_NE(widget, nullptr) << name.toStdString();
         return widget;
     }
-    QLineEdit* Edit(const char* name, int index) const { return Get(name + QString::number(index)); }
+    QLineEdit* Edit(const char* name, int index) const {
+        return Get(name + QString::number(index));
+    }
     int Type() const { return Get<QComboBox>("cboFunType")->currentIndex(); }
     void SelectType(int type) const { Get<QComboBox>("cboFunType")->setCurrentIndex(type); }
     void Ok() const { Get<QPushButton>("cmdOK")->click(); }
@@ -43,8 +45,8 @@ struct Controls {
 
 // Opens the dialog for a new curve (or on curve modify), lets act() work it, then presses OK
 // if it is still open; a dialog left open is a failure.
-void ThroughDialog(AppFixture& f, frmDocument& document, int32_t type, const std::function<void(Controls&)>& act,
-                   int32_t modify = -1) {
+void ThroughDialog(AppFixture& f, frmDocument& document, int32_t type,
+                   const std::function<void(Controls&)>& act, int32_t modify = -1) {
     WhenModal([&](QWidget* w) {
         Controls d{w};
         act(d);
@@ -68,21 +70,25 @@ TEST(CurveDialog, EveryTypeCanBeAdded) {
     frmDocument* document = EmptyDocument(f);
     ASSERT_NE(document, nullptr);
     const char* const values[][4] = {
-        {"1", "2", "0", "0"}, {"1", "2", "3", "0"}, {"1", "1", "2", "0"}, {"2", "1", "0", "0"}, {"0", "0", "1", "2"},
-        {"2", "3", "0", "0"}, {"1", "1", "2", "0"}, {"2", "-2", "-2", "0"}, {"3", "2", "0", "0"}, {"1", "1", "0", "0"},
-        {"2", "1", "0", "0"}, {"1", "0", "0", "0"}, {"1", "0", "0", "0"},
+        {"1", "2", "0", "0"}, {"1", "2", "3", "0"}, {"1", "1", "2", "0"}, {"2", "1", "0", "0"},
+        {"0", "0", "1", "2"}, {"2", "3", "0", "0"}, {"1", "1", "2", "0"}, {"2", "-2", "-2", "0"},
+        {"3", "2", "0", "0"}, {"1", "1", "0", "0"}, {"2", "1", "0", "0"}, {"1", "0", "0", "0"},
+        {"1", "0", "0", "0"},
     };
     for (int32_t type = 0; type < CurveTypeCount; ++type) {
         ThroughDialog(f, *document, type, [&](Controls& d) {
             EXPECT_EQ(d.Type(), type);
             if (type < CurveGeneralY)
-                for (int i = 0; i < 4; ++i) d.Edit("txtValue", i)->setText(values[type][i]);
+                for (int i = 0; i < 4; ++i)
+                    d.Edit("txtValue", i)->setText(values[type][i]);
         });
     }
-    EXPECT_TRUE(f.messages.shown.empty()) << (f.messages.shown.empty() ? "" : f.messages.shown[0].Text);
+    EXPECT_TRUE(f.messages.shown.empty())
+        << (f.messages.shown.empty() ? "" : f.messages.shown[0].Text);
     ASSERT_EQ(document->GetLastCountAdd1(), CurveTypeCount);
     EXPECT_EQ(document->GetFunList()[15], "参数方程: x=t, y=2*t");
-    EXPECT_EQ(document->Model().Curve(Ellipse).LineColor, document->Model().Curve(Ellipse).ExLineColor);
+    EXPECT_EQ(document->Model().Curve(Ellipse).LineColor,
+              document->Model().Curve(Ellipse).ExLineColor);
 }
 
 TEST(CurveDialog, ValidationKeepsTheDialogOpenOnTheOffendingBox) {
@@ -95,7 +101,9 @@ TEST(CurveDialog, ValidationKeepsTheDialogOpenOnTheOffendingBox) {
         d.Edit("txtValue", 1)->setText("4/2");
         d.Ok();
         stillOpen = d.dialog->isVisible();
-        selected = d.dialog->focusWidget() == d.Edit("txtValue", 0) ? d.Edit("txtValue", 0)->selectedText() : "";
+        selected = d.dialog->focusWidget() == d.Edit("txtValue", 0)
+                       ? d.Edit("txtValue", 0)->selectedText()
+                       : "";
         d.Cancel();
     });
     EXPECT_TRUE(stillOpen);
@@ -121,7 +129,8 @@ TEST(CurveDialog, StoredValuesWidthArrowsAndTheLockedForm) {
     ThroughDialog(f, *document, CurveGeneralY, [&](Controls& d) {
         d.Edit("txtFirstLast", 0)->setText("AUTO");
         // The upper arrow widens, the lower one narrows, as a person clicks them.
-        for (bool upper : {true, true, false}) ClickArrow(d.Get<QScrollBar>("fsbWidth0"), upper);
+        for (bool upper : {true, true, false})
+            ClickArrow(d.Get<QScrollBar>("fsbWidth0"), upper);
         EXPECT_EQ(d.Edit("txtLineWidth", 0)->text(), "2");
         const QSize size = d.dialog->size();
         d.SelectType(Ellipse);
@@ -143,7 +152,8 @@ TEST(CurveDialog, StoredValuesWidthArrowsAndTheLockedForm) {
         f, *document, 0,
         [&](Controls& d) {
             EXPECT_EQ(d.Edit("txtFirstLast", 0)->text(), "Auto");
-            EXPECT_FALSE(d.Get<QRadioButton>("optParameter")->isEnabled() || d.Get<QComboBox>("cboFunType")->isEnabled());
+            EXPECT_FALSE(d.Get<QRadioButton>("optParameter")->isEnabled() ||
+                         d.Get<QComboBox>("cboFunType")->isEnabled());
             d.Get("txtExpressionG")->setText("x");
         },
         0);
@@ -178,7 +188,8 @@ TEST(CurveManager, ListChecksAndLayout) {
     const auto button = [&](const char* name) { return manager.findChild<QPushButton*>(name); };
     ASSERT_EQ(list->count(), 1);
     EXPECT_EQ(list->item(0)->text(), "(无)");
-    EXPECT_FALSE(list->isEnabled() || button("cmdEdit")->isEnabled() || button("cmdRefresh")->isEnabled());
+    EXPECT_FALSE(list->isEnabled() || button("cmdEdit")->isEnabled() ||
+                 button("cmdRefresh")->isEnabled());
 
     CurveRecord shown;
     shown.FType = CurveGeneralY;
@@ -193,7 +204,7 @@ TEST(CurveManager, ListChecksAndLayout) {
     EXPECT_EQ(list->item(0)->text(), "普通方程: y=x*x");
     EXPECT_EQ(list->item(1)->checkState(), Qt::Unchecked);
     EXPECT_TRUE(document->Model().Curve(0).ShowHide); // filling the list changed nothing
-    EXPECT_FALSE(button("cmdEdit")->isEnabled());       // nothing selected yet
+    EXPECT_FALSE(button("cmdEdit")->isEnabled());     // nothing selected yet
     list->item(1)->setCheckState(Qt::Checked);
     EXPECT_TRUE(document->Model().Curve(1).ShowHide);
     EXPECT_FALSE(document->Model().IsModified());
@@ -227,6 +238,7 @@ TEST(CurveCommands, MenuItemsAndToolbarButtonsOpenTheirType) {
     // The curve toolbar after its manager button, in order.
     std::vector<int32_t> buttons;
     for (QAction* action : f.main->findChild<QToolBar*>("tbToolBar2")->actions())
-        if (!action->isSeparator() && action != f.main->Command().CurveManager) buttons.push_back(shownType(action));
+        if (!action->isSeparator() && action != f.main->Command().CurveManager)
+            buttons.push_back(shownType(action));
     EXPECT_EQ(buttons, (std::vector<int32_t>{13, 0, 1, 6, 8, 10, 12}));
 }

@@ -31,7 +31,8 @@ TEST(TipWindow, TipsTheSwitchAndItsHint) {
         auto* box = w->findChild<QCheckBox*>("chkLoadTipsAtStartup");
         box->click(); // ticked: written as 1, nothing said
         EXPECT_EQ(f.messages.shown.size(), 0u);
-        EXPECT_EQ(IniDocument::Load(f.context.Core.SettingsFile()).Get("General", "IsShowTip"), "1");
+        EXPECT_EQ(IniDocument::Load(f.context.Core.SettingsFile()).Get("General", "IsShowTip"),
+                  "1");
         box->click(); // cleared: written as 0, with the hint
         w->findChild<QPushButton*>("cmdNextTip")->click();
         w->findChild<QPushButton*>("cmdOK")->click();
@@ -39,7 +40,8 @@ TEST(TipWindow, TipsTheSwitchAndItsHint) {
     f.main->Command().HelpTip->trigger();
     EXPECT_FALSE(boxTicked); // tips disabled: the box shows it
     EXPECT_FALSE(tip.isEmpty());
-    EXPECT_THAT(f.messages.Texts(), ElementsAre("要再次启用此功能，在Orbiplot选项(工具->选项->一般)中修改。"));
+    EXPECT_THAT(f.messages.Texts(),
+                ElementsAre("要再次启用此功能，在Orbiplot选项(工具->选项->一般)中修改。"));
     EXPECT_EQ(IniDocument::Load(f.context.Core.SettingsFile()).Get("General", "IsShowTip"), "0");
     EXPECT_FALSE(f.context.Core.Settings.IsShowTip);
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);

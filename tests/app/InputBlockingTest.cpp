@@ -40,7 +40,8 @@ void ExpectMainWindowAnswers(AppFixture& f, const char* step) {
 
     f.main->SetStatusText(StatusPanel::Readout, "");
     QTest::mouseMove(f.main->windowHandle(), document->mapTo(f.main.get(), QPoint(5, 5)));
-    EXPECT_TRUE(f.StatusText(StatusPanel::Readout).startsWith("当前坐标")) << "pointer move ignored";
+    EXPECT_TRUE(f.StatusText(StatusPanel::Readout).startsWith("当前坐标"))
+        << "pointer move ignored";
 }
 
 } // namespace
@@ -97,8 +98,8 @@ TEST(CurveManagerWindow, StaysOpenAndBlocksNothingAfterEveryAction) {
 
     // Opened again by its key, its menu item or its button: the same window, still free.
     f.main->Command().CurveManager->trigger();
-    ClickThroughWindow(
-        f.main->findChild<QToolBar*>("tbToolBar2")->widgetForAction(f.main->Command().CurveManager));
+    ClickThroughWindow(f.main->findChild<QToolBar*>("tbToolBar2")
+                           ->widgetForAction(f.main->Command().CurveManager));
     EXPECT_EQ(f.main->findChildren<frmFunManager*>().size(), 1);
     ExpectMainWindowAnswers(f, "opened again");
 

@@ -25,8 +25,9 @@ namespace {
 
 // The document commands switch together; the others stay available.
 void ExpectDocumentCommands(const AppFixture& f, bool enabled) {
-    for (const char* name : {"mnuCurve", "mnuCurveManager", "mnuCurveAddLinePS", "mnuFileSave", "mnuFileProperties",
-                             "mnuFilePrint", "mnuZoom", "mnuZoomOutByY", "mnuViewRefresh"})
+    for (const char* name :
+         {"mnuCurve", "mnuCurveManager", "mnuCurveAddLinePS", "mnuFileSave", "mnuFileProperties",
+          "mnuFilePrint", "mnuZoom", "mnuZoomOutByY", "mnuViewRefresh"})
         EXPECT_EQ(f.Action(name)->isEnabled(), enabled) << name;
     for (const char* name : {"mnuFileNew", "mnuFileOpen", "mnuCalculateExpression"})
         EXPECT_TRUE(f.Action(name)->isEnabled()) << name;
@@ -70,14 +71,16 @@ TEST(MainWindow, DocumentCommandsFollowTheOpenDocuments) {
     ExpectDocumentCommands(f, false);
     // The toolbar item hides and shows the three toolbars together.
     f.main->Command().ViewToolbar->trigger();
-    for (QToolBar* t : f.main->findChildren<QToolBar*>()) EXPECT_FALSE(t->isVisible());
+    for (QToolBar* t : f.main->findChildren<QToolBar*>())
+        EXPECT_FALSE(t->isVisible());
 }
 
 TEST(MainWindow, OpenSaveSaveAsAndExport) {
     AppFixture f;
     const std::string path = f.Document("a.opd", "甲");
     f.dialogs.files = {std::nullopt, path, f.dir.Write("bad.opd", "[General]\r\nOPMVer=9\r\n")};
-    for (int i = 0; i < 3; ++i) f.main->Command().FileOpen->trigger();
+    for (int i = 0; i < 3; ++i)
+        f.main->Command().FileOpen->trigger();
     // Cancelled, opened, refused: one window; each file tried takes a number.
     EXPECT_EQ(f.VisibleWindows(), 1);
     EXPECT_EQ(f.context.DocumentCounter, 2);
@@ -93,7 +96,8 @@ TEST(MainWindow, OpenSaveSaveAsAndExport) {
     EXPECT_EQ(IniDocument::Load(path).Get("General", "Title"), std::optional<std::string>("改"));
 
     // Save as always asks, and writes the chosen file anew.
-    const std::string other = f.dir.Write("other.opd", "[General]\r\nOPMVer=1\r\nC=9\r\n[8DATA]\r\nType=1\r\n");
+    const std::string other =
+        f.dir.Write("other.opd", "[General]\r\nOPMVer=1\r\nC=9\r\n[8DATA]\r\nType=1\r\n");
     f.dialogs.files = {std::nullopt, other, f.dir.File("pic.svg")};
     f.main->Command().FileSaveAs->trigger();
     EXPECT_EQ(document->GetIPath(), path);
@@ -112,7 +116,8 @@ TEST(MainWindow, ClosingAModifiedDocumentAsks) {
     const std::tuple<MsgResult, std::optional<std::string>, bool> cases[] = {
         {MsgResult::Cancel, std::nullopt, true},
         {MsgResult::No, std::nullopt, false},
-        {MsgResult::Yes, std::nullopt, true}, // a new document's save was cancelled: nothing is lost
+        {MsgResult::Yes, std::nullopt,
+         true}, // a new document's save was cancelled: nothing is lost
         {MsgResult::Yes, f.dir.File("new.opd"), false},
     };
     for (const auto& [answer, chosen, staysOpen] : cases) {
@@ -146,21 +151,25 @@ TEST(MainWindow, ZoomKeysWheelAndReadOuts) {
     AppFixture f;
     frmDocument* document = f.Open(f.Document("a.opd"));
     ASSERT_NE(document, nullptr);
-    for (int i = 0; i < 3; ++i) Press(document, Qt::Key_Plus);
+    for (int i = 0; i < 3; ++i)
+        Press(document, Qt::Key_Plus);
     Press(document, Qt::Key_Right);
     EXPECT_EQ(f.StatusText(StatusPanel::Zoom), "缩放:(X:65.61%; Y:72.9%)");
-    for (int key : {Qt::Key_Left, Qt::Key_Minus, Qt::Key_Up, Qt::Key_Down}) Press(document, key);
-    EXPECT_TRUE(f.StatusText(StatusPanel::Zoom).contains("79.39%")) << f.StatusText(StatusPanel::Zoom).toStdString();
+    for (int key : {Qt::Key_Left, Qt::Key_Minus, Qt::Key_Up, Qt::Key_Down})
+        Press(document, key);
+    EXPECT_TRUE(f.StatusText(StatusPanel::Zoom).contains("79.39%"))
+        << f.StatusText(StatusPanel::Zoom).toStdString();
 
-    QWheelEvent wheel(QPointF(10, 10), document->mapToGlobal(QPointF(10, 10)), QPoint(), QPoint(0, 120),
-                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QWheelEvent wheel(QPointF(10, 10), document->mapToGlobal(QPointF(10, 10)), QPoint(),
+                      QPoint(0, 120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
     const QString before = f.StatusText(StatusPanel::Zoom);
     QApplication::sendEvent(document, &wheel);
     EXPECT_NE(f.StatusText(StatusPanel::Zoom), before);
 
     // The pointer read-out of the centre of the surface.
     QMouseEvent move(QEvent::MouseMove, QPointF(document->width() / 2.0, document->height() / 2.0),
-                     document->mapToGlobal(QPointF(0, 0)), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+                     document->mapToGlobal(QPointF(0, 0)), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
     QApplication::sendEvent(document, &move);
     EXPECT_TRUE(f.StatusText(StatusPanel::Readout).startsWith("当前坐标 X=0.000 Y=0.000"));
 
@@ -183,7 +192,9 @@ TEST(MainWindow, PlacementIsStoredUnlessMinimized) {
                   "1000 1000 8700 7900");
     }
     // A placement beyond the screen comes back onto it.
-    f.dir.Write("Orbiplot_Setting.ini", "[MainPos]\r\nMainLeft=900000\r\nMainTop=-90000\r\nMainWidth=9000\r\nMainHeight=6000\r\n");
+    f.dir.Write(
+        "Orbiplot_Setting.ini",
+        "[MainPos]\r\nMainLeft=900000\r\nMainTop=-90000\r\nMainWidth=9000\r\nMainHeight=6000\r\n");
     frmMain far(f.context);
     EXPECT_EQ(far.geometry().size(), QSize(600, 400));
     EXPECT_TRUE(far.screen()->availableGeometry().contains(far.frameGeometry()));
@@ -191,14 +202,17 @@ TEST(MainWindow, PlacementIsStoredUnlessMinimized) {
     AppFixture minimized;
     minimized.main->setWindowState(Qt::WindowMinimized);
     minimized.main->close();
-    EXPECT_FALSE(IniDocument::Load(minimized.context.Core.SettingsFile()).Get("MainPos", "MainLeft").has_value());
+    EXPECT_FALSE(IniDocument::Load(minimized.context.Core.SettingsFile())
+                     .Get("MainPos", "MainLeft")
+                     .has_value());
 }
 
 TEST(MainWindow, DroppedDocumentsOpenAndOtherFilesAreIgnored) {
     AppFixture f;
-    f.main->OpenDroppedFiles({QUrl::fromLocalFile(QString::fromStdString(f.Document("a.opd"))),
-                              QUrl::fromLocalFile(QString::fromStdString(f.dir.Write("notes.txt", "x"))),
-                              QUrl("https://example.org/c.opd")});
+    f.main->OpenDroppedFiles(
+        {QUrl::fromLocalFile(QString::fromStdString(f.Document("a.opd"))),
+         QUrl::fromLocalFile(QString::fromStdString(f.dir.Write("notes.txt", "x"))),
+         QUrl("https://example.org/c.opd")});
     EXPECT_EQ(f.VisibleWindows(), 1);
     EXPECT_TRUE(f.messages.shown.empty());
 }
@@ -210,7 +224,8 @@ TEST(NewDocumentDialog, ProposalsCounterAndProperties) {
     EXPECT_EQ(f.context.DocumentCounter, 1);
     frmDocument* document = f.main->ActiveDocument();
     ASSERT_NE(document, nullptr);
-    EXPECT_EQ(document->GetDocInfo(), (DocInfo{"函数 0", modMain::GetLoginName(), "2026/12/6 18:22", "2"}));
+    EXPECT_EQ(document->GetDocInfo(),
+              (DocInfo{"函数 0", modMain::GetLoginName(), "2026/12/6 18:22", "2"}));
     EXPECT_FALSE(document->Model().IsModified());
 
     // Cancel changes nothing; the next proposal shows the next number.
@@ -239,7 +254,8 @@ TEST(NewDocumentDialog, ProposalsCounterAndProperties) {
 
 TEST(DocumentWindow, ARedrawAskedForDuringARedrawIsFoldedIntoOneAfterIt) {
     AppFixture f;
-    const std::string path = f.dir.Write("bad.opd", "[General]\r\nOPMVer=1\r\nC=1\r\n[0DATA]\r\nType=13\r\nExp1=sqr(x)\r\n");
+    const std::string path = f.dir.Write(
+        "bad.opd", "[General]\r\nOPMVer=1\r\nC=1\r\n[0DATA]\r\nType=13\r\nExp1=sqr(x)\r\n");
     int requests = 0;
     frmDocument* document = nullptr;
     // While the curve's error box is up, the window is resized and asked to refresh twice.
@@ -303,15 +319,19 @@ TEST(MainWindow, NewWindowsCascadeInsideAndTheStatusPanelsFit) {
     ASSERT_NE(f.Open(f.Document("b.opd")), nullptr);
     const QList<QMdiSubWindow*> windows = f.main->MdiArea()->subWindowList();
     const QRect area = f.main->MdiArea()->viewport()->rect();
-    for (QMdiSubWindow* w : windows) EXPECT_TRUE(area.contains(w->geometry())) << w->windowTitle().toStdString();
+    for (QMdiSubWindow* w : windows)
+        EXPECT_TRUE(area.contains(w->geometry())) << w->windowTitle().toStdString();
     EXPECT_NE(windows[0]->pos(), windows[1]->pos());
 
     // Both percentages and a read-out fit their panels.
     f.main->ActiveDocument()->Zoom(ZoomInFactor, true, false);
-    QTest::mouseMove(f.main->windowHandle(), f.main->ActiveDocument()->mapTo(f.main.get(), QPoint(3, 3)));
+    QTest::mouseMove(f.main->windowHandle(),
+                     f.main->ActiveDocument()->mapTo(f.main.get(), QPoint(3, 3)));
     for (const char* name : {"sbPanel1", "sbPanel2"}) {
         auto* panel = f.main->findChild<QLabel*>(name);
-        EXPECT_GE(panel->contentsRect().width(), panel->fontMetrics().horizontalAdvance(panel->text())) << name;
+        EXPECT_GE(panel->contentsRect().width(),
+                  panel->fontMetrics().horizontalAdvance(panel->text()))
+            << name;
     }
 }
 
@@ -322,7 +342,8 @@ TEST(MainWindow, AFailedExportKeepsTheOldPictureAndSaysWhy) {
     const std::string folder = f.dir.File("in-the-way.svg");
     std::filesystem::create_directory(folder);
     f.dialogs.files = {folder, f.dir.File("missing/x.bmp"), old};
-    for (int i = 0; i < 3; ++i) f.main->Command().FileExport->trigger();
+    for (int i = 0; i < 3; ++i)
+        f.main->Command().FileExport->trigger();
     EXPECT_THAT(f.messages.Texts(), ElementsAre(_, HasSubstr("Orbiplot.Windows")));
     EXPECT_TRUE(std::filesystem::is_directory(folder));
     EXPECT_EQ(f.dir.Read("old.png").substr(1, 3), "PNG");
@@ -341,8 +362,10 @@ TEST(HiDpi, ThePictureHasTheScreensPixels) {
     EXPECT_EQ(picture.size(), (QSizeF(document->size()) * ratio).toSize());
     EXPECT_GT(DetailedBlocks(picture, 2), 50);
     // The read-out still counts logical pixels: the centre reads the origin.
-    QTest::mouseMove(f.main->windowHandle(), document->mapTo(f.main.get(), document->rect().center()));
-    const auto m = QRegularExpression("X=(-?[0-9.]+) Y=(-?[0-9.]+)").match(f.StatusText(StatusPanel::Readout));
+    QTest::mouseMove(f.main->windowHandle(),
+                     document->mapTo(f.main.get(), document->rect().center()));
+    const auto m =
+        QRegularExpression("X=(-?[0-9.]+) Y=(-?[0-9.]+)").match(f.StatusText(StatusPanel::Readout));
     ASSERT_TRUE(m.hasMatch()) << f.StatusText(StatusPanel::Readout).toStdString();
     EXPECT_LT(std::fabs(m.captured(1).toDouble()), 0.1); // within a pixel or two of the origin
     EXPECT_LT(std::fabs(m.captured(2).toDouble()), 0.1);

@@ -1,8 +1,8 @@
 #include "PlotTestSupport.h"
 
+#include "expr/CurveEvaluator.h"
 #include "expr/clsExpressionParser.h"
 #include "plot/EquationCurves.h"
-#include "expr/CurveEvaluator.h"
 
 #include <gtest/gtest.h>
 
@@ -65,7 +65,8 @@ TEST(EquationCurves, AFailingSampleAbandonsTheCurveWithOneReport) {
     EXPECT_FALSE(half.lines.empty());
     // A value beyond the single range is an overflow too.
     DrawY(f, "10^39*x", 1, 2);
-    EXPECT_THAT(f.messages.Texts(), ElementsAre(HasSubstr("Err.Number = 5\n"), HasSubstr("Err.Number = 6\n")));
+    EXPECT_THAT(f.messages.Texts(),
+                ElementsAre(HasSubstr("Err.Number = 5\n"), HasSubstr("Err.Number = 6\n")));
 }
 
 TEST(EquationCurves, TangentJumpsAreJoinedAcrossTheView) {

@@ -77,7 +77,8 @@ TEST(PlotEngine, TimingTextForEquationCurvesOnly) {
     f.Add(Params(CircleStandard, {"0", "0", "1"}));
     f.status.texts.clear();
     f.engine.RefreshAll();
-    EXPECT_EQ(f.status.texts[StatusPanel::Readout], std::vector<std::string>{"计算用时: 0.3125 秒(s)"});
+    EXPECT_EQ(f.status.texts[StatusPanel::Readout],
+              std::vector<std::string>{"计算用时: 0.3125 秒(s)"});
     EXPECT_EQ(TimingText(2.0f), "计算用时: 2.0 秒(s)");
 
     // A failing curve is reported once and still writes its timing.
