@@ -15,6 +15,25 @@ namespace {
 
 using Vertex = CanvasPoint;
 
+// A stroke between two points beyond the same edge lies wholly beyond it and stands for no
+// part of the curve; drawn, the half of it that reaches inside shows as a bar along that edge.
+bool BeyondSameEdge(const View& view, Vertex a, Vertex b) {
+    const float left = view.ScaleLeft(), right = view.Right();
+    const float top = view.ScaleTop(), bottom = view.Bottom();
+    return (a.x < left && b.x < left) || (a.x > right && b.x > right) || (a.y > top && b.y > top) ||
+           (a.y < bottom && b.y < bottom);
+}
+
+// Joins the points in order, leaving out such strokes.
+void JoinVisible(EquationContext& c, const Vertex* points, size_t count, Rgb color) {
+    size_t first = 0;
+    for (size_t i = 1; i <= count; ++i) {
+        if (i < count && !BeyondSameEdge(c.ViewState, points[i - 1], points[i])) continue;
+        if (i - first >= 2) c.Surface.Polyline(points + first, i - first, color);
+        first = i;
+    }
+}
+
 // Samples v from min to max by the view's step, keeps the samples in view plus one on each
 // side of every visible stretch, then joins the kept points from the second one on.
 template <class Evaluate, class InView>
@@ -48,10 +67,13 @@ CurveTiming Sample(EquationContext& c, float min, float max, Rgb color, Evaluate
             v = next;
         }
         // The first kept point only leads into the first stretch; the line starts after it.
-        if (kept.size() > 2) c.Surface.Polyline(kept.data() + 1, kept.size() - 1, color);
+        if (kept.size() > 2) JoinVisible(c, kept.data() + 1, kept.size() - 1, color);
         timing.Drawn = true;
     } catch (...) {
+        // The time is the evaluation's, not the time the error box stays open.
+        timing.Elapsed = c.Timer.Timer() - start;
         ReportCurrentError(c.Messages);
+        return timing;
     }
     timing.Elapsed = c.Timer.Timer() - start;
     return timing;

@@ -76,6 +76,12 @@ TEST(EquationCurves, TangentJumpsAreJoinedAcrossTheView) {
     for (const DrawOp& op : r.lines)
         if ((op.y1 > 5 && op.y2 < -5) || (op.y1 < -5 && op.y2 > 5)) ++strokes;
     EXPECT_EQ(strokes, 4); // at -3pi/2, -pi/2, pi/2 and 3pi/2
+    // In a view wider than tall, a pole jumping from below the view to above it.
+    PlotFixture g(900, 300);
+    int across = 0;
+    for (const DrawOp& op : DrawY(g, "1/(x-0.00003)", -1, 1).lines)
+        across += op.y1 < g.view.Bottom() && op.y2 > g.view.ScaleTop();
+    EXPECT_EQ(across, 1);
 }
 
 TEST(EquationCurves, TheOtherThreeKinds) {
@@ -124,4 +130,35 @@ TEST(EquationCurves, AFirstSampleInViewStoresTheUnusedOrigin) {
     ASSERT_FALSE(r.lines.empty());
     EXPECT_EQ(r.lines.front().x1, 1.0f);
     EXPECT_EQ(r.lines.front().y1, 3.0f);
+}
+
+TEST(EquationCurves, NoStrokeRunsAlongTheEdgeACurveLeftAndCameBackThrough) {
+    // x*sin(x) in a view wider than tall (x to about +-18, y to about +-6) leaves and comes
+    // back through the top and through the bottom edge.
+    PlotFixture f(1200, 400);
+    EquationContext c{f.context.Parser, f.view, f.canvas, f.clock, f.messages};
+    const float top = f.view.ScaleTop(), bottom = f.view.Bottom();
+    ASSERT_TRUE(DrawYofX(c, "sin(x)*x", f.view.ScaleLeft(), f.view.Right(), 0xFF).Drawn);
+    const std::vector<DrawOp> lines = f.canvas.Of(DrawOp::Line);
+    int throughTop = 0, throughBottom = 0;
+    for (const DrawOp& op : lines) {
+        EXPECT_FALSE(op.y1 > top && op.y2 > top) << op.x1 << " above the top";
+        EXPECT_FALSE(op.y1 < bottom && op.y2 < bottom) << op.x1 << " below the bottom";
+        throughTop += (op.y1 > top) != (op.y2 > top);
+        throughBottom += (op.y1 < bottom) != (op.y2 < bottom);
+    }
+    // Every crossing of an edge is still drawn: counted on the function itself.
+    int topCrossings = 0, bottomCrossings = 0;
+    for (double x = f.view.ScaleLeft(); x < f.view.Right(); x += 1e-3) {
+        const double a = x * std::sin(x), b = (x + 1e-3) * std::sin(x + 1e-3);
+        topCrossings += (a > top) != (b > top);
+        bottomCrossings += (a < bottom) != (b < bottom);
+    }
+    EXPECT_GE(topCrossings, 4);
+    EXPECT_GE(bottomCrossings, 4);
+    EXPECT_EQ(throughTop, topCrossings);
+    // The curve starts below the view, and the way into its first stretch is never drawn.
+    const double left = f.view.ScaleLeft();
+    ASSERT_LT(left * std::sin(left), bottom);
+    EXPECT_EQ(throughBottom, bottomCrossings - 1);
 }

@@ -81,13 +81,17 @@ TEST(PlotEngine, TimingTextForEquationCurvesOnly) {
               std::vector<std::string>{"计算用时: 0.3125 秒(s)"});
     EXPECT_EQ(TimingText(2.0f), "计算用时: 2.0 秒(s)");
 
-    // A failing curve is reported once and still writes its timing.
+    // A failing curve is reported once and still writes its timing: the time it took to
+    // fail, not the eight seconds its error box stayed open.
     PlotFixture g;
     g.Add(Equation(CurveGeneralY, "sqr(x)"));
     g.Add(Equation(CurveGeneralY, "x"));
+    g.clock.readings = {20.0f, 20.25f};
+    g.messages.whileShown = [&] { g.clock.readings = {28.25f, 28.75f}; };
     g.engine.RefreshAll();
     EXPECT_EQ(g.messages.shown.size(), 1u);
-    EXPECT_EQ(g.status.texts[StatusPanel::Readout].size(), 2u);
+    EXPECT_EQ(g.status.texts[StatusPanel::Readout],
+              (std::vector<std::string>{"计算用时: 0.25 秒(s)", "计算用时: 0.5 秒(s)"}));
 }
 
 TEST(PlotEngine, RangesFollowTheRangeMode) {
