@@ -292,8 +292,8 @@ void frmMain::BuildMenus() {
     QMenu* window = c.WindowMenu = AddMenu(nullptr, "mnuWindow", "窗口(&W)");
     c.WindowNew = on(AddAction(window, "mnuWindowNewWindow", "新建窗口(&N)"), &frmMain::LoadNewDoc);
     window->addSeparator();
-    c.WindowCascade = AddAction(window, "mnuWindowCascade", "层叠(&C)");
-    connect(c.WindowCascade, &QAction::triggered, mdiArea_, &QMdiArea::cascadeSubWindows);
+    c.WindowCascade =
+        on(AddAction(window, "mnuWindowCascade", "层叠(&C)"), &frmMain::CascadeWindows);
     c.WindowTileHorizontal = on(AddAction(window, "mnuWindowTileHorizontal", "横向平铺(&H)"),
                                 [this] { TileWindows(true); });
     c.WindowTileVertical = on(AddAction(window, "mnuWindowTileVertical", "纵向平铺(&V)"),
@@ -461,7 +461,9 @@ void frmMain::DocumentUnloaded() {
     }
 }
 
-void frmMain::PlaceNewWindow(QMdiSubWindow* sub) {
+void frmMain::PlaceNewWindow(QWidget& frame) {
+    auto* sub = qobject_cast<QMdiSubWindow*>(&frame);
+    if (!sub) return;
     // Cascaded from the top left by a title bar's height, starting over when the steps
     // use up half the area; a window larger than the room left is made smaller to fit.
     const QRect area = mdiArea_->viewport()->rect();
@@ -476,24 +478,19 @@ void frmMain::PlaceNewWindow(QMdiSubWindow* sub) {
     if (room.width() > 0 && room.height() > 0) sub->resize(sub->size().boundedTo(room));
 }
 
-void frmMain::OpenCurveManager(frmDocument&) {
-    // One manager for the application; once it has been hidden and shown again it stays
-    // open without blocking the other windows.
-    if (funManager_) {
-        funManager_->show();
-        funManager_->raise();
-        funManager_->activateWindow();
-        funManager_->RefreshFunList();
-        return;
+void frmMain::OpenCurveManager(frmDocument& document) {
+    // One manager for the application, working on the document it was opened for.
+    if (funManager_ && funManager_->Document() != &document) {
+        funManager_->close();
+        funManager_ = nullptr;
     }
-    auto* manager = new frmFunManager(
-        context_.Core, context_.Dialogs, [this] { return ActiveDocument(); }, this);
-    manager->setAttribute(Qt::WA_DeleteOnClose);
-    funManager_ = manager;
-    // Modal until it first hides for a curve dialog or a redraw; shown without a nested
-    // event loop, so no caller is left waiting inside one.
-    manager->setWindowModality(Qt::ApplicationModal);
-    manager->show();
+    if (!funManager_) {
+        funManager_ = new frmFunManager(context_.Core, context_.Dialogs, document, this);
+        funManager_->setAttribute(Qt::WA_DeleteOnClose);
+    } else {
+        funManager_->RefreshFunList();
+    }
+    funManager_->ShowModal();
 }
 
 void frmMain::AddCurve(int32_t type) {
@@ -547,7 +544,6 @@ void frmMain::LoadNewDoc() {
                       [this](const DocInfo& info) {
                           frmDocument* document = CreateDocumentWindow();
                           document->NewDoc(info);
-                          PlaceNewWindow(qobject_cast<QMdiSubWindow*>(document->parentWidget()));
                       }},
                      this);
     dialog.NewOne();
@@ -556,10 +552,7 @@ void frmMain::LoadNewDoc() {
 bool frmMain::OpenDocument(const std::string& path) {
     ++context_.DocumentCounter;
     frmDocument* document = CreateDocumentWindow();
-    if (document->LoadDoc(path)) {
-        PlaceNewWindow(qobject_cast<QMdiSubWindow*>(document->parentWidget()));
-        return true;
-    }
+    if (document->LoadDoc(path)) return true;
     // A refused file leaves no window behind.
     delete document->parentWidget();
     return false;
@@ -654,6 +647,31 @@ void frmMain::ShowOptions() {
 
 void frmMain::ZoomActive(float factor, bool byX, bool byY) {
     if (frmDocument* document = ActiveDocument()) document->Zoom(factor, byX, byY);
+}
+
+void frmMain::CascadeWindows() {
+    // The toolkit's cascade sizes each window to its size hint, which for a drawing surface
+    // is a bare title strip; here every window is as large as the steps leave room for.
+    // In stacking order, so the window in front stays in front.
+    QList<QMdiSubWindow*> windows;
+    for (QMdiSubWindow* sub : mdiArea_->subWindowList(QMdiArea::StackingOrder))
+        if (sub->isVisible() && !sub->isMinimized()) windows << sub;
+    if (windows.isEmpty()) return;
+    const QRect area = mdiArea_->viewport()->rect();
+    const int n = static_cast<int>(windows.size());
+    for (QMdiSubWindow* sub : windows)
+        sub->showNormal();
+    const int step = std::max(windows.front()->height() - windows.front()->widget()->height(), 20);
+    // Steps that would leave less than half the area start over from the top left.
+    const int steps = std::max(1, std::min(n, std::min(area.width(), area.height()) / 2 / step));
+    const QSize size = area.size() - QSize((steps - 1) * step, (steps - 1) * step);
+    for (int i = 0; i < n; ++i) {
+        QMdiSubWindow* sub = windows[i];
+        const int offset = (i % steps) * step;
+        const QSize least = sub->minimumSize().expandedTo(sub->minimumSizeHint());
+        sub->setGeometry(QRect(QPoint(offset, offset), size.expandedTo(least)));
+        sub->raise();
+    }
 }
 
 void frmMain::TileWindows(bool horizontal) {

@@ -76,6 +76,7 @@ public:
     void DocumentUnloaded() override;
     bool SaveUntitled(frmDocument& document) override;
     void OpenCurveManager(frmDocument& document) override;
+    void PlaceNewWindow(QWidget& frame) override;
     frmProgress& Progress() override { return *progress_; }
 
     // Opens a new expression calculator window with the next number in its caption.
@@ -121,6 +122,7 @@ private:
     void BuildStatusBar();
     void UpdateLockPanels();
     void RebuildWindowList();
+    void CascadeWindows();
     void TileWindows(bool horizontal);
     void ArrangeIcons();
     void ShutDown();
@@ -131,7 +133,6 @@ private:
     void FitFrameToPlacement(int triesLeft);
     bool SaveDocumentAs(frmDocument& document, const std::string& title);
     frmDocument* CreateDocumentWindow();
-    void PlaceNewWindow(QMdiSubWindow* sub);
     void ZoomActive(float factor, bool byX, bool byY);
 
     AppContext& context_;

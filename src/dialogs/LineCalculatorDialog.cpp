@@ -5,9 +5,9 @@
 #include "dialogs/SelectAllEdit.h"
 #include "services/QtSeams.h"
 
-#include <QContextMenuEvent>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -88,10 +88,14 @@ void LineCalculatorDialog::cmdRun_Click() {
     }
 }
 
-void LineCalculatorDialog::contextMenuEvent(QContextMenuEvent* event) {
-    // Only the dialog's own background answers; the boxes keep their edit menus.
-    if (childAt(event->pos()) == nullptr || qobject_cast<QLabel*>(childAt(event->pos())))
+void LineCalculatorDialog::mousePressEvent(QMouseEvent* event) {
+    // The press itself answers, wherever the platform opens context menus; a press over a
+    // label reaches here too. The boxes keep their edit menus, the buttons their clicks.
+    QWidget* under = childAt(event->position().toPoint());
+    if (event->button() == Qt::RightButton && (under == nullptr || qobject_cast<QLabel*>(under)))
         messages_.ShowMessage(CalculatorAbout(aboutName_));
+    else
+        QDialog::mousePressEvent(event);
 }
 
 namespace {

@@ -28,7 +28,7 @@ protected:
     // Adds a row of labels (text) and boxes (nullptr: the next txtValue) to the input area.
     void AddRow(const std::vector<const char*>& parts, int firstBox);
     virtual CalcOutcome Compute() const = 0;
-    void contextMenuEvent(QContextMenuEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
 
     std::vector<QLineEdit*> txtValue;
 

@@ -76,7 +76,7 @@ frmFunAdd::frmFunAdd(CoreContext& context, const clsDialogs& dialogs, frmDocumen
     auto* expressions = new QGridLayout(fraFunSetting2);
     optGeneral = Named(new QRadioButton("普通方程(&G)", fraFunSetting2), "optGeneral");
     optParameter = Named(new QRadioButton("参数方程(&P)", fraFunSetting2), "optParameter");
-    lblLabel2[0] = new QLabel("Y=F(X)=", fraFunSetting2);
+    lblLabel2[0] = Named(new QLabel("Y=F(X)=", fraFunSetting2), "lblLabel2", 0);
     txtExpressionG = Named(new SelectAllEdit("2*X", fraFunSetting2), "txtExpressionG");
     lblLabel2[1] = new QLabel("X=F(T)=", fraFunSetting2);
     txtExpressionP[0] = Named(new SelectAllEdit("T", fraFunSetting2), "txtExpressionP", 0);
@@ -177,6 +177,9 @@ frmFunAdd::frmFunAdd(CoreContext& context, const clsDialogs& dialogs, frmDocumen
         largest = largest.expandedTo(sizeHint());
     }
     setFixedSize(largest);
+    // Measuring went through every type; the general row starts from its own texts again.
+    lblLabel2[0]->setText("Y=F(X)=");
+    txtExpressionG->setText("2*X");
 
     const Rgb start = StartingColor(context_.Random, context_.Settings.BackColor);
     SetSwatch(0, start);

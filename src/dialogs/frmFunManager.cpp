@@ -30,10 +30,9 @@ QPushButton* Button(const char* name, const char* caption, QWidget* parent) {
 
 } // namespace
 
-frmFunManager::frmFunManager(CoreContext& context, const clsDialogs& dialogs,
-                             std::function<frmDocument*()> activeDocument, QWidget* owner)
-    : QDialog(owner), context_(context), dialogs_(dialogs),
-      activeDocument_(std::move(activeDocument)) {
+frmFunManager::frmFunManager(CoreContext& context, const clsDialogs& dialogs, frmDocument& document,
+                             QWidget* owner)
+    : QDialog(owner), context_(context), dialogs_(dialogs), document_(&document) {
     setObjectName("frmFunManager");
     setWindowTitle("曲线函数管理器");
     UseDialogFrame(this);
@@ -68,7 +67,19 @@ frmFunManager::frmFunManager(CoreContext& context, const clsDialogs& dialogs,
     connect(lstFunList, &QListWidget::itemSelectionChanged, this,
             &frmFunManager::UpdateSelectionButtons);
     connect(lstFunList, &QListWidget::itemDoubleClicked, this, &frmFunManager::cmdEdit_Click);
+    // Its list and buttons mean nothing once the document is gone.
+    connect(&document, &QObject::destroyed, this, &QWidget::close);
+    connect(&document, &frmDocument::Closed, this, &QWidget::close);
     RefreshFunList();
+}
+
+void frmFunManager::ShowModal() {
+    // Shown without a nested event loop, so no caller waits inside one; modal again each
+    // time, so no other document can be made active under it.
+    setWindowModality(Qt::ApplicationModal);
+    show();
+    raise();
+    activateWindow();
 }
 
 void frmFunManager::RefreshFunList() {
@@ -76,7 +87,7 @@ void frmFunManager::RefreshFunList() {
     const QSignalBlocker quiet(lstFunList);
     lstFunList->clear();
     hasCurves_ = false;
-    frmDocument* document = activeDocument_();
+    frmDocument* document = document_;
     cmdAdd->setEnabled(document != nullptr);
     if (!document) {
         // Without a document there is nothing to list or to add to.
@@ -119,9 +130,8 @@ void frmFunManager::UpdateSelectionButtons() {
 }
 
 void frmFunManager::ItemChanged(QListWidgetItem* item) {
-    if (!hasCurves_) return;
-    frmDocument* document = activeDocument_();
-    if (!document) return;
+    frmDocument* document = document_;
+    if (!hasCurves_ || !document) return;
     try {
         document->SetFunListShowHide(lstFunList->row(item), item->checkState() == Qt::Checked);
     } catch (...) {
@@ -130,17 +140,21 @@ void frmFunManager::ItemChanged(QListWidgetItem* item) {
 }
 
 void frmFunManager::HiddenWhile(const std::function<void()>& work) {
-    // Hiding ends the modal state for good: from here on the manager is an ordinary
-    // window beside the others, so nothing is left blocking them.
+    // Hidden, it blocks nothing: the curve dialog or the redraw has the screen to itself.
+    // It comes back where it was (a window manager may place a window shown again anew).
+    const QPoint at = pos();
     hide();
-    setWindowModality(Qt::NonModal);
     work();
-    show();
-    raise();
+    if (!document_) {
+        close();
+        return;
+    }
+    move(at);
+    ShowModal();
 }
 
 void frmFunManager::cmdAdd_Click() {
-    frmDocument* document = activeDocument_();
+    frmDocument* document = document_;
     if (!document) return;
     HiddenWhile(
         [&] { frmFunAdd(context_, dialogs_, *document, parentWidget()).NewFun(CurveGeneralY); });
@@ -148,7 +162,7 @@ void frmFunManager::cmdAdd_Click() {
 }
 
 void frmFunManager::cmdEdit_Click() {
-    frmDocument* document = activeDocument_();
+    frmDocument* document = document_;
     const int row = lstFunList->currentRow();
     if (!document || !hasCurves_ || row < 0) return;
     HiddenWhile([&] { frmFunAdd(context_, dialogs_, *document, parentWidget()).ModifyFun(row); });
@@ -156,13 +170,14 @@ void frmFunManager::cmdEdit_Click() {
 }
 
 void frmFunManager::cmdDelete_Click() {
-    frmDocument* document = activeDocument_();
+    frmDocument* document = document_;
     const int row = lstFunList->currentRow();
     if (!document || !hasCurves_ || row < 0) return;
     const std::string name = lstFunList->item(row)->text().toStdString();
     const MsgResult answer =
         context_.Messages.ShowMessage({MsgIcon::Question, MsgButtons::YesNo, MsgResult::No,
                                        "Orbiplot", "是否真要删除“" + name + "”曲线？"});
+    if (!document_) return;
     try {
         if (answer == MsgResult::Yes) document->DeleteFun(row);
     } catch (...) {
@@ -173,7 +188,7 @@ void frmFunManager::cmdDelete_Click() {
 }
 
 void frmFunManager::cmdRefresh_Click() {
-    frmDocument* document = activeDocument_();
+    frmDocument* document = document_;
     if (!document) return;
     HiddenWhile([&] {
         frmProgress& progress = document->Progress();

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "docwin/frmDocument.h"
+
 #include <QDialog>
+#include <QPointer>
 
 #include <functional>
 
@@ -12,19 +15,21 @@ namespace orbiplot {
 
 class CoreContext;
 class clsDialogs;
-class frmDocument;
 
-// Lists the active document's curves with a check box each; adds, edits, deletes and
-// redraws them.
+// Lists the curves of the document it was opened for, with a check box each; adds, edits,
+// deletes and redraws them. It is modal whenever it is shown, and closes with its document.
 class frmFunManager : public QDialog {
     Q_OBJECT
 public:
-    // activeDocument: the main window's active document, or none.
-    frmFunManager(CoreContext& context, const clsDialogs& dialogs,
-                  std::function<frmDocument*()> activeDocument, QWidget* owner);
+    frmFunManager(CoreContext& context, const clsDialogs& dialogs, frmDocument& document,
+                  QWidget* owner);
 
-    // Lists the active document's curves anew.
+    // Lists the document's curves anew.
     void RefreshFunList();
+    // The document it works on; none once that has closed.
+    frmDocument* Document() const { return document_; }
+    // Shows it modal, in front.
+    void ShowModal();
 
 private:
     void cmdAdd_Click();
@@ -38,7 +43,7 @@ private:
 
     CoreContext& context_;
     const clsDialogs& dialogs_;
-    std::function<frmDocument*()> activeDocument_;
+    QPointer<frmDocument> document_;
     QListWidget* lstFunList;
     QPushButton* cmdAdd;
     QPushButton* cmdEdit;

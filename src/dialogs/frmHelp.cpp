@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QListWidget>
 #include <QRegularExpression>
+#include <QSignalBlocker>
 #include <QSplitter>
 #include <QTextBrowser>
 #include <QToolBar>
@@ -44,6 +45,8 @@ frmHelp::frmHelp(const QString& startPage, QWidget* owner) : QWidget(owner, Qt::
 
     // The contents are the start page's own list, so the two never disagree.
     const QUrl start = QUrl::fromLocalFile(QFileInfo(startPage).absoluteFilePath());
+    auto* top = new QListWidgetItem("目录", contents_);
+    top->setData(Qt::UserRole, start);
     QFile file(startPage);
     if (file.open(QIODevice::ReadOnly)) {
         const QString html = QString::fromUtf8(file.readAll());
@@ -59,6 +62,19 @@ frmHelp::frmHelp(const QString& startPage, QWidget* owner) : QWidget(owner, Qt::
     });
     connect(contents_, &QListWidget::itemClicked, this, [this](QListWidgetItem* entry) {
         browser_->setSource(entry->data(Qt::UserRole).toUrl());
+    });
+    // The contents show where the reader is, however the page was reached.
+    connect(browser_, &QTextBrowser::sourceChanged, this, [this](const QUrl& shown) {
+        const QUrl page = shown.adjusted(QUrl::RemoveFragment);
+        const QSignalBlocker quiet(contents_);
+        contents_->setCurrentItem(nullptr);
+        for (int i = 0; i < contents_->count(); ++i) {
+            if (contents_->item(i)->data(Qt::UserRole).toUrl().adjusted(QUrl::RemoveFragment) ==
+                page) {
+                contents_->setCurrentRow(i);
+                break;
+            }
+        }
     });
     browser_->setSource(start);
     resize(820, 600);

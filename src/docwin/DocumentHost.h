@@ -4,6 +4,8 @@
 
 #include <QString>
 
+class QWidget;
+
 namespace orbiplot {
 
 class frmDocument;
@@ -18,6 +20,8 @@ public:
     // The save command for a document that has no file yet; true when it was saved.
     virtual bool SaveUntitled(frmDocument& document) = 0;
     virtual void OpenCurveManager(frmDocument& document) = 0;
+    // Places a document's frame, just shown, among the others.
+    virtual void PlaceNewWindow(QWidget& /*frame*/) {}
     virtual class frmProgress& Progress() = 0;
 };
 

@@ -133,8 +133,12 @@ void frmDocument::ShowDocument() {
     QWidget* frame =
         parentWidget() && qobject_cast<QMdiSubWindow*>(parentWidget()) ? parentWidget() : this;
     if (!frame->isVisible()) {
+        // Showing and placing resize the window; the one redraw comes after.
+        placing_ = true;
         frame->resize(InitialWidthTwips / TwipsPerPixel, InitialHeightTwips / TwipsPerPixel);
         frame->show();
+        if (frame != this) host_.PlaceNewWindow(*frame);
+        placing_ = false;
     }
     setFocus();
     host_.SetStatusText(StatusPanel::Zoom, QString::fromStdString(view_.ZoomStatusText()));
@@ -188,7 +192,7 @@ void frmDocument::resizeEvent(QResizeEvent* event) {
         return;
     }
     ResizePicture();
-    if (loaded_) RefreshAll();
+    if (loaded_ && !placing_) RefreshAll();
 }
 
 void frmDocument::keyPressEvent(QKeyEvent* event) {
@@ -251,6 +255,7 @@ void frmDocument::closeEvent(QCloseEvent* event) {
         loaded_ = false;
         host_.DocumentUnloaded();
     }
+    emit Closed();
 }
 
 } // namespace orbiplot

@@ -62,6 +62,10 @@ public:
     static constexpr int InitialWidthTwips = 5400;
     static constexpr int InitialHeightTwips = 5115;
 
+signals:
+    // The window has agreed to close: the windows that work on it go too.
+    void Closed();
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -99,7 +103,7 @@ private:
     bool drawing_ = false;
     bool redrawPending_ = false;
     bool loaded_ = false;
-    bool closing_ = false;
+    bool placing_ = false;
 };
 
 } // namespace orbiplot

@@ -100,14 +100,23 @@ TEST(LineCalculatorDialogs, ComputeFocusSelectAndAbout) {
         Named<QLineEdit>(dialog, "txtValue2")->clear();
         ClickThroughWindow(dialog->findChild<QPushButton*>("cmdRun"));
         focused = QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : "";
-        QTest::mouseClick(dialog->windowHandle(), Qt::RightButton, {}, QPoint(3, 3));
+        // The right button on the background (a corner, a label, the gap left of the buttons)
+        // shows the about box; over a button it does not (a box opens its own edit menu).
+        const auto rightClick = [&](QWidget* over, QPoint at) {
+            QTest::mouseClick(dialog->windowHandle(), Qt::RightButton, {}, over->mapTo(dialog, at));
+        };
+        QWidget* run = dialog->findChild<QPushButton*>("cmdRun");
+        rightClick(dialog, QPoint(3, 3));
+        rightClick(dialog->findChild<QLabel*>(), QPoint(2, 2));
+        rightClick(run, QPoint(-10, run->height() / 2));
+        rightClick(run, QPoint(5, 5));
         ClickThroughWindow(dialog->findChild<QPushButton*>("cmdClose"));
     });
     f.main->Command().CalculatePL->trigger();
     EXPECT_EQ(output, "点 P(0,0) 到直线 L:3*x+4*y-10=0 的距离为 2.0 。");
     EXPECT_EQ(focused, "txtValue2");
-    EXPECT_THAT(f.messages.Texts(),
-                ElementsAre(_, StartsWith("点线位置关系计算器 for Orbiplot\n\n版本 0.1\n")));
+    const auto about = StartsWith("点线位置关系计算器 for Orbiplot\n\n版本 0.1\n");
+    EXPECT_THAT(f.messages.Texts(), ElementsAre(_, about, about, about));
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 
     // Each opening starts afresh; the second line's degenerate A box gets the focus with its
@@ -125,10 +134,15 @@ TEST(LineCalculatorDialogs, ComputeFocusSelectAndAbout) {
         QApplication::processEvents();
         focused = QApplication::focusWidget()->objectName();
         selectedText = qobject_cast<QLineEdit*>(QApplication::focusWidget())->selectedText();
+        QTest::mouseClick(dialog->windowHandle(), Qt::RightButton, {},
+                          QPoint(dialog->width() - 3, 3));
         dialog->close();
     });
+    f.messages.shown.clear();
     f.main->Command().CalculateLL->trigger();
     EXPECT_EQ(focused, "txtValue4");
     EXPECT_EQ(selectedText, "0");
+    EXPECT_THAT(f.messages.Texts(),
+                ElementsAre(_, StartsWith("线线位置关系计算器 for Orbiplot\n")));
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }

@@ -164,6 +164,15 @@ TEST(CurveDialog, StoredValuesWidthArrowsAndTheLockedForm) {
 TEST(CurveDialog, TheTwoFormsToggleBetweenTypes) {
     AppFixture f;
     frmDocument* document = EmptyDocument(f);
+    // Opened on the parametric type, the disabled general row keeps its first texts.
+    ThroughDialog(f, *document, CurveParameter, [&](Controls& d) {
+        EXPECT_EQ(d.Get<QLabel>("lblLabel20")->text(), "Y=F(X)=");
+        EXPECT_EQ(d.Get("txtExpressionG")->text(), "2*X");
+        EXPECT_FALSE(d.Get("txtExpressionG")->isEnabled());
+        d.Get<QRadioButton>("optGeneral")->click();
+        EXPECT_EQ(d.Get<QLabel>("lblLabel20")->text(), "Y=f(X)");
+        d.Cancel();
+    });
     ThroughDialog(f, *document, CurveGeneralY, [&](Controls& d) {
         d.Get<QRadioButton>("optParameter")->click();
         EXPECT_EQ(d.Type(), CurveParameter);
@@ -182,8 +191,7 @@ TEST(CurveDialog, TheTwoFormsToggleBetweenTypes) {
 TEST(CurveManager, ListChecksAndLayout) {
     AppFixture f;
     frmDocument* document = EmptyDocument(f);
-    frmFunManager manager(
-        f.context.Core, f.context.Dialogs, [&] { return f.main->ActiveDocument(); }, f.main.get());
+    frmFunManager manager(f.context.Core, f.context.Dialogs, *document, f.main.get());
     auto* list = manager.findChild<QListWidget*>("lstFunList");
     const auto button = [&](const char* name) { return manager.findChild<QPushButton*>(name); };
     ASSERT_EQ(list->count(), 1);

@@ -78,14 +78,23 @@ TEST(HelpWindow, OpensAtItsStartPageAndFollowsLinks) {
     EXPECT_TRUE(page->source().toString().endsWith("help/index.html"));
     EXPECT_EQ(page->documentTitle(), "Orbiplot 帮助");
     auto* contents = help->findChild<QListWidget*>("lstContents");
-    ASSERT_GE(contents->count(), 10);
-    emit contents->itemClicked(contents->item(2));
-    EXPECT_EQ(page->documentTitle(), contents->item(2)->text());
-    page->setSource(page->source().resolved(QUrl("expressions.html")));
+    ASSERT_GE(contents->count(), 11);
+    const auto current = [&] {
+        return contents->currentItem() ? contents->currentItem()->text() : "";
+    };
+    EXPECT_EQ(current(), "目录"); // the list shows where the reader is, from the start
+    emit contents->itemClicked(contents->item(3));
+    EXPECT_EQ(page->documentTitle(), contents->item(3)->text());
+    EXPECT_EQ(current(), contents->item(3)->text());
+    page->setSource(page->source().resolved(QUrl("expressions.html#constants")));
     EXPECT_EQ(page->documentTitle(), "表达式语言");
+    EXPECT_EQ(current(), "表达式语言"); // a link, to a place inside a page
     EXPECT_NE(page->toPlainText().indexOf("常数名使用了保留字符"), -1);
     page->backward();
-    EXPECT_EQ(page->documentTitle(), contents->item(2)->text());
+    EXPECT_EQ(page->documentTitle(), contents->item(3)->text());
+    EXPECT_EQ(current(), contents->item(3)->text());
+    page->forward();
+    EXPECT_EQ(current(), "表达式语言");
     // Asked again: the same window.
     f.main->Command().HelpContents->trigger();
     EXPECT_EQ(f.main->findChildren<frmHelp*>().size(), 1);

@@ -18,7 +18,10 @@ using namespace orbiplot::test;
 
 namespace {
 
-frmFunManager* Manager(AppFixture& f) { return f.main->findChild<frmFunManager*>(); }
+frmFunManager* Manager(AppFixture& f) {
+    frmFunManager* manager = f.main->findChild<frmFunManager*>();
+    return manager && manager->isVisible() ? manager : nullptr;
+}
 
 // The main window and the document answer a click on a toolbar button, a key and a pointer
 // move, as they do when nothing blocks them.
@@ -46,23 +49,52 @@ void ExpectMainWindowAnswers(AppFixture& f, const char* step) {
 
 } // namespace
 
-TEST(CurveManagerWindow, StaysOpenAndBlocksNothingAfterEveryAction) {
+// While the manager is up it is the one modal window: no dialog of its own is left behind,
+// and neither another document nor a toolbar button can be reached under it.
+static void ExpectManagerAloneModal(AppFixture& f, frmFunManager* manager, frmDocument* other,
+                                    const char* step) {
+    SCOPED_TRACE(step);
+    ASSERT_TRUE(manager->isVisible());
+    EXPECT_EQ(QApplication::activeModalWidget(), manager);
+    for (QWidget* top : QApplication::topLevelWidgets())
+        EXPECT_FALSE(top != manager && top->isVisible() && top->isModal())
+            << top->objectName().toStdString() << " left open";
+    frmDocument* owner = manager->Document();
+    ASSERT_NE(owner, nullptr);
+    ClickThroughWindow(other);
+    EXPECT_EQ(f.main->ActiveDocument(), owner) << "another document was activated";
+    const float width = owner->ViewState().ScaleWidth();
+    ClickThroughWindow(
+        f.main->findChild<QToolBar*>("tbToolBar3")->widgetForAction(f.main->Command().ZoomIn));
+    EXPECT_EQ(owner->ViewState().ScaleWidth(), width) << "a toolbar click got through";
+}
+
+TEST(CurveManagerWindow, ModalOverItsOwnDocumentThroughEveryActionAndClosesWithIt) {
     AppFixture f;
-    ASSERT_NE(f.Open(f.Document("one.opd")), nullptr);
-    f.main->ActiveDocument()->setFocus();
+    frmDocument* other = f.Open(f.Document("other.opd", "other"));
+    ASSERT_NE(other, nullptr);
+    CurveRecord line;
+    line.FType = LineSI;
+    line.ShowHide = true;
+    for (int i = 1; i <= 3; ++i)
+        other->ModifyFun(line, i, true); // four curves: a delete by row would hit one
+    other->Model().SetModified(false);
+    frmDocument* document = f.Open(f.Document("one.opd", "one"));
+    ASSERT_NE(document, nullptr);
+    document->setFocus();
     QTest::keyClick(f.main->windowHandle(), Qt::Key_Space);
     frmFunManager* manager = Manager(f);
     ASSERT_NE(manager, nullptr);
-    EXPECT_TRUE(manager->isVisible());
-    EXPECT_EQ(QApplication::activeModalWidget(), manager); // modal while first shown
+    EXPECT_EQ(manager->Document(), document);
     auto* list = Named<QListWidget>(manager, "lstFunList");
 
     const auto step = [&](const char* name, const std::function<void()>& act) {
         act();
-        ASSERT_TRUE(manager->isVisible()) << name;
         EXPECT_EQ(Manager(f), manager) << name;
-        ExpectMainWindowAnswers(f, name);
+        ExpectManagerAloneModal(f, manager, other, name);
+        EXPECT_EQ(other->GetFunList().size(), 4u) << name; // the other document is untouched
     };
+    step("opened", [] {});
     step("add, OK", [&] {
         WhenModal([](QWidget* w) { Named(w, "cmdOK")->click(); });
         ClickThroughWindow(Named(manager, "cmdAdd"));
@@ -93,17 +125,26 @@ TEST(CurveManagerWindow, StaysOpenAndBlocksNothingAfterEveryAction) {
         f.messages.answers = {MsgResult::Yes};
         ClickThroughWindow(Named(manager, "cmdDelete"));
         EXPECT_EQ(list->count(), 1);
+        EXPECT_EQ(document->GetFunList(),
+                  std::vector<std::string>{"圆: (x-(0))^2+(y-(0))^2=(1)^2"});
     });
     step("redraw", [&] { ClickThroughWindow(Named(manager, "cmdRefresh")); });
 
-    // Opened again by its key, its menu item or its button: the same window, still free.
-    f.main->Command().CurveManager->trigger();
+    // Its document closes (the program closes it, since the person cannot reach it): the
+    // manager goes with it and nothing stays blocked.
+    document->CloseDoc();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(Manager(f), nullptr);
+    ExpectMainWindowAnswers(f, "its document closed");
+
+    // Opened again by its toolbar button: modal over the document now active.
     ClickThroughWindow(f.main->findChild<QToolBar*>("tbToolBar2")
                            ->widgetForAction(f.main->Command().CurveManager));
-    EXPECT_EQ(f.main->findChildren<frmFunManager*>().size(), 1);
-    ExpectMainWindowAnswers(f, "opened again");
-
-    ClickThroughWindow(Named(manager, "cmdClose"));
+    ASSERT_NE(Manager(f), nullptr);
+    EXPECT_EQ(Manager(f)->Document(), other);
+    EXPECT_EQ(Named<QListWidget>(Manager(f), "lstFunList")->count(), 4);
+    EXPECT_EQ(QApplication::activeModalWidget(), Manager(f));
+    ClickThroughWindow(Named(Manager(f), "cmdClose"));
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(Manager(f), nullptr);
     ExpectMainWindowAnswers(f, "closed");

@@ -275,6 +275,15 @@ TEST(DocumentWindow, ARedrawAskedForDuringARedrawIsFoldedIntoOneAfterIt) {
     EXPECT_EQ(document->Picture().width(), document->width());
 }
 
+TEST(DocumentWindow, OpeningReportsAFailingCurveOnce) {
+    AppFixture f;
+    ASSERT_NE(
+        f.Open(f.dir.Write(
+            "bad.opd", "[General]\r\nOPMVer=1\r\nC=1\r\n[0DATA]\r\nType=13\r\nExp1=sqr(x)\r\n")),
+        nullptr);
+    EXPECT_THAT(f.messages.Texts(), ElementsAre(HasSubstr("Err.Number = 5\n")));
+}
+
 TEST(MainWindow, PrintingAsksAndDrawsVectorsAtThePagesResolution) {
     AppFixture f;
     frmDocument* document = f.Open(f.Document("a.opd")); // a red unit circle at the origin
@@ -322,6 +331,25 @@ TEST(MainWindow, NewWindowsCascadeInsideAndTheStatusPanelsFit) {
     for (QMdiSubWindow* w : windows)
         EXPECT_TRUE(area.contains(w->geometry())) << w->windowTitle().toStdString();
     EXPECT_NE(windows[0]->pos(), windows[1]->pos());
+
+    // Cascaded with a calculator: every window as large as the steps leave room for, each one
+    // step further in, the front one reaching the area's lower right corner.
+    f.main->OpenCalculator();
+    f.main->Command().WindowCascade->trigger();
+    const QList<QMdiSubWindow*> stacked = f.main->MdiArea()->subWindowList(QMdiArea::StackingOrder);
+    ASSERT_EQ(stacked.size(), 3);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_TRUE(area.contains(stacked[i]->geometry())) << i;
+        EXPECT_GT(stacked[i]->width(), area.width() * 3 / 4) << i;
+        EXPECT_GT(stacked[i]->height(), area.height() * 3 / 4) << i;
+        if (i == 0) continue;
+        EXPECT_GT(stacked[i]->x(), stacked[i - 1]->x());
+        EXPECT_GT(stacked[i]->y(), stacked[i - 1]->y());
+    }
+    EXPECT_EQ(stacked.back()->geometry().bottomRight(), area.bottomRight());
+    EXPECT_TRUE(
+        stacked.back()->widget()->inherits("orbiplot::frmExpressionParse")); // it was in front
+    f.main->MdiArea()->setActiveSubWindow(stacked[1]);
 
     // Both percentages and a read-out fit their panels.
     f.main->ActiveDocument()->Zoom(ZoomInFactor, true, false);
