@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 namespace orbiplot {
 
@@ -30,6 +31,18 @@ public:
     virtual void Polyline(const CanvasPoint* points, size_t count, Rgb color) {
         for (size_t i = 0; i + 1 < count; ++i)
             Line(points[i].x, points[i].y, points[i + 1].x, points[i + 1].y, color);
+    }
+    // The same, without the segments that lead to the points at the given indices (ascending):
+    // the pen lifts there. A canvas that joins long lines for speed keeps its joining as if
+    // the line were whole, so leaving a segment out changes no other pixel.
+    virtual void Polyline(const CanvasPoint* points, size_t count, Rgb color,
+                          const std::vector<size_t>& lifts) {
+        size_t first = 0;
+        for (size_t lift : lifts) {
+            if (lift > first + 1) Polyline(points + first, lift - first, color);
+            first = lift;
+        }
+        if (count > first + 1) Polyline(points + first, count - first, color);
     }
     // A point as wide as the pen.
     virtual void Dot(float x, float y, Rgb color) = 0;

@@ -26,12 +26,10 @@ bool BeyondSameEdge(const View& view, Vertex a, Vertex b) {
 
 // Joins the points in order, leaving out such strokes.
 void JoinVisible(EquationContext& c, const Vertex* points, size_t count, Rgb color) {
-    size_t first = 0;
-    for (size_t i = 1; i <= count; ++i) {
-        if (i < count && !BeyondSameEdge(c.ViewState, points[i - 1], points[i])) continue;
-        if (i - first >= 2) c.Surface.Polyline(points + first, i - first, color);
-        first = i;
-    }
+    std::vector<size_t> lifts;
+    for (size_t i = 1; i < count; ++i)
+        if (BeyondSameEdge(c.ViewState, points[i - 1], points[i])) lifts.push_back(i);
+    c.Surface.Polyline(points, count, color, lifts);
 }
 
 // Samples v from min to max by the view's step, keeps the samples in view plus one on each

@@ -49,10 +49,11 @@ QPointF Clamp(QPointF p) { return {std::clamp(p.x(), -Far, Far), std::clamp(p.y(
 
 // Curves are sampled twenty times a pixel; points that stray less than a tenth of a pixel
 // from the line between their neighbours change nothing visible but cost a lot to stroke.
-QPolygonF Simplify(const QPolygonF& points) {
+// Returns which points are kept.
+std::vector<bool> Simplify(const QPolygonF& points) {
     constexpr double Tolerance = 0.1;
     const qsizetype n = points.size();
-    if (n < 3) return points;
+    if (n < 3) return std::vector<bool>(static_cast<size_t>(n), true);
     std::vector<bool> keep(static_cast<size_t>(n), false);
     keep.front() = keep.back() = true;
     std::vector<std::pair<qsizetype, qsizetype>> stack{{0, n - 1}};
@@ -107,10 +108,7 @@ QPolygonF Simplify(const QPolygonF& points) {
             stack.push_back({worstIndex, last});
         }
     }
-    QPolygonF out;
-    for (qsizetype i = 0; i < n; ++i)
-        if (keep[static_cast<size_t>(i)]) out << points[i];
-    return out;
+    return keep;
 }
 
 } // namespace
@@ -173,19 +171,42 @@ QPen QtCanvas::Pen(Rgb color) const {
 void QtCanvas::Flush() {
     if (pending_.size() < 2) {
         pending_.clear();
+        pendingLifts_.clear();
         return;
     }
     painter_.setRenderHint(QPainter::Antialiasing, true);
-    // Stroked in short pieces: one long self-crossing outline rasterises far slower.
-    const QPolygonF simple = Simplify(pending_);
+    const std::vector<bool> keep = Simplify(pending_);
+    QPolygonF simple;
+    // Where the pen lifts in the simplified line: both ends of the left-out segment kept.
+    std::vector<bool> lifted;
+    size_t lift = 0;
+    for (qsizetype i = 0; i < pending_.size(); ++i) {
+        const auto k = static_cast<size_t>(i);
+        while (lift < pendingLifts_.size() && pendingLifts_[lift] < i)
+            ++lift;
+        if (!keep[k]) continue;
+        simple << pending_[i];
+        lifted.push_back(lift < pendingLifts_.size() && pendingLifts_[lift] == i && keep[k - 1]);
+    }
     QPen pen = Pen(pendingColor_);
     pen.setCapStyle(Qt::RoundCap);
     painter_.setPen(pen);
+    // Stroked in short pieces: one long self-crossing outline rasterises far slower.
     constexpr qsizetype Piece = 8;
-    for (qsizetype first = 0; first + 1 < simple.size(); first += Piece)
-        painter_.drawPolyline(simple.constData() + first,
-                              static_cast<int>(std::min(Piece + 1, simple.size() - first)));
+    for (qsizetype first = 0; first + 1 < simple.size(); first += Piece) {
+        const qsizetype end = std::min(first + Piece, simple.size() - 1);
+        qsizetype from = first;
+        for (qsizetype i = first + 1; i <= end; ++i) {
+            if (!lifted[static_cast<size_t>(i)]) continue;
+            if (i - 1 > from)
+                painter_.drawPolyline(simple.constData() + from, static_cast<int>(i - from));
+            from = i;
+        }
+        if (end > from)
+            painter_.drawPolyline(simple.constData() + from, static_cast<int>(end - from + 1));
+    }
     pending_.clear();
+    pendingLifts_.clear();
 }
 
 void QtCanvas::Clear(Rgb background) {
@@ -210,16 +231,24 @@ void QtCanvas::Line(float x1, float y1, float x2, float y2, Rgb color) {
 }
 
 void QtCanvas::Polyline(const CanvasPoint* points, size_t count, Rgb color) {
+    Polyline(points, count, color, {});
+}
+
+void QtCanvas::Polyline(const CanvasPoint* points, size_t count, Rgb color,
+                        const std::vector<size_t>& lifts) {
     if (count < 2) return;
     QPointF a = Clamp(ToDevice(points[0].x, points[0].y));
+    size_t lift = 0;
     for (size_t i = 1; i < count; ++i) {
         const QPointF b = Clamp(ToDevice(points[i].x, points[i].y));
-        Segment(a, b, color);
+        while (lift < lifts.size() && lifts[lift] < i)
+            ++lift;
+        Segment(a, b, color, lift < lifts.size() && lifts[lift] == i);
         a = b;
     }
 }
 
-void QtCanvas::Segment(QPointF a, QPointF b, Rgb color) {
+void QtCanvas::Segment(QPointF a, QPointF b, Rgb color, bool lifted) {
     if (!std::isfinite(a.x()) || !std::isfinite(a.y()) || !std::isfinite(b.x()) ||
         !std::isfinite(b.y()))
         return;
@@ -227,6 +256,7 @@ void QtCanvas::Segment(QPointF a, QPointF b, Rgb color) {
     if (straight) {
         // Grid lines, axes and directrices sit on whole pixels, unblurred.
         Flush();
+        if (lifted) return;
         painter_.setRenderHint(QPainter::Antialiasing, false);
         painter_.setPen(Pen(color));
         painter_.drawLine(QPointF(std::floor(a.x()), std::floor(a.y())),
@@ -238,6 +268,9 @@ void QtCanvas::Segment(QPointF a, QPointF b, Rgb color) {
         pendingColor_ = color;
         pending_ << a;
     }
+    // A lifted segment stays in the line, so that the line is simplified and cut into pieces
+    // as if it were whole; only its stroke is left out.
+    if (lifted) pendingLifts_.push_back(pending_.size());
     pending_ << b;
 }
 

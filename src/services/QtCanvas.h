@@ -9,6 +9,8 @@
 #include <QPolygonF>
 #include <QSize>
 
+#include <vector>
+
 class QPaintDevice;
 
 namespace orbiplot {
@@ -35,6 +37,8 @@ public:
     void SetLineStyle(LineStyle style) override;
     void Line(float x1, float y1, float x2, float y2, Rgb color) override;
     void Polyline(const CanvasPoint* points, size_t count, Rgb color) override;
+    void Polyline(const CanvasPoint* points, size_t count, Rgb color,
+                  const std::vector<size_t>& lifts) override;
     void Dot(float x, float y, Rgb color) override;
     void Circle(float cx, float cy, float radius, Rgb color, float aspect) override;
     void Text(float x, float y, const std::string& text, Rgb color) override;
@@ -49,8 +53,9 @@ public:
 
 private:
     QPointF ToDevice(float x, float y) const;
-    // One line between device points, joined to the pending polyline where it continues it.
-    void Segment(QPointF a, QPointF b, Rgb color);
+    // One line between device points, joined to the pending polyline where it continues it;
+    // a lifted one is kept in the line but not stroked.
+    void Segment(QPointF a, QPointF b, Rgb color, bool lifted = false);
     QPen Pen(Rgb color) const;
     void Flush();
 
@@ -64,6 +69,8 @@ private:
     LineStyle style_ = LineStyle::Solid;
     // Consecutive joined segments of one colour are drawn as one polyline.
     QPolygonF pending_;
+    // Indices into pending_ of the points whose incoming segment is not stroked.
+    std::vector<qsizetype> pendingLifts_;
     Rgb pendingColor_ = 0;
 };
 

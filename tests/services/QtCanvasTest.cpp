@@ -8,6 +8,9 @@
 
 #include <QImage>
 
+#include <algorithm>
+#include <cmath>
+
 using namespace orbiplot;
 using namespace orbiplot::test;
 
@@ -19,6 +22,15 @@ public:
     using QtCanvas::QtCanvas;
     void Polyline(const CanvasPoint* points, size_t count, Rgb color) override {
         Canvas::Polyline(points, count, color);
+    }
+    void Polyline(const CanvasPoint* points, size_t count, Rgb color,
+                  const std::vector<size_t>& lifts) override {
+        for (size_t i = 1; i < count; ++i) {
+            if (std::find(lifts.begin(), lifts.end(), i) != lifts.end())
+                QtCanvas::Polyline(points + i - 1, 2, color, {1}); // the lifted segment alone
+            else
+                Line(points[i - 1].x, points[i - 1].y, points[i].x, points[i].y, color);
+        }
     }
 };
 
@@ -53,6 +65,47 @@ TEST(QtCanvasPolyline, PictureEqualsDrawingEverySegment) {
         for (int x = 0; x < Width; ++x)
             red += qRed(polylines.pixel(x, y)) > 200 && qGreen(polylines.pixel(x, y)) < 80;
     EXPECT_GT(red, 2000);
+}
+
+TEST(QtCanvasPolyline, ALiftedSegmentLeavesEveryOtherPixelAsItWas) {
+    // A zigzag at 10 pixels a unit, 200 x 100 pixels; the segment from (4, 2) to (10, -1)
+    // (pixels 140..200 across, 30..60 down) is lifted.
+    View view(200 * TwipsPerPixel, 100 * TwipsPerPixel);
+    view.Scale(20.0f / view.ScaleWidth(), true, true);
+    view.CenterView();
+    const double unit = 200 / view.ScaleWidth();
+    const std::vector<CanvasPoint> zigzag{{-9, -3}, {-6, 3}, {-2, -2}, {1, 4}, {4, 2}, {9, -1}};
+    const auto draw = [&](const std::vector<size_t>& lifts) {
+        QImage image(200, 100, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        {
+            QtCanvas canvas(image, view);
+            canvas.SetPenWidth(3);
+            canvas.Polyline(zigzag.data(), zigzag.size(), 0xFF, lifts);
+        }
+        return image;
+    };
+    const QImage whole = draw({}), lifted = draw({5});
+    const auto px = [&](CanvasPoint p) {
+        return QPointF((p.x - view.ScaleLeft()) * unit, (view.ScaleTop() - p.y) * unit);
+    };
+    // Every pixel that differs lies within the pen's reach of the lifted segment's line.
+    const QPointF a = px(zigzag[4]), b = px(zigzag[5]);
+    int differ = 0;
+    for (int y = 0; y < 100; ++y)
+        for (int x = 0; x < 200; ++x) {
+            if (whole.pixel(x, y) == lifted.pixel(x, y)) continue;
+            ++differ;
+            const QPointF p(x + 0.5, y + 0.5), d = b - a;
+            const double t = std::clamp(QPointF::dotProduct(p - a, d) / QPointF::dotProduct(d, d), 0.0, 1.0);
+            const QPointF q = a + t * d;
+            EXPECT_LT(std::hypot(p.x() - q.x(), p.y() - q.y()), 3.5) << x << "," << y;
+        }
+    EXPECT_GT(differ, 50);
+    // Midway along it, the lifted picture shows the background.
+    const QPoint mid = ((a + b) / 2).toPoint();
+    EXPECT_EQ(lifted.pixel(mid), qRgb(255, 255, 255));
+    EXPECT_NE(whole.pixel(mid), qRgb(255, 255, 255));
 }
 
 } // namespace
