@@ -69,7 +69,6 @@ frmFunManager::frmFunManager(CoreContext& context, const clsDialogs& dialogs, fr
     connect(lstFunList, &QListWidget::itemDoubleClicked, this, &frmFunManager::cmdEdit_Click);
     // Its list and buttons mean nothing once the document is gone.
     connect(&document, &QObject::destroyed, this, &QWidget::close);
-    connect(&document, &frmDocument::Closed, this, &QWidget::close);
     RefreshFunList();
 }
 

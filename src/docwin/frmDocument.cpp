@@ -255,7 +255,6 @@ void frmDocument::closeEvent(QCloseEvent* event) {
         loaded_ = false;
         host_.DocumentUnloaded();
     }
-    emit Closed();
 }
 
 } // namespace orbiplot

@@ -62,10 +62,6 @@ public:
     static constexpr int InitialWidthTwips = 5400;
     static constexpr int InitialHeightTwips = 5115;
 
-signals:
-    // The window has agreed to close: the windows that work on it go too.
-    void Closed();
-
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;

@@ -81,6 +81,16 @@ TEST(CurveManagerWindow, ModalOverItsOwnDocumentThroughEveryActionAndClosesWithI
     other->Model().SetModified(false);
     frmDocument* document = f.Open(f.Document("one.opd", "one"));
     ASSERT_NE(document, nullptr);
+    // Asked for while open on another document (the program may ask; a person cannot reach
+    // it): the one manager turns to the document asked for.
+    f.main->OpenCurveManager(*other);
+    EXPECT_EQ(Manager(f)->Document(), other);
+    f.main->OpenCurveManager(*document);
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(f.main->findChildren<frmFunManager*>().size(), 1);
+    EXPECT_EQ(Manager(f)->Document(), document);
+    Manager(f)->close();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     document->setFocus();
     QTest::keyClick(f.main->windowHandle(), Qt::Key_Space);
     frmFunManager* manager = Manager(f);

@@ -155,10 +155,34 @@ TEST(MainWindow, ZoomKeysWheelAndReadOuts) {
         Press(document, Qt::Key_Plus);
     Press(document, Qt::Key_Right);
     EXPECT_EQ(f.StatusText(StatusPanel::Zoom), "缩放:(X:65.61%; Y:72.9%)");
-    for (int key : {Qt::Key_Left, Qt::Key_Minus, Qt::Key_Up, Qt::Key_Down})
-        Press(document, key);
-    EXPECT_TRUE(f.StatusText(StatusPanel::Zoom).contains("79.39%"))
-        << f.StatusText(StatusPanel::Zoom).toStdString();
+
+    // Every key and every menu item scales the extent of its own axes by its own factor.
+    const View& view = document->ViewState();
+    const auto scales = [&](const std::function<void()>& act) {
+        const float w = view.ScaleWidth(), h = view.ScaleHeight();
+        act();
+        return std::pair(std::round(view.ScaleWidth() / w * 100) / 100,
+                         std::round(view.ScaleHeight() / h * 100) / 100);
+    };
+    using Scales = std::pair<float, float>;
+    const std::pair<int, Scales> keys[] = {
+        {Qt::Key_Plus, {0.9f, 0.9f}},  {Qt::Key_Equal, {0.9f, 0.9f}},
+        {Qt::Key_Minus, {1.1f, 1.1f}}, {Qt::Key_Underscore, {1.1f, 1.1f}},
+        {Qt::Key_Right, {0.9f, 1}},    {Qt::Key_Up, {1, 0.9f}},
+        {Qt::Key_Left, {1.1f, 1}},     {Qt::Key_Down, {1, 1.1f}}};
+    for (const auto& [key, expected] : keys)
+        EXPECT_EQ(scales([&] { Press(document, key); }), expected) << key;
+    const std::pair<const char*, Scales> items[] = {
+        {"mnuZoomIn", {0.9f, 0.9f}}, {"mnuZoomOut", {1.1f, 1.1f}}, {"mnuZoomInByX", {0.9f, 1}},
+        {"mnuZoomInByY", {1, 0.9f}}, {"mnuZoomOutByX", {1.1f, 1}}, {"mnuZoomOutByY", {1, 1.1f}}};
+    for (const auto& [name, expected] : items)
+        EXPECT_EQ(scales([&] { f.Action(name)->trigger(); }), expected) << name;
+    // A toolbar button is its menu item's action.
+    EXPECT_EQ(scales([&] {
+                  ClickThroughWindow(f.main->findChild<QToolBar*>("tbToolBar3")
+                                         ->widgetForAction(f.Action("mnuZoomOutByY")));
+              }),
+              Scales(1, 1.1f));
 
     QWheelEvent wheel(QPointF(10, 10), document->mapToGlobal(QPointF(10, 10)), QPoint(),
                       QPoint(0, 120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
@@ -350,6 +374,15 @@ TEST(MainWindow, NewWindowsCascadeInsideAndTheStatusPanelsFit) {
     EXPECT_TRUE(
         stacked.back()->widget()->inherits("orbiplot::frmExpressionParse")); // it was in front
     f.main->MdiArea()->setActiveSubWindow(stacked[1]);
+    // More windows than steps fit in half the area: the steps start over, all inside.
+    for (int i = 0; i < 12; ++i)
+        f.main->OpenCalculator();
+    f.main->Command().WindowCascade->trigger();
+    for (QMdiSubWindow* w : f.main->MdiArea()->subWindowList())
+        EXPECT_TRUE(area.contains(w->geometry())) << w->windowTitle().toStdString();
+    for (QMdiSubWindow* w : f.main->MdiArea()->subWindowList())
+        if (w->widget()->inherits("orbiplot::frmExpressionParse")) w->close();
+    f.main->MdiArea()->setActiveSubWindow(f.main->MdiArea()->subWindowList().front());
 
     // Both percentages and a read-out fit their panels.
     f.main->ActiveDocument()->Zoom(ZoomInFactor, true, false);

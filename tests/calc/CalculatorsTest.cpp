@@ -6,12 +6,13 @@ using namespace orbiplot;
 
 namespace {
 
-std::string PL(const std::string& point, const std::string& a, const std::string& b, const std::string& c) {
+std::string PL(const std::string& point, const std::string& a, const std::string& b,
+               const std::string& c) {
     return ComputePointLine({point, a, b, c}).Output.value_or("<unchanged>");
 }
 
-std::string LL(const std::string& a1, const std::string& b1, const std::string& c1, const std::string& a2,
-               const std::string& b2, const std::string& c2) {
+std::string LL(const std::string& a1, const std::string& b1, const std::string& c1,
+               const std::string& a2, const std::string& b2, const std::string& c2) {
     return ComputeLineLine({"", a1, b1, c1, a2, b2, c2}).Output.value_or("<unchanged>");
 }
 
@@ -25,7 +26,8 @@ TEST(PointLineCalculator, AnswersAndTheirTexts) {
               "点 P(1000,-0.0025) 到直线 L:1E+15*x+1.5E-07*y+0=0 的距离为 1000.0 。");
     // 0.1 is not exact as a single; the distance is computed from the singles in double and
     // rounded once.
-    EXPECT_EQ(PL("0.1,0.2", "1", "1", "0"), "点 P(0.1,0.2) 到直线 L:1*x+1*y+0=0 的距离为 0.212132 。");
+    EXPECT_EQ(PL("0.1,0.2", "1", "1", "0"),
+              "点 P(0.1,0.2) 到直线 L:1*x+1*y+0=0 的距离为 0.212132 。");
     // A zero typed with a sign shows none.
     EXPECT_EQ(PL("-0,0", "1", "-0", "0"), "点 P(0,0) 在直线 L:1*x+0*y+0=0 上。");
 }
@@ -61,15 +63,28 @@ TEST(PointLineCalculator, OverflowIsReportedAndKeepsTheOutput) {
 }
 
 TEST(LineLineCalculator, IntersectingCoincidentAndParallel) {
-    EXPECT_EQ(LL("1", "1", "-2", "1", "-1", "0"), "直线 L1:1*x+1*y-2=0 与直线 L2:1*x-1*y+0=0相交于点 P(1.0,1.0) 。");
-    EXPECT_EQ(LL("1", "1", "-2", "2", "2", "-4"), "直线 L1:1*x+1*y-2=0 与直线 L2:2*x+2*y-4=0 重合。");
+    EXPECT_EQ(LL("1", "1", "-2", "1", "-1", "0"),
+              "直线 L1:1*x+1*y-2=0 与直线 L2:1*x-1*y+0=0相交于点 P(1.0,1.0) 。");
+    EXPECT_EQ(LL("1", "1", "-2", "2", "2", "-4"),
+              "直线 L1:1*x+1*y-2=0 与直线 L2:2*x+2*y-4=0 重合。");
     EXPECT_EQ(LL("3", "4", "0", "3", "4", "-10"),
               "直线 L1:3*x+4*y+0=0 与直线 L2:3*x+4*y-10=0 平行，其距离为 d=2.0 。");
+    // Coefficients that differ between the lines, either way round: (3, 2) by hand, and
+    // parallel lines 2/sqrt(5) apart.
+    EXPECT_EQ(LL("2", "3", "-12", "1", "-4", "5"),
+              "直线 L1:2*x+3*y-12=0 与直线 L2:1*x-4*y+5=0相交于点 P(3.0,2.0) 。");
+    EXPECT_EQ(LL("1", "-4", "5", "2", "3", "-12"),
+              "直线 L1:1*x-4*y+5=0 与直线 L2:2*x+3*y-12=0相交于点 P(3.0,2.0) 。");
+    EXPECT_EQ(LL("2", "4", "2", "1", "2", "3"),
+              "直线 L1:2*x+4*y+2=0 与直线 L2:1*x+2*y+3=0 平行，其距离为 d=0.8944272 。");
+    EXPECT_EQ(LL("1", "2", "3", "2", "4", "2"),
+              "直线 L1:1*x+2*y+3=0 与直线 L2:2*x+4*y+2=0 平行，其距离为 d=0.8944272 。");
     // One third as a single, printed from its seven-digit text.
     EXPECT_EQ(LL("3", "0", "-1", "0", "1", "0"),
               "直线 L1:3*x+0*y-1=0 与直线 L2:0*x+1*y+0=0相交于点 P(0.3333333,0.0) 。");
     // Two vertical lines are told apart.
-    EXPECT_EQ(LL("1", "0", "-1", "2", "0", "-2"), "直线 L1:1*x+0*y-1=0 与直线 L2:2*x+0*y-2=0 重合。");
+    EXPECT_EQ(LL("1", "0", "-1", "2", "0", "-2"),
+              "直线 L1:1*x+0*y-1=0 与直线 L2:2*x+0*y-2=0 重合。");
     EXPECT_EQ(LL("1", "0", "-1", "1", "0", "-3"),
               "直线 L1:1*x+0*y-1=0 与直线 L2:1*x+0*y-3=0 平行，其距离为 d=2.0 。");
 }

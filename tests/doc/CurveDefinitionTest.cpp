@@ -1,7 +1,7 @@
-#include "RaisedNumber.h"
 #include "doc/CurveDefinition.h"
-#include "base/AppError.h"
+#include "RaisedNumber.h"
 #include "ScriptedSeams.h"
+#include "base/AppError.h"
 #include "expr/clsExpressionParser.h"
 
 #include <gtest/gtest.h>
@@ -117,6 +117,16 @@ TEST(CurveDefinition, TheStoredRecord) {
     EXPECT_FALSE(c.ShowHide);
     EXPECT_TRUE(c.IsAuto);
     EXPECT_EQ(c.LineColor, 0x0000FFu);
+    EXPECT_EQ(c.ExLineColor, 0x00FF00u);
+    EXPECT_EQ(std::pair(c.CTh, c.CTk), std::pair(1.0f, -2.0f));
+    // Each auxiliary box on its own, either way round.
+    input.Type = HyperbolaY;
+    input.ExLine = {true, false};
+    EXPECT_EQ(std::pair(BuildCurveRecord(input, v).ExLine1, BuildCurveRecord(input, v).ExLine2),
+              std::pair(true, false));
+    input.ExLine = {false, true};
+    EXPECT_EQ(std::pair(BuildCurveRecord(input, v).ExLine1, BuildCurveRecord(input, v).ExLine2),
+              std::pair(false, true));
 
     input.Type = Polar;
     input.ExpressionJ = "R*Z";
@@ -138,6 +148,23 @@ TEST(CurveDefinition, ControlsForAnExistingCurve) {
     line.SData1 = "pi";
     line.SData2 = "";
     EXPECT_EQ(InputForCurve(line).Values, (std::array<std::string, 4>{"pi", "0", "0", "0"}));
+
+    // Each field to its own control: the curve's and the auxiliary line's, h and k.
+    CurveRecord h;
+    h.FType = HyperbolaX;
+    h.CTh = 1.5f;
+    h.CTk = -2;
+    h.LineWidth = 3;
+    h.ExLineWidth = 1;
+    h.LineColor = 0x0000FF;
+    h.ExLineColor = 0x00FF00;
+    h.ExLine1 = false;
+    h.ExLine2 = true;
+    const CurveInput in = InputForCurve(h);
+    EXPECT_EQ(in.CT, (std::array<std::string, 2>{"1.5", "-2"}));
+    EXPECT_EQ(in.LineWidth, (std::array<std::string, 2>{"3", "1"}));
+    EXPECT_EQ(in.Colors, (std::array<Rgb, 2>{0x0000FF, 0x00FF00}));
+    EXPECT_EQ(in.ExLine, (std::array<bool, 2>{false, true}));
 }
 
 TEST(CurveDefinition, StartingColourAvoidsTheBackground) {

@@ -31,10 +31,27 @@ TEST(CurveRecord, DescriptionsUseTheTextsAsTyped) {
         c.Expression2 = e2;
         return c;
     };
+    // Every parameter text differs, so a text in the wrong place shows.
+    const std::vector<std::string> p{"a", "b", "c", "d"};
     const std::pair<CurveRecord, std::string> cases[] = {
+        {curve(0, p), "点: (a,b)"},
+        {curve(1, p), "直线: (a)*x+(b)*y+(c)=0"},
+        {curve(2, p), "直线: y-(b)=(c)*(x-(a))"},
+        {curve(3, p), "直线: y=(a)*x+(b)"},
         {curve(4, {"0", "0", "1", "2"}), "直线: (y-(0))/((2)-(0))=(x-(0))/((1)-(0))"},
+        {curve(4, p), "直线: (y-(b))/((d)-(b))=(x-(a))/((c)-(a))"},
+        {curve(5, p), "直线: x/(a)+y/(b)=1"},
         {curve(6, {"0", "0", "sqrt(2)"}), "圆: (x-(0))^2+(y-(0))^2=(sqrt(2))^2"},
+        {curve(7, p), "圆: x^2+y^2+(a)*x+(b)*y+(c)=0"},
+        {curve(8, p), "椭圆: x^2/(a)^2+y^2/(b)^2=1"},
+        {curve(9, p), "双曲线: x^2/(a)^2-y^2/(b)^2=1"},
+        {curve(10, p), "双曲线: y^2/(a)^2-x^2/(b)^2=1"},
+        {curve(11, p), "抛物线: y^2=2*(a)*x"},
+        {curve(12, p), "抛物线: x^2=2*(a)*y"},
+        {curve(13, p, "x*x"), "普通方程: y=x*x"},
+        {curve(14, p, "y*y"), "普通方程: x=y*y"},
         {curve(15, {}, "cos(t)", "sin(t)"), "参数方程: x=cos(t), y=sin(t)"},
+        {curve(16, p, "2*z"), "普通方程(极坐标): r=2*z"},
     };
     for (const auto& [c, expected] : cases)
         EXPECT_EQ(CurveDescription(c), expected) << c.FType;
@@ -74,7 +91,8 @@ TEST(DocumentModel, BadIndexOrTypeIsReportedAndChangesNothing) {
     EXPECT_FALSE(f.doc.ModifyFun(SampleCurve(Point), f.doc.GetLastCountAdd1(), true));
     EXPECT_EQ(f.doc.CurveCount(), MaxCurves);
     EXPECT_FALSE(f.doc.IsModified());
-    EXPECT_THAT(f.messages.Texts(), ElementsAre(AllOf(HasSubstr("Err.Number = 9\n"), HasSubstr("下标越界"))));
+    EXPECT_THAT(f.messages.Texts(),
+                ElementsAre(AllOf(HasSubstr("Err.Number = 9\n"), HasSubstr("下标越界"))));
 
     DocFixture g;
     EXPECT_FALSE(g.doc.ModifyFun(SampleCurve(CurveTypeCount), 0, true));

@@ -36,6 +36,36 @@ TEST(BuiltinFunctions, ExactFormulasAndOperationOrder) {
     EXPECT_NEAR(parser.ParseExpression("sin(pi)"), 3.2e-15, 1e-16);
 }
 
+TEST(BuiltinFunctions, BoundaryValuesAtZeroAndAtTheEndsOfTheirDomains) {
+    const std::pair<const char*, double> values[] = {
+        {"arcsin(1)", PiLiteral / 2},
+        {"arcsin(-1)", -PiLiteral / 2},
+        {"arcsin(0)", 0},
+        {"arccos(1)", 0},
+        {"arccos(-1)", PiLiteral},
+        {"arccos(0)", PiLiteral / 2},
+        {"sqr(0)", 0},
+        {"log(1)", 0},
+        {"lg(1)", 0},
+        {"exp(0)", 1},
+        {"sgn(0)", 0},
+        {"sgn(0.001)", 1},
+        {"fix(2.5)", 2},
+        {"fix(-0.5)", 0},
+        {"abs(-3)", 3},
+        {"tan(0)", 0},
+        {"arccot(0)", PiLiteral / 2},
+        {"r2d(0)", 0},
+    };
+    clsExpressionParser parser;
+    for (const auto& [text, expected] : values)
+        EXPECT_EQ(parser.ParseExpression(text), expected) << text;
+    EXPECT_TRUE(std::isfinite(parser.ParseExpression("exp(709)")));
+    // Just past either end of a domain.
+    for (const char* text : {"arcsin(1.0001)", "arcsin(-1.0001)", "arccos(1.0001)", "sqr(-0.0001)"})
+        EXPECT_EQ(ParseFailure(parser, text)->number, ErrInvalidCall) << text;
+}
+
 TEST(BuiltinFunctions, DomainAndRangeFailuresAreArithmeticErrors) {
     const std::pair<const char*, int32_t> cases[] = {
         {"cot(0)", ErrDivisionByZero},       {"ctg(0)", ErrDivisionByZero},

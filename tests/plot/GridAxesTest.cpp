@@ -6,6 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <map>
+
+#include <cmath>
 #include <limits>
 #include <numbers>
 #include <set>
@@ -67,17 +70,33 @@ TEST(GridAxes, DefaultsInTheInitialView) {
     EXPECT_EQ(texts[1], "Y");
     EXPECT_EQ(texts.back(), "O");
     const DrawOp& xAxis = canvas.ops[canvas.ops.size() - 3];
-    EXPECT_EQ(std::tuple(xAxis.color, xAxis.x1, xAxis.y1, xAxis.x2), std::tuple(0u, -5.0f, 0.0f, 5.0f));
+    EXPECT_EQ(std::tuple(xAxis.color, xAxis.x1, xAxis.y1, xAxis.x2),
+              std::tuple(0u, -5.0f, 0.0f, 5.0f));
+}
 
-    // Label placement: just below the x axis at the tick, just right of the y axis.
-    for (const DrawOp& op : canvas.Of(DrawOp::Text)) {
-        if (op.text == "3" && op.y1 < 0) {
-            EXPECT_EQ(op.x1, 3.0f);
-        }
-        if (op.text == "O") {
-            EXPECT_LT(op.x1, 0.0f);
-        }
-    }
+TEST(GridAxes, NamesLabelsAndTheOriginMarkSitWhereTheyBelong) {
+    // 400 x 300 pixels, 33.3 pixels a unit; the recording canvas's text is 8 pixels a
+    // character and 16 high. Positions are the texts' top-left corners, in pixels.
+    View view(400 * TwipsPerPixel, 300 * TwipsPerPixel);
+    RecordingCanvas canvas(view);
+    DrawGridAndAxes(canvas, view, Defaults());
+    std::map<std::string, std::vector<std::pair<double, double>>> at;
+    for (const DrawOp& op : canvas.Of(DrawOp::Text))
+        at[op.text].emplace_back(op.px1, op.py1);
+    const auto expect = [&](const std::string& text, double px, double py) {
+        ASSERT_FALSE(at[text].empty()) << text;
+        bool found = false;
+        for (const auto& [x, y] : at[text])
+            found |= std::fabs(x - px) < 1e-3 && std::fabs(y - py) < 1e-3;
+        EXPECT_TRUE(found) << text << " not at " << px << "," << py;
+    };
+    expect("X", 400 - 1.5 * 8, 150 - 16);        // right end, on the x axis
+    expect("Y", 200 - 8, 16.0 / 4);              // left of the y axis, a quarter line down
+    expect("O", 200 - 1.25 * 8, 150 + 16.0 / 5); // left of the origin, just below
+    expect("3", 200 + 3 * 33.3, 150 + 16.0 / 5); // x label at its tick
+    expect("-4", 200 - 4 * 33.3, 150 + 16.0 / 5);
+    expect("2", 200 + 8.0 / 4, 150 - 2 * 33.3); // y label right of the axis, top on the tick
+    expect("-3", 200 + 16.0 / 4, 150 + 3 * 33.3);
 }
 
 TEST(GridAxes, PiModeLabelsMultiplesOfPi) {
@@ -134,4 +153,3 @@ TEST(GridAxes, FarZoomedOutEveryPixelIsDrawnOnceAndTheRedrawEnds) {
     EXPECT_LE(vertical, columns.size() + 3);
     EXPECT_LE(canvas.Texts().size(), 4 * 334u);
 }
-

@@ -95,26 +95,37 @@ TEST(PlotEngine, TimingTextForEquationCurvesOnly) {
 }
 
 TEST(PlotEngine, RangesFollowTheRangeMode) {
-    PlotFixture f;
+    // A view wider than tall: x to about +-6, y to about +-4.5.
+    PlotFixture f(400, 300);
     f.Add(Equation(CurveGeneralY, "x", "", false, 1, 2));
-    f.Add(Equation(CurveGeneralX, "0", "", true));
+    f.Add(Equation(CurveGeneralX, "sqr(y+5)-2", "", true)); // y below -5 would fail
+    f.Add(Equation(CurveParameter, "0", "t", true));
     f.canvas.ops.clear();
     f.engine.RefreshFun(0);
     auto lines = f.canvas.Of(DrawOp::Line);
     ASSERT_FALSE(lines.empty());
     EXPECT_GE(lines.front().x1, 1.0f);
     EXPECT_LE(lines.back().x2, 2.0f);
+    // X=f(Y) runs y upward from the bottom edge to the top one.
     f.canvas.ops.clear();
     f.engine.RefreshFun(1);
+    EXPECT_TRUE(f.messages.shown.empty());
     lines = f.canvas.Of(DrawOp::Line);
     ASSERT_FALSE(lines.empty());
-    EXPECT_NEAR(lines.front().y1, -5.0f, 0.01f); // y runs upward from the bottom edge
-    EXPECT_NEAR(lines.back().y2, 5.0f, 0.01f);
+    EXPECT_NEAR(lines.front().y1, f.view.Bottom(), 0.01f);
+    EXPECT_NEAR(lines.back().y2, f.view.ScaleTop(), 0.01f);
+    // A parametric curve runs t over the visible x range: (0, t) leaves through the top.
+    f.canvas.ops.clear();
+    f.engine.RefreshFun(2);
+    lines = f.canvas.Of(DrawOp::Line);
+    ASSERT_FALSE(lines.empty());
+    EXPECT_NEAR(lines.front().y1, f.view.Bottom(), 0.01f);
+    EXPECT_NEAR(lines.back().y2, f.view.ScaleTop(), 0.01f);
     // An index outside the list draws nothing; the legend is still reprinted.
     f.canvas.ops.clear();
     f.engine.RefreshFun(7);
     EXPECT_TRUE(f.canvas.Of(DrawOp::Line).empty());
-    EXPECT_EQ(Legend(f.canvas).size(), 2u);
+    EXPECT_EQ(Legend(f.canvas).size(), 3u);
 }
 
 TEST(PlotEngine, UnknownTypesAndModifyFunDrawing) {

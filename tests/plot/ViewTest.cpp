@@ -20,6 +20,13 @@ TEST(View, ResizingShowsMoreOfThePlaneAtTheSameUnit) {
     EXPECT_EQ(view.ScaleLeft(), -view.ScaleWidth() / 2);
     view.Resize(0, 0); // a minimized window keeps its view
     EXPECT_FLOAT_EQ(view.ScaleWidth(), 9.0f);
+
+    // From a window wider than tall to one taller than wide: each axis keeps its own unit.
+    View oblong(6000, 3000);
+    oblong.Resize(1500, 9000);
+    EXPECT_FLOAT_EQ(oblong.ScaleWidth(), 1500 / 499.5f);
+    EXPECT_FLOAT_EQ(oblong.ScaleHeight(), -9000 / 499.5f);
+    EXPECT_FLOAT_EQ(oblong.ScaleTop(), 4500 / 499.5f);
 }
 
 TEST(View, ZoomReadOuts) {
