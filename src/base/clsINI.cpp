@@ -34,9 +34,12 @@ std::optional<std::string_view> KeyName(std::string_view line) {
 std::string OneLine(std::string_view text) {
     std::string out(text);
     for (char& c : out)
-        if (c == '\r' || c == '\n') c = ' ';
+        if (c == '\n') c = ' ';
     return out;
 }
+
+// A name as the indices hold it: what lookups compare, ignoring letter case.
+std::string Key(std::string_view name) { return AsciiUpper(TrimBlanks(name)); }
 
 } // namespace
 
@@ -63,37 +66,34 @@ IniDocument IniDocument::FromBytes(std::string_view bytes) {
         if (end == std::string::npos) end = text.size();
         std::string_view line(text.data() + start, end - start);
         if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        doc.lines_.emplace_back(line);
+        doc.AddLine(std::string(line));
         start = end + 1;
     }
-    doc.Index();
     return doc;
 }
 
-void IniDocument::Index() {
-    sections_.clear();
-    for (size_t i = 0; i < lines_.size(); ++i) {
-        if (const auto name = SectionName(lines_[i])) {
-            if (!sections_.empty()) sections_.back().end = i;
-            sections_.push_back({std::string(*name), i, lines_.size()});
-        }
+void IniDocument::AddLine(std::string line) {
+    if (const auto name = SectionName(line)) {
+        sectionIndex_.emplace(Key(*name), sections_.size());
+        sections_.push_back({std::move(line), Key(*name), {}, {}});
+        return;
     }
+    if (sections_.empty()) sections_.push_back({}); // the lines before any section
+    Section& section = sections_.back();
+    if (!section.header.empty())
+        if (const auto key = KeyName(line)) section.keys.emplace(Key(*key), section.lines.size());
+    section.lines.push_back(std::move(line));
 }
 
 const IniDocument::Section* IniDocument::FindSection(std::string_view name) const {
-    name = TrimBlanks(name);
-    for (const Section& section : sections_)
-        if (EqualsIgnoringAsciiCase(section.name, name)) return &section;
-    return nullptr;
+    const auto found = sectionIndex_.find(Key(name));
+    return found == sectionIndex_.end() ? nullptr : &sections_[found->second];
 }
 
-std::optional<size_t> IniDocument::FindKey(const Section& section, std::string_view key) const {
-    key = TrimBlanks(key);
-    for (size_t i = section.header + 1; i < section.end; ++i) {
-        const auto name = KeyName(lines_[i]);
-        if (name && EqualsIgnoringAsciiCase(*name, key)) return i;
-    }
-    return std::nullopt;
+std::optional<size_t> IniDocument::FindKey(const Section& section, std::string_view key) {
+    const auto found = section.keys.find(Key(key));
+    if (found == section.keys.end()) return std::nullopt;
+    return found->second;
 }
 
 std::optional<std::string> IniDocument::Get(std::string_view section, std::string_view key) const {
@@ -101,7 +101,7 @@ std::optional<std::string> IniDocument::Get(std::string_view section, std::strin
     if (!s) return std::nullopt;
     const auto line = FindKey(*s, key);
     if (!line) return std::nullopt;
-    const std::string& text = lines_[*line];
+    const std::string& text = s->lines[*line];
     return text.substr(text.find('=') + 1);
 }
 
@@ -149,35 +149,43 @@ bool IniDocument::GetBoolean(std::string_view section, std::string_view key,
 void IniDocument::Set(std::string_view section, std::string_view key, std::string_view value) {
     const std::string safeKey = OneLine(TrimBlanks(key));
     const std::string safeValue = OneLine(value);
-    const Section* s = FindSection(section);
-    if (!s) {
-        if (!lines_.empty() && !TrimBlanks(lines_.back()).empty()) lines_.emplace_back();
-        lines_.push_back("[" + OneLine(TrimBlanks(section)) + "]");
-        lines_.push_back(safeKey + "=" + safeValue);
-        Index();
+    const Section* found = FindSection(section);
+    if (!found) {
+        if (!sections_.empty()) {
+            const Section& last = sections_.back();
+            const std::string& lastLine = last.lines.empty() ? last.header : last.lines.back();
+            if (!TrimBlanks(lastLine).empty()) AddLine("");
+        }
+        AddLine("[" + OneLine(TrimBlanks(section)) + "]");
+        AddLine(safeKey + "=" + safeValue);
         return;
     }
-    if (const auto line = FindKey(*s, key)) {
-        std::string& text = lines_[*line];
+    Section& s = sections_[static_cast<size_t>(found - sections_.data())];
+    if (const auto line = FindKey(s, key)) {
+        std::string& text = s.lines[*line];
         text = text.substr(0, text.find('=') + 1) + safeValue;
         return;
     }
-    // After the last line of the section that is not blank.
-    size_t at = s->end;
-    while (at > s->header + 1 && TrimBlanks(lines_[at - 1]).empty())
+    // After the last line of the section that is not blank; only blank lines, which hold
+    // no key, move down.
+    size_t at = s.lines.size();
+    while (at > 0 && TrimBlanks(s.lines[at - 1]).empty())
         --at;
-    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at), safeKey + "=" + safeValue);
-    for (Section& other : sections_) {
-        if (other.header >= at) ++other.header;
-        if (other.end >= at) ++other.end;
-    }
+    s.lines.insert(s.lines.begin() + static_cast<std::ptrdiff_t>(at), safeKey + "=" + safeValue);
+    s.keys.emplace(Key(safeKey), at);
 }
 
 std::string IniDocument::Serialize() const {
     std::string text;
-    for (const std::string& line : lines_) {
-        text += line;
-        text += "\r\n";
+    for (const Section& section : sections_) {
+        if (!section.header.empty()) {
+            text += section.header;
+            text += "\r\n";
+        }
+        for (const std::string& line : section.lines) {
+            text += line;
+            text += "\r\n";
+        }
     }
     return EncodeFileText(text);
 }

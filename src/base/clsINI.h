@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace orbiplot {
@@ -48,7 +49,8 @@ public:
     bool GetBoolean(std::string_view section, std::string_view key, bool defaultValue) const;
 
     // Changes the value in place, or adds the key at the end of its section, or the section
-    // at the end of the file. Line breaks in a value become blanks.
+    // at the end of the file. A line feed in a value becomes a blank; a carriage return is
+    // kept, since reading splits lines at line feeds only.
     void Set(std::string_view section, std::string_view key, std::string_view value);
 
     // The file's bytes: CR LF line ends, GBK when possible (else UTF-8 with a BOM).
@@ -59,17 +61,20 @@ public:
     void Save(const std::string& path) const;
 
 private:
+    // Lines are kept per section, each section with an index of its keys (upper case, the
+    // first of a repeated key), so finding or adding a key costs the same in any file.
     struct Section {
-        std::string name;
-        size_t header; // line of "[name]"
-        size_t end;    // one past its last line
+        std::string header; // the "[name]" line; empty for the lines before the first one
+        std::string name;   // upper case
+        std::vector<std::string> lines;
+        std::unordered_map<std::string, size_t> keys;
     };
     const Section* FindSection(std::string_view name) const;
-    std::optional<size_t> FindKey(const Section& section, std::string_view key) const;
-    void Index();
+    static std::optional<size_t> FindKey(const Section& section, std::string_view key);
+    void AddLine(std::string line);
 
-    std::vector<std::string> lines_;
     std::vector<Section> sections_;
+    std::unordered_map<std::string, size_t> sectionIndex_; // upper-case name to its first
     bool exists_ = false;
 };
 

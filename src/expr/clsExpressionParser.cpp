@@ -222,7 +222,7 @@ double clsExpressionParser::ParseAtom() {
             position_ = end;
             SkipBlanks();
             if (PeekOperator() != Operator::Open) {
-                if (const Constant* constant = FindConstant(name)) return constant->value;
+                if (const double* constant = FindConstant(name)) return *constant;
                 Raise(ParseUnknownConstant, "常数 " + std::string(name) + " 不存在");
             }
             AcceptOperator();
@@ -237,11 +237,23 @@ double clsExpressionParser::ParseAtom() {
     });
 }
 
-const clsExpressionParser::Constant*
-clsExpressionParser::FindConstant(std::string_view name) const {
-    for (const Constant& constant : constants_)
-        if (EqualsIgnoringAsciiCase(constant.key, name)) return &constant;
-    return nullptr;
+size_t clsExpressionParser::CaselessHash::operator()(std::string_view name) const noexcept {
+    size_t hash = 14695981039346656037ull; // FNV-1a over the upper-case letters
+    for (char c : name) {
+        hash ^= static_cast<unsigned char>(AsciiUpper(c));
+        hash *= 1099511628211ull;
+    }
+    return hash;
+}
+
+bool clsExpressionParser::CaselessEqual::operator()(std::string_view a,
+                                                    std::string_view b) const noexcept {
+    return EqualsIgnoringAsciiCase(a, b);
+}
+
+const double* clsExpressionParser::FindConstant(std::string_view name) const {
+    const auto found = constants_.find(name);
+    return found == constants_.end() ? nullptr : &found->second;
 }
 
 bool clsExpressionParser::ConstantExists(std::string_view name) const {
@@ -249,7 +261,7 @@ bool clsExpressionParser::ConstantExists(std::string_view name) const {
 }
 
 std::optional<double> clsExpressionParser::ConstantValue(std::string_view name) const {
-    if (const Constant* constant = FindConstant(name)) return constant->value;
+    if (const double* constant = FindConstant(name)) return *constant;
     return std::nullopt;
 }
 
@@ -261,17 +273,12 @@ void clsExpressionParser::AddConstant(std::string_view name, double value) {
         if (!IsNameChar(n[i])) Raise(ParseInvalidConstantName, "无效常数名");
     if (ConstantExists(n)) Raise(ParseConstantExists, "此常数已存在");
     if (IsBuiltinFunction(n)) Raise(ParseReservedName, "常数名使用了保留字符");
-    constants_.push_back({n, value});
+    constants_.emplace(n, value);
 }
 
 void clsExpressionParser::RemoveConstant(std::string_view name) {
     const std::string n = AsciiUpper(TrimBlanks(name));
-    for (auto it = constants_.begin(); it != constants_.end(); ++it) {
-        if (it->key == n) {
-            constants_.erase(it);
-            return;
-        }
-    }
+    if (constants_.erase(n) == 1) return;
     Raise(ParseUnknownConstant, "常数 " + n + " 不存在");
 }
 

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace orbiplot {
@@ -47,9 +48,14 @@ public:
     void SetRandomSource(RandomSource* random);
 
 private:
-    struct Constant {
-        std::string key; // upper case
-        double value;
+    // The table is looked up by name ignoring letter case, without copying the name.
+    struct CaselessHash {
+        using is_transparent = void;
+        size_t operator()(std::string_view name) const noexcept;
+    };
+    struct CaselessEqual {
+        using is_transparent = void;
+        bool operator()(std::string_view a, std::string_view b) const noexcept;
     };
 
     // The operator at the position, if any.
@@ -65,14 +71,14 @@ private:
     double ParseNested();
     double CallBuiltinFunction(std::string_view name, double x);
     double Rnd(double x);
-    const Constant* FindConstant(std::string_view name) const;
+    const double* FindConstant(std::string_view name) const;
     [[noreturn]] void Raise(int code, std::string description) const;
 
     std::string text_;
     int32_t position_ = -1; // 0-based; LastErrorPosition is one more
     int32_t operatorLength_ = 0;
     int nesting_ = 0;
-    std::vector<Constant> constants_;
+    std::unordered_map<std::string, double, CaselessHash, CaselessEqual> constants_; // upper case
     RandomSource* random_ = nullptr;
     bool haveRandom_ = false;
     float lastRandom_ = 0;

@@ -93,10 +93,15 @@ TEST(IniWrite, ChangesOnlyWhatIsWritten) {
               "IsShowTip=1\r\n\r\n[Grid]\r\nStyle=2\r\nUnit=0.5\r\n\r\n"
               "[MainPos]\r\nMainLeft=-120\r\n");
 
-    // A missing file is created; a value never breaks its line.
+    // A missing file is created; a value never breaks its line, and a lone carriage return
+    // read from a file is written back as it was.
     const std::string fresh = dir.File("new.ini");
     ini.INIWriteString("Data", "M", "line\r\nbreak", fresh);
-    EXPECT_EQ(dir.Read("new.ini"), "[Data]\r\nM=line  break\r\n");
+    EXPECT_EQ(dir.Read("new.ini"), "[Data]\r\nM=line\r break\r\n");
+    EXPECT_EQ(ini.INIGetString("Data", "M", 64, "", fresh).ToText(), "line\r break");
+    const std::string lone = dir.Write("lone.ini", "[D]\r\nE=a\rb\r\nF=c\r\r\n");
+    ini.INIWriteString("D", "G", "1", lone);
+    EXPECT_EQ(dir.Read("lone.ini"), "[D]\r\nE=a\rb\r\nF=c\r\r\nG=1\r\n");
 }
 
 TEST(IniWrite, BatchEqualsTheSameWritesOneByOne) {

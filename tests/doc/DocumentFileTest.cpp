@@ -108,10 +108,19 @@ TEST(DocumentFile, LongTextsAndLineBreaksSurviveARoundTrip) {
     DocumentModel loaded = f.Fresh();
     ASSERT_TRUE(loaded.LoadDoc(f.dir.File("long.opd"))) << Report(f);
     EXPECT_EQ(loaded.GetDocInfo().Title, f.doc.GetDocInfo().Title);
-    EXPECT_EQ(loaded.GetDocInfo().Author, "作者  第二行");
+    EXPECT_EQ(loaded.GetDocInfo().Author, "作者\r 第二行");
     EXPECT_EQ(loaded.GetDocInfo().Note, std::string(300, 'n'));
     EXPECT_EQ(loaded.Curve(0).Expression1, curve.Expression1);
     EXPECT_EQ(loaded.CurveCount(), 1);
+
+    // A lone carriage return in a damaged file comes back from a load and a save unchanged.
+    f.dir.Write("cr.opd", "[General]\r\nOPMVer=1\r\nC=1\r\n[0DATA]\r\nType=13\r\nExp1=x\r+1\r\n");
+    DocumentModel damaged = f.Fresh();
+    ASSERT_TRUE(damaged.LoadDoc(f.dir.File("cr.opd")));
+    ASSERT_TRUE(damaged.SaveDoc(f.dir.File("cr2.opd"), true));
+    DocumentModel again = f.Fresh();
+    ASSERT_TRUE(again.LoadDoc(f.dir.File("cr2.opd")));
+    EXPECT_EQ(again.Curve(0).Expression1, "x\r+1");
 }
 
 TEST(DocumentFile, StaleSectionsStayUntilSaveAs) {
