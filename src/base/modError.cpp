@@ -28,17 +28,19 @@ void ReportError(MessageSeam& messages, const AppError& error) {
         {MsgIcon::Critical, MsgButtons::OK, MsgResult::OK, report.Title, report.Text});
 }
 
-void ReportCurrentError(MessageSeam& messages) {
+AppError CurrentError() {
     try {
         throw;
     } catch (const AppError& error) {
-        ReportError(messages, error);
+        return error;
     } catch (const std::bad_alloc&) {
-        ReportError(messages, AppError(7, DefaultErrorSource, "内存不足"));
+        return AppError(ErrOutOfMemory, DefaultErrorSource, "内存不足");
     } catch (const std::exception& e) {
-        ReportError(messages, AppError(ErrUnknown, DefaultErrorSource, e.what()));
+        return AppError(ErrUnknown, DefaultErrorSource, e.what());
     }
 }
+
+void ReportCurrentError(MessageSeam& messages) { ReportError(messages, CurrentError()); }
 
 std::string GetSystemErrorText(int32_t code) {
     char prefix[64];

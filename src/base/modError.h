@@ -21,6 +21,9 @@ ErrorReport BuildErrorReport(const AppError& error);
 // Hides the progress window, then shows the report and waits for OK.
 void ReportError(MessageSeam& messages, const AppError& error);
 
+// The current exception as an error value; call only inside a catch block.
+AppError CurrentError();
+
 // Reports whatever the current exception is; call only inside a catch block.
 void ReportCurrentError(MessageSeam& messages);
 

@@ -158,9 +158,7 @@ int Consts(Context& context, const Words& args, std::ostream& out, std::ostream&
         ReportCurrentError(context.messages);
         return 1;
     }
-    const int before = context.messages.shown;
-    modConst::SaveUserConstants(context.core);
-    return context.messages.shown == before ? 0 : 1;
+    return modConst::SaveUserConstants(context.core) ? 0 : 1;
 }
 
 int Subst(Context& context, const Words& args, std::ostream& out, std::ostream&) {

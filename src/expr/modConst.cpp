@@ -3,6 +3,8 @@
 #include "base/AppError.h"
 #include "base/FileAccess.h"
 #include "base/NumberFormat.h"
+#include "base/TextEncoding.h"
+#include "base/clsINI.h"
 #include "base/modError.h"
 #include "expr/CoreContext.h"
 
@@ -16,7 +18,18 @@ void AddUserConstant(CoreContext& context, std::string_view name, double value) 
 
 void AddUserConstantText(CoreContext& context, std::string_view name, std::string_view valueText) {
     if (!IsNumericText(valueText)) RaiseOwnError(ErrConstantValue);
-    AddUserConstant(context, name, TextToDouble(valueText));
+    const double value = TextToDouble(valueText);
+    // What the file cannot keep is refused now, not lost at the next start: a name that
+    // fills the reader's buffer, a value whose 15-digit text rounds beyond the largest double.
+    if (GbkLength(name) >= MaxNameLength + 1)
+        throw AppError(ParserErrorNumber(4), DefaultErrorSource,
+                       "常数名过长 (最多 " + std::to_string(MaxNameLength) + " 个字符)");
+    try {
+        TextToDouble(GeneralText(value));
+    } catch (const AppError&) {
+        RaiseOwnError(ErrConstantValue);
+    }
+    AddUserConstant(context, name, value);
 }
 
 void RemoveSelectedConstant(CoreContext& context, int32_t selectedRow) {
@@ -43,26 +56,52 @@ std::vector<std::string> GetUserConstantList(const CoreContext& context) {
     return lines;
 }
 
+namespace {
+
+// One report for every entry that could not be read: the first one's box, with the others
+// listed after it.
+AppError SkippedEntries(const std::vector<std::pair<int64_t, AppError>>& skipped) {
+    AppError report = skipped.front().second;
+    if (skipped.size() == 1) return report;
+    constexpr size_t Listed = 10;
+    report.Description +=
+        "\n\n常数文件中共有 " + std::to_string(skipped.size()) + " 项未能读入, 已跳过:";
+    for (size_t i = 0; i < skipped.size() && i < Listed; ++i)
+        report.Description +=
+            "\n第 " + std::to_string(skipped[i].first) + " 项: " + skipped[i].second.Description;
+    if (skipped.size() > Listed) report.Description += "\n……";
+    return report;
+}
+
+} // namespace
+
 void LoadUserConstants(CoreContext& context) {
     const std::string path = context.ConstantsFile();
     if (!FileExists(path)) return;
     // One read serves every key: nothing changes the file while it is loaded.
     const IniDocument ini = IniDocument::Load(path);
-    try {
-        const int32_t count = ini.GetLong("Data", "M", 0);
-        for (int32_t i = 1; i <= count; ++i) {
-            const std::string n = std::to_string(i);
-            const IniValue name = ini.GetString("Data", "N" + n, 64, "");
+    const int64_t count = ini.GetLong("Data", "M", 0);
+    std::vector<std::pair<int64_t, AppError>> skipped;
+    // A failing entry is skipped and the rest still load. The first index with neither of
+    // its keys ends loading: a failure where the count promised an entry, silently beyond
+    // it (entries added by hand without raising the count still load).
+    for (int64_t i = 1;; ++i) {
+        const std::string n = std::to_string(i);
+        const bool present = ini.Get("Data", "N" + n) || ini.Get("Data", "V" + n);
+        if (!present && i > count) break;
+        try {
+            const IniValue name = ini.GetString("Data", "N" + n, MaxNameLength + 2, "");
             const IniValue valueText = ini.GetString("Data", "V" + n, 64, "");
-            const double value = valueText.ToDouble();
-            AddUserConstant(context, name.ToText(), value);
+            AddUserConstant(context, name.ToText(), valueText.ToDouble());
+        } catch (...) {
+            skipped.emplace_back(i, CurrentError());
         }
-    } catch (...) {
-        ReportCurrentError(context.Messages);
+        if (!present) break;
     }
+    if (!skipped.empty()) ReportError(context.Messages, SkippedEntries(skipped));
 }
 
-void SaveUserConstants(CoreContext& context) {
+bool SaveUserConstants(CoreContext& context) {
     const UserConstants& list = context.Constants;
     try {
         IniDocument ini;
@@ -72,8 +111,10 @@ void SaveUserConstants(CoreContext& context) {
         for (size_t i = 0; i < list.Values.size(); ++i)
             ini.Set("Data", "V" + std::to_string(i + 1), GeneralText(list.Values[i]));
         ini.Save(context.ConstantsFile());
+        return true;
     } catch (...) {
         ReportCurrentError(context.Messages);
+        return false;
     }
 }
 

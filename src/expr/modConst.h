@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -15,8 +16,12 @@ namespace orbiplot::modConst {
 // Registers the constant with the parser (its errors pass to the caller), then lists it.
 void AddUserConstant(CoreContext& context, std::string_view name, double value);
 
-// The constants manager's add: a value text that is no number raises the invalid-value
-// error; the parser's name checks apply as in AddUserConstant.
+// The longest name the constants file reads back, in bytes of the 8-bit file.
+inline constexpr size_t MaxNameLength = 62;
+
+// The constants manager's add: a value text that is no number, or a value the file cannot
+// keep, raises the invalid-value error; a name longer than the file keeps raises the
+// invalid-name error; the parser's name checks apply as in AddUserConstant.
 void AddUserConstantText(CoreContext& context, std::string_view name, std::string_view valueText);
 
 // The constants manager's remove of list line selectedRow (0-based; -1 when none is
@@ -29,11 +34,12 @@ void RemoveUserConstant(CoreContext& context, int32_t index);
 // "name - value" lines, name as typed.
 std::vector<std::string> GetUserConstantList(const CoreContext& context);
 
-// Reads the constants file; the first failing entry is reported and ends loading, the
-// entries before it stay.
+// Reads the constants file. An entry that fails is skipped and the others load; every
+// skipped entry is named in one report.
 void LoadUserConstants(CoreContext& context);
 
-// Rewrites the constants file from scratch; a failure is reported and the old file stays.
-void SaveUserConstants(CoreContext& context);
+// Rewrites the constants file from scratch; a failure is reported, the old file stays, and
+// the result is false.
+bool SaveUserConstants(CoreContext& context);
 
 } // namespace orbiplot::modConst
