@@ -23,6 +23,7 @@ PlotEngine::PlotEngine(DocumentModel& document, View& view, Canvas& canvas, Core
 
 void PlotEngine::RefreshFun(int32_t num, bool isAll) {
     status_.ShowProgress();
+    legend_ = LayOutLegend();
     if (isAll) {
         DrawGridAndAxes(canvas_, view_, context_.Settings);
         canvas_.Repaint();
@@ -35,6 +36,7 @@ void PlotEngine::RefreshFun(int32_t num, bool isAll) {
     }
     DrawLegend();
     canvas_.Repaint();
+    legend_.reset();
     status_.HideProgress();
 }
 
@@ -106,17 +108,56 @@ void PlotEngine::Dispatch(int32_t index) {
     status_.SetStatusText(StatusPanel::Readout, TimingText(timing.Elapsed));
 }
 
+namespace {
+
+// Where the UTF-8 character holding byte i begins.
+size_t CharacterStart(const std::string& text, size_t i) {
+    while (i > 0 && (static_cast<unsigned char>(text[i]) & 0xC0) == 0x80)
+        --i;
+    return i;
+}
+
+} // namespace
+
+std::vector<PlotEngine::LegendLine> PlotEngine::LayOutLegend() {
+    // A right-aligned line wider than the surface shows only its end: a long one is measured
+    // and printed from a point left of the surface's left edge, never laid out whole.
+    constexpr size_t Short = 256;
+    const float surface = view_.ScaleWidth();
+    std::vector<LegendLine> lines;
+    for (std::string& description : document_.GetFunList()) {
+        std::string text = " " + std::move(description);
+        size_t take = Short;
+        while (text.size() > take) {
+            std::string end = text.substr(CharacterStart(text, text.size() - take));
+            const float width = canvas_.TextWidth(end);
+            if (width > surface) {
+                text = std::move(end);
+                break;
+            }
+            take *= 4;
+        }
+        const float width = canvas_.TextWidth(text);
+        lines.push_back({std::move(text), width});
+    }
+    return lines;
+}
+
 void PlotEngine::DrawLegend() {
-    const std::vector<std::string> descriptions = document_.GetFunList();
-    for (size_t j = 0; j < descriptions.size(); ++j) {
-        const std::string text = " " + descriptions[j];
-        const float x = view_.ScaleLeft() + view_.ScaleWidth() - canvas_.TextWidth(text);
-        const float y = view_.ScaleTop() - static_cast<float>(j + 1) * canvas_.TextHeight(text);
-        canvas_.Text(x, y, text, document_.Curve(static_cast<int32_t>(j)).LineColor);
+    const std::vector<LegendLine> laidOut = legend_ ? std::vector<LegendLine>{} : LayOutLegend();
+    const std::vector<LegendLine>& lines = legend_ ? *legend_ : laidOut;
+    for (size_t j = 0; j < lines.size(); ++j) {
+        const LegendLine& line = lines[j];
+        const float x = view_.ScaleLeft() + view_.ScaleWidth() - line.Width;
+        const float y =
+            view_.ScaleTop() - static_cast<float>(j + 1) * canvas_.TextHeight(line.Text);
+        canvas_.Text(x, y, line.Text, document_.Curve(static_cast<int32_t>(j)).LineColor);
     }
 }
 
-void PlotEngine::ShowZoomStatus() { status_.SetStatusText(StatusPanel::Zoom, view_.ZoomStatusText()); }
+void PlotEngine::ShowZoomStatus() {
+    status_.SetStatusText(StatusPanel::Zoom, view_.ZoomStatusText());
+}
 
 void PlotEngine::Zoom(float factor, bool byX, bool byY) {
     view_.Scale(factor, byX, byY);

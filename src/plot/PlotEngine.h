@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace orbiplot {
 
@@ -43,12 +45,22 @@ public:
 private:
     void Dispatch(int32_t index);
 
+    // A legend line as laid out: the part of the text that can reach the surface and its
+    // width in world units.
+    struct LegendLine {
+        std::string Text;
+        float Width;
+    };
+    std::vector<LegendLine> LayOutLegend();
+
     DocumentModel& document_;
     View& view_;
     Canvas& canvas_;
     CoreContext& context_;
     Clock& clock_;
     PlotStatus& status_;
+    // During a redraw the legend, printed after every curve, is laid out once.
+    std::optional<std::vector<LegendLine>> legend_;
 };
 
 std::string TimingText(float seconds);

@@ -129,3 +129,21 @@ TEST(Cli, LineCalculatorsAndConstants) {
     EXPECT_EQ(consts({"remove", "none"}).err, "Orbiplot 错误报告\n没有常数被选择\n");
     EXPECT_EQ(consts({"list"}).out, "h - -0.001\n");
 }
+
+// Runs under a time limit of its own: long texts cost no more than their own length.
+TEST(CliScale, A254CurveDocumentWithAMegabyteTextRenders) {
+    TempDir dir;
+    std::string doc = "[General]\r\nOPMVer=1\r\nC=254\r\n";
+    std::string sum = "0";
+    for (int i = 0; i < 500000; ++i)
+        sum += "+0";
+    for (int i = 0; i < 254; ++i) {
+        doc += "[" + std::to_string(i) + "DATA]\r\n";
+        doc += i == 100 ? "Type=6\r\nSD1=" + sum + "\r\nSD2=0\r\nSD3=1\r\nLC=255\r\n"
+                        : "Type=3\r\nSD1=" + std::to_string(i % 7) + "\r\nSD2=1\r\n";
+    }
+    dir.Write("big.opd", doc);
+    const CliRun r = Cli({"render", dir.File("big.opd"), dir.File("big.png")});
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(dir.Read("big.png").substr(1, 3), "PNG");
+}

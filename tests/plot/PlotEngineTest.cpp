@@ -137,3 +137,32 @@ TEST(PlotEngine, UnknownTypesAndModifyFunDrawing) {
     EXPECT_EQ(Legend(f.canvas).back().text, " 未知类型");
     EXPECT_TRUE(f.messages.shown.empty());
 }
+
+TEST(PlotEngine, ALegendLineWiderThanTheSurfaceIsPrintedFromLeftOfItsEdge) {
+    // 400 pixels wide; the recording canvas's text is 8 pixels a character.
+    PlotFixture f(400, 300);
+    std::string sum = "1";
+    for (int i = 0; i < 5000; ++i)
+        sum += "+1";
+    f.Add(Params(LineSI, {sum, "2"}, 0x00FF00));
+    f.Add(Params(Point, {"1", "2"}, 0x0000FF));
+    f.canvas.ops.clear();
+    f.engine.RefreshAll();
+    const std::string whole = " 直线: y=(" + sum + ")*x+(2)";
+    int longLines = 0, pointLines = 0;
+    for (const DrawOp& op : f.canvas.Of(DrawOp::Text)) {
+        const double width = 8.0 * static_cast<double>(Utf8ToUtf16(op.text).size());
+        if (op.color == 0x00FF00) {
+            ++longLines;
+            ASSERT_LT(op.text.size(), whole.size());
+            EXPECT_EQ(whole.compare(whole.size() - op.text.size(), op.text.size(), op.text), 0);
+            EXPECT_LT(op.px1, 0); // it starts left of the surface
+            EXPECT_NEAR(op.px1 + width, 400, 1e-3); // and ends at its right edge
+        } else if (op.color == 0x0000FF && op.text == " 点: (1,2)") {
+            ++pointLines;
+            EXPECT_NEAR(op.px1 + width, 400, 1e-3);
+        }
+    }
+    EXPECT_EQ(longLines, 3); // after each curve and at the end
+    EXPECT_EQ(pointLines, 3);
+}
