@@ -1,12 +1,16 @@
 #include "plot/EquationCurves.h"
 
+#include "base/AppError.h"
+#include "base/NumberFormat.h"
 #include "base/modError.h"
 #include "expr/CurveEvaluator.h"
 #include "plot/Canvas.h"
 #include "plot/PlotMath.h"
 #include "plot/View.h"
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 #include <vector>
 
 namespace orbiplot {
@@ -32,6 +36,30 @@ void JoinVisible(EquationContext& c, const Vertex* points, size_t count, Rgb col
     c.Surface.Polyline(points, count, color, lifts);
 }
 
+// How many samples a run from min to max takes: step by step while adding the step changes
+// a single, each single in turn where it no longer does. An estimate to the binade.
+double SampleCount(float min, float max, float step) {
+    if (!(min <= max)) return 0;
+    if (!std::isfinite(min) || !std::isfinite(max)) return std::numeric_limits<double>::infinity();
+    double count = 1;
+    // The magnitudes [2^e, 2^(e+1)) on either side of zero, and the range's share of each.
+    const auto within = [&](double a, double b) {
+        const double lo = std::max(a, static_cast<double>(min)),
+                     hi = std::min(b, static_cast<double>(max));
+        return hi > lo ? hi - lo : 0.0;
+    };
+    count += within(-std::ldexp(1.0, -126), std::ldexp(1.0, -126)) / step;
+    for (int e = -126; e < 128; ++e) {
+        const double a = std::ldexp(1.0, e), b = std::ldexp(1.0, e + 1);
+        const double spacing = std::max(static_cast<double>(step), std::ldexp(1.0, e - 23));
+        count += (within(a, b) + within(-b, -a)) / spacing;
+    }
+    return count;
+}
+
+// More samples than this would keep a curve from being drawn in any reasonable time.
+constexpr double MaxSamples = 1 << 25;
+
 // Samples v from min to max by the view's step, keeps the samples in view plus one on each
 // side of every visible stretch, then joins the kept points from the second one on.
 template <class Evaluate, class InView>
@@ -41,6 +69,11 @@ CurveTiming Sample(EquationContext& c, float min, float max, Rgb color, Evaluate
     CurveTiming timing;
     try {
         const float step = c.ViewState.SampleStep();
+        const double samples = SampleCount(min, max, step);
+        if (samples > MaxSamples)
+            throw AppError(ErrOverflow, DefaultErrorSource,
+                           "取值范围过大: 需计算约 " + GeneralText(std::round(samples)) +
+                               " 个点, 无法在合理时间内画出");
         std::vector<Vertex> kept;
         bool inside = false;
         Vertex remembered{0, 0};
@@ -59,10 +92,10 @@ CurveTiming Sample(EquationContext& c, float min, float max, Rgb color, Evaluate
                 }
                 remembered = p;
             }
-            // A step too small to change v would never end the run.
+            // Where the step is too small to change a single, the run goes on through each
+            // single in turn: the finest the 32-bit sample can be, instead of stopping short.
             const float next = v + step;
-            if (!(next > v)) break;
-            v = next;
+            v = next > v ? next : std::nextafter(v, std::numeric_limits<float>::infinity());
         }
         // The first kept point only leads into the first stretch; the line starts after it.
         if (kept.size() > 2) JoinVisible(c, kept.data() + 1, kept.size() - 1, color);

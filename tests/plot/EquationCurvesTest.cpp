@@ -107,19 +107,28 @@ TEST(EquationCurves, TheOtherThreeKinds) {
     EXPECT_NEAR(maxX, wide.view.Right(), 0.05); // one sample past the edge
 }
 
-TEST(EquationCurves, RunsThatCannotAdvanceEnd) {
+TEST(EquationCurves, WhereTheStepCannotAdvanceASingleEverySingleIsSampled) {
+    // A parametric circle over t from 1e6 to 1e6 + 100: there adding the step of a view
+    // changes no single (they lie 1/16 apart), so the run goes through each in turn.
     PlotFixture f;
-    // A range far from the origin at high magnification: v + step == v.
-    for (int i = 0; i < 60; ++i)
-        f.view.Scale(0.5f, true, true);
-    f.view.CenterView();
-    EXPECT_TRUE(DrawY(f, "x", 1e7f, 1e7f + 1).timing.Drawn);
-    // A huge range neither allocates its whole store nor runs forever.
+    ASSERT_EQ(1e6f + f.view.SampleStep(), 1e6f);
+    EquationContext c{f.context.Parser, f.view, f.canvas, f.clock, f.messages};
+    EXPECT_TRUE(DrawParametric(c, "cos(t)", "sin(t)", 1e6f, 1e6f + 100, 0xFF).Drawn);
+    const std::vector<DrawOp> lines = f.canvas.Of(DrawOp::Line);
+    EXPECT_GT(lines.size(), 90u); // the function sees t to seven digits: a chord per unit
+    for (const DrawOp& op : lines)
+        ASSERT_NEAR(std::hypot(op.x2, op.y2), 1.0, 1e-6);
+    EXPECT_TRUE(f.messages.shown.empty());
+
+    // A range no redraw could sample in reasonable time is said so, drawing nothing.
     PlotFixture g;
-    EXPECT_TRUE(DrawY(g, "x", -1e30f, 1e30f).timing.Drawn);
+    const SampledCurve huge = DrawY(g, "x", -1e30f, 1e30f);
+    EXPECT_FALSE(huge.timing.Drawn);
+    EXPECT_TRUE(huge.lines.empty());
+    EXPECT_THAT(g.messages.Texts(), ElementsAre(AllOf(HasSubstr("Err.Number = 6\n"), HasSubstr("取值范围过大"))));
     // A reversed range is empty.
     EXPECT_TRUE(DrawY(g, "x", 5, -5).lines.empty());
-    EXPECT_TRUE(g.messages.shown.empty());
+    EXPECT_EQ(g.messages.shown.size(), 1u);
 }
 
 TEST(EquationCurves, AFirstSampleInViewStoresTheUnusedOrigin) {
