@@ -613,8 +613,10 @@ void frmMain::FileExport() {
     try {
         // Made in memory, then written in one piece: a failure leaves the old picture.
         const QString kind = PictureKind(path);
-        SavePicture(path, kind == "svg" ? document->SvgPicture()
-                                        : EncodeImage(document->Picture(), kind));
+        if (kind == "svg")
+            SavePicture(path, document->SvgPicture());
+        else
+            SaveImage(path, document->Picture(), kind);
     } catch (...) {
         ReportCurrentError(context_.Core.Messages);
     }

@@ -93,6 +93,11 @@ void RemoveStaleTemporaries(const std::string& target) {
 } // namespace
 
 void WriteFileAtomically(const std::string& path, std::string_view bytes) {
+    WriteFileAtomically(path, [&](const PieceWriter& write) { write(bytes); });
+}
+
+void WriteFileAtomically(const std::string& path,
+                         const std::function<void(const PieceWriter& write)>& produce) {
     const std::string target = ResolveTarget(path);
 
     mode_t mode;
@@ -116,12 +121,21 @@ void WriteFileAtomically(const std::string& path, std::string_view bytes) {
         // Not permitted (another user's file): the new file stays this user's.
     }
 
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) Fail(errno, temp, fd);
-        done += static_cast<size_t>(n);
+    const PieceWriter write = [fd](std::string_view piece) {
+        size_t done = 0;
+        while (done < piece.size()) {
+            const ssize_t n = ::write(fd, piece.data() + done, piece.size() - done);
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) RaiseSystemError(errno);
+            done += static_cast<size_t>(n);
+        }
+    };
+    try {
+        produce(write);
+    } catch (...) {
+        ::close(fd);
+        ::unlink(temp.c_str());
+        throw;
     }
     if (::fchmod(fd, mode) != 0 || ::fsync(fd) != 0) Fail(errno, temp, fd);
     if (::close(fd) != 0) Fail(errno, temp, -1);

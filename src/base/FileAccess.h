@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -15,6 +16,13 @@ bool FileExists(const std::string& path);
 // a full disk never leaves a half-written file. A failure raises the system error of errno
 // and leaves the old file whole.
 void WriteFileAtomically(const std::string& path, std::string_view bytes);
+
+// The same for a file made piece by piece: produce hands each piece to the writer it is
+// given, so a large file never has to be held whole in memory. An error raised by produce
+// also leaves the old file whole.
+using PieceWriter = std::function<void(std::string_view piece)>;
+void WriteFileAtomically(const std::string& path,
+                         const std::function<void(const PieceWriter& write)>& produce);
 
 // path + "/" + name, without doubling a trailing slash.
 std::string JoinPath(const std::string& folder, std::string_view name);

@@ -68,18 +68,18 @@ int RenderDocument(CoreContext& context, const std::string& documentPath,
 
     // The picture is made in memory and then written in one piece over the old one.
     try {
-        std::string bytes;
         if (svg) {
-            bytes = EncodeSvg(
-                QSize(width, height), QString::fromStdString(document.GetDocInfo().Title),
-                [&](QPaintDevice& device) { Draw(context, document, device, width, height); });
+            SavePicture(outputPath, EncodeSvg(QSize(width, height),
+                                              QString::fromStdString(document.GetDocInfo().Title),
+                                              [&](QPaintDevice& device) {
+                                                  Draw(context, document, device, width, height);
+                                              }));
         } else {
             QImage image(width, height, QImage::Format_RGB32);
             if (image.isNull()) RaiseRuntimeError(ErrOutOfMemory);
             Draw(context, document, image, width, height);
-            bytes = EncodeImage(image, PictureKind(outputPath));
+            SaveImage(outputPath, image, PictureKind(outputPath));
         }
-        SavePicture(outputPath, bytes);
     } catch (...) {
         ReportCurrentError(context.Messages);
         return 1;
