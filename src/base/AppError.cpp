@@ -35,6 +35,7 @@ std::string RuntimeErrorMessage(int32_t number) {
     case ErrTypeMismatch: return "类型不匹配";
     case ErrOutOfStack: return "堆栈空间溢出";
     case ErrFileNotFound: return "文件未找到";
+    case ErrPathFileAccess: return "路径/文件访问错误";
     case ErrNotSupported: return "对象不支持该属性或方法";
     default: return "应用程序定义的错误或对象定义的错误";
     }

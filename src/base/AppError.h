@@ -73,6 +73,7 @@ enum RuntimeErrorNumber : int32_t {
     ErrTypeMismatch = 13,
     ErrOutOfStack = 28,
     ErrFileNotFound = 53,
+    ErrPathFileAccess = 75,
     ErrNotSupported = 438,
 };
 

@@ -2,8 +2,11 @@
 
 #include "base/modError.h"
 
+#include "base/AppError.h"
+
 #include <cerrno>
 #include <climits>
+#include <csignal>
 #include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
@@ -12,13 +15,33 @@
 
 namespace orbiplot {
 
+namespace {
+
+[[noreturn]] void RaiseNotRegular(const std::string& path) {
+    throw AppError(ErrPathFileAccess, DefaultErrorSource,
+                   RuntimeErrorMessage(ErrPathFileAccess) + ": " + path +
+                       " 不是普通文件 (是文件夹、管道或设备)");
+}
+
+} // namespace
+
 std::optional<std::string> ReadFileBytes(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return std::nullopt;
+    // Looked at before it is opened: opening a pipe would wait for a writer, a device may
+    // act on being opened.
     struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        if (errno == ENOENT || errno == ENOTDIR) return std::nullopt;
+        RaiseSystemError(errno);
+    }
+    if (!S_ISREG(st.st_mode)) RaiseNotRegular(path);
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) {
+        if (errno == ENOENT) return std::nullopt;
+        RaiseSystemError(errno);
+    }
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
-        return std::nullopt;
+        RaiseNotRegular(path);
     }
     std::string bytes;
     bytes.reserve(static_cast<size_t>(st.st_size));
@@ -27,8 +50,9 @@ std::optional<std::string> ReadFileBytes(const std::string& path) {
         const ssize_t n = ::read(fd, buffer, sizeof buffer);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) {
+            const int error = errno;
             ::close(fd);
-            return std::nullopt;
+            RaiseSystemError(error);
         }
         if (n == 0) break;
         bytes.append(buffer, static_cast<size_t>(n));
@@ -50,21 +74,38 @@ std::string JoinPath(const std::string& folder, std::string_view name) {
 
 namespace {
 
-// Writing through a symbolic link replaces the file it points to, not the link.
+// Writing through a symbolic link writes the file it points to, not the link, also when that
+// file does not exist yet (a dangling link is followed, not replaced).
 std::string ResolveTarget(const std::string& path) {
-    char resolved[PATH_MAX];
-    struct stat st {};
-    if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode) &&
-        ::realpath(path.c_str(), resolved))
-        return resolved;
-    return path;
+    std::string target = path;
+    for (int depth = 0; depth < 40; ++depth) {
+        struct stat st {};
+        if (::lstat(target.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return target;
+        std::string link(static_cast<size_t>(PATH_MAX), '\0');
+        const ssize_t n = ::readlink(target.c_str(), link.data(), link.size());
+        if (n < 0) return target;
+        link.resize(static_cast<size_t>(n));
+        const size_t slash = target.rfind('/');
+        target = link.front() == '/' || slash == std::string::npos
+                     ? link
+                     : target.substr(0, slash + 1) + link;
+    }
+    return target;
 }
 
-// ".NAME.orbiplot-" beside NAME: hidden, and recognisably ours.
+// ".NAME.orbiplot-" beside NAME: hidden, and recognisably ours. A long name is cut so that
+// the temporary name, six characters longer still, fits where NAME fits.
 std::string TempPrefix(const std::string& target) {
     const size_t slash = target.rfind('/');
     const std::string folder = slash == std::string::npos ? "" : target.substr(0, slash + 1);
-    const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
+    std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
+    constexpr size_t Room = NAME_MAX - (1 + 10 + 6); // "." NAME ".orbiplot-" XXXXXX
+    if (name.size() > Room) {
+        size_t cut = Room;
+        while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80)
+            --cut; // not inside a character
+        name.resize(cut);
+    }
     return folder + "." + name + ".orbiplot-";
 }
 
@@ -96,14 +137,55 @@ void WriteFileAtomically(const std::string& path, std::string_view bytes) {
     WriteFileAtomically(path, [&](const PieceWriter& write) { write(bytes); });
 }
 
+namespace {
+
+void WritePieces(int fd, const std::function<void(const PieceWriter& write)>& produce) {
+    produce([fd](std::string_view piece) {
+        size_t done = 0;
+        while (done < piece.size()) {
+            const ssize_t n = ::write(fd, piece.data() + done, piece.size() - done);
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) RaiseSystemError(errno);
+            done += static_cast<size_t>(n);
+        }
+    });
+}
+
+// In a folder where no new file may be made, a file that may be written is written in place:
+// no atomic replacement is possible there, and refusing would lose the save altogether.
+void WriteInPlace(const std::string& target,
+                  const std::function<void(const PieceWriter& write)>& produce) {
+    const int fd = ::open(target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) RaiseSystemError(errno);
+    try {
+        WritePieces(fd, produce);
+    } catch (...) {
+        ::close(fd);
+        throw;
+    }
+    if (::fsync(fd) != 0) Fail(errno, "", fd);
+    if (::close(fd) != 0) RaiseSystemError(errno);
+}
+
+} // namespace
+
 void WriteFileAtomically(const std::string& path,
                          const std::function<void(const PieceWriter& write)>& produce) {
+    // A file-size limit fails the write with its error instead of ending the program.
+    static const bool sizeLimitIsAnError = [] {
+        std::signal(SIGXFSZ, SIG_IGN);
+        return true;
+    }();
+    (void)sizeLimitIsAnError;
+
     const std::string target = ResolveTarget(path);
 
     mode_t mode;
     struct stat st {};
     const bool existed = ::stat(target.c_str(), &st) == 0;
     if (existed) {
+        // Only a regular file is replaced: a folder, a pipe or a device stays what it is.
+        if (!S_ISREG(st.st_mode)) RaiseNotRegular(target);
         // A read-only file stays unchanged, as it would if it were written in place.
         if (::access(target.c_str(), W_OK) != 0) RaiseSystemError(errno);
         mode = st.st_mode & 07777;
@@ -115,23 +197,19 @@ void WriteFileAtomically(const std::string& path,
 
     std::string temp = TempPrefix(target) + "XXXXXX";
     const int fd = ::mkstemp(temp.data());
-    if (fd < 0) RaiseSystemError(errno);
+    if (fd < 0) {
+        if (existed && (errno == EACCES || errno == EPERM || errno == EROFS)) {
+            WriteInPlace(target, produce);
+            return;
+        }
+        RaiseSystemError(errno);
+    }
     // The replacement keeps the old file's owner and group where this process may set them.
     if (existed && ::fchown(fd, st.st_uid, st.st_gid) != 0) {
         // Not permitted (another user's file): the new file stays this user's.
     }
-
-    const PieceWriter write = [fd](std::string_view piece) {
-        size_t done = 0;
-        while (done < piece.size()) {
-            const ssize_t n = ::write(fd, piece.data() + done, piece.size() - done);
-            if (n < 0 && errno == EINTR) continue;
-            if (n < 0) RaiseSystemError(errno);
-            done += static_cast<size_t>(n);
-        }
-    };
     try {
-        produce(write);
+        WritePieces(fd, produce);
     } catch (...) {
         ::close(fd);
         ::unlink(temp.c_str());

@@ -106,9 +106,14 @@ bool DocumentModel::SaveDoc(const std::string& path, bool fromScratch) {
 bool DocumentModel::LoadDoc(const std::string& path) {
     try {
         const IniDocument ini = IniDocument::Load(path);
+        // A version error is for a file that was read; one that is not there says so.
+        if (!ini.Exists())
+            throw AppError(ErrFileNotFound, DefaultErrorSource,
+                           RuntimeErrorMessage(ErrFileNotFound) + ": " + path);
         if (ini.GetLong("General", "OPMVer", 0) != FileVersion) RaiseOwnError(ErrFileVersion);
-        info_ = {Text(ini, "General", "Title", "未命名"), Text(ini, "General", "Author", "未知作者"),
-                Text(ini, "General", "Note", ""), Text(ini, "General", "Coo", "2")};
+        info_ = {Text(ini, "General", "Title", "未命名"),
+                 Text(ini, "General", "Author", "未知作者"), Text(ini, "General", "Note", ""),
+                 Text(ini, "General", "Coo", "2")};
         // A count below 1 is an empty document: one saved without curves must open again.
         const int32_t count = std::max<int32_t>(ini.GetLong("General", "C", 1), 0);
         if (count > MaxCurves) RaiseRuntimeError(ErrSubscript);

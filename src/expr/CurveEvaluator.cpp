@@ -135,21 +135,22 @@ constexpr size_t LongestValueText = 20;
 constexpr size_t MaxSubstitutionPosition = 32767;
 
 // True when substituting any value text leaves every other token as it was: the
-// occurrences replaced are one-letter names of their own, and the text stays short enough
-// for the substitution's positions.
+// occurrences replaced are one-letter names of their own, and every occurrence of the
+// letter stays within the substitution's positions however long the value texts before it.
 bool SubstitutionKeepsTokens(std::string_view text, char var) {
     size_t replaced = 0;
     for (size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
         if (static_cast<unsigned char>(c) >= 0x80) return false;
         if (AsciiLower(c) != var) continue;
+        if (i + 1 + replaced * (LongestValueText - 1) > MaxSubstitutionPosition) return false;
         const char before = i > 0 ? text[i - 1] : ' ';
         const char after = i + 1 < text.size() ? text[i + 1] : ' ';
         if (IsAsciiLetter(before) || IsAsciiLetter(after)) continue;
         if (IsNameChar(before) || before == '.' || IsNameChar(after) || after == '.') return false;
         ++replaced;
     }
-    return text.size() + replaced * (LongestValueText - 1) <= MaxSubstitutionPosition;
+    return true;
 }
 
 // Reads the text with the parser's grammar and emits it in postfix order. Anything the

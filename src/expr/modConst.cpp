@@ -79,7 +79,13 @@ void LoadUserConstants(CoreContext& context) {
     const std::string path = context.ConstantsFile();
     if (!FileExists(path)) return;
     // One read serves every key: nothing changes the file while it is loaded.
-    const IniDocument ini = IniDocument::Load(path);
+    IniDocument ini;
+    try {
+        ini = IniDocument::Load(path);
+    } catch (...) {
+        ReportCurrentError(context.Messages);
+        return;
+    }
     const int64_t count = ini.GetLong("Data", "M", 0);
     std::vector<std::pair<int64_t, AppError>> skipped;
     // A failing entry is skipped and the rest still load. The first index with neither of

@@ -62,12 +62,20 @@ constexpr double MaxSamples = 1 << 25;
 
 // Samples v from min to max by the view's step, keeps the samples in view plus one on each
 // side of every visible stretch, then joins the kept points from the second one on.
+// Every sample of a longer text would cost the time of reading it, and the substitution
+// counts positions only this far.
+constexpr size_t MaxExpressionLength = 32767;
+
 template <class Evaluate, class InView>
-CurveTiming Sample(EquationContext& c, float min, float max, Rgb color, Evaluate evaluate,
-                   InView inView) {
+CurveTiming Sample(EquationContext& c, size_t textLength, float min, float max, Rgb color,
+                   Evaluate evaluate, InView inView) {
     const float start = c.Timer.Timer();
     CurveTiming timing;
     try {
+        if (textLength > MaxExpressionLength)
+            throw AppError(ErrOverflow, DefaultErrorSource,
+                           "表达式过长: 有 " + std::to_string(textLength) + " 个字符, 最多 " +
+                               std::to_string(MaxExpressionLength) + " 个");
         const float step = c.ViewState.SampleStep();
         const double samples = SampleCount(min, max, step);
         if (samples > MaxSamples)
@@ -117,7 +125,7 @@ CurveTiming DrawYofX(EquationContext& c, const std::string& expression, float mi
     const View& view = c.ViewState;
     CurveEvaluator f(c.Parser, expression, "x");
     return Sample(
-        c, min, max, color,
+        c, expression.size(), min, max, color,
         [&](float v) {
             return Vertex{v, plotmath::ToSingle(f.Value(v))};
         },
@@ -129,7 +137,7 @@ CurveTiming DrawXofY(EquationContext& c, const std::string& expression, float mi
     const View& view = c.ViewState;
     CurveEvaluator f(c.Parser, expression, "y");
     return Sample(
-        c, min, max, color,
+        c, expression.size(), min, max, color,
         [&](float v) {
             return Vertex{plotmath::ToSingle(f.Value(v)), v};
         },
@@ -148,7 +156,7 @@ CurveTiming DrawParametric(EquationContext& c, const std::string& expressionX,
     CurveEvaluator fx(c.Parser, expressionX, "t");
     CurveEvaluator fy(c.Parser, expressionY, "t");
     return Sample(
-        c, min, max, color,
+        c, std::max(expressionX.size(), expressionY.size()), min, max, color,
         [&](float v) {
             const double x = fx.Value(v);
             const double y = fy.Value(v);
@@ -161,7 +169,7 @@ CurveTiming DrawPolar(EquationContext& c, const std::string& expression, Rgb col
     const auto twoPi = static_cast<float>(8 * std::atan(1.0));
     CurveEvaluator f(c.Parser, expression, "z");
     return Sample(
-        c, 0.0f, twoPi, color,
+        c, expression.size(), 0.0f, twoPi, color,
         [&](float v) {
             const double r = f.Value(v);
             const double z = v;

@@ -17,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <sys/stat.h>
 
 using namespace orbiplot;
 using namespace orbiplot::test;
@@ -297,6 +298,18 @@ TEST(DocumentWindow, ARedrawAskedForDuringARedrawIsFoldedIntoOneAfterIt) {
     // One box for the redraw, one for the single folded redraw after it; none nested.
     EXPECT_EQ(f.messages.shown.size(), 2u);
     EXPECT_EQ(document->Picture().width(), document->width());
+}
+
+TEST(MainWindow, APipeOpenedAsADocumentIsReportedAndTheWindowAnswers) {
+    AppFixture f;
+    const std::string pipe = f.dir.File("pipe.opd");
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    f.dialogs.files = {pipe};
+    f.main->Command().FileOpen->trigger(); // returns: a pipe is never waited on
+    EXPECT_THAT(f.messages.Texts(), ElementsAre(HasSubstr("pipe.opd 不是普通文件")));
+    EXPECT_EQ(f.VisibleWindows(), 0);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    ASSERT_NE(f.Open(f.Document("a.opd")), nullptr);
 }
 
 TEST(DocumentWindow, OpeningReportsAFailingCurveOnce) {

@@ -11,8 +11,11 @@
 
 #include <csignal>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <pwd.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -217,4 +220,74 @@ TEST(IniWrite, StaleTemporariesGoAndPermissionsStay) {
     EXPECT_EQ(std::filesystem::status(file).permissions(),
               std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
                   std::filesystem::perms::group_read);
+}
+
+// Only regular files are read or replaced; a pipe is never opened in a way that waits.
+TEST(FileAccess, PipesFoldersAndLinksAreRefusedOrFollowed) {
+    TempDir dir;
+    const std::string pipe = dir.File("Orbiplot_Const.ini");
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    const auto notRegular = [](const std::optional<AppError>& error) {
+        return error && error->Number == ErrPathFileAccess &&
+               error->Description.find("不是普通文件") != std::string::npos;
+    };
+    EXPECT_TRUE(notRegular(Raised([&] { ReadFileBytes(pipe); })));
+    EXPECT_TRUE(notRegular(Raised([&] { WriteFileAtomically(pipe, "x"); })));
+    EXPECT_TRUE(notRegular(Raised([&] { ReadFileBytes(dir.Path()); })));
+    // A link to a pipe: the pipe stays, and so does the link.
+    const std::string toPipe = dir.File("to-pipe.ini");
+    std::filesystem::create_symlink(pipe, toPipe);
+    EXPECT_TRUE(notRegular(Raised([&] { WriteFileAtomically(toPipe, "x"); })));
+    EXPECT_TRUE(std::filesystem::is_fifo(pipe));
+    EXPECT_TRUE(std::filesystem::is_symlink(toPipe));
+    EXPECT_EQ(ReadFileBytes(dir.File("missing.ini")), std::nullopt);
+
+    // A dangling link: the file it names is made, the link stays a link.
+    const std::string dangling = dir.File("link.opd");
+    std::filesystem::create_symlink("made/target.opd", dangling);
+    std::filesystem::create_directory(dir.File("made"));
+    WriteFileAtomically(dangling, "through the link");
+    EXPECT_TRUE(std::filesystem::is_symlink(dangling));
+    EXPECT_EQ(dir.Read("made/target.opd"), "through the link");
+
+    // A name as long as a name may be: its temporary name fits too, and goes.
+    const std::string longName = std::string(245, 'n') + ".opd";
+    WriteFileAtomically(dir.File(longName), "long");
+    EXPECT_EQ(dir.Read(longName), "long");
+    WriteFileAtomically(dir.File(longName), "longer");
+    EXPECT_EQ(dir.Read(longName), "longer");
+    int files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
+        files += entry.path().filename().string().find(".orbiplot-") == std::string::npos;
+    EXPECT_EQ(files, std::distance(std::filesystem::directory_iterator(dir.Path()), {}));
+}
+
+// In a folder where no file may be made, a file that may be written is written in place.
+TEST(FileAccess, AWritableFileInAClosedFolderIsWrittenInPlace) {
+    if (geteuid() != 0) GTEST_SKIP() << "needs to run as root to act as another user";
+    const passwd* nobody = getpwnam("nobody");
+    if (!nobody) GTEST_SKIP() << "no unprivileged user to run as";
+    TempDir dir;
+    std::filesystem::permissions(dir.Path(), std::filesystem::perms::others_exec,
+                                 std::filesystem::perm_options::add);
+    const std::string folder = dir.File("closed");
+    std::filesystem::create_directory(folder); // root's, 0755: nobody may not add to it
+    const std::string file = folder + "/d.opd";
+    std::ofstream(file) << "old";
+    ASSERT_EQ(chown(file.c_str(), nobody->pw_uid, nobody->pw_gid), 0);
+    const pid_t child = fork();
+    if (child == 0) {
+        if (setgid(nobody->pw_gid) != 0 || setuid(nobody->pw_uid) != 0) _exit(3);
+        try {
+            WriteFileAtomically(file, "new");
+        } catch (...) {
+            _exit(1);
+        }
+        _exit(0);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(dir.Read("closed/d.opd"), "new");
 }

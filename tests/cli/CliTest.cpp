@@ -4,8 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
 #include <sstream>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using orbiplot::cli::RunCli;
 using orbiplot::test::TempDir;
@@ -146,4 +151,83 @@ TEST(CliScale, A254CurveDocumentWithAMegabyteTextRenders) {
     const CliRun r = Cli({"render", dir.File("big.opd"), dir.File("big.png")});
     EXPECT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(dir.Read("big.png").substr(1, 3), "PNG");
+}
+
+namespace {
+
+struct Process {
+    int status;
+    std::string out;
+};
+
+// Runs the installed command in a child process with a file-size limit (0: none), the
+// signals as a shell leaves them, and a time limit that kills it.
+Process RunBinary(const std::vector<std::string>& words, rlim_t fileSizeLimit = 0) {
+    int pipeFds[2];
+    if (pipe(pipeFds) != 0) return {-1, ""};
+    const pid_t child = fork();
+    if (child == 0) {
+        dup2(pipeFds[1], 1);
+        dup2(pipeFds[1], 2);
+        close(pipeFds[0]);
+        std::signal(SIGXFSZ, SIG_DFL);
+        if (fileSizeLimit) {
+            const rlimit limit{fileSizeLimit, fileSizeLimit};
+            setrlimit(RLIMIT_FSIZE, &limit);
+        }
+        alarm(20); // a command that waits on a pipe is ended, and the test fails
+        std::vector<char*> argv{const_cast<char*>(ORBIPLOT_CLI)};
+        for (const std::string& w : words)
+            argv.push_back(const_cast<char*>(w.c_str()));
+        argv.push_back(nullptr);
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        execv(ORBIPLOT_CLI, argv.data());
+        _exit(127);
+    }
+    close(pipeFds[1]);
+    std::string out;
+    char buffer[4096];
+    for (ssize_t n; (n = read(pipeFds[0], buffer, sizeof buffer)) > 0;)
+        out.append(buffer, static_cast<size_t>(n));
+    close(pipeFds[0]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    return {status, out};
+}
+
+int ExitCode(const Process& p) { return WIFEXITED(p.status) ? WEXITSTATUS(p.status) : -WTERMSIG(p.status); }
+
+} // namespace
+
+TEST(CliBinary, PipesWhereFilesAreExpectedAreReportedNotWaitedOn) {
+    TempDir dir;
+    ASSERT_EQ(mkfifo(dir.File("doc.opd").c_str(), 0600), 0);
+    for (const std::vector<std::string>& words : std::vector<std::vector<std::string>>{
+             {"list", dir.File("doc.opd")},
+             {"render", dir.File("doc.opd"), dir.File("p.png")},
+             {"resave", dir.File("doc.opd"), dir.File("o.opd")}}) {
+        const Process p = RunBinary(words);
+        EXPECT_EQ(ExitCode(p), 1) << words[0];
+        EXPECT_NE(p.out.find("不是普通文件"), std::string::npos) << words[0] << ": " << p.out;
+    }
+    for (const char* name : {"Orbiplot_Const.ini", "Orbiplot_Setting.ini"}) {
+        TempDir app;
+        ASSERT_EQ(mkfifo(app.File(name).c_str(), 0600), 0);
+        const Process eval = RunBinary({"--app-dir", app.Path(), "eval", "1"});
+        EXPECT_NE(eval.out.find("不是普通文件"), std::string::npos) << name << ": " << eval.out;
+        const Process list = RunBinary({"--app-dir", app.Path(), "consts", "list"});
+        EXPECT_GE(ExitCode(list), 0) << name; // ended by itself, not by the alarm
+    }
+}
+
+TEST(CliBinary, AFileSizeLimitFailsTheSaveWithItsErrorAndLeavesNoTemporary) {
+    TempDir dir;
+    dir.Write("d.opd", "[General]\r\nOPMVer=1\r\nTitle=" + std::string(3000, 't') + "\r\nC=0\r\n");
+    const std::string old = dir.Write("out.opd", "the old file");
+    const Process p = RunBinary({"resave", dir.File("d.opd"), dir.File("out.opd")}, 1024);
+    EXPECT_EQ(ExitCode(p), 1) << p.out;
+    EXPECT_NE(p.out.find("Err.Description = 错误: 27(&H1B)"), std::string::npos) << p.out;
+    EXPECT_EQ(dir.Read("out.opd"), "the old file");
+    for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
+        EXPECT_EQ(entry.path().filename().string().find(".orbiplot-"), std::string::npos);
 }

@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <sys/stat.h>
+
 using namespace orbiplot;
 using namespace orbiplot::test;
 
@@ -90,9 +93,17 @@ TEST(DocumentFile, RefusedFilesAreReportedAndNotShown) {
         EXPECT_THAT(f.messages.Texts(), ElementsAre(HasSubstr(expected))) << content;
         EXPECT_EQ(f.doc.GetIPath(), "");
     }
-    DocFixture missing;
-    EXPECT_FALSE(missing.doc.LoadDoc(missing.dir.File("none.opd")));
-    EXPECT_EQ(Report(missing), "文件版本错误");
+    // Not read at all: a missing file, a folder, a pipe no one writes to (never waited on).
+    DocFixture other;
+    const std::string pipe = other.dir.File("pipe.opd");
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    std::filesystem::create_directory(other.dir.File("folder.opd"));
+    for (const std::string& name : {"none.opd", "folder.opd", "pipe.opd"})
+        EXPECT_FALSE(other.doc.LoadDoc(other.dir.File(name))) << name;
+    EXPECT_THAT(other.messages.Texts(),
+                ElementsAre(AllOf(HasSubstr("Err.Number = 53\n"), HasSubstr("文件未找到: " + other.dir.File("none.opd"))),
+                            AllOf(HasSubstr("Err.Number = 75\n"), HasSubstr("folder.opd 不是普通文件")),
+                            AllOf(HasSubstr("Err.Number = 75\n"), HasSubstr("pipe.opd 不是普通文件"))));
 }
 
 TEST(DocumentFile, LongTextsAndLineBreaksSurviveARoundTrip) {

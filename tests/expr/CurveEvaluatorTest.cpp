@@ -186,6 +186,19 @@ TEST(CurveEvaluator, TextsWhoseReadingDependsOnTheValueStayOnTheTextPath) {
         EXPECT_FALSE(CurveEvaluator(parser, e, "x").IsCompiled()) << e;
     for (const char* e : {"x*x", "xk+x", "x*xk", "-X^2", "sin( x )"})
         EXPECT_TRUE(CurveEvaluator(parser, e, "x").IsCompiled()) << e;
+
+    // A long text compiles when every occurrence of the letter stays within the positions
+    // the substitution counts, the longest value texts before it included.
+    std::string tail;
+    for (int i = 0; i < 16000; ++i)
+        tail += "+1";
+    CurveEvaluator early(parser, "x" + tail, "x");
+    EXPECT_TRUE(early.IsCompiled());
+    EXPECT_EQ(early.Value(-2.5f), early.TextValue(-2.5f));
+    EXPECT_EQ(early.Value(-2.5f), -2.5 + 16000);
+    EXPECT_FALSE(CurveEvaluator(parser, "1" + std::string(32766, ' ') + "+x", "x").IsCompiled());
+    EXPECT_FALSE(CurveEvaluator(parser, "x+" + std::string(32745, ' ') + "+exp(1)", "x").IsCompiled());
+    EXPECT_TRUE(CurveEvaluator(parser, "x+" + std::string(32700, ' ') + "+exp(1)", "x").IsCompiled());
 }
 
 } // namespace

@@ -129,6 +129,15 @@ TEST(EquationCurves, WhereTheStepCannotAdvanceASingleEverySingleIsSampled) {
     // A reversed range is empty.
     EXPECT_TRUE(DrawY(g, "x", 5, -5).lines.empty());
     EXPECT_EQ(g.messages.shown.size(), 1u);
+
+    // A text longer than the substitution can count is refused at once; one as long as
+    // that is drawn.
+    std::string sum = "x";
+    while (sum.size() + 2 <= 32767)
+        sum += "+1";
+    EXPECT_TRUE(DrawY(g, sum, -5, 5).timing.Drawn);
+    EXPECT_FALSE(DrawY(g, sum + "+1", -5, 5).timing.Drawn);
+    EXPECT_THAT(g.messages.Texts().back(), HasSubstr("表达式过长: 有 32769 个字符, 最多 32767 个"));
 }
 
 TEST(EquationCurves, AFirstSampleInViewStoresTheUnusedOrigin) {
