@@ -29,15 +29,33 @@ template <class YOf> void AcrossView(Canvas& canvas, const View& view, Rgb color
     canvas.Line(left, y1, right, y2, color);
 }
 
-void Join(Canvas& canvas, const std::vector<Vertex>& points, Rgb color) {
-    for (size_t i = 0; i + 1 < points.size(); ++i)
-        canvas.Line(points[i].x, points[i].y, points[i + 1].x, points[i + 1].y, color);
-}
+// The kept samples of one branch, as runs of consecutive samples. In a view centred on the
+// origin every branch is one run; in one moved away from it a branch may leave the view and
+// come back (both arms of a parabola seen from its side), and its runs are not joined.
+class Branch {
+public:
+    void Keep(size_t sample, Vertex v) {
+        if (runs_.empty() || sample != last_ + 1) runs_.emplace_back();
+        runs_.back().push_back(v);
+        last_ = sample;
+    }
+    void Join(Canvas& canvas, Rgb color) const {
+        for (const std::vector<Vertex>& run : runs_)
+            for (size_t i = 0; i + 1 < run.size(); ++i)
+                canvas.Line(run[i].x, run[i].y, run[i + 1].x, run[i + 1].y, color);
+    }
 
-// v from start to end by step in 32-bit additions; ends when v no longer advances.
+private:
+    std::vector<std::vector<Vertex>> runs_;
+    size_t last_ = 0;
+};
+
+// v from start to end by step in 32-bit additions, visit(sample number, v); ends when v no
+// longer advances.
 template <class Visit> void SampleRun(float start, float end, float step, Visit&& visit) {
-    for (float v = start; v <= end;) {
-        visit(v);
+    size_t sample = 0;
+    for (float v = start; v <= end; ++sample) {
+        visit(sample, v);
         const float next = v + step;
         if (!(next > v)) return;
         v = next;
@@ -122,32 +140,31 @@ void DrawHyperbola(Canvas& canvas, const View& view, float a, float b, bool alon
                    int exLineWidth, Rgb lineColor, Rgb exLineColor, bool showDirectrices,
                    bool showAsymptotes) {
     (void)lineWidth;
-    const float left = Extended(view.ScaleLeft()), right = Extended(view.Right());
-    const float top = Extended(view.ScaleTop()), bottom = Extended(view.Bottom());
+    const float left = Extended(view.ScaleLeft(), view.Right());
+    const float right = Extended(view.Right(), view.ScaleLeft());
+    const float top = Extended(view.ScaleTop(), view.Bottom());
+    const float bottom = Extended(view.Bottom(), view.ScaleTop());
     const double a2 = static_cast<double>(a) * a, b2 = static_cast<double>(b) * b;
     const float c = ToSingle(std::sqrt(a2 + b2));
     const float step = view.SampleStep();
 
-    std::vector<Vertex> first, second;
+    // Each branch is kept where it lies in the extended view itself.
+    Branch first, second;
     if (alongX) {
-        SampleRun(bottom, top, step, [&](float y) {
+        SampleRun(bottom, top, step, [&](size_t n, float y) {
             const double x = Sqrt(a2 * (1 + Div(static_cast<double>(y) * y, b2)));
-            if (left <= x && x <= right) {
-                first.push_back({ToSingle(x), y});
-                second.push_back({ToSingle(-x), y});
-            }
+            if (left <= x && x <= right) first.Keep(n, {ToSingle(x), y});
+            if (left <= -x && -x <= right) second.Keep(n, {ToSingle(-x), y});
         });
     } else {
-        SampleRun(left, right, step, [&](float x) {
+        SampleRun(left, right, step, [&](size_t n, float x) {
             const double y = Sqrt(a2 * (1 + Div(static_cast<double>(x) * x, b2)));
-            if (bottom <= y && y <= top) {
-                first.push_back({x, ToSingle(y)});
-                second.push_back({x, ToSingle(-y)});
-            }
+            if (bottom <= y && y <= top) first.Keep(n, {x, ToSingle(y)});
+            if (bottom <= -y && -y <= top) second.Keep(n, {x, ToSingle(-y)});
         });
     }
-    Join(canvas, first, lineColor);
-    Join(canvas, second, lineColor);
+    first.Join(canvas, lineColor);
+    second.Join(canvas, lineColor);
 
     canvas.SetLineStyle(LineStyle::Dot);
     canvas.SetPenWidth(exLineWidth);
@@ -181,24 +198,26 @@ void DrawHyperbola(Canvas& canvas, const View& view, float a, float b, bool alon
 void DrawParabola(Canvas& canvas, const View& view, float p, bool alongX, int lineWidth,
                   int exLineWidth, Rgb lineColor, Rgb exLineColor, bool showDirectrix) {
     (void)lineWidth;
-    const float left = Extended(view.ScaleLeft()), right = Extended(view.Right());
-    const float top = Extended(view.ScaleTop()), bottom = Extended(view.Bottom());
+    const float left = Extended(view.ScaleLeft(), view.Right());
+    const float right = Extended(view.Right(), view.ScaleLeft());
+    const float top = Extended(view.ScaleTop(), view.Bottom());
+    const float bottom = Extended(view.Bottom(), view.ScaleTop());
     const float step = view.SampleStep();
     const double pd = p;
 
-    std::vector<Vertex> points;
+    Branch points;
     if (alongX) {
-        SampleRun(bottom, top, step, [&](float y) {
+        SampleRun(bottom, top, step, [&](size_t n, float y) {
             const double x = Div(static_cast<double>(y) * y / 2, pd);
-            if (left <= x && x <= right) points.push_back({ToSingle(x), y});
+            if (left <= x && x <= right) points.Keep(n, {ToSingle(x), y});
         });
     } else {
-        SampleRun(left, right, step, [&](float x) {
+        SampleRun(left, right, step, [&](size_t n, float x) {
             const double y = Div(static_cast<double>(x) * x, pd) / 2;
-            if (bottom <= y && y <= top) points.push_back({x, ToSingle(y)});
+            if (bottom <= y && y <= top) points.Keep(n, {x, ToSingle(y)});
         });
     }
-    Join(canvas, points, lineColor);
+    points.Join(canvas, lineColor);
 
     canvas.SetLineStyle(LineStyle::Dot);
     canvas.SetPenWidth(exLineWidth);

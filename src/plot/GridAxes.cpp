@@ -72,10 +72,10 @@ void DrawCoordinateSystem(Canvas& canvas, const View& view, const CoordinateSyst
         const auto horizontal = [&](float y) {
             if (rows.New(-y)) canvas.Line(left, y, right, y, style.GridColor);
         };
-        CountingRun(u, std::trunc(right), vertical);
-        CountingRun(-u, std::trunc(left), vertical);
-        CountingRun(u, std::trunc(top), horizontal);
-        CountingRun(-u, std::trunc(bottom), horizontal);
+        CountingRun(u, std::trunc(right), vertical, left);
+        CountingRun(-u, std::trunc(left), vertical, right);
+        CountingRun(u, std::trunc(top), horizontal, bottom);
+        CountingRun(-u, std::trunc(bottom), horizontal, top);
         canvas.SetLineStyle(LineStyle::Solid);
     }
 
@@ -96,10 +96,10 @@ void DrawCoordinateSystem(Canvas& canvas, const View& view, const CoordinateSyst
             const std::string text = Label(y, u, style.IsPi);
             canvas.Text(canvas.TextWidth(text) / 4, y, text, Black);
         };
-        CountingRun(u, std::trunc(right), xLabel);
-        CountingRun(-u, std::trunc(left), xLabel);
-        CountingRun(u, std::trunc(top), yLabel);
-        CountingRun(-u, std::trunc(bottom), yLabel);
+        CountingRun(u, std::trunc(right), xLabel, left);
+        CountingRun(-u, std::trunc(left), xLabel, right);
+        CountingRun(u, std::trunc(top), yLabel, bottom);
+        CountingRun(-u, std::trunc(bottom), yLabel, top);
     }
 
     canvas.SetLineStyle(LineStyle::Solid);

@@ -3,6 +3,9 @@
 #include "base/AppSettings.h"
 #include "plot/Canvas.h"
 
+#include <cmath>
+#include <limits>
+
 namespace orbiplot {
 
 class View;
@@ -25,9 +28,16 @@ void DrawCoordinateSystem(Canvas& canvas, const View& view, const CoordinateSyst
 
 // Calls visit(v) for v = 0, s, 2s, ... (32-bit additions) while v has not passed limit. A
 // step that does not move away from 0, or a value that no longer advances, ends the run.
-template <class Visit> void CountingRun(float step, float limit, Visit&& visit) {
+template <class Visit>
+void CountingRun(float step, float limit, Visit&& visit,
+                 float nearEdge = std::numeric_limits<float>::quiet_NaN()) {
     if (!(step != 0)) return;
-    for (float v = 0;;) {
+    float v = 0;
+    // A view that does not reach back to the origin (panned away from it) starts the run at
+    // the last step before its near edge instead of counting the steps it cannot show.
+    if (step > 0 ? nearEdge > 0 : nearEdge < 0)
+        v = static_cast<float>(std::floor(static_cast<double>(nearEdge) / step) * step);
+    for (;;) {
         if (step > 0 ? !(v <= limit) : !(v >= limit)) return;
         visit(v);
         const float next = v + step;

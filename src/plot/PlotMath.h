@@ -18,7 +18,13 @@ inline double Sqrt(double value) {
 
 using checked::Div;
 
-// The value scaled by 1.1 about the origin, as the extended view of conics uses it.
-inline float Extended(float edge) { return static_cast<float>(1.1 * edge); }
+// The edge moved outward by a tenth of its distance from the middle of the view, as the
+// extended view of conics uses it. In a view centred on the origin that is the edge scaled
+// by 1.1 about the origin; a view moved away from the origin (panned, or shifted by a
+// curve's translation) is extended about its own middle, so that it still covers the view.
+inline float Extended(float edge, float otherEdge) {
+    const double middle = (static_cast<double>(edge) + otherEdge) / 2;
+    return static_cast<float>(middle + 1.1 * (edge - middle));
+}
 
 } // namespace orbiplot::plotmath

@@ -19,7 +19,7 @@ void View::Resize(int clientWidthTwips, int clientHeightTwips) {
             static_cast<float>(static_cast<double>(scaleWidth_) / clientWidth_ * clientWidthTwips);
     if (clientHeightTwips > 0 && clientHeight_ > 0)
         scaleHeight_ = static_cast<float>(static_cast<double>(scaleHeight_) / clientHeight_ *
-                                         clientHeightTwips);
+                                          clientHeightTwips);
     if (clientWidthTwips > 0) clientWidth_ = clientWidthTwips;
     if (clientHeightTwips > 0) clientHeight_ = clientHeightTwips;
     CenterView();
@@ -28,10 +28,67 @@ void View::Resize(int clientWidthTwips, int clientHeightTwips) {
 void View::CenterView() {
     const float w = std::fabs(scaleWidth_) / 2;
     const float h = std::fabs(scaleHeight_) / 2;
-    scaleLeft_ = -w;
-    scaleTop_ = h;
+    // With the centre at the origin this is exactly -w and h.
+    scaleLeft_ = static_cast<float>(centreX_ - w);
+    scaleTop_ = static_cast<float>(centreY_ + h);
     scaleWidth_ = 2 * w;
     scaleHeight_ = -2 * h;
+}
+
+void View::Pan(double dx, double dy) {
+    centreX_ -= dx;
+    centreY_ -= dy;
+    CenterView();
+}
+
+void View::ZoomAbout(float factor, bool byX, bool byY, double x, double y) {
+    // Where the point lies, as fractions of the surface, before and after.
+    const double fx = (x - scaleLeft_) / scaleWidth_;
+    const double fy = (y - scaleTop_) / scaleHeight_;
+    Scale(factor, byX, byY);
+    if (byX) centreX_ = x - fx * scaleWidth_ + scaleWidth_ / 2.0;
+    if (byY) centreY_ = y - fy * scaleHeight_ + scaleHeight_ / 2.0;
+    CenterView();
+}
+
+void View::ShowRectangle(double left, double top, double right, double bottom) {
+    const double width = std::fabs(right - left), height = std::fabs(top - bottom);
+    if (!(width > 0) || !(height > 0) || !std::isfinite(width) || !std::isfinite(height)) return;
+    const float factorX = static_cast<float>(width / scaleWidth_);
+    const float factorY = static_cast<float>(height / -scaleHeight_);
+    Scale(factorX, true, false);
+    Scale(factorY, false, true);
+    centreX_ = (left + right) / 2;
+    centreY_ = (top + bottom) / 2;
+    CenterView();
+}
+
+void View::Reset() { *this = View(clientWidth_, clientHeight_); }
+
+void View::EqualScale() {
+    // The y extent that gives one world unit as many twips down as across.
+    const double perTwip = static_cast<double>(scaleWidth_) / clientWidth_;
+    scaleHeight_ = static_cast<float>(-perTwip * clientHeight_);
+    zoomY_ = zoomX_;
+    CenterView();
+}
+
+void View::CentreOnOrigin() {
+    centreX_ = 0;
+    centreY_ = 0;
+    CenterView();
+}
+
+std::pair<double, double> View::ToPixels(double x, double y) const {
+    const double w = clientWidth_ / static_cast<double>(TwipsPerPixel);
+    const double h = clientHeight_ / static_cast<double>(TwipsPerPixel);
+    return {(x - scaleLeft_) / scaleWidth_ * w, (y - scaleTop_) / scaleHeight_ * h};
+}
+
+std::pair<double, double> View::FromPixels(double px, double py) const {
+    const double w = clientWidth_ / static_cast<double>(TwipsPerPixel);
+    const double h = clientHeight_ / static_cast<double>(TwipsPerPixel);
+    return {scaleLeft_ + px / w * scaleWidth_, scaleTop_ + py / h * scaleHeight_};
 }
 
 void View::Scale(float factor, bool byX, bool byY) {
@@ -47,7 +104,8 @@ void View::Scale(float factor, bool byX, bool byY) {
 
 std::string View::ZoomStatusText() const {
     if (zoomX_ == zoomY_) return "缩放:(" + FormatSingle(zoomX_, "0.0#") + "%)";
-    return "缩放:(X:" + FormatSingle(zoomX_, "0.0#") + "%; Y:" + FormatSingle(zoomY_, "0.0#") + "%)";
+    return "缩放:(X:" + FormatSingle(zoomX_, "0.0#") + "%; Y:" + FormatSingle(zoomY_, "0.0#") +
+           "%)";
 }
 
 void View::ShiftOrigin(float h, float k) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 
 namespace orbiplot {
 
@@ -10,18 +11,42 @@ inline constexpr float InitialUnitTwips = 499.5f;
 inline constexpr float ZoomInFactor = 0.9f;
 inline constexpr float ZoomOutFactor = 1.1f;
 
-// World window of a document's drawing surface: origin at the centre, y upward, one unit
-// length per axis. All fields are 32-bit floats as the drawing code computes with them.
+// World window of a document's drawing surface: y upward, one unit length per axis, and a
+// centre, the world point in the middle of the surface (at first the origin). The window's
+// fields are 32-bit floats as the drawing code computes with them.
 class View {
 public:
     // A new surface of the given client size in twips, at the initial unit length.
     View(int clientWidthTwips = 4995, int clientHeightTwips = 4995);
 
-    // Follows a new client size, keeping the unit lengths, and re-centres.
+    // Follows a new client size, keeping the unit lengths and the centre.
     void Resize(int clientWidthTwips, int clientHeightTwips);
+    // Places the world window about the centre, keeping its extent.
     void CenterView();
-    // Scales the extent on the chosen axes; the redraw is the caller's.
+    // Scales the extent on the chosen axes about the centre (after CenterView); the redraw is
+    // the caller's.
     void Scale(float factor, bool byX, bool byY);
+
+    // The world point in the middle of the surface.
+    double CentreX() const { return centreX_; }
+    double CentreY() const { return centreY_; }
+    // Moves the plane by a world distance: what was at (x, y) is then at (x + dx, y + dy).
+    void Pan(double dx, double dy);
+    // Scales the extent on the chosen axes so that the world point (x, y) stays where it is
+    // on the surface.
+    void ZoomAbout(float factor, bool byX, bool byY, double x, double y);
+    // Shows the world rectangle from (left, top) to (right, bottom), each axis on its own.
+    void ShowRectangle(double left, double top, double right, double bottom);
+    // Centre at the origin, both percentages 100, the initial unit length.
+    void Reset();
+    // The y unit made equal to the x unit, about the centre.
+    void EqualScale();
+    // Centre at the origin, the extent kept.
+    void CentreOnOrigin();
+
+    // Where world (x, y) lies on the surface, in pixels, and the world point of a pixel.
+    std::pair<double, double> ToPixels(double x, double y) const;
+    std::pair<double, double> FromPixels(double px, double py) const;
     // Text of the zoom panel: "缩放:(100.0%)" or "缩放:(X:..%; Y:..%)".
     std::string ZoomStatusText() const;
 
@@ -54,6 +79,8 @@ private:
     float zoomY_ = 100;
     int clientWidth_;
     int clientHeight_;
+    double centreX_ = 0;
+    double centreY_ = 0;
     float shiftH_ = 0;
     float shiftK_ = 0;
 };

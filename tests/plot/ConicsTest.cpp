@@ -272,3 +272,35 @@ TEST(Conics, DegenerateParametersStopSilentlyAndTheNextCurveIsUnshifted) {
     EXPECT_EQ(DrawOne(f, round).size(), 3u); // drawn, without directrices
     EXPECT_TRUE(f.messages.shown.empty());
 }
+
+TEST(Conics, ATranslatedConicIsSampledAcrossTheWholeView) {
+    // x^2 - y^2 = 1 moved 8 to the right: in its own coordinates the view runs from -13 to
+    // -3, where only the left branch lies; it runs out through the right edge.
+    PlotFixture f;
+    CurveRecord h = Params(HyperbolaX, {"1", "1"});
+    h.CTh = 8;
+    float rightmost = -1e9f;
+    size_t lines = 0;
+    for (const DrawOp& op : DrawOne(f, h))
+        if (op.kind == DrawOp::Line && op.style == LineStyle::Solid) {
+            ++lines;
+            EXPECT_LT(op.x1, 0); // the left branch only
+            EXPECT_NEAR(op.x1 * op.x1 - op.y1 * op.y1, 1.0, 1e-3);
+            rightmost = std::max({rightmost, op.x1, op.x2});
+        }
+    EXPECT_GT(lines, 100u);
+    EXPECT_GT(rightmost, -3.0f); // the surface's right edge, in the curve's coordinates
+
+    // The parabola x^2 = 2y moved 8 down, so that the bottom of the view lies above its
+    // vertex: two arms, never joined across the gap between them.
+    CurveRecord p = Params(ParabolaY, {"1"});
+    p.CTk = -8;
+    size_t joins = 0, arms = 0;
+    for (const DrawOp& op : DrawOne(f, p))
+        if (op.kind == DrawOp::Line && op.style == LineStyle::Solid) {
+            ++arms;
+            joins += (op.x1 < 0) != (op.x2 < 0);
+        }
+    EXPECT_GT(arms, 100u);
+    EXPECT_EQ(joins, 0u);
+}

@@ -6,10 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <map>
-
-#include <cmath>
 #include <limits>
+#include <map>
 #include <numbers>
 #include <set>
 
@@ -152,4 +150,21 @@ TEST(GridAxes, FarZoomedOutEveryPixelIsDrawnOnceAndTheRedrawEnds) {
     // One line a pixel column, but for the line through 0 drawn by both runs (and rounding).
     EXPECT_LE(vertical, columns.size() + 3);
     EXPECT_LE(canvas.Texts().size(), 4 * 334u);
+}
+
+TEST(GridAxes, AViewFarFromTheOriginCountsOnlyTheStepsItShows) {
+    // 300 x 150 pixels moved to x from about 41 to 50, y from about -22.5 to -18.
+    View view(300 * TwipsPerPixel, 150 * TwipsPerPixel);
+    view.Pan(-45.5, 20.25);
+    RecordingCanvas canvas(view);
+    DrawGridAndAxes(canvas, view, Defaults());
+    const Grid g = Collect(canvas, 0xE6E6E6);
+    for (float x = 41; x <= 50; ++x)
+        EXPECT_EQ(g.vertical.count(x), 1u) << x;
+    for (float y = -22; y <= -19; ++y)
+        EXPECT_EQ(g.horizontal.count(y), 1u) << y;
+    // At most a step before the near edge is drawn, never the way from the origin.
+    EXPECT_EQ(*g.vertical.begin(), 40.0f);
+    EXPECT_EQ(*g.horizontal.rbegin(), -17.0f);
+    EXPECT_LT(canvas.ops.size(), 60u);
 }

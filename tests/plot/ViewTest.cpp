@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
 
 using namespace orbiplot;
 
@@ -63,4 +64,65 @@ TEST(View, PointerReadout) {
     };
     for (const auto& [point, expected] : cases)
         EXPECT_EQ(PointerReadout(point.first, point.second), expected);
+}
+
+TEST(View, ZoomAboutAPointKeepsItWhereItIsOnTheSurface) {
+    // 600 x 300 pixels, moved off the origin first.
+    View view(600 * TwipsPerPixel, 300 * TwipsPerPixel);
+    view.Pan(-7.25, 3.5);
+    EXPECT_DOUBLE_EQ(view.CentreX(), 7.25);
+    EXPECT_DOUBLE_EQ(view.CentreY(), -3.5);
+    const auto [px, py] = std::pair(450.0, 60.0); // right of and above the middle
+    const auto [x, y] = view.FromPixels(px, py);
+    const std::tuple<float, bool, bool> notches[] = {{ZoomInFactor, true, true},  {ZoomInFactor, true, true},
+                                                     {ZoomOutFactor, true, false}, {ZoomInFactor, false, true},
+                                                     {ZoomOutFactor, true, true}};
+    for (const auto& [factor, byX, byY] : notches) {
+        const float w = view.ScaleWidth(), h = view.ScaleHeight();
+        view.ZoomAbout(factor, byX, byY, x, y);
+        const auto [qx, qy] = view.ToPixels(x, y);
+        EXPECT_NEAR(qx, px, 1e-3);
+        EXPECT_NEAR(qy, py, 1e-3);
+        EXPECT_FLOAT_EQ(view.ScaleWidth(), byX ? w * factor : w);
+        EXPECT_FLOAT_EQ(view.ScaleHeight(), byY ? h * factor : h);
+    }
+    // Percentages as the zoom commands count them: X 0.9 * 0.9 * 1.1 * 1.1, Y 0.9^3 * 1.1.
+    EXPECT_EQ(view.ZoomStatusText(), "缩放:(X:98.01%; Y:80.19%)");
+
+    // Resizing keeps the centre; the zoom commands zoom about it.
+    const double cx = view.CentreX(), cy = view.CentreY();
+    EXPECT_NE(cx, 7.25); // zooming about another point moved it
+    view.Resize(800 * TwipsPerPixel, 200 * TwipsPerPixel);
+    EXPECT_DOUBLE_EQ(view.CentreX(), cx);
+    EXPECT_NEAR(view.ScaleLeft() + view.ScaleWidth() / 2, cx, 1e-5);
+    view.Scale(ZoomInFactor, true, true);
+    view.CenterView();
+    EXPECT_NEAR(view.ScaleTop() + view.ScaleHeight() / 2, cy, 1e-5);
+}
+
+TEST(View, RectangleResetEqualScaleAndCentre) {
+    View view(600 * TwipsPerPixel, 300 * TwipsPerPixel); // 18.018 by 9.009 units
+    // A rectangle wider than tall: 2 by 0.5 units, from (3, 1.5) to (5, 1).
+    view.ShowRectangle(3, 1.5, 5, 1);
+    EXPECT_FLOAT_EQ(view.ScaleLeft(), 3);
+    EXPECT_FLOAT_EQ(view.ScaleTop(), 1.5f);
+    EXPECT_FLOAT_EQ(view.ScaleWidth(), 2);
+    EXPECT_FLOAT_EQ(view.ScaleHeight(), -0.5f);
+    EXPECT_NEAR(view.ZoomX(), 100 * 2 / (600 * 15 / 499.5), 1e-3);
+    EXPECT_NEAR(view.ZoomY(), 100 * 0.5 / (300 * 15 / 499.5), 1e-3);
+
+    view.EqualScale(); // y to x's unit: 300 pixels show 1 unit, as 600 show 2
+    EXPECT_FLOAT_EQ(view.ScaleHeight(), -1);
+    EXPECT_FLOAT_EQ(view.ScaleTop(), 1.75f); // about the centre (4, 1.25)
+    EXPECT_EQ(view.ZoomY(), view.ZoomX());
+
+    view.CentreOnOrigin();
+    EXPECT_FLOAT_EQ(view.ScaleLeft(), -1);
+    EXPECT_FLOAT_EQ(view.ScaleWidth(), 2);
+
+    view.Reset();
+    const View fresh(600 * TwipsPerPixel, 300 * TwipsPerPixel);
+    EXPECT_EQ(std::tuple(view.ScaleLeft(), view.ScaleTop(), view.ScaleWidth(), view.ScaleHeight()),
+              std::tuple(fresh.ScaleLeft(), fresh.ScaleTop(), fresh.ScaleWidth(), fresh.ScaleHeight()));
+    EXPECT_EQ(view.ZoomStatusText(), "缩放:(100.0%)");
 }
