@@ -56,6 +56,10 @@ public:
     virtual float TextHeight(const std::string& text) = 0;
     // Shows what was drawn so far.
     virtual void Repaint() {}
+    // Whether anyone sees the picture while it is drawn. One nobody sees before it is whole
+    // is spared what only shows in between: the legend, reprinted after every curve, is then
+    // printed once at the end (the finished picture is the same).
+    virtual bool ShowsEveryStep() const { return true; }
 };
 
 } // namespace orbiplot

@@ -47,14 +47,18 @@ void PlotEngine::DrawCurve(int32_t index) {
         view_.ShiftOrigin(0, 0);
     else
         view_.ShiftOrigin(curve.CTh, curve.CTk);
+    // The view is restored however drawing ends.
+    struct Restore {
+        View& view;
+        ~Restore() { view.RestoreOrigin(); }
+    } restore{view_};
     try {
         Dispatch(index);
-        DrawLegend();
+        if (canvas_.ShowsEveryStep()) DrawLegend();
     } catch (const AppError&) {
         // Degenerate parameters end this curve silently; what is drawn stays.
     }
     canvas_.SetLineStyle(LineStyle::Solid);
-    view_.RestoreOrigin();
 }
 
 void PlotEngine::Dispatch(int32_t index) {

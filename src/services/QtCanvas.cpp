@@ -139,8 +139,9 @@ int LogicalHeight(const QPaintDevice& d) { return qRound(d.height() / d.devicePi
 } // namespace
 
 QtCanvas::QtCanvas(QPaintDevice& device, const View& view, const QFont& font)
-    : device_(device), view_(view), painter_(&device), width_(LogicalWidth(device)),
-      height_(LogicalHeight(device)), metrics_(PlainFont(font), &device) {
+    : view_(view), ownPainter_(std::in_place, &device), painter_(*ownPainter_),
+      width_(LogicalWidth(device)), height_(LogicalHeight(device)),
+      metrics_(PlainFont(font), &device) {
     painter_.setFont(PlainFont(font));
 }
 
@@ -155,12 +156,19 @@ QFont PixelSized(QFont font) {
 } // namespace
 
 QtCanvas::QtCanvas(QPaintDevice& device, const View& view, const QFont& font, QSize pictureSize)
-    : device_(device), view_(view), painter_(&device), width_(std::max(pictureSize.width(), 1)),
-      height_(std::max(pictureSize.height(), 1)), metrics_(PlainFont(PixelSized(font)), &device) {
+    : view_(view), ownPainter_(std::in_place, &device), painter_(*ownPainter_),
+      width_(std::max(pictureSize.width(), 1)), height_(std::max(pictureSize.height(), 1)),
+      metrics_(PlainFont(PixelSized(font)), &device) {
     const double scale =
         std::min(double(device.width()) / width_, double(device.height()) / height_);
     if (painter_.isActive()) painter_.scale(scale, scale);
     painter_.setFont(PlainFont(PixelSized(font)));
+}
+
+QtCanvas::QtCanvas(QPainter& painter, const View& view, const QFont& font, QSize pictureSize)
+    : view_(view), painter_(painter), width_(std::max(pictureSize.width(), 1)),
+      height_(std::max(pictureSize.height(), 1)), metrics_(PlainFont(font), painter.device()) {
+    painter_.setFont(PlainFont(font));
 }
 
 QtCanvas::~QtCanvas() { Finish(); }
@@ -169,7 +177,7 @@ void QtCanvas::Finish() {
     const CleanVectorState clean;
     if (!painter_.isActive()) return;
     Flush();
-    painter_.end();
+    if (ownPainter_) painter_.end();
 }
 
 QPointF QtCanvas::ToDevice(float x, float y) const {

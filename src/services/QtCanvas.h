@@ -9,6 +9,8 @@
 #include <QPolygonF>
 #include <QSize>
 
+#include <optional>
+
 #include <vector>
 
 class QPaintDevice;
@@ -30,6 +32,9 @@ public:
     // Draws a picture of the given size in pixels scaled to fit the device (a printed page),
     // as vectors at the device's own resolution.
     QtCanvas(QPaintDevice& device, const View& view, const QFont& font, QSize pictureSize);
+    // Draws a picture of the given logical size with a painter already set up (a band of a
+    // picture painted in parallel); the painter stays the caller's.
+    QtCanvas(QPainter& painter, const View& view, const QFont& font, QSize pictureSize);
     ~QtCanvas() override;
 
     void Clear(Rgb background) override;
@@ -45,6 +50,8 @@ public:
     float TextWidth(const std::string& text) override;
     float TextHeight(const std::string& text) override;
     void Repaint() override;
+    // Nobody sees the picture before it is whole.
+    bool ShowsEveryStep() const override { return false; }
 
     // Ends the painting so that the device can be saved.
     void Finish();
@@ -59,9 +66,9 @@ private:
     QPen Pen(Rgb color) const;
     void Flush();
 
-    QPaintDevice& device_;
     const View& view_;
-    QPainter painter_;
+    std::optional<QPainter> ownPainter_;
+    QPainter& painter_;
     int width_;
     int height_;
     QFontMetricsF metrics_;
