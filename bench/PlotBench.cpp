@@ -5,6 +5,7 @@
 #include "plot/Canvas.h"
 #include "plot/PlotEngine.h"
 #include "plot/View.h"
+#include "services/PictureJob.h"
 #include "services/QtCanvas.h"
 
 #include "BenchSeams.h"
@@ -34,8 +35,8 @@ public:
     void Circle(float, float, float, Rgb, float) override { ++calls; }
     void Text(float, float, const std::string&, Rgb) override { ++calls; }
     float TextWidth(const std::string& t) override {
-        return static_cast<float>(t.size()) * 8.0f * 15 / static_cast<float>(view_.ClientWidthTwips()) *
-               view_.ScaleWidth();
+        return static_cast<float>(t.size()) * 8.0f * 15 /
+               static_cast<float>(view_.ClientWidthTwips()) * view_.ScaleWidth();
     }
     float TextHeight(const std::string&) override {
         return 16.0f * 15 / static_cast<float>(view_.ClientHeightTwips()) * -view_.ScaleHeight();
@@ -128,14 +129,10 @@ void RefreshAllRecording(benchmark::State& state) {
     state.counters["evaluations"] = ref.Evaluations();
 }
 
+void EnsureGuiApplication();
+
 void RefreshAllQt(benchmark::State& state) {
-    if (!QCoreApplication::instance()) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        static int argc = 1;
-        static char name[] = "bench";
-        static char* argv[] = {name, nullptr};
-        static QGuiApplication app(argc, argv);
-    }
+    EnsureGuiApplication();
     Reference ref;
     QImage image(Width, Height, QImage::Format_RGB32);
     QtCanvas canvas(image, ref.view);
@@ -146,7 +143,44 @@ void RefreshAllQt(benchmark::State& state) {
         ref.Evaluations() * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
 
+void EnsureGuiApplication() {
+    if (QCoreApplication::instance()) return;
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1;
+    static char name[] = "bench";
+    static char* argv[] = {name, nullptr};
+    static QGuiApplication app(argc, argv);
+}
+
+// The window's redraw: every core, curves recorded in parallel, then painted in runs.
+void RefreshAllJob(benchmark::State& state) {
+    EnsureGuiApplication();
+    Reference ref;
+    for (auto _ : state) {
+        PictureJob job(ref.doc, ref.view, ref.context, ref.clock, QFont(), QSize(Width, Height), 1);
+        job.Run();
+        benchmark::DoNotOptimize(job.Picture().constBits());
+    }
+    state.counters["evaluations/s"] = benchmark::Counter(
+        ref.Evaluations() * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+}
+
+// A document of one curve, y = sin(x)*x, as the window redraws it.
+void RefreshOneCurveJob(benchmark::State& state) {
+    EnsureGuiApplication();
+    Reference ref;
+    while (ref.doc.CurveCount() > 1)
+        ref.doc.DeleteFun(1);
+    for (auto _ : state) {
+        PictureJob job(ref.doc, ref.view, ref.context, ref.clock, QFont(), QSize(Width, Height), 1);
+        job.Run();
+        benchmark::DoNotOptimize(job.Picture().constBits());
+    }
+}
+
 } // namespace
 
 BENCHMARK(RefreshAllRecording)->Unit(benchmark::kMillisecond);
 BENCHMARK(RefreshAllQt)->Unit(benchmark::kMillisecond);
+BENCHMARK(RefreshAllJob)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(RefreshOneCurveJob)->Unit(benchmark::kMillisecond)->UseRealTime();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <mutex>
 #include <random>
 
 namespace orbiplot {
@@ -15,6 +16,7 @@ public:
     virtual void Reseed(double seed) = 0;
 };
 
+// Safe to share between threads: a redraw drawn on worker threads takes its numbers from it.
 class DefaultRandomSource : public RandomSource {
 public:
     DefaultRandomSource() : engine_(std::random_device{}()) {}
@@ -22,6 +24,7 @@ public:
     void Reseed(double seed) override;
 
 private:
+    std::mutex mutex_;
     std::mt19937 engine_;
 };
 

@@ -7,6 +7,7 @@
 #include "plot/PlotEngine.h"
 #include "plot/View.h"
 #include "services/PictureFile.h"
+#include "services/PictureJob.h"
 #include "services/QtCanvas.h"
 
 #include <QFileInfo>
@@ -75,10 +76,14 @@ int RenderDocument(CoreContext& context, const std::string& documentPath,
                                                   Draw(context, document, device, width, height);
                                               }));
         } else {
-            QImage image(width, height, QImage::Format_RGB32);
-            if (image.isNull()) RaiseRuntimeError(ErrOutOfMemory);
-            Draw(context, document, image, width, height);
-            SaveImage(outputPath, image, PictureKind(outputPath));
+            // Drawn as the window draws it: on every core, then reported in curve order.
+            const View view(width * TwipsPerPixel, height * TwipsPerPixel);
+            SystemClock clock;
+            PictureJob job(document, view, context, clock, QFont(), QSize(width, height), 1);
+            job.Run();
+            for (const MessageRequest& message : job.Report().Messages)
+                context.Messages.ShowMessage(message);
+            SaveImage(outputPath, job.Picture(), PictureKind(outputPath));
         }
     } catch (...) {
         ReportCurrentError(context.Messages);

@@ -64,6 +64,12 @@ bool DocumentModel::SetFunListShowHide(int32_t num, bool showHide) {
     return false;
 }
 
+void DocumentModel::CopyCurvesFrom(const DocumentModel& other) {
+    curves_ = other.curves_;
+    curveCount_ = other.curveCount_;
+    info_ = other.info_;
+}
+
 void DocumentModel::NewDoc(const DocInfo& info) {
     info_ = info;
     curveCount_ = 0;

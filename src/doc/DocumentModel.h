@@ -53,6 +53,9 @@ public:
     // The curve in slot num; error 9 for an index outside 0..253.
     const CurveRecord& Curve(int32_t num) const { return Slot(num); }
 
+    // The curves and texts of another document, for a copy drawn away from its window.
+    void CopyCurvesFrom(const DocumentModel& other);
+
     void NewDoc(const DocInfo& info);
     DocInfo GetDocInfo() const { return info_; }
     void ModifyDocInfo(const DocInfo& info);
@@ -67,7 +70,6 @@ public:
     // Fills the document from a file; failures are reported and the result is false, the
     // document then is not to be shown.
     bool LoadDoc(const std::string& path);
-
 
 private:
     CurveRecord& Slot(int32_t num);

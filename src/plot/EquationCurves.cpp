@@ -85,7 +85,12 @@ CurveTiming Sample(EquationContext& c, size_t textLength, float min, float max, 
         std::vector<Vertex> kept;
         bool inside = false;
         Vertex remembered{0, 0};
+        uint32_t sinceCheck = 0;
         for (float v = min; v <= max;) {
+            if (c.Stop && ++sinceCheck == 1024) {
+                sinceCheck = 0;
+                if (c.Stop->load(std::memory_order_relaxed)) throw DrawingStopped{};
+            }
             const Vertex p = evaluate(v);
             if (inView(p)) {
                 if (!inside) {
@@ -108,6 +113,8 @@ CurveTiming Sample(EquationContext& c, size_t textLength, float min, float max, 
         // The first kept point only leads into the first stretch; the line starts after it.
         if (kept.size() > 2) JoinVisible(c, kept.data() + 1, kept.size() - 1, color);
         timing.Drawn = true;
+    } catch (const DrawingStopped&) {
+        throw;
     } catch (...) {
         // The time is the evaluation's, not the time the error box stays open.
         timing.Elapsed = c.Timer.Timer() - start;

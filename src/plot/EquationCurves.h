@@ -2,6 +2,7 @@
 
 #include "base/Seams.h"
 
+#include <atomic>
 #include <optional>
 #include <string>
 
@@ -19,7 +20,12 @@ struct EquationContext {
     Canvas& Surface;
     Clock& Timer;
     MessageSeam& Messages;
+    // Set from elsewhere to end the sampling early; it then raises DrawingStopped.
+    const std::atomic<bool>* Stop = nullptr;
 };
+
+// A drawing ended early because it was asked to stop: nothing to report.
+struct DrawingStopped {};
 
 // The seconds spent, or nothing when an evaluation failed: the curve is then abandoned
 // whole, and the error has been reported once.

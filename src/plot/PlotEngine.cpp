@@ -68,7 +68,7 @@ void PlotEngine::Dispatch(int32_t index) {
     canvas_.SetPenWidth(c.LineWidth);
     canvas_.SetLineStyle(LineStyle::Solid);
 
-    EquationContext equations{context_.Parser, view_, canvas_, clock_, context_.Messages};
+    EquationContext equations{context_.Parser, view_, canvas_, clock_, context_.Messages, stop_};
     CurveTiming timing;
     switch (c.FType) {
     case Point: canvas_.Dot(c.Data1, c.Data2, c.LineColor); return;

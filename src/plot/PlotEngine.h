@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -42,6 +43,9 @@ public:
     void Zoom(float factor, bool byX = true, bool byY = true);
     void ShowZoomStatus();
 
+    // A flag that, once set, stops the equation curve being drawn (DrawingStopped).
+    void SetStopFlag(const std::atomic<bool>* stop) { stop_ = stop; }
+
 private:
     void Dispatch(int32_t index);
 
@@ -59,6 +63,7 @@ private:
     CoreContext& context_;
     Clock& clock_;
     PlotStatus& status_;
+    const std::atomic<bool>* stop_ = nullptr;
     // During a redraw the legend, printed after every curve, is laid out once.
     std::optional<std::vector<LegendLine>> legend_;
 };

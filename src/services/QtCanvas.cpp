@@ -139,10 +139,10 @@ int LogicalHeight(const QPaintDevice& d) { return qRound(d.height() / d.devicePi
 } // namespace
 
 QtCanvas::QtCanvas(QPaintDevice& device, const View& view, const QFont& font)
-    : view_(view), ownPainter_(std::in_place, &device), painter_(*ownPainter_),
-      width_(LogicalWidth(device)), height_(LogicalHeight(device)),
-      metrics_(PlainFont(font), &device) {
-    painter_.setFont(PlainFont(font));
+    : view_(view), ownPainter_(std::in_place, &device), painter_(&*ownPainter_),
+      direct_(std::in_place, *painter_), out_(*direct_), width_(LogicalWidth(device)),
+      height_(LogicalHeight(device)), metrics_(PlainFont(font), &device) {
+    painter_->setFont(PlainFont(font));
 }
 
 namespace {
@@ -156,28 +156,33 @@ QFont PixelSized(QFont font) {
 } // namespace
 
 QtCanvas::QtCanvas(QPaintDevice& device, const View& view, const QFont& font, QSize pictureSize)
-    : view_(view), ownPainter_(std::in_place, &device), painter_(*ownPainter_),
-      width_(std::max(pictureSize.width(), 1)), height_(std::max(pictureSize.height(), 1)),
-      metrics_(PlainFont(PixelSized(font)), &device) {
+    : view_(view), ownPainter_(std::in_place, &device), painter_(&*ownPainter_),
+      direct_(std::in_place, *painter_), out_(*direct_), width_(std::max(pictureSize.width(), 1)),
+      height_(std::max(pictureSize.height(), 1)), metrics_(PlainFont(PixelSized(font)), &device) {
     const double scale =
         std::min(double(device.width()) / width_, double(device.height()) / height_);
-    if (painter_.isActive()) painter_.scale(scale, scale);
-    painter_.setFont(PlainFont(PixelSized(font)));
+    if (painter_->isActive()) painter_->scale(scale, scale);
+    painter_->setFont(PlainFont(PixelSized(font)));
 }
 
 QtCanvas::QtCanvas(QPainter& painter, const View& view, const QFont& font, QSize pictureSize)
-    : view_(view), painter_(painter), width_(std::max(pictureSize.width(), 1)),
-      height_(std::max(pictureSize.height(), 1)), metrics_(PlainFont(font), painter.device()) {
-    painter_.setFont(PlainFont(font));
+    : view_(view), painter_(&painter), direct_(std::in_place, painter), out_(*direct_),
+      width_(std::max(pictureSize.width(), 1)), height_(std::max(pictureSize.height(), 1)),
+      metrics_(PlainFont(font), painter.device()) {
+    painter_->setFont(PlainFont(font));
 }
+
+QtCanvas::QtCanvas(RecordedOps& into, const View& view, const QFont& font, QSize pictureSize)
+    : view_(view), out_(into), width_(std::max(pictureSize.width(), 1)),
+      height_(std::max(pictureSize.height(), 1)), metrics_(PlainFont(font)) {}
 
 QtCanvas::~QtCanvas() { Finish(); }
 
 void QtCanvas::Finish() {
     const CleanVectorState clean;
-    if (!painter_.isActive()) return;
+    if (!IsActive()) return;
     Flush();
-    if (ownPainter_) painter_.end();
+    if (ownPainter_) painter_->end();
 }
 
 QPointF QtCanvas::ToDevice(float x, float y) const {
@@ -195,13 +200,41 @@ QPen QtCanvas::Pen(Rgb color) const {
     return pen;
 }
 
+namespace {
+
+// The part of segment a-b inside the rectangle, as fractions of its length (Liang-Barsky);
+// none when it misses the rectangle.
+std::optional<std::pair<double, double>> ClipSegment(QPointF a, QPointF b, const QRectF& r) {
+    double t0 = 0, t1 = 1;
+    const double dx = b.x() - a.x(), dy = b.y() - a.y();
+    const auto edge = [&](double p, double q) {
+        if (p == 0) return q >= 0;
+        const double t = q / p;
+        if (p < 0) {
+            if (t > t1) return false;
+            t0 = std::max(t0, t);
+        } else {
+            if (t < t0) return false;
+            t1 = std::min(t1, t);
+        }
+        return true;
+    };
+    if (!edge(-dx, a.x() - r.left()) || !edge(dx, r.right() - a.x()) ||
+        !edge(-dy, a.y() - r.top()) || !edge(dy, r.bottom() - a.y()))
+        return std::nullopt;
+    return std::pair(t0, t1);
+}
+
+} // namespace
+
 void QtCanvas::Flush() {
+    FlushStraight();
     if (pending_.size() < 2) {
         pending_.clear();
         pendingLifts_.clear();
         return;
     }
-    painter_.setRenderHint(QPainter::Antialiasing, true);
+    out_.SetRenderHint(QPainter::Antialiasing, true);
     const std::vector<bool> keep = Simplify(pending_);
     QPolygonF simple;
     // Where the pen lifts in the simplified line: both ends of the left-out segment kept.
@@ -217,29 +250,85 @@ void QtCanvas::Flush() {
     }
     QPen pen = Pen(pendingColor_);
     pen.setCapStyle(Qt::RoundCap);
-    painter_.setPen(pen);
+    out_.SetPen(pen);
+    // Only what can reach the surface is stroked: a segment is cut where it leaves the
+    // surface widened by the pen and a margin, so its visible stroke is the same, and one
+    // that never comes near is left out (the steep strokes of tan x reach a million pixels).
+    const double margin = std::max(penWidth_, 1) + 2.0;
+    const QRectF reach(-margin, -margin, width_ + 2 * margin, height_ + 2 * margin);
+    // A dashed or dotted line keeps its ends: its pattern starts where the line does.
+    const bool solid = style_ == LineStyle::Solid;
+    const auto clip = [&](qsizetype i) -> std::optional<std::pair<double, double>> {
+        if (lifted[static_cast<size_t>(i + 1)]) return std::nullopt;
+        if (!solid) return std::pair(0.0, 1.0);
+        return ClipSegment(simple[i], simple[i + 1], reach);
+    };
+    QPen flat = pen;
+    flat.setCapStyle(Qt::FlatCap);
+    QPolygonF run;
+    const auto stroke = [&] {
+        if (run.size() > 1) out_.DrawPolyline(run.constData(), static_cast<int>(run.size()));
+        run.clear();
+    };
     // Stroked in short pieces: one long self-crossing outline rasterises far slower.
     constexpr qsizetype Piece = 8;
+    // A long segment is drawn on its own with flat ends where its caps cannot show (beyond
+    // reach, or where the strokes before and after it put their round ends): a flat-capped
+    // line is drawn many times faster, and the steep strokes of tan x are such lines.
+    constexpr double Long = 200;
     for (qsizetype first = 0; first + 1 < simple.size(); first += Piece) {
         const qsizetype end = std::min(first + Piece, simple.size() - 1);
-        qsizetype from = first;
-        for (qsizetype i = first + 1; i <= end; ++i) {
-            if (!lifted[static_cast<size_t>(i)]) continue;
-            if (i - 1 > from)
-                painter_.drawPolyline(simple.constData() + from, static_cast<int>(i - from));
-            from = i;
+        for (qsizetype i = first; i < end; ++i) {
+            const QPointF a = simple[i], b = simple[i + 1];
+            const auto part = clip(i);
+            if (!part) {
+                stroke();
+                continue;
+            }
+            const auto [t0, t1] = *part;
+            const QPointF p = t0 > 0 ? a + t0 * (b - a) : a;
+            const QPointF q = t1 < 1 ? a + t1 * (b - a) : b;
+            const bool joinedBefore = t0 == 0 && run.size() > 1;
+            const auto next = i + 2 < simple.size() ? clip(i + 1) : std::nullopt;
+            const bool joinedAfter = t1 == 1 && next && next->first == 0;
+            const QPointF d = q - p;
+            if (solid && (t0 > 0 || joinedBefore) && (t1 < 1 || joinedAfter) &&
+                ((t0 > 0 && t1 < 1) || d.x() * d.x() + d.y() * d.y() > Long * Long)) {
+                stroke();
+                out_.SetPen(flat);
+                out_.DrawLine(p, q);
+                out_.SetPen(pen);
+                if (t1 == 1) run << q;
+                continue;
+            }
+            if (t0 > 0 || run.isEmpty()) {
+                stroke();
+                run << p;
+            }
+            run << q;
+            if (t1 < 1) stroke();
         }
-        if (end > from)
-            painter_.drawPolyline(simple.constData() + from, static_cast<int>(end - from + 1));
+        stroke();
     }
     pending_.clear();
     pendingLifts_.clear();
 }
 
+void QtCanvas::FlushStraight() {
+    if (!straight_) return;
+    const Straight line = *straight_;
+    straight_.reset();
+    out_.SetRenderHint(QPainter::Antialiasing, false);
+    out_.SetPen(Pen(line.color));
+    out_.DrawLine(QPointF(std::floor(line.a.x()), std::floor(line.a.y())),
+                  QPointF(std::floor(line.b.x()), std::floor(line.b.y())));
+}
+
 void QtCanvas::Clear(Rgb background) {
     const CleanVectorState clean;
     pending_.clear();
-    painter_.fillRect(QRect(0, 0, width_, height_), ToQColor(background));
+    straight_.reset();
+    out_.FillRect(QRectF(0, 0, width_, height_), ToQColor(background));
 }
 
 void QtCanvas::SetPenWidth(int width) {
@@ -286,15 +375,29 @@ void QtCanvas::Segment(QPointF a, QPointF b, Rgb color, bool lifted) {
         return;
     const bool straight = a.x() == b.x() || a.y() == b.y();
     if (straight) {
-        // Grid lines, axes and directrices sit on whole pixels, unblurred.
-        Flush();
-        if (lifted) return;
-        painter_.setRenderHint(QPainter::Antialiasing, false);
-        painter_.setPen(Pen(color));
-        painter_.drawLine(QPointF(std::floor(a.x()), std::floor(a.y())),
-                          QPointF(std::floor(b.x()), std::floor(b.y())));
+        // Grid lines, axes and directrices sit on whole pixels, unblurred. Straight pieces
+        // that continue each other along one line (a flat stretch of a curve) are drawn as
+        // one: the same pixels, one call instead of thousands.
+        if (!pending_.isEmpty()) Flush();
+        if (lifted) {
+            FlushStraight();
+            return;
+        }
+        if (straight_ && straight_->color == color && straight_->b == a && a != b) {
+            const QPointF d1 = straight_->b - straight_->a, d2 = b - a;
+            const bool along = (d1.y() == 0 && d2.y() == 0 && (d1.x() > 0) == (d2.x() > 0)) ||
+                               (d1.x() == 0 && d2.x() == 0 && (d1.y() > 0) == (d2.y() > 0));
+            if (along && d1 != QPointF(0, 0)) {
+                straight_->b = b;
+                return;
+            }
+        }
+        FlushStraight();
+        straight_ = Straight{a, b, color};
+        if (a == b) FlushStraight();
         return;
     }
+    FlushStraight();
     if (!pending_.isEmpty() && (pendingColor_ != color || pending_.back() != a)) Flush();
     if (pending_.isEmpty()) {
         pendingColor_ = color;
@@ -311,14 +414,14 @@ void QtCanvas::Dot(float x, float y, Rgb color) {
     Flush();
     const QPointF p = Clamp(ToDevice(x, y));
     const double d = penWidth_ < 1 ? 1 : penWidth_;
-    painter_.setPen(Qt::NoPen);
-    painter_.setBrush(ToQColor(color));
-    painter_.setRenderHint(QPainter::Antialiasing, d > 1);
+    out_.SetPen(QPen(Qt::NoPen));
+    out_.SetBrush(QBrush(ToQColor(color)));
+    out_.SetRenderHint(QPainter::Antialiasing, d > 1);
     if (d <= 1)
-        painter_.fillRect(QRectF(std::floor(p.x()), std::floor(p.y()), 1, 1), ToQColor(color));
+        out_.FillRect(QRectF(std::floor(p.x()), std::floor(p.y()), 1, 1), ToQColor(color));
     else
-        painter_.drawEllipse(p, d / 2, d / 2);
-    painter_.setBrush(Qt::NoBrush);
+        out_.DrawEllipse(p, d / 2, d / 2);
+    out_.SetBrush(QBrush(Qt::NoBrush));
 }
 
 void QtCanvas::Circle(float cx, float cy, float radius, Rgb color, float aspect) {
@@ -334,10 +437,10 @@ void QtCanvas::Circle(float cx, float cy, float radius, Rgb color, float aspect)
     const double prx = rx / std::fabs(view_.ScaleWidth()) * width_;
     const double pry = ry / std::fabs(view_.ScaleHeight()) * height_;
     if (!(prx < Far && pry < Far)) return;
-    painter_.setRenderHint(QPainter::Antialiasing, true);
-    painter_.setPen(Pen(color));
-    painter_.setBrush(Qt::NoBrush);
-    painter_.drawEllipse(Clamp(centre), prx, pry);
+    out_.SetRenderHint(QPainter::Antialiasing, true);
+    out_.SetPen(Pen(color));
+    out_.SetBrush(QBrush(Qt::NoBrush));
+    out_.DrawEllipse(Clamp(centre), prx, pry);
 }
 
 void QtCanvas::Text(float x, float y, const std::string& text, Rgb color) {
@@ -345,9 +448,9 @@ void QtCanvas::Text(float x, float y, const std::string& text, Rgb color) {
     Flush();
     const QPointF p = ToDevice(x, y);
     if (!(std::fabs(p.x()) < Far && std::fabs(p.y()) < Far)) return;
-    painter_.setRenderHint(QPainter::TextAntialiasing, false);
-    painter_.setPen(ToQColor(color));
-    painter_.drawText(QPointF(p.x(), p.y() + metrics_.ascent()), QString::fromStdString(text));
+    out_.SetRenderHint(QPainter::TextAntialiasing, false);
+    out_.SetPen(QPen(ToQColor(color)));
+    out_.DrawText(QPointF(p.x(), p.y() + metrics_.ascent()), QString::fromStdString(text));
 }
 
 float QtCanvas::TextWidth(const std::string& text) {

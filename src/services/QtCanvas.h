@@ -1,6 +1,7 @@
 #pragma once
 
 #include "plot/Canvas.h"
+#include "services/PaintOps.h"
 
 #include <QColor>
 #include <QFont>
@@ -10,7 +11,6 @@
 #include <QSize>
 
 #include <optional>
-
 #include <vector>
 
 class QPaintDevice;
@@ -32,9 +32,13 @@ public:
     // Draws a picture of the given size in pixels scaled to fit the device (a printed page),
     // as vectors at the device's own resolution.
     QtCanvas(QPaintDevice& device, const View& view, const QFont& font, QSize pictureSize);
-    // Draws a picture of the given logical size with a painter already set up (a band of a
-    // picture painted in parallel); the painter stays the caller's.
+    // Draws a picture of the given logical size with a painter already set up; the painter
+    // stays the caller's.
     QtCanvas(QPainter& painter, const View& view, const QFont& font, QSize pictureSize);
+    // Keeps the painter calls of a picture of the given logical size, to be made later on a
+    // painter of that size (RecordedOps::Replay): the work of the drawing done here, only the
+    // painting left for later.
+    QtCanvas(RecordedOps& into, const View& view, const QFont& font, QSize pictureSize);
     ~QtCanvas() override;
 
     void Clear(Rgb background) override;
@@ -56,7 +60,7 @@ public:
     // Ends the painting so that the device can be saved.
     void Finish();
     // False when the device could not be painted on (no printer, say).
-    bool IsActive() const { return painter_.isActive(); }
+    bool IsActive() const { return !painter_ || painter_->isActive(); }
 
 private:
     QPointF ToDevice(float x, float y) const;
@@ -65,10 +69,13 @@ private:
     void Segment(QPointF a, QPointF b, Rgb color, bool lifted = false);
     QPen Pen(Rgb color) const;
     void Flush();
+    void FlushStraight();
 
     const View& view_;
     std::optional<QPainter> ownPainter_;
-    QPainter& painter_;
+    QPainter* painter_ = nullptr; // none when the calls are kept
+    std::optional<PainterOps> direct_;
+    PaintOps& out_;
     int width_;
     int height_;
     QFontMetricsF metrics_;
@@ -78,6 +85,12 @@ private:
     QPolygonF pending_;
     // Indices into pending_ of the points whose incoming segment is not stroked.
     std::vector<qsizetype> pendingLifts_;
+    // The straight line being drawn, on whole pixels, while the next piece may continue it.
+    struct Straight {
+        QPointF a, b;
+        Rgb color;
+    };
+    std::optional<Straight> straight_;
     Rgb pendingColor_ = 0;
 };
 

@@ -1,0 +1,236 @@
+#include "services/PictureJob.h"
+
+#include "base/TextEncoding.h"
+#include "plot/EquationCurves.h"
+#include "plot/GridAxes.h"
+#include "plot/PlotEngine.h"
+#include "services/QtCanvas.h"
+
+#include <QPainter>
+
+#include <algorithm>
+#include <thread>
+
+namespace orbiplot {
+
+// Nobody is asked anything by the snapshot's own context.
+class PictureJob::Silent : public MessageSeam, public DialogSeam {
+public:
+    MsgResult ShowMessage(const MessageRequest& request) override { return request.DefaultButton; }
+    std::optional<std::string> ShowFileDialog(const FileDialogRequest&) override { return {}; }
+    std::optional<Rgb> ShowColorDialog(Rgb, const std::array<Rgb, 16>&) override { return {}; }
+};
+
+namespace {
+
+// What one curve reports while it is drawn, kept for its window.
+class Recorder : public MessageSeam, public PlotStatus {
+public:
+    std::vector<MessageRequest> messages;
+    std::vector<std::string> readouts;
+    MsgResult ShowMessage(const MessageRequest& request) override {
+        messages.push_back(request);
+        return request.DefaultButton;
+    }
+    void SetStatusText(StatusPanel panel, const std::string& text) override {
+        if (panel == StatusPanel::Readout) readouts.push_back(text);
+    }
+};
+
+// The workers share one clock, read one at a time.
+class SharedClock : public Clock {
+public:
+    SharedClock(Clock& clock, std::mutex& mutex) : clock_(clock), mutex_(mutex) {}
+    float Timer() override {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        return clock_.Timer();
+    }
+
+private:
+    Clock& clock_;
+    std::mutex& mutex_;
+};
+
+// Whether an expression may call RND: its numbers come from one sequence, in drawing order.
+bool UsesRandom(const CurveRecord& curve) {
+    if (curve.FType < CurveGeneralY) return false;
+    return AsciiLower(curve.Expression1 + " " + curve.Expression2).find("rnd") != std::string::npos;
+}
+
+} // namespace
+
+PictureJob::PictureJob(const DocumentModel& document, const View& view, const CoreContext& context,
+                       Clock& clock, const QFont& font, QSize size, qreal pixelRatio)
+    : silent_(std::make_unique<Silent>()),
+      context_(*silent_, *silent_, context.Random, context.AppFolder), document_(context_),
+      view_(view), clock_(clock), font_(font), size_(size.expandedTo(QSize(1, 1))),
+      ratio_(pixelRatio),
+      threads_(static_cast<int>(std::max(1u, std::thread::hardware_concurrency()))) {
+    context_.Parser = context.Parser;
+    context_.Settings = context.Settings;
+    document_.CopyCurvesFrom(document);
+    for (int32_t i = 0; i < document_.CurveCount(); ++i)
+        if (document_.Curve(i).ShowHide) order_.push_back(i);
+}
+
+PictureJob::~PictureJob() = default;
+
+void PictureJob::DrawOver(const QImage& base, int32_t only) {
+    base_ = base;
+    order_.clear();
+    if (only >= 0 && only < document_.CurveCount() && document_.Curve(only).ShowHide)
+        order_.push_back(only);
+}
+
+int PictureJob::NextCurve(size_t worker) {
+    // The first worker takes the curves that use RND, in order, before any other.
+    if (worker == 0 && nextSequenced_ < sequenced_.size())
+        return static_cast<int>(sequenced_[nextSequenced_++]);
+    const size_t n = nextShared_++;
+    return n < shared_.size() ? static_cast<int>(shared_[n]) : -1;
+}
+
+void PictureJob::DrawCurves(size_t worker) {
+    Recorder recorder;
+    Silent dialogs;
+    CoreContext context(recorder, dialogs, context_.Random, context_.AppFolder);
+    context.Parser = context_.Parser;
+    context.Settings = context_.Settings;
+    View view = view_;
+    SharedClock clock(clock_, clockMutex_);
+    for (int position; !stop_ && (position = NextCurve(worker)) >= 0;) {
+        Slot& slot = slots_[static_cast<size_t>(position)];
+        recorder.messages.clear();
+        recorder.readouts.clear();
+        {
+            QtCanvas canvas(slot.drawing, view, font_, size_);
+            PlotEngine engine(document_, view, canvas, context, clock, recorder);
+            engine.SetStopFlag(&stop_);
+            try {
+                engine.DrawCurve(order_[static_cast<size_t>(position)]);
+                slot.finished = true;
+            } catch (const DrawingStopped&) {
+                // What was worked out of it is dropped.
+            }
+        }
+        slot.messages = std::move(recorder.messages);
+        slot.readouts = std::move(recorder.readouts);
+        ++done_;
+    }
+}
+
+void PictureJob::PaintGrid(QImage& image) {
+    QPainter painter(&image);
+    View view = view_;
+    QtCanvas canvas(painter, view, font_, size_);
+    DrawGridAndAxes(canvas, view, context_.Settings);
+    canvas.Finish();
+}
+
+void PictureJob::Paint(QImage& image, Place from, Place to) {
+    QPainter painter(&image);
+    painter.setFont(font_);
+    PainterOps direct(painter);
+    for (size_t s = from.slot; s <= to.slot && s < slots_.size(); ++s) {
+        const Slot& slot = slots_[s];
+        if (!slot.finished) continue;
+        slot.drawing.Replay(direct, s == from.slot ? from.call : 0,
+                            s == to.slot ? to.call : slot.drawing.Calls());
+    }
+}
+
+void PictureJob::Run() {
+    slots_ = std::vector<Slot>(order_.size());
+    for (size_t position = 0; position < order_.size(); ++position)
+        (UsesRandom(document_.Curve(order_[position])) ? sequenced_ : shared_).push_back(position);
+
+    const QSize pixels = (QSizeF(size_) * ratio_).toSize().expandedTo(QSize(1, 1));
+    if (base_ && base_->size() == pixels) {
+        picture_ = base_->convertToFormat(QImage::Format_RGB32);
+    } else {
+        base_.reset();
+        picture_ = QImage(pixels, QImage::Format_RGB32);
+    }
+    if (picture_.isNull()) return;
+    picture_.setDevicePixelRatio(ratio_);
+
+    const auto parallel = [&](int count, const auto& work) {
+        std::vector<std::thread> helpers;
+        for (int t = 1; t < count; ++t)
+            helpers.emplace_back([&work, t] { work(t); });
+        work(0);
+        for (std::thread& helper : helpers)
+            helper.join();
+    };
+    // The grid is painted on the picture while the curves are worked out: the last worker
+    // paints it before it takes curves.
+    const int drawers = std::max(1, std::min<int>(threads_, static_cast<int>(order_.size()) + 1));
+    parallel(drawers, [&](int worker) {
+        if (worker == drawers - 1 && !base_) PaintGrid(picture_);
+        DrawCurves(static_cast<size_t>(worker));
+    });
+
+    // The painting, curve after curve, shared out in parts of about equal work; the first part
+    // is painted on the picture, each other on a transparent layer of its own, and the layers
+    // are laid over the picture in order.
+    double total = 0;
+    for (const Slot& slot : slots_)
+        total += slot.drawing.WorkBefore(slot.drawing.Calls());
+    const int parts = std::max(1, std::min(threads_, static_cast<int>(total / 500) + 1));
+    std::vector<Place> cuts{{0, 0}};
+    double before = 0;
+    for (size_t s = 0; s < slots_.size() && cuts.size() < static_cast<size_t>(parts); ++s) {
+        const RecordedOps& ops = slots_[s].drawing;
+        const double after = before + ops.WorkBefore(ops.Calls());
+        while (cuts.size() < static_cast<size_t>(parts) &&
+               after >= total * static_cast<double>(cuts.size()) / parts) {
+            // The first call at which the share is reached.
+            const double target = total * static_cast<double>(cuts.size()) / parts - before;
+            size_t lo = 0, hi = ops.Calls();
+            while (lo < hi) {
+                const size_t mid = (lo + hi) / 2;
+                if (ops.WorkBefore(mid + 1) < target)
+                    lo = mid + 1;
+                else
+                    hi = mid;
+            }
+            cuts.push_back({s, std::min(lo + 1, ops.Calls())});
+        }
+        before = after;
+    }
+    cuts.push_back({slots_.size(), 0});
+    const size_t count = cuts.size() - 1;
+    std::vector<QImage> layers(count);
+    parallel(static_cast<int>(count), [&](int part) {
+        const auto r = static_cast<size_t>(part);
+        if (r == 0) {
+            Paint(picture_, cuts[0], cuts[1]);
+            return;
+        }
+        layers[r] = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
+        layers[r].setDevicePixelRatio(ratio_);
+        layers[r].fill(Qt::transparent);
+        Paint(layers[r], cuts[r], cuts[r + 1]);
+    });
+    {
+        QPainter painter(&picture_);
+        for (size_t r = 1; r < count; ++r)
+            if (!layers[r].isNull()) painter.drawImage(0, 0, layers[r]);
+        // The legend once, over everything, as the last of its reprints leaves it.
+        Recorder quiet;
+        Silent dialogs;
+        CoreContext context(quiet, dialogs, context_.Random, context_.AppFolder);
+        View view = view_;
+        QtCanvas canvas(painter, view, font_, size_);
+        SharedClock clock(clock_, clockMutex_);
+        PlotEngine(document_, view, canvas, context, clock, quiet).DrawLegend();
+        canvas.Finish();
+    }
+
+    for (const Slot& slot : slots_) {
+        report_.Messages.insert(report_.Messages.end(), slot.messages.begin(), slot.messages.end());
+        report_.Readouts.insert(report_.Readouts.end(), slot.readouts.begin(), slot.readouts.end());
+    }
+}
+
+} // namespace orbiplot

@@ -1,0 +1,111 @@
+#pragma once
+
+#include "base/AppSettings.h"
+#include "base/Seams.h"
+#include "doc/DocumentModel.h"
+#include "expr/CoreContext.h"
+#include "plot/View.h"
+#include "services/PaintOps.h"
+
+#include <QFont>
+#include <QImage>
+#include <QSize>
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace orbiplot {
+
+class RandomSource;
+
+// What a redraw had to say, passed on by the window in curve order once the picture is made.
+struct RedrawReport {
+    std::vector<MessageRequest> Messages; // the error boxes of failing curves
+    std::vector<std::string> Readouts;    // the timing texts of the equation curves
+};
+
+// A redraw made away from its window, from a snapshot of the document, the view, the
+// settings and the parser. The curves are drawn each on its own into a recorded picture, on
+// as many worker threads as the machine has cores (the curves that use RND one after another
+// in list order, as they take their numbers from one sequence), each as far as the painter
+// calls its strokes take; then runs of curves are
+// painted in parallel, the first on the picture, the others on layers laid over it in list
+// order: the pixels of a redraw done curve after curve, but for the rounding of edges that
+// were antialiased on a layer.
+class PictureJob {
+public:
+    PictureJob(const DocumentModel& document, const View& view, const CoreContext& context,
+               Clock& clock, const QFont& font, QSize size, qreal pixelRatio);
+    ~PictureJob();
+    PictureJob(const PictureJob&) = delete;
+    PictureJob& operator=(const PictureJob&) = delete;
+
+    // Draws only curve `only` over the given picture (a curve just added).
+    void DrawOver(const QImage& base, int32_t only);
+    // Threads to use; the default is one per core.
+    void SetThreads(int threads) { threads_ = std::max(threads, 1); }
+
+    // Draws; returns when the picture is made or the redraw was stopped.
+    void Run();
+    // Asks a running redraw to stop as soon as it can, from any thread. The picture then
+    // holds the curves finished so far.
+    void Stop() { stop_ = true; }
+    bool WasStopped() const { return stop_; }
+
+    // How far the redraw has come, for a progress display: curves finished of all.
+    int CurvesDone() const { return done_; }
+    int CurvesToDraw() const { return static_cast<int>(order_.size()); }
+
+    // After Run: the picture and what the redraw reported.
+    QImage& Picture() { return picture_; }
+    const RedrawReport& Report() const { return report_; }
+    const View& ViewDrawn() const { return view_; }
+
+private:
+    struct Slot {
+        RecordedOps drawing;
+        std::vector<MessageRequest> messages;
+        std::vector<std::string> readouts;
+        bool finished = false;
+    };
+    void DrawCurves(size_t worker);
+    // A place in the painting: a curve's slot and one of its painter calls.
+    struct Place {
+        size_t slot, call;
+    };
+    // Paints the recorded calls from one place to another over the image.
+    void Paint(QImage& image, Place from, Place to);
+    void PaintGrid(QImage& image);
+    int NextCurve(size_t worker);
+
+    // The snapshot: a context of its own for the document copy, and the parser and settings
+    // each worker copies.
+    class Silent;
+    std::unique_ptr<Silent> silent_;
+    CoreContext context_;
+    DocumentModel document_;
+    View view_;
+    Clock& clock_;
+    std::mutex clockMutex_;
+    QFont font_;
+    QSize size_;
+    qreal ratio_;
+    std::optional<QImage> base_;
+    std::vector<int32_t> order_;    // the shown curves to draw, in list order
+    std::vector<size_t> sequenced_; // positions in order_ of the curves using RND, in order
+    std::vector<size_t> shared_;    // positions of the others
+    std::vector<Slot> slots_;       // by position in order_
+    std::atomic<size_t> nextShared_{0};
+    size_t nextSequenced_ = 0;
+    std::atomic<bool> stop_{false};
+    std::atomic<int> done_{0};
+    int threads_;
+    QImage picture_;
+    RedrawReport report_;
+};
+
+} // namespace orbiplot
