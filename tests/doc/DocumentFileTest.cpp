@@ -98,7 +98,7 @@ TEST(DocumentFile, RefusedFilesAreReportedAndNotShown) {
     const std::string pipe = other.dir.File("pipe.opd");
     ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
     std::filesystem::create_directory(other.dir.File("folder.opd"));
-    for (const std::string& name : {"none.opd", "folder.opd", "pipe.opd"})
+    for (const char* name : {"none.opd", "folder.opd", "pipe.opd"})
         EXPECT_FALSE(other.doc.LoadDoc(other.dir.File(name))) << name;
     EXPECT_THAT(other.messages.Texts(),
                 ElementsAre(AllOf(HasSubstr("Err.Number = 53\n"), HasSubstr("文件未找到: " + other.dir.File("none.opd"))),
