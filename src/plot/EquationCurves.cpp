@@ -2,15 +2,21 @@
 
 #include "base/AppError.h"
 #include "base/NumberFormat.h"
+#include "base/TextEncoding.h"
 #include "base/modError.h"
 #include "expr/CurveEvaluator.h"
+#include "expr/clsExpressionParser.h"
 #include "plot/Canvas.h"
 #include "plot/PlotMath.h"
 #include "plot/View.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <exception>
 #include <limits>
+#include <optional>
+#include <thread>
 #include <vector>
 
 namespace orbiplot {
@@ -57,58 +63,178 @@ double SampleCount(float min, float max, float step) {
     return count;
 }
 
-// More samples than this would keep a curve from being drawn in any reasonable time.
-constexpr double MaxSamples = 1 << 25;
+bool InWholeView(const View& view, const Vertex& p) {
+    return view.ScaleLeft() <= p.x && p.x <= view.Right() && view.Bottom() <= p.y &&
+           p.y <= view.ScaleTop();
+}
 
-// Samples v from min to max by the view's step, keeps the samples in view plus one on each
-// side of every visible stretch, then joins the kept points from the second one on.
 // Every sample of a longer text would cost the time of reading it, and the substitution
 // counts positions only this far.
 constexpr size_t MaxExpressionLength = 32767;
+// More samples than this are never drawn; fewer are, unless a trial of their cost says
+// they would take longer than MaxSeconds.
+constexpr double MaxSamples = 1 << 30;
+constexpr double MaxSeconds = 20;
+// A run this long is cut into stretches worked out in parallel.
+constexpr double ParallelSamples = 1 << 20;
 
+[[noreturn]] void RaiseTooWide(double samples) {
+    throw AppError(ErrOverflow, DefaultErrorSource,
+                   "取值范围过大: 需计算约 " + GeneralText(std::round(samples)) +
+                       " 个点, 无法在合理时间内画出");
+}
+
+// The next sample after v: a step on, or where adding the step changes no single, the next
+// single: the finest the 32-bit sample can be, instead of stopping short.
+float NextSample(float v, float step) {
+    const float next = v + step;
+    return next > v ? next : std::nextafter(v, std::numeric_limits<float>::infinity());
+}
+
+// What a stretch of the run keeps, as the whole run would keep it there.
+struct Stretch {
+    std::vector<Vertex> kept;
+    bool startsWithRemembered = false; // its first point is the remembered one before a stretch
+    std::exception_ptr failure;
+};
+
+// Samples up to count samples from v while v <= max, given the sample before them (none at
+// the start of the run).
+// Keeps the samples in view plus one on each side of every visible stretch.
 template <class Evaluate, class InView>
-CurveTiming Sample(EquationContext& c, size_t textLength, float min, float max, Rgb color,
-                   Evaluate evaluate, InView inView) {
-    const float start = c.Timer.Timer();
-    CurveTiming timing;
+void SampleStretch(Stretch& out, float v, float max, float step, uint64_t count,
+                   std::optional<Vertex> before, Evaluate& evaluate, InView& inView,
+                   const std::atomic<bool>* stop) {
     try {
-        if (textLength > MaxExpressionLength)
-            throw AppError(ErrOverflow, DefaultErrorSource,
-                           "表达式过长: 有 " + std::to_string(textLength) + " 个字符, 最多 " +
-                               std::to_string(MaxExpressionLength) + " 个");
-        const float step = c.ViewState.SampleStep();
-        const double samples = SampleCount(min, max, step);
-        if (samples > MaxSamples)
-            throw AppError(ErrOverflow, DefaultErrorSource,
-                           "取值范围过大: 需计算约 " + GeneralText(std::round(samples)) +
-                               " 个点, 无法在合理时间内画出");
-        std::vector<Vertex> kept;
         bool inside = false;
         Vertex remembered{0, 0};
-        uint32_t sinceCheck = 0;
-        for (float v = min; v <= max;) {
-            if (c.Stop && ++sinceCheck == 1024) {
-                sinceCheck = 0;
-                if (c.Stop->load(std::memory_order_relaxed)) throw DrawingStopped{};
-            }
+        if (before) {
+            inside = inView(*before);
+            remembered = *before;
+        }
+        for (uint64_t i = 0; i < count && v <= max; ++i, v = NextSample(v, step)) {
+            if (stop && (i & 1023) == 0 && stop->load(std::memory_order_relaxed)) return;
             const Vertex p = evaluate(v);
             if (inView(p)) {
                 if (!inside) {
-                    if (kept.empty() || !(kept.back() == remembered)) kept.push_back(remembered);
+                    if (out.kept.empty()) out.startsWithRemembered = true;
+                    if (out.kept.empty() || !(out.kept.back() == remembered))
+                        out.kept.push_back(remembered);
                     inside = true;
                 }
-                kept.push_back(p);
+                out.kept.push_back(p);
             } else {
                 if (inside) {
-                    kept.push_back(p);
+                    out.kept.push_back(p);
                     inside = false;
                 }
                 remembered = p;
             }
-            // Where the step is too small to change a single, the run goes on through each
-            // single in turn: the finest the 32-bit sample can be, instead of stopping short.
-            const float next = v + step;
-            v = next > v ? next : std::nextafter(v, std::numeric_limits<float>::infinity());
+        }
+    } catch (...) {
+        out.failure = std::current_exception();
+    }
+}
+
+// Samples v from min to max by the view's step and joins the kept points from the second one
+// on. make(parser) gives what evaluates a sample with that parser: a long run is cut into
+// stretches evaluated on threads of their own, each with its parser's copy, and stitched so
+// that the points kept are exactly those of one run (a curve using RND stays one run: its
+// numbers come in order).
+template <class MakeEvaluate, class InView>
+CurveTiming Sample(EquationContext& c, const std::vector<const std::string*>& texts, float min,
+                   float max, Rgb color, MakeEvaluate make, InView inView) {
+    const float start = c.Timer.Timer();
+    CurveTiming timing;
+    try {
+        bool random = false;
+        for (const std::string* text : texts) {
+            if (text->size() > MaxExpressionLength)
+                throw AppError(ErrOverflow, DefaultErrorSource,
+                               "表达式过长: 有 " + std::to_string(text->size()) + " 个字符, 最多 " +
+                                   std::to_string(MaxExpressionLength) + " 个");
+            random |= AsciiLower(*text).find("rnd") != std::string::npos;
+        }
+        const float step = c.ViewState.SampleStep();
+        const double samples = SampleCount(min, max, step);
+        if (samples > MaxSamples) RaiseTooWide(samples);
+        auto evaluate = make(c.Parser);
+        // The cost of the run, tried at a few of its samples, tells whether it can finish (not
+        // for RND, whose numbers the trial would take from the run): their evaluation, spread
+        // over the threads, and the drawing of those that land on the surface.
+        unsigned threads = 1;
+        if (samples > ParallelSamples && !random) {
+            threads = c.Threads ? c.Threads : std::max(1u, std::thread::hardware_concurrency());
+            const auto begun = std::chrono::steady_clock::now();
+            constexpr int Trials = 256;
+            int visible = 0;
+            for (int i = 0; i < Trials; ++i) {
+                try {
+                    const Vertex p = evaluate(
+                        static_cast<float>(min + (static_cast<double>(max) - min) * i / Trials));
+                    visible += InWholeView(c.ViewState, p);
+                } catch (...) {
+                    // The run itself reports what fails.
+                }
+            }
+            const std::chrono::duration<double> spent = std::chrono::steady_clock::now() - begun;
+            constexpr double DrawingSeconds = 3e-7; // a point on the surface, measured
+            const double seconds =
+                samples * (spent.count() / Trials / threads + DrawingSeconds * visible / Trials);
+            if (seconds > MaxSeconds) RaiseTooWide(samples);
+        }
+        // Where each stretch starts, and the sample before it: the run's own 32-bit sums,
+        // worked out without evaluating.
+        struct Start {
+            float first, before;
+            uint64_t count;
+        };
+        std::vector<Start> stretches{{min, min, UINT64_MAX}};
+        if (threads > 1) {
+            const auto share = static_cast<uint64_t>(samples / threads) + 1;
+            uint64_t n = 0;
+            float previous = min;
+            for (float v = min; v <= max; previous = v, v = NextSample(v, step), ++n) {
+                if (n > 0 && n % share == 0) {
+                    stretches.back().count = share;
+                    stretches.push_back({v, previous, UINT64_MAX});
+                }
+            }
+        }
+        std::vector<Stretch> parts(stretches.size());
+        {
+            std::vector<clsExpressionParser> parsers(stretches.size() - 1, c.Parser);
+            std::vector<std::thread> helpers;
+            for (size_t i = 1; i < stretches.size(); ++i) {
+                helpers.emplace_back([&, i] {
+                    auto own = make(parsers[i - 1]);
+                    // The sample before the stretch decides how it starts.
+                    std::optional<Vertex> previous;
+                    try {
+                        previous = own(stretches[i].before);
+                    } catch (...) {
+                        parts[i].failure = std::current_exception();
+                        return;
+                    }
+                    SampleStretch(parts[i], stretches[i].first, max, step, stretches[i].count,
+                                  previous, own, inView, c.Stop);
+                });
+            }
+            SampleStretch(parts[0], min, max, step, stretches[0].count, std::nullopt, evaluate,
+                          inView, c.Stop);
+            for (std::thread& helper : helpers)
+                helper.join();
+        }
+        if (c.Stop && c.Stop->load()) throw DrawingStopped{};
+        std::vector<Vertex> kept;
+        for (Stretch& part : parts) {
+            // The first failing sample ends the curve, as in one run.
+            if (part.failure) std::rethrow_exception(part.failure);
+            auto from = part.kept.begin();
+            if (part.startsWithRemembered && !kept.empty() && from != part.kept.end() &&
+                kept.back() == *from)
+                ++from;
+            kept.insert(kept.end(), from, part.kept.end());
         }
         // The first kept point only leads into the first stretch; the line starts after it.
         if (kept.size() > 2) JoinVisible(c, kept.data() + 1, kept.size() - 1, color);
@@ -130,11 +256,12 @@ CurveTiming Sample(EquationContext& c, size_t textLength, float min, float max, 
 CurveTiming DrawYofX(EquationContext& c, const std::string& expression, float min, float max,
                      Rgb color) {
     const View& view = c.ViewState;
-    CurveEvaluator f(c.Parser, expression, "x");
     return Sample(
-        c, expression.size(), min, max, color,
-        [&](float v) {
-            return Vertex{v, plotmath::ToSingle(f.Value(v))};
+        c, {&expression}, min, max, color,
+        [&](clsExpressionParser& parser) {
+            return [f = CurveEvaluator(parser, expression, "x")](float v) mutable {
+                return Vertex{v, plotmath::ToSingle(f.Value(v))};
+            };
         },
         [&](const Vertex& p) { return view.Bottom() <= p.y && p.y <= view.ScaleTop(); });
 }
@@ -142,45 +269,42 @@ CurveTiming DrawYofX(EquationContext& c, const std::string& expression, float mi
 CurveTiming DrawXofY(EquationContext& c, const std::string& expression, float min, float max,
                      Rgb color) {
     const View& view = c.ViewState;
-    CurveEvaluator f(c.Parser, expression, "y");
     return Sample(
-        c, expression.size(), min, max, color,
-        [&](float v) {
-            return Vertex{plotmath::ToSingle(f.Value(v)), v};
+        c, {&expression}, min, max, color,
+        [&](clsExpressionParser& parser) {
+            return [f = CurveEvaluator(parser, expression, "y")](float v) mutable {
+                return Vertex{plotmath::ToSingle(f.Value(v)), v};
+            };
         },
         [&](const Vertex& p) { return view.ScaleLeft() <= p.x && p.x <= view.Right(); });
 }
 
-namespace {
-bool InWholeView(const View& view, const Vertex& p) {
-    return view.ScaleLeft() <= p.x && p.x <= view.Right() && view.Bottom() <= p.y &&
-           p.y <= view.ScaleTop();
-}
-} // namespace
-
 CurveTiming DrawParametric(EquationContext& c, const std::string& expressionX,
                            const std::string& expressionY, float min, float max, Rgb color) {
-    CurveEvaluator fx(c.Parser, expressionX, "t");
-    CurveEvaluator fy(c.Parser, expressionY, "t");
     return Sample(
-        c, std::max(expressionX.size(), expressionY.size()), min, max, color,
-        [&](float v) {
-            const double x = fx.Value(v);
-            const double y = fy.Value(v);
-            return Vertex{plotmath::ToSingle(x), plotmath::ToSingle(y)};
+        c, {&expressionX, &expressionY}, min, max, color,
+        [&](clsExpressionParser& parser) {
+            return [fx = CurveEvaluator(parser, expressionX, "t"),
+                    fy = CurveEvaluator(parser, expressionY, "t")](float v) mutable {
+                const double x = fx.Value(v);
+                const double y = fy.Value(v);
+                return Vertex{plotmath::ToSingle(x), plotmath::ToSingle(y)};
+            };
         },
         [&](const Vertex& p) { return InWholeView(c.ViewState, p); });
 }
 
 CurveTiming DrawPolar(EquationContext& c, const std::string& expression, Rgb color) {
     const auto twoPi = static_cast<float>(8 * std::atan(1.0));
-    CurveEvaluator f(c.Parser, expression, "z");
     return Sample(
-        c, expression.size(), 0.0f, twoPi, color,
-        [&](float v) {
-            const double r = f.Value(v);
-            const double z = v;
-            return Vertex{plotmath::ToSingle(r * std::cos(z)), plotmath::ToSingle(r * std::sin(z))};
+        c, {&expression}, 0.0f, twoPi, color,
+        [&](clsExpressionParser& parser) {
+            return [f = CurveEvaluator(parser, expression, "z")](float v) mutable {
+                const double r = f.Value(v);
+                const double z = v;
+                return Vertex{plotmath::ToSingle(r * std::cos(z)),
+                              plotmath::ToSingle(r * std::sin(z))};
+            };
         },
         [&](const Vertex& p) { return InWholeView(c.ViewState, p); });
 }

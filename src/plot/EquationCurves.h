@@ -22,6 +22,8 @@ struct EquationContext {
     MessageSeam& Messages;
     // Set from elsewhere to end the sampling early; it then raises DrawingStopped.
     const std::atomic<bool>* Stop = nullptr;
+    // Threads a long run may be shared out on; 0: one per core.
+    unsigned Threads = 0;
 };
 
 // A drawing ended early because it was asked to stop: nothing to report.

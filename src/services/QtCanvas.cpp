@@ -407,6 +407,14 @@ void QtCanvas::Segment(QPointF a, QPointF b, Rgb color, bool lifted) {
     // as if it were whole; only its stroke is left out.
     if (lifted) pendingLifts_.push_back(pending_.size());
     pending_ << b;
+    // A line of millions of points (a curve traced over and over) is drawn in parts, the
+    // next going on from the last point: it is never held whole.
+    constexpr qsizetype LongestLine = 1 << 16;
+    if (pending_.size() >= LongestLine && pendingLifts_.empty()) {
+        Flush();
+        pendingColor_ = color;
+        pending_ << b;
+    }
 }
 
 void QtCanvas::Dot(float x, float y, Rgb color) {

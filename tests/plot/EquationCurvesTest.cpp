@@ -125,7 +125,8 @@ TEST(EquationCurves, WhereTheStepCannotAdvanceASingleEverySingleIsSampled) {
     const SampledCurve huge = DrawY(g, "x", -1e30f, 1e30f);
     EXPECT_FALSE(huge.timing.Drawn);
     EXPECT_TRUE(huge.lines.empty());
-    EXPECT_THAT(g.messages.Texts(), ElementsAre(AllOf(HasSubstr("Err.Number = 6\n"), HasSubstr("取值范围过大"))));
+    EXPECT_THAT(g.messages.Texts(),
+                ElementsAre(AllOf(HasSubstr("Err.Number = 6\n"), HasSubstr("取值范围过大"))));
     // A reversed range is empty.
     EXPECT_TRUE(DrawY(g, "x", 5, -5).lines.empty());
     EXPECT_EQ(g.messages.shown.size(), 1u);
@@ -179,4 +180,37 @@ TEST(EquationCurves, NoStrokeRunsAlongTheEdgeACurveLeftAndCameBackThrough) {
     const double left = f.view.ScaleLeft();
     ASSERT_LT(left * std::sin(left), bottom);
     EXPECT_EQ(throughBottom, bottomCrossings - 1);
+}
+
+TEST(EquationCurves, ALongRunSharedOutKeepsThePointsOfOneRun) {
+    // A view 90000 pixels wide and 60 high (x from -900 to 900, y from -0.6 to 0.6); x from
+    // -850 to 850 at the view's step is over a million samples, cut into stretches.
+    PlotFixture f(90000, 60);
+    const auto draw = [&](unsigned threads, const char* e) {
+        EquationContext c{f.context.Parser, f.view,  f.canvas, f.clock,
+                          f.messages,       nullptr, threads};
+        f.canvas.ops.clear();
+        DrawYofX(c, e, -850, 850, 0xFF);
+        return f.canvas.Of(DrawOp::Line);
+    };
+    // sin(20000x)*1.2 leaves and enters the view every few samples, so the stretches begin
+    // in every way there is: after a sample in view or out of it, with one in view or not.
+    for (const auto& [e, shares] : std::vector<std::pair<const char*, std::vector<unsigned>>>{
+             {"sin(x)*x/300", {3}}, {"tan(x)", {2, 3}}, {"sin(20000*x)*1.2", {2, 3, 13, 31}}}) {
+        const std::vector<DrawOp> one = draw(1, e);
+        EXPECT_GT(one.size(), 1000u) << e;
+        for (unsigned threads : shares) {
+            const std::vector<DrawOp> many = draw(threads, e);
+            ASSERT_EQ(one.size(), many.size()) << e << " on " << threads;
+            for (size_t i = 0; i < one.size(); ++i)
+                ASSERT_TRUE(std::tie(one[i].x1, one[i].y1, one[i].x2, one[i].y2) ==
+                            std::tie(many[i].x1, many[i].y1, many[i].x2, many[i].y2))
+                    << e << " on " << threads << ", line " << i;
+        }
+    }
+    // A failure anywhere in the run, here in its last stretch only, ends it as one run
+    // would: nothing drawn, reported once.
+    f.messages.shown.clear();
+    EXPECT_TRUE(draw(3, "sqr(700-x)/30").empty());
+    EXPECT_THAT(f.messages.Texts(), ElementsAre(HasSubstr("无效的过程调用或参数")));
 }
