@@ -34,6 +34,8 @@ public:
     int32_t OpenDocumentCount = 0;
     int32_t DocumentCounter = 0;
     int32_t CalculatorCount = 0;
+    // How long a document window waits for a redraw before it goes on answering meanwhile.
+    int RedrawWaitMilliseconds = 100;
     // Opens an address (a web page, a mail link) with the desktop's default handler; what
     // happens then is not examined.
     std::function<void(const std::string&)> OpenUrl = [](const std::string& address) {

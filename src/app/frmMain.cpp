@@ -263,6 +263,14 @@ void frmMain::BuildMenus() {
     c.ZoomInByY = zoomItem("mnuZoomInByY", "沿Y轴放大(&Y)", ZoomInFactor, false, true);
     c.ZoomOutByX = zoomItem("mnuZoomOutByX", "沿X轴缩小(&C)", ZoomOutFactor, true, false);
     c.ZoomOutByY = zoomItem("mnuZoomOutByY", "沿Y轴缩小(&U)", ZoomOutFactor, false, true);
+    zoom->addSeparator();
+    // Home is the document window's own key (a text box keeps its Home); the menu names it.
+    c.ViewReset = on(AddAction(zoom, "mnuZoomReset", "还原视图(&R)\tHome"),
+                     withDocument(&frmDocument::ResetView));
+    c.ViewEqualScale = on(AddAction(zoom, "mnuZoomEqualScale", "等比例(&E)"),
+                          withDocument(&frmDocument::EqualScale));
+    c.ViewCentre = on(AddAction(zoom, "mnuZoomCentre", "居中到原点(&G)"),
+                      withDocument(&frmDocument::CentreOnOrigin));
 
     QMenu* calculate = c.CalculateMenu = AddMenu(nullptr, "mnuCalculate", "计算(&C)");
     c.CalculateExpression = on(AddAction(calculate, "mnuCalculateExpression", "表达式计算器(&C)"),
@@ -399,6 +407,13 @@ void frmMain::BuildToolbars() {
     button(curves, c.CurveAdd[Ellipse], "ellipse", "Ellipse", "添加椭圆");
     button(curves, c.CurveAdd[HyperbolaY], "hyperbola", "Hyperbola", "添加双曲线");
     button(curves, c.CurveAdd[ParabolaY], "parabola", "Parabola", "添加抛物线");
+
+    // Moving around the plane: a bar of its own beside the curves, since the zoom bar's
+    // captions fill a window of the first size.
+    QToolBar* view = toolbar("tbToolBarView", "视图");
+    button(view, c.ViewReset, "viewreset", "还原", "还原视图 (Home)");
+    button(view, c.ViewEqualScale, "viewequal", "等比例", "X 轴与 Y 轴等比例");
+    button(view, c.ViewCentre, "viewcentre", "居中", "居中到原点");
 }
 
 void frmMain::BuildStatusBar() {
@@ -451,6 +466,8 @@ void frmMain::SetStatusText(StatusPanel panel, const QString& text) {
 }
 
 void frmMain::DocumentLoaded() { modMain::DocumentLoaded(context_); }
+
+int frmMain::RedrawWaitMilliseconds() const { return context_.RedrawWaitMilliseconds; }
 
 void frmMain::DocumentUnloaded() {
     modMain::DocumentUnloaded(context_);

@@ -59,6 +59,8 @@ public:
         // The add-curve items by curve type.
         std::array<QAction*, CurveTypeCount> CurveAdd;
         QAction *ZoomIn, *ZoomOut, *ZoomInByX, *ZoomInByY, *ZoomOutByX, *ZoomOutByY;
+        // Moving around the plane, after the zoom steps.
+        QAction *ViewReset, *ViewEqualScale, *ViewCentre;
         QAction *CalculateExpression, *CalculatePL, *CalculateLL;
         QAction *ToolsConstantManager, *ToolsNote, *ToolsCalc, *ToolsExplorer, *ToolsOptions;
         QAction *WindowNew, *WindowCascade, *WindowTileHorizontal, *WindowTileVertical,
@@ -78,6 +80,7 @@ public:
     void OpenCurveManager(frmDocument& document) override;
     void PlaceNewWindow(QWidget& frame) override;
     frmProgress& Progress() override { return *progress_; }
+    int RedrawWaitMilliseconds() const override;
 
     // Opens a new expression calculator window with the next number in its caption.
     frmExpressionParse* OpenCalculator();

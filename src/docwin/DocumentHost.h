@@ -23,6 +23,9 @@ public:
     // Places a document's frame, just shown, among the others.
     virtual void PlaceNewWindow(QWidget& /*frame*/) {}
     virtual class frmProgress& Progress() = 0;
+    // How long a window waits for a redraw before it goes on answering while the redraw
+    // runs.
+    virtual int RedrawWaitMilliseconds() const { return 100; }
 };
 
 } // namespace orbiplot

@@ -5,91 +5,194 @@
 #include "docwin/frmProgress.h"
 #include "expr/CoreContext.h"
 #include "services/PictureFile.h"
+#include "services/PictureJob.h"
 #include "services/QtCanvas.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QMdiSubWindow>
+#include <QNativeGestureEvent>
 #include <QPainter>
+#include <QRubberBand>
+
+#include <cmath>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 
 namespace orbiplot {
 
-namespace {
-
-// The picture's canvas; between curves it lets the progress window appear and, once it is
-// up, shows the picture growing curve by curve.
-class DocumentCanvas : public QtCanvas {
-public:
-    DocumentCanvas(QImage& picture, const View& view, QWidget& window, frmProgress& progress)
-        : QtCanvas(picture, view, window.font()), window_(window), progress_(progress) {}
-    void Repaint() override {
-        QtCanvas::Repaint();
-        progress_.Tick();
-        if (progress_.isVisible()) window_.repaint();
+struct frmDocument::Redraw {
+    std::unique_ptr<PictureJob> job;
+    std::thread thread;
+    std::mutex mutex;
+    std::condition_variable ended;
+    bool done = false;
+    bool handled = false;
+    ~Redraw() {
+        if (thread.joinable()) thread.join();
     }
-
-private:
-    QWidget& window_;
-    frmProgress& progress_;
 };
-
-} // namespace
 
 frmDocument::frmDocument(CoreContext& context, DocumentHost& host, Clock& clock, QWidget* parent)
     : QWidget(parent), context_(context), host_(host), clock_(clock), model_(context),
       view_(InitialWidthTwips, InitialHeightTwips) {
     model_.SetView(this);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    setAttribute(Qt::WA_AcceptTouchEvents);
+    grabGesture(Qt::PinchGesture);
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
-    ResizePicture();
+    pictureView_ = view_;
+    picture_ = QImage(1, 1, QImage::Format_RGB32);
+    picture_.fill(Qt::white);
+    gesturePause_.setSingleShot(true);
+    gesturePause_.setInterval(GesturePauseMilliseconds);
+    connect(&gesturePause_, &QTimer::timeout, this, [this] { StartRedraw(); });
 }
 
 frmDocument::~frmDocument() {
+    // Redraws under way end before what they report to goes.
+    if (redraw_) redraw_->job->Stop();
+    for (const auto& r : superseded_)
+        r->job->Stop();
+    redraw_.reset();
+    superseded_.clear();
     if (loaded_) host_.DocumentUnloaded();
 }
 
 QSize frmDocument::PictureSize() const { return size().expandedTo(QSize(1, 1)); }
 
-void frmDocument::ResizePicture() {
-    // The picture has the screen's own pixels (two per logical pixel at 200 %), so curves and
-    // text stay sharp; everything that measures in pixels keeps measuring in logical ones.
-    const qreal ratio = devicePixelRatioF();
-    const QSize pixels = (QSizeF(PictureSize()) * ratio).toSize().expandedTo(QSize(1, 1));
-    if (picture_.size() == pixels && picture_.devicePixelRatio() == ratio) return;
-    picture_ = QImage(pixels, QImage::Format_RGB32);
-    picture_.setDevicePixelRatio(ratio);
-    picture_.fill(Qt::white);
-}
-
-void frmDocument::Draw(const std::function<void(PlotEngine&)>& work) {
-    if (drawing_) {
+void frmDocument::StartRedraw(std::optional<int32_t> only) {
+    if (reporting_) {
+        // The boxes of the last redraw are up: one redraw of everything after them.
         redrawPending_ = true;
         return;
     }
-    drawing_ = true;
-    std::function<void(PlotEngine&)> next = work;
-    do {
-        redrawPending_ = false;
-        ResizePicture(); // a resize met during the last pass left the size for now
+    gesturePause_.stop();
+    // One curve over the picture only when the picture is the view's, whole and settled.
+    if (only &&
+        (redraw_ || !(pictureView_.ScaleLeft() == view_.ScaleLeft() &&
+                      pictureView_.ScaleTop() == view_.ScaleTop() &&
+                      pictureView_.ScaleWidth() == view_.ScaleWidth() &&
+                      pictureView_.ScaleHeight() == view_.ScaleHeight() &&
+                      picture_.size() == (QSizeF(PictureSize()) * devicePixelRatioF()).toSize())))
+        only.reset();
+    if (redraw_) {
+        redraw_->job->Stop();
+        superseded_.push_back(std::move(redraw_));
+    }
+    auto redraw = std::make_shared<Redraw>();
+    redraw->job = std::make_unique<PictureJob>(model_, view_, context_, clock_, font(),
+                                               PictureSize(), devicePixelRatioF());
+    if (only) redraw->job->DrawOver(picture_, *only);
+    redraw_ = redraw;
+    const std::weak_ptr<Redraw> weak = redraw;
+    redraw->thread = std::thread([raw = redraw.get(), weak, self = QPointer<frmDocument>(this)] {
+        raw->job->Run();
         {
-            DocumentCanvas canvas(picture_, view_, *this, host_.Progress());
-            PlotEngine engine(model_, view_, canvas, context_, clock_, *this);
-            next(engine);
+            const std::lock_guard<std::mutex> lock(raw->mutex);
+            raw->done = true;
         }
-        next = [](PlotEngine& engine) { engine.RefreshAll(); };
-    } while (redrawPending_);
-    drawing_ = false;
+        raw->ended.notify_all();
+        // Told on the window's thread; a window gone by then is asked nothing.
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [weak, self] {
+                if (const auto r = weak.lock(); r && self) self->RedrawDone(r);
+            },
+            Qt::QueuedConnection);
+    });
+    // Most redraws are done in a moment: the window waits for those, so the picture changes
+    // at once. A longer one goes on while the window answers, with a way to stop it.
+    bool done;
+    {
+        std::unique_lock<std::mutex> lock(redraw->mutex);
+        done =
+            redraw->ended.wait_for(lock, std::chrono::milliseconds(host_.RedrawWaitMilliseconds()),
+                                   [&] { return redraw->done; });
+    }
+    if (done)
+        RedrawDone(redraw);
+    else
+        host_.Progress().ShowWorking(this, [this] { StopRedraw(); });
+}
+
+void frmDocument::StopRedraw() {
+    if (redraw_) redraw_->job->Stop();
+}
+
+void frmDocument::RedrawDone(const std::shared_ptr<Redraw>& redraw) {
+    if (redraw->handled) return;
+    redraw->handled = true;
+    if (redraw != redraw_) {
+        // Superseded: its picture is not wanted.
+        std::erase(superseded_, redraw);
+        return;
+    }
+    redraw_.reset();
+    if (redraw->thread.joinable()) redraw->thread.join();
+    if (host_.Progress().IsWorking()) host_.Progress().EndWorking();
+    PictureJob& job = *redraw->job;
+    if (!job.Picture().isNull()) {
+        picture_ = std::move(job.Picture());
+        pictureView_ = job.ViewDrawn();
+    }
     update();
+    // What the redraw reported, in curve order, as the curves would have said it.
+    reporting_ = true;
+    for (const std::string& text : job.Report().Readouts)
+        host_.SetStatusText(StatusPanel::Readout, QString::fromStdString(text));
+    for (const MessageRequest& message : job.Report().Messages) {
+        context_.Messages.HideProgress();
+        context_.Messages.ShowMessage(message);
+    }
+    reporting_ = false;
+    if (redrawPending_) {
+        redrawPending_ = false;
+        StartRedraw();
+    }
 }
 
 void frmDocument::RefreshFun(int32_t num, bool isAll) {
-    Draw([&](PlotEngine& engine) { engine.RefreshFun(num, isAll); });
+    if (isAll)
+        StartRedraw();
+    else
+        StartRedraw(num);
 }
 
 void frmDocument::Zoom(float factor, bool byX, bool byY) {
-    Draw([&](PlotEngine& engine) { engine.Zoom(factor, byX, byY); });
+    view_.Scale(factor, byX, byY);
+    view_.CenterView();
+    ViewChanged(true);
+}
+
+void frmDocument::ViewChanged(bool redrawNow) {
+    if (loaded_)
+        host_.SetStatusText(StatusPanel::Zoom, QString::fromStdString(view_.ZoomStatusText()));
+    update();
+    if (!loaded_) return;
+    if (redrawNow)
+        StartRedraw();
+    else
+        gesturePause_.start();
+}
+
+void frmDocument::ResetView() {
+    view_.Reset();
+    ViewChanged(true);
+}
+
+void frmDocument::EqualScale() {
+    view_.EqualScale();
+    ViewChanged(true);
+}
+
+void frmDocument::CentreOnOrigin() {
+    view_.CentreOnOrigin();
+    ViewChanged(true);
 }
 
 bool frmDocument::ModifyFun(const CurveRecord& curve, int32_t modifyNum, bool isNew) {
@@ -98,7 +201,7 @@ bool frmDocument::ModifyFun(const CurveRecord& curve, int32_t modifyNum, bool is
 
 void frmDocument::DrawCurve(int32_t num) {
     if (!loaded_) return;
-    Draw([&](PlotEngine& engine) { engine.DrawCurve(num); });
+    StartRedraw(num);
 }
 
 void frmDocument::SetCaption(const std::string& title) {
@@ -179,23 +282,42 @@ void frmDocument::CloseDoc() {
 
 void frmDocument::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    painter.drawImage(0, 0, picture_);
+    // The last picture, moved and scaled from the view it was drawn for to the view now:
+    // what a gesture shows at once, before the picture is drawn anew.
+    const QSizeF now(width(), height());
+    const QSizeF then = QSizeF(picture_.size()) / picture_.devicePixelRatio();
+    const double sx = pictureView_.ScaleWidth() / view_.ScaleWidth() * now.width() / then.width();
+    const double sy =
+        pictureView_.ScaleHeight() / view_.ScaleHeight() * now.height() / then.height();
+    const double ox =
+        (pictureView_.ScaleLeft() - view_.ScaleLeft()) / view_.ScaleWidth() * now.width();
+    const double oy =
+        (pictureView_.ScaleTop() - view_.ScaleTop()) / view_.ScaleHeight() * now.height();
+    if (sx == 1 && sy == 1 && ox == 0 && oy == 0) {
+        painter.drawImage(0, 0, picture_);
+        return;
+    }
+    painter.fillRect(rect(), QColor(static_cast<int>(context_.Settings.BackColor & 0xFF),
+                                    static_cast<int>((context_.Settings.BackColor >> 8) & 0xFF),
+                                    static_cast<int>((context_.Settings.BackColor >> 16) & 0xFF)));
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
+    painter.setTransform(QTransform(sx, 0, 0, sy, ox, oy));
+    painter.drawImage(QPointF(0, 0), picture_);
 }
 
 void frmDocument::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     if (width() < 1 || height() < 1) return;
     view_.Resize(width() * TwipsPerPixel, height() * TwipsPerPixel);
-    if (drawing_) {
-        // The picture is being painted; the redraw after it picks up the new size.
-        redrawPending_ = true;
-        return;
-    }
-    ResizePicture();
     if (loaded_ && !placing_) RefreshAll();
 }
 
 void frmDocument::keyPressEvent(QKeyEvent* event) {
+    if (drag_ != Drag::None && event->key() == Qt::Key_Escape) {
+        EndDrag(true); // Esc during a drag undoes the drag, not the window
+        event->accept();
+        return;
+    }
     switch (event->key()) {
     case Qt::Key_Plus:
     case Qt::Key_Equal: Zoom(ZoomInFactor, true, true); break;
@@ -207,25 +329,106 @@ void frmDocument::keyPressEvent(QKeyEvent* event) {
     case Qt::Key_Down: Zoom(ZoomOutFactor, false, true); break;
     case Qt::Key_Escape: CloseDoc(); break;
     case Qt::Key_Space: host_.OpenCurveManager(*this); break;
+    case Qt::Key_Home: ResetView(); break;
     default: QWidget::keyPressEvent(event); return;
     }
     event->accept();
 }
 
+void frmDocument::ZoomAt(QPointF at, int steps, bool byX, bool byY) {
+    if (steps == 0) return;
+    const auto [x, y] = view_.FromPixels(at.x(), at.y());
+    for (int i = 0; i < std::abs(steps); ++i)
+        view_.ZoomAbout(steps > 0 ? ZoomInFactor : ZoomOutFactor, byX, byY, x, y);
+    ViewChanged(false);
+}
+
 void frmDocument::wheelEvent(QWheelEvent* event) {
-    const int delta = event->angleDelta().y();
-    if (delta > 0)
-        Zoom(ZoomInFactor, true, true);
-    else if (delta < 0)
-        Zoom(ZoomOutFactor, true, true);
+    // A notch zooms about the pointer by one step of the zoom commands; with Ctrl only along
+    // X, with Shift only along Y. A touchpad's small turns add up to notches.
+    const Qt::KeyboardModifiers keys = event->modifiers();
+    const bool byX = !(keys & Qt::ShiftModifier), byY = !(keys & Qt::ControlModifier);
+    const QPoint delta = event->angleDelta();
+    wheelRest_ += delta.y() != 0 ? delta.y() : delta.x(); // Shift may turn the wheel sideways
+    const int steps = wheelRest_ / 120;
+    wheelRest_ -= steps * 120;
+    ZoomAt(event->position(), steps, byX || !byY, byY || !byX);
+    event->accept();
+}
+
+bool frmDocument::event(QEvent* event) {
+    if (event->type() == QEvent::NativeGesture) {
+        // A touchpad's pinch zooms about the fingers.
+        auto* gesture = static_cast<QNativeGestureEvent*>(event);
+        if (gesture->gestureType() == Qt::ZoomNativeGesture && gesture->value() > -1) {
+            const auto [x, y] = view_.FromPixels(gesture->position().x(), gesture->position().y());
+            view_.ZoomAbout(static_cast<float>(1 / (1 + gesture->value())), true, true, x, y);
+            ViewChanged(false);
+            return true;
+        }
+    }
+    return QWidget::event(event);
+}
+
+void frmDocument::mousePressEvent(QMouseEvent* event) {
+    if (drag_ != Drag::None) return;
+    pressAt_ = releaseAt_ = event->position();
+    viewAtPress_ = view_;
+    if (event->button() == Qt::RightButton ||
+        (event->button() == Qt::LeftButton && (event->modifiers() & Qt::ShiftModifier))) {
+        drag_ = Drag::Band;
+        if (!band_) band_ = new QRubberBand(QRubberBand::Rectangle, this);
+        band_->setGeometry(QRect(pressAt_.toPoint(), QSize()));
+        band_->show();
+    } else if (event->button() == Qt::LeftButton) {
+        drag_ = Drag::Pan;
+        setCursor(Qt::ClosedHandCursor);
+    }
     event->accept();
 }
 
 void frmDocument::mouseMoveEvent(QMouseEvent* event) {
     const QPointF p = event->position();
+    if (drag_ == Drag::Pan) {
+        // The world point under the pointer at the press stays under it.
+        const auto [x0, y0] = viewAtPress_.FromPixels(pressAt_.x(), pressAt_.y());
+        const auto [x1, y1] = viewAtPress_.FromPixels(p.x(), p.y());
+        view_ = viewAtPress_;
+        view_.Pan(x1 - x0, y1 - y0);
+        ViewChanged(false);
+    } else if (drag_ == Drag::Band) {
+        band_->setGeometry(QRectF(pressAt_, p).normalized().toRect());
+    }
     const float x = view_.ScaleLeft() + static_cast<float>(p.x() / width()) * view_.ScaleWidth();
     const float y = view_.ScaleTop() + static_cast<float>(p.y() / height()) * view_.ScaleHeight();
     host_.SetStatusText(StatusPanel::Readout, QString::fromStdString(PointerReadout(x, y)));
+}
+
+void frmDocument::mouseReleaseEvent(QMouseEvent* event) {
+    if (drag_ == Drag::None) return;
+    releaseAt_ = event->position();
+    EndDrag(false);
+    event->accept();
+}
+
+void frmDocument::EndDrag(bool cancel) {
+    const Drag drag = drag_;
+    drag_ = Drag::None;
+    unsetCursor();
+    if (drag == Drag::Pan) {
+        if (cancel) view_ = viewAtPress_;
+        ViewChanged(true);
+        return;
+    }
+    if (drag != Drag::Band) return;
+    band_->hide();
+    const QRectF r = QRectF(pressAt_, releaseAt_).normalized();
+    // A click, or a band too thin to zoom to, changes nothing.
+    if (cancel || r.width() < 4 || r.height() < 4) return;
+    const auto [left, top] = view_.FromPixels(r.left(), r.top());
+    const auto [right, bottom] = view_.FromPixels(r.right(), r.bottom());
+    view_.ShowRectangle(left, top, right, bottom);
+    ViewChanged(true);
 }
 
 void frmDocument::focusInEvent(QFocusEvent* event) {

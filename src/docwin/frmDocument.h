@@ -5,9 +5,15 @@
 #include "plot/View.h"
 
 #include <QImage>
+#include <QPoint>
+#include <QTimer>
 #include <QWidget>
 
-#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+class QRubberBand;
 
 namespace orbiplot {
 
@@ -18,7 +24,9 @@ class QtCanvas;
 class frmProgress;
 
 // A graph document in its own child window: the drawing surface showing the engine's
-// persistent picture, the view, the keys, the pointer read-out and the save question.
+// persistent picture, the view, the keys and gestures, the pointer read-out and the save
+// question. Redraws run on worker threads; the window waits for one only briefly, then goes
+// on answering and shows the picture when it is done.
 class frmDocument : public QWidget, private DocumentView, private PlotStatus {
     Q_OBJECT
 public:
@@ -44,6 +52,11 @@ public:
     bool LoadDoc(const std::string& path);
     const std::string& GetIPath() const { return model_.GetIPath(); }
 
+    // Moving around the plane.
+    void ResetView();
+    void EqualScale();
+    void CentreOnOrigin();
+
     DocumentModel& Model() { return model_; }
     frmProgress& Progress();
     const View& ViewState() const { return view_; }
@@ -52,8 +65,12 @@ public:
     // Draws the document on a printed page (any paint device), scaled from the window's
     // picture to fit it, sharp at the device's resolution; false when it cannot be painted.
     bool PrintTo(QPaintDevice& page);
-    // The persistent picture: what the window shows and exports.
+    // The persistent picture: what the window shows and exports, as last drawn.
     const QImage& Picture() const { return picture_; }
+    // Whether a redraw is under way.
+    bool IsRedrawing() const { return static_cast<bool>(redraw_); }
+    // Stops the redraw under way; the picture then holds the curves finished so far.
+    void StopRedraw();
 
     // The document is ready to be shown: caption, placement inside its frame, first draw.
     void ShowDocument();
@@ -61,13 +78,18 @@ public:
     // Outer size of a new document window in twips.
     static constexpr int InitialWidthTwips = 5400;
     static constexpr int InitialHeightTwips = 5115;
+    // How long a gesture must rest before the picture is drawn anew.
+    static constexpr int GesturePauseMilliseconds = 150;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
 
@@ -80,15 +102,22 @@ private:
     void ShowProgress() override;
     void HideProgress() override;
 
-    // Runs drawing work on the picture; a redraw asked for meanwhile is folded into one
-    // full redraw afterwards, so redraws never nest.
-    void Draw(const std::function<void(PlotEngine&)>& work);
-    void ResizePicture();
+    // A picture job on its thread.
+    struct Redraw;
+    // Starts a redraw of everything, or of one curve over the picture; the window waits for
+    // it only briefly. A redraw under way is stopped and superseded.
+    void StartRedraw(std::optional<int32_t> only = std::nullopt);
+    void RedrawDone(const std::shared_ptr<Redraw>& redraw);
+    // The view changed: the zoom read-out, then a redraw.
+    void ViewChanged(bool redrawNow);
     // The picture's size in logical pixels: the window's.
     QSize PictureSize() const;
     // A full redraw on another surface, leaving the window's status and picture alone.
     void DrawQuietly(Canvas& canvas);
     bool AskToSave();
+    // Zooms about a point of the surface, in steps of the zoom commands.
+    void ZoomAt(QPointF at, int steps, bool byX, bool byY);
+    void EndDrag(bool cancel);
 
     CoreContext& context_;
     DocumentHost& host_;
@@ -96,10 +125,21 @@ private:
     DocumentModel model_;
     View view_;
     QImage picture_;
-    bool drawing_ = false;
+    View pictureView_; // the view the picture was drawn for
+    std::shared_ptr<Redraw> redraw_;
+    std::vector<std::shared_ptr<Redraw>> superseded_;
+    bool reporting_ = false;
     bool redrawPending_ = false;
     bool loaded_ = false;
     bool placing_ = false;
+    // Gestures.
+    enum class Drag { None, Pan, Band };
+    Drag drag_ = Drag::None;
+    QPointF pressAt_, releaseAt_;
+    View viewAtPress_;
+    QRubberBand* band_ = nullptr;
+    int wheelRest_ = 0; // a touchpad's part of a notch
+    QTimer gesturePause_;
 };
 
 } // namespace orbiplot

@@ -27,7 +27,8 @@ struct AppSeams : ScriptedFolder {
     ~AppSeams() {
         if (!main) return;
         // Close documents without questions so that nothing waits for an answer.
-        for (frmDocument* d : main->Documents()) d->Model().SetModified(false);
+        for (frmDocument* d : main->Documents())
+            d->Model().SetModified(false);
         main->MdiArea()->closeAllSubWindows();
         context.MainForm = nullptr;
     }
@@ -37,6 +38,8 @@ struct AppSeams : ScriptedFolder {
 struct AppFixture : AppSeams {
     AppFixture() {
         context.Now = [] { return QString("2026/12/6 18:22"); };
+        // Every redraw is waited for, however slow the build: a test sees its picture at once.
+        context.RedrawWaitMilliseconds = 600000;
         main = std::make_unique<frmMain>(context);
         context.MainForm = main.get();
         modMain::UpdateCommandState(context);
@@ -44,8 +47,9 @@ struct AppFixture : AppSeams {
     }
 
     std::string Document(const std::string& name, const std::string& title = "t") {
-        return dir.Write(name, "[General]\r\nOPMVer=1\r\nTitle=" + title +
-                                   "\r\nC=1\r\n[0DATA]\r\nType=6\r\nSD1=0\r\nSD2=0\r\nSD3=1\r\nLC=255\r\n");
+        return dir.Write(
+            name, "[General]\r\nOPMVer=1\r\nTitle=" + title +
+                      "\r\nC=1\r\n[0DATA]\r\nType=6\r\nSD1=0\r\nSD2=0\r\nSD3=1\r\nLC=255\r\n");
     }
     frmDocument* Open(const std::string& path) {
         return main->OpenDocument(path) ? main->ActiveDocument() : nullptr;
@@ -58,7 +62,8 @@ struct AppFixture : AppSeams {
     QAction* Action(const char* name) const { return main->findChild<QAction*>(name); }
     int VisibleWindows() const {
         int n = 0;
-        for (QMdiSubWindow* sub : main->MdiArea()->subWindowList()) n += sub->isVisible();
+        for (QMdiSubWindow* sub : main->MdiArea()->subWindowList())
+            n += sub->isVisible();
         return n;
     }
 };
@@ -74,7 +79,8 @@ template <class W = QPushButton> W* Named(QWidget* window, const char* name) {
 // modal one never sees it.
 inline void ClickThroughWindow(QWidget* widget) {
     QWidget* top = widget->window();
-    QTest::mouseClick(top->windowHandle(), Qt::LeftButton, {}, widget->mapTo(top, widget->rect().center()));
+    QTest::mouseClick(top->windowHandle(), Qt::LeftButton, {},
+                      widget->mapTo(top, widget->rect().center()));
 }
 
 // A click on the upper or the lower arrow of a scroll bar.

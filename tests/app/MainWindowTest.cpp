@@ -185,12 +185,6 @@ TEST(MainWindow, ZoomKeysWheelAndReadOuts) {
               }),
               Scales(1, 1.1f));
 
-    QWheelEvent wheel(QPointF(10, 10), document->mapToGlobal(QPointF(10, 10)), QPoint(),
-                      QPoint(0, 120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
-    const QString before = f.StatusText(StatusPanel::Zoom);
-    QApplication::sendEvent(document, &wheel);
-    EXPECT_NE(f.StatusText(StatusPanel::Zoom), before);
-
     // The pointer read-out of the centre of the surface.
     QMouseEvent move(QEvent::MouseMove, QPointF(document->width() / 2.0, document->height() / 2.0),
                      document->mapToGlobal(QPointF(0, 0)), Qt::NoButton, Qt::NoButton,

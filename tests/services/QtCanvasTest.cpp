@@ -2,6 +2,7 @@
 // segment on its own gives.
 #include "plot/PlotTestSupport.h"
 
+#include "services/PictureJob.h"
 #include "services/QtCanvas.h"
 
 #include <gtest/gtest.h>
@@ -48,8 +49,8 @@ TEST(QtCanvasPolyline, PictureEqualsDrawingEverySegment) {
     constexpr int Width = 640, Height = 480;
     PlotFixture f(Width, Height);
     f.context.Settings.Style = 1;
-    for (const char* e : {"sin(x)*x", "tan(x)", "(x^3-2*x)/(x*x+1)", "sgn(x)*2", "fix(x)",
-                          "sqr(x)*2", "1/x"})
+    for (const char* e :
+         {"sin(x)*x", "tan(x)", "(x^3-2*x)/(x*x+1)", "sgn(x)*2", "fix(x)", "sqr(x)*2", "1/x"})
         f.Add(Equation(CurveGeneralY, e));
     f.Add(Equation(CurveGeneralX, "y*y/4-3"));
     f.Add(Equation(CurveParameter, "t*cos(t)", "t*sin(t)", false, -20, 20));
@@ -97,7 +98,8 @@ TEST(QtCanvasPolyline, ALiftedSegmentLeavesEveryOtherPixelAsItWas) {
             if (whole.pixel(x, y) == lifted.pixel(x, y)) continue;
             ++differ;
             const QPointF p(x + 0.5, y + 0.5), d = b - a;
-            const double t = std::clamp(QPointF::dotProduct(p - a, d) / QPointF::dotProduct(d, d), 0.0, 1.0);
+            const double t =
+                std::clamp(QPointF::dotProduct(p - a, d) / QPointF::dotProduct(d, d), 0.0, 1.0);
             const QPointF q = a + t * d;
             EXPECT_LT(std::hypot(p.x() - q.x(), p.y() - q.y()), 3.5) << x << "," << y;
         }
@@ -109,3 +111,49 @@ TEST(QtCanvasPolyline, ALiftedSegmentLeavesEveryOtherPixelAsItWas) {
 }
 
 } // namespace
+
+namespace {
+
+// The largest difference of any channel, and how many pixels differ.
+std::pair<int, int> Difference(const QImage& a, const QImage& b) {
+    int largest = 0, count = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+            const int d = std::max({std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)),
+                                    std::abs(qBlue(p) - qBlue(q))});
+            largest = std::max(largest, d);
+            count += d > 0;
+        }
+    return {largest, count};
+}
+
+} // namespace
+
+TEST(PictureJob, TheSamePictureOnOneThreadAndTheEdgesOnlyOnMany) {
+    constexpr int Width = 500, Height = 360;
+    PlotFixture f(Width, Height);
+    f.context.Settings.Style = 3; // dashed grid lines: their pattern must not move
+    for (const char* e : {"sin(x)*x", "tan(x)", "(x^3-2*x)/(x*x+1)", "sqr(x)*2"})
+        f.Add(Equation(CurveGeneralY, e));
+    f.Add(Equation(CurveParameter, "3*cos(t)", "2*sin(t)"));
+    CurveRecord h = Params(HyperbolaX, {"1", "2"});
+    h.ExLine1 = h.ExLine2 = true;
+    f.Add(h);
+    f.Add(Params(CircleStandard, {"1", "-1", "2"}));
+    f.Add(Equation(CurveGeneralY, "1/0*x"));
+    const QImage direct = Picture<QtCanvas>(f, Width, Height);
+    const auto job = [&](int threads) {
+        PictureJob j(f.doc, f.view, f.context, f.clock, QFont(), QSize(Width, Height), 1);
+        j.SetThreads(threads);
+        j.Run();
+        EXPECT_EQ(j.Report().Messages.size(), 2u); // sqr(x) and 1/0, in that order
+        return j.Picture().copy();
+    };
+    // On one thread the recorded calls are the calls: nothing differs.
+    EXPECT_TRUE(job(1) == direct);
+    // In parallel only edges antialiased on a layer round otherwise, by a little.
+    const auto [largest, count] = Difference(job(3), direct);
+    EXPECT_LE(largest, 4);
+    EXPECT_LT(count, Width * Height / 200);
+}
