@@ -388,8 +388,11 @@ double CurveEvaluator::TextValue(float v) const {
 double CurveEvaluator::Value(float v) {
     if (!program_.empty()) {
         if (const int64_t k = SampleValueTenThousandths(v); k != NoTenThousandths) {
+            if (k == lastTenThousandths_) return lastValue_;
             try {
-                return Run(static_cast<double>(k) / 10000.0);
+                lastValue_ = Run(static_cast<double>(k) / 10000.0);
+                lastTenThousandths_ = k;
+                return lastValue_;
             } catch (const AppError&) {
                 // The text path raises the same failure with its position and trace.
             }

@@ -73,6 +73,10 @@ private:
     std::string var_;
     std::vector<Instruction> program_;
     std::vector<double> stack_;
+    // The last value worked out and its sample's value text, as ten-thousandths: samples
+    // closer than the text's last digit (every few of them beyond 10000) share it.
+    int64_t lastTenThousandths_ = NoTenThousandths;
+    double lastValue_ = 0;
 };
 
 } // namespace orbiplot

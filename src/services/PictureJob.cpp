@@ -7,8 +7,11 @@
 #include "services/QtCanvas.h"
 
 #include <QPainter>
+#include <QThreadPool>
 
 #include <algorithm>
+#include <exception>
+#include <latch>
 #include <thread>
 
 namespace orbiplot {
@@ -50,6 +53,44 @@ private:
     Clock& clock_;
     std::mutex& mutex_;
 };
+
+// Threads that live as long as the program, so that what the toolkit keeps for each thread
+// (its fonts and their glyphs) is made once, not for every picture: a fresh thread paints the
+// grid's labels twice as slowly. Never torn down: a thread ending after the application would
+// free fonts the application already has.
+QThreadPool& Workers() {
+    static QThreadPool* const pool = [] {
+        auto* p = new QThreadPool;
+        p->setExpiryTimeout(-1);
+        p->setMaxThreadCount(std::max(2, QThread::idealThreadCount()));
+        return p;
+    }();
+    return *pool;
+}
+
+// work(0) on the calling thread, work(1)..work(count-1) on the workers; returns when all are
+// done and passes on the first failure.
+template <class Work> void OnWorkers(int count, const Work& work) {
+    std::vector<std::exception_ptr> failures(static_cast<size_t>(std::max(count, 1)));
+    std::latch done(std::max(count - 1, 0));
+    for (int t = 1; t < count; ++t)
+        Workers().start([&, t] {
+            try {
+                work(t);
+            } catch (...) {
+                failures[static_cast<size_t>(t)] = std::current_exception();
+            }
+            done.count_down();
+        });
+    try {
+        work(0);
+    } catch (...) {
+        failures[0] = std::current_exception();
+    }
+    done.wait();
+    for (const std::exception_ptr& failure : failures)
+        if (failure) std::rethrow_exception(failure);
+}
 
 // Whether an expression may call RND: its numbers come from one sequence, in drawing order.
 bool UsesRandom(const CurveRecord& curve) {
@@ -154,18 +195,10 @@ void PictureJob::Run() {
     if (picture_.isNull()) return;
     picture_.setDevicePixelRatio(ratio_);
 
-    const auto parallel = [&](int count, const auto& work) {
-        std::vector<std::thread> helpers;
-        for (int t = 1; t < count; ++t)
-            helpers.emplace_back([&work, t] { work(t); });
-        work(0);
-        for (std::thread& helper : helpers)
-            helper.join();
-    };
-    // The grid is painted on the picture while the curves are worked out: the last worker
-    // paints it before it takes curves.
-    const int drawers = std::max(1, std::min<int>(threads_, static_cast<int>(order_.size()) + 1));
-    parallel(drawers, [&](int worker) {
+    // The grid is painted on the picture while the curves are worked out: the last worker,
+    // one of those that live on, paints it before it takes curves.
+    const int drawers = std::max(2, std::min<int>(threads_, static_cast<int>(order_.size()) + 1));
+    OnWorkers(drawers, [&](int worker) {
         if (worker == drawers - 1 && !base_) PaintGrid(picture_);
         DrawCurves(static_cast<size_t>(worker));
     });
@@ -176,7 +209,10 @@ void PictureJob::Run() {
     double total = 0;
     for (const Slot& slot : slots_)
         total += slot.drawing.WorkBefore(slot.drawing.Calls());
-    const int parts = std::max(1, std::min(threads_, static_cast<int>(total / 500) + 1));
+    // A layer costs its clearing and laying over, about a microsecond for 2500 pixels here:
+    // a part is worth one only when it spares twice that.
+    const double layerWork = 0.8 * pixels.width() * pixels.height() / 1000;
+    const int parts = std::clamp(static_cast<int>(total / layerWork), 1, threads_);
     std::vector<Place> cuts{{0, 0}};
     double before = 0;
     for (size_t s = 0; s < slots_.size() && cuts.size() < static_cast<size_t>(parts); ++s) {
@@ -201,7 +237,7 @@ void PictureJob::Run() {
     cuts.push_back({slots_.size(), 0});
     const size_t count = cuts.size() - 1;
     std::vector<QImage> layers(count);
-    parallel(static_cast<int>(count), [&](int part) {
+    OnWorkers(static_cast<int>(count), [&](int part) {
         const auto r = static_cast<size_t>(part);
         if (r == 0) {
             Paint(picture_, cuts[0], cuts[1]);
@@ -212,7 +248,9 @@ void PictureJob::Run() {
         layers[r].fill(Qt::transparent);
         Paint(layers[r], cuts[r], cuts[r + 1]);
     });
-    {
+    // The layers and the legend on a worker too: the legend is text.
+    OnWorkers(2, [&](int worker) {
+        if (worker == 0) return;
         QPainter painter(&picture_);
         for (size_t r = 1; r < count; ++r)
             if (!layers[r].isNull()) painter.drawImage(0, 0, layers[r]);
@@ -225,8 +263,7 @@ void PictureJob::Run() {
         SharedClock clock(clock_, clockMutex_);
         PlotEngine(document_, view, canvas, context, clock, quiet).DrawLegend();
         canvas.Finish();
-    }
-
+    });
     for (const Slot& slot : slots_) {
         report_.Messages.insert(report_.Messages.end(), slot.messages.begin(), slot.messages.end());
         report_.Readouts.insert(report_.Readouts.end(), slot.readouts.begin(), slot.readouts.end());

@@ -202,6 +202,10 @@ QPen QtCanvas::Pen(Rgb color) const {
 
 namespace {
 
+// A line of millions of points (a curve traced over and over) is drawn in parts, the next
+// going on from the last point: it is never held whole.
+constexpr qsizetype LongestLine = 1 << 16;
+
 // The part of segment a-b inside the rectangle, as fractions of its length (Liang-Barsky);
 // none when it misses the rectangle.
 std::optional<std::pair<double, double>> ClipSegment(QPointF a, QPointF b, const QRectF& r) {
@@ -361,10 +365,22 @@ void QtCanvas::Polyline(const CanvasPoint* points, size_t count, Rgb color,
     QPointF a = Clamp(ToDevice(points[0].x, points[0].y));
     size_t lift = 0;
     for (size_t i = 1; i < count; ++i) {
+        // A repeated point going on with the line: nothing to draw, nothing to work out.
+        if (points[i].x == points[i - 1].x && points[i].y == points[i - 1].y &&
+            !pending_.isEmpty() && pending_.back() == a && pendingColor_ == color)
+            continue;
         const QPointF b = Clamp(ToDevice(points[i].x, points[i].y));
         while (lift < lifts.size() && lifts[lift] < i)
             ++lift;
-        Segment(a, b, color, lift < lifts.size() && lifts[lift] == i);
+        const bool lifted = lift < lifts.size() && lifts[lift] == i;
+        // Most of a curve: a slanted stroke going on with the line.
+        if (!lifted && a.x() != b.x() && a.y() != b.y() && std::isfinite(b.x()) &&
+            std::isfinite(b.y()) && !pending_.isEmpty() && pending_.back() == a &&
+            pendingColor_ == color && pending_.size() + 1 < LongestLine) {
+            pending_ << b;
+        } else {
+            Segment(a, b, color, lifted);
+        }
         a = b;
     }
 }
@@ -373,6 +389,10 @@ void QtCanvas::Segment(QPointF a, QPointF b, Rgb color, bool lifted) {
     if (!std::isfinite(a.x()) || !std::isfinite(a.y()) || !std::isfinite(b.x()) ||
         !std::isfinite(b.y()))
         return;
+    // A curve whose samples repeat (a parameter substituted with seven digits steps on the
+    // same value several times) goes on as one line: a stroke of no length in its middle
+    // adds nothing, and ending the line there would cost a call per sample.
+    if (a == b && !pending_.isEmpty() && pending_.back() == a && pendingColor_ == color) return;
     const bool straight = a.x() == b.x() || a.y() == b.y();
     if (straight) {
         // Grid lines, axes and directrices sit on whole pixels, unblurred. Straight pieces
@@ -407,9 +427,6 @@ void QtCanvas::Segment(QPointF a, QPointF b, Rgb color, bool lifted) {
     // as if it were whole; only its stroke is left out.
     if (lifted) pendingLifts_.push_back(pending_.size());
     pending_ << b;
-    // A line of millions of points (a curve traced over and over) is drawn in parts, the
-    // next going on from the last point: it is never held whole.
-    constexpr qsizetype LongestLine = 1 << 16;
     if (pending_.size() >= LongestLine && pendingLifts_.empty()) {
         Flush();
         pendingColor_ = color;

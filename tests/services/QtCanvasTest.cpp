@@ -68,6 +68,38 @@ TEST(QtCanvasPolyline, PictureEqualsDrawingEverySegment) {
     EXPECT_GT(red, 2000);
 }
 
+TEST(QtCanvasPolyline, RepeatedPointsUprightPiecesAndAChangeOfColourDrawAsEverySegment) {
+    // Samples that repeat (a parameter's seven-digit text), an upright piece between slanted
+    // ones, and a second line in another colour going on from where the first ended.
+    View view(200 * TwipsPerPixel, 100 * TwipsPerPixel);
+    const std::vector<CanvasPoint> first{{-2, -1},  {-1, 0.5f}, {-1, 0.5f}, {-1, 0.5f}, {-1, 1.5f},
+                                         {0.5f, 1}, {0.5f, 1},  {1, -1},    {1, -1}},
+        second{{1, -1}, {1.5f, 0}, {1.5f, 0}, {2, 1.2f}};
+    const auto draw = [&]<class CanvasType>(CanvasType*) {
+        QImage image(200, 100, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        {
+            CanvasType canvas(image, view);
+            canvas.SetPenWidth(2);
+            canvas.Polyline(first.data(), first.size(), 0xFF, {});
+            canvas.Polyline(second.data(), second.size(), 0xFF0000, {});
+        }
+        return image;
+    };
+    const QImage polylines = draw(static_cast<QtCanvas*>(nullptr));
+    EXPECT_TRUE(polylines == draw(static_cast<SegmentByLineCanvas*>(nullptr)));
+    // The upright piece shows in the first colour (red), the second line in blue.
+    const double unit = 200 / view.ScaleWidth();
+    const auto pixel = [&](float x, float y) {
+        return polylines.pixel(static_cast<int>((x - view.ScaleLeft()) * unit),
+                               static_cast<int>((view.ScaleTop() - y) * unit));
+    };
+    EXPECT_EQ(qRed(pixel(-1, 1)), 255);
+    EXPECT_LT(qGreen(pixel(-1, 1)), 60);
+    EXPECT_EQ(qBlue(pixel(1.75f, 0.6f)), 255);
+    EXPECT_LT(qRed(pixel(1.75f, 0.6f)), 60);
+}
+
 TEST(QtCanvasPolyline, ALiftedSegmentLeavesEveryOtherPixelAsItWas) {
     // A zigzag at 10 pixels a unit, 200 x 100 pixels; the segment from (4, 2) to (10, -1)
     // (pixels 140..200 across, 30..60 down) is lifted.
