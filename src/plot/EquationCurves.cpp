@@ -34,12 +34,20 @@ bool BeyondSameEdge(const View& view, Vertex a, Vertex b) {
            (a.y < bottom && b.y < bottom);
 }
 
-// Joins the points in order, leaving out such strokes.
+// Joins the points in order, leaving out such strokes. Millions of points are given to the
+// canvas a piece at a time, each going on from the last point of the one before, so that a
+// stopped redraw stops here too.
 void JoinVisible(EquationContext& c, const Vertex* points, size_t count, Rgb color) {
-    std::vector<size_t> lifts;
-    for (size_t i = 1; i < count; ++i)
-        if (BeyondSameEdge(c.ViewState, points[i - 1], points[i])) lifts.push_back(i);
-    c.Surface.Polyline(points, count, color, lifts);
+    constexpr size_t Piece = 1 << 16;
+    for (size_t first = 0; first + 1 < count; first += Piece) {
+        if (c.Stop && c.Stop->load(std::memory_order_relaxed)) throw DrawingStopped{};
+        const size_t n = std::min(Piece + 1, count - first);
+        std::vector<size_t> lifts;
+        for (size_t i = 1; i < n; ++i)
+            if (BeyondSameEdge(c.ViewState, points[first + i - 1], points[first + i]))
+                lifts.push_back(i);
+        c.Surface.Polyline(points + first, n, color, lifts);
+    }
 }
 
 // How many samples a run from min to max takes: step by step while adding the step changes
@@ -195,6 +203,8 @@ CurveTiming Sample(EquationContext& c, const std::vector<const std::string*>& te
             uint64_t n = 0;
             float previous = min;
             for (float v = min; v <= max; previous = v, v = NextSample(v, step), ++n) {
+                if ((n & 0xFFFFF) == 0 && c.Stop && c.Stop->load(std::memory_order_relaxed))
+                    throw DrawingStopped{};
                 if (n > 0 && n % share == 0) {
                     stretches.back().count = share;
                     stretches.push_back({v, previous, UINT64_MAX});

@@ -86,15 +86,29 @@ void DrawCoordinateSystem(Canvas& canvas, const View& view, const CoordinateSyst
 
     if (style.ShowLabels && stepUsable) {
         PixelFilter columns{columnsPerUnit, left}, rows{rowsPerUnit, -top};
+        // The labels go beside their axis; an axis panned out of sight leaves them along the
+        // edge it lies beyond, so that the plane can still be read.
+        const auto xLabelTop = [&](const std::string& text) {
+            const float h = canvas.TextHeight(text);
+            if (top < 0) return top - h / 5;
+            if (bottom > 0) return bottom + 1.2f * h;
+            return -h / 5;
+        };
+        const auto yLabelLeft = [&](const std::string& text) {
+            const float w = canvas.TextWidth(text);
+            if (left > 0) return left + w / 4;
+            if (right < 0) return right - 1.25f * w;
+            return w / 4;
+        };
         const auto xLabel = [&](float x) {
             if (x == 0 || !columns.New(x)) return;
             const std::string text = Label(x, u, style.IsPi);
-            canvas.Text(x, -canvas.TextHeight(text) / 5, text, Black);
+            canvas.Text(x, xLabelTop(text), text, Black);
         };
         const auto yLabel = [&](float y) {
             if (y == 0 || !rows.New(-y)) return;
             const std::string text = Label(y, u, style.IsPi);
-            canvas.Text(canvas.TextWidth(text) / 4, y, text, Black);
+            canvas.Text(yLabelLeft(text), y, text, Black);
         };
         CountingRun(u, std::trunc(right), xLabel, left);
         CountingRun(-u, std::trunc(left), xLabel, right);

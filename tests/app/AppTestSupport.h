@@ -90,4 +90,13 @@ inline void ClickArrow(QScrollBar* bar, bool upper) {
     QTest::mouseClick(top->windowHandle(), Qt::LeftButton, {}, bar->mapTo(top, at));
 }
 
+// How many times slower the sanitizer build runs: a bound on time is stretched by it.
+inline int SlowBuildFactor() {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    return 10;
+#else
+    return 1;
+#endif
+}
+
 } // namespace orbiplot::test

@@ -198,11 +198,14 @@ TEST(ViewGestures, AGestureShowsTheLastPictureMovedAndRedrawsOnceItRests) {
 
 TEST(ViewGestures, ASlowRedrawNeverHoldsTheWindowAndCanBeStopped) {
     AppFixture f;
-    // A wave over x from -30000 to 30000: a million samples and more.
+    // A red circle, then a blue wave over x from -30000 to 30000 (45 million samples) and a
+    // blue parametric circle traced thousands of times.
     const std::string slow = f.dir.Write(
         "slow.opd",
-        "[General]\r\nOPMVer=1\r\nC=2\r\n[0DATA]\r\nType=6\r\nSD1=0\r\nSD2=0\r\nSD3=1\r\n"
-        "LC=255\r\n[1DATA]\r\nType=13\r\nExp1=sin(x)\r\nA=False\r\nMi=-30000\r\nMa=30000\r\n");
+        "[General]\r\nOPMVer=1\r\nC=3\r\n[0DATA]\r\nType=6\r\nSD1=0\r\nSD2=0\r\nSD3=1\r\n"
+        "LC=255\r\n[1DATA]\r\nType=13\r\nExp1=sin(x)\r\nA=False\r\nMi=-30000\r\nMa=30000\r\n"
+        "LC=16711680\r\n[2DATA]\r\nType=15\r\nExp1=2*cos(t)\r\nExp2=2*sin(t)\r\nA=False\r\n"
+        "Mi=-16000\r\nMa=16000\r\nLC=16711680\r\n");
     frmDocument* d = f.Open(f.Document("a.opd"));
     ASSERT_NE(d, nullptr);
     f.context.RedrawWaitMilliseconds = 10;
@@ -214,21 +217,37 @@ TEST(ViewGestures, ASlowRedrawNeverHoldsTheWindowAndCanBeStopped) {
     Key(d, Qt::Key_Minus);
     EXPECT_GT(d->ViewState().ScaleWidth(), width);
     ASSERT_TRUE(d->IsRedrawing());
-    // Stopped: the picture holds what was finished, the circle.
-    ClickThroughWindow(f.main->Progress().findChild<QPushButton*>("cmdStop"));
-    QElapsedTimer waited;
-    waited.start();
-    while (d->IsRedrawing() && waited.elapsed() < 30000)
-        QTest::qWait(5);
-    EXPECT_FALSE(d->IsRedrawing());
-    EXPECT_FALSE(f.main->Progress().isVisible());
-    EXPECT_TRUE(f.messages.shown.empty());
-    const QImage& picture = d->Picture();
-    int red = 0;
-    for (int y = 0; y < picture.height(); ++y)
-        for (int x = 0; x < picture.width(); ++x)
-            red += qRed(picture.pixel(x, y)) > 200 && qGreen(picture.pixel(x, y)) < 80;
-    EXPECT_GT(red, 100);
+    // Stopped a moment later, wherever the drawing is: it ends soon and the picture holds what
+    // was finished, the red circle, and nothing of the curves not finished.
+    for (const int after : {50, 400, 900}) {
+        Key(d, Qt::Key_Minus);
+        QTest::qWait(after);
+        if (!d->IsRedrawing()) continue;
+        QElapsedTimer waited;
+        waited.start();
+        ClickThroughWindow(f.main->Progress().findChild<QPushButton*>("cmdStop"));
+        while (d->IsRedrawing() && waited.elapsed() < 30000)
+            QTest::qWait(5);
+        // Curves finished before the stop are still painted whole: a few tenths of a second
+        // for the circle traced thousands of times, none when only the red one is.
+        EXPECT_LT(waited.elapsed(), (after == 50 ? 100 : 600) * SlowBuildFactor()) << after;
+        EXPECT_FALSE(f.main->Progress().isVisible());
+        EXPECT_TRUE(f.messages.shown.empty());
+        const QImage& picture = d->Picture();
+        // Below the legend, whose lines are in the curves' colours.
+        int red = 0, blue = 0;
+        for (int y = picture.height() / 3; y < picture.height(); ++y)
+            for (int x = 0; x < picture.width(); ++x) {
+                const QRgb p = picture.pixel(x, y);
+                red += qRed(p) > 200 && qGreen(p) < 80 && qBlue(p) < 80;
+                blue += qBlue(p) > 200 && qGreen(p) < 80 && qRed(p) < 80;
+            }
+        EXPECT_GT(red, 30) << after;
+        // Stopped early, neither blue curve was finished (each takes seconds).
+        if (after == 50) {
+            EXPECT_EQ(blue, 0);
+        }
+    }
     EXPECT_EQ(f.VisibleWindows(), 1);
 }
 

@@ -168,3 +168,28 @@ TEST(GridAxes, AViewFarFromTheOriginCountsOnlyTheStepsItShows) {
     EXPECT_EQ(*g.horizontal.rbegin(), -17.0f);
     EXPECT_LT(canvas.ops.size(), 60u);
 }
+
+TEST(GridAxes, AnAxisOutOfSightLeavesItsLabelsAlongTheEdgeItLiesBeyond) {
+    // 300 x 150 pixels, 37.8 a unit, moved off the origin one way and then the other; the
+    // recording canvas's text is 8 pixels a character and 16 high.
+    for (const double sign : {1.0, -1.0}) {
+        View view(300 * TwipsPerPixel, 150 * TwipsPerPixel);
+        view.Pan(-45.5 * sign, 20.25 * sign); // the centre at (45.5, -20.25) * sign
+        RecordingCanvas canvas(view);
+        DrawGridAndAxes(canvas, view, Defaults());
+        std::map<std::string, std::pair<double, double>> at;
+        for (const DrawOp& op : canvas.Of(DrawOp::Text))
+            at.emplace(op.text, std::pair(op.px1, op.py1));
+        const double unit = 300 / view.ScaleWidth();
+        // x = 44 (or -44): the x axis is above the view (or below it).
+        const std::string x = sign > 0 ? "44" : "-44";
+        ASSERT_TRUE(at.count(x)) << x;
+        EXPECT_NEAR(at[x].first, (44 * sign - view.ScaleLeft()) * unit, 1e-3);
+        EXPECT_NEAR(at[x].second, sign > 0 ? 16.0 / 5 : 150 - 1.2 * 16, 1e-3);
+        // y = -21 (or 21): the y axis is left of the view (or right of it).
+        const std::string y = sign > 0 ? "-21" : "21";
+        ASSERT_TRUE(at.count(y)) << y;
+        EXPECT_NEAR(at[y].first, sign > 0 ? 3 * 8.0 / 4 : 300 - 1.25 * 2 * 8, 1e-3);
+        EXPECT_NEAR(at[y].second, (view.ScaleTop() + 21 * sign) * unit, 1e-3);
+    }
+}
