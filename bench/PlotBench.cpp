@@ -14,6 +14,7 @@
 
 #include <QGuiApplication>
 #include <QImage>
+#include <QPainter>
 
 using namespace orbiplot;
 
@@ -178,8 +179,64 @@ void RefreshOneCurveJob(benchmark::State& state) {
     }
 }
 
+// A frame of a gesture: the last picture of the reference document moved (a pan) or moved
+// and scaled (a wheel notch about a point), painted on a surface of the window's size.
+void GestureFrame(benchmark::State& state, bool zoom) {
+    EnsureGuiApplication();
+    Reference ref;
+    PictureJob job(ref.doc, ref.view, ref.context, ref.clock, QFont(), QSize(Width, Height), 1);
+    job.Run();
+    const QImage picture = job.Picture();
+    View now = ref.view;
+    if (zoom)
+        now.ZoomAbout(0.9f, true, true, 3.5, 2.25);
+    else
+        now.Pan(1.75, -0.5);
+    QImage surface(Width, Height, QImage::Format_ARGB32_Premultiplied);
+    for (auto _ : state) {
+        QPainter painter(&surface);
+        PaintPictureInView(painter, picture, ref.view, now, QSizeF(Width, Height), Qt::white);
+        painter.end();
+        benchmark::DoNotOptimize(surface.constBits());
+    }
+}
+
+// Wide manual ranges as the window redraws them: y = sin(x)*x over x from -30000 to 30000,
+// and a circle x = cos(t), y = sin(t) over t from -16000 to 16000, traced 5000 times.
+void WideRange(benchmark::State& state, bool parametric) {
+    EnsureGuiApplication();
+    Reference ref;
+    ref.doc.NewDoc({"wide", "bench", "", "2"});
+    CurveRecord c;
+    c.FType = parametric ? CurveParameter : CurveGeneralY;
+    c.Expression1 = parametric ? "cos(t)" : "sin(x)*x";
+    c.Expression2 = parametric ? "sin(t)" : "";
+    c.xtMin = parametric ? -16000 : -30000;
+    c.xtMax = -c.xtMin;
+    c.IsAuto = false;
+    c.ShowHide = true;
+    c.LineWidth = 1;
+    c.LineColor = 0x0000FF;
+    ref.doc.ModifyFun(c, ref.doc.GetLastCountAdd1(), true);
+    for (auto _ : state) {
+        PictureJob job(ref.doc, ref.view, ref.context, ref.clock, QFont(), QSize(Width, Height), 1);
+        job.Run();
+        benchmark::DoNotOptimize(job.Picture().constBits());
+    }
+}
+
 } // namespace
 
+BENCHMARK_CAPTURE(GestureFrame, Pan, false)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(GestureFrame, WheelNotch, true)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(WideRange, YofX, false)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(3);
+BENCHMARK_CAPTURE(WideRange, Parametric, true)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(2);
 BENCHMARK(RefreshAllRecording)->Unit(benchmark::kMillisecond);
 BENCHMARK(RefreshAllQt)->Unit(benchmark::kMillisecond);
 BENCHMARK(RefreshAllJob)->Unit(benchmark::kMillisecond)->UseRealTime();

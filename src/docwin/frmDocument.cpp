@@ -282,27 +282,10 @@ void frmDocument::CloseDoc() {
 
 void frmDocument::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    // The last picture, moved and scaled from the view it was drawn for to the view now:
-    // what a gesture shows at once, before the picture is drawn anew.
-    const QSizeF now(width(), height());
-    const QSizeF then = QSizeF(picture_.size()) / picture_.devicePixelRatio();
-    const double sx = pictureView_.ScaleWidth() / view_.ScaleWidth() * now.width() / then.width();
-    const double sy =
-        pictureView_.ScaleHeight() / view_.ScaleHeight() * now.height() / then.height();
-    const double ox =
-        (pictureView_.ScaleLeft() - view_.ScaleLeft()) / view_.ScaleWidth() * now.width();
-    const double oy =
-        (pictureView_.ScaleTop() - view_.ScaleTop()) / view_.ScaleHeight() * now.height();
-    if (sx == 1 && sy == 1 && ox == 0 && oy == 0) {
-        painter.drawImage(0, 0, picture_);
-        return;
-    }
-    painter.fillRect(rect(), QColor(static_cast<int>(context_.Settings.BackColor & 0xFF),
-                                    static_cast<int>((context_.Settings.BackColor >> 8) & 0xFF),
-                                    static_cast<int>((context_.Settings.BackColor >> 16) & 0xFF)));
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
-    painter.setTransform(QTransform(sx, 0, 0, sy, ox, oy));
-    painter.drawImage(QPointF(0, 0), picture_);
+    const Rgb back = context_.Settings.BackColor;
+    PaintPictureInView(painter, picture_, pictureView_, view_, QSizeF(width(), height()),
+                       QColor(static_cast<int>(back & 0xFF), static_cast<int>((back >> 8) & 0xFF),
+                              static_cast<int>((back >> 16) & 0xFF)));
 }
 
 void frmDocument::resizeEvent(QResizeEvent* event) {

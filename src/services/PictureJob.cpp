@@ -5,6 +5,7 @@
 #include "plot/GridAxes.h"
 #include "plot/PlotEngine.h"
 #include "services/QtCanvas.h"
+#include "services/VectorState.h"
 
 #include <QPainter>
 #include <QThreadPool>
@@ -100,6 +101,26 @@ bool UsesRandom(const CurveRecord& curve) {
 
 } // namespace
 
+void PaintPictureInView(QPainter& painter, const QImage& picture, const View& drawn,
+                        const View& now, QSizeF surface, const QColor& background) {
+    const CleanVectorState clean;
+    const QSizeF then = QSizeF(picture.size()) / picture.devicePixelRatio();
+    const double sx = drawn.ScaleWidth() / now.ScaleWidth() * surface.width() / then.width();
+    const double sy = drawn.ScaleHeight() / now.ScaleHeight() * surface.height() / then.height();
+    const double ox = (drawn.ScaleLeft() - now.ScaleLeft()) / now.ScaleWidth() * surface.width();
+    const double oy = (drawn.ScaleTop() - now.ScaleTop()) / now.ScaleHeight() * surface.height();
+    if (sx == 1 && sy == 1 && ox == 0 && oy == 0) {
+        painter.drawImage(0, 0, picture);
+        return;
+    }
+    painter.fillRect(QRectF(QPointF(0, 0), surface), background);
+    painter.save();
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
+    painter.setTransform(QTransform(sx, 0, 0, sy, ox, oy), true);
+    painter.drawImage(QPointF(0, 0), picture);
+    painter.restore();
+}
+
 PictureJob::PictureJob(const DocumentModel& document, const View& view, const CoreContext& context,
                        Clock& clock, const QFont& font, QSize size, qreal pixelRatio)
     : silent_(std::make_unique<Silent>()),
@@ -161,6 +182,7 @@ void PictureJob::DrawCurves(size_t worker) {
 }
 
 void PictureJob::PaintGrid(QImage& image) {
+    const CleanVectorState clean; // the worker takes curves next
     QPainter painter(&image);
     View view = view_;
     QtCanvas canvas(painter, view, font_, size_);
@@ -169,6 +191,7 @@ void PictureJob::PaintGrid(QImage& image) {
 }
 
 void PictureJob::Paint(QImage& image, Place from, Place to) {
+    const CleanVectorState clean;
     QPainter painter(&image);
     painter.setFont(font_);
     PainterOps direct(painter);
@@ -251,6 +274,7 @@ void PictureJob::Run() {
     // The layers and the legend on a worker too: the legend is text.
     OnWorkers(2, [&](int worker) {
         if (worker == 0) return;
+        const CleanVectorState clean;
         QPainter painter(&picture_);
         for (size_t r = 1; r < count; ++r)
             if (!layers[r].isNull()) painter.drawImage(0, 0, layers[r]);

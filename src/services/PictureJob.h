@@ -9,6 +9,7 @@
 
 #include <QFont>
 #include <QImage>
+#include <QPainter>
 #include <QSize>
 
 #include <atomic>
@@ -27,6 +28,12 @@ struct RedrawReport {
     std::vector<MessageRequest> Messages; // the error boxes of failing curves
     std::vector<std::string> Readouts;    // the timing texts of the equation curves
 };
+
+// Paints a picture drawn for view `drawn` as it shows in view `now` on a surface of the
+// given size: moved and scaled, the rest in the background colour. What a gesture shows at
+// once, before the picture is drawn anew.
+void PaintPictureInView(QPainter& painter, const QImage& picture, const View& drawn,
+                        const View& now, QSizeF surface, const QColor& background);
 
 // A redraw made away from its window, from a snapshot of the document, the view, the
 // settings and the parser. The curves are drawn each on its own into a recorded picture, on

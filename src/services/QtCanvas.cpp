@@ -1,6 +1,7 @@
 #include "services/QtCanvas.h"
 
 #include "plot/View.h"
+#include "services/VectorState.h"
 
 #include <QFontInfo>
 #include <QFontMetricsF>
@@ -111,24 +112,6 @@ std::vector<bool> Simplify(const QPolygonF& points) {
     return keep;
 }
 
-} // namespace
-
-// The toolkit's drawing code may return with the upper halves of the vector registers still
-// in use; until they are cleared, every SSE instruction after it pays a penalty, and the
-// engine samples curves several times slower. Each drawing call clears them on its way out.
-namespace {
-class CleanVectorState {
-public:
-    CleanVectorState() = default;
-    CleanVectorState(const CleanVectorState&) = delete;
-    CleanVectorState& operator=(const CleanVectorState&) = delete;
-    ~CleanVectorState() {
-#if defined(__x86_64__)
-        static const bool avx = __builtin_cpu_supports("avx");
-        if (avx) asm volatile("vzeroupper");
-#endif
-    }
-};
 } // namespace
 
 // A device's size in logical pixels: a picture with two pixels to each logical one (a
