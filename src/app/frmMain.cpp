@@ -7,6 +7,7 @@
 #include "base/AppSettings.h"
 #include "base/FileAccess.h"
 #include "base/NumberFormat.h"
+#include "base/RecentDocuments.h"
 #include "base/TipOfDay.h"
 #include "base/WebAddresses.h"
 #include "base/clsINI.h"
@@ -30,6 +31,7 @@
 #include <QCloseEvent>
 #include <QDropEvent>
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -44,6 +46,7 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include <filesystem>
 #include <functional>
 
 namespace orbiplot {
@@ -76,12 +79,21 @@ frmMain::frmMain(AppContext& context, QWidget* parent)
     BuildToolbars();
     BuildStatusBar();
     LoadPlacement();
-    // The zoom panel follows the window that comes to the front.
+    // The zoom panel and the undo commands follow the window that comes to the front.
     connect(mdiArea_, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow*) {
-        if (frmDocument* document = ActiveDocument())
+        frmDocument* document = ActiveDocument();
+        undoGroup_.setActiveStack(document ? &document->UndoStack() : nullptr);
+        if (document)
             SetStatusText(StatusPanel::Zoom,
                           QString::fromStdString(document->ViewState().ZoomStatusText()));
     });
+    for (auto signal : {&QUndoGroup::canUndoChanged, &QUndoGroup::canRedoChanged})
+        connect(&undoGroup_, signal, this, &frmMain::UpdateUndoCommands);
+    for (auto signal : {&QUndoGroup::undoTextChanged, &QUndoGroup::redoTextChanged})
+        connect(&undoGroup_, signal, this, &frmMain::UpdateUndoCommands);
+    UpdateUndoCommands();
+    recent_ = LoadRecentDocuments(context_.Core.SettingsFile());
+    ShowRecentDocuments();
 }
 
 frmSplash* frmMain::NewSplash() {
@@ -194,6 +206,13 @@ void frmMain::BuildMenus() {
     c.FileShutDown =
         on(AddAction(file, "mnuFileShutDown", "关闭系统(&U)...", QKeySequence("Ctrl+U")),
            &frmMain::ShutDown);
+    recentSeparator_ = file->addSeparator();
+    file->setToolTipsVisible(true); // the whole path of a recent document
+    for (int i = 0; i < RecentLimit; ++i) {
+        c.Recent[static_cast<size_t>(i)] = AddAction(file, "mnuFileRecent", "");
+        c.Recent[static_cast<size_t>(i)]->setObjectName(QString("mnuFileRecent%1").arg(i + 1));
+        on(c.Recent[static_cast<size_t>(i)], [this, i] { OpenRecent(i); });
+    }
 
     QMenu* view = c.ViewMenu = AddMenu(nullptr, "mnuView", "视图(&V)");
     c.ViewToolbar = AddAction(view, "mnuViewToolbar", "工具栏(&T)");
@@ -249,6 +268,13 @@ void frmMain::BuildMenus() {
     addItem(parabola, "mnuCurveAddParabolaX", "关于X轴对称(&X)", ParabolaX);
     addItem(parabola, "mnuCurveAddParabolaY", "关于Y轴对称(&Y)", ParabolaY);
     addItem(curve, "mnuCurveAddPolar", "添加曲线(极坐标)(&P)", Polar);
+    curve->addSeparator();
+    // In a text box the keys stay the box's own: the box takes them first.
+    c.CurveUndo = on(AddAction(curve, "mnuCurveUndo", "撤销(&U)", QKeySequence("Ctrl+Z")),
+                     [this] { undoGroup_.undo(); });
+    c.CurveRedo = on(AddAction(curve, "mnuCurveRedo", "重做(&R)", QKeySequence("Ctrl+Y")),
+                     [this] { undoGroup_.redo(); });
+    c.CurveRedo->setShortcuts({QKeySequence("Ctrl+Y"), QKeySequence("Ctrl+Shift+Z")});
 
     QMenu* zoom = c.ZoomMenu = AddMenu(nullptr, "mnuZoom", "缩放(&Z)");
     const auto zoomItem = [&](const char* name, const char* caption, float factor, bool byX,
@@ -381,6 +407,9 @@ void frmMain::BuildToolbars() {
     if (auto* tool = qobject_cast<QToolButton*>(main->widgetForAction(c.OnWeb)))
         tool->setPopupMode(QToolButton::MenuButtonPopup);
     button(main, c.HelpContents, "help", "帮助", "Orbiplot 帮助 (F1)");
+    main->addSeparator();
+    button(main, c.CurveUndo, "undo", "撤销", "撤销 (Ctrl+Z)");
+    button(main, c.CurveRedo, "redo", "重做", "重做 (Ctrl+Y)");
 
     addToolBarBreak();
     QToolBar* zoom = toolbar("tbToolBar3", "缩放");
@@ -533,6 +562,23 @@ void frmMain::SetDocumentCommandsEnabled(bool enabled) {
     };
     setMenu(c.CurveMenu);
     setMenu(c.ZoomMenu);
+    UpdateUndoCommands();
+}
+
+void frmMain::UpdateUndoCommands() {
+    Commands& c = commands_;
+    if (!c.CurveUndo) return;
+    // "撤销 删除曲线 圆: ...": the command with the name of the step it takes back.
+    const auto show = [](QAction* action, bool can, const QString& verb, const QString& step,
+                         const QString& letter, const QString& keys) {
+        action->setEnabled(can);
+        action->setText(step.isEmpty()
+                            ? verb + "(&" + letter + ")"
+                            : verb + " " + QString(step).replace("&", "&&") + "(&" + letter + ")");
+        action->setToolTip((step.isEmpty() ? verb : verb + " " + step) + " (" + keys + ")");
+    };
+    show(c.CurveUndo, undoGroup_.canUndo(), "撤销", undoGroup_.undoText(), "U", "Ctrl+Z");
+    show(c.CurveRedo, undoGroup_.canRedo(), "重做", undoGroup_.redoText(), "R", "Ctrl+Y");
 }
 
 frmDocument* frmMain::ActiveDocument() const {
@@ -549,6 +595,7 @@ QList<frmDocument*> frmMain::Documents() const {
 
 frmDocument* frmMain::CreateDocumentWindow() {
     auto* document = new frmDocument(context_.Core, *this, context_.Timer);
+    undoGroup_.addStack(&document->UndoStack());
     QMdiSubWindow* sub = mdiArea_->addSubWindow(document);
     sub->setAttribute(Qt::WA_DeleteOnClose);
     sub->setWindowIcon(Icon("curve"));
@@ -569,10 +616,76 @@ void frmMain::LoadNewDoc() {
 bool frmMain::OpenDocument(const std::string& path) {
     ++context_.DocumentCounter;
     frmDocument* document = CreateDocumentWindow();
-    if (document->LoadDoc(path)) return true;
+    if (document->LoadDoc(path)) {
+        RememberDocument(path);
+        return true;
+    }
     // A refused file leaves no window behind.
     delete document->parentWidget();
     return false;
+}
+
+void frmMain::DocumentSaved(const std::string& path) { RememberDocument(path); }
+
+void frmMain::RememberDocument(const std::string& path) {
+    std::error_code error;
+    const std::string whole = std::filesystem::absolute(path, error).lexically_normal().string();
+    // A line break cannot be kept in the settings file.
+    if (error || whole.find_first_of("\r\n") != std::string::npos) return;
+    recent_ = WithRecent(recent_, whole);
+    try {
+        SaveRecentDocuments(context_.Core.SettingsFile(), recent_);
+    } catch (...) {
+        // A settings folder that cannot be written keeps the list for this session only;
+        // opening or saving the document itself went well.
+    }
+    ShowRecentDocuments();
+}
+
+void frmMain::ShowRecentDocuments() {
+    const Commands& c = commands_;
+    const QFontMetrics metrics(c.FileMenu->font());
+    for (size_t i = 0; i < c.Recent.size(); ++i) {
+        QAction* action = c.Recent[i];
+        action->setVisible(i < recent_.size());
+        if (i >= recent_.size()) continue;
+        const QString path = QString::fromStdString(recent_[i]);
+        // The middle of a long path gives way: its folder's start and the file name show.
+        const QString shown = metrics.elidedText(path, Qt::ElideMiddle, 360);
+        action->setText(QString("&%1 ").arg(i + 1) + QString(shown).replace("&", "&&"));
+        action->setToolTip(path);
+    }
+    recentSeparator_->setVisible(!recent_.empty());
+}
+
+void frmMain::OpenRecent(int i) {
+    if (i < 0 || static_cast<size_t>(i) >= recent_.size()) return;
+    const std::string path = recent_[static_cast<size_t>(i)];
+    // An open document comes to the front instead of opening twice.
+    std::error_code error;
+    const auto canonical = std::filesystem::weakly_canonical(path, error);
+    for (QMdiSubWindow* sub : mdiArea_->subWindowList()) {
+        auto* document = qobject_cast<frmDocument*>(sub->widget());
+        if (!document || document->GetIPath().empty()) continue;
+        std::error_code other;
+        if (std::filesystem::weakly_canonical(document->GetIPath(), other) == canonical && !error &&
+            !other) {
+            mdiArea_->setActiveSubWindow(sub);
+            RememberDocument(path);
+            return;
+        }
+    }
+    if (OpenDocument(path)) return;
+    // The open reported why; a file that is gone leaves the list.
+    if (!std::filesystem::exists(path, error)) {
+        recent_ = WithoutRecent(recent_, path);
+        try {
+            SaveRecentDocuments(context_.Core.SettingsFile(), recent_);
+        } catch (...) {
+            // As above: the list of this session is still right.
+        }
+        ShowRecentDocuments();
+    }
 }
 
 void frmMain::FileOpen() {

@@ -5,6 +5,7 @@
 
 #include <QMainWindow>
 #include <QPointer>
+#include <QUndoGroup>
 #include <QUrl>
 
 #include <array>
@@ -56,6 +57,8 @@ public:
             *FileProperties, *FilePrint, *FileExit, *FileShutDown;
         QAction *ViewToolbar, *ViewStatusBar, *ViewRefresh;
         QAction* CurveManager;
+        // Taking back the active document's last change, and making it again.
+        QAction *CurveUndo, *CurveRedo;
         // The add-curve items by curve type.
         std::array<QAction*, CurveTypeCount> CurveAdd;
         QAction *ZoomIn, *ZoomOut, *ZoomInByX, *ZoomInByY, *ZoomOutByX, *ZoomOutByY;
@@ -69,6 +72,8 @@ public:
             *HelpAbout;
         // The main toolbar's web button, with its own menu of the web commands.
         QAction* OnWeb;
+        // The documents last opened or saved, at the end of the file menu.
+        std::array<QAction*, 8> Recent;
     };
     const Commands& Command() const { return commands_; }
 
@@ -76,6 +81,7 @@ public:
     void SetStatusText(StatusPanel panel, const QString& text) override;
     void DocumentLoaded() override;
     void DocumentUnloaded() override;
+    void DocumentSaved(const std::string& path) override;
     bool SaveUntitled(frmDocument& document) override;
     void OpenCurveManager(frmDocument& document) override;
     void PlaceNewWindow(QWidget& frame) override;
@@ -108,6 +114,11 @@ public:
     void FileProperties();
     // The options dialog; after OK the active document is drawn with the new look.
     void ShowOptions();
+    // Opens entry i of the recent documents: the window of an open one comes to the front; a
+    // file gone is reported and leaves the list.
+    void OpenRecent(int i);
+    const std::vector<std::string>& RecentDocuments() const { return recent_; }
+    QUndoGroup& UndoGroup() { return undoGroup_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -136,6 +147,10 @@ private:
     void FitFrameToPlacement(int triesLeft);
     bool SaveDocumentAs(frmDocument& document, const std::string& title);
     frmDocument* CreateDocumentWindow();
+    // Puts a document opened or saved at the head of the recent list, in the settings file.
+    void RememberDocument(const std::string& path);
+    void ShowRecentDocuments();
+    void UpdateUndoCommands();
     void ZoomActive(float factor, bool byX, bool byY);
 
     AppContext& context_;
@@ -147,6 +162,9 @@ private:
     std::array<QLabel*, StatusPanelCount> panels_{};
     QLabel* Panel(StatusPanel panel) const { return panels_[static_cast<size_t>(panel) - 1]; }
     QPointer<class frmFunManager> funManager_;
+    QUndoGroup undoGroup_;
+    std::vector<std::string> recent_;
+    QAction* recentSeparator_ = nullptr;
     // The placement as loaded: the outer frame in pixels and the stored twips.
     struct Placement {
         QRect Outer;

@@ -13,6 +13,7 @@
 #include <QBoxLayout>
 #include <QListWidget>
 #include <QPushButton>
+#include <QShortcut>
 #include <QSignalBlocker>
 
 namespace orbiplot {
@@ -69,6 +70,20 @@ frmFunManager::frmFunManager(CoreContext& context, const clsDialogs& dialogs, fr
     connect(lstFunList, &QListWidget::itemDoubleClicked, this, &frmFunManager::cmdEdit_Click);
     // Its list and buttons mean nothing once the document is gone.
     connect(&document, &QObject::destroyed, this, &QWidget::close);
+    // A change made here is taken back or made again here too, and the list follows.
+    const auto step = [this](const QList<QKeySequence>& keys, bool undo) {
+        for (const QKeySequence& key : keys)
+            connect(new QShortcut(key, this), &QShortcut::activated, this, [this, undo] {
+                if (!document_) return;
+                if (undo)
+                    document_->UndoStack().undo();
+                else
+                    document_->UndoStack().redo();
+                RefreshFunList();
+            });
+    };
+    step({QKeySequence("Ctrl+Z")}, true);
+    step({QKeySequence("Ctrl+Y"), QKeySequence("Ctrl+Shift+Z")}, false);
     RefreshFunList();
 }
 

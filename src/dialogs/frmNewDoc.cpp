@@ -43,11 +43,13 @@ frmNewDoc::frmNewDoc(Services services, QWidget* owner)
     }
     optCoo[2]->setChecked(true);
     auto* cmdSetting = new QPushButton("设置坐标系(&S)", coo);
+    cmdSetting->setObjectName("cmdSetting");
     cooLayout->addWidget(cmdSetting);
 
     auto* buttons = new QDialogButtonBox(this);
     auto* cmdOK = buttons->addButton("确定(&O)", QDialogButtonBox::AcceptRole);
-    buttons->addButton("取消(&C)", QDialogButtonBox::RejectRole);
+    cmdOK->setObjectName("cmdOK");
+    buttons->addButton("取消(&C)", QDialogButtonBox::RejectRole)->setObjectName("cmdCancel");
     cmdOK->setDefault(true);
     connect(buttons, &QDialogButtonBox::accepted, this, &frmNewDoc::cmdOK_Click);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);

@@ -45,6 +45,17 @@ bool DocumentModel::DeleteFun(int32_t num) {
     return false;
 }
 
+void DocumentModel::PutCurve(int32_t num, const CurveRecord& curve) { Slot(num) = curve; }
+
+void DocumentModel::InsertCurve(int32_t num, const CurveRecord& curve) {
+    Slot(num);
+    if (num > curveCount_ || curveCount_ >= MaxCurves) RaiseRuntimeError(ErrSubscript);
+    for (int32_t i = curveCount_; i > num; --i)
+        curves_[static_cast<size_t>(i)] = curves_[static_cast<size_t>(i) - 1];
+    curves_[static_cast<size_t>(num)] = curve;
+    ++curveCount_;
+}
+
 std::vector<std::string> DocumentModel::GetFunList() const {
     std::vector<std::string> list;
     for (int32_t i = 0; i < curveCount_; ++i)

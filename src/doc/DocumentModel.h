@@ -53,6 +53,13 @@ public:
     // The curve in slot num; error 9 for an index outside 0..253.
     const CurveRecord& Curve(int32_t num) const { return Slot(num); }
 
+    // Taking a change back: a slot given back whole (every field, even those its type does
+    // not use, as a later save writes them all), and a curve put back where it was removed,
+    // the later ones moving one slot on. Neither marks the document nor draws; error 9 for
+    // an index outside the list.
+    void PutCurve(int32_t num, const CurveRecord& curve);
+    void InsertCurve(int32_t num, const CurveRecord& curve);
+
     // The curves and texts of another document, for a copy drawn away from its window.
     void CopyCurvesFrom(const DocumentModel& other);
 

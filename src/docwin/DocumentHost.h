@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <string>
+
 class QWidget;
 
 namespace orbiplot {
@@ -20,6 +22,8 @@ public:
     // The save command for a document that has no file yet; true when it was saved.
     virtual bool SaveUntitled(frmDocument& document) = 0;
     virtual void OpenCurveManager(frmDocument& document) = 0;
+    // A document was written to a file.
+    virtual void DocumentSaved(const std::string& /*path*/) {}
     // Places a document's frame, just shown, among the others.
     virtual void PlaceNewWindow(QWidget& /*frame*/) {}
     virtual class frmProgress& Progress() = 0;

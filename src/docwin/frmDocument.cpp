@@ -51,6 +51,11 @@ frmDocument::frmDocument(CoreContext& context, DocumentHost& host, Clock& clock,
     gesturePause_.setSingleShot(true);
     gesturePause_.setInterval(GesturePauseMilliseconds);
     connect(&gesturePause_, &QTimer::timeout, this, [this] { StartRedraw(); });
+    undo_.setUndoLimit(UndoLimit);
+    // Modified exactly when away from the state last saved (or loaded, or made new).
+    const auto follow = [this] { model_.SetModified(!undo_.isClean()); };
+    connect(&undo_, &QUndoStack::indexChanged, this, follow);
+    connect(&undo_, &QUndoStack::cleanChanged, this, follow);
 }
 
 frmDocument::~frmDocument() {
@@ -196,7 +201,40 @@ void frmDocument::CentreOnOrigin() {
 }
 
 bool frmDocument::ModifyFun(const CurveRecord& curve, int32_t modifyNum, bool isNew) {
-    return model_.ModifyFun(curve, modifyNum, isNew);
+    const bool inRange = modifyNum >= 0 && modifyNum < MaxCurves;
+    CurveRecord before = inRange ? model_.Curve(modifyNum) : CurveRecord();
+    if (!model_.ModifyFun(curve, modifyNum, isNew)) return false;
+    undo_.push(new CurveStep(*this, isNew ? CurveStep::Kind::Add : CurveStep::Kind::Edit, modifyNum,
+                             std::move(before), model_.Curve(modifyNum)));
+    return true;
+}
+
+bool frmDocument::DeleteFun(int32_t num) {
+    CurveRecord removed = model_.Curve(num);
+    const bool result = model_.DeleteFun(num);
+    undo_.push(new RemovalStep(*this, num, std::move(removed)));
+    return result;
+}
+
+bool frmDocument::SetFunListShowHide(int32_t num, bool show) {
+    CurveRecord before = model_.Curve(num);
+    const bool result = model_.SetFunListShowHide(num, show);
+    if (before.ShowHide != show)
+        undo_.push(new CurveStep(*this, show ? CurveStep::Kind::Show : CurveStep::Kind::Hide, num,
+                                 std::move(before), model_.Curve(num)));
+    return result;
+}
+
+void frmDocument::ModifyDocInfo(const DocInfo& info) {
+    DocInfo before = model_.GetDocInfo();
+    model_.ModifyDocInfo(info);
+    undo_.push(new InfoStep(*this, std::move(before), info));
+}
+
+void frmDocument::StepRedraw(Drawing drawing, int32_t num) {
+    if (!loaded_) return;
+    if (drawing == Drawing::All) RefreshAll();
+    if (drawing == Drawing::One) StartRedraw(num);
 }
 
 void frmDocument::DrawCurve(int32_t num) {
@@ -219,11 +257,13 @@ void frmDocument::HideProgress() { host_.Progress().End(); }
 
 void frmDocument::NewDoc(const DocInfo& info) {
     model_.NewDoc(info);
+    undo_.clear();
     ShowDocument();
 }
 
 bool frmDocument::LoadDoc(const std::string& path) {
     if (!model_.LoadDoc(path)) return false;
+    undo_.clear();
     ShowDocument();
     return true;
 }
@@ -249,7 +289,11 @@ void frmDocument::ShowDocument() {
 }
 
 bool frmDocument::SaveDoc(const std::string& path, bool fromScratch) {
-    return model_.SaveDoc(path, fromScratch);
+    if (!model_.SaveDoc(path, fromScratch)) return false;
+    // A document without curves is written but stays as modified as it was.
+    if (!model_.IsModified()) undo_.setClean();
+    host_.DocumentSaved(path);
+    return true;
 }
 
 std::string frmDocument::SvgPicture() {

@@ -1,12 +1,14 @@
 #pragma once
 
 #include "doc/DocumentModel.h"
+#include "docwin/DocumentUndo.h"
 #include "plot/PlotEngine.h"
 #include "plot/View.h"
 
 #include <QImage>
 #include <QPoint>
 #include <QTimer>
+#include <QUndoStack>
 #include <QWidget>
 
 #include <memory>
@@ -27,24 +29,26 @@ class frmProgress;
 // persistent picture, the view, the keys and gestures, the pointer read-out and the save
 // question. Redraws run on worker threads; the window waits for one only briefly, then goes
 // on answering and shows the picture when it is done.
-class frmDocument : public QWidget, private DocumentView, private PlotStatus {
+class frmDocument : public QWidget, private DocumentView, private PlotStatus, private UndoTarget {
     Q_OBJECT
 public:
     frmDocument(CoreContext& context, DocumentHost& host, Clock& clock, QWidget* parent = nullptr);
     ~frmDocument() override;
 
-    // The document operations the other windows use.
+    // The document operations the other windows use. Every change is a step of the undo
+    // stack, and the document is modified exactly when the stack is away from where it was
+    // last saved.
     bool ModifyFun(const CurveRecord& curve, int32_t modifyNum, bool isNew);
-    bool DeleteFun(int32_t num) { return model_.DeleteFun(num); }
+    bool DeleteFun(int32_t num);
     int32_t GetLastCountAdd1() const { return model_.GetLastCountAdd1(); }
     std::vector<std::string> GetFunList() const { return model_.GetFunList(); }
     std::vector<bool> GetFunListShowHide() const { return model_.GetFunListShowHide(); }
-    bool SetFunListShowHide(int32_t num, bool show) { return model_.SetFunListShowHide(num, show); }
+    bool SetFunListShowHide(int32_t num, bool show);
     void RefreshFun(int32_t num = 0, bool isAll = false);
     void RefreshAll() { RefreshFun(0, true); }
     void NewDoc(const DocInfo& info);
     DocInfo GetDocInfo() const { return model_.GetDocInfo(); }
-    void ModifyDocInfo(const DocInfo& info) { model_.ModifyDocInfo(info); }
+    void ModifyDocInfo(const DocInfo& info);
     void Zoom(float factor, bool byX = true, bool byY = true);
     void CloseDoc();
     bool SaveDoc(const std::string& path, bool fromScratch = false);
@@ -58,6 +62,9 @@ public:
     void CentreOnOrigin();
 
     DocumentModel& Model() { return model_; }
+    // The steps that take the document's changes back, at most UndoLimit of them.
+    QUndoStack& UndoStack() { return undo_; }
+    static constexpr int UndoLimit = 100;
     frmProgress& Progress();
     const View& ViewState() const { return view_; }
     // The picture drawn anew as SVG.
@@ -97,6 +104,9 @@ private:
     // DocumentView
     void DrawCurve(int32_t num) override;
     void SetCaption(const std::string& title) override;
+    // UndoTarget
+    DocumentModel& UndoModel() override { return model_; }
+    void StepRedraw(Drawing drawing, int32_t num) override;
     // PlotStatus
     void SetStatusText(StatusPanel panel, const std::string& text) override;
     void ShowProgress() override;
@@ -123,6 +133,7 @@ private:
     DocumentHost& host_;
     Clock& clock_;
     DocumentModel model_;
+    QUndoStack undo_;
     View view_;
     QImage picture_;
     View pictureView_; // the view the picture was drawn for

@@ -215,7 +215,7 @@ TEST(CurveManager, ListChecksAndLayout) {
     EXPECT_FALSE(button("cmdEdit")->isEnabled());     // nothing selected yet
     list->item(1)->setCheckState(Qt::Checked);
     EXPECT_TRUE(document->Model().Curve(1).ShowHide);
-    EXPECT_FALSE(document->Model().IsModified());
+    EXPECT_TRUE(document->Model().IsModified()); // a change like any other: it can be lost
     list->setCurrentRow(0);
     EXPECT_TRUE(button("cmdEdit")->isEnabled() && button("cmdDelete")->isEnabled());
 

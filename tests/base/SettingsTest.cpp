@@ -5,6 +5,7 @@
 #include "base/AppError.h"
 #include "base/AppSettings.h"
 #include "base/Options.h"
+#include "base/RecentDocuments.h"
 #include "base/TipOfDay.h"
 #include "base/clsDialogs.h"
 #include "base/clsINI.h"
@@ -65,7 +66,8 @@ TEST(CommonDialogs, DefaultsAnswersAndCancel) {
     EXPECT_TRUE(open.MustExist && !open.Save);
 
     seam.files = {"/home/u/a.opd"};
-    EXPECT_EQ(dialogs.FileSave("", "/home/u", ".opd", {{"Orbiplot 文档", "*.opd"}}, 2), "/home/u/a.opd");
+    EXPECT_EQ(dialogs.FileSave("", "/home/u", ".opd", {{"Orbiplot 文档", "*.opd"}}, 2),
+              "/home/u/a.opd");
     const FileDialogRequest save = seam.requests.back();
     EXPECT_TRUE(save.Save && save.ConfirmOverwrite && !save.MustExist);
     EXPECT_EQ(save.StartFolder, "/home/u");
@@ -106,10 +108,11 @@ TEST(Options, OkStoresInMemoryAndWritesEveryKeyAtOnce) {
     ApplyOptions(settings, {false, 3, 0x0000FF, 0x102030, true, "2.5", false}, file);
     EXPECT_FALSE(settings.IsFirst || settings.IsShow || settings.IsShowTip);
     EXPECT_EQ(settings.Unit, 2.5f);
-    EXPECT_EQ(dir.Read("Orbiplot_Setting.ini"),
-              "[MainPos]\r\nMainLeft=15\r\n\r\n[General]\r\nIsFirst=False\r\nIsShowTip=False\r\n\r\n"
-              "[Grid]\r\nIsShow=False\r\nStyle=3\r\nColor=255\r\nIsPi=True\r\nUnit=2.5\r\n"
-              "BackColor=1056816\r\n");
+    EXPECT_EQ(
+        dir.Read("Orbiplot_Setting.ini"),
+        "[MainPos]\r\nMainLeft=15\r\n\r\n[General]\r\nIsFirst=False\r\nIsShowTip=False\r\n\r\n"
+        "[Grid]\r\nIsShow=False\r\nStyle=3\r\nColor=255\r\nIsPi=True\r\nUnit=2.5\r\n"
+        "BackColor=1056816\r\n");
 }
 
 TEST(TipFile, LinesAsTheyStandInAnyEnding) {
@@ -141,5 +144,38 @@ TEST(Settings, AnInstalledProgramReadsShareAndWritesToItsConfigFolder) {
     std::filesystem::create_directories(dir.File("config"));
     EXPECT_EQ(ApplicationFolder(bin), dir.File("config/Orbiplot"));
     EXPECT_TRUE(std::filesystem::is_directory(dir.File("config/Orbiplot")));
-    if (old) setenv("XDG_CONFIG_HOME", saved.c_str(), 1); else unsetenv("XDG_CONFIG_HOME");
+    if (old)
+        setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
+    else
+        unsetenv("XDG_CONFIG_HOME");
+}
+
+TEST(RecentDocumentsList, NewestFirstWithoutRepeatsAndKeptInASectionOfItsOwn) {
+    std::vector<std::string> list;
+    for (const char* path : {"/a.opd", "/b.opd", "/c.opd"})
+        list = orbiplot::WithRecent(list, path);
+    EXPECT_EQ(list, (std::vector<std::string>{"/c.opd", "/b.opd", "/a.opd"}));
+    list = orbiplot::WithRecent(list, "/a.opd"); // moved up, not doubled
+    EXPECT_EQ(list, (std::vector<std::string>{"/a.opd", "/c.opd", "/b.opd"}));
+    for (int i = 0; i < 9; ++i)
+        list = orbiplot::WithRecent(list, "/n" + std::to_string(i) + ".opd");
+    ASSERT_EQ(list.size(), 8u);
+    EXPECT_EQ(list.front(), "/n8.opd");
+    EXPECT_EQ(list.back(), "/n1.opd");
+    EXPECT_EQ(orbiplot::WithoutRecent(list, "/n4.opd").size(), 7u);
+    EXPECT_EQ(orbiplot::WithoutRecent(list, "/none.opd"), list);
+
+    TempDir dir;
+    const std::string file = dir.Write("s.ini", "[Grid]\r\nStyle=2\r\n");
+    SaveRecentDocuments(file, {"/x y.opd", "/中文.opd"});
+    EXPECT_EQ(LoadRecentDocuments(file), (std::vector<std::string>{"/x y.opd", "/中文.opd"}));
+    SaveRecentDocuments(file, {"/z.opd"});
+    EXPECT_EQ(LoadRecentDocuments(file), (std::vector<std::string>{"/z.opd"}));
+    EXPECT_EQ(dir.Read("s.ini").substr(0, 27), "[Grid]\r\nStyle=2\r\n\r\n[Recent]");
+    // A hand-made list with gaps and repeats reads as the entries there are, once each.
+    const std::string edited =
+        dir.Write("e.ini", "[Recent]\r\nFile1=/p.opd\r\nFile2=\r\nFile3=/q.opd\r\nFile4=/p.opd\r\n"
+                           "File9=/beyond.opd\r\n");
+    EXPECT_EQ(LoadRecentDocuments(edited), (std::vector<std::string>{"/p.opd", "/q.opd"}));
+    EXPECT_TRUE(LoadRecentDocuments(dir.File("missing.ini")).empty());
 }

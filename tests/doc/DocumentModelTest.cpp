@@ -143,3 +143,46 @@ TEST(DocumentModel, VisibilityAndInfoChanges) {
     EXPECT_EQ(RaisedNumber([&] { f.doc.Curve(254); }), ErrSubscript);
     EXPECT_EQ(RaisedNumber([&] { f.doc.SetFunListShowHide(300, true); }), ErrSubscript);
 }
+
+TEST(DocumentModel, ACurvePutBackGoesWhereItWasAndASlotComesBackWhole) {
+    DocFixture f;
+    RecordingView view;
+    f.doc.SetView(&view);
+    for (int32_t i = 0; i < 3; ++i)
+        f.doc.ModifyFun(SampleCurve(13 + i, i + 1), i, true);
+    f.doc.SetModified(false);
+    view.drawn.clear();
+    const CurveRecord first = f.doc.Curve(0), second = f.doc.Curve(1), third = f.doc.Curve(2);
+    // Removed and put back in the middle: the later one moves on, every slot as before.
+    f.doc.DeleteFun(1);
+    f.doc.InsertCurve(1, second);
+    EXPECT_EQ(f.doc.CurveCount(), 3);
+    EXPECT_EQ(f.doc.Curve(0), first);
+    EXPECT_EQ(f.doc.Curve(1), second);
+    EXPECT_EQ(f.doc.Curve(2), third);
+    // At the front and at the end.
+    f.doc.InsertCurve(0, third);
+    f.doc.InsertCurve(4, first);
+    EXPECT_EQ(f.doc.GetFunList(),
+              (std::vector<std::string>{CurveDescription(third), CurveDescription(first),
+                                        CurveDescription(second), CurveDescription(third),
+                                        CurveDescription(first)}));
+    // A slot beyond the list, given back with fields its type does not use.
+    CurveRecord stale = second;
+    stale.FType = Point;
+    f.doc.PutCurve(5, stale);
+    EXPECT_EQ(f.doc.Curve(5), stale);
+    EXPECT_EQ(f.doc.CurveCount(), 5);
+    // Neither marks the document nor draws.
+    EXPECT_FALSE(f.doc.IsModified());
+    EXPECT_TRUE(view.drawn.empty());
+    // Past the end of the list, or into a full list: refused, nothing moved.
+    EXPECT_EQ(RaisedNumber([&] { f.doc.InsertCurve(7, first); }), ErrSubscript);
+    EXPECT_EQ(RaisedNumber([&] { f.doc.InsertCurve(-1, first); }), ErrSubscript);
+    EXPECT_EQ(RaisedNumber([&] { f.doc.PutCurve(254, first); }), ErrSubscript);
+    for (int32_t i = 5; i < MaxCurves; ++i)
+        f.doc.InsertCurve(i, first);
+    EXPECT_EQ(RaisedNumber([&] { f.doc.InsertCurve(0, second); }), ErrSubscript);
+    EXPECT_EQ(f.doc.Curve(0), third);
+    EXPECT_EQ(f.doc.CurveCount(), MaxCurves);
+}

@@ -1,0 +1,105 @@
+#include "docwin/DocumentUndo.h"
+
+#include "base/TextEncoding.h"
+
+#include <QString>
+
+namespace orbiplot {
+
+namespace {
+
+// "删除曲线 圆: (x-(0))^2+...", the description cut to what a menu shows.
+QString StepName(const char* action, const CurveRecord& curve) {
+    QString description = QString::fromStdString(CurveDescription(curve));
+    if (description.size() > StepNameLength)
+        description = description.left(StepNameLength - 1) + QChar(0x2026);
+    return QString::fromUtf8(action) + " " + description;
+}
+
+const char* ActionOf(CurveStep::Kind kind) {
+    switch (kind) {
+    case CurveStep::Kind::Add: return "添加曲线";
+    case CurveStep::Kind::Edit: return "编辑曲线";
+    case CurveStep::Kind::Show: return "显示曲线";
+    case CurveStep::Kind::Hide: return "隐藏曲线";
+    }
+    return "";
+}
+
+} // namespace
+
+CurveStep::CurveStep(UndoTarget& target, Kind kind, int32_t num, CurveRecord before,
+                     CurveRecord after)
+    : QUndoCommand(StepName(ActionOf(kind), after)), target_(target), kind_(kind), num_(num),
+      before_(std::move(before)), after_(std::move(after)) {}
+
+void CurveStep::undo() {
+    DocumentModel& model = target_.UndoModel();
+    switch (kind_) {
+    case Kind::Add:
+        model.DeleteFun(num_);
+        model.PutCurve(num_, before_); // the slot beyond the list as it was
+        target_.StepRedraw(UndoTarget::Drawing::All, num_);
+        break;
+    case Kind::Edit:
+        model.PutCurve(num_, before_);
+        target_.StepRedraw(UndoTarget::Drawing::All, num_);
+        break;
+    case Kind::Show:
+    case Kind::Hide: model.PutCurve(num_, before_); break;
+    }
+}
+
+void CurveStep::redo() {
+    if (made_) {
+        made_ = false;
+        return;
+    }
+    DocumentModel& model = target_.UndoModel();
+    switch (kind_) {
+    case Kind::Add:
+        model.InsertCurve(num_, after_);
+        target_.StepRedraw(UndoTarget::Drawing::One, num_);
+        break;
+    case Kind::Edit:
+        model.PutCurve(num_, after_);
+        target_.StepRedraw(UndoTarget::Drawing::All, num_);
+        break;
+    case Kind::Show:
+    case Kind::Hide: model.PutCurve(num_, after_); break;
+    }
+}
+
+RemovalStep::RemovalStep(UndoTarget& target, int32_t num, CurveRecord removed)
+    : QUndoCommand(StepName("删除曲线", removed)), target_(target), num_(num),
+      removed_(std::move(removed)) {}
+
+void RemovalStep::undo() {
+    target_.UndoModel().InsertCurve(num_, removed_);
+    target_.StepRedraw(UndoTarget::Drawing::All, num_);
+}
+
+void RemovalStep::redo() {
+    if (made_) {
+        made_ = false;
+        return;
+    }
+    target_.UndoModel().DeleteFun(num_);
+    target_.StepRedraw(UndoTarget::Drawing::All, num_);
+}
+
+InfoStep::InfoStep(UndoTarget& target, DocInfo before, DocInfo after)
+    : QUndoCommand(QString::fromUtf8("修改文档属性")), target_(target), before_(std::move(before)),
+      after_(std::move(after)) {}
+
+void InfoStep::undo() { target_.UndoModel().ModifyDocInfo(before_); }
+
+void InfoStep::redo() {
+    if (made_) {
+        made_ = false;
+        return;
+    }
+    target_.UndoModel().ModifyDocInfo(after_);
+}
+
+} // namespace orbiplot
