@@ -3,8 +3,10 @@
 #include "base/clsDialogs.h"
 #include "expr/CoreContext.h"
 
+#include <QApplication>
 #include <QDateTime>
 #include <QDesktopServices>
+#include <QPrintDialog>
 #include <QPrinter>
 #include <QProcess>
 #include <QStandardPaths>
@@ -12,11 +14,19 @@
 #include <QUrl>
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 namespace orbiplot {
 
 class frmMain;
+
+// Why a page could not be printed on the printer chosen.
+inline std::string PrintFailure(const QPrinter& printer) {
+    if (!printer.outputFileName().isEmpty())
+        return "无法写入文件 " + printer.outputFileName().toStdString();
+    return "打印机 " + printer.printerName().toStdString() + " 无法使用";
+}
 
 // Everything the desktop program shares: the window-free core, the dialogs, the clock, the
 // main window and the counters of start-up.
@@ -54,13 +64,18 @@ public:
         };
     // Serves the about music's command strings; none: FluidSynth, made on first use.
     class MciCommandSink* Mci = nullptr;
-    // Prints one page on the default printer with its default settings: draw paints it.
-    // Nothing happens when there is no printer.
-    std::function<void(const std::function<void(QPaintDevice&)>& draw)> Print =
-        [](const std::function<void(QPaintDevice&)>& draw) {
-            QPrinter printer(QPrinter::HighResolution);
-            if (printer.isValid()) draw(printer);
-        };
+    // Asks for a printer in the toolkit's print dialog (the printers, printing to a PDF file,
+    // copies, orientation) and prints one page: draw paints it and says whether it could.
+    // Nothing when the dialog is cancelled; otherwise what went wrong, empty when all went
+    // well.
+    std::function<std::optional<std::string>(const std::function<bool(QPrinter&)>& draw)> Print =
+        [](const std::function<bool(QPrinter&)>& draw) -> std::optional<std::string> {
+        QPrinter printer(QPrinter::HighResolution);
+        QPrintDialog dialog(&printer, QApplication::activeWindow());
+        if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+        if (draw(printer)) return std::string();
+        return PrintFailure(printer);
+    };
     // The current date and time as the new-document dialog proposes it, in the Chinese form
     // whatever the locale.
     std::function<QString()> Now = [] {

@@ -14,6 +14,7 @@
 #include "base/modError.h"
 #include "dialogs/LineCalculatorDialog.h"
 #include "dialogs/frmConstManager.h"
+#include "dialogs/frmExportOptions.h"
 #include "dialogs/frmExpressionParse.h"
 #include "dialogs/frmFunAdd.h"
 #include "dialogs/frmFunManager.h"
@@ -24,10 +25,12 @@
 #include "dialogs/frmTip.h"
 #include "docwin/frmDocument.h"
 #include "docwin/frmProgress.h"
+#include "services/PictureExport.h"
 #include "services/PictureFile.h"
 #include "services/clsMultimedia.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QDropEvent>
 #include <QFileInfo>
@@ -37,6 +40,7 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPrintPreviewDialog>
 #include <QProcess>
 #include <QScreen>
 #include <QStandardPaths>
@@ -59,8 +63,10 @@ const char* const InitialZoomText = "缩放:(X:100.00%; Y:100.00%)";
 QIcon Icon(const char* name) { return QIcon(QString(":/icons/") + name + ".svg"); }
 
 const std::vector<FileFilter> DocumentFilters = {{"Orbiplot 文档 (*.opd)", "*.opd"}};
-const std::vector<FileFilter> PictureFilters = {
-    {"24 位位图 (*.bmp)", "*.bmp"}, {"PNG 图像 (*.png)", "*.png"}, {"SVG 图像 (*.svg)", "*.svg"}};
+const std::vector<FileFilter> PictureFilters = {{"24 位位图 (*.bmp)", "*.bmp"},
+                                                {"PNG 图像 (*.png)", "*.png"},
+                                                {"SVG 图像 (*.svg)", "*.svg"},
+                                                {"PDF 文档 (*.pdf)", "*.pdf"}};
 
 } // namespace
 
@@ -206,6 +212,12 @@ void frmMain::BuildMenus() {
     c.FileShutDown =
         on(AddAction(file, "mnuFileShutDown", "关闭系统(&U)...", QKeySequence("Ctrl+U")),
            &frmMain::ShutDown);
+    file->addSeparator();
+    c.FileCopyPicture =
+        on(AddAction(file, "mnuFileCopyPicture", "复制图形(&G)", QKeySequence("Ctrl+Shift+C")),
+           &frmMain::CopyPicture);
+    c.FilePrintPreview =
+        on(AddAction(file, "mnuFilePrintPreview", "打印预览(&V)..."), &frmMain::FilePrintPreview);
     recentSeparator_ = file->addSeparator();
     file->setToolTipsVisible(true); // the whole path of a recent document
     for (int i = 0; i < RecentLimit; ++i) {
@@ -547,7 +559,7 @@ void frmMain::AddCurve(int32_t type) {
 void frmMain::SetDocumentCommandsEnabled(bool enabled) {
     const Commands& c = commands_;
     for (QAction* action : {c.FileClose, c.FileSave, c.FileSaveAs, c.FileExport, c.FilePrint,
-                            c.FileProperties, c.ViewRefresh})
+                            c.FileProperties, c.ViewRefresh, c.FileCopyPicture, c.FilePrintPreview})
         action->setEnabled(enabled);
     // The curve and zoom menus go with every item in them, so that their shortcuts and
     // toolbar buttons go too.
@@ -740,16 +752,31 @@ void frmMain::FileExport() {
     const std::string path =
         context_.Dialogs.FileSave("保存BMP为", context_.Core.AppFolder, "bmp", PictureFilters);
     if (path.empty()) return;
+    // The dialog gives the chosen filter's ending to a name without one of them.
+    const PictureFormat format = FormatOfPath(path).value_or(PictureFormat::Bmp);
+    frmExportOptions options(format, document->PictureSize(), this);
+    if (options.exec() != QDialog::Accepted) return;
+    const ExportSize size = options.Size();
     try {
         // Made in memory, then written in one piece: a failure leaves the old picture.
-        const QString kind = PictureKind(path);
-        if (kind == "svg")
-            SavePicture(path, document->SvgPicture());
-        else
-            SaveImage(path, document->Picture(), kind);
+        ExportPicture(path, format, GeometryOf(size, document->PictureSize()), size.Transparent,
+                      document->PictureSource());
     } catch (...) {
         ReportCurrentError(context_.Core.Messages);
     }
+}
+
+void frmMain::CopyPicture() {
+    frmDocument* document = ActiveDocument();
+    if (!document) return;
+    auto* picture = new QMimeData;
+    picture->setImageData(document->Picture());
+    try {
+        picture->setData("image/svg+xml", QByteArray::fromStdString(document->SvgPicture()));
+    } catch (...) {
+        // The image alone, then.
+    }
+    QGuiApplication::clipboard()->setMimeData(picture);
 }
 
 void frmMain::FilePrint() {
@@ -760,8 +787,41 @@ void frmMain::FilePrint() {
          "打印设置将使用操作系统的控制面板中的默认设置。\n\n单击“确定”后开始打印\n单击“取消”取消打"
          "印。"});
     if (answer != MsgResult::OK) return;
-    // Printing failures (no printer, say) are silent.
-    context_.Print([document](QPaintDevice& page) { document->PrintTo(page); });
+    const QPointer<frmDocument> target = document;
+    const std::optional<std::string> failure =
+        context_.Print([target](QPrinter& printer) { return target && target->PrintTo(printer); });
+    if (failure && !failure->empty())
+        context_.Core.Messages.ShowMessage({MsgIcon::Critical, MsgButtons::OK, MsgResult::OK,
+                                            "Orbiplot 打印", "打印失败: " + *failure});
+}
+
+void frmMain::FilePrintPreview() {
+    frmDocument* document = ActiveDocument();
+    if (!document) return;
+    QPrinter printer(QPrinter::HighResolution);
+    QPrintPreviewDialog preview(&printer, this);
+    preview.setWindowTitle("打印预览");
+    const QPointer<frmDocument> target = document;
+    connect(&preview, &QPrintPreviewDialog::paintRequested, this, [target](QPrinter* page) {
+        if (target) target->PrintTo(*page);
+    });
+    preview.exec();
+}
+
+void frmMain::ShowDocumentMenu(frmDocument& document, QPoint at) {
+    if (QMdiSubWindow* frame = qobject_cast<QMdiSubWindow*>(document.parentWidget()))
+        mdiArea_->setActiveSubWindow(frame);
+    const Commands& c = commands_;
+    QMenu menu(this);
+    menu.setObjectName("mnuDocument");
+    menu.addAction(c.FileCopyPicture);
+    menu.addSeparator();
+    for (QAction* action : {c.ViewRefresh, c.ViewReset, c.ViewEqualScale, c.ViewCentre})
+        menu.addAction(action);
+    menu.addSeparator();
+    menu.addAction(c.CurveManager);
+    menu.addAction(c.FileProperties);
+    menu.exec(at);
 }
 
 void frmMain::FileProperties() {

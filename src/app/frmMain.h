@@ -55,6 +55,8 @@ public:
             *HelpMenu;
         QAction *FileNew, *FileOpen, *FileClose, *FileSave, *FileSaveAs, *FileExport,
             *FileProperties, *FilePrint, *FileExit, *FileShutDown;
+        // Sharing the picture, after the file menu's own items.
+        QAction *FileCopyPicture, *FilePrintPreview;
         QAction *ViewToolbar, *ViewStatusBar, *ViewRefresh;
         QAction* CurveManager;
         // Taking back the active document's last change, and making it again.
@@ -82,6 +84,7 @@ public:
     void DocumentLoaded() override;
     void DocumentUnloaded() override;
     void DocumentSaved(const std::string& path) override;
+    void ShowDocumentMenu(frmDocument& document, QPoint at) override;
     bool SaveUntitled(frmDocument& document) override;
     void OpenCurveManager(frmDocument& document) override;
     void PlaceNewWindow(QWidget& frame) override;
@@ -111,6 +114,9 @@ public:
     bool FileSaveAs();
     void FileExport();
     void FilePrint();
+    void FilePrintPreview();
+    // The active document's picture on the clipboard, as an image and as SVG.
+    void CopyPicture();
     void FileProperties();
     // The options dialog; after OK the active document is drawn with the new look.
     void ShowOptions();

@@ -1,6 +1,46 @@
 #include "base/clsDialogs.h"
 
+#include "base/TextEncoding.h"
+
+#include <sstream>
+
 namespace orbiplot {
+
+namespace {
+
+std::vector<std::string> Endings(const FileFilter& filter) {
+    std::vector<std::string> endings;
+    std::stringstream patterns(filter.Pattern);
+    for (std::string pattern; std::getline(patterns, pattern, ';');) {
+        if (pattern.rfind("*.", 0) == 0 && pattern.size() > 2 &&
+            pattern.find_first_of("*?", 2) == std::string::npos)
+            endings.push_back(AsciiLower(pattern.substr(2)));
+    }
+    return endings;
+}
+
+} // namespace
+
+std::string FilterEnding(const FileFilter& filter) {
+    const std::vector<std::string> endings = Endings(filter);
+    return endings.empty() ? std::string() : endings.front();
+}
+
+std::string WithOfferedEnding(const std::string& path, const std::vector<FileFilter>& filters,
+                              size_t chosen) {
+    const size_t slash = path.find_last_of('/');
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    const size_t dot = name.find_last_of('.');
+    if (dot != std::string::npos && dot > 0) {
+        const std::string ending = AsciiLower(name.substr(dot + 1));
+        for (const FileFilter& filter : filters)
+            for (const std::string& offered : Endings(filter))
+                if (offered == ending) return path;
+    }
+    if (chosen >= filters.size()) return path;
+    const std::string add = FilterEnding(filters[chosen]);
+    return add.empty() ? path : path + "." + add;
+}
 
 std::array<Rgb, 16> clsDialogs::CustomGreys() {
     std::array<Rgb, 16> greys{};
@@ -24,7 +64,8 @@ FileDialogRequest clsDialogs::Request(bool save, std::string_view title, std::st
 }
 
 std::string clsDialogs::FileOpen(std::string_view title, std::string_view startPath,
-                                 const std::vector<FileFilter>& filters, int32_t filterIndex) const {
+                                 const std::vector<FileFilter>& filters,
+                                 int32_t filterIndex) const {
     FileDialogRequest request = Request(false, title, startPath, filters, filterIndex);
     request.MustExist = true;
     return seam_.ShowFileDialog(request).value_or(std::string());
@@ -32,7 +73,8 @@ std::string clsDialogs::FileOpen(std::string_view title, std::string_view startP
 
 std::string clsDialogs::FileSave(std::string_view title, std::string_view startPath,
                                  std::string_view defaultExtension,
-                                 const std::vector<FileFilter>& filters, int32_t filterIndex) const {
+                                 const std::vector<FileFilter>& filters,
+                                 int32_t filterIndex) const {
     FileDialogRequest request = Request(true, title, startPath, filters, filterIndex);
     request.DefaultExtension = defaultExtension;
     request.ConfirmOverwrite = true;

@@ -39,4 +39,11 @@ private:
     std::string programFolder_;
 };
 
+// The ending a filter's first pattern names ("bmp" for "*.bmp;*.dib"); empty for "*".
+std::string FilterEnding(const FileFilter& filter);
+// A file name to save under: as typed when its ending is one the filters offer (in any
+// letter case), otherwise with the chosen filter's ending added.
+std::string WithOfferedEnding(const std::string& path, const std::vector<FileFilter>& filters,
+                              size_t chosen);
+
 } // namespace orbiplot

@@ -191,24 +191,41 @@ int Resave(Context& context, const Words& args, std::ostream&, std::ostream&) {
     return document.SaveDoc(args[1], true) ? 0 : 1;
 }
 
-// render FILE.opd OUT [--size WxH]
+// render FILE.opd OUT [--size WxH] [--dpi N]
 int Render(Context& context, const Words& args, std::ostream&, std::ostream& err) {
-    int width = 640, height = 480;
-    if (args.size() != 2) {
+    int width = 640, height = 480, dpi = 96;
+    bool sized = false, resolved = false;
+    bool ok = args.size() % 2 == 0;
+    for (size_t i = 2; ok && i + 1 < args.size(); i += 2) {
         int w = 0, h = 0;
         char x = 0, rest = 0;
-        // Up to 64 million pixels: a picture that still fits in memory.
-        if (args.size() != 4 || args[2] != "--size" ||
-            std::sscanf(args[3].c_str(), "%d%c%d%c", &w, &x, &h, &rest) != 3 ||
-            (x != 'x' && x != 'X') || w < 1 || h < 1 || w > 16384 || h > 16384 ||
-            static_cast<long>(w) * h > 64L << 20) {
-            err << "usage: orbiplot-cli render FILE.opd OUT.png|OUT.bmp|OUT.svg [--size WxH]\n";
-            return 2;
+        if (args[i] == "--size" && !sized) {
+            // Up to 64 million pixels: a picture that still fits in memory.
+            ok = std::sscanf(args[i + 1].c_str(), "%d%c%d%c", &w, &x, &h, &rest) == 3 &&
+                 (x == 'x' || x == 'X') && w >= 1 && h >= 1 && w <= 16384 && h <= 16384 &&
+                 static_cast<long>(w) * h <= 64L << 20;
+            width = w;
+            height = h;
+            sized = true;
+        } else if (args[i] == "--dpi" && !resolved) {
+            ok = std::sscanf(args[i + 1].c_str(), "%d%c", &w, &rest) == 1 && w >= 10 && w <= 2400;
+            dpi = w;
+            resolved = true;
+        } else {
+            ok = false;
         }
-        width = w;
-        height = h;
     }
-    return RenderDocument(context.core, args[0], args[1], width, height, err);
+    // The scaled picture fits in memory too.
+    const double scale = dpi / 96.0;
+    if (ok && (width * scale > 30000 || height * scale > 30000 ||
+               width * scale * height * scale > double(64L << 20)))
+        ok = false;
+    if (!ok) {
+        err << "usage: orbiplot-cli render FILE.opd OUT.png|OUT.bmp|OUT.svg|OUT.pdf [--size WxH] "
+               "[--dpi N]\n";
+        return 2;
+    }
+    return RenderDocument(context.core, args[0], args[1], width, height, dpi, err);
 }
 
 const std::vector<Command>& Commands() {
@@ -221,7 +238,8 @@ const std::vector<Command>& Commands() {
         {"consts", "consts list | consts add NAME VALUE | consts remove INDEX", 1, 3, Consts},
         {"list", "list FILE.opd", 1, 1, List},
         {"resave", "resave IN.opd OUT.opd", 2, 2, Resave},
-        {"render", "render FILE.opd OUT.png|OUT.bmp|OUT.svg [--size WxH]", 2, 4, Render},
+        {"render", "render FILE.opd OUT.png|OUT.bmp|OUT.svg|OUT.pdf [--size WxH] [--dpi N]", 2, 6,
+         Render},
     };
     return commands;
 }

@@ -6,17 +6,12 @@
 #include "expr/CoreContext.h"
 #include "plot/PlotEngine.h"
 #include "plot/View.h"
-#include "services/PictureFile.h"
-#include "services/PictureJob.h"
-#include "services/QtCanvas.h"
+#include "services/PictureExport.h"
 
-#include <QFileInfo>
 #include <QGuiApplication>
-#include <QImage>
-#include <QSvgGenerator>
 
 #include <cstdio>
-#include <memory>
+#include <optional>
 #include <ostream>
 
 namespace orbiplot::cli {
@@ -38,53 +33,35 @@ void EnsureGuiApplication() {
     static QGuiApplication app(argc, argv);
 }
 
-void Draw(CoreContext& context, DocumentModel& document, QPaintDevice& device, int width,
-          int height) {
-    View view(width * TwipsPerPixel, height * TwipsPerPixel);
-    QtCanvas canvas(device, view);
-    SystemClock clock;
-    PlotStatus status;
-    PlotEngine engine(document, view, canvas, context, clock, status);
-    engine.RefreshAll();
-    canvas.Finish();
-}
-
 } // namespace
 
 int RenderDocument(CoreContext& context, const std::string& documentPath,
-                   const std::string& outputPath, int width, int height, std::ostream& err) {
-    const std::string lower = AsciiLower(outputPath);
-    const auto endsWith = [&](const char* ext) {
-        const std::string e(ext);
-        return lower.size() >= e.size() && lower.compare(lower.size() - e.size(), e.size(), e) == 0;
-    };
-    const bool svg = endsWith(".svg");
-    if (!svg && !endsWith(".png") && !endsWith(".bmp")) {
-        err << "orbiplot-cli: the picture must end in .png, .bmp or .svg\n";
+                   const std::string& outputPath, int width, int height, int dpi,
+                   std::ostream& err) {
+    const std::optional<PictureFormat> format = FormatOfPath(outputPath);
+    if (!format) {
+        err << "orbiplot-cli: the picture must end in .png, .bmp, .svg or .pdf\n";
         return 2;
     }
     DocumentModel document(context);
     if (!document.LoadDoc(documentPath)) return 1;
     EnsureGuiApplication();
 
-    // The picture is made in memory and then written in one piece over the old one.
+    // Drawn as the window draws it (on every core, failures reported in curve order), made
+    // in memory and then written in one piece over the old file.
+    // The window's size on a screen of 96 dpi, printed at dpi: a picture that says so.
+    const QSize window(width, height);
+    ExportSize size;
+    size.Kind = ExportSize::Mode::Physical;
+    size.WidthCm = width / 96.0 * 2.54;
+    size.HeightCm = height / 96.0 * 2.54;
+    const bool raster = *format == PictureFormat::Png || *format == PictureFormat::Bmp;
+    size.Dpi = raster ? dpi : 96;
+    const View view(width * TwipsPerPixel, height * TwipsPerPixel);
+    SystemClock clock;
     try {
-        if (svg) {
-            SavePicture(outputPath, EncodeSvg(QSize(width, height),
-                                              QString::fromStdString(document.GetDocInfo().Title),
-                                              [&](QPaintDevice& device) {
-                                                  Draw(context, document, device, width, height);
-                                              }));
-        } else {
-            // Drawn as the window draws it: on every core, then reported in curve order.
-            const View view(width * TwipsPerPixel, height * TwipsPerPixel);
-            SystemClock clock;
-            PictureJob job(document, view, context, clock, QFont(), QSize(width, height), 1);
-            job.Run();
-            for (const MessageRequest& message : job.Report().Messages)
-                context.Messages.ShowMessage(message);
-            SaveImage(outputPath, job.Picture(), PictureKind(outputPath));
-        }
+        ExportPicture(outputPath, *format, GeometryOf(size, window), false,
+                      {document, view, context, clock, QFont(), nullptr, &context.Messages});
     } catch (...) {
         ReportCurrentError(context.Messages);
         return 1;

@@ -2,6 +2,7 @@
 
 #include "plot/PlotEngine.h"
 
+#include <QPoint>
 #include <QString>
 
 #include <string>
@@ -22,6 +23,8 @@ public:
     // The save command for a document that has no file yet; true when it was saved.
     virtual bool SaveUntitled(frmDocument& document) = 0;
     virtual void OpenCurveManager(frmDocument& document) = 0;
+    // The document's context menu, at a point of the screen.
+    virtual void ShowDocumentMenu(frmDocument& /*document*/, QPoint /*at*/) {}
     // A document was written to a file.
     virtual void DocumentSaved(const std::string& /*path*/) {}
     // Places a document's frame, just shown, among the others.

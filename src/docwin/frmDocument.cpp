@@ -45,6 +45,9 @@ frmDocument::frmDocument(CoreContext& context, DocumentHost& host, Clock& clock,
     grabGesture(Qt::PinchGesture);
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
+    // The right button is the band's; its click without a drag, or the menu key, opens the
+    // menu.
+    setContextMenuPolicy(Qt::PreventContextMenu);
     pictureView_ = view_;
     picture_ = QImage(1, 1, QImage::Format_RGB32);
     picture_.fill(Qt::white);
@@ -297,11 +300,11 @@ bool frmDocument::SaveDoc(const std::string& path, bool fromScratch) {
 }
 
 std::string frmDocument::SvgPicture() {
-    return EncodeSvg(PictureSize(), QString::fromStdString(model_.GetDocInfo().Title),
-                     [&](QPaintDevice& device) {
-                         QtCanvas canvas(device, view_, font());
-                         DrawQuietly(canvas);
-                     });
+    return VectorPicture(PictureFormat::Svg, GeometryOf({}, PictureSize()), PictureSource());
+}
+
+ExportSource frmDocument::PictureSource() {
+    return {model_, view_, context_, clock_, font(), &picture_};
 }
 
 bool frmDocument::PrintTo(QPaintDevice& page) {
@@ -357,6 +360,7 @@ void frmDocument::keyPressEvent(QKeyEvent* event) {
     case Qt::Key_Escape: CloseDoc(); break;
     case Qt::Key_Space: host_.OpenCurveManager(*this); break;
     case Qt::Key_Home: ResetView(); break;
+    case Qt::Key_Menu: host_.ShowDocumentMenu(*this, mapToGlobal(rect().center())); break;
     default: QWidget::keyPressEvent(event); return;
     }
     event->accept();
@@ -404,6 +408,7 @@ void frmDocument::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::RightButton ||
         (event->button() == Qt::LeftButton && (event->modifiers() & Qt::ShiftModifier))) {
         drag_ = Drag::Band;
+        bandByRight_ = event->button() == Qt::RightButton;
         if (!band_) band_ = new QRubberBand(QRubberBand::Rectangle, this);
         band_->setGeometry(QRect(pressAt_.toPoint(), QSize()));
         band_->show();
@@ -434,8 +439,12 @@ void frmDocument::mouseMoveEvent(QMouseEvent* event) {
 void frmDocument::mouseReleaseEvent(QMouseEvent* event) {
     if (drag_ == Drag::None) return;
     releaseAt_ = event->position();
+    const bool menu = drag_ == Drag::Band && bandByRight_ &&
+                      std::abs(releaseAt_.x() - pressAt_.x()) < 4 &&
+                      std::abs(releaseAt_.y() - pressAt_.y()) < 4;
     EndDrag(false);
     event->accept();
+    if (menu) host_.ShowDocumentMenu(*this, event->globalPosition().toPoint());
 }
 
 void frmDocument::EndDrag(bool cancel) {

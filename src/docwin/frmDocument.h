@@ -4,6 +4,7 @@
 #include "docwin/DocumentUndo.h"
 #include "plot/PlotEngine.h"
 #include "plot/View.h"
+#include "services/PictureExport.h"
 
 #include <QImage>
 #include <QPoint>
@@ -69,6 +70,10 @@ public:
     const View& ViewState() const { return view_; }
     // The picture drawn anew as SVG.
     std::string SvgPicture();
+    // What an exported picture is drawn from: the document, the view, the window's picture.
+    ExportSource PictureSource();
+    // The drawing surface's size in logical pixels.
+    QSize PictureSize() const;
     // Draws the document on a printed page (any paint device), scaled from the window's
     // picture to fit it, sharp at the device's resolution; false when it cannot be painted.
     bool PrintTo(QPaintDevice& page);
@@ -120,8 +125,6 @@ private:
     void RedrawDone(const std::shared_ptr<Redraw>& redraw);
     // The view changed: the zoom read-out, then a redraw.
     void ViewChanged(bool redrawNow);
-    // The picture's size in logical pixels: the window's.
-    QSize PictureSize() const;
     // A full redraw on another surface, leaving the window's status and picture alone.
     void DrawQuietly(Canvas& canvas);
     bool AskToSave();
@@ -147,6 +150,7 @@ private:
     enum class Drag { None, Pan, Band };
     Drag drag_ = Drag::None;
     QPointF pressAt_, releaseAt_;
+    bool bandByRight_ = false; // a right click that does not drag opens the menu
     View viewAtPress_;
     QRubberBand* band_ = nullptr;
     int wheelRest_ = 0; // a touchpad's part of a notch

@@ -186,6 +186,7 @@ void PictureJob::PaintGrid(QImage& image) {
     QPainter painter(&image);
     View view = view_;
     QtCanvas canvas(painter, view, font_, size_);
+    canvas.SetTransparentBackground(transparent_);
     DrawGridAndAxes(canvas, view, context_.Settings);
     canvas.Finish();
 }
@@ -213,7 +214,9 @@ void PictureJob::Run() {
         picture_ = base_->convertToFormat(QImage::Format_RGB32);
     } else {
         base_.reset();
-        picture_ = QImage(pixels, QImage::Format_RGB32);
+        picture_ = QImage(pixels, transparent_ ? QImage::Format_ARGB32_Premultiplied
+                                               : QImage::Format_RGB32);
+        if (transparent_) picture_.fill(Qt::transparent);
     }
     if (picture_.isNull()) return;
     picture_.setDevicePixelRatio(ratio_);

@@ -55,6 +55,8 @@ public:
     void DrawOver(const QImage& base, int32_t only);
     // Threads to use; the default is one per core.
     void SetThreads(int threads) { threads_ = std::max(threads, 1); }
+    // A picture with an alpha channel whose background is left clear (not with DrawOver).
+    void SetTransparent(bool transparent) { transparent_ = transparent; }
 
     // Draws; returns when the picture is made or the redraw was stopped.
     void Run();
@@ -111,6 +113,7 @@ private:
     std::atomic<bool> stop_{false};
     std::atomic<int> done_{0};
     int threads_;
+    bool transparent_ = false;
     QImage picture_;
     RedrawReport report_;
 };

@@ -315,7 +315,7 @@ void QtCanvas::Clear(Rgb background) {
     const CleanVectorState clean;
     pending_.clear();
     straight_.reset();
-    out_.FillRect(QRectF(0, 0, width_, height_), ToQColor(background));
+    if (!transparent_) out_.FillRect(QRectF(0, 0, width_, height_), ToQColor(background));
 }
 
 void QtCanvas::SetPenWidth(int width) {

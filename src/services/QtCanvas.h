@@ -57,6 +57,8 @@ public:
     // Nobody sees the picture before it is whole.
     bool ShowsEveryStep() const override { return false; }
 
+    // Clearing leaves the surface as it is (a transparent picture) instead of filling it.
+    void SetTransparentBackground(bool transparent) { transparent_ = transparent; }
     // Ends the painting so that the device can be saved.
     void Finish();
     // False when the device could not be painted on (no printer, say).
@@ -78,6 +80,7 @@ private:
     PaintOps& out_;
     int width_;
     int height_;
+    bool transparent_ = false;
     QFontMetricsF metrics_;
     int penWidth_ = 1;
     LineStyle style_ = LineStyle::Solid;

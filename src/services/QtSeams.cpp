@@ -1,4 +1,6 @@
 #include "services/QtSeams.h"
+
+#include "base/clsDialogs.h"
 #include "services/QtCanvas.h"
 
 #include <QAbstractButton>
@@ -132,15 +134,29 @@ std::optional<std::string> QtDialogSeam::ShowFileDialog(const FileDialogRequest&
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setFileMode(QFileDialog::AnyFile);
         if (!request.ConfirmOverwrite) dialog.setOption(QFileDialog::DontConfirmOverwrite);
-        QString suffix = Q(request.DefaultExtension);
-        if (suffix.startsWith('.')) suffix.remove(0, 1);
-        dialog.setDefaultSuffix(suffix);
     } else {
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
         dialog.setFileMode(QFileDialog::ExistingFile);
     }
+    // A saved file takes the chosen filter's ending when its name has none of the endings
+    // offered: the filter chosen says what kind of file it is.
+    const auto chosenFilter = [&] {
+        return static_cast<size_t>(
+            std::max<qsizetype>(filters.indexOf(dialog.selectedNameFilter()), 0));
+    };
+    if (request.Save) {
+        QString suffix = Q(request.DefaultExtension);
+        if (suffix.startsWith('.')) suffix.remove(0, 1);
+        if (!request.Filters.empty()) suffix = Q(FilterEnding(request.Filters[chosenFilter()]));
+        dialog.setDefaultSuffix(suffix);
+        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&] {
+            dialog.setDefaultSuffix(Q(FilterEnding(request.Filters[chosenFilter()])));
+        });
+    }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-    return dialog.selectedFiles().first().toStdString();
+    const std::string chosen = dialog.selectedFiles().first().toStdString();
+    if (!request.Save || request.Filters.empty()) return chosen;
+    return WithOfferedEnding(chosen, request.Filters, chosenFilter());
 }
 
 std::optional<Rgb> QtDialogSeam::ShowColorDialog(Rgb initial, const std::array<Rgb, 16>& custom) {

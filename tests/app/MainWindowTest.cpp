@@ -105,7 +105,8 @@ TEST(MainWindow, OpenSaveSaveAsAndExport) {
     f.main->Command().FileSaveAs->trigger();
     EXPECT_EQ(document->GetIPath(), other);
     EXPECT_EQ(f.dir.Read("other.opd").find("[8DATA]"), std::string::npos);
-    // Export writes the picture in the kind its name asks for.
+    // Export writes the picture in the kind its name asks for, the size proposed taken.
+    WhenModal(AcceptDialog);
     f.main->Command().FileExport->trigger();
     EXPECT_NE(f.dir.Read("pic.svg").find("<svg"), std::string::npos);
     EXPECT_TRUE(f.messages.shown.empty());
@@ -327,12 +328,12 @@ TEST(MainWindow, PrintingAsksAndDrawsVectorsAtThePagesResolution) {
     EXPECT_GT(DetailedBlocks(page, 4), 0);
 
     // On a PDF printer the page holds drawing and text, no picture; Cancel prints nothing.
-    const std::string pdf = f.dir.Path() + "/page.pdf";
-    f.context.Print = [&](const std::function<void(QPaintDevice&)>& draw) {
+    std::string pdf = f.dir.Path() + "/page.pdf";
+    f.context.Print = [&](const std::function<bool(QPrinter&)>& draw) {
         QPrinter printer(QPrinter::HighResolution);
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(QString::fromStdString(pdf));
-        draw(printer);
+        return std::optional<std::string>(draw(printer) ? "" : PrintFailure(printer));
     };
     f.messages.answers = {MsgResult::Cancel, MsgResult::OK};
     f.main->Command().FilePrint->trigger();
@@ -344,12 +345,16 @@ TEST(MainWindow, PrintingAsksAndDrawsVectorsAtThePagesResolution) {
     EXPECT_TRUE(bytes.startsWith("%PDF"));
     EXPECT_FALSE(bytes.contains("/Subtype /Image"));
     EXPECT_TRUE(bytes.contains("/Font"));
-
-    // A printer that cannot be painted on is passed over without a word.
-    QPrinter broken;
-    broken.setOutputFileName(QString::fromStdString(f.dir.Path() + "/no/such/folder/p.pdf"));
-    EXPECT_FALSE(document->PrintTo(broken));
     EXPECT_EQ(f.messages.shown.size(), 2u);
+
+    // A file that cannot be written is reported, not passed over.
+    pdf = f.dir.Path() + "/no/such/folder/p.pdf";
+    f.messages.answers = {MsgResult::OK};
+    f.main->Command().FilePrint->trigger();
+    ASSERT_EQ(f.messages.shown.size(), 4u);
+    EXPECT_EQ(f.messages.shown[3].Text, "打印失败: 无法写入文件 " + pdf);
+    EXPECT_EQ(f.messages.shown[3].Title, "Orbiplot 打印");
+    EXPECT_EQ(f.messages.shown[3].Icon, MsgIcon::Critical);
 }
 
 TEST(MainWindow, NewWindowsCascadeInsideAndTheStatusPanelsFit) {
@@ -410,8 +415,10 @@ TEST(MainWindow, AFailedExportKeepsTheOldPictureAndSaysWhy) {
     const std::string folder = f.dir.File("in-the-way.svg");
     std::filesystem::create_directory(folder);
     f.dialogs.files = {folder, f.dir.File("missing/x.bmp"), old};
-    for (int i = 0; i < 3; ++i)
+    for (int i = 0; i < 3; ++i) {
+        WhenModal(AcceptDialog);
         f.main->Command().FileExport->trigger();
+    }
     EXPECT_THAT(f.messages.Texts(), ElementsAre(_, HasSubstr("Orbiplot.Windows")));
     EXPECT_TRUE(std::filesystem::is_directory(folder));
     EXPECT_EQ(f.dir.Read("old.png").substr(1, 3), "PNG");

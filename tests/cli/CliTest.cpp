@@ -1,8 +1,14 @@
 #include "cli/CliCommands.h"
 
+#include "PdfTestSupport.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
+
+#include <QImage>
+#include <QSize>
+
+#include <algorithm>
 
 #include <csignal>
 #include <filesystem>
@@ -13,6 +19,7 @@
 #include <unistd.h>
 
 using orbiplot::cli::RunCli;
+using orbiplot::test::PdfStreams;
 using orbiplot::test::TempDir;
 
 namespace {
@@ -49,10 +56,16 @@ TEST(Cli, CalcAndSubstShowWhatTheWindowsShow) {
 }
 
 TEST(Cli, UsageErrorsExitWithTwo) {
-    for (const std::vector<std::string>& words : std::vector<std::vector<std::string>>{
-             {}, {"frobnicate"}, {"eval"}, {"--app-dir"}, {"--bogus", "eval", "1"}, {"pl", "1,1", "1"}})
+    for (const std::vector<std::string>& words :
+         std::vector<std::vector<std::string>>{{},
+                                               {"frobnicate"},
+                                               {"eval"},
+                                               {"--app-dir"},
+                                               {"--bogus", "eval", "1"},
+                                               {"pl", "1,1", "1"}})
         EXPECT_EQ(Cli(words).code, 2) << words.size();
-    EXPECT_NE(Cli({"subst", "x", "x"}).err.find("subst EXPRESSION VAR VALUETEXT"), std::string::npos);
+    EXPECT_NE(Cli({"subst", "x", "x"}).err.find("subst EXPRESSION VAR VALUETEXT"),
+              std::string::npos);
 }
 
 TEST(Cli, AppDirLoadsConstantsAndSettingsWithoutWriting) {
@@ -70,8 +83,10 @@ TEST(Cli, AppDirLoadsConstantsAndSettingsWithoutWriting) {
 
 TEST(Cli, ListAndResaveDocuments) {
     TempDir dir;
-    dir.Write("d.opd", "[General]\r\nOPMVer=1\r\nTitle=\xBA\xAF\xCA\xFD\r\nC=2\r\n[0DATA]\r\nType=0\r\n"
-                       "SD1=1/4\r\nSD2=2\r\nSH=False\r\n[1DATA]\r\nType=15\r\nExp1=cos(t)\r\nExp2=sin(t)\r\n");
+    dir.Write(
+        "d.opd",
+        "[General]\r\nOPMVer=1\r\nTitle=\xBA\xAF\xCA\xFD\r\nC=2\r\n[0DATA]\r\nType=0\r\n"
+        "SD1=1/4\r\nSD2=2\r\nSH=False\r\n[1DATA]\r\nType=15\r\nExp1=cos(t)\r\nExp2=sin(t)\r\n");
     CliRun r = Cli({"list", dir.File("d.opd")});
     EXPECT_EQ(r.out, "title=函数\nauthor=未知作者\nnote=\ncoo=2\ncount=2\n"
                      "curve 0 0 点: (1/4,2)\ncurve 1 1 参数方程: x=cos(t), y=sin(t)\n");
@@ -102,9 +117,11 @@ TEST(Cli, RenderWritesTheChosenFormat) {
     EXPECT_EQ(Cli({"render", dir.File("d.opd"), dir.File("d.png")}).code, 0);
     EXPECT_EQ(dir.Read("d.png").substr(1, 3), "PNG");
 
-    for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{
-             {dir.File("d.gif")}, {dir.File("d.png"), "--size"}, {dir.File("d.png"), "--size", "0x5"},
-             {dir.File("d.png"), "--size", "99999x99999"}}) {
+    for (const std::vector<std::string>& bad :
+         std::vector<std::vector<std::string>>{{dir.File("d.gif")},
+                                               {dir.File("d.png"), "--size"},
+                                               {dir.File("d.png"), "--size", "0x5"},
+                                               {dir.File("d.png"), "--size", "99999x99999"}}) {
         std::vector<std::string> words{"render", dir.File("d.opd")};
         words.insert(words.end(), bad.begin(), bad.end());
         EXPECT_EQ(Cli(words).code, 2) << bad.back();
@@ -114,6 +131,62 @@ TEST(Cli, RenderWritesTheChosenFormat) {
     std::filesystem::create_directory(dir.File("in-the-way.png"));
     EXPECT_EQ(Cli({"render", dir.File("d.opd"), dir.File("in-the-way.png")}).code, 1);
     EXPECT_TRUE(std::filesystem::is_directory(dir.File("in-the-way.png")));
+}
+
+TEST(Cli, RenderWritesPdfVectorsAndRasterAtAResolution) {
+    TempDir dir;
+    dir.Write("d.opd", "[General]\r\nOPMVer=1\r\nTitle=pdf\r\nC=2\r\n[0DATA]\r\nType=13\r\n"
+                       "Exp1=sin(x)\r\n[1DATA]\r\nType=6\r\nSD1=0\r\nSD2=0\r\nSD3=2\r\nLC=255\r\n");
+    // A PDF of the window's size at 96 dpi: 300 x 160 pixels are 225 x 120 points; drawing
+    // and text, fonts embedded, no picture.
+    ASSERT_EQ(Cli({"render", dir.File("d.opd"), dir.File("d.pdf"), "--size", "300x160"}).code, 0);
+    const QByteArray pdf = QByteArray::fromStdString(dir.Read("d.pdf"));
+    EXPECT_TRUE(pdf.startsWith("%PDF"));
+    EXPECT_TRUE(pdf.contains("/MediaBox [0 0 225.000000 120.000000]"));
+    EXPECT_TRUE(pdf.contains("/FontFile2"));
+    EXPECT_FALSE(pdf.contains("/Subtype /Image"));
+    const std::string page = PdfStreams(pdf);
+    EXPECT_NE(page.find("BT\n"), std::string::npos);
+    size_t lines = 0;
+    for (size_t at = page.find(" l\n"); at != std::string::npos; at = page.find(" l\n", at + 1))
+        ++lines;
+    EXPECT_GT(lines, 50u); // the grid and the wave
+    // --dpi scales a PNG or BMP: the window's pixels times dpi / 96, and says so; the order
+    // of the options is free.
+    ASSERT_EQ(
+        Cli({"render", dir.File("d.opd"), dir.File("d.png"), "--dpi", "300", "--size", "200x100"})
+            .code,
+        0);
+    const QImage png(QString::fromStdString(dir.File("d.png")));
+    EXPECT_EQ(png.size(), QSize(625, 313));
+    EXPECT_NEAR(png.dotsPerMeterX() * 0.0254, 300, 0.1);
+    ASSERT_EQ(Cli({"render", dir.File("d.opd"), dir.File("d.bmp"), "--dpi", "48"}).code, 0);
+    EXPECT_EQ(QImage(QString::fromStdString(dir.File("d.bmp"))).size(), QSize(320, 240));
+    // The same drawing scaled: the circle of radius 2 keeps its place against the window,
+    // its red at the same fraction of the width.
+    const auto redFraction = [](const QImage& image) {
+        int right = 0;
+        for (int x = 0; x < image.width(); ++x)
+            if (qRed(image.pixel(x, image.height() / 2)) > 200 &&
+                qGreen(image.pixel(x, image.height() / 2)) < 90)
+                right = x;
+        return double(right) / image.width();
+    };
+    ASSERT_EQ(Cli({"render", dir.File("d.opd"), dir.File("w.png"), "--size", "200x100"}).code, 0);
+    EXPECT_NEAR(redFraction(png), redFraction(QImage(QString::fromStdString(dir.File("w.png")))),
+                0.01);
+    for (const std::vector<std::string>& bad :
+         std::vector<std::vector<std::string>>{{"--dpi", "0"},
+                                               {"--dpi", "300x"},
+                                               {"--dpi", "300", "--dpi", "200"},
+                                               {"--dpi"},
+                                               {"--size", "16000x16000", "--dpi", "200"},
+                                               {"--zoom", "2"}}) {
+        std::vector<std::string> words{"render", dir.File("d.opd"), dir.File("x.png")};
+        words.insert(words.end(), bad.begin(), bad.end());
+        EXPECT_EQ(Cli(words).code, 2) << bad.back();
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir.File("x.png")));
 }
 
 TEST(Cli, LineCalculatorsAndConstants) {
@@ -195,7 +268,9 @@ Process RunBinary(const std::vector<std::string>& words, rlim_t fileSizeLimit = 
     return {status, out};
 }
 
-int ExitCode(const Process& p) { return WIFEXITED(p.status) ? WEXITSTATUS(p.status) : -WTERMSIG(p.status); }
+int ExitCode(const Process& p) {
+    return WIFEXITED(p.status) ? WEXITSTATUS(p.status) : -WTERMSIG(p.status);
+}
 
 } // namespace
 
