@@ -68,10 +68,12 @@ public:
     // copies, orientation) and prints one page: draw paints it and says whether it could.
     // Nothing when the dialog is cancelled; otherwise what went wrong, empty when all went
     // well.
-    std::function<std::optional<std::string>(const std::function<bool(QPrinter&)>& draw)> Print =
-        [](const std::function<bool(QPrinter&)>& draw) -> std::optional<std::string> {
+    std::function<std::optional<std::string>(QWidget* owner,
+                                             const std::function<bool(QPrinter&)>& draw)>
+        Print = [](QWidget* owner,
+                   const std::function<bool(QPrinter&)>& draw) -> std::optional<std::string> {
         QPrinter printer(QPrinter::HighResolution);
-        QPrintDialog dialog(&printer, QApplication::activeWindow());
+        QPrintDialog dialog(&printer, owner);
         if (dialog.exec() != QDialog::Accepted) return std::nullopt;
         if (draw(printer)) return std::string();
         return PrintFailure(printer);

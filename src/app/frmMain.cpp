@@ -788,8 +788,8 @@ void frmMain::FilePrint() {
          "印。"});
     if (answer != MsgResult::OK) return;
     const QPointer<frmDocument> target = document;
-    const std::optional<std::string> failure =
-        context_.Print([target](QPrinter& printer) { return target && target->PrintTo(printer); });
+    const std::optional<std::string> failure = context_.Print(
+        this, [target](QPrinter& printer) { return target && target->PrintTo(printer); });
     if (failure && !failure->empty())
         context_.Core.Messages.ShowMessage({MsgIcon::Critical, MsgButtons::OK, MsgResult::OK,
                                             "Orbiplot 打印", "打印失败: " + *failure});

@@ -329,7 +329,7 @@ TEST(MainWindow, PrintingAsksAndDrawsVectorsAtThePagesResolution) {
 
     // On a PDF printer the page holds drawing and text, no picture; Cancel prints nothing.
     std::string pdf = f.dir.Path() + "/page.pdf";
-    f.context.Print = [&](const std::function<bool(QPrinter&)>& draw) {
+    f.context.Print = [&](QWidget*, const std::function<bool(QPrinter&)>& draw) {
         QPrinter printer(QPrinter::HighResolution);
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(QString::fromStdString(pdf));
