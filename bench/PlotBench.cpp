@@ -1,5 +1,6 @@
 // A full redraw of a reference document at 1280 x 800 pixels: 8 equation curves and 8
 // lines and conics.
+#include "analysis/KeyPoints.h"
 #include "doc/DocumentModel.h"
 #include "expr/CoreContext.h"
 #include "plot/Canvas.h"
@@ -225,8 +226,21 @@ void WideRange(benchmark::State& state, bool parametric) {
     }
 }
 
+// The key points of the reference document in its view: zeros, intercepts, turning points
+// and the intersections of every pair of its 16 curves.
+void KeyPointsReference(benchmark::State& state) {
+    Reference ref;
+    const PlaneBox box{ref.view.ScaleLeft(), ref.view.Right(), ref.view.Bottom(),
+                       ref.view.ScaleTop()};
+    size_t found = 0;
+    for (auto _ : state)
+        found = FindKeyPoints(ref.doc, ref.context.Parser, box).size();
+    state.counters["points"] = static_cast<double>(found);
+}
+
 } // namespace
 
+BENCHMARK(KeyPointsReference)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(GestureFrame, Pan, false)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(GestureFrame, WheelNotch, true)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(WideRange, YofX, false)

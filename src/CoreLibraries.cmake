@@ -39,9 +39,15 @@ add_library(orbiplot_plot STATIC
     ${CMAKE_CURRENT_LIST_DIR}/plot/View.cpp)
 target_link_libraries(orbiplot_plot PUBLIC orbiplot_doc)
 
+add_library(orbiplot_analysis STATIC
+    ${CMAKE_CURRENT_LIST_DIR}/analysis/KeyPoints.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/analysis/RootFinding.cpp)
+target_link_libraries(orbiplot_analysis PUBLIC orbiplot_plot)
+
 add_library(orbiplot_calc STATIC
     ${CMAKE_CURRENT_LIST_DIR}/calc/ExpressionCalculator.cpp
     ${CMAKE_CURRENT_LIST_DIR}/calc/LineCalculators.cpp)
 target_link_libraries(orbiplot_calc PUBLIC orbiplot_expr)
 
-orbiplot_warnings(orbiplot_base orbiplot_expr orbiplot_doc orbiplot_plot orbiplot_calc)
+orbiplot_warnings(orbiplot_base orbiplot_expr orbiplot_doc orbiplot_plot orbiplot_analysis
+                  orbiplot_calc)

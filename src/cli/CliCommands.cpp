@@ -1,5 +1,6 @@
 #include "cli/CliCommands.h"
 
+#include "analysis/KeyPoints.h"
 #include "base/AppError.h"
 #include "base/AppSettings.h"
 #include "base/NumberFormat.h"
@@ -10,6 +11,7 @@
 #include "doc/DocumentModel.h"
 #include "expr/CoreContext.h"
 #include "expr/modConst.h"
+#include "plot/View.h"
 
 #include <charconv>
 #include <cstdio>
@@ -191,21 +193,28 @@ int Resave(Context& context, const Words& args, std::ostream&, std::ostream&) {
     return document.SaveDoc(args[1], true) ? 0 : 1;
 }
 
+// The window's size from "WxH": up to 16384 a side and 64 million pixels.
+bool ParseSize(const std::string& text, int& width, int& height) {
+    int w = 0, h = 0;
+    char x = 0, rest = 0;
+    if (std::sscanf(text.c_str(), "%d%c%d%c", &w, &x, &h, &rest) != 3 || (x != 'x' && x != 'X') ||
+        w < 1 || h < 1 || w > 16384 || h > 16384 || static_cast<long>(w) * h > 64L << 20)
+        return false;
+    width = w;
+    height = h;
+    return true;
+}
+
 // render FILE.opd OUT [--size WxH] [--dpi N]
 int Render(Context& context, const Words& args, std::ostream&, std::ostream& err) {
     int width = 640, height = 480, dpi = 96;
     bool sized = false, resolved = false;
     bool ok = args.size() % 2 == 0;
     for (size_t i = 2; ok && i + 1 < args.size(); i += 2) {
-        int w = 0, h = 0;
-        char x = 0, rest = 0;
+        int w = 0;
+        char rest = 0;
         if (args[i] == "--size" && !sized) {
-            // Up to 64 million pixels: a picture that still fits in memory.
-            ok = std::sscanf(args[i + 1].c_str(), "%d%c%d%c", &w, &x, &h, &rest) == 3 &&
-                 (x == 'x' || x == 'X') && w >= 1 && h >= 1 && w <= 16384 && h <= 16384 &&
-                 static_cast<long>(w) * h <= 64L << 20;
-            width = w;
-            height = h;
+            ok = ParseSize(args[i + 1], width, height);
             sized = true;
         } else if (args[i] == "--dpi" && !resolved) {
             ok = std::sscanf(args[i + 1].c_str(), "%d%c", &w, &rest) == 1 && w >= 10 && w <= 2400;
@@ -228,6 +237,31 @@ int Render(Context& context, const Words& args, std::ostream&, std::ostream& err
     return RenderDocument(context.core, args[0], args[1], width, height, dpi, err);
 }
 
+// points FILE.opd [--size WxH]: the key points in the first view of a window that size.
+int Points(Context& context, const Words& args, std::ostream& out, std::ostream& err) {
+    int width = 640, height = 480;
+    if (args.size() != 1 &&
+        (args.size() != 3 || args[1] != "--size" || !ParseSize(args[2], width, height))) {
+        err << "usage: orbiplot-cli points FILE.opd [--size WxH]\n";
+        return 2;
+    }
+    DocumentModel document(context.core);
+    if (!document.LoadDoc(args[0])) return 1;
+    const View view(width * TwipsPerPixel, height * TwipsPerPixel);
+    const PlaneBox box{view.ScaleLeft(), view.Right(), view.Bottom(), view.ScaleTop()};
+    char line[160];
+    for (const KeyPoint& p : FindKeyPoints(document, context.core.Parser, box)) {
+        if (p.Kind == KeyPointKind::Intersection)
+            std::snprintf(line, sizeof line, "%s %d %d %.17g %.17g\n", KindWord(p.Kind).c_str(),
+                          p.Curve, p.Other, p.X, p.Y);
+        else
+            std::snprintf(line, sizeof line, "%s %d %.17g %.17g\n", KindWord(p.Kind).c_str(),
+                          p.Curve, p.X, p.Y);
+        out << line;
+    }
+    return 0;
+}
+
 const std::vector<Command>& Commands() {
     static const std::vector<Command> commands{
         {"eval", "eval EXPRESSION", 1, 1, Eval},
@@ -240,6 +274,7 @@ const std::vector<Command>& Commands() {
         {"resave", "resave IN.opd OUT.opd", 2, 2, Resave},
         {"render", "render FILE.opd OUT.png|OUT.bmp|OUT.svg|OUT.pdf [--size WxH] [--dpi N]", 2, 6,
          Render},
+        {"points", "points FILE.opd [--size WxH]", 1, 3, Points},
     };
     return commands;
 }

@@ -36,6 +36,11 @@ public:
     // The text path alone, the reference the program must match.
     double TextValue(float v) const;
 
+    // The curve's own function at an exact argument, not rounded to a value text: what
+    // finding a curve's points needs. Only a compiled text has it (call IsCompiled first);
+    // raises what the evaluation raises.
+    double ExactValue(double v) { return Run(v); }
+
     // A binary operation takes its right operand from the stack, from its own number or
     // from the variable.
     enum class Op : uint8_t {

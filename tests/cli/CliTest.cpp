@@ -9,6 +9,8 @@
 #include <QSize>
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
 
 #include <csignal>
 #include <filesystem>
@@ -187,6 +189,71 @@ TEST(Cli, RenderWritesPdfVectorsAndRasterAtAResolution) {
         EXPECT_EQ(Cli(words).code, 2) << bad.back();
     }
     EXPECT_FALSE(std::filesystem::exists(dir.File("x.png")));
+}
+
+TEST(Cli, PointsListsTheKeyPointsSortedWithSeventeenDigits) {
+    TempDir dir;
+    // x^3 - 2x, the unit circle and the line y = x.
+    dir.Write("k.opd", "[General]\r\nOPMVer=1\r\nC=3\r\n[0DATA]\r\nType=13\r\nExp1=x^3-2*x\r\n"
+                       "[1DATA]\r\nType=6\r\nSD1=0\r\nSD2=0\r\nSD3=1\r\n[2DATA]\r\nType=3\r\n"
+                       "SD1=1\r\nSD2=0\r\n");
+    const CliRun r = Cli({"points", dir.File("k.opd")});
+    EXPECT_EQ(r.code, 0);
+    std::vector<std::string> lines;
+    std::istringstream in(r.out);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    // Each line's words, the numbers read back.
+    const auto words = [](const std::string& line) {
+        std::vector<std::string> w;
+        std::istringstream split(line);
+        for (std::string word; split >> word;)
+            w.push_back(word);
+        return w;
+    };
+    const auto near = [](const std::string& text, double truth) {
+        return std::fabs(std::stod(text) - truth) <=
+               4 * std::numeric_limits<double>::epsilon() * std::max(1.0, std::fabs(truth));
+    };
+    // The cubic's zeros first (-sqrt 2, 0, sqrt 2), each to the last bits.
+    ASSERT_GE(lines.size(), 3u);
+    EXPECT_TRUE(near(words(lines[0])[2], -std::sqrt(2.0))) << lines[0];
+    EXPECT_EQ(lines[1], "zero 0 0 0");
+    EXPECT_TRUE(near(words(lines[2])[2], std::sqrt(2.0))) << lines[2];
+    // The cubic meets y = x where x^3 = 3x: -sqrt 3, 0 and sqrt 3; the circle meets it at
+    // +-sqrt(1/2).
+    std::vector<double> cubicLine, circleLine;
+    for (const std::string& line : lines) {
+        const auto w = words(line);
+        if (w[0] == "intersection" && w[1] == "0" && w[2] == "2")
+            cubicLine.push_back(std::stod(w[3]));
+        if (w[0] == "intersection" && w[1] == "1" && w[2] == "2")
+            circleLine.push_back(std::stod(w[3]));
+    }
+    ASSERT_EQ(cubicLine.size(), 3u);
+    EXPECT_LE(std::fabs(cubicLine[0] + std::sqrt(3.0)), 1e-15);
+    EXPECT_EQ(cubicLine[1], 0);
+    ASSERT_EQ(circleLine.size(), 2u);
+    EXPECT_LE(std::fabs(circleLine[1] - std::sqrt(0.5)), 4e-16);
+    // Kinds in their order: zeros, intercepts, maxima, minima, intersections.
+    const std::vector<std::string> order{"zero", "y-intercept", "max", "min", "intersection"};
+    size_t last = 0;
+    for (const std::string& line : lines) {
+        const size_t kind = static_cast<size_t>(
+            std::find(order.begin(), order.end(), line.substr(0, line.find(' '))) - order.begin());
+        ASSERT_LT(kind, order.size()) << line;
+        EXPECT_GE(kind, last) << line;
+        last = kind;
+    }
+    // A smaller window shows less of the plane: the cubic's zeros at +-sqrt 2 stay, its
+    // turning points too, but a window 60 pixels wide (x within +-0.8) has only the origin.
+    const CliRun narrow = Cli({"points", dir.File("k.opd"), "--size", "60x480"});
+    EXPECT_EQ(narrow.out.find("-1.414"), std::string::npos);
+    EXPECT_NE(narrow.out.find("zero 0 0 0"), std::string::npos);
+    EXPECT_EQ(Cli({"points", dir.File("none.opd")}).code, 1);
+    EXPECT_NE(Cli({"points", dir.File("none.opd")}).err.find("文件未找到"), std::string::npos);
+    EXPECT_EQ(Cli({"points", dir.File("k.opd"), "--size"}).code, 2);
+    EXPECT_EQ(Cli({"points", dir.File("k.opd"), "--size", "0x9"}).code, 2);
 }
 
 TEST(Cli, LineCalculatorsAndConstants) {

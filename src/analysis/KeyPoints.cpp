@@ -1,0 +1,668 @@
+#include "analysis/KeyPoints.h"
+
+#include "analysis/RootFinding.h"
+#include "doc/DocumentModel.h"
+#include "expr/CurveEvaluator.h"
+#include "expr/clsExpressionParser.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <memory>
+#include <optional>
+
+namespace orbiplot {
+
+namespace {
+
+struct Point2 {
+    double X, Y;
+};
+
+// c[0] + c[1] t + c[2] t^2 + ...
+using Poly = std::vector<double>;
+
+Poly Times(const Poly& a, const Poly& b) {
+    Poly out(a.size() + b.size() - 1, 0.0);
+    for (size_t i = 0; i < a.size(); ++i)
+        for (size_t j = 0; j < b.size(); ++j)
+            out[i + j] += a[i] * b[j];
+    return out;
+}
+
+Poly Plus(Poly a, const Poly& b, double scale = 1) {
+    if (a.size() < b.size()) a.resize(b.size(), 0.0);
+    for (size_t i = 0; i < b.size(); ++i)
+        a[i] += scale * b[i];
+    return a;
+}
+
+double At(const Poly& p, double t) {
+    double v = 0;
+    for (size_t i = p.size(); i-- > 0;)
+        v = v * t + p[i];
+    return v;
+}
+
+// A x^2 + B xy + C y^2 + D x + E y + F = 0; a line has only D, E and F.
+struct Conic {
+    double A = 0, B = 0, C = 0, D = 0, E = 0, F = 0;
+    double operator()(double x, double y) const {
+        return A * x * x + B * x * y + C * y * y + D * x + E * y + F;
+    }
+    // The size of its terms at a point: what "close to zero" is measured against.
+    double Scale(double x, double y) const {
+        return std::fabs(A * x * x) + std::fabs(B * x * y) + std::fabs(C * y * y) +
+               std::fabs(D * x) + std::fabs(E * y) + std::fabs(F);
+    }
+    double Dx(double x, double y) const { return 2 * A * x + B * y + D; }
+    double Dy(double x, double y) const { return B * x + 2 * C * y + E; }
+};
+
+// The points of a line or conic as (X(t) / W(t), Y(t) / W(t)) for every real t, and the one
+// point t going to infinity reaches, if any.
+struct Rational {
+    Poly X, Y, W;
+    std::optional<Point2> AtInfinity;
+};
+
+enum class ShapeKind { Point, Line, Conic, GraphY, GraphX, Parametric, Polar };
+
+// One shown curve, ready to be searched.
+struct Shape {
+    ShapeKind Kind;
+    int32_t Index;
+    double H = 0, K = 0; // the curve's translation
+    Point2 Dot{0, 0};
+    Conic Implicit; // lines and conics
+    Rational Param;
+    // Equation curves: their functions at exact arguments, each with a parser of its own.
+    std::unique_ptr<clsExpressionParser> Parser;
+    std::unique_ptr<CurveEvaluator> First, Second;
+    double T0 = 0, T1 = 0;
+
+    bool IsEquation() const { return Kind >= ShapeKind::GraphY; }
+    bool HasImplicit() const { return Kind != ShapeKind::Parametric && Kind != ShapeKind::Polar; }
+
+    static std::optional<double> Eval(CurveEvaluator& e, double t) {
+        try {
+            const double v = e.ExactValue(t);
+            if (std::isfinite(v)) return v;
+        } catch (...) {
+            // Outside the domain, a pole: no point here.
+        }
+        return std::nullopt;
+    }
+
+    // The point of an equation curve at its variable's value, in the plane.
+    std::optional<Point2> PointAt(double t) const {
+        switch (Kind) {
+        case ShapeKind::GraphY: {
+            const auto y = Eval(*First, t);
+            if (!y) return std::nullopt;
+            return Point2{t + H, *y + K};
+        }
+        case ShapeKind::GraphX: {
+            const auto x = Eval(*First, t);
+            if (!x) return std::nullopt;
+            return Point2{*x + H, t + K};
+        }
+        case ShapeKind::Parametric: {
+            const auto x = Eval(*First, t);
+            const auto y = x ? Eval(*Second, t) : std::nullopt;
+            if (!y) return std::nullopt;
+            return Point2{*x + H, *y + K};
+        }
+        case ShapeKind::Polar: {
+            const auto r = Eval(*First, t);
+            if (!r) return std::nullopt;
+            return Point2{*r * std::cos(t), *r * std::sin(t)};
+        }
+        default: return std::nullopt;
+        }
+    }
+
+    // The size of the terms of ImplicitAt at a point: what "zero" is measured against.
+    double ImplicitScale(double x, double y) const {
+        switch (Kind) {
+        case ShapeKind::Line:
+        case ShapeKind::Conic: return Implicit.Scale(x, y);
+        case ShapeKind::GraphY: return std::fabs(y - K) + std::fabs(y);
+        case ShapeKind::GraphX: return std::fabs(x - H) + std::fabs(x);
+        default: return 0;
+        }
+    }
+
+    // A function that is zero exactly on the curve (lines, conics, Y=f(X), X=f(Y)).
+    std::optional<double> ImplicitAt(double x, double y) const {
+        switch (Kind) {
+        case ShapeKind::Line:
+        case ShapeKind::Conic: return Implicit(x, y);
+        case ShapeKind::GraphY: {
+            const auto f = Eval(*First, x - H);
+            if (!f) return std::nullopt;
+            return (y - K) - *f;
+        }
+        case ShapeKind::GraphX: {
+            const auto f = Eval(*First, y - K);
+            if (!f) return std::nullopt;
+            return (x - H) - *f;
+        }
+        default: return std::nullopt;
+        }
+    }
+};
+
+constexpr int GridSteps = 2048;
+
+Rational LineParam(const Conic& line) {
+    // Through the point of the line nearest the origin, along it.
+    const double a = line.D, b = line.E, c = line.F, n = a * a + b * b;
+    return {{-a * c / n, -b}, {-b * c / n, a}, {1}, std::nullopt};
+}
+
+// x = cx + rx (1 - t^2) / (1 + t^2), y = cy + ry 2t / (1 + t^2).
+Rational EllipseParam(double cx, double cy, double rx, double ry) {
+    return {{cx + rx, 0, cx - rx}, {cy, 2 * ry, cy}, {1, 0, 1}, Point2{cx - rx, cy}};
+}
+
+// An ellipse or circle about (cx, cy).
+Conic EllipseImplicit(double cx, double cy, double rx, double ry) {
+    const double a2 = 1 / (rx * rx), b2 = 1 / (ry * ry);
+    return {a2, 0, b2, -2 * cx * a2, -2 * cy * b2, cx * cx * a2 + cy * cy * b2 - 1};
+}
+
+std::unique_ptr<Shape> LineOrConic(const CurveRecord& c, double h, double k) {
+    auto s = std::make_unique<Shape>();
+    const double p1 = c.Data1, p2 = c.Data2, p3 = c.Data3, p4 = c.Data4;
+    const auto line = [&](double a, double b, double cc) -> std::unique_ptr<Shape> {
+        if (a == 0 && b == 0) return nullptr;
+        s->Kind = ShapeKind::Line;
+        // a (x - h) + b (y - k) + c = 0
+        s->Implicit = {0, 0, 0, a, b, cc - a * h - b * k};
+        s->Param = LineParam(s->Implicit);
+        return std::move(s);
+    };
+    const auto conic = [&](Conic q, Rational r) {
+        s->Kind = ShapeKind::Conic;
+        s->Implicit = q;
+        s->Param = std::move(r);
+        return std::move(s);
+    };
+    switch (c.FType) {
+    case LineGeneral: return line(p1, p2, p3);
+    case LinePS: return line(p3, -1, p2 - p3 * p1);
+    case LineSI: return line(p1, -1, p2);
+    case LinePP:
+        if (p3 == p1) return nullptr; // not drawn either
+        return line(p4 - p2, -(p3 - p1), p2 * (p3 - p1) - p1 * (p4 - p2));
+    case LineII:
+        if (p1 == 0) return nullptr;
+        return line(p2, p1, -p1 * p2);
+    case CircleStandard:
+    case CircleGeneral:
+    case Ellipse: {
+        double cx = h, cy = k, rx, ry;
+        if (c.FType == CircleStandard) {
+            cx += p1;
+            cy += p2;
+            rx = ry = std::fabs(p3);
+        } else if (c.FType == CircleGeneral) {
+            const double square = p1 * p1 + p2 * p2 - 4 * p3;
+            if (square <= 0) return nullptr;
+            cx += -p1 / 2;
+            cy += -p2 / 2;
+            rx = ry = std::sqrt(square) / 2;
+        } else {
+            rx = std::fabs(p1);
+            ry = std::fabs(p2);
+        }
+        if (rx == 0 || ry == 0) return nullptr;
+        return conic(EllipseImplicit(cx, cy, rx, ry), EllipseParam(cx, cy, rx, ry));
+    }
+    case HyperbolaX:
+    case HyperbolaY: {
+        const double a = p1, b = p2;
+        if (a == 0 || b == 0) return nullptr;
+        const double a2 = 1 / (a * a), b2 = 1 / (b * b);
+        if (c.FType == HyperbolaX) {
+            // (x-h)^2/a^2 - (y-k)^2/b^2 = 1; x = h + a (1+t^2)/(1-t^2), y = k + 2bt/(1-t^2)
+            return conic({a2, 0, -b2, -2 * h * a2, 2 * k * b2, h * h * a2 - k * k * b2 - 1},
+                         {{h + a, 0, a - h}, {k, 2 * b, -k}, {1, 0, -1}, Point2{h - a, k}});
+        }
+        // (y-k)^2/a^2 - (x-h)^2/b^2 = 1
+        return conic({-b2, 0, a2, 2 * h * b2, -2 * k * a2, k * k * a2 - h * h * b2 - 1},
+                     {{h, 2 * b, -h}, {k + a, 0, a - k}, {1, 0, -1}, Point2{h, k - a}});
+    }
+    case ParabolaX:
+    case ParabolaY: {
+        const double p = p1;
+        if (p == 0) return nullptr;
+        if (c.FType == ParabolaX) // (y-k)^2 = 2p (x-h)
+            return conic({0, 0, 1, -2 * p, -2 * k, k * k + 2 * p * h},
+                         {{h, 0, 1 / (2 * p)}, {k, 1}, {1}, std::nullopt});
+        // (x-h)^2 = 2p (y-k)
+        return conic({1, 0, 0, -2 * h, -2 * p, h * h + 2 * p * k},
+                     {{h, 1}, {k, 0, 1 / (2 * p)}, {1}, std::nullopt});
+    }
+    default: return nullptr;
+    }
+}
+
+std::unique_ptr<Shape> MakeShape(const CurveRecord& c, int32_t index,
+                                 const clsExpressionParser& parser, const PlaneBox& box) {
+    const double h = c.FType == Polar ? 0 : c.CTh, k = c.FType == Polar ? 0 : c.CTk;
+    std::unique_ptr<Shape> s;
+    if (c.FType == Point) {
+        s = std::make_unique<Shape>();
+        s->Kind = ShapeKind::Point;
+        s->Dot = {c.Data1 + h, c.Data2 + k};
+    } else if (c.FType < CurveGeneralY) {
+        s = LineOrConic(c, h, k);
+    } else if (IsKnownCurveType(c.FType)) {
+        s = std::make_unique<Shape>();
+        s->Parser = std::make_unique<clsExpressionParser>(parser);
+        const char* var = c.FType == CurveGeneralY   ? "x"
+                          : c.FType == CurveGeneralX ? "y"
+                          : c.FType == Polar         ? "z"
+                                                     : "t";
+        try {
+            s->First = std::make_unique<CurveEvaluator>(*s->Parser, c.Expression1, var);
+            if (c.FType == CurveParameter)
+                s->Second = std::make_unique<CurveEvaluator>(*s->Parser, c.Expression2, var);
+        } catch (...) {
+            return nullptr;
+        }
+        if (!s->First->IsCompiled() || (s->Second && !s->Second->IsCompiled())) return nullptr;
+        switch (c.FType) {
+        case CurveGeneralY:
+            s->Kind = ShapeKind::GraphY;
+            s->T0 = c.IsAuto ? box.Left - h : c.xtMin;
+            s->T1 = c.IsAuto ? box.Right - h : c.xtMax;
+            break;
+        case CurveGeneralX:
+            s->Kind = ShapeKind::GraphX;
+            s->T0 = c.IsAuto ? box.Bottom - k : c.xtMin;
+            s->T1 = c.IsAuto ? box.Top - k : c.xtMax;
+            break;
+        case CurveParameter:
+            s->Kind = ShapeKind::Parametric;
+            s->T0 = c.IsAuto ? box.Left - h : c.xtMin;
+            s->T1 = c.IsAuto ? box.Right - h : c.xtMax;
+            break;
+        default:
+            s->Kind = ShapeKind::Polar;
+            s->T0 = 0;
+            s->T1 = static_cast<float>(8 * std::atan(1.0)); // the range the curve is drawn on
+            break;
+        }
+        if (!(s->T0 < s->T1) || !std::isfinite(s->T0) || !std::isfinite(s->T1)) return nullptr;
+    }
+    if (s) {
+        s->Index = index;
+        s->H = h;
+        s->K = k;
+    }
+    return s;
+}
+
+// Collects the points found, the visible ones only.
+class Collector {
+public:
+    Collector(const PlaneBox& box, std::vector<KeyPoint>& out) : box_(box), out_(out) {}
+    void Add(KeyPointKind kind, int32_t curve, int32_t other, double x, double y) {
+        if (!std::isfinite(x) || !std::isfinite(y) || !box_.Contains(x, y)) return;
+        if (other >= 0 && other < curve) std::swap(curve, other);
+        out_.push_back({kind, curve, other, x == 0 ? 0.0 : x, y == 0 ? 0.0 : y});
+    }
+
+private:
+    const PlaneBox& box_;
+    std::vector<KeyPoint>& out_;
+};
+
+// Brings a point where two implicit curves meet to the last bit by Newton's method on both
+// equations, as long as each step makes them smaller; a tangency (no unique step) stays.
+Point2 Polish(const Conic& p, const Conic& q, Point2 at) {
+    for (int i = 0; i < 8; ++i) {
+        const double f = p(at.X, at.Y), g = q(at.X, at.Y);
+        const double a = p.Dx(at.X, at.Y), b = p.Dy(at.X, at.Y);
+        const double c = q.Dx(at.X, at.Y), d = q.Dy(at.X, at.Y);
+        const double det = a * d - b * c;
+        if (det == 0 || !std::isfinite(det)) break;
+        const Point2 next{at.X - (f * d - b * g) / det, at.Y - (a * g - f * c) / det};
+        const double before = std::fabs(f) + std::fabs(g);
+        const double after = std::fabs(p(next.X, next.Y)) + std::fabs(q(next.X, next.Y));
+        if (!(after < before)) break;
+        at = next;
+    }
+    return at;
+}
+
+// Where a line or conic given by its parametrisation meets an implicit line or conic.
+std::vector<Point2> Meet(const Rational& r, const Conic& q) {
+    const Poly X = r.X, Y = r.Y, W = r.W;
+    Poly p = Times(Times(X, X), {q.A});
+    p = Plus(p, Times(X, Y), q.B);
+    p = Plus(p, Times(Y, Y), q.C);
+    p = Plus(p, Times(X, W), q.D);
+    p = Plus(p, Times(Y, W), q.E);
+    p = Plus(p, Times(W, W), q.F);
+    std::vector<Point2> points;
+    for (double t : PolynomialRoots(p)) {
+        const double w = At(W, t);
+        if (w == 0) continue; // a point at infinity
+        points.push_back({At(X, t) / w, At(Y, t) / w});
+    }
+    if (r.AtInfinity) {
+        const Point2 e = *r.AtInfinity;
+        if (std::fabs(q(e.X, e.Y)) <= 1e-12 * q.Scale(e.X, e.Y)) points.push_back(e);
+    }
+    return points;
+}
+
+// Whether g is zero along a stretch of [t0, t1] rather than at points: a curve lying along an
+// axis, or two curves drawn over each other, meet in no single point.
+bool ZeroAlong(const RealFunction& g, const std::function<double(double)>& size, double t0,
+               double t1) {
+    constexpr int Probes = 256;
+    int tiny = 0, valid = 0;
+    for (int n = 0; n <= Probes; ++n) {
+        const double t = t0 + (t1 - t0) * n / Probes;
+        const std::optional<double> v = g(t);
+        if (!v) continue;
+        ++valid;
+        tiny += std::fabs(*v) <= 1e-10 * size(t);
+    }
+    return valid > 0 && tiny * 20 > valid;
+}
+
+class Finder {
+public:
+    Finder(std::vector<std::unique_ptr<Shape>>& shapes, const PlaneBox& box,
+           std::vector<KeyPoint>& out, const std::atomic<bool>* stop)
+        : shapes_(shapes), box_(box), add_(box, out), stop_(stop) {}
+
+    void Run() {
+        for (auto& s : shapes_) {
+            if (Stopped()) return;
+            AxesAndTurns(*s);
+        }
+        for (size_t i = 0; i < shapes_.size(); ++i)
+            for (size_t j = i + 1; j < shapes_.size(); ++j) {
+                if (Stopped()) return;
+                Intersect(*shapes_[i], *shapes_[j]);
+            }
+    }
+
+private:
+    bool Stopped() const { return stop_ && stop_->load(std::memory_order_relaxed); }
+
+    void AxesAndTurns(Shape& s) {
+        const int32_t i = s.Index;
+        const auto onAxis = [&](double x, double y) {
+            if (y == 0) add_.Add(KeyPointKind::Zero, i, -1, x, y);
+            if (x == 0) add_.Add(KeyPointKind::YIntercept, i, -1, x, y);
+        };
+        switch (s.Kind) {
+        case ShapeKind::Point: onAxis(s.Dot.X, s.Dot.Y); return;
+        case ShapeKind::Line:
+        case ShapeKind::Conic: {
+            const Conic xAxis{0, 0, 0, 0, 1, 0}, yAxis{0, 0, 0, 1, 0, 0};
+            // A line along an axis meets it everywhere: no single point.
+            const bool isXAxis =
+                s.Kind == ShapeKind::Line && s.Implicit.D == 0 && s.Implicit.F == 0;
+            const bool isYAxis =
+                s.Kind == ShapeKind::Line && s.Implicit.E == 0 && s.Implicit.F == 0;
+            if (!isXAxis)
+                for (const Point2 p : Meet(s.Param, xAxis))
+                    add_.Add(KeyPointKind::Zero, i, -1, p.X, 0);
+            if (!isYAxis)
+                for (const Point2 p : Meet(s.Param, yAxis))
+                    add_.Add(KeyPointKind::YIntercept, i, -1, 0, p.Y);
+            return;
+        }
+        default: break;
+        }
+        // An equation curve: where x or y of its point is zero, and where either turns.
+        const auto coordinate = [&s](bool y) -> RealFunction {
+            return [&s, y](double t) -> std::optional<double> {
+                const std::optional<Point2> p = s.PointAt(t);
+                if (!p) return std::nullopt;
+                return y ? p->Y : p->X;
+            };
+        };
+        const RealFunction x = coordinate(false), y = coordinate(true);
+        const double extent = std::max(box_.Right - box_.Left, box_.Top - box_.Bottom);
+        const auto plane = [extent](double) { return extent; };
+        if (!ZeroAlong(y, plane, s.T0, s.T1))
+            for (double t : ZerosOn(y, s.T0, s.T1, GridSteps))
+                if (const auto p = s.PointAt(t)) add_.Add(KeyPointKind::Zero, i, -1, p->X, 0);
+        if (!ZeroAlong(x, plane, s.T0, s.T1))
+            for (double t : ZerosOn(x, s.T0, s.T1, GridSteps))
+                if (const auto p = s.PointAt(t)) add_.Add(KeyPointKind::YIntercept, i, -1, 0, p->Y);
+        const bool inX = s.Kind == ShapeKind::GraphX, inY = s.Kind == ShapeKind::GraphY;
+        // A polar curve closes on itself: its turning points at z = 0 are looked for across
+        // the seam, a little beyond each end.
+        const double beyond = s.Kind == ShapeKind::Polar ? (s.T1 - s.T0) / GridSteps * 2 : 0;
+        const double slack = 1e-7 * (s.T1 - s.T0);
+        for (const bool alongY : {true, false}) {
+            if ((alongY && inX) || (!alongY && inY)) continue;
+            for (const Extremum& e :
+                 ExtremaOn(alongY ? y : x, s.T0 - beyond, s.T1 + beyond, GridSteps)) {
+                if (e.T < s.T0 - slack || e.T > s.T1 + slack) continue;
+                if (const auto p = s.PointAt(e.T))
+                    add_.Add(e.IsMaximum ? KeyPointKind::Maximum : KeyPointKind::Minimum, i, -1,
+                             p->X, p->Y);
+            }
+        }
+    }
+
+    void Intersect(Shape& a, Shape& b) {
+        const int32_t i = a.Index, j = b.Index;
+        const auto meet = [&](double x, double y) {
+            add_.Add(KeyPointKind::Intersection, i, j, x, y);
+        };
+        if (a.Kind == ShapeKind::Point || b.Kind == ShapeKind::Point) {
+            Shape& dot = a.Kind == ShapeKind::Point ? a : b;
+            Shape& other = a.Kind == ShapeKind::Point ? b : a;
+            if (other.Kind == ShapeKind::Point) {
+                if (dot.Dot.X == other.Dot.X && dot.Dot.Y == other.Dot.Y)
+                    meet(dot.Dot.X, dot.Dot.Y);
+                return;
+            }
+            const std::optional<double> g = other.ImplicitAt(dot.Dot.X, dot.Dot.Y);
+            const double size = std::max({1.0, std::fabs(dot.Dot.X), std::fabs(dot.Dot.Y)});
+            if (g && std::fabs(*g) <= 1e-9 * size) meet(dot.Dot.X, dot.Dot.Y);
+            return;
+        }
+        const bool closedA = !a.IsEquation(), closedB = !b.IsEquation();
+        if (a.Kind == ShapeKind::Line && b.Kind == ShapeKind::Line) {
+            const Conic& p = a.Implicit;
+            const Conic& q = b.Implicit;
+            const double det = p.D * q.E - q.D * p.E;
+            if (det != 0) meet((p.E * q.F - q.E * p.F) / det, (q.D * p.F - p.D * q.F) / det);
+            return;
+        }
+        if (closedA && closedB) {
+            // Closed forms: one parametrised, put into the other's equation.
+            Shape& r = a.Kind == ShapeKind::Line ? a : b;
+            Shape& q = &r == &a ? b : a;
+            for (Point2 p : Meet(r.Param, q.Implicit)) {
+                p = Polish(r.Implicit, q.Implicit, p);
+                meet(p.X, p.Y);
+            }
+            return;
+        }
+        // An equation curve run along its variable, put into the other's equation.
+        Shape* run = nullptr;
+        Shape* implicit = nullptr;
+        if (b.HasImplicit() && a.IsEquation()) {
+            run = &a;
+            implicit = &b;
+        } else if (a.HasImplicit() && b.IsEquation()) {
+            run = &b;
+            implicit = &a;
+        }
+        if (run) {
+            const RealFunction g = [run, implicit](double t) -> std::optional<double> {
+                const std::optional<Point2> p = run->PointAt(t);
+                if (!p) return std::nullopt;
+                return implicit->ImplicitAt(p->X, p->Y);
+            };
+            const auto size = [run, implicit](double t) {
+                const std::optional<Point2> p = run->PointAt(t);
+                return p ? implicit->ImplicitScale(p->X, p->Y) : 0.0;
+            };
+            if (ZeroAlong(g, size, run->T0, run->T1)) return;
+            for (double t : ZerosOn(g, run->T0, run->T1, GridSteps))
+                if (const auto p = run->PointAt(t)) meet(p->X, p->Y);
+            return;
+        }
+        CrossPaths(a, b);
+    }
+
+    // Two curves given only by their variables (parametric, polar): where their paths cross,
+    // then Newton's method on both variables.
+    void CrossPaths(Shape& a, Shape& b) {
+        constexpr int Steps = 1024;
+        const auto path = [](Shape& s) {
+            std::vector<std::optional<Point2>> points(Steps + 1);
+            for (int n = 0; n <= Steps; ++n)
+                points[static_cast<size_t>(n)] = s.PointAt(s.T0 + (s.T1 - s.T0) * n / Steps);
+            return points;
+        };
+        const auto pa = path(a), pb = path(b);
+        const double da = (a.T1 - a.T0) / Steps, db = (b.T1 - b.T0) / Steps;
+        for (size_t m = 0; m < Steps; ++m) {
+            if (!pa[m] || !pa[m + 1]) continue;
+            const Point2 p = *pa[m], q = *pa[m + 1];
+            for (size_t n = 0; n < Steps; ++n) {
+                if (!pb[n] || !pb[n + 1]) continue;
+                const Point2 r = *pb[n], s = *pb[n + 1];
+                // Segment p-q against r-s.
+                const double ux = q.X - p.X, uy = q.Y - p.Y, vx = s.X - r.X, vy = s.Y - r.Y;
+                const double den = ux * vy - uy * vx;
+                if (den == 0) continue;
+                const double u = ((r.X - p.X) * vy - (r.Y - p.Y) * vx) / den;
+                const double v = ((r.X - p.X) * uy - (r.Y - p.Y) * ux) / den;
+                if (u < 0 || u > 1 || v < 0 || v > 1) continue;
+                if (const auto hit = Newton(a, b, a.T0 + (static_cast<double>(m) + u) * da,
+                                            b.T0 + (static_cast<double>(n) + v) * db))
+                    add_.Add(KeyPointKind::Intersection, a.Index, b.Index, hit->X, hit->Y);
+            }
+        }
+    }
+
+    static std::optional<Point2> Newton(Shape& a, Shape& b, double t, double s) {
+        for (int n = 0; n < 40; ++n) {
+            const auto p = a.PointAt(t), q = b.PointAt(s);
+            if (!p || !q) return std::nullopt;
+            const double fx = p->X - q->X, fy = p->Y - q->Y;
+            const double size = std::max({1.0, std::fabs(p->X), std::fabs(p->Y)});
+            if (std::fabs(fx) + std::fabs(fy) <= 1e-14 * size) return p;
+            const double ht = 1e-7 * std::max(1.0, std::fabs(t)),
+                         hs = 1e-7 * std::max(1.0, std::fabs(s));
+            const auto pt = a.PointAt(t + ht), qs = b.PointAt(s + hs);
+            if (!pt || !qs) return std::nullopt;
+            // Jacobian of (P(t) - Q(s)).
+            const double a11 = (pt->X - p->X) / ht, a21 = (pt->Y - p->Y) / ht;
+            const double a12 = -(qs->X - q->X) / hs, a22 = -(qs->Y - q->Y) / hs;
+            const double det = a11 * a22 - a12 * a21;
+            if (det == 0 || !std::isfinite(det)) return std::nullopt;
+            t -= (fx * a22 - a12 * fy) / det;
+            s -= (a11 * fy - a21 * fx) / det;
+        }
+        const auto p = a.PointAt(t), q = b.PointAt(s);
+        if (!p || !q) return std::nullopt;
+        const double size = std::max({1.0, std::fabs(p->X), std::fabs(p->Y)});
+        if (std::fabs(p->X - q->X) + std::fabs(p->Y - q->Y) <= 1e-9 * size) return p;
+        return std::nullopt;
+    }
+
+    std::vector<std::unique_ptr<Shape>>& shapes_;
+    const PlaneBox& box_;
+    Collector add_;
+    const std::atomic<bool>* stop_;
+};
+
+// Four decimals, rounded half away from zero, without trailing zeros or a lone sign.
+std::string Rounded(double v) {
+    const double r = std::round(v * 1e4) / 1e4;
+    char text[64];
+    std::snprintf(text, sizeof text, "%.4f", r == 0 ? 0.0 : r);
+    std::string s = text;
+    while (!s.empty() && s.back() == '0')
+        s.pop_back();
+    if (!s.empty() && s.back() == '.') s.pop_back();
+    return s;
+}
+
+} // namespace
+
+bool PlaneBox::Contains(double x, double y) const {
+    const double mx = 1e-9 * std::max(1.0, std::fabs(Right - Left)),
+                 my = 1e-9 * std::max(1.0, std::fabs(Top - Bottom));
+    return Left - mx <= x && x <= Right + mx && Bottom - my <= y && y <= Top + my;
+}
+
+std::vector<KeyPoint> FindKeyPoints(const DocumentModel& document,
+                                    const clsExpressionParser& parser, PlaneBox box,
+                                    const std::atomic<bool>* stop) {
+    std::vector<std::unique_ptr<Shape>> shapes;
+    for (int32_t i = 0; i < document.CurveCount(); ++i) {
+        const CurveRecord& c = document.Curve(i);
+        if (!c.ShowHide) continue;
+        if (auto s = MakeShape(c, i, parser, box)) shapes.push_back(std::move(s));
+    }
+    std::vector<KeyPoint> points;
+    Finder(shapes, box, points, stop).Run();
+    std::sort(points.begin(), points.end(), [](const KeyPoint& a, const KeyPoint& b) {
+        return std::tie(a.Kind, a.Curve, a.Other, a.X, a.Y) <
+               std::tie(b.Kind, b.Curve, b.Other, b.X, b.Y);
+    });
+    // The same point found twice (a root at a grid point and beside it) is one.
+    std::vector<KeyPoint> kept;
+    const double size = std::max(std::fabs(box.Right - box.Left), std::fabs(box.Top - box.Bottom));
+    for (const KeyPoint& p : points) {
+        const bool same = std::any_of(kept.rbegin(), kept.rend(), [&](const KeyPoint& k) {
+            return k.Kind == p.Kind && k.Curve == p.Curve && k.Other == p.Other &&
+                   std::fabs(k.X - p.X) <= 1e-9 * size && std::fabs(k.Y - p.Y) <= 1e-9 * size;
+        });
+        if (!same) kept.push_back(p);
+    }
+    return kept;
+}
+
+std::string KindName(KeyPointKind kind) {
+    switch (kind) {
+    case KeyPointKind::Zero: return "零点";
+    case KeyPointKind::YIntercept: return "y 截距";
+    case KeyPointKind::Maximum: return "极大值";
+    case KeyPointKind::Minimum: return "极小值";
+    case KeyPointKind::Intersection: return "交点";
+    }
+    return "";
+}
+
+std::string KindWord(KeyPointKind kind) {
+    switch (kind) {
+    case KeyPointKind::Zero: return "zero";
+    case KeyPointKind::YIntercept: return "y-intercept";
+    case KeyPointKind::Maximum: return "max";
+    case KeyPointKind::Minimum: return "min";
+    case KeyPointKind::Intersection: return "intersection";
+    }
+    return "";
+}
+
+std::string PointLabel(double x, double y) { return "(" + Rounded(x) + ", " + Rounded(y) + ")"; }
+
+std::string FullValue(double v) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.15g", v == 0 ? 0.0 : v);
+    return text;
+}
+
+} // namespace orbiplot

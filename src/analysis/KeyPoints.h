@@ -1,0 +1,50 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace orbiplot {
+
+class DocumentModel;
+class clsExpressionParser;
+
+// The points a student asks about: where a curve meets the x axis (zero) and the y axis
+// (y-intercept), where it turns (for Y=f(X) in y, for X=f(Y) in x, for parametric and polar
+// curves in x and in y), and where two curves meet.
+enum class KeyPointKind { Zero, YIntercept, Maximum, Minimum, Intersection };
+
+struct KeyPoint {
+    KeyPointKind Kind;
+    int32_t Curve;      // its index in the document
+    int32_t Other = -1; // the other curve of an intersection
+    double X = 0, Y = 0;
+    bool operator==(const KeyPoint&) const = default;
+};
+
+// The part of the plane searched, in world units.
+struct PlaneBox {
+    double Left, Right, Bottom, Top;
+    bool Contains(double x, double y) const;
+};
+
+// The key points of the shown curves within the box, sorted by kind (in the order above),
+// curve, other curve, x and y. Equation curves are evaluated at exact double arguments by
+// their compiled expressions (a text that does not compile, or one using RND, has none);
+// lines and conics by closed forms. parser is copied: its constants are the curves'. Stops
+// early, with what it has, once stop is set.
+std::vector<KeyPoint> FindKeyPoints(const DocumentModel& document,
+                                    const clsExpressionParser& parser, PlaneBox box,
+                                    const std::atomic<bool>* stop = nullptr);
+
+// "零点", "y 截距", "极大值", "极小值", "交点".
+std::string KindName(KeyPointKind kind);
+// "zero", "y-intercept", "max", "min", "intersection": the command line's words.
+std::string KindWord(KeyPointKind kind);
+// "(1.4142, -2)": each coordinate rounded to four decimals, trailing zeros dropped.
+std::string PointLabel(double x, double y);
+// A coordinate to 15 significant digits, as the panel lists it.
+std::string FullValue(double v);
+
+} // namespace orbiplot

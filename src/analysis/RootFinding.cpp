@@ -1,0 +1,310 @@
+#include "analysis/RootFinding.h"
+
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
+
+namespace orbiplot {
+
+namespace {
+
+bool Negative(double v) { return v < 0; }
+
+// Sorted, each value once: values closer than a billionth of their size are one.
+void SortUnique(std::vector<double>& values) {
+    std::sort(values.begin(), values.end());
+    std::vector<double> kept;
+    for (double v : values)
+        if (kept.empty() || std::fabs(v - kept.back()) > 1e-9 * std::max(1.0, std::fabs(v)))
+            kept.push_back(v);
+    values = std::move(kept);
+}
+
+struct Grid {
+    std::vector<double> t;
+    std::vector<std::optional<double>> v;
+    double largest = 0; // the largest |f| met
+};
+
+Grid Sample(const RealFunction& f, double t0, double t1, int n) {
+    Grid g;
+    n = std::max(n, 2);
+    g.t.resize(static_cast<size_t>(n) + 1);
+    g.v.resize(g.t.size());
+    for (int i = 0; i <= n; ++i) {
+        const double t = i == n ? t1 : t0 + (t1 - t0) * i / n;
+        g.t[static_cast<size_t>(i)] = t;
+        const std::optional<double> v = f(t);
+        if (v && std::isfinite(*v)) {
+            g.v[static_cast<size_t>(i)] = v;
+            g.largest = std::max(g.largest, std::fabs(*v));
+        }
+    }
+    return g;
+}
+
+} // namespace
+
+std::optional<double> RootIn(const RealFunction& f, double a, double b, double fa, double fb) {
+    if (fa == 0) return a;
+    if (fb == 0) return b;
+    if (Negative(fa) == Negative(fb) || !std::isfinite(fa) || !std::isfinite(fb))
+        return std::nullopt;
+    const double scale = std::max(std::fabs(fa), std::fabs(fb));
+    // Brent's method: inverse interpolation where it helps, bisection where it does not;
+    // [b, c] always holds the sign change, b the better end.
+    double c = a, fc = fa, d = b - a, e = d;
+    for (int iteration = 0; iteration < 300; ++iteration) {
+        if (Negative(fb) == Negative(fc)) {
+            c = a;
+            fc = fa;
+            d = e = b - a;
+        }
+        if (std::fabs(fc) < std::fabs(fb)) {
+            a = b;
+            b = c;
+            c = a;
+            fa = fb;
+            fb = fc;
+            fc = fa;
+        }
+        const double tol = 2 * DBL_EPSILON * std::fabs(b) + DBL_TRUE_MIN;
+        const double m = 0.5 * (c - b);
+        if (std::fabs(m) <= tol || fb == 0) break;
+        if (std::fabs(e) >= tol && std::fabs(fa) > std::fabs(fb)) {
+            double p, q;
+            const double s = fb / fa;
+            if (a == c) {
+                p = 2 * m * s;
+                q = 1 - s;
+            } else {
+                const double r = fb / fc, t = fa / fc;
+                p = s * (2 * m * t * (t - r) - (b - a) * (r - 1));
+                q = (t - 1) * (r - 1) * (s - 1);
+            }
+            if (p > 0)
+                q = -q;
+            else
+                p = -p;
+            if (2 * p < std::min(3 * m * q - std::fabs(tol * q), std::fabs(e * q))) {
+                e = d;
+                d = p / q;
+            } else {
+                d = e = m;
+            }
+        } else {
+            d = e = m;
+        }
+        a = b;
+        fa = fb;
+        b += std::fabs(d) > tol ? d : (m > 0 ? tol : -tol);
+        const std::optional<double> v = f(b);
+        if (!v || !std::isfinite(*v)) return std::nullopt;
+        fb = *v;
+    }
+    if (fb == 0) return b;
+    // Halved to two neighbouring doubles.
+    double lo = b, hi = c, flo = fb, fhi = fc;
+    if (lo > hi) {
+        std::swap(lo, hi);
+        std::swap(flo, fhi);
+    }
+    for (int iteration = 0; iteration < 2100; ++iteration) {
+        const double mid = lo + (hi - lo) / 2;
+        if (!(lo < mid && mid < hi)) break;
+        const std::optional<double> v = f(mid);
+        if (!v || !std::isfinite(*v)) return std::nullopt;
+        if (*v == 0) return mid;
+        if (Negative(*v) == Negative(flo)) {
+            lo = mid;
+            flo = *v;
+        } else {
+            hi = mid;
+            fhi = *v;
+        }
+    }
+    // A pole changes sign with |f| growing without bound; a root with |f| shrinking.
+    if (std::min(std::fabs(flo), std::fabs(fhi)) > scale * 1e-3) return std::nullopt;
+    return std::fabs(flo) <= std::fabs(fhi) ? lo : hi;
+}
+
+std::optional<double> MinimumIn(const RealFunction& f, double a, double b) {
+    constexpr double Golden = 0.3819660112501051;
+    const double tol = std::sqrt(DBL_EPSILON), floor = 1e-10 * std::fabs(b - a);
+    double x = a + Golden * (b - a), w = x, v = x;
+    std::optional<double> first = f(x);
+    if (!first || !std::isfinite(*first)) return std::nullopt;
+    double fx = *first, fw = fx, fv = fx, d = 0, e = 0;
+    for (int iteration = 0; iteration < 200; ++iteration) {
+        const double m = 0.5 * (a + b);
+        const double tol1 = tol * std::fabs(x) + floor, tol2 = 2 * tol1;
+        if (std::fabs(x - m) <= tol2 - 0.5 * (b - a)) break;
+        bool golden = true;
+        if (std::fabs(e) > tol1) {
+            // A parabola through x, w and v.
+            double r = (x - w) * (fx - fv), q = (x - v) * (fx - fw), p = (x - v) * q - (x - w) * r;
+            q = 2 * (q - r);
+            if (q > 0) p = -p;
+            q = std::fabs(q);
+            const double before = e;
+            e = d;
+            if (std::fabs(p) < std::fabs(0.5 * q * before) && p > q * (a - x) && p < q * (b - x)) {
+                d = p / q;
+                const double u = x + d;
+                if (u - a < tol2 || b - u < tol2) d = x < m ? tol1 : -tol1;
+                golden = false;
+            }
+        }
+        if (golden) {
+            e = (x < m ? b : a) - x;
+            d = Golden * e;
+        }
+        const double u = std::fabs(d) >= tol1 ? x + d : x + (d > 0 ? tol1 : -tol1);
+        const std::optional<double> fu = f(u);
+        if (!fu || !std::isfinite(*fu)) return std::nullopt;
+        if (*fu <= fx) {
+            (u < x ? b : a) = x;
+            v = w;
+            fv = fw;
+            w = x;
+            fw = fx;
+            x = u;
+            fx = *fu;
+        } else {
+            (u < x ? a : b) = u;
+            if (*fu <= fw || w == x) {
+                v = w;
+                fv = fw;
+                w = u;
+                fw = *fu;
+            } else if (*fu <= fv || v == x || v == w) {
+                v = u;
+                fv = *fu;
+            }
+        }
+    }
+    return x;
+}
+
+std::vector<double> ZerosOn(const RealFunction& f, double t0, double t1, int n) {
+    const Grid g = Sample(f, t0, t1, n);
+    std::vector<double> zeros;
+    const size_t count = g.t.size();
+    for (size_t i = 0; i < count; ++i)
+        if (g.v[i] && *g.v[i] == 0) zeros.push_back(g.t[i]);
+    for (size_t i = 0; i + 1 < count; ++i) {
+        if (!g.v[i] || !g.v[i + 1] || *g.v[i] == 0 || *g.v[i + 1] == 0) continue;
+        if (Negative(*g.v[i]) == Negative(*g.v[i + 1])) continue;
+        if (const auto root = RootIn(f, g.t[i], g.t[i + 1], *g.v[i], *g.v[i + 1]))
+            zeros.push_back(*root);
+    }
+    // Touching zero without crossing: |f| has a minimum that reaches it.
+    const double zero = 1e-12 * g.largest;
+    const RealFunction size = [&f](double t) -> std::optional<double> {
+        const std::optional<double> v = f(t);
+        if (!v) return std::nullopt;
+        return std::fabs(*v);
+    };
+    for (size_t i = 1; i + 1 < count; ++i) {
+        if (!g.v[i - 1] || !g.v[i] || !g.v[i + 1]) continue;
+        const double l = *g.v[i - 1], m = *g.v[i], r = *g.v[i + 1];
+        if (m == 0 || Negative(l) != Negative(m) || Negative(m) != Negative(r)) continue;
+        if (!(std::fabs(m) <= std::fabs(l) && std::fabs(m) <= std::fabs(r))) continue;
+        if (std::fabs(m) == std::fabs(l) && std::fabs(m) == std::fabs(r)) continue;
+        const std::optional<double> t = MinimumIn(size, g.t[i - 1], g.t[i + 1]);
+        if (!t) continue;
+        const std::optional<double> at = size(*t);
+        if (at && *at <= zero) zeros.push_back(*t);
+    }
+    SortUnique(zeros);
+    return zeros;
+}
+
+std::vector<Extremum> ExtremaOn(const RealFunction& f, double t0, double t1, int n) {
+    const Grid g = Sample(f, t0, t1, n);
+    const size_t count = g.t.size();
+    std::vector<Extremum> found;
+    const auto value = [&](size_t i) { return *g.v[i]; };
+    for (size_t i = 1; i + 1 < count; ++i) {
+        if (!g.v[i - 1] || !g.v[i] || !g.v[i + 1]) continue;
+        const double l = value(i - 1), m = value(i), r = value(i + 1);
+        for (const bool maximum : {true, false}) {
+            const double sign = maximum ? 1 : -1;
+            // Higher (lower) than before, not lower (higher) after, approached and left
+            // monotonically over two steps: a pole between points shows a jump instead.
+            if (!(sign * m > sign * l && sign * m >= sign * r)) continue;
+            if (i >= 2 && g.v[i - 2] && sign * value(i - 2) > sign * l) continue;
+            if (i + 2 < count && g.v[i + 2] && sign * value(i + 2) > sign * r) continue;
+            const RealFunction toward = [&f, sign](double t) -> std::optional<double> {
+                const std::optional<double> v = f(t);
+                if (!v) return std::nullopt;
+                return -sign * *v;
+            };
+            const size_t end = (m == r && i + 2 < count) ? i + 2 : i + 1;
+            const std::optional<double> t = MinimumIn(toward, g.t[i - 1], g.t[end]);
+            if (!t) continue;
+            const std::optional<double> at = f(*t);
+            if (!at || !std::isfinite(*at)) continue;
+            // Beyond the grid's point by no more than the rise to it: not a pole.
+            const double rise = std::fabs(m - l) + std::fabs(m - r);
+            if (sign * (*at - m) < -1e-9 * std::max(1.0, std::fabs(m)) || sign * (*at - m) > rise)
+                continue;
+            found.push_back({*t, maximum});
+        }
+    }
+    std::sort(found.begin(), found.end(),
+              [](const Extremum& a, const Extremum& b) { return a.T < b.T; });
+    std::vector<Extremum> kept;
+    for (const Extremum& e : found)
+        if (kept.empty() || e.IsMaximum != kept.back().IsMaximum ||
+            std::fabs(e.T - kept.back().T) > 1e-9 * std::max(1.0, std::fabs(e.T)))
+            kept.push_back(e);
+    return kept;
+}
+
+std::vector<double> PolynomialRoots(std::vector<double> c) {
+    double largest = 0;
+    for (double v : c)
+        largest = std::max(largest, std::fabs(v));
+    while (!c.empty() && std::fabs(c.back()) <= 1e-14 * largest)
+        c.pop_back();
+    if (c.size() <= 1) return {};
+    if (c.size() == 2) return {-c[0] / c[1]};
+    const auto p = [&c](double t) {
+        double v = 0;
+        for (size_t i = c.size(); i-- > 0;)
+            v = v * t + c[i];
+        return v;
+    };
+    const auto size = [&c](double t) {
+        double v = 0;
+        for (size_t i = c.size(); i-- > 0;)
+            v = v * std::fabs(t) + std::fabs(c[i]);
+        return v;
+    };
+    std::vector<double> derivative;
+    for (size_t i = 1; i < c.size(); ++i)
+        derivative.push_back(c[i] * static_cast<double>(i));
+    const std::vector<double> turns = PolynomialRoots(derivative);
+    // Between turning points the polynomial is monotonic: at most one root in each.
+    double bound = 0;
+    for (size_t i = 0; i + 1 < c.size(); ++i)
+        bound = std::max(bound, std::fabs(c[i] / c.back()));
+    bound += 1;
+    std::vector<double> ends{-bound};
+    for (double t : turns)
+        if (t > -bound && t < bound) ends.push_back(t);
+    ends.push_back(bound);
+    const RealFunction f = [&p](double t) -> std::optional<double> { return p(t); };
+    std::vector<double> roots;
+    for (size_t i = 0; i + 1 < ends.size(); ++i) {
+        const double a = ends[i], b = ends[i + 1];
+        if (const auto root = RootIn(f, a, b, p(a), p(b))) roots.push_back(*root);
+    }
+    for (double t : turns)
+        if (std::fabs(p(t)) <= 1e-12 * size(t)) roots.push_back(t);
+    SortUnique(roots);
+    return roots;
+}
+
+} // namespace orbiplot

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <vector>
+
+namespace orbiplot {
+
+// A real function that may fail at a point (outside its domain, a pole): nothing there.
+using RealFunction = std::function<std::optional<double>(double)>;
+
+// The root of f in [a, b], where fa and fb have opposite signs, to the last bit: the end of
+// the final bracket of two neighbouring doubles where |f| is smaller. Nothing when f fails
+// inside, or when the sign changes at a pole rather than a root (|f| there is not small
+// against the bracket's values).
+std::optional<double> RootIn(const RealFunction& f, double a, double b, double fa, double fb);
+
+// Where f is least in [a, b], to about 1e-8 of the argument (Brent's method: golden sections
+// and parabolas). Nothing when f fails on the way.
+std::optional<double> MinimumIn(const RealFunction& f, double a, double b);
+
+// The zeros of f on [t0, t1] from a grid of n steps: each sign change refined by RootIn,
+// and each place where |f| comes down to zero without changing sign (a double root, a
+// tangency) found by MinimumIn. Poles and failing points are never zeros.
+std::vector<double> ZerosOn(const RealFunction& f, double t0, double t1, int n);
+
+struct Extremum {
+    double T;
+    bool IsMaximum;
+};
+// The local maxima and minima of f inside (t0, t1) from the same grid, refined by MinimumIn;
+// a pole between grid points is no extremum.
+std::vector<Extremum> ExtremaOn(const RealFunction& f, double t0, double t1, int n);
+
+// The real roots of the polynomial c[0] + c[1] t + ... (degree at most 4), each once, in
+// ascending order; a double root (the polynomial touching zero) counts.
+std::vector<double> PolynomialRoots(std::vector<double> c);
+
+} // namespace orbiplot

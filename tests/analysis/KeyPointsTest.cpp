@@ -1,0 +1,353 @@
+// Key points against truths worked out by hand: closed forms, and Newton's method on
+// derivatives written out here, never the code under test.
+#include "analysis/KeyPoints.h"
+#include "analysis/RootFinding.h"
+
+#include "doc/DocTestSupport.h"
+#include "plot/PlotTestSupport.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+
+using namespace orbiplot;
+using namespace orbiplot::test;
+
+namespace {
+
+constexpr double Pi = std::numbers::pi;
+const PlaneBox Box{-10, 10, -6, 6};
+
+// Within n units in the last place of the truth (near zero: of 1e-300, so exact).
+::testing::AssertionResult WithinUlps(double got, double truth, int n = 4) {
+    const double ulp = std::nextafter(std::fabs(truth), INFINITY) - std::fabs(truth);
+    if (std::fabs(got - truth) <= n * std::max(ulp, 1e-300)) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure()
+           << got << " is " << std::fabs(got - truth) / ulp << " ulps from " << truth;
+}
+
+::testing::AssertionResult Relative(double got, double truth, double tolerance) {
+    if (std::fabs(got - truth) <= tolerance * std::max(1.0, std::fabs(truth)))
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure()
+           << got << " is not within " << tolerance << " of " << truth;
+}
+
+struct Found {
+    std::vector<KeyPoint> all;
+    std::vector<KeyPoint> Of(KeyPointKind kind, int32_t curve = -1, int32_t other = -2) const {
+        std::vector<KeyPoint> out;
+        for (const KeyPoint& p : all)
+            if (p.Kind == kind && (curve < 0 || p.Curve == curve) &&
+                (other == -2 || p.Other == other))
+                out.push_back(p);
+        return out;
+    }
+};
+
+// A document of the given curves, searched in the box.
+struct Search : PlotFixture {
+    Found Run(PlaneBox box = Box) { return {FindKeyPoints(doc, context.Parser, box)}; }
+};
+
+std::vector<double> Xs(const std::vector<KeyPoint>& points) {
+    std::vector<double> xs;
+    for (const KeyPoint& p : points)
+        xs.push_back(p.X);
+    return xs;
+}
+
+} // namespace
+
+TEST(KeyPoints, ZerosOfACubicAndOfSineAreExact) {
+    Search s;
+    s.Add(Equation(CurveGeneralY, "x^3-2*x"));
+    s.Add(Equation(CurveGeneralY, "sin(x)"));
+    const Found found = s.Run();
+    const auto cubic = found.Of(KeyPointKind::Zero, 0);
+    ASSERT_EQ(cubic.size(), 3u);
+    EXPECT_TRUE(WithinUlps(cubic[0].X, -std::sqrt(2.0)));
+    EXPECT_EQ(cubic[1].X, 0);
+    EXPECT_TRUE(WithinUlps(cubic[2].X, std::sqrt(2.0)));
+    for (const KeyPoint& p : cubic)
+        EXPECT_EQ(p.Y, 0);
+    // sin x between -10 and 10: -3 pi .. 3 pi.
+    const auto sine = found.Of(KeyPointKind::Zero, 1);
+    ASSERT_EQ(sine.size(), 7u);
+    for (int k = -3; k <= 3; ++k)
+        EXPECT_TRUE(WithinUlps(sine[static_cast<size_t>(k + 3)].X, k * Pi)) << k;
+    // The y-intercepts: both through the origin.
+    EXPECT_EQ(found.Of(KeyPointKind::YIntercept).size(), 2u);
+    for (const KeyPoint& p : found.Of(KeyPointKind::YIntercept))
+        EXPECT_EQ(std::tie(p.X, p.Y), std::tuple(0.0, 0.0));
+}
+
+TEST(KeyPoints, DoubleRootsCountAndPolesNever) {
+    Search s;
+    s.Add(Equation(CurveGeneralY, "x^2-2*x+1"));    // touches zero at 1
+    s.Add(Equation(CurveGeneralY, "tan(x)"));       // zeros at k pi, poles between
+    s.Add(Equation(CurveGeneralY, "1/x"));          // a pole at 0, no zero
+    s.Add(Equation(CurveGeneralY, "x^2-2*x+1.01")); // misses zero by 0.01
+    const Found found = s.Run(PlaneBox{-4, 4, -6, 6});
+    const auto twice = found.Of(KeyPointKind::Zero, 0);
+    ASSERT_EQ(twice.size(), 1u);
+    EXPECT_TRUE(Relative(twice[0].X, 1, 1e-7));
+    EXPECT_THAT(Xs(found.Of(KeyPointKind::Zero, 1)),
+                ::testing::ElementsAre(::testing::DoubleNear(-Pi, 1e-15), 0.0,
+                                       ::testing::DoubleNear(Pi, 1e-15)));
+    EXPECT_TRUE(found.Of(KeyPointKind::Zero, 2).empty());
+    EXPECT_TRUE(found.Of(KeyPointKind::Zero, 3).empty());
+    // Nor are the poles turning points, nor does 1/x meet the y axis.
+    for (const auto kind : {KeyPointKind::Maximum, KeyPointKind::Minimum}) {
+        EXPECT_TRUE(found.Of(kind, 1).empty());
+        EXPECT_TRUE(found.Of(kind, 2).empty());
+    }
+    EXPECT_TRUE(found.Of(KeyPointKind::YIntercept, 2).empty());
+    // The parabola's turning point is its vertex (1, 0) and (1, 0.01).
+    ASSERT_EQ(found.Of(KeyPointKind::Minimum, 3).size(), 1u);
+    EXPECT_TRUE(Relative(found.Of(KeyPointKind::Minimum, 3)[0].X, 1, 1e-7));
+}
+
+TEST(KeyPoints, TurningPointsOfACubicAndOfXSinX) {
+    Search s;
+    s.Add(Equation(CurveGeneralY, "x^3-3*x"));
+    s.Add(Equation(CurveGeneralY, "sin(x)*x"));
+    s.Add(Equation(CurveGeneralX, "y^2-4*y")); // turns in x at y = 2, x = -4
+    const Found found = s.Run(PlaneBox{-10, 10, -10, 10});
+    const auto max = found.Of(KeyPointKind::Maximum, 0), min = found.Of(KeyPointKind::Minimum, 0);
+    ASSERT_EQ(max.size(), 1u);
+    ASSERT_EQ(min.size(), 1u);
+    EXPECT_TRUE(Relative(max[0].X, -1, 1e-7));
+    EXPECT_TRUE(Relative(max[0].Y, 2, 1e-12));
+    EXPECT_TRUE(Relative(min[0].X, 1, 1e-7));
+    EXPECT_TRUE(Relative(min[0].Y, -2, 1e-12));
+    // x sin x turns where sin x + x cos x = 0; Newton on that, worked out here: the turning
+    // points in (-10, 10) besides 0 are near +-2.03, +-4.91, +-7.98.
+    std::vector<double> truth;
+    for (double guess : {-7.98, -4.91, -2.03, 0.0, 2.03, 4.91, 7.98}) {
+        double x = guess;
+        for (int i = 0; i < 50; ++i) {
+            const double g = std::sin(x) + x * std::cos(x);
+            const double dg = 2 * std::cos(x) - x * std::sin(x);
+            x -= g / dg;
+        }
+        truth.push_back(x);
+    }
+    std::vector<KeyPoint> turns = found.Of(KeyPointKind::Maximum, 1);
+    for (const KeyPoint& p : found.Of(KeyPointKind::Minimum, 1))
+        turns.push_back(p);
+    std::sort(turns.begin(), turns.end(), [](auto& a, auto& b) { return a.X < b.X; });
+    ASSERT_EQ(turns.size(), truth.size());
+    for (size_t i = 0; i < truth.size(); ++i) {
+        EXPECT_TRUE(Relative(turns[i].X, truth[i], 1e-7)) << i;
+        EXPECT_TRUE(Relative(turns[i].Y, truth[i] * std::sin(truth[i]), 1e-12)) << i;
+    }
+    // 0 is a minimum, 2.03 a maximum.
+    EXPECT_EQ(found.Of(KeyPointKind::Minimum, 1).size(), 3u);
+    // X=f(Y) turns in x: the least x is -4 at y = 2; it meets the y axis at y = 0 and 4, the
+    // x axis at x = 0.
+    const auto sideways = found.Of(KeyPointKind::Minimum, 2);
+    ASSERT_EQ(sideways.size(), 1u);
+    EXPECT_TRUE(Relative(sideways[0].Y, 2, 1e-7));
+    EXPECT_TRUE(Relative(sideways[0].X, -4, 1e-12));
+    EXPECT_THAT(found.Of(KeyPointKind::YIntercept, 2),
+                ::testing::ElementsAre(::testing::Field(&KeyPoint::Y, 0.0),
+                                       ::testing::Field(&KeyPoint::Y, 4.0)));
+    EXPECT_EQ(found.Of(KeyPointKind::Zero, 2).size(), 1u);
+}
+
+TEST(KeyPoints, LinesAndConicsMeetWhereTheirEquationsSay) {
+    Search s;
+    s.Add(Params(LineGeneral, {"2", "-1", "-1"}));  // 0: y = 2x - 1
+    s.Add(Params(LineSI, {"-1", "5"}));             // 1: y = -x + 5
+    s.Add(Params(CircleStandard, {"0", "0", "1"})); // 2: unit circle
+    s.Add(Params(LineSI, {"0", "1"}));              // 3: y = 1, touching the circle
+    s.Add(Params(LineSI, {"0", "2"}));              // 4: y = 2, missing it
+    s.Add(Params(LinePP, {"0", "0", "1", "1"}));    // 5: y = x
+    const Found found = s.Run();
+    // y = 2x - 1 and y = -x + 5 meet at (2, 3).
+    const auto lines = found.Of(KeyPointKind::Intersection, 0, 1);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(std::tie(lines[0].X, lines[0].Y), std::tuple(2.0, 3.0));
+    // y = x crosses the unit circle at +-(1/sqrt 2, 1/sqrt 2).
+    const auto two = found.Of(KeyPointKind::Intersection, 2, 5);
+    ASSERT_EQ(two.size(), 2u);
+    EXPECT_TRUE(WithinUlps(two[0].X, -std::sqrt(0.5)));
+    EXPECT_TRUE(WithinUlps(two[0].Y, -std::sqrt(0.5)));
+    EXPECT_TRUE(WithinUlps(two[1].X, std::sqrt(0.5)));
+    // y = 1 touches it at (0, 1); y = 2 misses it.
+    const auto touch = found.Of(KeyPointKind::Intersection, 2, 3);
+    ASSERT_EQ(touch.size(), 1u);
+    EXPECT_NEAR(touch[0].X, 0, 1e-7);
+    EXPECT_EQ(touch[0].Y, 1);
+    EXPECT_TRUE(found.Of(KeyPointKind::Intersection, 2, 4).empty());
+    // Parallel lines (y = 1, y = 2) never meet; the circle's axis points are its zeros and
+    // intercepts.
+    EXPECT_TRUE(found.Of(KeyPointKind::Intersection, 3, 4).empty());
+    EXPECT_THAT(Xs(found.Of(KeyPointKind::Zero, 2)), ::testing::ElementsAre(-1.0, 1.0));
+    EXPECT_EQ(found.Of(KeyPointKind::YIntercept, 2).size(), 2u);
+    // The lines' own zeros: y = 2x - 1 at x = 1/2, y = -x + 5 at 5.
+    EXPECT_THAT(Xs(found.Of(KeyPointKind::Zero, 0)), ::testing::ElementsAre(0.5));
+    EXPECT_THAT(Xs(found.Of(KeyPointKind::Zero, 1)), ::testing::ElementsAre(5.0));
+}
+
+TEST(KeyPoints, ConicsMeetConics) {
+    Search s;
+    s.Add(Params(CircleStandard, {"0", "0", "2"})); // 0: x^2 + y^2 = 4
+    s.Add(Params(Ellipse, {"3", "1"}));             // 1: x^2/9 + y^2 = 1
+    s.Add(Params(Ellipse, {"3", "2"}));             // 2: x^2/9 + y^2/4 = 1
+    s.Add(Params(HyperbolaX, {"1", "1"}));          // 3: x^2 - y^2 = 1
+    const Found found = s.Run();
+    // Circle and first ellipse: x^2 = 27/8, y^2 = 5/8.
+    const auto ce = found.Of(KeyPointKind::Intersection, 0, 1);
+    ASSERT_EQ(ce.size(), 4u);
+    for (const KeyPoint& p : ce) {
+        EXPECT_TRUE(WithinUlps(std::fabs(p.X), std::sqrt(27.0 / 8)));
+        EXPECT_TRUE(WithinUlps(std::fabs(p.Y), std::sqrt(5.0 / 8)));
+    }
+    // Second ellipse and hyperbola: 13 x^2 = 45, 13 y^2 = 32.
+    const auto eh = found.Of(KeyPointKind::Intersection, 2, 3);
+    ASSERT_EQ(eh.size(), 4u);
+    for (const KeyPoint& p : eh) {
+        EXPECT_TRUE(WithinUlps(std::fabs(p.X), std::sqrt(45.0 / 13)));
+        EXPECT_TRUE(WithinUlps(std::fabs(p.Y), std::sqrt(32.0 / 13)));
+    }
+    // The two ellipses share their vertices (+-3, 0) and nothing else.
+    EXPECT_THAT(
+        Xs(found.Of(KeyPointKind::Intersection, 1, 2)),
+        ::testing::ElementsAre(::testing::DoubleNear(-3, 1e-7), ::testing::DoubleNear(3, 1e-7)));
+}
+
+TEST(KeyPoints, ParabolasAlongXAndYAndAParametricCircleMeetLines) {
+    Search s;
+    s.Add(Params(ParabolaX, {"1"}));                                   // 0: y^2 = 2x
+    s.Add(Params(LineSI, {"1", "-4"}));                                // 1: y = x - 4
+    s.Add(Params(ParabolaY, {"1"}));                                   // 2: x^2 = 2y
+    s.Add(Params(LineSI, {"1", "4"}));                                 // 3: y = x + 4
+    s.Add(Equation(CurveParameter, "cos(t)", "sin(t)", false, -1, 6)); // 4: unit circle
+    s.Add(Params(LineSI, {"0", "0.5"}));                               // 5: y = 0.5
+    const Found found = s.Run(PlaneBox{-10, 10, -6, 10});
+    // (x - 4)^2 = 2x: x = 2 and 8.
+    EXPECT_THAT(found.Of(KeyPointKind::Intersection, 0, 1),
+                ::testing::ElementsAre(::testing::AllOf(::testing::Field(&KeyPoint::X, 2.0),
+                                                        ::testing::Field(&KeyPoint::Y, -2.0)),
+                                       ::testing::AllOf(::testing::Field(&KeyPoint::X, 8.0),
+                                                        ::testing::Field(&KeyPoint::Y, 4.0))));
+    // x^2 = 2 (x + 4): x = -2 and 4.
+    const auto upward = found.Of(KeyPointKind::Intersection, 2, 3);
+    ASSERT_EQ(upward.size(), 2u);
+    EXPECT_EQ(std::tie(upward[0].X, upward[0].Y), std::tuple(-2.0, 2.0));
+    EXPECT_EQ(std::tie(upward[1].X, upward[1].Y), std::tuple(4.0, 8.0));
+    // The parametric circle and y = 0.5: x = +-sqrt(3)/2, y to the last bit.
+    const auto circle = found.Of(KeyPointKind::Intersection, 4, 5);
+    ASSERT_EQ(circle.size(), 2u);
+    EXPECT_TRUE(WithinUlps(circle[0].X, -std::sqrt(3.0) / 2));
+    EXPECT_TRUE(WithinUlps(circle[1].X, std::sqrt(3.0) / 2));
+    EXPECT_TRUE(WithinUlps(circle[1].Y, 0.5));
+    // Its extreme x and y: (1, 0) at t = 0, (-1, 0) at pi, (0, 1) at pi/2, (0, -1) at 3pi/2.
+    std::vector<std::pair<double, double>> turns;
+    for (const auto kind : {KeyPointKind::Maximum, KeyPointKind::Minimum})
+        for (const KeyPoint& p : found.Of(kind, 4))
+            turns.emplace_back(std::round(p.X * 1e6) / 1e6, std::round(p.Y * 1e6) / 1e6);
+    std::sort(turns.begin(), turns.end());
+    EXPECT_THAT(turns, ::testing::ElementsAre(std::pair(-1.0, 0.0), std::pair(0.0, -1.0),
+                                              std::pair(0.0, 1.0), std::pair(1.0, 0.0)));
+}
+
+TEST(KeyPoints, PolarCurvesHiddenCurvesTranslatedCurvesAndPoints) {
+    Search s;
+    s.Add(Equation(Polar, "1+z*0")); // 0: the unit circle, z from 0 to 2 pi
+    CurveRecord hidden = Equation(CurveGeneralY, "x");
+    const int32_t h = s.Add(hidden); // 1: y = x, then hidden
+    CurveRecord moved = Equation(CurveGeneralY, "x^2-1");
+    moved.CTh = 3; // 2: (x - 3)^2 - 1: zeros at 2 and 4
+    moved.CTk = 0;
+    s.Add(moved);
+    s.Add(Params(Point, {"3", "-1"})); // 3: the moved parabola's vertex
+    s.Add(Params(Point, {"0", "5"}));  // 4: on nothing
+    CurveRecord shifted = Params(CircleStandard, {"0", "0", "1"});
+    s.Add(shifted); // 5: a unit circle moved to (2, 1)
+    s.doc.SetFunListShowHide(h, false);
+    CurveRecord c = s.doc.Curve(5);
+    c.CTh = 2;
+    c.CTk = 1;
+    s.doc.ModifyFun(c, 5, false);
+    const Found found = s.Run();
+    // The polar circle turns at its four extreme points.
+    EXPECT_EQ(found.Of(KeyPointKind::Maximum, 0).size() + found.Of(KeyPointKind::Minimum, 0).size(),
+              4u);
+    for (const auto kind : {KeyPointKind::Maximum, KeyPointKind::Minimum})
+        for (const KeyPoint& p : found.Of(kind, 0))
+            EXPECT_NEAR(std::hypot(p.X, p.Y), 1, 1e-12);
+    // The hidden curve gives nothing at all.
+    for (const KeyPoint& p : found.all)
+        EXPECT_TRUE(p.Curve != 1 && p.Other != 1);
+    EXPECT_THAT(Xs(found.Of(KeyPointKind::Zero, 2)), ::testing::ElementsAre(2.0, 4.0));
+    ASSERT_EQ(found.Of(KeyPointKind::Minimum, 2).size(), 1u);
+    EXPECT_TRUE(Relative(found.Of(KeyPointKind::Minimum, 2)[0].X, 3, 1e-7));
+    // A point on a curve is where they meet; one on nothing meets nothing.
+    EXPECT_EQ(found.Of(KeyPointKind::Intersection, 2, 3).size(), 1u);
+    EXPECT_TRUE(found.Of(KeyPointKind::Intersection, 4).empty());
+    EXPECT_EQ(found.Of(KeyPointKind::YIntercept, 4).size(), 1u); // (0, 5) is on the y axis
+    // The moved circle touches the x axis at (2, 0) and meets the polar circle? No: their
+    // centres are sqrt 5 apart, more than 2.
+    const auto touch = found.Of(KeyPointKind::Zero, 5);
+    ASSERT_EQ(touch.size(), 1u);
+    EXPECT_NEAR(touch[0].X, 2, 1e-7);
+    EXPECT_TRUE(found.Of(KeyPointKind::Intersection, 0, 5).empty());
+    // Nothing outside the box: a box right of the origin has none of the polar circle's.
+    const Found right = s.Run(PlaneBox{1.5, 10, -6, 6});
+    EXPECT_TRUE(right.Of(KeyPointKind::Maximum, 0).empty());
+    for (const KeyPoint& p : right.all)
+        EXPECT_GE(p.X, 1.5);
+}
+
+TEST(KeyPoints, LabelsAndValues) {
+    EXPECT_EQ(PointLabel(std::sqrt(2.0), -2), "(1.4142, -2)");
+    EXPECT_EQ(PointLabel(-0.00001, 2.99995), "(0, 3)");
+    EXPECT_EQ(PointLabel(0.5, -1.25), "(0.5, -1.25)");
+    EXPECT_EQ(FullValue(std::sqrt(2.0)), "1.4142135623731"); // its fifteenth digit is 0
+    EXPECT_EQ(FullValue(std::numbers::pi), "3.14159265358979");
+    EXPECT_EQ(FullValue(-0.0), "0");
+    EXPECT_EQ(KindName(KeyPointKind::YIntercept), "y 截距");
+    EXPECT_EQ(KindWord(KeyPointKind::Intersection), "intersection");
+}
+
+TEST(RootFinding, PolynomialRootsSimpleDoubleAndNone) {
+    // (t - 1)(t - 2)(t + 3) = t^3 - 7t + 6.
+    EXPECT_THAT(PolynomialRoots({6, -7, 0, 1}), ::testing::ElementsAre(-3.0, 1.0, 2.0));
+    EXPECT_THAT(PolynomialRoots({1, -2, 1}), ::testing::ElementsAre(1.0));
+    EXPECT_TRUE(PolynomialRoots({1, 0, 1}).empty());
+    // (t^2 - 1)(t^2 - 4): four roots.
+    EXPECT_THAT(PolynomialRoots({4, 0, -5, 0, 1}), ::testing::ElementsAre(-2.0, -1.0, 1.0, 2.0));
+    EXPECT_THAT(PolynomialRoots({-3, 2}), ::testing::ElementsAre(1.5));
+    EXPECT_TRUE(PolynomialRoots({0, 0, 0}).empty());
+    // A root at a pole is none: 1/(t - 0.3) changes sign there.
+    const RealFunction pole = [](double t) -> std::optional<double> { return 1 / (t - 0.3); };
+    EXPECT_FALSE(RootIn(pole, 0, 1, pole(0).value(), pole(1).value()).has_value());
+    EXPECT_TRUE(ZerosOn(pole, -1, 1, 100).empty());
+}
+
+TEST(KeyPoints, CurvesDrawnOverEachOtherOrAlongAnAxisMeetInNoSinglePoint) {
+    Search s;
+    s.Add(Equation(CurveParameter, "3*cos(t)", "2*sin(t)")); // 0: the ellipse, traced over
+    s.Add(Params(Ellipse, {"3", "2"}));                      // 1: the same ellipse
+    s.Add(Equation(CurveGeneralY, "0*x"));                   // 2: the x axis itself
+    s.Add(Params(LineSI, {"1", "0"}));                       // 3: y = x
+    s.Add(Equation(CurveGeneralY, "x"));                     // 4: y = x again
+    const Found found = s.Run();
+    EXPECT_TRUE(found.Of(KeyPointKind::Intersection, 0, 1).empty());
+    EXPECT_TRUE(found.Of(KeyPointKind::Zero, 2).empty());
+    EXPECT_TRUE(found.Of(KeyPointKind::Intersection, 3, 4).empty());
+    // Each still meets the others where it should: y = x and the ellipse at
+    // x = +-6/sqrt(13); the x axis and y = x at the origin.
+    const auto diagonal = found.Of(KeyPointKind::Intersection, 1, 3);
+    ASSERT_EQ(diagonal.size(), 2u);
+    EXPECT_TRUE(WithinUlps(diagonal[1].X, 6 / std::sqrt(13.0)));
+    const auto origin = found.Of(KeyPointKind::Intersection, 2, 3);
+    ASSERT_EQ(origin.size(), 1u);
+    EXPECT_EQ(std::tie(origin[0].X, origin[0].Y), std::tuple(0.0, 0.0));
+    EXPECT_EQ(found.Of(KeyPointKind::Intersection, 0, 3).size(), 2u);
+}
