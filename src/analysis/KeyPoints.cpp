@@ -9,7 +9,9 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
+#include <functional>
 #include <memory>
+#include <numbers>
 #include <optional>
 
 namespace orbiplot {
@@ -600,6 +602,106 @@ std::string Rounded(double v) {
 }
 
 } // namespace
+
+// One curve's samples for trace: its points at a run of values of its variable.
+struct CurveTracer::Samples {
+    std::unique_ptr<Shape> Curve;
+    std::vector<double> T;
+    std::vector<Point2> Points;
+    std::function<std::optional<Point2>(double)> At;
+};
+
+CurveTracer::CurveTracer(const DocumentModel& document, const clsExpressionParser& parser,
+                         PlaneBox box) {
+    constexpr int Steps = 2048;
+    for (int32_t i = 0; i < document.CurveCount(); ++i) {
+        const CurveRecord& c = document.Curve(i);
+        if (!c.ShowHide) continue;
+        std::unique_ptr<Shape> shape = MakeShape(c, i, parser, box);
+        if (!shape) continue;
+        Samples s;
+        Shape& curve = *shape;
+        double t0 = curve.T0, t1 = curve.T1;
+        if (curve.Kind == ShapeKind::Point) {
+            s.At = [&curve](double) { return std::optional<Point2>(curve.Dot); };
+            t0 = t1 = 0;
+        } else if (curve.Kind == ShapeKind::Line || curve.Kind == ShapeKind::Conic) {
+            const Rational& r = curve.Param;
+            const bool polynomial = r.W.size() == 1;
+            s.At = [&r, polynomial](double u) -> std::optional<Point2> {
+                // Ellipses and hyperbolas by the angle whose half tangent is t.
+                const double t = polynomial ? u : std::tan(u / 2);
+                const double w = At(r.W, t);
+                if (w == 0 || !std::isfinite(t)) return std::nullopt;
+                return Point2{At(r.X, t) / w, At(r.Y, t) / w};
+            };
+            if (polynomial) {
+                // A line or parabola: far enough along it either way to cross the box.
+                const double reach = std::fabs(box.Right - box.Left) +
+                                     std::fabs(box.Top - box.Bottom) + std::fabs(box.Left) +
+                                     std::fabs(box.Right) + std::fabs(box.Top) +
+                                     std::fabs(box.Bottom);
+                const double speed = std::max(
+                    std::hypot(r.X.size() > 1 ? r.X[1] : 0, r.Y.size() > 1 ? r.Y[1] : 0), 1e-300);
+                const bool quadratic = r.X.size() > 2 || r.Y.size() > 2;
+                const double span = quadratic ? reach : reach / speed;
+                t0 = -span;
+                t1 = span;
+            } else {
+                t0 = -std::numbers::pi;
+                t1 = std::numbers::pi;
+            }
+        } else {
+            s.At = [&curve](double t) { return curve.PointAt(t); };
+        }
+        for (int n = 0; n <= Steps; ++n) {
+            const double t = t0 + (t1 - t0) * n / Steps;
+            if (const auto p = s.At(t)) {
+                s.T.push_back(t);
+                s.Points.push_back(*p);
+            }
+            if (t0 == t1) break;
+        }
+        s.Curve = std::move(shape);
+        curves_.push_back(std::move(s));
+    }
+}
+
+CurveTracer::~CurveTracer() = default;
+
+std::optional<TracedPoint> CurveTracer::Nearest(double x, double y, double pixelsPerX,
+                                                double pixelsPerY, double reach) const {
+    const auto distance = [&](const Point2& p) {
+        return std::hypot((p.X - x) * pixelsPerX, (p.Y - y) * pixelsPerY);
+    };
+    std::optional<TracedPoint> best;
+    double bestDistance = reach;
+    for (const Samples& s : curves_) {
+        if (s.Points.empty()) continue;
+        size_t nearest = 0;
+        for (size_t n = 1; n < s.Points.size(); ++n)
+            if (distance(s.Points[n]) < distance(s.Points[nearest])) nearest = n;
+        Point2 at = s.Points[nearest];
+        // On the curve itself between the neighbouring samples.
+        if (s.Points.size() > 1) {
+            const double a = s.T[nearest == 0 ? 0 : nearest - 1];
+            const double b = s.T[std::min(nearest + 1, s.T.size() - 1)];
+            const RealFunction gap = [&](double t) -> std::optional<double> {
+                const auto p = s.At(t);
+                if (!p) return std::nullopt;
+                return distance(*p);
+            };
+            if (const auto t = MinimumIn(gap, a, b))
+                if (const auto p = s.At(*t); p && distance(*p) < distance(at)) at = *p;
+        }
+        const double d = distance(at);
+        if (d <= bestDistance) {
+            bestDistance = d;
+            best = TracedPoint{s.Curve->Index, at.X, at.Y};
+        }
+    }
+    return best;
+}
 
 bool PlaneBox::Contains(double x, double y) const {
     const double mx = 1e-9 * std::max(1.0, std::fabs(Right - Left)),

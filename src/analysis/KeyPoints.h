@@ -2,6 +2,8 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -37,6 +39,32 @@ struct PlaneBox {
 std::vector<KeyPoint> FindKeyPoints(const DocumentModel& document,
                                     const clsExpressionParser& parser, PlaneBox box,
                                     const std::atomic<bool>* stop = nullptr);
+
+// A point on a shown curve, as trace finds it.
+struct TracedPoint {
+    int32_t Curve;
+    double X, Y;
+};
+
+// Follows the pointer along the shown curves of a document in one view: the curves are
+// sampled once, then each question is a scan of the samples and a refinement on the
+// curve's own function (lines exactly).
+class CurveTracer {
+public:
+    CurveTracer(const DocumentModel& document, const clsExpressionParser& parser, PlaneBox box);
+    ~CurveTracer();
+    CurveTracer(const CurveTracer&) = delete;
+    CurveTracer& operator=(const CurveTracer&) = delete;
+
+    // The point of a curve nearest (x, y), at most reach pixels away on a surface of the
+    // given pixels per unit along x and along y; nothing when none is that near.
+    std::optional<TracedPoint> Nearest(double x, double y, double pixelsPerX, double pixelsPerY,
+                                       double reach) const;
+
+private:
+    struct Samples;
+    std::vector<Samples> curves_;
+};
 
 // "零点", "y 截距", "极大值", "极小值", "交点".
 std::string KindName(KeyPointKind kind);

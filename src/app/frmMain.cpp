@@ -19,6 +19,7 @@
 #include "dialogs/frmFunAdd.h"
 #include "dialogs/frmFunManager.h"
 #include "dialogs/frmHelp.h"
+#include "dialogs/frmKeyPoints.h"
 #include "dialogs/frmNewDoc.h"
 #include "dialogs/frmOptions.h"
 #include "dialogs/frmSplash.h"
@@ -92,6 +93,7 @@ frmMain::frmMain(AppContext& context, QWidget* parent)
         if (document)
             SetStatusText(StatusPanel::Zoom,
                           QString::fromStdString(document->ViewState().ZoomStatusText()));
+        FollowActiveDocument();
     });
     for (auto signal : {&QUndoGroup::canUndoChanged, &QUndoGroup::canRedoChanged})
         connect(&undoGroup_, signal, this, &frmMain::UpdateUndoCommands);
@@ -318,6 +320,15 @@ void frmMain::BuildMenus() {
                        [this] { frmPL(context_.Core.Messages, this).Run(); });
     c.CalculateLL = on(AddAction(calculate, "mnuCalculateLL", "线线位置关系(&L)"),
                        [this] { frmLL(context_.Core.Messages, this).Run(); });
+    calculate->addSeparator();
+    c.CalculateKeyPoints =
+        AddAction(calculate, "mnuCalculateKeyPoints", "关键点(&K)", QKeySequence("Ctrl+K"));
+    c.CalculateKeyPoints->setCheckable(true);
+    connect(c.CalculateKeyPoints, &QAction::triggered, this, &frmMain::ShowKeyPoints);
+    c.CalculateTrace =
+        AddAction(calculate, "mnuCalculateTrace", "跟踪(&T)", QKeySequence("Ctrl+T"));
+    c.CalculateTrace->setCheckable(true);
+    connect(c.CalculateTrace, &QAction::triggered, this, &frmMain::SetTracing);
 
     QMenu* tools = c.ToolsMenu = AddMenu(nullptr, "mnuTools", "工具(&T)");
     // Inside a text box Ctrl+C stays the box's copy; everywhere else it opens the manager.
@@ -455,6 +466,9 @@ void frmMain::BuildToolbars() {
     button(view, c.ViewReset, "viewreset", "还原", "还原视图 (Home)");
     button(view, c.ViewEqualScale, "viewequal", "等比例", "X 轴与 Y 轴等比例");
     button(view, c.ViewCentre, "viewcentre", "居中", "居中到原点");
+    view->addSeparator();
+    button(view, c.CalculateKeyPoints, "keypoints", "关键点", "关键点: 零点、极值与交点 (Ctrl+K)");
+    button(view, c.CalculateTrace, "trace", "跟踪", "沿曲线跟踪 (Ctrl+T)");
 }
 
 void frmMain::BuildStatusBar() {
@@ -559,7 +573,8 @@ void frmMain::AddCurve(int32_t type) {
 void frmMain::SetDocumentCommandsEnabled(bool enabled) {
     const Commands& c = commands_;
     for (QAction* action : {c.FileClose, c.FileSave, c.FileSaveAs, c.FileExport, c.FilePrint,
-                            c.FileProperties, c.ViewRefresh, c.FileCopyPicture, c.FilePrintPreview})
+                            c.FileProperties, c.ViewRefresh, c.FileCopyPicture, c.FilePrintPreview,
+                            c.CalculateKeyPoints, c.CalculateTrace})
         action->setEnabled(enabled);
     // The curve and zoom menus go with every item in them, so that their shortcuts and
     // toolbar buttons go too.
@@ -591,6 +606,37 @@ void frmMain::UpdateUndoCommands() {
     };
     show(c.CurveUndo, undoGroup_.canUndo(), "撤销", undoGroup_.undoText(), "U", "Ctrl+Z");
     show(c.CurveRedo, undoGroup_.canRedo(), "重做", undoGroup_.redoText(), "R", "Ctrl+Y");
+}
+
+void frmMain::ShowKeyPoints(bool shown) {
+    frmDocument* document = ActiveDocument();
+    if (!document) return;
+    document->SetKeyPointsShown(shown);
+    if (shown) {
+        if (!keyPoints_) {
+            keyPoints_ = new frmKeyPoints(this);
+            addDockWidget(Qt::RightDockWidgetArea, keyPoints_);
+        }
+        keyPoints_->SetDocument(document);
+        keyPoints_->show();
+    }
+    FollowActiveDocument();
+}
+
+void frmMain::SetTracing(bool on) {
+    frmDocument* document = ActiveDocument();
+    if (!document) return;
+    document->SetTracing(on);
+    if (!on) SetStatusText(StatusPanel::Readout, InitialStatusText);
+}
+
+void frmMain::FollowActiveDocument() {
+    Commands& c = commands_;
+    if (!c.CalculateKeyPoints) return;
+    frmDocument* document = ActiveDocument();
+    c.CalculateKeyPoints->setChecked(document && document->KeyPointsShown());
+    c.CalculateTrace->setChecked(document && document->Tracing());
+    if (keyPoints_) keyPoints_->SetDocument(document);
 }
 
 frmDocument* frmMain::ActiveDocument() const {

@@ -67,6 +67,8 @@ public:
         // Moving around the plane, after the zoom steps.
         QAction *ViewReset, *ViewEqualScale, *ViewCentre;
         QAction *CalculateExpression, *CalculatePL, *CalculateLL;
+        // Reading the graph, after the calculators: both checkable, per document.
+        QAction *CalculateKeyPoints, *CalculateTrace;
         QAction *ToolsConstantManager, *ToolsNote, *ToolsCalc, *ToolsExplorer, *ToolsOptions;
         QAction *WindowNew, *WindowCascade, *WindowTileHorizontal, *WindowTileVertical,
             *WindowArrangeIcons;
@@ -125,6 +127,9 @@ public:
     void OpenRecent(int i);
     const std::vector<std::string>& RecentDocuments() const { return recent_; }
     QUndoGroup& UndoGroup() { return undoGroup_; }
+    class frmKeyPoints* KeyPointsPanel() const {
+        return keyPoints_;
+    }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -178,6 +183,12 @@ private:
     } placement_{};
     bool framed_ = false;
     QPointer<class frmHelp> help_;
+    // The key points of the active document, docked at the right once first shown.
+    class frmKeyPoints* keyPoints_ = nullptr;
+    void ShowKeyPoints(bool shown);
+    void SetTracing(bool on);
+    // The checkable commands show the state of the document that came to the front.
+    void FollowActiveDocument();
     std::unique_ptr<class MciCommandSink> ownMci_;
     std::unique_ptr<class clsMultimedia> music_;
     class frmSplash* NewSplash();

@@ -4,6 +4,7 @@
 #include "docwin/DocumentHost.h"
 #include "docwin/frmProgress.h"
 #include "expr/CoreContext.h"
+#include "expr/clsExpressionParser.h"
 #include "services/PictureFile.h"
 #include "services/PictureJob.h"
 #include "services/QtCanvas.h"
@@ -11,12 +12,16 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QFontMetricsF>
 #include <QKeyEvent>
 #include <QMdiSubWindow>
 #include <QNativeGestureEvent>
 #include <QPainter>
 #include <QRubberBand>
+#include <QToolTip>
 
+#include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <condition_variable>
 #include <mutex>
@@ -32,6 +37,21 @@ struct frmDocument::Redraw {
     bool done = false;
     bool handled = false;
     ~Redraw() {
+        if (thread.joinable()) thread.join();
+    }
+};
+
+// A search for key points on its thread, over a copy of the document.
+struct frmDocument::Search {
+    std::unique_ptr<CoreContext> context;
+    std::unique_ptr<DocumentModel> document;
+    clsExpressionParser parser;
+    PlaneBox box{};
+    std::atomic<bool> stop{false};
+    std::vector<KeyPoint> found;
+    std::thread thread;
+    ~Search() {
+        stop = true;
         if (thread.joinable()) thread.join();
     }
 };
@@ -128,6 +148,63 @@ void frmDocument::StartRedraw(std::optional<int32_t> only) {
         host_.Progress().ShowWorking(this, [this] { StopRedraw(); });
 }
 
+void frmDocument::SetKeyPointsShown(bool shown) {
+    keyPointsShown_ = shown;
+    if (shown) {
+        FindKeyPoints();
+    } else {
+        search_.reset();
+        keyPoints_.clear();
+        labelRects_.clear();
+        emit KeyPointsChanged();
+    }
+    update();
+}
+
+void frmDocument::FindKeyPoints() {
+    if (!keyPointsShown_ || !loaded_) return;
+    auto search = std::make_shared<Search>();
+    search->context = std::make_unique<CoreContext>(context_.Messages, context_.Dialogs,
+                                                    context_.Random, context_.AppFolder);
+    search->document = std::make_unique<DocumentModel>(*search->context);
+    search->document->CopyCurvesFrom(model_);
+    search->parser = context_.Parser;
+    search->box = {view_.ScaleLeft(), view_.Right(), view_.Bottom(), view_.ScaleTop()};
+    search_ = search; // the one before is stopped and waited for as it goes
+    const std::weak_ptr<Search> weak = search;
+    search->thread = std::thread([raw = search.get(), weak, self = QPointer<frmDocument>(this)] {
+        raw->found = orbiplot::FindKeyPoints(*raw->document, raw->parser, raw->box, &raw->stop);
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [weak, self] {
+                if (const auto s = weak.lock(); s && self) self->SearchDone(s);
+            },
+            Qt::QueuedConnection);
+    });
+    emit KeyPointsChanged(); // a search is under way
+}
+
+void frmDocument::SearchDone(const std::shared_ptr<Search>& search) {
+    if (search != search_ || search->stop) return;
+    if (search->thread.joinable()) search->thread.join();
+    keyPoints_ = std::move(search->found);
+    search_.reset();
+    update();
+    emit KeyPointsChanged();
+}
+
+void frmDocument::SetTracing(bool on) {
+    tracing_ = on;
+    traced_.reset();
+    tracer_.reset();
+    update();
+}
+
+void frmDocument::CentreOn(double x, double y) {
+    view_.Pan(view_.CentreX() - x, view_.CentreY() - y);
+    ViewChanged(true);
+}
+
 void frmDocument::StopRedraw() {
     if (redraw_) redraw_->job->Stop();
 }
@@ -143,6 +220,9 @@ void frmDocument::RedrawDone(const std::shared_ptr<Redraw>& redraw) {
     redraw_.reset();
     if (redraw->thread.joinable()) redraw->thread.join();
     if (host_.Progress().IsWorking()) host_.Progress().EndWorking();
+    // The curves or the view changed: the points and the trace follow.
+    tracer_.reset();
+    FindKeyPoints();
     PictureJob& job = *redraw->job;
     if (!job.Picture().isNull()) {
         picture_ = std::move(job.Picture());
@@ -333,6 +413,81 @@ void frmDocument::paintEvent(QPaintEvent*) {
     PaintPictureInView(painter, picture_, pictureView_, view_, QSizeF(width(), height()),
                        QColor(static_cast<int>(back & 0xFF), static_cast<int>((back >> 8) & 0xFF),
                               static_cast<int>((back >> 16) & 0xFF)));
+    PaintMarks(painter);
+}
+
+namespace {
+QColor CurveColor(const DocumentModel& model, int32_t curve) {
+    return curve >= 0 && curve < model.CurveCount() ? ToQColor(model.Curve(curve).LineColor)
+                                                    : QColor(Qt::black);
+}
+} // namespace
+
+void frmDocument::PaintMarks(QPainter& painter) {
+    labelRects_.assign(keyPoints_.size(), QRectF());
+    if (keyPointsShown_ && !keyPoints_.empty()) {
+        painter.setRenderHint(QPainter::Antialiasing, true);
+        QFont small = font();
+        small.setPointSizeF(small.pointSizeF() * 0.85);
+        painter.setFont(small);
+        const QFontMetricsF metrics(small);
+        std::vector<QRectF> taken;
+        // Rings first, so that labels can keep clear of every ring.
+        std::vector<QPointF> at(keyPoints_.size());
+        for (size_t i = 0; i < keyPoints_.size(); ++i) {
+            const auto [px, py] = view_.ToPixels(keyPoints_[i].X, keyPoints_[i].Y);
+            at[i] = QPointF(px, py);
+            painter.setPen(QPen(CurveColor(model_, keyPoints_[i].Curve), 1.5));
+            painter.setBrush(Qt::white);
+            painter.drawEllipse(at[i], 3.5, 3.5);
+            taken.push_back(QRectF(at[i] - QPointF(4, 4), QSizeF(8, 8)));
+        }
+        // Each label beside its ring where it covers no other label or ring: right above,
+        // right below, left above, left below; none where there is no room.
+        painter.setPen(QColor(40, 40, 40));
+        for (size_t i = 0; i < keyPoints_.size(); ++i) {
+            const QString text =
+                QString::fromStdString(PointLabel(keyPoints_[i].X, keyPoints_[i].Y));
+            const QSizeF size(metrics.horizontalAdvance(text) + 2, metrics.height());
+            for (const QPointF offset :
+                 {QPointF(5, -size.height() - 3), QPointF(5, 3),
+                  QPointF(-size.width() - 5, -size.height() - 3), QPointF(-size.width() - 5, 3)}) {
+                const QRectF place(at[i] + offset, size);
+                if (!QRectF(rect()).contains(place)) continue;
+                const bool clear = std::none_of(taken.begin(), taken.end(), [&](const QRectF& r) {
+                    return r.intersects(place) && r != taken[i];
+                });
+                if (!clear) continue;
+                painter.fillRect(place, QColor(255, 255, 255, 200));
+                painter.drawText(place, Qt::AlignCenter, text);
+                taken.push_back(place);
+                labelRects_[i] = place;
+                break;
+            }
+        }
+    }
+    if (tracing_ && traced_) {
+        const auto [px, py] = view_.ToPixels(traced_->X, traced_->Y);
+        painter.setRenderHint(QPainter::Antialiasing, true);
+        painter.setPen(QPen(Qt::black, 1));
+        painter.setBrush(CurveColor(model_, traced_->Curve));
+        painter.drawEllipse(QPointF(px, py), 4.5, 4.5);
+    }
+}
+
+void frmDocument::ShowMarkTip(QPointF at, QPoint global) {
+    for (const KeyPoint& p : keyPoints_) {
+        const auto [px, py] = view_.ToPixels(p.X, p.Y);
+        if (std::hypot(px - at.x(), py - at.y()) > 6) continue;
+        std::string text = KindName(p.Kind) + "\nx = " + FullValue(p.X) + "\ny = " + FullValue(p.Y);
+        const std::vector<std::string> names = model_.GetFunList();
+        for (const int32_t curve : {p.Curve, p.Other})
+            if (curve >= 0 && static_cast<size_t>(curve) < names.size())
+                text += "\n" + names[static_cast<size_t>(curve)];
+        QToolTip::showText(global, QString::fromStdString(text), this);
+        return;
+    }
+    QToolTip::hideText();
 }
 
 void frmDocument::resizeEvent(QResizeEvent* event) {
@@ -433,6 +588,33 @@ void frmDocument::mouseMoveEvent(QMouseEvent* event) {
     }
     const float x = view_.ScaleLeft() + static_cast<float>(p.x() / width()) * view_.ScaleWidth();
     const float y = view_.ScaleTop() + static_cast<float>(p.y() / height()) * view_.ScaleHeight();
+    if (keyPointsShown_ && drag_ == Drag::None) ShowMarkTip(p, event->globalPosition().toPoint());
+    if (tracing_ && drag_ == Drag::None) {
+        // The samples are made once for a view and a document.
+        if (!tracer_ || !(tracerView_.ScaleLeft() == view_.ScaleLeft() &&
+                          tracerView_.ScaleTop() == view_.ScaleTop() &&
+                          tracerView_.ScaleWidth() == view_.ScaleWidth() &&
+                          tracerView_.ScaleHeight() == view_.ScaleHeight())) {
+            tracer_ = std::make_unique<CurveTracer>(
+                model_, context_.Parser,
+                PlaneBox{view_.ScaleLeft(), view_.Right(), view_.Bottom(), view_.ScaleTop()});
+            tracerView_ = view_;
+        }
+        const auto [wx, wy] = view_.FromPixels(p.x(), p.y());
+        traced_ = tracer_->Nearest(wx, wy, width() / double(view_.ScaleWidth()),
+                                   height() / -double(view_.ScaleHeight()), TraceReach);
+        update();
+        if (traced_) {
+            const std::vector<std::string> names = model_.GetFunList();
+            const std::string name = static_cast<size_t>(traced_->Curve) < names.size()
+                                         ? names[static_cast<size_t>(traced_->Curve)]
+                                         : std::string();
+            host_.SetStatusText(
+                StatusPanel::Readout,
+                QString::fromStdString(name + "  " + PointLabel(traced_->X, traced_->Y)));
+            return;
+        }
+    }
     host_.SetStatusText(StatusPanel::Readout, QString::fromStdString(PointerReadout(x, y)));
 }
 

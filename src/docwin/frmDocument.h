@@ -1,5 +1,6 @@
 #pragma once
 
+#include "analysis/KeyPoints.h"
 #include "doc/DocumentModel.h"
 #include "docwin/DocumentUndo.h"
 #include "plot/PlotEngine.h"
@@ -87,11 +88,35 @@ public:
     // The document is ready to be shown: caption, placement inside its frame, first draw.
     void ShowDocument();
 
+    // Reading the graph. Key points are found for the view on a thread of their own after
+    // each redraw and marked over the picture, with labels that keep clear of each other;
+    // a mark under the pointer tells its full values.
+    void SetKeyPointsShown(bool shown);
+    bool KeyPointsShown() const { return keyPointsShown_; }
+    const std::vector<KeyPoint>& KeyPoints() const { return keyPoints_; }
+    bool IsFindingKeyPoints() const { return static_cast<bool>(search_); }
+    // Trace: the pointer snaps to the nearest shown curve within TraceReach pixels, and the
+    // read-out names the curve and its point.
+    void SetTracing(bool on);
+    bool Tracing() const { return tracing_; }
+    const std::optional<TracedPoint>& Traced() const { return traced_; }
+    // Moves the view so that (x, y) is at the middle of the surface.
+    void CentreOn(double x, double y);
+    static constexpr double TraceReach = 8;
+    // The label beside a mark, where it was placed in the last paint (empty: no room).
+    QRectF LabelRect(size_t mark) const {
+        return mark < labelRects_.size() ? labelRects_[mark] : QRectF();
+    }
+
     // Outer size of a new document window in twips.
     static constexpr int InitialWidthTwips = 5400;
     static constexpr int InitialHeightTwips = 5115;
     // How long a gesture must rest before the picture is drawn anew.
     static constexpr int GesturePauseMilliseconds = 150;
+
+signals:
+    // The key points were found anew, or cleared.
+    void KeyPointsChanged();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -146,6 +171,20 @@ private:
     bool redrawPending_ = false;
     bool loaded_ = false;
     bool placing_ = false;
+    // Key points and trace.
+    struct Search;
+    void FindKeyPoints();
+    void SearchDone(const std::shared_ptr<Search>& search);
+    void PaintMarks(QPainter& painter);
+    void ShowMarkTip(QPointF at, QPoint global);
+    bool keyPointsShown_ = false;
+    std::vector<KeyPoint> keyPoints_;
+    std::shared_ptr<Search> search_;
+    std::vector<QRectF> labelRects_;
+    bool tracing_ = false;
+    std::unique_ptr<CurveTracer> tracer_;
+    View tracerView_;
+    std::optional<TracedPoint> traced_;
     // Gestures.
     enum class Drag { None, Pan, Band };
     Drag drag_ = Drag::None;

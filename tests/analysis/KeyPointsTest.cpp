@@ -351,3 +351,46 @@ TEST(KeyPoints, CurvesDrawnOverEachOtherOrAlongAnAxisMeetInNoSinglePoint) {
     EXPECT_EQ(std::tie(origin[0].X, origin[0].Y), std::tuple(0.0, 0.0));
     EXPECT_EQ(found.Of(KeyPointKind::Intersection, 0, 3).size(), 2u);
 }
+
+TEST(CurveTracer, FindsTheNearestPointOfTheNearestShownCurveWithinReach) {
+    Search s;
+    s.Add(Params(CircleStandard, {"1", "0", "2"}));          // 0: centre (1, 0), radius 2
+    s.Add(Params(LineSI, {"0.5", "-3"}));                    // 1: y = x/2 - 3
+    s.Add(Equation(CurveGeneralY, "x^2"));                   // 2
+    s.Add(Equation(CurveParameter, "4*cos(t)", "3*sin(t)")); // 3: ellipse 4 by 3
+    // 50 pixels per unit along x, 25 along y: the reach is 0.16 of a unit across, 0.32 up.
+    const CurveTracer tracer(s.doc, s.context.Parser, Box);
+    const auto near = [&](double x, double y) { return tracer.Nearest(x, y, 50, 25, 8); };
+
+    // Outside the circle, right of its centre: the point on the radius through it.
+    auto p = near(3.1, 0);
+    ASSERT_TRUE(p.has_value());
+    EXPECT_EQ(p->Curve, 0);
+    EXPECT_NEAR(p->X, 3, 1e-9);
+    EXPECT_NEAR(p->Y, 0, 1e-9);
+    // Below the line at x = 6 (y = 0): straight up in pixels, as x is stretched twice.
+    p = near(6, -0.25);
+    ASSERT_TRUE(p.has_value());
+    EXPECT_EQ(p->Curve, 1);
+    EXPECT_NEAR(p->Y, p->X / 2 - 3, 1e-12);
+    EXPECT_NEAR(p->X, 6, 0.05);
+    // Beside the parabola at (2, 4), the nearest of its points in pixels is on it.
+    p = near(2.1, 4);
+    ASSERT_TRUE(p.has_value());
+    EXPECT_EQ(p->Curve, 2);
+    EXPECT_NEAR(p->Y, p->X * p->X, 1e-9);
+    EXPECT_LT(std::hypot((p->X - 2.1) * 50, (p->Y - 4) * 25), 5.0);
+    // The parametric ellipse's top (0, 3), approached from above.
+    p = near(0, 3.2);
+    ASSERT_TRUE(p.has_value());
+    EXPECT_EQ(p->Curve, 3);
+    EXPECT_NEAR(p->X, 0, 1e-6);
+    EXPECT_NEAR(p->Y, 3, 1e-9);
+    // Nine pixels from everything: nothing; and a hidden curve is never traced.
+    EXPECT_TRUE(near(3.0 + 7.9 / 50, 0).has_value());
+    EXPECT_FALSE(near(3.0 + 8.1 / 50, 0).has_value());
+    EXPECT_FALSE(near(-8, -5).has_value());
+    s.doc.SetFunListShowHide(2, false);
+    const CurveTracer hidden(s.doc, s.context.Parser, Box);
+    EXPECT_FALSE(hidden.Nearest(2.1, 4, 50, 25, 8).has_value());
+}

@@ -1,0 +1,353 @@
+// Reading the graph as a person does: key points marked and listed, the list copied and used
+// to move the view, trace following a curve, each command by key, menu item and button.
+#include "AppTestSupport.h"
+
+#include "dialogs/frmKeyPoints.h"
+
+#include <QClipboard>
+#include <QElapsedTimer>
+#include <QMouseEvent>
+#include <QTableWidget>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolTip>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+using namespace orbiplot;
+using namespace orbiplot::test;
+
+namespace {
+
+// y = x^3 - 2x in red, the unit circle in blue, x^2 - y^2 = 1 in green.
+constexpr const char* Meeting =
+    "[General]\r\nOPMVer=1\r\nTitle=交点\r\nC=3\r\n"
+    "[0DATA]\r\nType=13\r\nExp1=x^3-2*x\r\nLC=255\r\nLW=1\r\n"
+    "[1DATA]\r\nType=6\r\nSD1=0\r\nSD2=0\r\nSD3=1\r\nLC=16711680\r\nLW=1\r\n"
+    "[2DATA]\r\nType=9\r\nSD1=1\r\nSD2=1\r\nLC=32768\r\nLW=1\r\n";
+
+const std::string Cubic = "普通方程: y=x^3-2*x";
+
+void Keys(AppFixture& f, Qt::Key key, Qt::KeyboardModifiers modifiers) {
+    f.main->activateWindow();
+    QApplication::processEvents();
+    QTest::keyClick(f.main->windowHandle(), key, modifiers);
+}
+
+void MoveTo(frmDocument* d, QPointF at) {
+    QMouseEvent event(QEvent::MouseMove, at, d->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(d, &event);
+}
+
+QPointF At(const frmDocument* d, double x, double y) {
+    const auto [px, py] = d->ViewState().ToPixels(x, y);
+    return {px, py};
+}
+
+bool Found(frmDocument* d) {
+    return QTest::qWaitFor([d] { return !d->IsFindingKeyPoints(); }, 60000);
+}
+
+// The point of the given kind and curve nearest x.
+const KeyPoint* PointNear(const frmDocument* d, KeyPointKind kind, int32_t curve, double x) {
+    const KeyPoint* best = nullptr;
+    for (const KeyPoint& p : d->KeyPoints())
+        if (p.Kind == kind && p.Curve == curve &&
+            (!best || std::abs(p.X - x) < std::abs(best->X - x)))
+            best = &p;
+    return best;
+}
+
+bool Reddish(const QImage& image, QPointF around) {
+    for (int dx = -1; dx <= 1; ++dx)
+        for (int dy = -1; dy <= 1; ++dy) {
+            const QRgb p =
+                image.pixel(int(std::lround(around.x())) + dx, int(std::lround(around.y())) + dy);
+            if (qRed(p) > 150 && qGreen(p) < 130 && qBlue(p) < 130) return true;
+        }
+    return false;
+}
+
+} // namespace
+
+TEST(KeyPointsWindow, MarksLabelsTipsAndTheCommandsOnEveryWay) {
+    AppFixture f;
+    frmDocument* d = f.Open(f.dir.Write("m.opd", Meeting));
+    ASSERT_NE(d, nullptr);
+    d->parentWidget()->resize(620, 520);
+    QApplication::processEvents();
+    const QImage plain = d->grab().toImage();
+    QAction* command = f.main->Command().CalculateKeyPoints;
+    EXPECT_EQ(command->text(), "关键点(&K)");
+
+    // The menu item turns the points on and opens the panel.
+    command->trigger();
+    EXPECT_TRUE(command->isChecked());
+    ASSERT_TRUE(Found(d));
+    ASSERT_NE(f.main->KeyPointsPanel(), nullptr);
+    EXPECT_TRUE(f.main->KeyPointsPanel()->isVisible());
+
+    // The cubic's zeros at 0 and ±sqrt 2, its turning points at ±sqrt(2/3) with values
+    // ∓(4/3)sqrt(2/3); the circle and the hyperbola meet at (±1, 0).
+    const KeyPoint* zero = PointNear(d, KeyPointKind::Zero, 0, 1.4);
+    ASSERT_NE(zero, nullptr);
+    EXPECT_NEAR(zero->X, std::sqrt(2.0),
+                4 * (std::nextafter(std::sqrt(2.0), 2.0) - std::sqrt(2.0)));
+    const KeyPoint* max = PointNear(d, KeyPointKind::Maximum, 0, -0.8);
+    ASSERT_NE(max, nullptr);
+    EXPECT_NEAR(max->X, -std::sqrt(2.0 / 3), 1e-7);
+    EXPECT_NEAR(max->Y, 4.0 / 3 * std::sqrt(2.0 / 3), 1e-12);
+    const KeyPoint* meet = PointNear(d, KeyPointKind::Intersection, 1, 1);
+    ASSERT_NE(meet, nullptr);
+    EXPECT_EQ(meet->Other, 2);
+    EXPECT_EQ(meet->X, 1);
+    EXPECT_EQ(meet->Y, 0);
+
+    // A ring in the curve's colour around the maximum, above the curve where there was none.
+    QApplication::processEvents();
+    const QImage marked = d->grab().toImage();
+    const QPointF top = At(d, max->X, max->Y) - QPointF(0, 3.5);
+    EXPECT_FALSE(Reddish(plain, top));
+    EXPECT_TRUE(Reddish(marked, top));
+
+    // Labels: the isolated ones are placed, none covers another label or another ring.
+    EXPECT_FALSE(d->LabelRect(static_cast<size_t>(max - d->KeyPoints().data())).isEmpty());
+    EXPECT_FALSE(d->LabelRect(static_cast<size_t>(zero - d->KeyPoints().data())).isEmpty());
+    int placed = 0;
+    for (size_t i = 0; i < d->KeyPoints().size(); ++i) {
+        const QRectF label = d->LabelRect(i);
+        if (label.isEmpty()) continue;
+        ++placed;
+        EXPECT_TRUE(QRectF(d->rect()).contains(label));
+        for (size_t j = 0; j < d->KeyPoints().size(); ++j) {
+            if (j == i) continue;
+            EXPECT_FALSE(label.intersects(d->LabelRect(j))) << i << " over label " << j;
+            const QPointF ring = At(d, d->KeyPoints()[j].X, d->KeyPoints()[j].Y);
+            EXPECT_FALSE(label.intersects(QRectF(ring - QPointF(3, 3), QSizeF(6, 6))))
+                << i << " over ring " << j;
+        }
+    }
+    EXPECT_GE(placed, 8);
+
+    // Hovering a mark tells the full values and the curve.
+    MoveTo(d, At(d, zero->X, zero->Y) + QPointF(2, 1));
+    const QStringList tip = QToolTip::text().split('\n');
+    ASSERT_EQ(tip.size(), 4) << QToolTip::text().toStdString();
+    EXPECT_EQ(tip[0], "零点");
+    EXPECT_TRUE(tip[1].startsWith("x = 1.4142135623730") || tip[1] == "x = 1.4142135623731")
+        << tip[1].toStdString(); // 15 digits of a root within 4 ulps of sqrt 2
+    EXPECT_EQ(tip[2], "y = 0");
+    EXPECT_EQ(tip[3].toStdString(), Cubic);
+    EXPECT_TRUE(QToolTip::isVisible());
+    MoveTo(d, QPointF(5, 5));
+    EXPECT_TRUE(QTest::qWaitFor([] { return !QToolTip::isVisible(); }, 2000));
+
+    // The marks follow a pan: the maximum is found again where the view moved it.
+    const std::vector<KeyPoint> before = d->KeyPoints();
+    d->CentreOn(-0.5, 0.5);
+    ASSERT_TRUE(Found(d));
+    const KeyPoint* again = PointNear(d, KeyPointKind::Maximum, 0, -0.8);
+    ASSERT_NE(again, nullptr);
+    EXPECT_NEAR(again->X, max->X, 1e-7);
+    QApplication::processEvents();
+    EXPECT_TRUE(Reddish(d->grab().toImage(), At(d, again->X, again->Y) - QPointF(0, 3.5)));
+
+    // The key turns them off: no marks, an empty panel, the picture as before.
+    d->CentreOn(0, 0);
+    ASSERT_TRUE(Found(d));
+    Keys(f, Qt::Key_K, Qt::ControlModifier);
+    EXPECT_FALSE(command->isChecked());
+    EXPECT_TRUE(d->KeyPoints().empty());
+    EXPECT_EQ(f.main->KeyPointsPanel()->Table()->rowCount(), 0);
+    QApplication::processEvents();
+    EXPECT_EQ(d->grab().toImage(), plain);
+
+    // The toolbar button turns them on again.
+    QToolBar* bar = f.main->findChild<QToolBar*>("tbToolBarView");
+    ASSERT_NE(bar, nullptr);
+    ClickThroughWindow(bar->widgetForAction(command));
+    EXPECT_TRUE(command->isChecked());
+    ASSERT_TRUE(Found(d));
+    EXPECT_EQ(d->KeyPoints().size(), before.size());
+    MoveTo(d, QPointF(5, 5)); // the window still answers
+}
+
+TEST(KeyPointsWindow, ThePanelListsCopiesCentresAndFollowsTheActiveDocument) {
+    AppFixture f;
+    frmDocument* first = f.Open(f.dir.Write("m.opd", Meeting));
+    ASSERT_NE(first, nullptr);
+    first->parentWidget()->resize(620, 520);
+    f.main->Command().CalculateKeyPoints->trigger();
+    ASSERT_TRUE(Found(first));
+    frmKeyPoints* panel = f.main->KeyPointsPanel();
+    QTableWidget* table = panel->Table();
+    ASSERT_EQ(static_cast<size_t>(table->rowCount()), first->KeyPoints().size());
+
+    // The rows in the document's order, each with its kind, curves and full values.
+    const auto rowOf = [&](KeyPointKind kind, int32_t curve, double x) {
+        const KeyPoint* p = PointNear(first, kind, curve, x);
+        return p ? static_cast<int>(p - first->KeyPoints().data()) : -1;
+    };
+    const int zero = rowOf(KeyPointKind::Zero, 0, 1.4),
+              meet = rowOf(KeyPointKind::Intersection, 1, -1);
+    ASSERT_GE(zero, 0);
+    ASSERT_GE(meet, 0);
+    EXPECT_EQ(table->item(meet, 0)->text(), "交点");
+    EXPECT_EQ(table->item(meet, 1)->text().toStdString(),
+              "圆: (x-(0))^2+(y-(0))^2=(1)^2 ∩ 双曲线: x^2/(1)^2-y^2/(1)^2=1");
+    EXPECT_EQ(table->item(meet, 2)->text(), "-1");
+    EXPECT_EQ(table->item(meet, 3)->text(), "0");
+    EXPECT_FALSE(table->item(zero, 1)->icon().isNull()); // the curve's colour
+
+    // One row chosen: the view centres on its point; the row stays chosen as the points
+    // are found anew for the moved view.
+    const double zeroX = first->KeyPoints()[static_cast<size_t>(zero)].X;
+    table->selectRow(zero);
+    EXPECT_EQ(first->ViewState().CentreX(), zeroX);
+    EXPECT_EQ(first->ViewState().CentreY(), 0);
+    ASSERT_TRUE(Found(first));
+    QApplication::processEvents();
+    const int moved = rowOf(KeyPointKind::Zero, 0, 1.4);
+    ASSERT_GE(moved, 0);
+    EXPECT_TRUE(table->item(moved, 0)->isSelected());
+    EXPECT_EQ(first->ViewState().CentreX(), zeroX); // not moved again
+
+    // Ctrl+C in the table copies the chosen rows, and opens no constants manager.
+    const QString zeroLine =
+        "零点\t" + QString::fromStdString(Cubic) + "\t" + QString::number(zeroX, 'g', 15) + "\t0\n";
+    QApplication::clipboard()->clear();
+    table->setFocus();
+    QString opened; // a window the key opened by mistake is closed, not waited for
+    QTimer::singleShot(300, [&opened] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            opened = modal->objectName();
+            modal->close();
+        }
+    });
+    Keys(f, Qt::Key_C, Qt::ControlModifier);
+    QTest::qWait(350);
+    EXPECT_EQ(opened, "");
+    EXPECT_EQ(QApplication::clipboard()->text().toStdString(), zeroLine.toStdString());
+
+    // Two rows by the button, in the table's order; several rows chosen move nothing.
+    const double centre = first->ViewState().CentreX();
+    const int max = rowOf(KeyPointKind::Maximum, 0, -0.8);
+    ASSERT_GE(max, 0);
+    table->selectionModel()->select(table->model()->index(max, 0),
+                                    QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    EXPECT_EQ(first->ViewState().CentreX(), centre);
+    ClickThroughWindow(panel->findChild<QPushButton*>("cmdCopy"));
+    const QStringList lines = QApplication::clipboard()->text().split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_EQ((lines[moved < max ? 0 : 1] + "\n").toStdString(), zeroLine.toStdString());
+    EXPECT_TRUE(lines[moved < max ? 1 : 0].startsWith("极大值\t" + QString::fromStdString(Cubic) +
+                                                      "\t-0.81649658"));
+
+    // A second document without key points: the command and the panel follow it, and back.
+    frmDocument* second = f.Open(f.Document("b.opd"));
+    ASSERT_NE(second, nullptr);
+    EXPECT_FALSE(f.main->Command().CalculateKeyPoints->isChecked());
+    EXPECT_EQ(panel->Document(), second);
+    EXPECT_EQ(table->rowCount(), 0);
+    f.main->MdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(first->parentWidget()));
+    EXPECT_TRUE(f.main->Command().CalculateKeyPoints->isChecked());
+    EXPECT_EQ(static_cast<size_t>(table->rowCount()), first->KeyPoints().size());
+
+    // Closing the document empties the panel.
+    first->Model().SetModified(false);
+    first->parentWidget()->close();
+    QApplication::processEvents();
+    EXPECT_NE(panel->Document(), first);
+}
+
+TEST(TraceWindow, SnapsWithinEightPixelsAndGivesTheReadoutBackWhenOff) {
+    AppFixture f;
+    frmDocument* d = f.Open(f.dir.Write("m.opd", Meeting));
+    ASSERT_NE(d, nullptr);
+    d->parentWidget()->resize(620, 520);
+    QAction* trace = f.main->Command().CalculateTrace;
+    EXPECT_EQ(trace->text(), "跟踪(&T)");
+    Keys(f, Qt::Key_T, Qt::ControlModifier);
+    ASSERT_TRUE(trace->isChecked());
+    ASSERT_TRUE(d->Tracing());
+
+    // Beside the cubic at (2, 4), 5 pixels off: the marker sits on the cubic, no farther
+    // than (2, 4) itself, and the read-out names the curve.
+    const QPointF on = At(d, 2, 4), pointer = on + QPointF(5, 0);
+    MoveTo(d, pointer);
+    ASSERT_TRUE(d->Traced().has_value());
+    const TracedPoint t = *d->Traced();
+    EXPECT_EQ(t.Curve, 0);
+    EXPECT_NEAR(t.Y, t.X * t.X * t.X - 2 * t.X, 1e-9);
+    const QPointF marker = At(d, t.X, t.Y);
+    EXPECT_LE(QLineF(marker, pointer).length(), 5 + 1e-9);
+    EXPECT_EQ(f.StatusText(StatusPanel::Readout).toStdString(),
+              Cubic + "  " + PointLabel(t.X, t.Y));
+    // The marker is drawn there, in the curve's colour.
+    QApplication::processEvents();
+    EXPECT_TRUE(Reddish(d->grab().toImage(), marker));
+
+    // Near the circle's top: the circle, not the cubic.
+    MoveTo(d, At(d, 0, 1) + QPointF(0, -6));
+    ASSERT_TRUE(d->Traced().has_value());
+    EXPECT_EQ(d->Traced()->Curve, 1);
+    EXPECT_NEAR(d->Traced()->X, 0, 1e-6);
+    EXPECT_NEAR(d->Traced()->Y, 1, 1e-9);
+
+    // At (-4, 3), where the nearest curve (the hyperbola's branch at x = -sqrt 10) is more
+    // than half a unit away: the Part's read-out.
+    const QPointF away = At(d, -4, 3);
+    ASSERT_GT(d->width() / double(d->ViewState().ScaleWidth()) * 0.8, 8);
+    MoveTo(d, away);
+    EXPECT_FALSE(d->Traced().has_value());
+    EXPECT_EQ(f.StatusText(StatusPanel::Readout).toStdString(), PointerReadout(-4, 3));
+
+    // A curve hidden and the document drawn again: trace follows what is shown now.
+    d->Model().SetFunListShowHide(0, false);
+    d->RefreshAll();
+    MoveTo(d, pointer);
+    EXPECT_FALSE(d->Traced().has_value());
+    d->Model().SetFunListShowHide(0, true);
+    d->RefreshAll();
+
+    // The menu item turns it off: the curve's name leaves the read-out at once, and the
+    // read-out is the Part's again at the same place.
+    MoveTo(d, pointer);
+    ASSERT_TRUE(d->Traced().has_value());
+    trace->trigger();
+    EXPECT_FALSE(d->Tracing());
+    EXPECT_FALSE(f.StatusText(StatusPanel::Readout).startsWith(QString::fromStdString(Cubic)));
+    MoveTo(d, pointer);
+    const float x = d->ViewState().ScaleLeft() +
+                    static_cast<float>(pointer.x() / d->width()) * d->ViewState().ScaleWidth();
+    const float y = d->ViewState().ScaleTop() +
+                    static_cast<float>(pointer.y() / d->height()) * d->ViewState().ScaleHeight();
+    EXPECT_EQ(f.StatusText(StatusPanel::Readout).toStdString(), PointerReadout(x, y));
+}
+
+TEST(KeyPointsWindow, ThirtyCurvesAreSearchedWithoutHoldingTheWindow) {
+    AppFixture f;
+    std::string text = "[General]\r\nOPMVer=1\r\nTitle=多\r\nC=30\r\n";
+    for (int i = 0; i < 30; ++i)
+        text += "[" + std::to_string(i) + "DATA]\r\nType=13\r\nExp1=sin(" + std::to_string(i + 1) +
+                "*x)*x/" + std::to_string(i + 2) + "\r\n";
+    frmDocument* d = f.Open(f.dir.Write("many.opd", text));
+    ASSERT_NE(d, nullptr);
+    QElapsedTimer clock;
+    clock.start();
+    f.main->Command().CalculateKeyPoints->trigger();
+    EXPECT_LT(clock.elapsed(), 100 * SlowBuildFactor());
+    EXPECT_TRUE(d->IsFindingKeyPoints());
+    EXPECT_EQ(f.main->KeyPointsPanel()->findChild<QLabel*>("lblState")->text(), "正在查找...");
+    ASSERT_TRUE(Found(d));
+    EXPECT_GT(d->KeyPoints().size(), 400u); // 30 curves, 435 pairs
+    // Closing the window while a search runs stops it.
+    d->CentreOn(1, 1);
+    EXPECT_TRUE(d->IsFindingKeyPoints());
+    d->parentWidget()->close();
+    QApplication::processEvents();
+    EXPECT_TRUE(f.main->Documents().isEmpty());
+}
