@@ -2,6 +2,7 @@
 // (one substitution and one full parse per sample), the compiled program, and the same
 // formula written in C++ as the floor.
 #include "base/NumberFormat.h"
+#include "base/RandomSource.h"
 #include "expr/CurveEvaluator.h"
 #include "expr/clsExpressionParser.h"
 #include "plot/View.h"
@@ -56,13 +57,15 @@ template <class Evaluate> void OverSamples(benchmark::State& state, Evaluate eva
 }
 
 void TextPath(benchmark::State& state, int formula) {
-    clsExpressionParser parser;
+    DefaultRandomSource source;
+    clsExpressionParser parser{source};
     const CurveEvaluator f(parser, Formulas[formula].text, "x");
     OverSamples(state, [&](float v) { return f.TextValue(v); });
 }
 
 void Compiled(benchmark::State& state, int formula) {
-    clsExpressionParser parser;
+    DefaultRandomSource source;
+    clsExpressionParser parser{source};
     CurveEvaluator f(parser, Formulas[formula].text, "x");
     if (!f.IsCompiled()) state.SkipWithError("not compiled");
     OverSamples(state, [&](float v) { return f.Value(v); });

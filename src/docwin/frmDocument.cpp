@@ -45,7 +45,8 @@ struct frmDocument::Redraw {
 struct frmDocument::Search {
     std::unique_ptr<CoreContext> context;
     std::unique_ptr<DocumentModel> document;
-    clsExpressionParser parser;
+    DefaultRandomSource random; // the search's own: no curve it evaluates uses RND
+    clsExpressionParser parser{random};
     PlaneBox box{};
     std::atomic<bool> stop{false};
     std::vector<KeyPoint> found;
@@ -169,6 +170,7 @@ void frmDocument::FindKeyPoints() {
     search->document = std::make_unique<DocumentModel>(*search->context);
     search->document->CopyCurvesFrom(model_);
     search->parser = context_.Parser;
+    search->parser.SetRandomSource(search->random);
     search->box = {view_.ScaleLeft(), view_.Right(), view_.Bottom(), view_.ScaleTop()};
     search_ = search; // the one before is stopped and waited for as it goes
     const std::weak_ptr<Search> weak = search;

@@ -133,8 +133,7 @@ double clsExpressionParser::CallBuiltinFunction(std::string_view name, double x)
 }
 
 double clsExpressionParser::Rnd(double x) {
-    static DefaultRandomSource fallback;
-    RandomSource& source = random_ ? *random_ : fallback;
+    RandomSource& source = *random_;
     if (x < 0) {
         source.Reseed(x);
         lastRandom_ = source.Next();

@@ -24,7 +24,7 @@ class CoreContext {
 public:
     CoreContext(MessageSeam& messages, DialogSeam& dialogs, RandomSource& random,
                 std::string appFolder)
-        : Parser(&random), Messages(messages), Dialogs(dialogs), Random(random),
+        : Parser(random), Messages(messages), Dialogs(dialogs), Random(random),
           AppFolder(std::move(appFolder)) {}
 
     std::string SettingsFile() const;

@@ -126,10 +126,6 @@ using Instruction = CurveEvaluator::Instruction;
 // The text cannot be compiled; the curve takes the text path.
 struct NotCompiled {};
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-bool IsNameChar(char c) { return IsAsciiLetter(c) || IsDigit(c) || c == '_'; }
-
 // The longest value text of a sample the program takes: "(-900719925474.0991)".
 constexpr size_t LongestValueText = 20;
 constexpr size_t MaxSubstitutionPosition = 32767;
@@ -153,148 +149,91 @@ bool SubstitutionKeepsTokens(std::string_view text, char var) {
     return true;
 }
 
-// Reads the text with the parser's grammar and emits it in postfix order. Anything the
-// parser would reject, and anything whose value is not fixed while the curve is drawn,
-// stops the compilation.
-class Compiler {
-public:
-    Compiler(const clsExpressionParser& parser, std::string_view text, char var)
-        : parser_(parser), text_(text), var_(var) {}
+// The three forms of each binary operator: right operand from the stack, from the
+// instruction's own number, or the variable.
+struct BinaryForms {
+    Op onStack, withNumber, withVariable;
+};
+BinaryForms FormsOf(Operator op) {
+    switch (op) {
+    case Operator::Plus: return {Op::Add, Op::AddNumber, Op::AddVariable};
+    case Operator::Minus: return {Op::Subtract, Op::SubtractNumber, Op::SubtractVariable};
+    case Operator::Times: return {Op::Multiply, Op::MultiplyNumber, Op::MultiplyVariable};
+    case Operator::Divide: return {Op::Divide, Op::DivideNumber, Op::DivideVariable};
+    case Operator::Power: return {Op::Power, Op::PowerNumber, Op::PowerVariable};
+    default: throw NotCompiled{};
+    }
+}
 
-    std::vector<Instruction> Compile() {
-        SkipBlanks();
-        NumExp();
-        SkipBlanks();
-        if (position_ < text_.size()) throw NotCompiled{};
+// Reading as compiling: the parser's grammar, each part emitted in postfix order. Anything
+// the parser would reject, and anything whose value is not fixed while the curve is drawn,
+// stops the compilation.
+class Compilation {
+public:
+    struct Emitted {};
+    using Result = Emitted;
+
+    Compilation(const clsExpressionParser& parser, char var) : parser_(parser), var_(var) {}
+
+    std::vector<Instruction> Compile(std::string_view text) {
+        ExpressionGrammar<Compilation>(text, *this).Read();
         return std::move(program_);
     }
 
-private:
-    void SkipBlanks() {
-        while (position_ < text_.size() && IsBlank(text_[position_]))
-            ++position_;
+    Emitted Number(std::string_view digits) {
+        program_.push_back({Op::Number, ConvertNumber(digits)});
+        return {};
     }
-    char Peek() const {
-        if (position_ >= text_.size()) return 0;
-        const char c = text_[position_];
-        return std::strchr("+-^*/()", c) && c != 0 ? c : 0;
-    }
-    void Accept() {
-        ++position_;
-        SkipBlanks();
-    }
-
-    void NumExp() {
-        Term();
-        while (position_ < text_.size()) {
-            const char op = Peek();
-            if (op == '+' || op == '-') {
-                Accept();
-                Term();
-                Emit(op == '+' ? Op::Add : Op::Subtract);
-            } else if (op == 0) {
-                throw NotCompiled{};
-            } else {
-                break;
-            }
-        }
-    }
-
-    void Term() {
-        Value();
-        while (position_ < text_.size()) {
-            const char op = Peek();
-            if (op == '^' || op == '*' || op == '/') {
-                Accept();
-                Value();
-                Emit(op == '^' ? Op::Power : op == '*' ? Op::Multiply : Op::Divide);
-            } else if (op == 0) {
-                throw NotCompiled{};
-            } else {
-                break;
-            }
-        }
-    }
-
-    void Nested() {
-        if (nesting_ >= MaxNestingDepth) throw NotCompiled{};
-        ++nesting_;
-        NumExp();
-        --nesting_;
-    }
-
-    void Value() {
-        bool negative = false;
-        if (Peek() == '-') {
-            negative = true;
-            Accept();
-        } else if (Peek() == '+') {
-            Accept();
-        }
-        if (Peek() == '(') {
-            Accept();
-            Nested();
-            if (Peek() != ')') throw NotCompiled{};
-            Accept();
-        } else {
-            Atom();
-        }
-        if (negative) Emit(Op::Negate);
-    }
-
-    void Atom() {
-        if (position_ >= text_.size()) throw NotCompiled{};
-        const size_t start = position_;
-        if (IsDigit(text_[start])) {
-            size_t end = start + 1;
-            bool seenPoint = false;
-            for (; end < text_.size(); ++end) {
-                const char c = text_[end];
-                if (c == '.') {
-                    if (seenPoint) throw NotCompiled{};
-                    seenPoint = true;
-                } else if (!IsDigit(c)) {
-                    break;
-                }
-            }
-            program_.push_back({Op::Number, ConvertNumber(text_.substr(start, end - start))});
-            position_ = end;
-            SkipBlanks();
-            return;
-        }
-        if (!IsAsciiLetter(text_[start])) throw NotCompiled{};
-        size_t end = start + 1;
-        while (end < text_.size() && IsNameChar(text_[end]))
-            ++end;
-        const std::string_view name = text_.substr(start, end - start);
-        position_ = end;
-        SkipBlanks();
+    Emitted Name(std::string_view name, int nesting) {
         if (name.size() == 1 && AsciiLower(name[0]) == var_) {
             // A negative value text is one more level of parentheses.
-            if (nesting_ >= MaxNestingDepth || Peek() == '(') throw NotCompiled{};
+            if (nesting >= MaxNestingDepth) throw NotCompiled{};
             program_.push_back({Op::Variable});
-            return;
+            return {};
         }
-        if (Peek() != '(') {
-            const std::optional<double> constant = parser_.ConstantValue(name);
-            if (!constant) throw NotCompiled{};
-            program_.push_back({Op::Number, *constant});
-            return;
-        }
+        const std::optional<double> constant = parser_.ConstantValue(name);
+        if (!constant) throw NotCompiled{};
+        program_.push_back({Op::Number, *constant});
+        return {};
+    }
+    Emitted Call(std::string_view name, Emitted) {
+        // Unknown names (the variable before "(" among them) and RND take the text path.
         const BuiltinFunction fn = LookUpBuiltinFunction(name);
         if (fn == BuiltinFunction::None || fn == BuiltinFunction::Rnd) throw NotCompiled{};
-        Accept();
-        Nested();
-        if (Peek() != ')') throw NotCompiled{};
-        Accept();
         EmitUnary({Op::Function, 0, BuiltinFunctionCode(fn)});
+        return {};
     }
+    Emitted Binary(Operator op, Emitted, Emitted) {
+        // Parts without the variable are worked out once, by the same operations.
+        if (LastIs(Op::Number) && LastIs(Op::Number, 2)) {
+            const double b = program_.back().number;
+            program_.pop_back();
+            double& a = program_.back().number;
+            a = ApplyOperator(op, a, b);
+            return {};
+        }
+        const BinaryForms forms = FormsOf(op);
+        if (LastIs(Op::Number))
+            program_.back().op = forms.withNumber;
+        else if (LastIs(Op::Variable))
+            program_.back().op = forms.withVariable;
+        else
+            program_.push_back({forms.onStack});
+        return {};
+    }
+    Emitted Signed(bool negative, Emitted) {
+        if (negative) EmitUnary({Op::Negate});
+        return {};
+    }
+    template <class F> Emitted Step(const char*, F&& step) { return step(); }
+    [[noreturn]] void Fail(int, std::string) { throw NotCompiled{}; }
+    [[noreturn]] void TooDeep() { throw NotCompiled{}; }
 
+private:
     bool LastIs(Op op, size_t back = 1) const {
         return program_.size() >= back && program_[program_.size() - back].op == op;
     }
 
-    // Parts without the variable are worked out once, by the same operations.
     void EmitUnary(Instruction in) {
         if (!LastIs(Op::Number)) {
             program_.push_back(in);
@@ -304,44 +243,8 @@ private:
         x = in.op == Op::Negate ? -1.0 * x : in.function(x);
     }
 
-    // op is the stack form; a number or the variable just pushed becomes its operand.
-    void Emit(Op op) {
-        if (op == Op::Negate) return EmitUnary({op});
-        if (LastIs(Op::Number) && LastIs(Op::Number, 2)) {
-            const double b = program_.back().number;
-            program_.pop_back();
-            double& a = program_.back().number;
-            a = Apply(op, a, b);
-            return;
-        }
-        const auto form = [op](int offset) {
-            return static_cast<Op>(static_cast<int>(op) + offset);
-        };
-        if (LastIs(Op::Number)) {
-            program_.back().op = form(1);
-        } else if (LastIs(Op::Variable)) {
-            program_.back().op = form(2);
-        } else {
-            program_.push_back({op});
-        }
-    }
-
-    static double Apply(Op op, double a, double b) {
-        switch (op) {
-        case Op::Add: return checked::Add(a, b);
-        case Op::Subtract: return checked::Sub(a, b);
-        case Op::Multiply: return checked::Mul(a, b);
-        case Op::Divide: return checked::Div(a, b);
-        case Op::Power: return checked::Pow(a, b);
-        default: throw NotCompiled{};
-        }
-    }
-
     const clsExpressionParser& parser_;
-    std::string_view text_;
     char var_;
-    size_t position_ = 0;
-    int nesting_ = 0;
     std::vector<Instruction> program_;
 };
 
@@ -371,7 +274,7 @@ CurveEvaluator::CurveEvaluator(clsExpressionParser& parser, std::string expressi
     const char var = AsciiLower(var_[0]);
     if (!SubstitutionKeepsTokens(expression_, var)) return;
     try {
-        program_ = Compiler(parser_, expression_, var).Compile();
+        program_ = Compilation(parser_, var).Compile(expression_);
         stack_.resize(StackDepth(program_));
     } catch (const NotCompiled&) {
         program_.clear();

@@ -37,7 +37,8 @@ template <class String> String Substitute(String s, const String& var, const Str
         const size_t p = s.find(var, start);
         if (p == String::npos) {
             String tail;
-            for (auto chunk = far.rbegin(); chunk != far.rend(); ++chunk) tail += *chunk;
+            for (auto chunk = far.rbegin(); chunk != far.rend(); ++chunk)
+                tail += *chunk;
             // Whatever lies past the cut (straddling occurrences included) is beyond the limit.
             if (!tail.empty() &&
                 (s.substr(s.size() - (var.size() - 1)) + tail).find(var) != String::npos)

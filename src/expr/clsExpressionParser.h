@@ -1,5 +1,7 @@
 #pragma once
 
+#include "expr/ExpressionGrammar.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -12,29 +14,14 @@ namespace orbiplot {
 class AppError;
 class RandomSource;
 
-// Parser error codes; as error numbers they are ParserErrorNumber(code).
-enum ParserErrorCode : int {
-    ParseSyntaxError = 1,
-    ParseDivisionByZero = 2,
-    ParseMissingParenthesis = 3,
-    ParseInvalidConstantName = 4,
-    ParseUnknownFunction = 5,
-    ParseReservedName = 6,
-    ParseConstantExists = 7,
-    ParseUnknownConstant = 8,
-};
-
-// Deepest nesting of parentheses and function arguments; deeper texts fail with
-// "out of stack space" instead of overflowing the real stack.
-inline constexpr int MaxNestingDepth = 1000;
-
-// Recursive-descent evaluator that computes while it reads: every call scans the text anew.
+// The expression language's evaluator: computes while it reads, every call scanning the
+// text anew.
 // Positions are 1-based; the grammar is ASCII, so byte and character positions agree up
 // to the first character it cannot read.
 class clsExpressionParser {
 public:
-    // random: source for RND; null uses a process-wide default.
-    explicit clsExpressionParser(RandomSource* random = nullptr);
+    // random: the source RND draws from.
+    explicit clsExpressionParser(RandomSource& random);
 
     double ParseExpression(std::string_view expression);
     void AddConstant(std::string_view name, double value);
@@ -45,7 +32,7 @@ public:
     // The constant's value, or nothing when the table has no such name.
     std::optional<double> ConstantValue(std::string_view name) const;
 
-    void SetRandomSource(RandomSource* random);
+    void SetRandomSource(RandomSource& random) { random_ = &random; }
 
 private:
     // The table is looked up by name ignoring letter case, without copying the name.
@@ -58,28 +45,16 @@ private:
         bool operator()(std::string_view a, std::string_view b) const noexcept;
     };
 
-    // The operator at the position, if any.
-    enum class Operator { None, Plus, Minus, Power, Times, Divide, Open, Close };
-
-    void SkipBlanks();
-    Operator PeekOperator();
-    void AcceptOperator();
-    double ParseNumExp();
-    double ParseTerm();
-    double ParseValue();
-    double ParseAtom();
-    double ParseNested();
+    struct Evaluation;
     double CallBuiltinFunction(std::string_view name, double x);
     double Rnd(double x);
     const double* FindConstant(std::string_view name) const;
     [[noreturn]] void Raise(int code, std::string description) const;
 
     std::string text_;
-    int32_t position_ = -1; // 0-based; LastErrorPosition is one more
-    int32_t operatorLength_ = 0;
-    int nesting_ = 0;
+    int32_t position_ = -1; // where the last reading stopped, 0-based
     std::unordered_map<std::string, double, CaselessHash, CaselessEqual> constants_; // upper case
-    RandomSource* random_ = nullptr;
+    RandomSource* random_;                                                           // never null
     bool haveRandom_ = false;
     float lastRandom_ = 0;
 };

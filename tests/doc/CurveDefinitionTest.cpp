@@ -2,6 +2,7 @@
 #include "RaisedNumber.h"
 #include "ScriptedSeams.h"
 #include "base/AppError.h"
+#include "base/RandomSource.h"
 #include "expr/clsExpressionParser.h"
 
 #include <gtest/gtest.h>
@@ -19,7 +20,8 @@ CurveInput Input(int32_t type, std::array<std::string, 4> values = {"1", "2", "3
 }
 
 std::optional<ValidationFailure> Validate(const CurveInput& input, ValidatedInput* out = nullptr) {
-    clsExpressionParser parser;
+    DefaultRandomSource source;
+    clsExpressionParser parser{source};
     ValidatedInput result;
     auto failure = ValidateInput(parser, input, result);
     if (out) *out = result;

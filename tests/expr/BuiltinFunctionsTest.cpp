@@ -27,7 +27,8 @@ TEST(BuiltinFunctions, ExactFormulasAndOperationOrder) {
         {"sgn(-0.001)", -1},
         {"exp(-1000)", 0},
     };
-    clsExpressionParser parser;
+    DefaultRandomSource source;
+    clsExpressionParser parser{source};
     for (const auto& [text, expected] : cases)
         EXPECT_EQ(parser.ParseExpression(text), expected) << text;
     EXPECT_NEAR(parser.ParseExpression("arcsin(0.5)"), 0.5235987756, 1e-10);
@@ -57,7 +58,8 @@ TEST(BuiltinFunctions, BoundaryValuesAtZeroAndAtTheEndsOfTheirDomains) {
         {"arccot(0)", PiLiteral / 2},
         {"r2d(0)", 0},
     };
-    clsExpressionParser parser;
+    DefaultRandomSource source;
+    clsExpressionParser parser{source};
     for (const auto& [text, expected] : values)
         EXPECT_EQ(parser.ParseExpression(text), expected) << text;
     EXPECT_TRUE(std::isfinite(parser.ParseExpression("exp(709)")));
@@ -76,7 +78,8 @@ TEST(BuiltinFunctions, DomainAndRangeFailuresAreArithmeticErrors) {
         {"exp(710)", ErrOverflow},           {"r2d(10^308)", ErrOverflow},
         {"arcsin(10^200)", ErrOverflow},
     };
-    clsExpressionParser parser;
+    DefaultRandomSource source;
+    clsExpressionParser parser{source};
     for (const auto& [text, number] : cases) {
         const auto failure = ParseFailure(parser, text);
         ASSERT_TRUE(failure) << text;
@@ -90,7 +93,8 @@ TEST(BuiltinFunctions, NamesAreCaseFreeAndAliasesAgree) {
         {"sin", "Sin", "SIN"}, {"tan", "tg", "TG"}, {"cot", "ctg"},  {"arctan", "arctg", "atn"},
         {"arccot", "arcctg"},  {"log", "ln", "LN"}, {"log10", "lg"},
     };
-    clsExpressionParser parser;
+    DefaultRandomSource source;
+    clsExpressionParser parser{source};
     for (const auto& group : groups) {
         const double first = parser.ParseExpression(group[0] + "(0.7)");
         for (const auto& name : group)
@@ -104,7 +108,7 @@ TEST(BuiltinFunctions, NamesAreCaseFreeAndAliasesAgree) {
 TEST(BuiltinFunctions, RndFollowsItsThreeArgumentCases) {
     ScriptedRandom random;
     random.values = {0.25f, 0.5f, 0.75f, 0.1f};
-    clsExpressionParser parser(&random);
+    clsExpressionParser parser(random);
     EXPECT_EQ(parser.ParseExpression("rnd(1)"), 0.25);
     EXPECT_EQ(parser.ParseExpression("rnd(0)"), 0.25);
     EXPECT_EQ(parser.ParseExpression("rnd(3)"), 0.5);
@@ -117,7 +121,7 @@ TEST(BuiltinFunctions, RndFollowsItsThreeArgumentCases) {
 
 TEST(BuiltinFunctions, RndRestartsTheSameSequenceForTheSameNegativeArgument) {
     DefaultRandomSource random;
-    clsExpressionParser parser(&random);
+    clsExpressionParser parser(random);
     const double a = parser.ParseExpression("rnd(-7)");
     const double a2 = parser.ParseExpression("rnd(1)");
     parser.ParseExpression("rnd(1)");

@@ -16,7 +16,8 @@ TEST(Constants, NameChecksInTheirOrder) {
         {"SIN", 6, "常数名使用了保留字符"},
         {"2sin", 4, "常数名必须以字母开头"},
     };
-    clsExpressionParser parser;
+    DefaultRandomSource source;
+    clsExpressionParser parser{source};
     for (const auto& [name, code, description] : cases) {
         const auto failure = Raised([&] { parser.AddConstant(name, 1); });
         ASSERT_TRUE(failure) << name;
@@ -30,7 +31,8 @@ TEST(Constants, NameChecksInTheirOrder) {
 }
 
 TEST(Constants, RemovalIsCaseFreeAndReportsUnknownNamesUpperCased) {
-    clsExpressionParser parser;
+    DefaultRandomSource source;
+    clsExpressionParser parser{source};
     parser.AddConstant("g", 9.8);
     parser.RemoveConstant(" G ");
     EXPECT_FALSE(parser.ConstantExists("g"));

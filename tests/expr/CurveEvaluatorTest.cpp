@@ -3,6 +3,7 @@
 
 #include "base/AppError.h"
 #include "base/NumberFormat.h"
+#include "base/RandomSource.h"
 #include "expr/CurveEvaluator.h"
 #include "expr/clsExpressionParser.h"
 
@@ -96,7 +97,7 @@ std::ostream& operator<<(std::ostream& out, const Outcome& o) {
 // one for the reference.
 struct Differential {
     test::SeededRandom randomA, randomB;
-    clsExpressionParser a{&randomA}, b{&randomB};
+    clsExpressionParser a{randomA}, b{randomB};
     size_t samples = 0, failures = 0;
 
     Differential() {
@@ -263,7 +264,7 @@ TEST(CurveEvaluator, MatchesTheTextPathOnTheParsersOwnTextsAndEveryVariable) {
 
 TEST(CurveEvaluator, TextsWhoseReadingDependsOnTheValueStayOnTheTextPath) {
     test::SeededRandom random;
-    clsExpressionParser parser(&random);
+    clsExpressionParser parser(random);
     parser.AddConstant("x1", 1);
     parser.AddConstant("xk", 1);
     for (const char* e : {"2x", "x2", "x.5", "x_1", "a_x", "x(2)", "x1+x", "rnd(x)", "foo(x)",

@@ -57,7 +57,8 @@ TEST(ParserErrors, CodePositionTraceAndDescription) {
         {"(-8)^(1/3)", ErrInvalidCall, 11, Term, "无效的过程调用或参数"},
         {"1" + std::string(400, '0'), ErrOverflow, 1, Atom, "溢出"},
     };
-    clsExpressionParser parser;
+    DefaultRandomSource source;
+    clsExpressionParser parser{source};
     for (const ErrorCase& c : cases) {
         const auto failure = ParseFailure(parser, c.text);
         ASSERT_TRUE(failure) << c.text;
@@ -69,7 +70,8 @@ TEST(ParserErrors, CodePositionTraceAndDescription) {
 }
 
 TEST(ParserErrors, OverflowingSumsAndProductsAreArithmeticErrors) {
-    clsExpressionParser parser;
+    DefaultRandomSource source;
+    clsExpressionParser parser{source};
     const std::string big = "1" + std::string(308, '0');
     for (const std::string& text :
          std::vector<std::string>{big + "+" + big + "*9", big + "*10", "-" + big + "*10-" + big,

@@ -11,7 +11,8 @@ TEST(ParserGrammar, PrecedenceGroupingAndSigns) {
         {"(((1)))", 1}, {"-2*-2", 4},  {"10/-4", -2.5}, {"(2+3)^2", 25},    {"4-2^2", 0},
         {"-1+2", 1},    {"0^0", 1},    {"(-2)^3", -8},  {"(-8)^(1/1)", -8}, {"3-(-(2))", 5},
     };
-    clsExpressionParser parser;
+    DefaultRandomSource source;
+    clsExpressionParser parser{source};
     for (const auto& [text, expected] : cases)
         EXPECT_EQ(parser.ParseExpression(text), expected) << text;
 }
@@ -30,13 +31,15 @@ TEST(ParserGrammar, NumbersBlanksAndNames) {
         {"0." + std::string(400, '0') + "1", 0},
         {"123456789012345678901234567890", 123456789012345678901234567890.0},
     };
-    clsExpressionParser parser;
+    DefaultRandomSource source;
+    clsExpressionParser parser{source};
     for (const auto& [text, expected] : cases)
         EXPECT_EQ(parser.ParseExpression(text), expected) << text;
 }
 
 TEST(ParserGrammar, NestingUpToTheLimitWorksAndBeyondFailsCleanly) {
-    clsExpressionParser parser;
+    DefaultRandomSource source;
+    clsExpressionParser parser{source};
     const auto nested = [](int depth, const std::string& open, const std::string& inner) {
         std::string text;
         for (int i = 0; i < depth; ++i)
@@ -63,7 +66,8 @@ TEST(ParserGrammar, NestingUpToTheLimitWorksAndBeyondFailsCleanly) {
 }
 
 TEST(ParserGrammar, MegabyteTextsParseInLinearTime) {
-    clsExpressionParser parser;
+    DefaultRandomSource source;
+    clsExpressionParser parser{source};
     std::string sum = "1";
     for (int i = 0; i < 1000000; ++i)
         sum += "+1";

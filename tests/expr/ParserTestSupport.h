@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/AppError.h"
+#include "base/RandomSource.h"
 #include "expr/clsExpressionParser.h"
 
 #include <gtest/gtest.h>
