@@ -6,33 +6,43 @@
 
 namespace orbiplot {
 
-namespace {
-
 // libX11 is loaded when present, so the program starts without it elsewhere.
-struct X11 {
+struct KeyboardLockReader::X11 {
     using OpenDisplay = void* (*)(const char*);
+    using CloseDisplay = int (*)(void*);
     using GetIndicatorState = int (*)(void*, unsigned int, unsigned int*);
+    void* library = nullptr;
     void* display = nullptr;
+    CloseDisplay close = nullptr;
     GetIndicatorState getState = nullptr;
 
     X11() {
-        void* library = dlopen("libX11.so.6", RTLD_LAZY | RTLD_LOCAL);
+        library = dlopen("libX11.so.6", RTLD_LAZY | RTLD_LOCAL);
         if (!library) return;
         auto open = reinterpret_cast<OpenDisplay>(dlsym(library, "XOpenDisplay"));
+        close = reinterpret_cast<CloseDisplay>(dlsym(library, "XCloseDisplay"));
         getState = reinterpret_cast<GetIndicatorState>(dlsym(library, "XkbGetIndicatorState"));
-        if (open && getState) display = open(nullptr);
+        if (open && close && getState) display = open(nullptr);
+    }
+    ~X11() {
+        if (display) close(display);
+        if (library) dlclose(library);
     }
 };
 
-} // namespace
+KeyboardLockReader::KeyboardLockReader() {
+    if (QGuiApplication::platformName() == "xcb") x11_ = std::make_unique<X11>();
+}
 
-KeyboardLocks ReadKeyboardLocks() {
-    if (QGuiApplication::platformName() != "xcb") return {};
-    static X11 x11;
-    if (!x11.display || !x11.getState) return {};
+KeyboardLockReader::~KeyboardLockReader() = default;
+
+bool KeyboardLockReader::IsConnected() const { return x11_ && x11_->display; }
+
+KeyboardLocks KeyboardLockReader::Read() {
+    if (!IsConnected()) return {};
     constexpr unsigned int UseCoreKeyboard = 0x0100;
     unsigned int state = 0;
-    if (x11.getState(x11.display, UseCoreKeyboard, &state) != 0) return {};
+    if (x11_->getState(x11_->display, UseCoreKeyboard, &state) != 0) return {};
     return {true, (state & 1u) != 0, (state & 2u) != 0};
 }
 

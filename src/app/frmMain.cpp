@@ -73,7 +73,7 @@ const std::vector<FileFilter> PictureFilters = {{"24 位位图 (*.bmp)", "*.bmp"
 
 frmMain::frmMain(AppContext& context, QWidget* parent)
     : QMainWindow(parent), context_(context), mdiArea_(new QMdiArea(this)),
-      progress_(new frmProgress(this)) {
+      progress_(new frmProgress(this)), lockReader_(std::make_unique<KeyboardLockReader>()) {
     setObjectName("frmMain");
     setWindowTitle("Orbiplot");
     setWindowIcon(Icon("orbiplot"));
@@ -111,7 +111,7 @@ frmSplash* frmMain::NewSplash() {
             ownMci_ = std::make_unique<FluidSynthMci>();
             sink = ownMci_.get();
         }
-        music_ = std::make_unique<clsMultimedia>(*sink, context_.Core.Random);
+        music_ = std::make_unique<clsMultimedia>(*sink, musicRandom_);
     }
     return new frmSplash(
         {context_.Core.Messages, context_.OpenUrl, music_.get(), FindDataFile("opabout.opm")},
@@ -504,7 +504,7 @@ void frmMain::BuildStatusBar() {
 }
 
 void frmMain::UpdateLockPanels() {
-    const KeyboardLocks locks = ReadKeyboardLocks();
+    const KeyboardLocks locks = lockReader_->Read();
     Panel(StatusPanel::CapsLock)->setEnabled(locks.Known && locks.CapsLock);
     Panel(StatusPanel::NumLock)->setEnabled(locks.Known && locks.NumLock);
 }
@@ -834,11 +834,21 @@ void frmMain::FilePrint() {
          "印。"});
     if (answer != MsgResult::OK) return;
     const QPointer<frmDocument> target = document;
-    const std::optional<std::string> failure = context_.Print(
-        this, [target](QPrinter& printer) { return target && target->PrintTo(printer); });
-    if (failure && !failure->empty())
-        context_.Core.Messages.ShowMessage({MsgIcon::Critical, MsgButtons::OK, MsgResult::OK,
-                                            "Orbiplot 打印", "打印失败: " + *failure});
+    std::string why; // a page the printer took but that could not be drawn
+    const std::optional<std::string> failure =
+        context_.Print(this, [target, &why](QPrinter& printer) {
+            if (!target) {
+                why = "文档已关闭";
+                return false;
+            }
+            return target->PrintTo(printer, &why);
+        });
+    if (failure && !failure->empty()) ReportPrintFailure(why.empty() ? *failure : why);
+}
+
+void frmMain::ReportPrintFailure(const std::string& why) {
+    context_.Core.Messages.ShowMessage(
+        {MsgIcon::Critical, MsgButtons::OK, MsgResult::OK, "Orbiplot 打印", "打印失败: " + why});
 }
 
 void frmMain::FilePrintPreview() {
@@ -848,10 +858,17 @@ void frmMain::FilePrintPreview() {
     QPrintPreviewDialog preview(&printer, this);
     preview.setWindowTitle("打印预览");
     const QPointer<frmDocument> target = document;
-    connect(&preview, &QPrintPreviewDialog::paintRequested, this, [target](QPrinter* page) {
-        if (target) target->PrintTo(*page);
+    std::string why;
+    connect(&preview, &QPrintPreviewDialog::paintRequested, this, [&](QPrinter* page) {
+        std::string failure;
+        if (!target)
+            why = "文档已关闭";
+        else if (!target->PrintTo(*page, &failure))
+            why = failure.empty() ? PrintFailure(*page) : failure;
     });
     preview.exec();
+    // Said once the preview is closed, not in the middle of its painting.
+    if (!why.empty()) ReportPrintFailure(why);
 }
 
 void frmMain::ShowDocumentMenu(frmDocument& document, QPoint at) {

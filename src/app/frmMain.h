@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/RandomSource.h"
 #include "doc/CurveRecord.h"
 #include "docwin/DocumentHost.h"
 
@@ -117,6 +118,7 @@ public:
     void FileExport();
     void FilePrint();
     void FilePrintPreview();
+    void ReportPrintFailure(const std::string& why);
     // The active document's picture on the clipboard, as an image and as SVG.
     void CopyPicture();
     void FileProperties();
@@ -191,6 +193,11 @@ private:
     void FollowActiveDocument();
     std::unique_ptr<class MciCommandSink> ownMci_;
     std::unique_ptr<class clsMultimedia> music_;
+    // The music's alias numbers draw from a source of their own, so that opening the about
+    // window never reseeds what RND gives in expressions.
+    DefaultRandomSource musicRandom_;
+    // The lock keys' panels read the keyboard through one connection, closed with the window.
+    std::unique_ptr<class KeyboardLockReader> lockReader_;
     class frmSplash* NewSplash();
 };
 

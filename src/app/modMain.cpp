@@ -36,6 +36,7 @@ namespace {
 using Web::HomePage;
 using Web::Mail;
 constexpr const char* NewsAddress = Web::News;
+constexpr const char* NewsFileName = "Orbiplot_News.txt";
 
 // One copy per user answers on a local socket; a second copy asks it to flash.
 class SingleInstance : public QObject {
@@ -131,6 +132,14 @@ std::string GetLoginName() {
     return "<Unknown>";
 }
 
+void StoreNews(AppContext& context, std::string_view bytes) {
+    try {
+        WriteFileAtomically(JoinPath(context.Core.AppFolder, NewsFileName), bytes);
+    } catch (...) {
+        ReportCurrentError(context.Core.Messages);
+    }
+}
+
 std::string CommandLineHelpText() {
     return std::string("/NoSplash - Not show splash form on startup\n") +
            "/Help(/?) - Show help of command line\n" + "/WinAbout - Show shell about dialog box\n" +
@@ -203,12 +212,13 @@ std::unique_ptr<frmMain> StartUp(AppContext& context, const std::string& command
             // Fetched in the background into the application folder; nothing waits for it.
             auto* network = new QNetworkAccessManager(QCoreApplication::instance());
             QNetworkReply* reply = network->get(QNetworkRequest(QUrl(NewsAddress)));
-            const QString target =
-                QString::fromStdString(JoinPath(context.Core.AppFolder, "Orbiplot_News.txt"));
-            QObject::connect(reply, &QNetworkReply::finished, reply, [reply, target] {
+            QObject::connect(reply, &QNetworkReply::finished, reply, [reply, &context] {
+                // No news to be had (offline, say) leaves the old file without a word; the
+                // person did not ask to be told.
                 if (reply->error() == QNetworkReply::NoError) {
-                    QFile file(target);
-                    if (file.open(QIODevice::WriteOnly)) file.write(reply->readAll());
+                    const QByteArray bytes = reply->readAll();
+                    StoreNews(context, std::string_view(bytes.constData(),
+                                                        static_cast<size_t>(bytes.size())));
                 }
                 reply->deleteLater();
             });

@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace orbiplot {
@@ -36,6 +37,10 @@ std::string GetLoginName();
 std::string InstanceName();
 
 std::string CommandLineHelpText();
+
+// Keeps the news fetched by /news in the application folder's news file, written whole or
+// not at all; a failure is reported and leaves the old file as it was.
+void StoreNews(AppContext& context, std::string_view bytes);
 
 // Starts the desktop's text editor (0), calculator (1) or file manager (2): the first of the
 // common ones on the PATH, not waiting for it. None found is reported as error 1033.

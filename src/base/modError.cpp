@@ -15,6 +15,9 @@ ErrorReport BuildErrorReport(const AppError& error) {
                                                " - " + error.Description +
                                                "\n\n错误发生在: " + error.Source};
     }
+    // An exception we did not expect keeps its own words after ours.
+    if (n == ErrUnknown && !error.Description.empty())
+        return {"Orbiplot 错误报告", OwnErrorMessage(n) + ": " + error.Description};
     if (IsOwnError(n)) return {"Orbiplot 错误报告", OwnErrorMessage(n)};
     return {"Orbiplot 错误报告",
             "程序运行时发生错误, 错误信息如下:\n\nErr.Number = " + std::to_string(n) +
@@ -37,6 +40,8 @@ AppError CurrentError() {
         return AppError(ErrOutOfMemory, DefaultErrorSource, "内存不足");
     } catch (const std::exception& e) {
         return AppError(ErrUnknown, DefaultErrorSource, e.what());
+    } catch (...) {
+        return AppError(ErrUnknown, DefaultErrorSource, "");
     }
 }
 

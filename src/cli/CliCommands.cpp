@@ -27,9 +27,7 @@ namespace {
 class CliMessageSeam : public MessageSeam {
 public:
     explicit CliMessageSeam(std::ostream& err) : err_(err) {}
-    int shown = 0;
     MsgResult ShowMessage(const MessageRequest& request) override {
-        ++shown;
         err_ << request.Title << '\n' << request.Text << '\n';
         switch (request.Buttons) {
         case MsgButtons::OK: return MsgResult::OK;

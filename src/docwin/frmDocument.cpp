@@ -1,6 +1,7 @@
 #include "docwin/frmDocument.h"
 
 #include "base/Seams.h"
+#include "base/modError.h"
 #include "docwin/DocumentHost.h"
 #include "docwin/frmProgress.h"
 #include "expr/CoreContext.h"
@@ -389,11 +390,17 @@ ExportSource frmDocument::PictureSource() {
     return {model_, view_, context_, clock_, font(), &picture_};
 }
 
-bool frmDocument::PrintTo(QPaintDevice& page) {
-    QtCanvas canvas(page, view_, font(), PictureSize());
-    if (!canvas.IsActive()) return false;
-    DrawQuietly(canvas);
-    return true;
+bool frmDocument::PrintTo(QPaintDevice& page, std::string* failure) {
+    try {
+        QtCanvas canvas(page, view_, font(), PictureSize());
+        if (!canvas.IsActive()) return false;
+        DrawQuietly(canvas);
+        return true;
+    } catch (...) {
+        // A page too large for memory, say: the caller reports it with the error's text.
+        if (failure) *failure = "无法绘制页面 - " + BuildErrorReport(CurrentError()).Text;
+        return false;
+    }
 }
 
 void frmDocument::DrawQuietly(Canvas& canvas) {

@@ -77,7 +77,8 @@ public:
     QSize PictureSize() const;
     // Draws the document on a printed page (any paint device), scaled from the window's
     // picture to fit it, sharp at the device's resolution; false when it cannot be painted.
-    bool PrintTo(QPaintDevice& page);
+    // A page the device took but the drawing failed on says why in failure.
+    bool PrintTo(QPaintDevice& page, std::string* failure = nullptr);
     // The persistent picture: what the window shows and exports, as last drawn.
     const QImage& Picture() const { return picture_; }
     // Whether a redraw is under way.

@@ -109,17 +109,19 @@ std::string View::ZoomStatusText() const {
 }
 
 void View::ShiftOrigin(float h, float k) {
-    shiftH_ = h;
-    shiftK_ = k;
+    RestoreOrigin();
+    shifted_ = true;
+    unshiftedLeft_ = scaleLeft_;
+    unshiftedTop_ = scaleTop_;
     scaleLeft_ = scaleLeft_ - h;
     scaleTop_ = scaleTop_ - k;
 }
 
 void View::RestoreOrigin() {
-    scaleLeft_ = scaleLeft_ + shiftH_;
-    scaleTop_ = scaleTop_ + shiftK_;
-    shiftH_ = 0;
-    shiftK_ = 0;
+    if (!shifted_) return;
+    scaleLeft_ = unshiftedLeft_;
+    scaleTop_ = unshiftedTop_;
+    shifted_ = false;
 }
 
 float View::SampleStep() const {

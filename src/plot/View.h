@@ -50,6 +50,9 @@ public:
     // Text of the zoom panel: "缩放:(100.0%)" or "缩放:(X:..%; Y:..%)".
     std::string ZoomStatusText() const;
 
+    // Moves the window so that a curve translated by (h, k) is drawn at its own origin; the
+    // restore gives back the window exactly as it was (adding h back to a float moved by
+    // it is not always the float it was).
     void ShiftOrigin(float h, float k);
     void RestoreOrigin();
 
@@ -81,8 +84,9 @@ private:
     int clientHeight_;
     double centreX_ = 0;
     double centreY_ = 0;
-    float shiftH_ = 0;
-    float shiftK_ = 0;
+    bool shifted_ = false;
+    float unshiftedLeft_ = 0;
+    float unshiftedTop_ = 0;
 };
 
 // The pointer read-out of the status bar for world point (x, y).

@@ -1,3 +1,4 @@
+#include "AppTestSupport.h"
 #include "TempDir.h"
 
 #include "app/modMain.h"
@@ -5,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 
 using namespace orbiplot;
 using namespace orbiplot::modMain;
@@ -47,7 +49,26 @@ TEST(CommandLine, TheWholeTextMayNameADocument) {
     EXPECT_FALSE(IsDocumentFile(upper));
     EXPECT_FALSE(IsDocumentFile(dir.File("missing.opd")));
     EXPECT_FALSE(IsDocumentFile(""));
-    EXPECT_EQ(ParseCommandLine(upper, IsDocumentFile).Actions, std::vector<Switch>{Switch::Unknown});
+    EXPECT_EQ(ParseCommandLine(upper, IsDocumentFile).Actions,
+              std::vector<Switch>{Switch::Unknown});
     EXPECT_EQ(ParseCommandLine("\"" + spaced + "\"", IsDocumentFile).Actions.size(), 1u);
 }
 
+TEST(CommandLine, TheNewsAreKeptWholeOrTheFailureIsSaid) {
+    orbiplot::test::AppSeams seams;
+    const std::string news = seams.dir.File("Orbiplot_News.txt");
+    StoreNews(seams.context, "第一条\r\n");
+    StoreNews(seams.context, "第二条\r\n");
+    std::ifstream in(news, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "第二条\r\n");
+    EXPECT_TRUE(seams.messages.shown.empty());
+    // Where no file can be written (a folder stands in its place): said, and left as it was.
+    std::filesystem::remove(news);
+    std::filesystem::create_directory(news);
+    StoreNews(seams.context, "第三条\r\n");
+    ASSERT_EQ(seams.messages.shown.size(), 1u);
+    EXPECT_EQ(seams.messages.shown[0].Icon, MsgIcon::Critical);
+    EXPECT_NE(seams.messages.shown[0].Text.find("Orbiplot_News.txt"), std::string::npos)
+        << seams.messages.shown[0].Text;
+    EXPECT_TRUE(std::filesystem::is_directory(news));
+}

@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPaintEngine>
 #include <QPrinter>
 #include <QRadioButton>
 #include <QRegularExpression>
@@ -17,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <stdexcept>
 #include <sys/stat.h>
 
 using namespace orbiplot;
@@ -355,6 +357,75 @@ TEST(MainWindow, PrintingAsksAndDrawsVectorsAtThePagesResolution) {
     EXPECT_EQ(f.messages.shown[3].Text, "打印失败: 无法写入文件 " + pdf);
     EXPECT_EQ(f.messages.shown[3].Title, "Orbiplot 打印");
     EXPECT_EQ(f.messages.shown[3].Icon, MsgIcon::Critical);
+}
+
+namespace {
+
+// A device that takes the page and then fails on the first thing drawn, as a page too large
+// for memory does.
+class FailingEngine : public QPaintEngine {
+public:
+    bool begin(QPaintDevice*) override { return true; }
+    bool end() override { return true; }
+    void updateState(const QPaintEngineState&) override {}
+    void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override { Fail(); }
+    void drawPath(const QPainterPath&) override { Fail(); }
+    void drawPolygon(const QPointF*, int, PolygonDrawMode) override { Fail(); }
+    void drawLines(const QLineF*, int) override { Fail(); }
+    void drawRects(const QRectF*, int) override { Fail(); }
+    void drawTextItem(const QPointF&, const QTextItem&) override { Fail(); }
+    Type type() const override { return QPaintEngine::User; }
+    [[noreturn]] static void Fail() { throw std::runtime_error("墨盒已空"); }
+};
+class FailingPage : public QPaintDevice {
+public:
+    QPaintEngine* paintEngine() const override { return &engine_; }
+    int metric(PaintDeviceMetric metric) const override {
+        switch (metric) {
+        case PdmWidth: return 800;
+        case PdmHeight: return 600;
+        case PdmDpiX:
+        case PdmDpiY:
+        case PdmPhysicalDpiX:
+        case PdmPhysicalDpiY: return 96;
+        case PdmDepth: return 32;
+        case PdmDevicePixelRatio: return 1;
+        case PdmDevicePixelRatioScaled: return int(devicePixelRatioFScale());
+        default: return 1;
+        }
+    }
+
+private:
+    mutable FailingEngine engine_;
+};
+
+} // namespace
+
+TEST(MainWindow, APageThatCannotBeDrawnOrADocumentClosedMeanwhileIsReported) {
+    AppFixture f;
+    frmDocument* document = f.Open(f.Document("a.opd"));
+    ASSERT_NE(document, nullptr);
+    FailingPage page;
+    std::string why;
+    EXPECT_FALSE(document->PrintTo(page, &why));
+    EXPECT_NE(why.find("无法绘制页面"), std::string::npos) << why;
+    EXPECT_NE(why.find("墨盒已空"), std::string::npos) << why;
+
+    // Through the command: the failure in the printing box, with the error's own text.
+    f.context.Print = [&](QWidget*, const std::function<bool(QPrinter&)>& draw) {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(QString::fromStdString(f.dir.Path() + "/p.pdf"));
+        // The person closes the document while the dialog is open.
+        document->Model().SetModified(false);
+        document->parentWidget()->close();
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        return std::optional<std::string>(draw(printer) ? "" : PrintFailure(printer));
+    };
+    f.messages.answers = {MsgResult::OK};
+    f.main->Command().FilePrint->trigger();
+    ASSERT_EQ(f.messages.shown.size(), 2u);
+    EXPECT_EQ(f.messages.shown[1].Text, "打印失败: 文档已关闭");
 }
 
 TEST(MainWindow, NewWindowsCascadeInsideAndTheStatusPanelsFit) {

@@ -39,7 +39,9 @@ struct SplashFixture : AppFixture {
     }
     frmSplash* Splash() { return main->findChild<frmSplash*>(); }
     // One tick of the window's one-second timer, without waiting for it.
-    static void Tick(frmSplash* splash) { QMetaObject::invokeMethod(splash->findChild<QTimer*>("Timer1"), "timeout"); }
+    static void Tick(frmSplash* splash) {
+        QMetaObject::invokeMethod(splash->findChild<QTimer*>("Timer1"), "timeout");
+    }
 };
 
 } // namespace
@@ -82,6 +84,10 @@ TEST(SplashWindow, TheAboutWindowLoopsItsMusicAndClosesOnAKey) {
     EXPECT_EQ(f.mci.sent[0].rfind("Open ", 0), 0u);
     EXPECT_NE(f.mci.sent[0].find("opabout.opm ALIAS opm"), std::string::npos);
     EXPECT_EQ(f.mci.sent[1].rfind("Play opm", 0), 0u);
+    // The music's numbers are its own: RND in an expression draws the first number of the
+    // program's source as seeded, neither reseeded nor advanced by the music.
+    EXPECT_EQ(f.context.Core.Parser.ParseExpression("rnd(1)"),
+              static_cast<double>(SeededRandom().Next()));
 
     f.Tick(about); // still playing: nothing restarts
     EXPECT_EQ(f.mci.Count("Open"), 1);

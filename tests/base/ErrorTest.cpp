@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <new>
+#include <stdexcept>
+
 using namespace orbiplot;
 
 TEST(ErrorReport, ThreeKindsOfBox) {
@@ -29,4 +32,22 @@ TEST(ErrorReport, ThreeKindsOfBox) {
     EXPECT_NE(system.Text.find("Err.Number = " + std::to_string(SystemErrorBase + 5)),
               std::string::npos);
     EXPECT_LT(SystemErrorBase + 5, 0); // shown as the signed 32-bit number
+}
+
+TEST(ErrorReport, AnUnexpectedExceptionKeepsItsOwnText) {
+    const auto reported = [](auto thrown) {
+        try {
+            throw thrown;
+        } catch (...) {
+            return BuildErrorReport(CurrentError());
+        }
+    };
+    const ErrorReport text = reported(std::runtime_error("磁盘索引已损坏"));
+    EXPECT_EQ(text.Title, "Orbiplot 错误报告");
+    EXPECT_EQ(text.Text, "未知错误: 磁盘索引已损坏");
+    EXPECT_NE(reported(std::bad_alloc()).Text.find("Err.Number = 7\n"), std::string::npos);
+    // Something that is no exception at all still reaches the report.
+    EXPECT_EQ(reported(42).Text, "未知错误");
+    // Our own errors keep their own words, as before.
+    EXPECT_EQ(reported(AppError(ErrFileVersion, "Orbiplot", "x")).Text, "文件版本错误");
 }

@@ -70,6 +70,22 @@ TEST(PlotEngine, TranslationsMoveTheFigureButNotTheLegend) {
     EXPECT_EQ(f.view.ScaleLeft(), -5.0f);
 }
 
+TEST(PlotEngine, ATranslatedCurveGivesTheViewBackExactlyAfterEveryRedraw) {
+    PlotFixture f;
+    // A window whose left edge is a float that moving by 1.7 and back does not return to.
+    f.view.ShowRectangle(-6.944, 4, 7.5, -4);
+    const float left = f.view.ScaleLeft(), top = f.view.ScaleTop();
+    ASSERT_NE((left - 1.7f) + 1.7f, left);
+    CurveRecord point = Params(Point, {"1", "1"});
+    point.CTh = 1.7f;
+    point.CTk = -2.3f;
+    f.Add(point);
+    for (int i = 0; i < 5; ++i)
+        f.engine.RefreshAll();
+    EXPECT_EQ(f.view.ScaleLeft(), left);
+    EXPECT_EQ(f.view.ScaleTop(), top);
+}
+
 TEST(PlotEngine, TimingTextForEquationCurvesOnly) {
     PlotFixture f;
     f.clock.readings = {10.0f, 10.3125f};
@@ -156,7 +172,7 @@ TEST(PlotEngine, ALegendLineWiderThanTheSurfaceIsPrintedFromLeftOfItsEdge) {
             ++longLines;
             ASSERT_LT(op.text.size(), whole.size());
             EXPECT_EQ(whole.compare(whole.size() - op.text.size(), op.text.size(), op.text), 0);
-            EXPECT_LT(op.px1, 0); // it starts left of the surface
+            EXPECT_LT(op.px1, 0);                   // it starts left of the surface
             EXPECT_NEAR(op.px1 + width, 400, 1e-3); // and ends at its right edge
         } else if (op.color == 0x0000FF && op.text == " 点: (1,2)") {
             ++pointLines;
