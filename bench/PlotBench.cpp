@@ -180,6 +180,38 @@ void RefreshOneCurveJob(benchmark::State& state) {
     }
 }
 
+// One step of a slider: the constant k, used by y = k*sin(x)*x and by the parametric ellipse
+// of the reference document, moves by 0.1; those two curves are worked out again and the
+// other eleven painted from the drawings of the frame before.
+void SliderStep(benchmark::State& state) {
+    EnsureGuiApplication();
+    Reference ref;
+    ref.context.Parser.AddConstant("k", 1);
+    CurveRecord wave = ref.doc.Curve(0);
+    wave.Expression1 = "k*sin(x)*x";
+    ref.doc.ModifyFun(wave, 0, false);
+    CurveRecord ellipse = ref.doc.Curve(6);
+    ellipse.Expression1 = "3*k*cos(t)";
+    ref.doc.ModifyFun(ellipse, 6, false);
+    PictureJob::Drawings before;
+    {
+        PictureJob first(ref.doc, ref.view, ref.context, ref.clock, QFont(), QSize(Width, Height),
+                         1);
+        first.Run();
+        before = first.Kept();
+    }
+    double k = 1;
+    for (auto _ : state) {
+        k = k >= 2 ? 1 : k + 0.1;
+        ref.context.Parser.SetConstant("k", k);
+        PictureJob job(ref.doc, ref.view, ref.context, ref.clock, QFont(), QSize(Width, Height), 1);
+        job.Reuse(before, [](int32_t curve) { return curve == 0 || curve == 6; });
+        job.Run();
+        before = job.Kept();
+        benchmark::DoNotOptimize(job.Picture().constBits());
+    }
+}
+
 // A frame of a gesture: the last picture of the reference document moved (a pan) or moved
 // and scaled (a wheel notch about a point), painted on a surface of the window's size.
 void GestureFrame(benchmark::State& state, bool zoom) {
@@ -255,3 +287,4 @@ BENCHMARK(RefreshAllRecording)->Unit(benchmark::kMillisecond);
 BENCHMARK(RefreshAllQt)->Unit(benchmark::kMillisecond);
 BENCHMARK(RefreshAllJob)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(RefreshOneCurveJob)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(SliderStep)->Unit(benchmark::kMillisecond)->UseRealTime();

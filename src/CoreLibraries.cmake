@@ -10,6 +10,7 @@ add_library(orbiplot_base STATIC
     ${CMAKE_CURRENT_LIST_DIR}/base/NumberFormat.cpp
     ${CMAKE_CURRENT_LIST_DIR}/base/Options.cpp
     ${CMAKE_CURRENT_LIST_DIR}/base/RecentDocuments.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/base/SliderRanges.cpp
     ${CMAKE_CURRENT_LIST_DIR}/base/TipOfDay.cpp
     ${CMAKE_CURRENT_LIST_DIR}/base/RandomSource.cpp
     ${CMAKE_CURRENT_LIST_DIR}/base/TextEncoding.cpp)

@@ -14,6 +14,7 @@
 #include "base/modError.h"
 #include "dialogs/LineCalculatorDialog.h"
 #include "dialogs/frmConstManager.h"
+#include "dialogs/frmConstSliders.h"
 #include "dialogs/frmExportOptions.h"
 #include "dialogs/frmExpressionParse.h"
 #include "dialogs/frmFunAdd.h"
@@ -329,12 +330,19 @@ void frmMain::BuildMenus() {
         AddAction(calculate, "mnuCalculateTrace", "跟踪(&T)", QKeySequence("Ctrl+T"));
     c.CalculateTrace->setCheckable(true);
     connect(c.CalculateTrace, &QAction::triggered, this, &frmMain::SetTracing);
+    c.CalculateSliders = AddAction(calculate, "mnuCalculateSliders", "常数滑块(&S)");
+    c.CalculateSliders->setCheckable(true);
+    connect(c.CalculateSliders, &QAction::triggered, this, &frmMain::ShowSliders);
 
     QMenu* tools = c.ToolsMenu = AddMenu(nullptr, "mnuTools", "工具(&T)");
     // Inside a text box Ctrl+C stays the box's copy; everywhere else it opens the manager.
     c.ToolsConstantManager =
         on(AddAction(tools, "mnuToolConstantManager", "常数管理器(&C)...", QKeySequence("Ctrl+C")),
-           [this] { frmConstManager(context_.Core).exec(); });
+           [this] {
+               frmConstManager(context_.Core).exec();
+               // The manager saved the constants: the sliders start from the file again.
+               if (sliders_) sliders_->Reload();
+           });
     tools->addSeparator();
     const auto systemTool = [&](const char* name, const char* caption, int32_t index) {
         return on(AddAction(tools, name, caption),
@@ -621,6 +629,22 @@ void frmMain::ShowKeyPoints(bool shown) {
         keyPoints_->show();
     }
     FollowActiveDocument();
+}
+
+void frmMain::ShowSliders(bool shown) {
+    if (!sliders_) {
+        sliders_ = new frmConstSliders(
+            context_.Core, [this] { return Documents(); }, this);
+        addDockWidget(Qt::RightDockWidgetArea, sliders_);
+        // The command shows whether the panel is open, however it was closed.
+        connect(sliders_, &QDockWidget::visibilityChanged, this,
+                [this](bool) { commands_.CalculateSliders->setChecked(sliders_->isVisible()); });
+    }
+    if (shown)
+        sliders_->show();
+    else
+        sliders_->close();
+    commands_.CalculateSliders->setChecked(sliders_->isVisible());
 }
 
 void frmMain::SetTracing(bool on) {
@@ -1063,6 +1087,11 @@ void frmMain::SavePlacement() {
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {
+    // Constants moved by their sliders are kept or given back first.
+    if (sliders_ && !sliders_->ConfirmClose()) {
+        event->ignore();
+        return;
+    }
     // Each document decides about its unsaved changes first; one that stays open keeps
     // the program running.
     mdiArea_->closeAllSubWindows();

@@ -70,6 +70,8 @@ public:
         QAction *CalculateExpression, *CalculatePL, *CalculateLL;
         // Reading the graph, after the calculators: both checkable, per document.
         QAction *CalculateKeyPoints, *CalculateTrace;
+        // The constants' sliders, a panel of its own.
+        QAction* CalculateSliders;
         QAction *ToolsConstantManager, *ToolsNote, *ToolsCalc, *ToolsExplorer, *ToolsOptions;
         QAction *WindowNew, *WindowCascade, *WindowTileHorizontal, *WindowTileVertical,
             *WindowArrangeIcons;
@@ -132,6 +134,11 @@ public:
     class frmKeyPoints* KeyPointsPanel() const {
         return keyPoints_;
     }
+    class frmConstSliders* SlidersPanel() const {
+        return sliders_;
+    }
+    // Opens or closes the constants' sliders (closing asks about values not kept).
+    void ShowSliders(bool shown);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -188,6 +195,7 @@ private:
     // The key points of the active document, docked at the right once first shown.
     class frmKeyPoints* keyPoints_ = nullptr;
     void ShowKeyPoints(bool shown);
+    class frmConstSliders* sliders_ = nullptr;
     void SetTracing(bool on);
     // The checkable commands show the state of the document that came to the front.
     void FollowActiveDocument();

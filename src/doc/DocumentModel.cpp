@@ -1,5 +1,7 @@
 #include "doc/DocumentModel.h"
 
+#include "doc/CurveDefinition.h"
+
 #include "base/AppError.h"
 #include "base/modError.h"
 #include "expr/CoreContext.h"
@@ -21,6 +23,17 @@ size_t SlotIndex(int32_t num) {
 CurveRecord& DocumentModel::Slot(int32_t num) { return curves_[SlotIndex(num)]; }
 
 const CurveRecord& DocumentModel::Slot(int32_t num) const { return curves_[SlotIndex(num)]; }
+
+std::optional<AppError> DocumentModel::ReevaluateParameters(int32_t num) {
+    CurveRecord& curve = Slot(num);
+    if (curve.FType >= CurveGeneralY) return std::nullopt;
+    ValidatedInput values;
+    if (const auto failure = ValidateInput(context_.Parser, InputForCurve(curve), values))
+        return failure->Error;
+    for (int k = 1; k <= 4; ++k)
+        curve.Data(k) = values.FunData[static_cast<size_t>(k - 1)];
+    return std::nullopt;
+}
 
 bool DocumentModel::ModifyFun(const CurveRecord& curve, int32_t modifyNum, bool isNew) {
     try {

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "base/AppError.h"
+
 #include "doc/CurveRecord.h"
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -62,6 +65,11 @@ public:
 
     // The curves and texts of another document, for a copy drawn away from its window.
     void CopyCurvesFrom(const DocumentModel& other);
+    // Works a line's or a conic's numbers out of its parameter texts again, as the curve
+    // dialog checks them, with the constants as they are now (a slider moved one). The
+    // texts do not change, so neither does the modified mark. On failure the numbers stay
+    // and the error is returned.
+    std::optional<AppError> ReevaluateParameters(int32_t num);
 
     void NewDoc(const DocInfo& info);
     DocInfo GetDocInfo() const { return info_; }

@@ -5,6 +5,7 @@
 #include "docwin/DocumentHost.h"
 #include "docwin/frmProgress.h"
 #include "expr/CoreContext.h"
+#include "expr/ExpressionGrammar.h"
 #include "expr/clsExpressionParser.h"
 #include "services/PictureFile.h"
 #include "services/PictureJob.h"
@@ -37,6 +38,10 @@ struct frmDocument::Redraw {
     std::condition_variable ended;
     bool done = false;
     bool handled = false;
+    // A slider's redraw: the boxes of curves whose parameters failed before drawing, and
+    // whether the slider still moves (then nothing is boxed, only told).
+    std::vector<MessageRequest> failedBefore;
+    bool quiet = false;
     ~Redraw() {
         if (thread.joinable()) thread.join();
     }
@@ -57,6 +62,14 @@ struct frmDocument::Search {
         if (thread.joinable()) thread.join();
     }
 };
+
+namespace {
+// Whether two views show the same part of the plane.
+bool SameWindow(const View& a, const View& b) {
+    return a.ScaleLeft() == b.ScaleLeft() && a.ScaleTop() == b.ScaleTop() &&
+           a.ScaleWidth() == b.ScaleWidth() && a.ScaleHeight() == b.ScaleHeight();
+}
+} // namespace
 
 frmDocument::frmDocument(CoreContext& context, DocumentHost& host, Clock& clock, QWidget* parent)
     : QWidget(parent), context_(context), host_(host), clock_(clock), model_(context),
@@ -104,10 +117,7 @@ void frmDocument::StartRedraw(std::optional<int32_t> only) {
     gesturePause_.stop();
     // One curve over the picture only when the picture is the view's, whole and settled.
     if (only &&
-        (redraw_ || !(pictureView_.ScaleLeft() == view_.ScaleLeft() &&
-                      pictureView_.ScaleTop() == view_.ScaleTop() &&
-                      pictureView_.ScaleWidth() == view_.ScaleWidth() &&
-                      pictureView_.ScaleHeight() == view_.ScaleHeight() &&
+        (redraw_ || !(SameWindow(pictureView_, view_) &&
                       picture_.size() == (QSizeF(PictureSize()) * devicePixelRatioF()).toSize())))
         only.reset();
     if (redraw_) {
@@ -118,6 +128,19 @@ void frmDocument::StartRedraw(std::optional<int32_t> only) {
     redraw->job = std::make_unique<PictureJob>(model_, view_, context_, clock_, font(),
                                                PictureSize(), devicePixelRatioF());
     if (only) redraw->job->DrawOver(picture_, *only);
+    if (slider_) {
+        // Only the curves using the constant are worked out; the rest is painted as it was.
+        const bool sameFrame = SameWindow(drawingsView_, view_) && drawingsSize_ == PictureSize() &&
+                               drawingsRatio_ == devicePixelRatioF();
+        if (sameFrame && !only)
+            redraw->job->Reuse(
+                drawings_, [anew = slider_->anew](int32_t curve) { return anew.count(curve) > 0; });
+        for (const int32_t curve : slider_->leftOut)
+            redraw->job->LeaveOut(curve);
+        redraw->failedBefore = std::move(slider_->failures);
+        redraw->quiet = slider_->quiet;
+        slider_.reset();
+    }
     redraw_ = redraw;
     const std::weak_ptr<Redraw> weak = redraw;
     redraw->thread = std::thread([raw = redraw.get(), weak, self = QPointer<frmDocument>(this)] {
@@ -196,6 +219,33 @@ void frmDocument::SearchDone(const std::shared_ptr<Search>& search) {
     emit KeyPointsChanged();
 }
 
+bool frmDocument::RedrawForConstant(std::string_view name, bool moving) {
+    if (!loaded_) return false;
+    auto slider = std::make_unique<SliderRedraw>();
+    slider->quiet = moving;
+    for (int32_t i = 0; i < model_.CurveCount(); ++i) {
+        const CurveRecord& c = model_.Curve(i);
+        if (!c.ShowHide) continue;
+        bool uses = MentionsName(c.Expression1, name) || MentionsName(c.Expression2, name);
+        for (int k = 1; k <= 4 && c.FType < CurveGeneralY; ++k)
+            uses = uses || MentionsName(c.SData(k), name);
+        if (!uses) continue;
+        slider->anew.insert(i);
+        if (const std::optional<AppError> failure = model_.ReevaluateParameters(i)) {
+            // Undrawn at this value; said as loading says it, once the slider stops.
+            slider->leftOut.push_back(i);
+            const ErrorReport report = BuildErrorReport(*failure);
+            slider->failures.push_back({MsgIcon::Critical, MsgButtons::OK, MsgResult::OK,
+                                        report.Title,
+                                        CurveDescription(model_.Curve(i)) + "\n\n" + report.Text});
+        }
+    }
+    if (slider->anew.empty()) return false;
+    slider_ = std::move(slider);
+    StartRedraw();
+    return true;
+}
+
 void frmDocument::SetTracing(bool on) {
     tracing_ = on;
     traced_.reset();
@@ -231,15 +281,27 @@ void frmDocument::RedrawDone(const std::shared_ptr<Redraw>& redraw) {
         picture_ = std::move(job.Picture());
         pictureView_ = job.ViewDrawn();
     }
+    lastWorkedOut_ = job.CurvesWorkedOut();
+    drawings_ = job.Kept();
+    drawingsView_ = job.ViewDrawn();
+    drawingsSize_ = PictureSize();
+    drawingsRatio_ = devicePixelRatioF();
     update();
     // What the redraw reported, in curve order, as the curves would have said it.
+    std::vector<MessageRequest> messages = std::move(redraw->failedBefore);
+    messages.insert(messages.end(), job.Report().Messages.begin(), job.Report().Messages.end());
     reporting_ = true;
     for (const std::string& text : job.Report().Readouts)
         host_.SetStatusText(StatusPanel::Readout, QString::fromStdString(text));
-    for (const MessageRequest& message : job.Report().Messages) {
-        context_.Messages.HideProgress();
-        context_.Messages.ShowMessage(message);
-    }
+    QStringList said;
+    for (const MessageRequest& message : messages)
+        said << QString::fromStdString(message.Text);
+    emit RedrawFailures(said);
+    if (!redraw->quiet)
+        for (const MessageRequest& message : messages) {
+            context_.Messages.HideProgress();
+            context_.Messages.ShowMessage(message);
+        }
     reporting_ = false;
     if (redrawPending_) {
         redrawPending_ = false;
@@ -600,10 +662,7 @@ void frmDocument::mouseMoveEvent(QMouseEvent* event) {
     if (keyPointsShown_ && drag_ == Drag::None) ShowMarkTip(p, event->globalPosition().toPoint());
     if (tracing_ && drag_ == Drag::None) {
         // The samples are made once for a view and a document.
-        if (!tracer_ || !(tracerView_.ScaleLeft() == view_.ScaleLeft() &&
-                          tracerView_.ScaleTop() == view_.ScaleTop() &&
-                          tracerView_.ScaleWidth() == view_.ScaleWidth() &&
-                          tracerView_.ScaleHeight() == view_.ScaleHeight())) {
+        if (!tracer_ || !SameWindow(tracerView_, view_)) {
             tracer_ = std::make_unique<CurveTracer>(
                 model_, context_.Parser,
                 PlaneBox{view_.ScaleLeft(), view_.Right(), view_.Bottom(), view_.ScaleTop()});

@@ -6,6 +6,7 @@
 #include "plot/PlotEngine.h"
 #include "plot/View.h"
 #include "services/PictureExport.h"
+#include "services/PictureJob.h"
 
 #include <QImage>
 #include <QPoint>
@@ -15,6 +16,7 @@
 
 #include <memory>
 #include <optional>
+#include <set>
 #include <vector>
 
 class QRubberBand;
@@ -115,9 +117,20 @@ public:
     // How long a gesture must rest before the picture is drawn anew.
     static constexpr int GesturePauseMilliseconds = 150;
 
+    // A constant's value changed in memory (a slider moved it): the shown curves that use it
+    // are worked out again (a line's or conic's numbers from its texts, as loading does), the
+    // others painted from the last picture's drawings. A curve whose numbers fail is left
+    // undrawn. While moving, failures are not boxed, only told by RedrawFailures; once the
+    // slider stops the boxes come as after any redraw. False when no shown curve uses it.
+    bool RedrawForConstant(std::string_view name, bool moving);
+    // How many curves the last redraw worked out (the others it painted from before).
+    int LastCurvesWorkedOut() const { return lastWorkedOut_; }
+
 signals:
     // The key points were found anew, or cleared.
     void KeyPointsChanged();
+    // What the last redraw had to say about failing curves (empty: nothing failed).
+    void RedrawFailures(const QStringList& failures);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -172,6 +185,19 @@ private:
     bool redrawPending_ = false;
     bool loaded_ = false;
     bool placing_ = false;
+    // Slider redraws: the drawings of the last picture and what they were drawn for.
+    struct SliderRedraw {
+        std::set<int32_t> anew;
+        std::vector<int32_t> leftOut;
+        std::vector<MessageRequest> failures;
+        bool quiet = false;
+    };
+    std::unique_ptr<SliderRedraw> slider_;
+    PictureJob::Drawings drawings_;
+    View drawingsView_;
+    QSize drawingsSize_;
+    qreal drawingsRatio_ = 0;
+    int lastWorkedOut_ = 0;
     // Key points and trace.
     struct Search;
     void FindKeyPoints();

@@ -26,6 +26,23 @@ inline bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 inline bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 inline bool IsNameChar(char c) { return IsAsciiLetter(c) || IsDigit(c) || c == '_'; }
 
+// Whether the text names the constant or function `name` (letter case aside) as a whole name
+// of its own.
+inline bool MentionsName(std::string_view text, std::string_view name) {
+    for (size_t i = 0; i < text.size();) {
+        if (!IsAsciiLetter(text[i])) {
+            ++i;
+            continue;
+        }
+        size_t end = i + 1;
+        while (end < text.size() && IsNameChar(text[end]))
+            ++end;
+        if (EqualsIgnoringAsciiCase(text.substr(i, end - i), TrimBlanks(name))) return true;
+        i = end;
+    }
+    return false;
+}
+
 // The operators, and the parentheses, as the grammar reads them.
 enum class Operator { None, Plus, Minus, Power, Times, Divide, Open, Close };
 

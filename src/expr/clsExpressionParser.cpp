@@ -139,6 +139,13 @@ void clsExpressionParser::AddConstant(std::string_view name, double value) {
     constants_.emplace(n, value);
 }
 
+void clsExpressionParser::SetConstant(std::string_view name, double value) {
+    const std::string n = AsciiUpper(TrimBlanks(name));
+    const auto found = constants_.find(n);
+    if (found == constants_.end()) Raise(ParseUnknownConstant, "常数 " + n + " 不存在");
+    found->second = value;
+}
+
 void clsExpressionParser::RemoveConstant(std::string_view name) {
     const std::string n = AsciiUpper(TrimBlanks(name));
     if (constants_.erase(n) == 1) return;

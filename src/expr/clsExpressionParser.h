@@ -26,6 +26,8 @@ public:
     double ParseExpression(std::string_view expression);
     void AddConstant(std::string_view name, double value);
     void RemoveConstant(std::string_view name);
+    // A new value for a constant the table has; raises the unknown-constant error otherwise.
+    void SetConstant(std::string_view name, double value);
     int32_t LastErrorPosition() const { return position_ + 1; }
 
     bool ConstantExists(std::string_view name) const;

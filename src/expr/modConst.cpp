@@ -32,6 +32,13 @@ void AddUserConstantText(CoreContext& context, std::string_view name, std::strin
     AddUserConstant(context, name, value);
 }
 
+void SetUserConstantValue(CoreContext& context, size_t index, double value) {
+    UserConstants& list = context.Constants;
+    if (index >= list.Names.size()) RaiseRuntimeError(ErrSubscript);
+    context.Parser.SetConstant(list.Names[index], value);
+    list.Values[index] = value;
+}
+
 void RemoveSelectedConstant(CoreContext& context, int32_t selectedRow) {
     if (selectedRow < 0) RaiseOwnError(ErrNoConstantSelected);
     RemoveUserConstant(context, selectedRow + 1);

@@ -28,6 +28,10 @@ void AddUserConstantText(CoreContext& context, std::string_view name, std::strin
 // selected, which raises the no-constant-selected error).
 void RemoveSelectedConstant(CoreContext& context, int32_t selectedRow);
 
+// A new value, in memory only, for the constant at index (0-based): the parser and the list
+// both give it from now on; the file is not written.
+void SetUserConstantValue(CoreContext& context, size_t index, double value);
+
 // Index is 1-based; outside the list raises "subscript out of range".
 void RemoveUserConstant(CoreContext& context, int32_t index);
 

@@ -68,6 +68,7 @@ public:
     // calls before them left.
     void Replay(PaintOps& target, size_t first, size_t last) const;
     size_t Calls() const { return ops_.size(); }
+    size_t Points() const { return points_.size(); }
     // About how much work painting calls 0..n-1 is, in microseconds of this machine: what the
     // painting is shared out by.
     double WorkBefore(size_t n) const { return n == 0 ? 0 : work_[n - 1]; }

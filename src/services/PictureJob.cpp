@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <functional>
 #include <latch>
 #include <thread>
 
@@ -144,6 +145,26 @@ void PictureJob::DrawOver(const QImage& base, int32_t only) {
         order_.push_back(only);
 }
 
+void PictureJob::Reuse(Drawings before, std::function<bool(int32_t curve)> anew) {
+    reusable_ = std::move(before);
+    anew_ = std::move(anew);
+}
+
+void PictureJob::LeaveOut(int32_t curve) { std::erase(order_, curve); }
+
+PictureJob::Drawings PictureJob::Kept() const {
+    // Beyond this many points kept (16 bytes each) the memory is worth more than the time.
+    constexpr size_t MostPoints = 4'000'000;
+    if (stop_ || base_) return {};
+    size_t points = 0;
+    for (const auto& slot : slots_) {
+        if (!slot || !slot->finished) return {};
+        points += slot->drawing.Points();
+    }
+    if (points > MostPoints) return {};
+    return slots_;
+}
+
 int PictureJob::NextCurve(size_t worker) {
     // The first worker takes the curves that use RND, in order, before any other.
     if (worker == 0 && nextSequenced_ < sequenced_.size())
@@ -161,22 +182,25 @@ void PictureJob::DrawCurves(size_t worker) {
     View view = view_;
     SharedClock clock(clock_, clockMutex_);
     for (int position; !stop_ && (position = NextCurve(worker)) >= 0;) {
-        Slot& slot = slots_[static_cast<size_t>(position)];
+        auto slot = std::make_shared<CurveDrawing>();
+        slot->curve = order_[static_cast<size_t>(position)];
+        slot->record = document_.Curve(slot->curve);
         recorder.messages.clear();
         recorder.readouts.clear();
         {
-            QtCanvas canvas(slot.drawing, view, font_, size_);
+            QtCanvas canvas(slot->drawing, view, font_, size_);
             PlotEngine engine(document_, view, canvas, context, clock, recorder);
             engine.SetStopFlag(&stop_);
             try {
-                engine.DrawCurve(order_[static_cast<size_t>(position)]);
-                slot.finished = true;
+                engine.DrawCurve(slot->curve);
+                slot->finished = true;
             } catch (const DrawingStopped&) {
                 // What was worked out of it is dropped.
             }
         }
-        slot.messages = std::move(recorder.messages);
-        slot.readouts = std::move(recorder.readouts);
+        slot->messages = std::move(recorder.messages);
+        slot->readouts = std::move(recorder.readouts);
+        slots_[static_cast<size_t>(position)] = std::move(slot);
         ++done_;
     }
 }
@@ -197,17 +221,36 @@ void PictureJob::Paint(QImage& image, Place from, Place to) {
     painter.setFont(font_);
     PainterOps direct(painter);
     for (size_t s = from.slot; s <= to.slot && s < slots_.size(); ++s) {
-        const Slot& slot = slots_[s];
-        if (!slot.finished) continue;
-        slot.drawing.Replay(direct, s == from.slot ? from.call : 0,
-                            s == to.slot ? to.call : slot.drawing.Calls());
+        const CurveDrawing* slot = slots_[s].get();
+        if (!slot || !slot->finished) continue;
+        slot->drawing.Replay(direct, s == from.slot ? from.call : 0,
+                             s == to.slot ? to.call : slot->drawing.Calls());
     }
 }
 
 void PictureJob::Run() {
-    slots_ = std::vector<Slot>(order_.size());
-    for (size_t position = 0; position < order_.size(); ++position)
-        (UsesRandom(document_.Curve(order_[position])) ? sequenced_ : shared_).push_back(position);
+    slots_.assign(order_.size(), nullptr);
+    reused_.assign(order_.size(), false);
+    // Drawings from before, by curve, for the curves not to be worked out again.
+    std::vector<std::shared_ptr<const CurveDrawing>> drawn(
+        static_cast<size_t>(std::max(document_.CurveCount(), 0)));
+    for (const auto& d : reusable_)
+        if (d && d->finished && d->curve >= 0 && static_cast<size_t>(d->curve) < drawn.size())
+            drawn[static_cast<size_t>(d->curve)] = d;
+    for (size_t position = 0; position < order_.size(); ++position) {
+        const int32_t curve = order_[position];
+        const CurveRecord& record = document_.Curve(curve);
+        const bool random = UsesRandom(record);
+        const auto& old = drawn[static_cast<size_t>(curve)];
+        if (!random && old && old->record == record && !(anew_ && anew_(curve))) {
+            slots_[position] = old;
+            reused_[position] = true;
+            ++done_;
+            continue;
+        }
+        (random ? sequenced_ : shared_).push_back(position);
+    }
+    reusable_.clear();
 
     const QSize pixels = (QSizeF(size_) * ratio_).toSize().expandedTo(QSize(1, 1));
     if (base_ && base_->size() == pixels) {
@@ -232,9 +275,13 @@ void PictureJob::Run() {
     // The painting, curve after curve, shared out in parts of about equal work; the first part
     // is painted on the picture, each other on a transparent layer of its own, and the layers
     // are laid over the picture in order.
+    static const RecordedOps none;
+    const auto ops = [&](size_t s) -> const RecordedOps& {
+        return slots_[s] && slots_[s]->finished ? slots_[s]->drawing : none;
+    };
     double total = 0;
-    for (const Slot& slot : slots_)
-        total += slot.drawing.WorkBefore(slot.drawing.Calls());
+    for (size_t s = 0; s < slots_.size(); ++s)
+        total += ops(s).WorkBefore(ops(s).Calls());
     // A layer costs its clearing and laying over, about a microsecond for 2500 pixels here:
     // a part is worth one only when it spares twice that.
     const double layerWork = 0.8 * pixels.width() * pixels.height() / 1000;
@@ -242,21 +289,21 @@ void PictureJob::Run() {
     std::vector<Place> cuts{{0, 0}};
     double before = 0;
     for (size_t s = 0; s < slots_.size() && cuts.size() < static_cast<size_t>(parts); ++s) {
-        const RecordedOps& ops = slots_[s].drawing;
-        const double after = before + ops.WorkBefore(ops.Calls());
+        const RecordedOps& recorded = ops(s);
+        const double after = before + recorded.WorkBefore(recorded.Calls());
         while (cuts.size() < static_cast<size_t>(parts) &&
                after >= total * static_cast<double>(cuts.size()) / parts) {
             // The first call at which the share is reached.
             const double target = total * static_cast<double>(cuts.size()) / parts - before;
-            size_t lo = 0, hi = ops.Calls();
+            size_t lo = 0, hi = recorded.Calls();
             while (lo < hi) {
                 const size_t mid = (lo + hi) / 2;
-                if (ops.WorkBefore(mid + 1) < target)
+                if (recorded.WorkBefore(mid + 1) < target)
                     lo = mid + 1;
                 else
                     hi = mid;
             }
-            cuts.push_back({s, std::min(lo + 1, ops.Calls())});
+            cuts.push_back({s, std::min(lo + 1, recorded.Calls())});
         }
         before = after;
     }
@@ -291,9 +338,14 @@ void PictureJob::Run() {
         PlotEngine(document_, view, canvas, context, clock, quiet).DrawLegend();
         canvas.Finish();
     });
-    for (const Slot& slot : slots_) {
-        report_.Messages.insert(report_.Messages.end(), slot.messages.begin(), slot.messages.end());
-        report_.Readouts.insert(report_.Readouts.end(), slot.readouts.begin(), slot.readouts.end());
+    // What a curve painted from before had to say was said when it was drawn.
+    for (size_t position = 0; position < slots_.size(); ++position) {
+        const auto& slot = slots_[position];
+        if (!slot || reused_[position]) continue;
+        report_.Messages.insert(report_.Messages.end(), slot->messages.begin(),
+                                slot->messages.end());
+        report_.Readouts.insert(report_.Readouts.end(), slot->readouts.begin(),
+                                slot->readouts.end());
     }
 }
 

@@ -13,6 +13,7 @@
 #include <QSize>
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -53,6 +54,30 @@ public:
 
     // Draws only curve `only` over the given picture (a curve just added).
     void DrawOver(const QImage& base, int32_t only);
+
+    // One curve's drawing: its painter calls and what it reported, and the record it was
+    // drawn from. Kept after a redraw, it is painted again by a later one of the same view
+    // and size without the curve being worked out anew.
+    struct CurveDrawing {
+        int32_t curve = -1;
+        CurveRecord record;
+        RecordedOps drawing;
+        std::vector<MessageRequest> messages;
+        std::vector<std::string> readouts;
+        bool finished = false;
+    };
+    using Drawings = std::vector<std::shared_ptr<const CurveDrawing>>;
+    // Paints again, from before, each curve whose record is the same and that anew does not
+    // name; the others (and those using RND, whose numbers come in drawing order) are worked
+    // out. before must be of a picture of this job's view and size.
+    void Reuse(Drawings before, std::function<bool(int32_t curve)> anew);
+    // Leaves a shown curve out of the picture (its values failed before drawing).
+    void LeaveOut(int32_t curve);
+    // After a Run that finished every curve: the drawings, shared, for a later Reuse; none
+    // when they hold more points than are worth keeping.
+    Drawings Kept() const;
+    // How many curves this run worked out (the others were painted from before).
+    int CurvesWorkedOut() const { return static_cast<int>(shared_.size() + sequenced_.size()); }
     // Threads to use; the default is one per core.
     void SetThreads(int threads) { threads_ = std::max(threads, 1); }
     // A picture with an alpha channel whose background is left clear (not with DrawOver).
@@ -75,12 +100,6 @@ public:
     const View& ViewDrawn() const { return view_; }
 
 private:
-    struct Slot {
-        RecordedOps drawing;
-        std::vector<MessageRequest> messages;
-        std::vector<std::string> readouts;
-        bool finished = false;
-    };
     void DrawCurves(size_t worker);
     // A place in the painting: a curve's slot and one of its painter calls.
     struct Place {
@@ -107,7 +126,10 @@ private:
     std::vector<int32_t> order_;    // the shown curves to draw, in list order
     std::vector<size_t> sequenced_; // positions in order_ of the curves using RND, in order
     std::vector<size_t> shared_;    // positions of the others
-    std::vector<Slot> slots_;       // by position in order_
+    std::vector<std::shared_ptr<const CurveDrawing>> slots_; // by position in order_
+    Drawings reusable_;
+    std::vector<bool> reused_; // by position: painted from before, not worked out
+    std::function<bool(int32_t)> anew_;
     std::atomic<size_t> nextShared_{0};
     size_t nextSequenced_ = 0;
     std::atomic<bool> stop_{false};

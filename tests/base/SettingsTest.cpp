@@ -6,6 +6,7 @@
 #include "base/AppSettings.h"
 #include "base/Options.h"
 #include "base/RecentDocuments.h"
+#include "base/SliderRanges.h"
 #include "base/TipOfDay.h"
 #include "base/clsDialogs.h"
 #include "base/clsINI.h"
@@ -178,4 +179,22 @@ TEST(RecentDocumentsList, NewestFirstWithoutRepeatsAndKeptInASectionOfItsOwn) {
                            "File9=/beyond.opd\r\n");
     EXPECT_EQ(LoadRecentDocuments(edited), (std::vector<std::string>{"/p.opd", "/q.opd"}));
     EXPECT_TRUE(LoadRecentDocuments(dir.File("missing.ini")).empty());
+}
+
+TEST(SliderRangesFile, ReadBackExactlyAndOnlyWhenUsable) {
+    TempDir dir;
+    const std::string file = dir.Write(
+        "s.ini", "[Grid]\r\nStyle=2\r\n[Sliders]\r\nB=1;0;0.5\r\nC=x;1;2\r\nD=0;1;0.25\r\n"
+                 "E=0;1;2\r\nF=0;1e300;1e-300\r\nG=0; 1 ;0.5\r\n");
+    const auto ranges = orbiplot::LoadSliderRanges(file, {"a", "b", "c", "d", "e", "f", "g"});
+    // Backwards, not a number, a step longer than the range, too many steps: the default.
+    ASSERT_EQ(ranges.size(), 2u);
+    EXPECT_EQ(ranges.at("D"), (orbiplot::SliderRange{0, 1, 0.25}));
+    EXPECT_EQ(ranges.at("G"), (orbiplot::SliderRange{0, 1, 0.5}));
+    // Written to 17 digits: a third of a step comes back the same double.
+    orbiplot::SaveSliderRange(file, " a ", {-1.0 / 3, 2.5, 1.0 / 3});
+    EXPECT_EQ(orbiplot::LoadSliderRanges(file, {"A"}).at("A"),
+              (orbiplot::SliderRange{-1.0 / 3, 2.5, 1.0 / 3}));
+    EXPECT_EQ(dir.Read("s.ini").substr(0, 17), "[Grid]\r\nStyle=2\r\n");
+    EXPECT_EQ(orbiplot::DefaultSliderRange(3), (orbiplot::SliderRange{-7, 13, 0.1}));
 }
