@@ -27,6 +27,7 @@
 #include "dialogs/frmTip.h"
 #include "docwin/frmDocument.h"
 #include "docwin/frmProgress.h"
+#include "services/FluidSynthMci.h"
 #include "services/PictureExport.h"
 #include "services/PictureFile.h"
 #include "services/clsMultimedia.h"
@@ -43,6 +44,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPrintPreviewDialog>
+#include <QPrinter>
 #include <QProcess>
 #include <QScreen>
 #include <QStandardPaths>
@@ -156,6 +158,10 @@ frmMain::~frmMain() {
     // Documents still open go while this window can still answer them.
     for (QMdiSubWindow* sub : mdiArea_->subWindowList())
         delete sub;
+    // The panels hide as the window goes: nothing of it is left to follow them.
+    if (sliders_) sliders_->disconnect(this);
+    delete sliders_;
+    delete keyPoints_;
 }
 
 QAction* frmMain::AddAction(QMenu* menu, const char* name, const QString& caption,
@@ -177,58 +183,73 @@ QMenu* frmMain::AddMenu(QMenu* parent, const char* name, const QString& caption)
     return m;
 }
 
-void frmMain::BuildMenus() {
-    Commands& c = commands_;
-    const auto on = [this](QAction* action, auto slot) {
-        connect(action, &QAction::triggered, this, slot);
-        return action;
-    };
-    const auto withDocument = [this](void (frmDocument::*method)()) {
-        return [this, method] {
-            if (frmDocument* document = ActiveDocument()) (document->*method)();
-        };
-    };
+template <class Slot> QAction* frmMain::On(QAction* action, Slot slot) {
+    connect(action, &QAction::triggered, this, slot);
+    return action;
+}
 
+std::function<void()> frmMain::WithDocument(void (frmDocument::*method)()) {
+    return [this, method] {
+        if (frmDocument* document = ActiveDocument()) (document->*method)();
+    };
+}
+
+void frmMain::BuildMenus() {
+    BuildFileMenu();
+    BuildViewMenu();
+    BuildCurveMenu();
+    BuildZoomMenu();
+    BuildCalculateMenu();
+    BuildToolsMenu();
+    BuildWindowMenu();
+    BuildHelpMenu();
+}
+
+void frmMain::BuildFileMenu() {
+    Commands& c = commands_;
     QMenu* file = c.FileMenu = AddMenu(nullptr, "mnuFile", "文件(&F)");
     c.FileNew =
-        on(AddAction(file, "mnuFileNew", "新建(&N)", QKeySequence("Ctrl+N")), &frmMain::LoadNewDoc);
-    c.FileOpen = on(AddAction(file, "mnuFileOpen", "打开(&O)...", QKeySequence("Ctrl+O")),
+        On(AddAction(file, "mnuFileNew", "新建(&N)", QKeySequence("Ctrl+N")), &frmMain::LoadNewDoc);
+    c.FileOpen = On(AddAction(file, "mnuFileOpen", "打开(&O)...", QKeySequence("Ctrl+O")),
                     &frmMain::FileOpen);
     c.FileClose =
-        on(AddAction(file, "mnuFileClose", "关闭(&C)"), withDocument(&frmDocument::CloseDoc));
+        On(AddAction(file, "mnuFileClose", "关闭(&C)"), WithDocument(&frmDocument::CloseDoc));
     file->addSeparator();
-    c.FileSave = on(AddAction(file, "mnuFileSave", "保存(&S)", QKeySequence("Ctrl+S")),
+    c.FileSave = On(AddAction(file, "mnuFileSave", "保存(&S)", QKeySequence("Ctrl+S")),
                     [this] { mnuFileSave_Click(); });
-    c.FileSaveAs = on(AddAction(file, "mnuFileSaveAs", "另存为(&A)..."), [this] { FileSaveAs(); });
+    c.FileSaveAs = On(AddAction(file, "mnuFileSaveAs", "另存为(&A)..."), [this] { FileSaveAs(); });
     c.FileExport =
-        on(AddAction(file, "mnuFileExport", "保存为 BMP 图像(&E)..."), &frmMain::FileExport);
+        On(AddAction(file, "mnuFileExport", "保存为 BMP 图像(&E)..."), &frmMain::FileExport);
     file->addSeparator();
     c.FileProperties =
-        on(AddAction(file, "mnuFileProperties", "属性(&I)...", QKeySequence("Ctrl+I")),
+        On(AddAction(file, "mnuFileProperties", "属性(&I)...", QKeySequence("Ctrl+I")),
            &frmMain::FileProperties);
     file->addSeparator();
-    c.FilePrint = on(AddAction(file, "mnuFilePrint", "打印(&P)", QKeySequence("Ctrl+P")),
+    c.FilePrint = On(AddAction(file, "mnuFilePrint", "打印(&P)", QKeySequence("Ctrl+P")),
                      &frmMain::FilePrint);
     file->addSeparator();
     c.FileExit =
-        on(AddAction(file, "mnuFileExit", "退出(&X)", QKeySequence("Ctrl+X")), &QWidget::close);
+        On(AddAction(file, "mnuFileExit", "退出(&X)", QKeySequence("Ctrl+X")), &QWidget::close);
     c.FileShutDown =
-        on(AddAction(file, "mnuFileShutDown", "关闭系统(&U)...", QKeySequence("Ctrl+U")),
+        On(AddAction(file, "mnuFileShutDown", "关闭系统(&U)...", QKeySequence("Ctrl+U")),
            &frmMain::ShutDown);
     file->addSeparator();
     c.FileCopyPicture =
-        on(AddAction(file, "mnuFileCopyPicture", "复制图形(&G)", QKeySequence("Ctrl+Shift+C")),
+        On(AddAction(file, "mnuFileCopyPicture", "复制图形(&G)", QKeySequence("Ctrl+Shift+C")),
            &frmMain::CopyPicture);
     c.FilePrintPreview =
-        on(AddAction(file, "mnuFilePrintPreview", "打印预览(&V)..."), &frmMain::FilePrintPreview);
+        On(AddAction(file, "mnuFilePrintPreview", "打印预览(&V)..."), &frmMain::FilePrintPreview);
     recentSeparator_ = file->addSeparator();
     file->setToolTipsVisible(true); // the whole path of a recent document
     for (int i = 0; i < RecentLimit; ++i) {
         c.Recent[static_cast<size_t>(i)] = AddAction(file, "mnuFileRecent", "");
         c.Recent[static_cast<size_t>(i)]->setObjectName(QString("mnuFileRecent%1").arg(i + 1));
-        on(c.Recent[static_cast<size_t>(i)], [this, i] { OpenRecent(i); });
+        On(c.Recent[static_cast<size_t>(i)], [this, i] { OpenRecent(i); });
     }
+}
 
+void frmMain::BuildViewMenu() {
+    Commands& c = commands_;
     QMenu* view = c.ViewMenu = AddMenu(nullptr, "mnuView", "视图(&V)");
     c.ViewToolbar = AddAction(view, "mnuViewToolbar", "工具栏(&T)");
     c.ViewToolbar->setCheckable(true);
@@ -243,19 +264,22 @@ void frmMain::BuildMenus() {
     connect(c.ViewStatusBar, &QAction::toggled, this,
             [this](bool shown) { statusBar()->setVisible(shown); });
     view->addSeparator();
-    c.ViewRefresh = on(AddAction(view, "mnuViewRefresh", "刷新(&R)", QKeySequence(Qt::Key_F5)),
-                       withDocument(&frmDocument::RefreshAll));
+    c.ViewRefresh = On(AddAction(view, "mnuViewRefresh", "刷新(&R)", QKeySequence(Qt::Key_F5)),
+                       WithDocument(&frmDocument::RefreshAll));
+}
 
+void frmMain::BuildCurveMenu() {
+    Commands& c = commands_;
     QMenu* curve = c.CurveMenu = AddMenu(nullptr, "mnuCurve", "曲线(&U)");
     c.CurveManager =
-        on(AddAction(curve, "mnuCurveManager", "曲线函数管理器(&M)...", QKeySequence("Ctrl+M")),
+        On(AddAction(curve, "mnuCurveManager", "曲线函数管理器(&M)...", QKeySequence("Ctrl+M")),
            [this] {
                if (frmDocument* document = ActiveDocument()) OpenCurveManager(*document);
            });
     curve->addSeparator();
     QMenu* add = AddMenu(curve, "mnuCurveAdd", "添加曲线(直角坐标)(&A)");
     const auto addItem = [&](QMenu* m, const char* name, const char* caption, CurveType type) {
-        c.CurveAdd[type] = on(AddAction(m, name, caption), [this, type] { AddCurve(type); });
+        c.CurveAdd[type] = On(AddAction(m, name, caption), [this, type] { AddCurve(type); });
     };
     QMenu* general = AddMenu(add, "mnuCurveAddCurve", "一般曲线(&G)");
     addItem(general, "mnuCurveAddCurveGeneralY", "普通方程 - Y=f(X)(&Y)", CurveGeneralY);
@@ -285,16 +309,19 @@ void frmMain::BuildMenus() {
     addItem(curve, "mnuCurveAddPolar", "添加曲线(极坐标)(&P)", Polar);
     curve->addSeparator();
     // In a text box the keys stay the box's own: the box takes them first.
-    c.CurveUndo = on(AddAction(curve, "mnuCurveUndo", "撤销(&U)", QKeySequence("Ctrl+Z")),
+    c.CurveUndo = On(AddAction(curve, "mnuCurveUndo", "撤销(&U)", QKeySequence("Ctrl+Z")),
                      [this] { undoGroup_.undo(); });
-    c.CurveRedo = on(AddAction(curve, "mnuCurveRedo", "重做(&R)", QKeySequence("Ctrl+Y")),
+    c.CurveRedo = On(AddAction(curve, "mnuCurveRedo", "重做(&R)", QKeySequence("Ctrl+Y")),
                      [this] { undoGroup_.redo(); });
     c.CurveRedo->setShortcuts({QKeySequence("Ctrl+Y"), QKeySequence("Ctrl+Shift+Z")});
+}
 
+void frmMain::BuildZoomMenu() {
+    Commands& c = commands_;
     QMenu* zoom = c.ZoomMenu = AddMenu(nullptr, "mnuZoom", "缩放(&Z)");
     const auto zoomItem = [&](const char* name, const char* caption, float factor, bool byX,
                               bool byY) {
-        return on(AddAction(zoom, name, caption),
+        return On(AddAction(zoom, name, caption),
                   [this, factor, byX, byY] { ZoomActive(factor, byX, byY); });
     };
     c.ZoomIn = zoomItem("mnuZoomIn", "放大(&I)", ZoomInFactor, true, true);
@@ -306,20 +333,23 @@ void frmMain::BuildMenus() {
     c.ZoomOutByY = zoomItem("mnuZoomOutByY", "沿Y轴缩小(&U)", ZoomOutFactor, false, true);
     zoom->addSeparator();
     // Home is the document window's own key (a text box keeps its Home); the menu names it.
-    c.ViewReset = on(AddAction(zoom, "mnuZoomReset", "还原视图(&R)\tHome"),
-                     withDocument(&frmDocument::ResetView));
-    c.ViewEqualScale = on(AddAction(zoom, "mnuZoomEqualScale", "等比例(&E)"),
-                          withDocument(&frmDocument::EqualScale));
-    c.ViewCentre = on(AddAction(zoom, "mnuZoomCentre", "居中到原点(&G)"),
-                      withDocument(&frmDocument::CentreOnOrigin));
+    c.ViewReset = On(AddAction(zoom, "mnuZoomReset", "还原视图(&R)\tHome"),
+                     WithDocument(&frmDocument::ResetView));
+    c.ViewEqualScale = On(AddAction(zoom, "mnuZoomEqualScale", "等比例(&E)"),
+                          WithDocument(&frmDocument::EqualScale));
+    c.ViewCentre = On(AddAction(zoom, "mnuZoomCentre", "居中到原点(&G)"),
+                      WithDocument(&frmDocument::CentreOnOrigin));
+}
 
+void frmMain::BuildCalculateMenu() {
+    Commands& c = commands_;
     QMenu* calculate = c.CalculateMenu = AddMenu(nullptr, "mnuCalculate", "计算(&C)");
-    c.CalculateExpression = on(AddAction(calculate, "mnuCalculateExpression", "表达式计算器(&C)"),
+    c.CalculateExpression = On(AddAction(calculate, "mnuCalculateExpression", "表达式计算器(&C)"),
                                &frmMain::OpenCalculator);
     calculate->addSeparator();
-    c.CalculatePL = on(AddAction(calculate, "mnuCalculatePL", "点线位置关系(&P)"),
+    c.CalculatePL = On(AddAction(calculate, "mnuCalculatePL", "点线位置关系(&P)"),
                        [this] { frmPL(context_.Core.Messages, this).Run(); });
-    c.CalculateLL = on(AddAction(calculate, "mnuCalculateLL", "线线位置关系(&L)"),
+    c.CalculateLL = On(AddAction(calculate, "mnuCalculateLL", "线线位置关系(&L)"),
                        [this] { frmLL(context_.Core.Messages, this).Run(); });
     calculate->addSeparator();
     c.CalculateKeyPoints =
@@ -333,11 +363,14 @@ void frmMain::BuildMenus() {
     c.CalculateSliders = AddAction(calculate, "mnuCalculateSliders", "常数滑块(&S)");
     c.CalculateSliders->setCheckable(true);
     connect(c.CalculateSliders, &QAction::triggered, this, &frmMain::ShowSliders);
+}
 
+void frmMain::BuildToolsMenu() {
+    Commands& c = commands_;
     QMenu* tools = c.ToolsMenu = AddMenu(nullptr, "mnuTools", "工具(&T)");
     // Inside a text box Ctrl+C stays the box's copy; everywhere else it opens the manager.
     c.ToolsConstantManager =
-        on(AddAction(tools, "mnuToolConstantManager", "常数管理器(&C)...", QKeySequence("Ctrl+C")),
+        On(AddAction(tools, "mnuToolConstantManager", "常数管理器(&C)...", QKeySequence("Ctrl+C")),
            [this] {
                frmConstManager(context_.Core).exec();
                // The manager saved the constants: the sliders start from the file again.
@@ -345,38 +378,44 @@ void frmMain::BuildMenus() {
            });
     tools->addSeparator();
     const auto systemTool = [&](const char* name, const char* caption, int32_t index) {
-        return on(AddAction(tools, name, caption),
+        return On(AddAction(tools, name, caption),
                   [this, index] { modMain::RunWindowsTool(context_, index); });
     };
     c.ToolsNote = systemTool("mnuToolsWinNote", "记事本(&N)", 0);
     c.ToolsCalc = systemTool("mnuToolsWinCalc", "计算器(&L)", 1);
     c.ToolsExplorer = systemTool("mnuToolsWinExplorer", "文件管理器(&E)", 2);
     tools->addSeparator();
-    c.ToolsOptions = on(AddAction(tools, "mnuToolsOptions", "选项(&P)..."), &frmMain::ShowOptions);
+    c.ToolsOptions = On(AddAction(tools, "mnuToolsOptions", "选项(&P)..."), &frmMain::ShowOptions);
+}
 
+void frmMain::BuildWindowMenu() {
+    Commands& c = commands_;
     QMenu* window = c.WindowMenu = AddMenu(nullptr, "mnuWindow", "窗口(&W)");
-    c.WindowNew = on(AddAction(window, "mnuWindowNewWindow", "新建窗口(&N)"), &frmMain::LoadNewDoc);
+    c.WindowNew = On(AddAction(window, "mnuWindowNewWindow", "新建窗口(&N)"), &frmMain::LoadNewDoc);
     window->addSeparator();
     c.WindowCascade =
-        on(AddAction(window, "mnuWindowCascade", "层叠(&C)"), &frmMain::CascadeWindows);
-    c.WindowTileHorizontal = on(AddAction(window, "mnuWindowTileHorizontal", "横向平铺(&H)"),
+        On(AddAction(window, "mnuWindowCascade", "层叠(&C)"), &frmMain::CascadeWindows);
+    c.WindowTileHorizontal = On(AddAction(window, "mnuWindowTileHorizontal", "横向平铺(&H)"),
                                 [this] { TileWindows(true); });
-    c.WindowTileVertical = on(AddAction(window, "mnuWindowTileVertical", "纵向平铺(&V)"),
+    c.WindowTileVertical = On(AddAction(window, "mnuWindowTileVertical", "纵向平铺(&V)"),
                               [this] { TileWindows(false); });
     c.WindowArrangeIcons =
-        on(AddAction(window, "mnuWindowArrangeIcons", "排列图标(&A)"), &frmMain::ArrangeIcons);
+        On(AddAction(window, "mnuWindowArrangeIcons", "排列图标(&A)"), &frmMain::ArrangeIcons);
     connect(window, &QMenu::aboutToShow, this, &frmMain::RebuildWindowList);
+}
 
+void frmMain::BuildHelpMenu() {
+    Commands& c = commands_;
     QMenu* help = c.HelpMenu = AddMenu(nullptr, "mnuHelp", "帮助(&H)");
-    c.HelpContents = on(AddAction(help, "mnuHelpContents", "目录(&C)", QKeySequence(Qt::Key_F1)),
+    c.HelpContents = On(AddAction(help, "mnuHelpContents", "目录(&C)", QKeySequence(Qt::Key_F1)),
                         &frmMain::ShowHelp);
     help->addSeparator();
-    c.HelpTip = on(AddAction(help, "mnuHelpTip", "日积月累(&T)...", QKeySequence(Qt::Key_F2)),
+    c.HelpTip = On(AddAction(help, "mnuHelpTip", "日积月累(&T)...", QKeySequence(Qt::Key_F2)),
                    &frmMain::ShowTip);
     help->addSeparator();
     QMenu* web = AddMenu(help, "mnuHelpOnWeb", "Web 上的 Orbiplot(&W)");
     const auto link = [&](QMenu* m, const char* name, const char* caption, const char* address) {
-        return on(AddAction(m, name, caption), [this, address] { context_.OpenUrl(address); });
+        return On(AddAction(m, name, caption), [this, address] { context_.OpenUrl(address); });
     };
     c.HelpHomepage = link(web, "mnuHelpOnWebHomepage", "Orbiplot 主页", Web::HomePage);
     c.HelpEmail = link(web, "mnuHelpOnWebemail", "作者 e-Mail", Web::MailLink);
@@ -384,41 +423,46 @@ void frmMain::BuildMenus() {
     c.HelpBoard = link(help, "mnuHelpBBS", "Orbiplot 论坛", Web::Board);
     c.HelpHost = link(help, "mnuHelpNimbra", "Orbiplot 网站空间", Web::Host);
     help->addSeparator();
-    c.HelpAbout = on(AddAction(help, "mnuHelpAbout", "关于 Orbiplot(&A)..."), &frmMain::ShowAbout);
+    c.HelpAbout = On(AddAction(help, "mnuHelpAbout", "关于 Orbiplot(&A)..."), &frmMain::ShowAbout);
+}
+
+QToolBar* frmMain::NewToolbar(const char* name, const QString& title) {
+    QToolBar* t = addToolBar(title);
+    t->setObjectName(name);
+    t->setIconSize(QSize(22, 22));
+    toolbars_ << t;
+    return t;
+}
+
+// The button is the command's own action; its icon stays out of the menus, which have none.
+void frmMain::AddButton(QToolBar* bar, QAction* command, const char* icon,
+                        const QString& buttonText, const QString& tooltip) {
+    command->setIcon(Icon(icon));
+    command->setIconVisibleInMenu(false);
+    command->setIconText(buttonText);
+    command->setToolTip(tooltip);
+    bar->addAction(command);
 }
 
 void frmMain::BuildToolbars() {
-    Commands& c = commands_;
-    const auto toolbar = [&](const char* name, const QString& title) {
-        QToolBar* t = addToolBar(title);
-        t->setObjectName(name);
-        t->setIconSize(QSize(22, 22));
-        toolbars_ << t;
-        return t;
-    };
-    // The button is the command's own action; its icon stays out of the menus, which have
-    // none.
-    const auto button = [&](QToolBar* t, QAction* command, const char* icon,
-                            const QString& buttonText, const QString& tooltip) {
-        command->setIcon(Icon(icon));
-        command->setIconVisibleInMenu(false);
-        command->setIconText(buttonText);
-        command->setToolTip(tooltip);
-        t->addAction(command);
-    };
+    BuildMainToolbar();
+    BuildViewToolbars();
+}
 
-    QToolBar* main = toolbar("tbToolBar", "标准");
-    button(main, c.FileNew, "new", "新建", "新建文档 (Ctrl+N)");
-    button(main, c.FileOpen, "open", "打开", "打开文档  (Ctrl+O)");
-    button(main, c.FileSave, "save", "保存", "保存文档 (Ctrl+S)");
-    button(main, c.FileClose, "close", "关闭", "关闭文档");
-    button(main, c.FileProperties, "properties", "属性", "文档属性 (Ctrl+I)");
+void frmMain::BuildMainToolbar() {
+    Commands& c = commands_;
+    QToolBar* main = NewToolbar("tbToolBar", "标准");
+    AddButton(main, c.FileNew, "new", "新建", "新建文档 (Ctrl+N)");
+    AddButton(main, c.FileOpen, "open", "打开", "打开文档  (Ctrl+O)");
+    AddButton(main, c.FileSave, "save", "保存", "保存文档 (Ctrl+S)");
+    AddButton(main, c.FileClose, "close", "关闭", "关闭文档");
+    AddButton(main, c.FileProperties, "properties", "属性", "文档属性 (Ctrl+I)");
     main->addSeparator();
-    button(main, c.FilePrint, "print", "打印", "打印文档 (Ctrl+P)");
+    AddButton(main, c.FilePrint, "print", "打印", "打印文档 (Ctrl+P)");
     main->addSeparator();
-    button(main, c.ViewRefresh, "refresh", "刷新", "刷新文档 (F5)");
+    AddButton(main, c.ViewRefresh, "refresh", "刷新", "刷新文档 (F5)");
     main->addSeparator();
-    button(main, c.ToolsOptions, "options", "设置", "Orbiplot 设置");
+    AddButton(main, c.ToolsOptions, "options", "设置", "Orbiplot 设置");
     main->addSeparator();
     // A button of its own: a click goes to the home page, its arrow opens the web commands.
     c.OnWeb = new QAction(Icon("web"), "OnWeb", main);
@@ -437,46 +481,50 @@ void frmMain::BuildToolbars() {
     c.OnWeb->setMenu(webMenu);
     if (auto* tool = qobject_cast<QToolButton*>(main->widgetForAction(c.OnWeb)))
         tool->setPopupMode(QToolButton::MenuButtonPopup);
-    button(main, c.HelpContents, "help", "帮助", "Orbiplot 帮助 (F1)");
+    AddButton(main, c.HelpContents, "help", "帮助", "Orbiplot 帮助 (F1)");
     main->addSeparator();
-    button(main, c.CurveUndo, "undo", "撤销", "撤销 (Ctrl+Z)");
-    button(main, c.CurveRedo, "redo", "重做", "重做 (Ctrl+Y)");
+    AddButton(main, c.CurveUndo, "undo", "撤销", "撤销 (Ctrl+Z)");
+    AddButton(main, c.CurveRedo, "redo", "重做", "重做 (Ctrl+Y)");
+}
 
+void frmMain::BuildViewToolbars() {
+    Commands& c = commands_;
     addToolBarBreak();
-    QToolBar* zoom = toolbar("tbToolBar3", "缩放");
+    QToolBar* zoom = NewToolbar("tbToolBar3", "缩放");
     zoom->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    button(zoom, c.ZoomIn, "zoomin", "放大XY轴", "放大");
-    button(zoom, c.ZoomOut, "zoomout", "缩小XY轴", "缩小");
+    AddButton(zoom, c.ZoomIn, "zoomin", "放大XY轴", "放大");
+    AddButton(zoom, c.ZoomOut, "zoomout", "缩小XY轴", "缩小");
     zoom->addSeparator();
-    button(zoom, c.ZoomInByX, "zoominx", "放大X轴", "沿X轴放大");
-    button(zoom, c.ZoomInByY, "zoominy", "放大Y轴", "沿Y轴放大");
+    AddButton(zoom, c.ZoomInByX, "zoominx", "放大X轴", "沿X轴放大");
+    AddButton(zoom, c.ZoomInByY, "zoominy", "放大Y轴", "沿Y轴放大");
     zoom->addSeparator();
-    button(zoom, c.ZoomOutByX, "zoomoutx", "缩小X轴", "沿X轴缩小");
-    button(zoom, c.ZoomOutByY, "zoomouty", "缩小Y轴", "沿Y轴缩小");
+    AddButton(zoom, c.ZoomOutByX, "zoomoutx", "缩小X轴", "沿X轴缩小");
+    AddButton(zoom, c.ZoomOutByY, "zoomouty", "缩小Y轴", "沿Y轴缩小");
 
     addToolBarBreak();
-    QToolBar* curves = toolbar("tbToolBar2", "曲线");
-    button(curves, c.CurveManager, "manager", "FunManager", "曲线函数管理器 (Ctrl+M)");
+    QToolBar* curves = NewToolbar("tbToolBar2", "曲线");
+    AddButton(curves, c.CurveManager, "manager", "FunManager", "曲线函数管理器 (Ctrl+M)");
     curves->addSeparator();
-    button(curves, c.CurveAdd[CurveGeneralY], "curve", "Curve", "添加普通方程");
+    AddButton(curves, c.CurveAdd[CurveGeneralY], "curve", "Curve", "添加普通方程");
     curves->addSeparator();
-    button(curves, c.CurveAdd[Point], "point", "Point", "添加点");
-    button(curves, c.CurveAdd[LineGeneral], "line", "Line", "添加直线");
+    AddButton(curves, c.CurveAdd[Point], "point", "Point", "添加点");
+    AddButton(curves, c.CurveAdd[LineGeneral], "line", "Line", "添加直线");
     curves->addSeparator();
-    button(curves, c.CurveAdd[CircleStandard], "circle", "Circle", "添加圆");
-    button(curves, c.CurveAdd[Ellipse], "ellipse", "Ellipse", "添加椭圆");
-    button(curves, c.CurveAdd[HyperbolaY], "hyperbola", "Hyperbola", "添加双曲线");
-    button(curves, c.CurveAdd[ParabolaY], "parabola", "Parabola", "添加抛物线");
+    AddButton(curves, c.CurveAdd[CircleStandard], "circle", "Circle", "添加圆");
+    AddButton(curves, c.CurveAdd[Ellipse], "ellipse", "Ellipse", "添加椭圆");
+    AddButton(curves, c.CurveAdd[HyperbolaY], "hyperbola", "Hyperbola", "添加双曲线");
+    AddButton(curves, c.CurveAdd[ParabolaY], "parabola", "Parabola", "添加抛物线");
 
     // Moving around the plane: a bar of its own beside the curves, since the zoom bar's
     // captions fill a window of the first size.
-    QToolBar* view = toolbar("tbToolBarView", "视图");
-    button(view, c.ViewReset, "viewreset", "还原", "还原视图 (Home)");
-    button(view, c.ViewEqualScale, "viewequal", "等比例", "X 轴与 Y 轴等比例");
-    button(view, c.ViewCentre, "viewcentre", "居中", "居中到原点");
+    QToolBar* view = NewToolbar("tbToolBarView", "视图");
+    AddButton(view, c.ViewReset, "viewreset", "还原", "还原视图 (Home)");
+    AddButton(view, c.ViewEqualScale, "viewequal", "等比例", "X 轴与 Y 轴等比例");
+    AddButton(view, c.ViewCentre, "viewcentre", "居中", "居中到原点");
     view->addSeparator();
-    button(view, c.CalculateKeyPoints, "keypoints", "关键点", "关键点: 零点、极值与交点 (Ctrl+K)");
-    button(view, c.CalculateTrace, "trace", "跟踪", "沿曲线跟踪 (Ctrl+T)");
+    AddButton(view, c.CalculateKeyPoints, "keypoints", "关键点",
+              "关键点: 零点、极值与交点 (Ctrl+K)");
+    AddButton(view, c.CalculateTrace, "trace", "跟踪", "沿曲线跟踪 (Ctrl+T)");
 }
 
 void frmMain::BuildStatusBar() {

@@ -10,6 +10,7 @@
 #include <QUrl>
 
 #include <array>
+#include <functional>
 #include <memory>
 
 class QAction;
@@ -152,6 +153,23 @@ private:
                        const QKeySequence& shortcut = {});
     QMenu* AddMenu(QMenu* parent, const char* name, const QString& caption);
     void BuildMenus();
+    void BuildMainToolbar();
+    void BuildViewToolbars();
+    class QToolBar* NewToolbar(const char* name, const QString& title);
+    void AddButton(class QToolBar* bar, QAction* command, const char* icon,
+                   const QString& buttonText, const QString& tooltip);
+    void BuildFileMenu();
+    void BuildViewMenu();
+    void BuildCurveMenu();
+    void BuildZoomMenu();
+    void BuildCalculateMenu();
+    void BuildToolsMenu();
+    void BuildWindowMenu();
+    void BuildHelpMenu();
+    // Connects a command to what it does; the command is returned.
+    template <class Slot> QAction* On(QAction* action, Slot slot);
+    // What a command does to the active document, when there is one.
+    std::function<void()> WithDocument(void (frmDocument::*method)());
     void BuildToolbars();
     void BuildStatusBar();
     void UpdateLockPanels();

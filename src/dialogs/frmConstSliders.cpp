@@ -17,6 +17,7 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QSlider>
+#include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -140,7 +141,8 @@ void frmConstSliders::AddRow(QGridLayout* grid, size_t i) {
     edit(row.step, "txtStep", row.range.Step, 5);
     row.play = new QToolButton(body_);
     row.play->setObjectName("cmdPlay" + n);
-    row.play->setText("▶");
+    // The style's own media icons: not every font has the pause sign.
+    row.play->setIcon(style()->standardIcon(QStyle::SP_MediaPlay));
     row.play->setCheckable(true);
     row.play->setToolTip("来回播放 " + name);
     grid->addWidget(row.play, r, 6);
@@ -167,7 +169,8 @@ void frmConstSliders::AddRow(QGridLayout* grid, size_t i) {
     for (QLineEdit* box : {row.min, row.max, row.step})
         connect(box, &QLineEdit::editingFinished, this, [this, i] { RangeEdited(i); });
     connect(row.play, &QToolButton::toggled, this, [this, i](bool on) {
-        rows_[i].play->setText(on ? "⏸" : "▶");
+        rows_[i].play->setIcon(
+            style()->standardIcon(on ? QStyle::SP_MediaPause : QStyle::SP_MediaPlay));
         if (on) {
             player_.start();
             return;

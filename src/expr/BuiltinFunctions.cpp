@@ -1,9 +1,7 @@
 #include "expr/BuiltinFunctions.h"
 #include "base/AppError.h"
-#include "base/RandomSource.h"
 #include "base/TextEncoding.h"
 #include "expr/CheckedMath.h"
-#include "expr/clsExpressionParser.h"
 
 #include <array>
 #include <cmath>
@@ -119,29 +117,5 @@ BuiltinFunctionPointer BuiltinFunctionCode(BuiltinFunction fn) {
 }
 
 double BuiltinValue(BuiltinFunction fn, double x) { return BuiltinFunctionCode(fn)(x); }
-
-double clsExpressionParser::CallBuiltinFunction(std::string_view name, double x) {
-    try {
-        const BuiltinFunction fn = LookUpBuiltinFunction(name);
-        if (fn == Fn::None) Raise(ParseUnknownFunction, "函数 " + std::string(name) + " 不存在");
-        if (fn == Fn::Rnd) return Rnd(x);
-        return BuiltinValue(fn, x);
-    } catch (AppError& error) {
-        TraceErrorSource(error, "CallBuiltinFunction");
-        throw;
-    }
-}
-
-double clsExpressionParser::Rnd(double x) {
-    RandomSource& source = *random_;
-    if (x < 0) {
-        source.Reseed(x);
-        lastRandom_ = source.Next();
-    } else if (x > 0 || !haveRandom_) {
-        lastRandom_ = source.Next();
-    }
-    haveRandom_ = true;
-    return static_cast<double>(lastRandom_);
-}
 
 } // namespace orbiplot

@@ -1,7 +1,9 @@
 #include "expr/clsExpressionParser.h"
 
 #include "base/AppError.h"
+#include "base/RandomSource.h"
 #include "base/TextEncoding.h"
+#include "expr/BuiltinFunctions.h"
 #include "expr/CheckedMath.h"
 
 #include <charconv>
@@ -150,6 +152,31 @@ void clsExpressionParser::RemoveConstant(std::string_view name) {
     const std::string n = AsciiUpper(TrimBlanks(name));
     if (constants_.erase(n) == 1) return;
     Raise(ParseUnknownConstant, "常数 " + n + " 不存在");
+}
+
+double clsExpressionParser::CallBuiltinFunction(std::string_view name, double x) {
+    try {
+        const BuiltinFunction fn = LookUpBuiltinFunction(name);
+        if (fn == BuiltinFunction::None)
+            Raise(ParseUnknownFunction, "函数 " + std::string(name) + " 不存在");
+        if (fn == BuiltinFunction::Rnd) return Rnd(x);
+        return BuiltinValue(fn, x);
+    } catch (AppError& error) {
+        TraceErrorSource(error, "CallBuiltinFunction");
+        throw;
+    }
+}
+
+double clsExpressionParser::Rnd(double x) {
+    RandomSource& source = *random_;
+    if (x < 0) {
+        source.Reseed(x);
+        lastRandom_ = source.Next();
+    } else if (x > 0 || !haveRandom_) {
+        lastRandom_ = source.Next();
+    }
+    haveRandom_ = true;
+    return static_cast<double>(lastRandom_);
 }
 
 } // namespace orbiplot

@@ -2,6 +2,7 @@
 
 #include "base/AppSettings.h"
 #include "base/RandomSource.h"
+#include "services/FluidSynthMci.h"
 #include "services/clsMultimedia.h"
 
 #include <gtest/gtest.h>
@@ -39,12 +40,12 @@ TEST(Multimedia, CommandStringsAliasesAndQuoting) {
     // an ending nothing plays closes the old device and opens nothing.
     music.mmOpen("/my music/Theme.Mid");
     music.mmOpen("notes.txt");
-    EXPECT_EQ(sink.sent, (std::vector<std::string>{
-                             "Open /music/opabout.opm ALIAS opm375457 TYPE Sequencer wait",
-                             "Play opm375457", "Play opm375457 wait", "seek opm375457 to 1.5",
-                             "Close opm375457",
-                             "Open \"/my music/Theme.Mid\" ALIAS Mid375457 TYPE Sequencer wait",
-                             "Close Mid375457"}));
+    EXPECT_EQ(sink.sent,
+              (std::vector<std::string>{
+                  "Open /music/opabout.opm ALIAS opm375457 TYPE Sequencer wait", "Play opm375457",
+                  "Play opm375457 wait", "seek opm375457 to 1.5", "Close opm375457",
+                  "Open \"/my music/Theme.Mid\" ALIAS Mid375457 TYPE Sequencer wait",
+                  "Close Mid375457"}));
     EXPECT_TRUE(music.Alias().empty());
     EXPECT_EQ(music.Status(), "");
     EXPECT_EQ(music.Length(), 0.0f);
