@@ -29,22 +29,23 @@ AppSettings LoadSettings(const std::string& settingsFile) {
     return s;
 }
 
-void SaveSettings(const std::string& settingsFile, bool isFirst, bool isShowTip, bool isShow,
-                  int32_t style, Rgb color, bool isPi, float unit, Rgb backColor) {
+void SaveSettings(const std::string& settingsFile, const AppSettings& s) {
     IniBatch batch(settingsFile);
-    batch.Set("General", "IsFirst", Word(isFirst));
-    batch.Set("General", "IsShowTip", Word(isShowTip));
-    batch.Set("Grid", "IsShow", Word(isShow));
-    batch.Set("Grid", "Style", std::to_string(style));
-    batch.Set("Grid", "Color", std::to_string(static_cast<int32_t>(color)));
-    batch.Set("Grid", "IsPi", Word(isPi));
-    batch.Set("Grid", "Unit", GeneralTextSingle(unit));
-    batch.Set("Grid", "BackColor", std::to_string(static_cast<int32_t>(backColor)));
+    batch.Set("General", "IsFirst", Word(s.IsFirst));
+    batch.Set("General", "IsShowTip", Word(s.IsShowTip));
+    batch.Set("Grid", "IsShow", Word(s.IsShow));
+    batch.Set("Grid", "Style", std::to_string(s.Style));
+    batch.Set("Grid", "Color", std::to_string(static_cast<int32_t>(s.Color)));
+    batch.Set("Grid", "IsPi", Word(s.IsPi));
+    batch.Set("Grid", "Unit", GeneralTextSingle(s.Unit));
+    batch.Set("Grid", "BackColor", std::to_string(static_cast<int32_t>(s.BackColor)));
     batch.Commit();
 }
 
 void SaveFirstRunSettings(const std::string& settingsFile) {
-    SaveSettings(settingsFile, true, true, true, 1, 0xE6E6E6, false, 1.0f, 0xFFFFFF);
+    AppSettings first; // a first run draws the grid in its first style
+    first.Style = 1;
+    SaveSettings(settingsFile, first);
 }
 
 std::string ExecutableFolder() {

@@ -27,8 +27,7 @@ inline constexpr const char* ConstantsFileName = "Orbiplot_Const.ini";
 AppSettings LoadSettings(const std::string& settingsFile);
 
 // Writes the eight keys of General and Grid in one file write.
-void SaveSettings(const std::string& settingsFile, bool isFirst, bool isShowTip, bool isShow,
-                  int32_t style, Rgb color, bool isPi, float unit, Rgb backColor);
+void SaveSettings(const std::string& settingsFile, const AppSettings& settings);
 
 // The values written when no settings file exists at start-up.
 void SaveFirstRunSettings(const std::string& settingsFile);

@@ -42,8 +42,9 @@ void ApplyOptions(AppSettings& settings, const OptionsChoice& choice,
     settings.Unit = unit;
     settings.IsPi = choice.IsPi;
     settings.IsShowTip = choice.IsShowTip;
-    SaveSettings(settingsFile, false, settings.IsShowTip, settings.IsShow, settings.Style,
-                 settings.Color, settings.IsPi, settings.Unit, settings.BackColor);
+    AppSettings saved = settings;
+    saved.IsFirst = false;
+    SaveSettings(settingsFile, saved);
 }
 
 } // namespace orbiplot

@@ -136,10 +136,12 @@ void DrawLineOrConic(Canvas& canvas, const View& view, const CurveRecord& curve)
     }
 }
 
-void DrawHyperbola(Canvas& canvas, const View& view, float a, float b, bool alongX, int lineWidth,
-                   int exLineWidth, Rgb lineColor, Rgb exLineColor, bool showDirectrices,
-                   bool showAsymptotes) {
-    (void)lineWidth;
+void DrawHyperbola(Canvas& canvas, const View& view, const CurveRecord& curve) {
+    const float a = curve.Data1, b = curve.Data2;
+    const bool alongX = curve.FType == HyperbolaX;
+    const int exLineWidth = curve.ExLineWidth;
+    const Rgb lineColor = curve.LineColor, exLineColor = curve.ExLineColor;
+    const bool showDirectrices = curve.ExLine1, showAsymptotes = curve.ExLine2;
     const float left = Extended(view.ScaleLeft(), view.Right());
     const float right = Extended(view.Right(), view.ScaleLeft());
     const float top = Extended(view.ScaleTop(), view.Bottom());
@@ -195,9 +197,12 @@ void DrawHyperbola(Canvas& canvas, const View& view, float a, float b, bool alon
     canvas.SetPenWidth(1);
 }
 
-void DrawParabola(Canvas& canvas, const View& view, float p, bool alongX, int lineWidth,
-                  int exLineWidth, Rgb lineColor, Rgb exLineColor, bool showDirectrix) {
-    (void)lineWidth;
+void DrawParabola(Canvas& canvas, const View& view, const CurveRecord& curve) {
+    const float p = curve.Data1;
+    const bool alongX = curve.FType == ParabolaX;
+    const int exLineWidth = curve.ExLineWidth;
+    const Rgb lineColor = curve.LineColor, exLineColor = curve.ExLineColor;
+    const bool showDirectrix = curve.ExLine1;
     const float left = Extended(view.ScaleLeft(), view.Right());
     const float right = Extended(view.Right(), view.ScaleLeft());
     const float top = Extended(view.ScaleTop(), view.Bottom());

@@ -12,11 +12,10 @@ struct CurveRecord;
 // and directrices. Degenerate parameters raise an arithmetic error where drawing stops.
 void DrawLineOrConic(Canvas& canvas, const View& view, const CurveRecord& curve);
 
-void DrawHyperbola(Canvas& canvas, const View& view, float a, float b, bool alongX, int lineWidth,
-                   int exLineWidth, Rgb lineColor, Rgb exLineColor, bool showDirectrices,
-                   bool showAsymptotes);
+// Types 9 and 10: both branches, with the directrices (ExLine1) and asymptotes (ExLine2).
+void DrawHyperbola(Canvas& canvas, const View& view, const CurveRecord& curve);
 
-void DrawParabola(Canvas& canvas, const View& view, float p, bool alongX, int lineWidth,
-                  int exLineWidth, Rgb lineColor, Rgb exLineColor, bool showDirectrix);
+// Types 11 and 12, with the directrix (ExLine1).
+void DrawParabola(Canvas& canvas, const View& view, const CurveRecord& curve);
 
 } // namespace orbiplot

@@ -81,15 +81,9 @@ void PlotEngine::Dispatch(int32_t index) {
     case CircleGeneral:
     case Ellipse: DrawLineOrConic(canvas_, view_, c); return;
     case HyperbolaX:
-    case HyperbolaY:
-        DrawHyperbola(canvas_, view_, c.Data1, c.Data2, c.FType == HyperbolaX, c.LineWidth,
-                      c.ExLineWidth, c.LineColor, c.ExLineColor, c.ExLine1, c.ExLine2);
-        return;
+    case HyperbolaY: DrawHyperbola(canvas_, view_, c); return;
     case ParabolaX:
-    case ParabolaY:
-        DrawParabola(canvas_, view_, c.Data1, c.FType == ParabolaX, c.LineWidth, c.ExLineWidth,
-                     c.LineColor, c.ExLineColor, c.ExLine1);
-        return;
+    case ParabolaY: DrawParabola(canvas_, view_, c); return;
     case CurveGeneralY:
         timing = c.IsAuto ? DrawYofX(equations, c.Expression1, min, max, c.LineColor)
                           : DrawYofX(equations, c.Expression1, c.xtMin, c.xtMax, c.LineColor);

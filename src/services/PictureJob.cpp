@@ -228,53 +228,8 @@ void PictureJob::Paint(QImage& image, Place from, Place to) {
     }
 }
 
-void PictureJob::Run() {
-    slots_.assign(order_.size(), nullptr);
-    reused_.assign(order_.size(), false);
-    // Drawings from before, by curve, for the curves not to be worked out again.
-    std::vector<std::shared_ptr<const CurveDrawing>> drawn(
-        static_cast<size_t>(std::max(document_.CurveCount(), 0)));
-    for (const auto& d : reusable_)
-        if (d && d->finished && d->curve >= 0 && static_cast<size_t>(d->curve) < drawn.size())
-            drawn[static_cast<size_t>(d->curve)] = d;
-    for (size_t position = 0; position < order_.size(); ++position) {
-        const int32_t curve = order_[position];
-        const CurveRecord& record = document_.Curve(curve);
-        const bool random = UsesRandom(record);
-        const auto& old = drawn[static_cast<size_t>(curve)];
-        if (!random && old && old->record == record && !(anew_ && anew_(curve))) {
-            slots_[position] = old;
-            reused_[position] = true;
-            ++done_;
-            continue;
-        }
-        (random ? sequenced_ : shared_).push_back(position);
-    }
-    reusable_.clear();
-
-    const QSize pixels = (QSizeF(size_) * ratio_).toSize().expandedTo(QSize(1, 1));
-    if (base_ && base_->size() == pixels) {
-        picture_ = base_->convertToFormat(QImage::Format_RGB32);
-    } else {
-        base_.reset();
-        picture_ = QImage(pixels, transparent_ ? QImage::Format_ARGB32_Premultiplied
-                                               : QImage::Format_RGB32);
-        if (transparent_) picture_.fill(Qt::transparent);
-    }
-    if (picture_.isNull()) return;
-    picture_.setDevicePixelRatio(ratio_);
-
-    // The grid is painted on the picture while the curves are worked out: the last worker,
-    // one of those that live on, paints it before it takes curves.
-    const int drawers = std::max(2, std::min<int>(threads_, static_cast<int>(order_.size()) + 1));
-    OnWorkers(drawers, [&](int worker) {
-        if (worker == drawers - 1 && !base_) PaintGrid(picture_);
-        DrawCurves(static_cast<size_t>(worker));
-    });
-
-    // The painting, curve after curve, shared out in parts of about equal work; the first part
-    // is painted on the picture, each other on a transparent layer of its own, and the layers
-    // are laid over the picture in order.
+// Where the painting is cut into parts of about equal work, from the first place to the end.
+std::vector<PictureJob::Place> PictureJob::ShareOutPainting(QSize pixels) const {
     static const RecordedOps none;
     const auto ops = [&](size_t s) -> const RecordedOps& {
         return slots_[s] && slots_[s]->finished ? slots_[s]->drawing : none;
@@ -308,6 +263,60 @@ void PictureJob::Run() {
         before = after;
     }
     cuts.push_back({slots_.size(), 0});
+    return cuts;
+}
+
+void PictureJob::PlanCurves() {
+    slots_.assign(order_.size(), nullptr);
+    reused_.assign(order_.size(), false);
+    // Drawings from before, by curve, for the curves not to be worked out again.
+    std::vector<std::shared_ptr<const CurveDrawing>> drawn(
+        static_cast<size_t>(std::max(document_.CurveCount(), 0)));
+    for (const auto& d : reusable_)
+        if (d && d->finished && d->curve >= 0 && static_cast<size_t>(d->curve) < drawn.size())
+            drawn[static_cast<size_t>(d->curve)] = d;
+    for (size_t position = 0; position < order_.size(); ++position) {
+        const int32_t curve = order_[position];
+        const CurveRecord& record = document_.Curve(curve);
+        const bool random = UsesRandom(record);
+        const auto& old = drawn[static_cast<size_t>(curve)];
+        if (!random && old && old->record == record && !(anew_ && anew_(curve))) {
+            slots_[position] = old;
+            reused_[position] = true;
+            ++done_;
+            continue;
+        }
+        (random ? sequenced_ : shared_).push_back(position);
+    }
+    reusable_.clear();
+}
+
+void PictureJob::Run() {
+    PlanCurves();
+    const QSize pixels = (QSizeF(size_) * ratio_).toSize().expandedTo(QSize(1, 1));
+    if (base_ && base_->size() == pixels) {
+        picture_ = base_->convertToFormat(QImage::Format_RGB32);
+    } else {
+        base_.reset();
+        picture_ = QImage(pixels, transparent_ ? QImage::Format_ARGB32_Premultiplied
+                                               : QImage::Format_RGB32);
+        if (transparent_) picture_.fill(Qt::transparent);
+    }
+    if (picture_.isNull()) return;
+    picture_.setDevicePixelRatio(ratio_);
+
+    // The grid is painted on the picture while the curves are worked out: the last worker,
+    // one of those that live on, paints it before it takes curves.
+    const int drawers = std::max(2, std::min<int>(threads_, static_cast<int>(order_.size()) + 1));
+    OnWorkers(drawers, [&](int worker) {
+        if (worker == drawers - 1 && !base_) PaintGrid(picture_);
+        DrawCurves(static_cast<size_t>(worker));
+    });
+
+    // The painting, curve after curve, shared out in parts of about equal work; the first part
+    // is painted on the picture, each other on a transparent layer of its own, and the layers
+    // are laid over the picture in order.
+    const std::vector<Place> cuts = ShareOutPainting(pixels);
     const size_t count = cuts.size() - 1;
     std::vector<QImage> layers(count);
     OnWorkers(static_cast<int>(count), [&](int part) {

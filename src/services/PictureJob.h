@@ -109,6 +109,9 @@ private:
     void Paint(QImage& image, Place from, Place to);
     void PaintGrid(QImage& image);
     int NextCurve(size_t worker);
+    // Which curves are worked out and which painted from before.
+    void PlanCurves();
+    std::vector<Place> ShareOutPainting(QSize pixels) const;
 
     // The snapshot: a context of its own for the document copy, and the parser and settings
     // each worker copies.
