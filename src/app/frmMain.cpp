@@ -762,7 +762,11 @@ void frmMain::RememberDocument(const std::string& path) {
     const std::string whole = std::filesystem::absolute(path, error).lexically_normal().string();
     // A line break cannot be kept in the settings file.
     if (error || whole.find_first_of("\r\n") != std::string::npos) return;
-    recent_ = WithRecent(recent_, whole);
+    SetRecentDocuments(WithRecent(recent_, whole));
+}
+
+void frmMain::SetRecentDocuments(std::vector<std::string> list) {
+    recent_ = std::move(list);
     try {
         SaveRecentDocuments(context_.Core.SettingsFile(), recent_);
     } catch (...) {
@@ -807,15 +811,7 @@ void frmMain::OpenRecent(int i) {
     }
     if (OpenDocument(path)) return;
     // The open reported why; a file that is gone leaves the list.
-    if (!std::filesystem::exists(path, error)) {
-        recent_ = WithoutRecent(recent_, path);
-        try {
-            SaveRecentDocuments(context_.Core.SettingsFile(), recent_);
-        } catch (...) {
-            // As above: the list of this session is still right.
-        }
-        ShowRecentDocuments();
-    }
+    if (!std::filesystem::exists(path, error)) SetRecentDocuments(WithoutRecent(recent_, path));
 }
 
 void frmMain::FileOpen() {

@@ -188,6 +188,8 @@ private:
     // Puts a document opened or saved at the head of the recent list, in the settings file.
     void RememberDocument(const std::string& path);
     void ShowRecentDocuments();
+    // The list kept (in the settings file when it can be written) and shown.
+    void SetRecentDocuments(std::vector<std::string> list);
     void UpdateUndoCommands();
     void ZoomActive(float factor, bool byX, bool byY);
 
