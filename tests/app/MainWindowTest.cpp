@@ -463,6 +463,19 @@ TEST(MainWindow, NewWindowsCascadeInsideAndTheStatusPanelsFit) {
     f.main->Command().WindowCascade->trigger();
     for (QMdiSubWindow* w : f.main->MdiArea()->subWindowList())
         EXPECT_TRUE(area.contains(w->geometry())) << w->windowTitle().toStdString();
+    // An area smaller than a window's least size leaves it that size (the area scrolls).
+    const QSize before = f.main->size();
+    f.main->resize(f.main->minimumSizeHint());
+    QApplication::processEvents();
+    ASSERT_LT(f.main->MdiArea()->viewport()->height(), stacked.back()->minimumSizeHint().height());
+    f.main->Command().WindowCascade->trigger();
+    for (QMdiSubWindow* w : f.main->MdiArea()->subWindowList()) {
+        EXPECT_GE(w->width(), w->minimumSizeHint().width()) << w->windowTitle().toStdString();
+        EXPECT_GE(w->height(), w->minimumSizeHint().height()) << w->windowTitle().toStdString();
+    }
+    f.main->resize(before);
+    QApplication::processEvents();
+    f.main->Command().WindowCascade->trigger();
     for (QMdiSubWindow* w : f.main->MdiArea()->subWindowList())
         if (w->widget()->inherits("orbiplot::frmExpressionParse")) w->close();
     f.main->MdiArea()->setActiveSubWindow(f.main->MdiArea()->subWindowList().front());
