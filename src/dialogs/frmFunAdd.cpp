@@ -52,6 +52,36 @@ frmFunAdd::frmFunAdd(CoreContext& context, const clsDialogs& dialogs, frmDocumen
     typeRow->addWidget(cboFunType, 1);
     layout->addLayout(typeRow);
 
+    BuildParameterFrame(layout);
+    BuildExpressionFrames(layout);
+    BuildRangeAndStyles(layout);
+    BuildButtons(layout);
+    connect(cmdOK, &QPushButton::clicked, this, &frmFunAdd::cmdOK_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(cboFunType, &QComboBox::currentIndexChanged, this,
+            [this](int index) { Configure(index); });
+    connect(optGeneral, &QRadioButton::clicked, this, [this] {
+        if (SelectedType() == CurveParameter) SelectType(CurveGeneralY);
+    });
+    connect(optParameter, &QRadioButton::clicked, this, [this] { SelectType(CurveParameter); });
+
+    // One size for every type, so that nothing jumps when the type changes.
+    QSize largest;
+    for (int32_t type = 0; type < CurveTypeCount; ++type) {
+        Configure(type);
+        largest = largest.expandedTo(sizeHint());
+    }
+    setFixedSize(largest);
+    // Measuring went through every type; the general row starts from its own texts again.
+    lblLabel2[0]->setText("Y=F(X)=");
+    txtExpressionG->setText("2*X");
+
+    const Rgb start = StartingColor(context_.Random, context_.Settings.BackColor);
+    SetSwatch(0, start);
+    SetSwatch(1, start);
+}
+
+void frmFunAdd::BuildParameterFrame(QVBoxLayout* layout) {
     fraFunSetting1 = Named(new QGroupBox("方程属性", this), "fraFunSetting1");
     auto* parameters = new QGridLayout(fraFunSetting1);
     lblFunEquation = Named(new QLabel("曲线方程: ", fraFunSetting1), "lblFunEquation");
@@ -71,7 +101,9 @@ frmFunAdd::frmFunAdd(CoreContext& context, const clsDialogs& dialogs, frmDocumen
     checks->addStretch();
     parameters->addLayout(checks, 5, 0, 1, 2);
     layout->addWidget(fraFunSetting1);
+}
 
+void frmFunAdd::BuildExpressionFrames(QVBoxLayout* layout) {
     fraFunSetting2 = Named(new QGroupBox("方程属性", this), "fraFunSetting2");
     auto* expressions = new QGridLayout(fraFunSetting2);
     optGeneral = Named(new QRadioButton("普通方程(&G)", fraFunSetting2), "optGeneral");
@@ -100,7 +132,9 @@ frmFunAdd::frmFunAdd(CoreContext& context, const clsDialogs& dialogs, frmDocumen
     polar->addWidget(new QLabel("说明: R 为极径, Z 为极角", fraFunSetting3), 1, 0, 1, 2);
     layout->addWidget(fraFunSetting3);
     layout->addStretch(1); // what follows keeps its place whichever frame is shown
+}
 
+void frmFunAdd::BuildRangeAndStyles(QVBoxLayout* layout) {
     frmFrameFL = Named(new QGroupBox("X 取值范围", this), "frmFrameFL");
     auto* range = new QHBoxLayout(frmFrameFL);
     for (int i = 0; i < 2; ++i) {
@@ -140,7 +174,9 @@ frmFunAdd::frmFunAdd(CoreContext& context, const clsDialogs& dialogs, frmDocumen
         styles->addWidget(frames[i]);
     }
     layout->addLayout(styles);
+}
 
+void frmFunAdd::BuildButtons(QVBoxLayout* layout) {
     auto* bottom = new QHBoxLayout;
     fraCT = Named(new QGroupBox("坐标变换", this), "fraCT");
     auto* shift = new QHBoxLayout(fraCT);
@@ -160,30 +196,6 @@ frmFunAdd::frmFunAdd(CoreContext& context, const clsDialogs& dialogs, frmDocumen
     buttons->addWidget(cmdCancel);
     bottom->addLayout(buttons);
     layout->addLayout(bottom);
-
-    connect(cmdOK, &QPushButton::clicked, this, &frmFunAdd::cmdOK_Click);
-    connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
-    connect(cboFunType, &QComboBox::currentIndexChanged, this,
-            [this](int index) { Configure(index); });
-    connect(optGeneral, &QRadioButton::clicked, this, [this] {
-        if (SelectedType() == CurveParameter) SelectType(CurveGeneralY);
-    });
-    connect(optParameter, &QRadioButton::clicked, this, [this] { SelectType(CurveParameter); });
-
-    // One size for every type, so that nothing jumps when the type changes.
-    QSize largest;
-    for (int32_t type = 0; type < CurveTypeCount; ++type) {
-        Configure(type);
-        largest = largest.expandedTo(sizeHint());
-    }
-    setFixedSize(largest);
-    // Measuring went through every type; the general row starts from its own texts again.
-    lblLabel2[0]->setText("Y=F(X)=");
-    txtExpressionG->setText("2*X");
-
-    const Rgb start = StartingColor(context_.Random, context_.Settings.BackColor);
-    SetSwatch(0, start);
-    SetSwatch(1, start);
 }
 
 void frmFunAdd::SetSwatch(int index, Rgb color) {

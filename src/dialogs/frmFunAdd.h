@@ -4,6 +4,7 @@
 
 #include <QDialog>
 
+class QVBoxLayout;
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
@@ -32,6 +33,10 @@ public:
     void ModifyFun(int32_t funNum);
 
 private:
+    void BuildParameterFrame(QVBoxLayout* layout);
+    void BuildExpressionFrames(QVBoxLayout* layout);
+    void BuildRangeAndStyles(QVBoxLayout* layout);
+    void BuildButtons(QVBoxLayout* layout);
     // The controls as a person would fill them.
     CurveInput ReadInput() const;
     void WriteInput(const CurveInput& input);

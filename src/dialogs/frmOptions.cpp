@@ -52,6 +52,30 @@ frmOptions::frmOptions(CoreContext& context, const clsDialogs& dialogs, QWidget*
     tabOptions_->setObjectName("tabOptions");
     layout->addWidget(tabOptions_);
 
+    QWidget* page1 = BuildGridPage();
+    QWidget* page2 = BuildGeneralPage();
+    tabOptions_->addTab(page1, "坐标系");
+    tabOptions_->setTabToolTip(0, "坐标系选项");
+    tabOptions_->addTab(page2, "一般");
+    tabOptions_->setTabToolTip(1, "Orbiplot 一般选项");
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    auto* cmdOk = new QPushButton("确定(&O)", this);
+    cmdOk->setObjectName("cmdOk");
+    cmdOk->setDefault(true);
+    auto* cmdCancel = new QPushButton("取消(&C)", this);
+    cmdCancel->setObjectName("cmdCancel");
+    buttons->addWidget(cmdOk);
+    buttons->addWidget(cmdCancel);
+    layout->addLayout(buttons);
+
+    FillFromSettings();
+    ConnectControls(cmdOk, cmdCancel);
+    CheckUnit();
+}
+
+QWidget* frmOptions::BuildGridPage() {
     auto* page1 = new QWidget;
     auto* grid1 = new QVBoxLayout(page1);
     auto* backRow = new QHBoxLayout;
@@ -112,7 +136,10 @@ frmOptions::frmOptions(CoreContext& context, const clsDialogs& dialogs, QWidget*
     unitGrid->setColumnStretch(3, 1);
     grid1->addWidget(unit);
     grid1->addStretch();
+    return page1;
+}
 
+QWidget* frmOptions::BuildGeneralPage() {
     auto* page2 = new QWidget;
     auto* grid2 = new QVBoxLayout(page2);
     chkTip_ = new QCheckBox("在启动时显示日积月累(&S)", page2);
@@ -120,24 +147,11 @@ frmOptions::frmOptions(CoreContext& context, const clsDialogs& dialogs, QWidget*
     chkTip_->setToolTip("在启动时显示日积月累");
     grid2->addWidget(chkTip_);
     grid2->addStretch();
+    return page2;
+}
 
-    tabOptions_->addTab(page1, "坐标系");
-    tabOptions_->setTabToolTip(0, "坐标系选项");
-    tabOptions_->addTab(page2, "一般");
-    tabOptions_->setTabToolTip(1, "Orbiplot 一般选项");
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    auto* cmdOk = new QPushButton("确定(&O)", this);
-    cmdOk->setObjectName("cmdOk");
-    cmdOk->setDefault(true);
-    auto* cmdCancel = new QPushButton("取消(&C)", this);
-    cmdCancel->setObjectName("cmdCancel");
-    buttons->addWidget(cmdOk);
-    buttons->addWidget(cmdCancel);
-    layout->addLayout(buttons);
-
-    // Fill from the settings in memory.
+void frmOptions::FillFromSettings() {
+    // From the settings in memory.
     const OptionsChoice shown = ChoiceFromSettings(context_.Settings);
     option1_->setChecked(shown.IsPi);
     optCustom_->setChecked(!shown.IsPi);
@@ -149,7 +163,9 @@ frmOptions::frmOptions(CoreContext& context, const clsDialogs& dialogs, QWidget*
     imgcboLineStyle_->setCurrentIndex(shown.Style - 1);
     chkTip_->setChecked(shown.IsShowTip);
     txtValue_->setText(QString::fromStdString(shown.UnitText));
+}
 
+void frmOptions::ConnectControls(QPushButton* cmdOk, QPushButton* cmdCancel) {
     connect(option1_, &QRadioButton::clicked, this, [this] {
         txtValue_->setEnabled(false);
         vScroll1_->setEnabled(false);
@@ -169,7 +185,6 @@ frmOptions::frmOptions(CoreContext& context, const clsDialogs& dialogs, QWidget*
     connect(vScroll1_, &QScrollBar::valueChanged, this, &frmOptions::Step);
     connect(cmdOk, &QPushButton::clicked, this, &frmOptions::cmdOk_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
-    CheckUnit();
 }
 
 void frmOptions::SetSwatch(QPushButton* swatch, Rgb color) {

@@ -24,6 +24,10 @@ public:
     frmOptions(CoreContext& context, const clsDialogs& dialogs, QWidget* owner = nullptr);
 
 private:
+    QWidget* BuildGridPage();
+    QWidget* BuildGeneralPage();
+    void FillFromSettings();
+    void ConnectControls(QPushButton* cmdOk, QPushButton* cmdCancel);
     // The choice as the controls show it.
     OptionsChoice Choice() const;
     void cmdOk_Click();
