@@ -3,6 +3,7 @@
 #include "doc/CurveRecord.h"
 #include "plot/Canvas.h"
 #include "plot/PlotMath.h"
+#include "plot/Sampling.h"
 #include "plot/View.h"
 
 #include <cmath>
@@ -49,18 +50,6 @@ private:
     std::vector<std::vector<Vertex>> runs_;
     size_t last_ = 0;
 };
-
-// v from start to end by step in 32-bit additions, visit(sample number, v); ends when v no
-// longer advances.
-template <class Visit> void SampleRun(float start, float end, float step, Visit&& visit) {
-    size_t sample = 0;
-    for (float v = start; v <= end; ++sample) {
-        visit(sample, v);
-        const float next = v + step;
-        if (!(next > v)) return;
-        v = next;
-    }
-}
 
 void DrawEllipse(Canvas& canvas, const View& view, const CurveRecord& e) {
     const double a = e.Data1, b = e.Data2;
@@ -153,13 +142,13 @@ void DrawHyperbola(Canvas& canvas, const View& view, const CurveRecord& curve) {
     // Each branch is kept where it lies in the extended view itself.
     Branch first, second;
     if (alongX) {
-        SampleRun(bottom, top, step, [&](size_t n, float y) {
+        StepRun(bottom, top, step, [&](size_t n, float y) {
             const double x = Sqrt(a2 * (1 + Div(static_cast<double>(y) * y, b2)));
             if (left <= x && x <= right) first.Keep(n, {ToSingle(x), y});
             if (left <= -x && -x <= right) second.Keep(n, {ToSingle(-x), y});
         });
     } else {
-        SampleRun(left, right, step, [&](size_t n, float x) {
+        StepRun(left, right, step, [&](size_t n, float x) {
             const double y = Sqrt(a2 * (1 + Div(static_cast<double>(x) * x, b2)));
             if (bottom <= y && y <= top) first.Keep(n, {x, ToSingle(y)});
             if (bottom <= -y && -y <= top) second.Keep(n, {x, ToSingle(-y)});
@@ -212,12 +201,12 @@ void DrawParabola(Canvas& canvas, const View& view, const CurveRecord& curve) {
 
     Branch points;
     if (alongX) {
-        SampleRun(bottom, top, step, [&](size_t n, float y) {
+        StepRun(bottom, top, step, [&](size_t n, float y) {
             const double x = Div(static_cast<double>(y) * y / 2, pd);
             if (left <= x && x <= right) points.Keep(n, {ToSingle(x), y});
         });
     } else {
-        SampleRun(left, right, step, [&](size_t n, float x) {
+        StepRun(left, right, step, [&](size_t n, float x) {
             const double y = Div(static_cast<double>(x) * x, pd) / 2;
             if (bottom <= y && y <= top) points.Keep(n, {x, ToSingle(y)});
         });

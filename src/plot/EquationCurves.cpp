@@ -8,6 +8,7 @@
 #include "expr/clsExpressionParser.h"
 #include "plot/Canvas.h"
 #include "plot/PlotMath.h"
+#include "plot/Sampling.h"
 #include "plot/View.h"
 
 #include <algorithm>
@@ -94,13 +95,6 @@ constexpr double ParallelSamples = 1 << 20;
     throw AppError(ErrOverflow, DefaultErrorSource,
                    "取值范围过大: 需计算约 " + GeneralText(std::round(samples)) +
                        " 个点, 无法在合理时间内画出");
-}
-
-// The next sample after v: a step on, or where adding the step changes no single, the next
-// single: the finest the 32-bit sample can be, instead of stopping short.
-float NextSample(float v, float step) {
-    const float next = v + step;
-    return next > v ? next : std::nextafter(v, std::numeric_limits<float>::infinity());
 }
 
 // What a stretch of the run keeps, as the whole run would keep it there.

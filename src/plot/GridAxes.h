@@ -2,6 +2,7 @@
 
 #include "base/AppSettings.h"
 #include "plot/Canvas.h"
+#include "plot/Sampling.h"
 
 #include <cmath>
 #include <limits>
@@ -37,13 +38,7 @@ void CountingRun(float step, float limit, Visit&& visit,
     // the last step before its near edge instead of counting the steps it cannot show.
     if (step > 0 ? nearEdge > 0 : nearEdge < 0)
         v = static_cast<float>(std::floor(static_cast<double>(nearEdge) / step) * step);
-    for (;;) {
-        if (step > 0 ? !(v <= limit) : !(v >= limit)) return;
-        visit(v);
-        const float next = v + step;
-        if (next == v) return;
-        v = next;
-    }
+    StepRun(v, limit, step, [&](size_t, float at) { visit(at); });
 }
 
 } // namespace orbiplot
