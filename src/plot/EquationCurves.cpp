@@ -142,6 +142,45 @@ void SampleStretch(Stretch& out, float v, float max, float step, uint64_t count,
     }
 }
 
+// Whether the texts may call RND (their numbers then come in drawing order); a text too long
+// to be substituted is refused.
+bool CheckTexts(const std::vector<const std::string*>& texts) {
+    bool random = false;
+    for (const std::string* text : texts) {
+        if (text->size() > MaxExpressionLength)
+            throw AppError(ErrOverflow, DefaultErrorSource,
+                           "表达式过长: 有 " + std::to_string(text->size()) + " 个字符, 最多 " +
+                               std::to_string(MaxExpressionLength) + " 个");
+        random |= AsciiLower(*text).find("rnd") != std::string::npos;
+    }
+    return random;
+}
+
+// The cost of a run tried at a few of its samples: their evaluation spread over the threads,
+// and the drawing of those that land on the surface. A run that cannot finish in reasonable
+// time is reported as too wide.
+template <class Evaluate>
+void TryTheRun(EquationContext& c, Evaluate& evaluate, float min, float max, double samples,
+               unsigned threads) {
+    const auto begun = std::chrono::steady_clock::now();
+    constexpr int Trials = 256;
+    int visible = 0;
+    for (int i = 0; i < Trials; ++i) {
+        try {
+            const Vertex p =
+                evaluate(static_cast<float>(min + (static_cast<double>(max) - min) * i / Trials));
+            visible += InWholeView(c.ViewState, p);
+        } catch (...) {
+            // The run itself reports what fails.
+        }
+    }
+    const std::chrono::duration<double> spent = std::chrono::steady_clock::now() - begun;
+    constexpr double DrawingSeconds = 3e-7; // a point on the surface, measured
+    const double seconds =
+        samples * (spent.count() / Trials / threads + DrawingSeconds * visible / Trials);
+    if (seconds > MaxSeconds) RaiseTooWide(samples);
+}
+
 // Samples v from min to max by the view's step and joins the kept points from the second one
 // on. make(parser) gives what evaluates a sample with that parser: a long run is cut into
 // stretches evaluated on threads of their own, each with its parser's copy, and stitched so
@@ -153,41 +192,17 @@ CurveTiming Sample(EquationContext& c, const std::vector<const std::string*>& te
     const float start = c.Timer.Timer();
     CurveTiming timing;
     try {
-        bool random = false;
-        for (const std::string* text : texts) {
-            if (text->size() > MaxExpressionLength)
-                throw AppError(ErrOverflow, DefaultErrorSource,
-                               "表达式过长: 有 " + std::to_string(text->size()) + " 个字符, 最多 " +
-                                   std::to_string(MaxExpressionLength) + " 个");
-            random |= AsciiLower(*text).find("rnd") != std::string::npos;
-        }
+        const bool random = CheckTexts(texts);
         const float step = c.ViewState.SampleStep();
         const double samples = SampleCount(min, max, step);
         if (samples > MaxSamples) RaiseTooWide(samples);
         auto evaluate = make(c.Parser);
-        // The cost of the run, tried at a few of its samples, tells whether it can finish (not
-        // for RND, whose numbers the trial would take from the run): their evaluation, spread
-        // over the threads, and the drawing of those that land on the surface.
+        // Whether the run can finish, tried at a few of its samples (not for RND, whose
+        // numbers the trial would take from the run).
         unsigned threads = 1;
         if (samples > ParallelSamples && !random) {
             threads = c.Threads ? c.Threads : std::max(1u, std::thread::hardware_concurrency());
-            const auto begun = std::chrono::steady_clock::now();
-            constexpr int Trials = 256;
-            int visible = 0;
-            for (int i = 0; i < Trials; ++i) {
-                try {
-                    const Vertex p = evaluate(
-                        static_cast<float>(min + (static_cast<double>(max) - min) * i / Trials));
-                    visible += InWholeView(c.ViewState, p);
-                } catch (...) {
-                    // The run itself reports what fails.
-                }
-            }
-            const std::chrono::duration<double> spent = std::chrono::steady_clock::now() - begun;
-            constexpr double DrawingSeconds = 3e-7; // a point on the surface, measured
-            const double seconds =
-                samples * (spent.count() / Trials / threads + DrawingSeconds * visible / Trials);
-            if (seconds > MaxSeconds) RaiseTooWide(samples);
+            TryTheRun(c, evaluate, min, max, samples, threads);
         }
         // Where each stretch starts, and the sample before it: the run's own 32-bit sums,
         // worked out without evaluating.
