@@ -33,6 +33,30 @@ frmExportOptions::frmExportOptions(PictureFormat format, QSize window, QWidget* 
     setWindowTitle("图形大小");
     UseDialogFrame(this);
 
+    QGroupBox* box = BuildSizeBox();
+    chkTransparent = Named(new QCheckBox("透明背景(&T)", this), "chkTransparent");
+    chkTransparent->setEnabled(format == PictureFormat::Png);
+    lblResult = Named(new QLabel(this), "lblResult");
+
+    auto* buttons = new QDialogButtonBox(this);
+    auto* cmdOK = buttons->addButton("确定(&O)", QDialogButtonBox::AcceptRole);
+    cmdOK->setObjectName("cmdOK");
+    cmdOK->setDefault(true);
+    buttons->addButton("取消(&C)", QDialogButtonBox::RejectRole)->setObjectName("cmdCancel");
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(box);
+    layout->addWidget(chkTransparent);
+    layout->addWidget(lblResult);
+    layout->addWidget(buttons);
+
+    ConnectControls();
+    SizeChanged();
+}
+
+QGroupBox* frmExportOptions::BuildSizeBox() {
     auto* box = new QGroupBox("大小", this);
     auto* grid = new QGridLayout(box);
     optWindow = Named(
@@ -80,25 +104,10 @@ frmExportOptions::frmExportOptions(PictureFormat format, QSize window, QWidget* 
     grid->addWidget(new QLabel("分辨率(&R):", box), 3, 0, Qt::AlignRight);
     grid->addWidget(txtDpi, 3, 1);
     grid->addWidget(chkKeepShape, 4, 0, 1, 5);
+    return box;
+}
 
-    chkTransparent = Named(new QCheckBox("透明背景(&T)", this), "chkTransparent");
-    chkTransparent->setEnabled(format == PictureFormat::Png);
-    lblResult = Named(new QLabel(this), "lblResult");
-
-    auto* buttons = new QDialogButtonBox(this);
-    auto* cmdOK = buttons->addButton("确定(&O)", QDialogButtonBox::AcceptRole);
-    cmdOK->setObjectName("cmdOK");
-    cmdOK->setDefault(true);
-    buttons->addButton("取消(&C)", QDialogButtonBox::RejectRole)->setObjectName("cmdCancel");
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(box);
-    layout->addWidget(chkTransparent);
-    layout->addWidget(lblResult);
-    layout->addWidget(buttons);
-
+void frmExportOptions::ConnectControls() {
     optWindow->setChecked(true);
     for (QRadioButton* option : {optWindow, optPixels, optPhysical})
         connect(option, &QRadioButton::toggled, this, &frmExportOptions::SizeChanged);
@@ -116,7 +125,6 @@ frmExportOptions::frmExportOptions(PictureFormat format, QSize window, QWidget* 
         txtHeight->setValue(txtHeight->value() * factor);
         SizeChanged();
     });
-    SizeChanged();
 }
 
 void frmExportOptions::KeepShape(bool byWidth) {

@@ -7,6 +7,7 @@
 class QCheckBox;
 class QComboBox;
 class QDoubleSpinBox;
+class QGroupBox;
 class QLabel;
 class QRadioButton;
 class QSpinBox;
@@ -24,6 +25,8 @@ public:
     ExportSize Size() const;
 
 private:
+    QGroupBox* BuildSizeBox();
+    void ConnectControls();
     void SizeChanged();
     void KeepShape(bool byWidth);
 
