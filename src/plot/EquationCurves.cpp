@@ -12,8 +12,8 @@
 #include "plot/View.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
+#include <ctime>
 #include <exception>
 #include <limits>
 #include <optional>
@@ -142,6 +142,32 @@ void SampleStretch(Stretch& out, float v, float max, float step, uint64_t count,
     }
 }
 
+// Where a stretch of a run starts, the sample before it and how many samples it takes.
+struct StretchStart {
+    float first, before;
+    uint64_t count;
+};
+
+// The run cut into one stretch per thread: the run's own 32-bit sums, worked out without
+// evaluating.
+std::vector<StretchStart> StretchStarts(const EquationContext& c, float min, float max, float step,
+                                        double samples, unsigned threads) {
+    std::vector<StretchStart> stretches{{min, min, UINT64_MAX}};
+    if (threads <= 1) return stretches;
+    const auto share = static_cast<uint64_t>(samples / threads) + 1;
+    uint64_t n = 0;
+    float previous = min;
+    for (float v = min; v <= max; previous = v, v = NextSample(v, step), ++n) {
+        if ((n & 0xFFFFF) == 0 && c.Stop && c.Stop->load(std::memory_order_relaxed))
+            throw DrawingStopped{};
+        if (n > 0 && n % share == 0) {
+            stretches.back().count = share;
+            stretches.push_back({v, previous, UINT64_MAX});
+        }
+    }
+    return stretches;
+}
+
 // Whether the texts may call RND (their numbers then come in drawing order); a text too long
 // to be substituted is refused.
 bool CheckTexts(const std::vector<const std::string*>& texts) {
@@ -156,13 +182,21 @@ bool CheckTexts(const std::vector<const std::string*>& texts) {
     return random;
 }
 
+double ThreadSeconds() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+}
+
 // The cost of a run tried at a few of its samples: their evaluation spread over the threads,
 // and the drawing of those that land on the surface. A run that cannot finish in reasonable
 // time is reported as too wide.
 template <class Evaluate>
 void TryTheRun(EquationContext& c, Evaluate& evaluate, float min, float max, double samples,
                unsigned threads) {
-    const auto begun = std::chrono::steady_clock::now();
+    // The thread's own CPU time: a trial the scheduler interrupted on a busy machine would
+    // otherwise take a curve that draws in a second for one that cannot.
+    const double begun = ThreadSeconds();
     constexpr int Trials = 256;
     int visible = 0;
     for (int i = 0; i < Trials; ++i) {
@@ -174,10 +208,9 @@ void TryTheRun(EquationContext& c, Evaluate& evaluate, float min, float max, dou
             // The run itself reports what fails.
         }
     }
-    const std::chrono::duration<double> spent = std::chrono::steady_clock::now() - begun;
+    const double spent = ThreadSeconds() - begun;
     constexpr double DrawingSeconds = 3e-7; // a point on the surface, measured
-    const double seconds =
-        samples * (spent.count() / Trials / threads + DrawingSeconds * visible / Trials);
+    const double seconds = samples * (spent / Trials / threads + DrawingSeconds * visible / Trials);
     if (seconds > MaxSeconds) RaiseTooWide(samples);
 }
 
@@ -204,26 +237,8 @@ CurveTiming Sample(EquationContext& c, const std::vector<const std::string*>& te
             threads = c.Threads ? c.Threads : std::max(1u, std::thread::hardware_concurrency());
             TryTheRun(c, evaluate, min, max, samples, threads);
         }
-        // Where each stretch starts, and the sample before it: the run's own 32-bit sums,
-        // worked out without evaluating.
-        struct Start {
-            float first, before;
-            uint64_t count;
-        };
-        std::vector<Start> stretches{{min, min, UINT64_MAX}};
-        if (threads > 1) {
-            const auto share = static_cast<uint64_t>(samples / threads) + 1;
-            uint64_t n = 0;
-            float previous = min;
-            for (float v = min; v <= max; previous = v, v = NextSample(v, step), ++n) {
-                if ((n & 0xFFFFF) == 0 && c.Stop && c.Stop->load(std::memory_order_relaxed))
-                    throw DrawingStopped{};
-                if (n > 0 && n % share == 0) {
-                    stretches.back().count = share;
-                    stretches.push_back({v, previous, UINT64_MAX});
-                }
-            }
-        }
+        const std::vector<StretchStart> stretches =
+            StretchStarts(c, min, max, step, samples, threads);
         std::vector<Stretch> parts(stretches.size());
         {
             std::vector<clsExpressionParser> parsers(stretches.size() - 1, c.Parser);
