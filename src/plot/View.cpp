@@ -69,7 +69,6 @@ void View::EqualScale() {
     // The y extent that gives one world unit as many twips down as across.
     const double perTwip = static_cast<double>(scaleWidth_) / clientWidth_;
     scaleHeight_ = static_cast<float>(-perTwip * clientHeight_);
-    zoomY_ = zoomX_;
     CenterView();
 }
 
@@ -92,20 +91,28 @@ std::pair<double, double> View::FromPixels(double px, double py) const {
 }
 
 void View::Scale(float factor, bool byX, bool byY) {
-    if (byX) {
-        scaleWidth_ = static_cast<float>(static_cast<double>(scaleWidth_) * factor);
-        zoomX_ = factor * zoomX_;
-    }
-    if (byY) {
-        scaleHeight_ = static_cast<float>(static_cast<double>(scaleHeight_) * factor);
-        zoomY_ = factor * zoomY_;
-    }
+    if (byX) scaleWidth_ = static_cast<float>(static_cast<double>(scaleWidth_) * factor);
+    if (byY) scaleHeight_ = static_cast<float>(static_cast<double>(scaleHeight_) * factor);
 }
 
+namespace {
+
+float Percent(float extent, int clientTwips) {
+    if (clientTwips <= 0) return 100;
+    return static_cast<float>(100.0 * std::fabs(static_cast<double>(extent)) * InitialUnitTwips /
+                              clientTwips);
+}
+
+} // namespace
+
+float View::ZoomX() const { return Percent(scaleWidth_, clientWidth_); }
+float View::ZoomY() const { return Percent(scaleHeight_, clientHeight_); }
+
 std::string View::ZoomStatusText() const {
-    if (zoomX_ == zoomY_) return "缩放:(" + FormatSingle(zoomX_, "0.0#") + "%)";
-    return "缩放:(X:" + FormatSingle(zoomX_, "0.0#") + "%; Y:" + FormatSingle(zoomY_, "0.0#") +
-           "%)";
+    // Compared as shown: the same zooms in another order may leave the extents an ulp apart.
+    const std::string x = FormatSingle(ZoomX(), "0.0#"), y = FormatSingle(ZoomY(), "0.0#");
+    if (x == y) return "缩放:(" + x + "%)";
+    return "缩放:(X:" + x + "%; Y:" + y + "%)";
 }
 
 void View::ShiftOrigin(float h, float k) {

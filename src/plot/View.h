@@ -47,7 +47,8 @@ public:
     // Where world (x, y) lies on the surface, in pixels, and the world point of a pixel.
     std::pair<double, double> ToPixels(double x, double y) const;
     std::pair<double, double> FromPixels(double px, double py) const;
-    // Text of the zoom panel: "缩放:(100.0%)" or "缩放:(X:..%; Y:..%)".
+    // Text of the zoom panel: "缩放:(100.0%)" when both axes show the same percentage, else
+    // "缩放:(X:..%; Y:..%)".
     std::string ZoomStatusText() const;
 
     // Moves the window so that a curve translated by (h, k) is drawn at its own origin; the
@@ -66,9 +67,11 @@ public:
     float ScaleHeight() const { return scaleHeight_; }
     float Right() const { return scaleLeft_ + scaleWidth_; }
     float Bottom() const { return scaleTop_ + scaleHeight_; }
-    // The zoom of each axis in percent of the initial unit length's extent.
-    float ZoomX() const { return zoomX_; }
-    float ZoomY() const { return zoomY_; }
+    // The zoom of each axis: the extent in percent of what the initial unit length shows on
+    // this surface. Worked out from the extent, so that it says what is shown whatever
+    // order the zooms came in.
+    float ZoomX() const;
+    float ZoomY() const;
 
     int ClientWidthTwips() const { return clientWidth_; }
     int ClientHeightTwips() const { return clientHeight_; }
@@ -78,8 +81,6 @@ private:
     float scaleTop_ = 0;
     float scaleWidth_ = 0;
     float scaleHeight_ = 0;
-    float zoomX_ = 100;
-    float zoomY_ = 100;
     int clientWidth_;
     int clientHeight_;
     double centreX_ = 0;

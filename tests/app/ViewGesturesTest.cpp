@@ -182,7 +182,8 @@ TEST(ViewGestures, ResetEqualScaleAndCentreByKeyMenuItemAndToolbarButton) {
             << how;
         EXPECT_DOUBLE_EQ(v.CentreX(), cx) << how;
         EXPECT_DOUBLE_EQ(v.CentreY(), cy) << how;
-        EXPECT_EQ(v.ZoomX(), v.ZoomY()) << how;
+        EXPECT_FLOAT_EQ(v.ZoomX(), v.ZoomY()) << how;
+        EXPECT_EQ(f.StatusText(StatusPanel::Zoom).count('%'), 1) << how;
     }
     for (const auto& [how, act] : std::vector<std::pair<const char*, std::function<void()>>>{
              {"menu", [&] { f.Action("mnuZoomCentre")->trigger(); }},

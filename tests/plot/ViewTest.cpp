@@ -1,5 +1,7 @@
 #include "plot/View.h"
 
+#include "base/NumberFormat.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -46,6 +48,28 @@ TEST(View, ZoomReadOuts) {
         other.Scale(ZoomInFactor, true, true);
     EXPECT_EQ(other.ZoomStatusText(), "缩放:(58.46%)");
 
+    // The same zooms in another order show one percentage: X in, out, out; Y out, out, in
+    // (products of floats in those orders are an ulp apart), and X in three times, out
+    // once against Y the other way round.
+    View orders;
+    orders.Scale(ZoomInFactor, true, false);
+    orders.Scale(ZoomOutFactor, true, false);
+    orders.Scale(ZoomOutFactor, true, false);
+    orders.Scale(ZoomOutFactor, false, true);
+    orders.Scale(ZoomOutFactor, false, true);
+    orders.Scale(ZoomInFactor, false, true);
+    EXPECT_EQ(orders.ZoomStatusText(), "缩放:(108.9%)");
+    View wide(9990, 2997);
+    for (const float factor : {ZoomInFactor, ZoomInFactor, ZoomInFactor, ZoomOutFactor})
+        wide.Scale(factor, true, false);
+    for (const float factor : {ZoomOutFactor, ZoomInFactor, ZoomInFactor, ZoomInFactor})
+        wide.Scale(factor, false, true);
+    EXPECT_EQ(wide.ZoomStatusText(), "缩放:(80.19%)");
+    wide.Resize(3001, 7013); // resizing keeps the unit, so the percentages
+    EXPECT_EQ(wide.ZoomStatusText(), "缩放:(80.19%)");
+    wide.Scale(ZoomInFactor, false, true);
+    EXPECT_EQ(wide.ZoomStatusText(), "缩放:(X:80.19%; Y:72.17%)");
+
     View none;
     none.Scale(0.5f, false, false);
     EXPECT_EQ(none.ScaleWidth(), 10.0f);
@@ -74,8 +98,10 @@ TEST(View, ZoomAboutAPointKeepsItWhereItIsOnTheSurface) {
     EXPECT_DOUBLE_EQ(view.CentreY(), -3.5);
     const auto [px, py] = std::pair(450.0, 60.0); // right of and above the middle
     const auto [x, y] = view.FromPixels(px, py);
-    const std::tuple<float, bool, bool> notches[] = {{ZoomInFactor, true, true},  {ZoomInFactor, true, true},
-                                                     {ZoomOutFactor, true, false}, {ZoomInFactor, false, true},
+    const std::tuple<float, bool, bool> notches[] = {{ZoomInFactor, true, true},
+                                                     {ZoomInFactor, true, true},
+                                                     {ZoomOutFactor, true, false},
+                                                     {ZoomInFactor, false, true},
                                                      {ZoomOutFactor, true, true}};
     for (const auto& [factor, byX, byY] : notches) {
         const float w = view.ScaleWidth(), h = view.ScaleHeight();
@@ -114,7 +140,8 @@ TEST(View, RectangleResetEqualScaleAndCentre) {
     view.EqualScale(); // y to x's unit: 300 pixels show 1 unit, as 600 show 2
     EXPECT_FLOAT_EQ(view.ScaleHeight(), -1);
     EXPECT_FLOAT_EQ(view.ScaleTop(), 1.75f); // about the centre (4, 1.25)
-    EXPECT_EQ(view.ZoomY(), view.ZoomX());
+    EXPECT_FLOAT_EQ(view.ZoomY(), view.ZoomX());
+    EXPECT_EQ(view.ZoomStatusText(), "缩放:(" + FormatSingle(view.ZoomX(), "0.0#") + "%)");
 
     view.CentreOnOrigin();
     EXPECT_FLOAT_EQ(view.ScaleLeft(), -1);
@@ -122,7 +149,8 @@ TEST(View, RectangleResetEqualScaleAndCentre) {
 
     view.Reset();
     const View fresh(600 * TwipsPerPixel, 300 * TwipsPerPixel);
-    EXPECT_EQ(std::tuple(view.ScaleLeft(), view.ScaleTop(), view.ScaleWidth(), view.ScaleHeight()),
-              std::tuple(fresh.ScaleLeft(), fresh.ScaleTop(), fresh.ScaleWidth(), fresh.ScaleHeight()));
+    EXPECT_EQ(
+        std::tuple(view.ScaleLeft(), view.ScaleTop(), view.ScaleWidth(), view.ScaleHeight()),
+        std::tuple(fresh.ScaleLeft(), fresh.ScaleTop(), fresh.ScaleWidth(), fresh.ScaleHeight()));
     EXPECT_EQ(view.ZoomStatusText(), "缩放:(100.0%)");
 }
