@@ -43,6 +43,33 @@ Grid Sample(const RealFunction& f, double t0, double t1, int n) {
     return g;
 }
 
+// The sign change in [lo, hi] halved until its ends are neighbouring doubles; none when
+// it is a pole (|f| at the ends not small against the scale of the values it began from).
+std::optional<double> HalvedToNeighbours(const RealFunction& f, double lo, double hi, double flo,
+                                         double fhi, double scale) {
+    if (lo > hi) {
+        std::swap(lo, hi);
+        std::swap(flo, fhi);
+    }
+    for (int iteration = 0; iteration < 2100; ++iteration) {
+        const double mid = lo + (hi - lo) / 2;
+        if (!(lo < mid && mid < hi)) break;
+        const std::optional<double> v = f(mid);
+        if (!v || !std::isfinite(*v)) return std::nullopt;
+        if (*v == 0) return mid;
+        if (Negative(*v) == Negative(flo)) {
+            lo = mid;
+            flo = *v;
+        } else {
+            hi = mid;
+            fhi = *v;
+        }
+    }
+    // A pole changes sign with |f| growing without bound; a root with |f| shrinking.
+    if (std::min(std::fabs(flo), std::fabs(fhi)) > scale * 1e-3) return std::nullopt;
+    return std::fabs(flo) <= std::fabs(fhi) ? lo : hi;
+}
+
 } // namespace
 
 std::optional<double> RootIn(const RealFunction& f, double a, double b, double fa, double fb) {
@@ -103,29 +130,7 @@ std::optional<double> RootIn(const RealFunction& f, double a, double b, double f
         fb = *v;
     }
     if (fb == 0) return b;
-    // Halved to two neighbouring doubles.
-    double lo = b, hi = c, flo = fb, fhi = fc;
-    if (lo > hi) {
-        std::swap(lo, hi);
-        std::swap(flo, fhi);
-    }
-    for (int iteration = 0; iteration < 2100; ++iteration) {
-        const double mid = lo + (hi - lo) / 2;
-        if (!(lo < mid && mid < hi)) break;
-        const std::optional<double> v = f(mid);
-        if (!v || !std::isfinite(*v)) return std::nullopt;
-        if (*v == 0) return mid;
-        if (Negative(*v) == Negative(flo)) {
-            lo = mid;
-            flo = *v;
-        } else {
-            hi = mid;
-            fhi = *v;
-        }
-    }
-    // A pole changes sign with |f| growing without bound; a root with |f| shrinking.
-    if (std::min(std::fabs(flo), std::fabs(fhi)) > scale * 1e-3) return std::nullopt;
-    return std::fabs(flo) <= std::fabs(fhi) ? lo : hi;
+    return HalvedToNeighbours(f, b, c, fb, fc, scale);
 }
 
 std::optional<double> MinimumIn(const RealFunction& f, double a, double b) {

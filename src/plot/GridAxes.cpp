@@ -22,6 +22,89 @@ std::string Label(float value, float step, bool isPi) {
     return isPi ? GeneralTextSingle(value / step) + "Pi" : GeneralTextSingle(value);
 }
 
+// Far zoomed out, many steps fall on one pixel of the surface: what is printed there again
+// changes nothing visible, and skipping it keeps the redraw from taking minutes.
+struct PixelFilter {
+    double perUnit;
+    double origin;
+    double last = std::numeric_limits<double>::quiet_NaN();
+    bool New(float v) {
+        const double pixel = std::floor((v - origin) * perUnit);
+        if (pixel == last) return false;
+        last = pixel;
+        return true;
+    }
+};
+
+// Filters of the surface's columns and rows, new for each pass over the grid.
+PixelFilter Columns(const View& view) {
+    return {view.ClientWidthTwips() / static_cast<double>(TwipsPerPixel) / view.ScaleWidth(),
+            view.ScaleLeft()};
+}
+PixelFilter Rows(const View& view) {
+    return {view.ClientHeightTwips() / static_cast<double>(TwipsPerPixel) / -view.ScaleHeight(),
+            -view.ScaleTop()};
+}
+
+// Calls at(x) for the multiples of u across the view, then at(y) for those up it.
+template <typename AtX, typename AtY>
+void EachStep(const View& view, float u, AtX&& atX, AtY&& atY) {
+    const float left = view.ScaleLeft(), top = view.ScaleTop();
+    const float right = view.Right(), bottom = view.Bottom();
+    CountingRun(u, std::trunc(right), atX, left);
+    CountingRun(-u, std::trunc(left), atX, right);
+    CountingRun(u, std::trunc(top), atY, bottom);
+    CountingRun(-u, std::trunc(bottom), atY, top);
+}
+
+void DrawGrid(Canvas& canvas, const View& view, const CoordinateSystemStyle& style, float u) {
+    const float left = view.ScaleLeft(), top = view.ScaleTop();
+    const float right = view.Right(), bottom = view.Bottom();
+    canvas.SetLineStyle(StyleOf(style.GridStyle));
+    PixelFilter columns = Columns(view), rows = Rows(view);
+    EachStep(
+        view, u,
+        [&](float x) {
+            if (columns.New(x)) canvas.Line(x, top, x, bottom, style.GridColor);
+        },
+        [&](float y) {
+            if (rows.New(-y)) canvas.Line(left, y, right, y, style.GridColor);
+        });
+    canvas.SetLineStyle(LineStyle::Solid);
+}
+
+void DrawLabels(Canvas& canvas, const View& view, const CoordinateSystemStyle& style, float u) {
+    const float left = view.ScaleLeft(), top = view.ScaleTop();
+    const float right = view.Right(), bottom = view.Bottom();
+    PixelFilter columns = Columns(view), rows = Rows(view);
+    // The labels go beside their axis; an axis panned out of sight leaves them along the
+    // edge it lies beyond, so that the plane can still be read.
+    const auto xLabelTop = [&](const std::string& text) {
+        const float h = canvas.TextHeight(text);
+        if (top < 0) return top - h / 5;
+        if (bottom > 0) return bottom + 1.2f * h;
+        return -h / 5;
+    };
+    const auto yLabelLeft = [&](const std::string& text) {
+        const float w = canvas.TextWidth(text);
+        if (left > 0) return left + w / 4;
+        if (right < 0) return right - 1.25f * w;
+        return w / 4;
+    };
+    EachStep(
+        view, u,
+        [&](float x) {
+            if (x == 0 || !columns.New(x)) return;
+            const std::string text = Label(x, u, style.IsPi);
+            canvas.Text(x, xLabelTop(text), text, Black);
+        },
+        [&](float y) {
+            if (y == 0 || !rows.New(-y)) return;
+            const std::string text = Label(y, u, style.IsPi);
+            canvas.Text(yLabelLeft(text), y, text, Black);
+        });
+}
+
 } // namespace
 
 void DrawGridAndAxes(Canvas& canvas, const View& view, const AppSettings& settings) {
@@ -44,77 +127,12 @@ void DrawCoordinateSystem(Canvas& canvas, const View& view, const CoordinateSyst
 
     canvas.SetPenWidth(1);
     canvas.Clear(style.BackColor);
-
-    // Far zoomed out, many steps fall on one pixel of the surface: what is printed there
-    // again changes nothing visible, and skipping it keeps the redraw from taking minutes.
-    const double columnsPerUnit =
-        view.ClientWidthTwips() / static_cast<double>(TwipsPerPixel) / view.ScaleWidth();
-    const double rowsPerUnit =
-        view.ClientHeightTwips() / static_cast<double>(TwipsPerPixel) / -view.ScaleHeight();
-    struct PixelFilter {
-        double perUnit;
-        double origin;
-        double last = std::numeric_limits<double>::quiet_NaN();
-        bool New(float v) {
-            const double pixel = std::floor((v - origin) * perUnit);
-            if (pixel == last) return false;
-            last = pixel;
-            return true;
-        }
-    };
-
-    if (style.ShowGrid && stepUsable) {
-        canvas.SetLineStyle(StyleOf(style.GridStyle));
-        PixelFilter columns{columnsPerUnit, left}, rows{rowsPerUnit, -top};
-        const auto vertical = [&](float x) {
-            if (columns.New(x)) canvas.Line(x, top, x, bottom, style.GridColor);
-        };
-        const auto horizontal = [&](float y) {
-            if (rows.New(-y)) canvas.Line(left, y, right, y, style.GridColor);
-        };
-        CountingRun(u, std::trunc(right), vertical, left);
-        CountingRun(-u, std::trunc(left), vertical, right);
-        CountingRun(u, std::trunc(top), horizontal, bottom);
-        CountingRun(-u, std::trunc(bottom), horizontal, top);
-        canvas.SetLineStyle(LineStyle::Solid);
-    }
-
+    if (style.ShowGrid && stepUsable) DrawGrid(canvas, view, style, u);
     if (style.ShowAxisNames) {
         canvas.Text(right - 1.5f * canvas.TextWidth("X"), canvas.TextHeight("X"), "X", Black);
         canvas.Text(-canvas.TextWidth("Y"), top - canvas.TextHeight("Y") / 4, "Y", Black);
     }
-
-    if (style.ShowLabels && stepUsable) {
-        PixelFilter columns{columnsPerUnit, left}, rows{rowsPerUnit, -top};
-        // The labels go beside their axis; an axis panned out of sight leaves them along the
-        // edge it lies beyond, so that the plane can still be read.
-        const auto xLabelTop = [&](const std::string& text) {
-            const float h = canvas.TextHeight(text);
-            if (top < 0) return top - h / 5;
-            if (bottom > 0) return bottom + 1.2f * h;
-            return -h / 5;
-        };
-        const auto yLabelLeft = [&](const std::string& text) {
-            const float w = canvas.TextWidth(text);
-            if (left > 0) return left + w / 4;
-            if (right < 0) return right - 1.25f * w;
-            return w / 4;
-        };
-        const auto xLabel = [&](float x) {
-            if (x == 0 || !columns.New(x)) return;
-            const std::string text = Label(x, u, style.IsPi);
-            canvas.Text(x, xLabelTop(text), text, Black);
-        };
-        const auto yLabel = [&](float y) {
-            if (y == 0 || !rows.New(-y)) return;
-            const std::string text = Label(y, u, style.IsPi);
-            canvas.Text(yLabelLeft(text), y, text, Black);
-        };
-        CountingRun(u, std::trunc(right), xLabel, left);
-        CountingRun(-u, std::trunc(left), xLabel, right);
-        CountingRun(u, std::trunc(top), yLabel, bottom);
-        CountingRun(-u, std::trunc(bottom), yLabel, top);
-    }
+    if (style.ShowLabels && stepUsable) DrawLabels(canvas, view, style, u);
 
     canvas.SetLineStyle(LineStyle::Solid);
     canvas.SetPenWidth(1);

@@ -212,29 +212,43 @@ std::optional<std::pair<double, double>> ClipSegment(QPointF a, QPointF b, const
     return std::pair(t0, t1);
 }
 
+// A line with the points that change nothing visible left out, and where its pen lifts:
+// lifted[i] when the segment into points[i] is not stroked (both ends of a left-out
+// segment are kept).
+struct SimpleLine {
+    QPolygonF points;
+    std::vector<bool> lifted;
+};
+
+SimpleLine Simplified(const QPolygonF& line, const std::vector<qsizetype>& lifts) {
+    const std::vector<bool> keep = Simplify(line);
+    SimpleLine simple;
+    size_t lift = 0;
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        const auto k = static_cast<size_t>(i);
+        while (lift < lifts.size() && lifts[lift] < i)
+            ++lift;
+        if (!keep[k]) continue;
+        simple.points << line[i];
+        simple.lifted.push_back(lift < lifts.size() && lifts[lift] == i && keep[k - 1]);
+    }
+    return simple;
+}
+
 } // namespace
 
 void QtCanvas::Flush() {
     FlushStraight();
-    if (pending_.size() < 2) {
-        pending_.clear();
-        pendingLifts_.clear();
-        return;
+    if (pending_.size() >= 2) {
+        out_.SetRenderHint(QPainter::Antialiasing, true);
+        const SimpleLine line = Simplified(pending_, pendingLifts_);
+        StrokeVisible(line.points, line.lifted);
     }
-    out_.SetRenderHint(QPainter::Antialiasing, true);
-    const std::vector<bool> keep = Simplify(pending_);
-    QPolygonF simple;
-    // Where the pen lifts in the simplified line: both ends of the left-out segment kept.
-    std::vector<bool> lifted;
-    size_t lift = 0;
-    for (qsizetype i = 0; i < pending_.size(); ++i) {
-        const auto k = static_cast<size_t>(i);
-        while (lift < pendingLifts_.size() && pendingLifts_[lift] < i)
-            ++lift;
-        if (!keep[k]) continue;
-        simple << pending_[i];
-        lifted.push_back(lift < pendingLifts_.size() && pendingLifts_[lift] == i && keep[k - 1]);
-    }
+    pending_.clear();
+    pendingLifts_.clear();
+}
+
+void QtCanvas::StrokeVisible(const QPolygonF& simple, const std::vector<bool>& lifted) {
     QPen pen = Pen(pendingColor_);
     pen.setCapStyle(Qt::RoundCap);
     out_.SetPen(pen);
@@ -297,8 +311,6 @@ void QtCanvas::Flush() {
         }
         stroke();
     }
-    pending_.clear();
-    pendingLifts_.clear();
 }
 
 void QtCanvas::FlushStraight() {

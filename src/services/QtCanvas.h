@@ -71,6 +71,8 @@ private:
     void Segment(QPointF a, QPointF b, Rgb color, bool lifted = false);
     QPen Pen(Rgb color) const;
     void Flush();
+    // Strokes the parts of a simplified line that can reach the surface.
+    void StrokeVisible(const QPolygonF& simple, const std::vector<bool>& lifted);
     void FlushStraight();
 
     const View& view_;
