@@ -118,9 +118,10 @@ void SampleStretch(Stretch& out, float v, float max, float step, uint64_t count,
             inside = inView(*before);
             remembered = *before;
         }
-        for (uint64_t i = 0; i < count && v <= max; ++i, v = NextSample(v, step)) {
-            if (stop && (i & 1023) == 0 && stop->load(std::memory_order_relaxed)) return;
-            const Vertex p = evaluate(v);
+        SingleRun(v, max, step, [&](size_t i, float at) {
+            if (i >= count) return false;
+            if (stop && (i & 1023) == 0 && stop->load(std::memory_order_relaxed)) return false;
+            const Vertex p = evaluate(at);
             if (inView(p)) {
                 if (!inside) {
                     if (out.kept.empty()) out.startsWithRemembered = true;
@@ -136,7 +137,8 @@ void SampleStretch(Stretch& out, float v, float max, float step, uint64_t count,
                 }
                 remembered = p;
             }
-        }
+            return true;
+        });
     } catch (...) {
         out.failure = std::current_exception();
     }
@@ -155,16 +157,17 @@ std::vector<StretchStart> StretchStarts(const EquationContext& c, float min, flo
     std::vector<StretchStart> stretches{{min, min, UINT64_MAX}};
     if (threads <= 1) return stretches;
     const auto share = static_cast<uint64_t>(samples / threads) + 1;
-    uint64_t n = 0;
     float previous = min;
-    for (float v = min; v <= max; previous = v, v = NextSample(v, step), ++n) {
+    SingleRun(min, max, step, [&](size_t n, float v) {
         if ((n & 0xFFFFF) == 0 && c.Stop && c.Stop->load(std::memory_order_relaxed))
             throw DrawingStopped{};
         if (n > 0 && n % share == 0) {
             stretches.back().count = share;
             stretches.push_back({v, previous, UINT64_MAX});
         }
-    }
+        previous = v;
+        return true;
+    });
     return stretches;
 }
 
