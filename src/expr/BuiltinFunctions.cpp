@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cmath>
+#include <limits>
 
 namespace orbiplot {
 
@@ -117,5 +118,34 @@ BuiltinFunctionPointer BuiltinFunctionCode(BuiltinFunction fn) {
 }
 
 double BuiltinValue(BuiltinFunction fn, double x) { return BuiltinFunctionCode(fn)(x); }
+
+double BuiltinSlope(BuiltinFunction fn, double x, double y) {
+    constexpr double NoSlope = std::numeric_limits<double>::quiet_NaN();
+    const auto arcSlope = [x] { return 1 / std::sqrt((1 - x) * (1 + x)); };
+    switch (fn) {
+    case Fn::Sin: return std::cos(x);
+    case Fn::Cos: return -std::sin(x);
+    case Fn::Tan: return 1 + y * y;
+    case Fn::Cot: return -(1 + y * y);
+    case Fn::Sec: return y * std::tan(x);
+    case Fn::Csc: return -y / std::tan(x);
+    case Fn::ArcSin: return arcSlope();
+    case Fn::ArcCos: return -arcSlope();
+    case Fn::ArcTan: return 1 / (1 + x * x);
+    case Fn::ArcCot: return -1 / (1 + x * x);
+    case Fn::R2D: return 180 / PiLiteral;
+    case Fn::D2R: return PiLiteral / 180;
+    case Fn::Abs: return x > 0 ? 1 : x < 0 ? -1 : NoSlope;
+    case Fn::Sqr: return 0.5 / y;
+    case Fn::Log: return 1 / x;
+    case Fn::Log10: return 1 / (x * std::log(10.0));
+    case Fn::Fix: return x == std::trunc(x) ? NoSlope : 0;
+    case Fn::Sgn: return x == 0 ? NoSlope : 0;
+    case Fn::Exp: return y;
+    case Fn::Rnd:
+    case Fn::None: break;
+    }
+    return NoSlope;
+}
 
 } // namespace orbiplot

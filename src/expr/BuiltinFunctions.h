@@ -35,6 +35,10 @@ BuiltinFunction LookUpBuiltinFunction(std::string_view name);
 // runtime errors the parser reports.
 double BuiltinValue(BuiltinFunction fn, double x);
 
+// The derivative of fn at x, where it has the value y; not a number where it has none
+// (the corner of Abs, a step of Fix or Sgn, Rnd).
+double BuiltinSlope(BuiltinFunction fn, double x, double y);
+
 // The code BuiltinValue runs for fn.
 using BuiltinFunctionPointer = double (*)(double);
 BuiltinFunctionPointer BuiltinFunctionCode(BuiltinFunction fn);

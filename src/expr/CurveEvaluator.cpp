@@ -200,7 +200,7 @@ public:
         // Unknown names (the variable before "(" among them) and RND take the text path.
         const BuiltinFunction fn = LookUpBuiltinFunction(name);
         if (fn == BuiltinFunction::None || fn == BuiltinFunction::Rnd) throw NotCompiled{};
-        EmitUnary({Op::Function, 0, BuiltinFunctionCode(fn)});
+        EmitUnary({Op::Function, 0, BuiltinFunctionCode(fn), fn});
         return {};
     }
     Emitted Binary(Operator op, Emitted, Emitted) {
@@ -326,6 +326,67 @@ double CurveEvaluator::Run(double x) {
         }
     }
 #undef ORBIPLOT_BINARY
+    return *top;
+}
+
+namespace {
+
+using Dual = CurveEvaluator::ValueAndSlope;
+
+// The rules of the derivative; the values by the same checked operations as Run.
+Dual Apply(Op op, Dual a, Dual b) {
+    switch (op) {
+    case Op::Add: return {checked::Add(a.Value, b.Value), a.Slope + b.Slope};
+    case Op::Subtract: return {checked::Sub(a.Value, b.Value), a.Slope - b.Slope};
+    case Op::Multiply:
+        return {checked::Mul(a.Value, b.Value), a.Slope * b.Value + a.Value * b.Slope};
+    case Op::Divide: {
+        const double q = checked::Div(a.Value, b.Value);
+        return {q, (a.Slope - q * b.Slope) / b.Value};
+    }
+    default: {
+        const double p = checked::Pow(a.Value, b.Value);
+        // A fixed exponent has the rule for any base; a varying one needs a positive base.
+        if (b.Slope != 0)
+            return {p, a.Value > 0 ? p * (b.Slope * std::log(a.Value) + b.Value * a.Slope / a.Value)
+                                   : std::numeric_limits<double>::quiet_NaN()};
+        return {p, a.Slope == 0 ? 0 : b.Value * std::pow(a.Value, b.Value - 1) * a.Slope};
+    }
+    }
+}
+
+} // namespace
+
+CurveEvaluator::ValueAndSlope CurveEvaluator::ExactSlope(double x) {
+    slopeStack_.resize(stack_.size());
+    Dual* top = slopeStack_.data() - 1;
+    for (const Instruction& in : program_) {
+        switch (in.op) {
+        case Op::Number: *++top = {in.number, 0}; break;
+        case Op::Variable: *++top = {x, 1}; break;
+        case Op::Negate: *top = {-1.0 * top->Value, -top->Slope}; break;
+        case Op::Function: {
+            const double y = in.function(top->Value);
+            *top = {y, top->Slope == 0 ? 0 : BuiltinSlope(in.builtin, top->Value, y) * top->Slope};
+            break;
+        }
+        case Op::Add:
+        case Op::Subtract:
+        case Op::Multiply:
+        case Op::Divide:
+        case Op::Power: --top, top[0] = Apply(in.op, top[0], top[1]); break;
+        case Op::AddNumber: *top = Apply(Op::Add, *top, {in.number, 0}); break;
+        case Op::SubtractNumber: *top = Apply(Op::Subtract, *top, {in.number, 0}); break;
+        case Op::MultiplyNumber: *top = Apply(Op::Multiply, *top, {in.number, 0}); break;
+        case Op::DivideNumber: *top = Apply(Op::Divide, *top, {in.number, 0}); break;
+        case Op::PowerNumber: *top = Apply(Op::Power, *top, {in.number, 0}); break;
+        case Op::AddVariable: *top = Apply(Op::Add, *top, {x, 1}); break;
+        case Op::SubtractVariable: *top = Apply(Op::Subtract, *top, {x, 1}); break;
+        case Op::MultiplyVariable: *top = Apply(Op::Multiply, *top, {x, 1}); break;
+        case Op::DivideVariable: *top = Apply(Op::Divide, *top, {x, 1}); break;
+        case Op::PowerVariable: *top = Apply(Op::Power, *top, {x, 1}); break;
+        }
+    }
     return *top;
 }
 

@@ -40,6 +40,14 @@ public:
     // finding a curve's points needs. Only a compiled text has it (call IsCompiled first);
     // raises what the evaluation raises.
     double ExactValue(double v) { return Run(v); }
+    // The value there and the derivative of the function: each operation's rule applied as
+    // the program runs. The derivative is not a number where the function has none (the
+    // corner of Abs); the value and what is raised are ExactValue's.
+    struct ValueAndSlope {
+        double Value;
+        double Slope;
+    };
+    ValueAndSlope ExactSlope(double v);
 
     // A binary operation takes its right operand from the stack, from its own number or
     // from the variable.
@@ -68,6 +76,7 @@ public:
         Op op;
         double number = 0;
         BuiltinFunctionPointer function = nullptr;
+        BuiltinFunction builtin = BuiltinFunction::None;
     };
 
 private:
@@ -78,6 +87,7 @@ private:
     std::string var_;
     std::vector<Instruction> program_;
     std::vector<double> stack_;
+    std::vector<ValueAndSlope> slopeStack_;
     // The last value worked out and its sample's value text, as ten-thousandths: samples
     // closer than the text's last digit (every few of them beyond 10000) share it.
     int64_t lastTenThousandths_ = NoTenThousandths;

@@ -289,4 +289,68 @@ TEST(CurveEvaluator, TextsWhoseReadingDependsOnTheValueStayOnTheTextPath) {
         CurveEvaluator(parser, "x+" + std::string(32700, ' ') + "+exp(1)", "x").IsCompiled());
 }
 
+// The derivative against a difference quotient of the function itself (Richardson's
+// extrapolation of central differences), and a few worked by hand.
+TEST(CurveEvaluator, SlopesFollowTheRulesOfEveryOperationAndFunction) {
+    test::SeededRandom random;
+    clsExpressionParser parser(random);
+    parser.AddConstant("k", 0.75);
+    const auto quotient = [](CurveEvaluator& f, double x) {
+        const auto central = [&](double h) {
+            return (f.ExactValue(x + h) - f.ExactValue(x - h)) / (2 * h);
+        };
+        const double h = 1e-3 * std::max(1.0, std::fabs(x));
+        return (4 * central(h / 2) - central(h)) / 3;
+    };
+    const char* const texts[] = {"sin(x)",        "cos(2*x)",    "tan(x)",
+                                 "tg(x/2)",       "cot(x)",      "sec(x)",
+                                 "csc(x)",        "arcsin(x/2)", "arccos(x/3)",
+                                 "arctan(x)",     "atn(k*x)",    "arccot(x)",
+                                 "r2d(x)",        "d2r(x*x)",    "abs(x-0.3)",
+                                 "sqr(x+3)",      "log(x+3)",    "ln(x*x+1)",
+                                 "log10(x+3)",    "exp(-x*x)",   "fix(x)*x",
+                                 "sgn(x)+x",      "x^3-2*x",     "2^x",
+                                 "(x+3)^(x/2)",   "x/(x+5)",     "1/x",
+                                 "(x*x-1)/(x+4)", "-x^2+k",      "x-3*x",
+                                 "3-x",           "(x+1)*(x-2)", "x*x/4-3",
+                                 "k^x",           "(x+3)^x",     "sin(x)^2",
+                                 "(x+3)^k",       "sqr(abs(x))", "exp(sin(x))*cos(x)"};
+    for (const char* text : texts) {
+        CurveEvaluator f(parser, text, "x");
+        ASSERT_TRUE(f.IsCompiled()) << text;
+        for (const double x : {-1.3, -0.55, 0.35, 0.8, 1.45}) {
+            const auto [value, slope] = f.ExactSlope(x);
+            EXPECT_EQ(value, f.ExactValue(x)) << text << " at " << x;
+            const double expected = quotient(f, x);
+            EXPECT_NEAR(slope, expected, 1e-6 * std::max(1.0, std::fabs(expected)))
+                << text << " at " << x;
+        }
+    }
+
+    // Worked by hand.
+    CurveEvaluator cubic(parser, "x^3-2*x", "x");
+    EXPECT_EQ(cubic.ExactSlope(1.5).Slope, 4.75); // 3 * 2.25 - 2
+    CurveEvaluator power(parser, "x^x", "x");
+    EXPECT_DOUBLE_EQ(power.ExactSlope(2).Slope, 4 * (std::log(2.0) + 1));
+    CurveEvaluator vertex(parser, "x*x/4-3", "x");
+    EXPECT_EQ(vertex.ExactSlope(0).Slope, 0);
+    EXPECT_EQ(vertex.ExactSlope(-3).Slope, -1.5);
+    // No derivative at a corner or a step; the value still there.
+    CurveEvaluator corner(parser, "abs(x-0.5)", "x");
+    EXPECT_TRUE(std::isnan(corner.ExactSlope(0.5).Slope));
+    EXPECT_EQ(corner.ExactSlope(0.5).Value, 0);
+    EXPECT_EQ(corner.ExactSlope(0.25).Slope, -1);
+    CurveEvaluator step(parser, "fix(x)", "x");
+    EXPECT_TRUE(std::isnan(step.ExactSlope(2).Slope));
+    EXPECT_EQ(step.ExactSlope(2.5).Slope, 0);
+    // A negative base with a varying exponent has no derivative; with a fixed one it has.
+    CurveEvaluator varying(parser, "(x-4)^(x/2)", "x");
+    EXPECT_TRUE(std::isnan(varying.ExactSlope(2).Slope)); // (-2)^1
+    CurveEvaluator fixed(parser, "(x-4)^3", "x");
+    EXPECT_EQ(fixed.ExactSlope(2).Slope, 12);
+    // What the function raises, the slope raises too.
+    CurveEvaluator root(parser, "sqr(x)", "x");
+    EXPECT_THROW(root.ExactSlope(-1), AppError);
+}
+
 } // namespace
