@@ -125,6 +125,46 @@ struct Shape {
         }
     }
 
+    static std::optional<CurveEvaluator::ValueAndSlope> Slope(CurveEvaluator& e, double t) {
+        try {
+            const CurveEvaluator::ValueAndSlope v = e.ExactSlope(t);
+            if (std::isfinite(v.Value)) return v;
+        } catch (...) {
+            // No point here, so no direction.
+        }
+        return std::nullopt;
+    }
+
+    // The direction of an equation curve at its variable's value: the derivatives of x and y,
+    // not a number where the curve has a point but no derivative (a corner).
+    std::optional<Point2> SlopeAt(double t) const {
+        switch (Kind) {
+        case ShapeKind::GraphY: {
+            const auto y = Slope(*First, t);
+            if (!y) return std::nullopt;
+            return Point2{1, y->Slope};
+        }
+        case ShapeKind::GraphX: {
+            const auto x = Slope(*First, t);
+            if (!x) return std::nullopt;
+            return Point2{x->Slope, 1};
+        }
+        case ShapeKind::Parametric: {
+            const auto x = Slope(*First, t);
+            const auto y = x ? Slope(*Second, t) : std::nullopt;
+            if (!y) return std::nullopt;
+            return Point2{x->Slope, y->Slope};
+        }
+        case ShapeKind::Polar: {
+            const auto r = Slope(*First, t);
+            if (!r) return std::nullopt;
+            const double c = std::cos(t), s = std::sin(t);
+            return Point2{r->Slope * c - r->Value * s, r->Slope * s + r->Value * c};
+        }
+        default: return std::nullopt;
+        }
+    }
+
     // The size of the terms of ImplicitAt at a point: what "zero" is measured against.
     double ImplicitScale(double x, double y) const {
         switch (Kind) {
@@ -436,13 +476,21 @@ private:
             };
         };
         const RealFunction x = coordinate(false), y = coordinate(true);
+        const auto slopeOf = [&s](bool ofY) -> RealFunction {
+            return [&s, ofY](double t) -> std::optional<double> {
+                const std::optional<Point2> d = s.SlopeAt(t);
+                if (!d) return std::nullopt;
+                return ofY ? d->Y : d->X;
+            };
+        };
+        const RealFunction dx = slopeOf(false), dy = slopeOf(true);
         const double extent = std::max(box_.Right - box_.Left, box_.Top - box_.Bottom);
         const auto plane = [extent](double) { return extent; };
         if (!ZeroAlong(y, plane, s.T0, s.T1))
-            for (double t : ZerosOn(y, s.T0, s.T1, GridSteps))
+            for (double t : ZerosOn(y, s.T0, s.T1, GridSteps, dy))
                 if (const auto p = s.PointAt(t)) add_.Add(KeyPointKind::Zero, i, -1, p->X, 0);
         if (!ZeroAlong(x, plane, s.T0, s.T1))
-            for (double t : ZerosOn(x, s.T0, s.T1, GridSteps))
+            for (double t : ZerosOn(x, s.T0, s.T1, GridSteps, dx))
                 if (const auto p = s.PointAt(t)) add_.Add(KeyPointKind::YIntercept, i, -1, 0, p->Y);
         const bool inX = s.Kind == ShapeKind::GraphX, inY = s.Kind == ShapeKind::GraphY;
         // A polar curve closes on itself: its turning points at z = 0 are looked for across
@@ -451,8 +499,8 @@ private:
         const double slack = 1e-7 * (s.T1 - s.T0);
         for (const bool alongY : {true, false}) {
             if ((alongY && inX) || (!alongY && inY)) continue;
-            for (const Extremum& e :
-                 ExtremaOn(alongY ? y : x, s.T0 - beyond, s.T1 + beyond, GridSteps)) {
+            for (const Extremum& e : ExtremaOn(alongY ? y : x, s.T0 - beyond, s.T1 + beyond,
+                                               GridSteps, alongY ? dy : dx)) {
                 if (e.T < s.T0 - slack || e.T > s.T1 + slack) continue;
                 if (const auto p = s.PointAt(e.T))
                     add_.Add(e.IsMaximum ? KeyPointKind::Maximum : KeyPointKind::Minimum, i, -1,

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
+#include <limits>
 
 namespace orbiplot {
 
@@ -191,7 +192,53 @@ std::optional<double> MinimumIn(const RealFunction& f, double a, double b) {
     return x;
 }
 
-std::vector<double> ZerosOn(const RealFunction& f, double t0, double t1, int n) {
+namespace {
+
+// Where the derivative changes sign near t, which MinimumIn found within its tolerance:
+// brackets growing from a few times that tolerance up to [lo, hi], the sign change halved to
+// neighbouring doubles. A point where the function has a value but no derivative (a
+// corner) is a turn as well; the derivative may jump there, so a jump is not refused as
+// RootIn refuses poles. Nothing when the derivative fails or keeps its sign.
+std::optional<double> TurnNear(const RealFunction& slope, double t, double lo, double hi) {
+    const RealFunction at = [&slope](double u) -> std::optional<double> {
+        const std::optional<double> s = slope(u);
+        if (!s) return std::nullopt;
+        return std::isfinite(*s) ? *s : 0.0;
+    };
+    const std::optional<double> here = at(t);
+    if (!here) return std::nullopt;
+    if (*here == 0) return t;
+    double width = 4 * (std::sqrt(DBL_EPSILON) * std::fabs(t) + 1e-10 * (hi - lo));
+    for (int widening = 0; widening < 64; ++widening, width *= 4) {
+        const double a = std::max(lo, t - width), b = std::min(hi, t + width);
+        const std::optional<double> sa = at(a), sb = at(b);
+        if (sa && *sa == 0) return a;
+        if (sb && *sb == 0) return b;
+        if (sa && sb && Negative(*sa) != Negative(*sb)) {
+            // Brent's steps land on a smooth turn exactly (a parabola's vertex at 0, where
+            // halving would stop at the least double, whose half slope underflows to zero).
+            if (const std::optional<double> smooth = RootIn(at, a, b, *sa, *sb)) return smooth;
+            return HalvedToNeighbours(at, a, b, *sa, *sb, std::numeric_limits<double>::infinity());
+        }
+        if (a <= lo && b >= hi) break;
+    }
+    return std::nullopt;
+}
+
+// t moved to u when f is there at least as far on the wanted side (up when sign is 1,
+// down when -1), to within rounding: f is flat about a turning point.
+double Polished(const RealFunction& f, double t, std::optional<double> u, double sign) {
+    if (!u || *u == t) return t;
+    const std::optional<double> ft = f(t), fu = f(*u);
+    if (!ft || !fu || !std::isfinite(*fu)) return t;
+    const double rounding = 8 * DBL_EPSILON * std::max(std::fabs(*ft), std::fabs(*fu));
+    return sign * (*fu - *ft) >= -rounding ? *u : t;
+}
+
+} // namespace
+
+std::vector<double> ZerosOn(const RealFunction& f, double t0, double t1, int n,
+                            const RealFunction& slope) {
     const Grid g = Sample(f, t0, t1, n);
     std::vector<double> zeros;
     const size_t count = g.t.size();
@@ -216,8 +263,9 @@ std::vector<double> ZerosOn(const RealFunction& f, double t0, double t1, int n) 
         if (m == 0 || Negative(l) != Negative(m) || Negative(m) != Negative(r)) continue;
         if (!(std::fabs(m) <= std::fabs(l) && std::fabs(m) <= std::fabs(r))) continue;
         if (std::fabs(m) == std::fabs(l) && std::fabs(m) == std::fabs(r)) continue;
-        const std::optional<double> t = MinimumIn(size, g.t[i - 1], g.t[i + 1]);
+        std::optional<double> t = MinimumIn(size, g.t[i - 1], g.t[i + 1]);
         if (!t) continue;
+        if (slope) t = Polished(size, *t, TurnNear(slope, *t, g.t[i - 1], g.t[i + 1]), -1);
         const std::optional<double> at = size(*t);
         if (at && *at <= zero) zeros.push_back(*t);
     }
@@ -225,7 +273,8 @@ std::vector<double> ZerosOn(const RealFunction& f, double t0, double t1, int n) 
     return zeros;
 }
 
-std::vector<Extremum> ExtremaOn(const RealFunction& f, double t0, double t1, int n) {
+std::vector<Extremum> ExtremaOn(const RealFunction& f, double t0, double t1, int n,
+                                const RealFunction& slope) {
     const Grid g = Sample(f, t0, t1, n);
     const size_t count = g.t.size();
     std::vector<Extremum> found;
@@ -246,8 +295,9 @@ std::vector<Extremum> ExtremaOn(const RealFunction& f, double t0, double t1, int
                 return -sign * *v;
             };
             const size_t end = (m == r && i + 2 < count) ? i + 2 : i + 1;
-            const std::optional<double> t = MinimumIn(toward, g.t[i - 1], g.t[end]);
+            std::optional<double> t = MinimumIn(toward, g.t[i - 1], g.t[end]);
             if (!t) continue;
+            if (slope) t = Polished(f, *t, TurnNear(slope, *t, g.t[i - 1], g.t[end]), sign);
             const std::optional<double> at = f(*t);
             if (!at || !std::isfinite(*at)) continue;
             // Beyond the grid's point by no more than the rise to it: not a pole.

@@ -21,16 +21,21 @@ std::optional<double> MinimumIn(const RealFunction& f, double a, double b);
 
 // The zeros of f on [t0, t1] from a grid of n steps: each sign change refined by RootIn,
 // and each place where |f| comes down to zero without changing sign (a double root, a
-// tangency) found by MinimumIn. Poles and failing points are never zeros.
-std::vector<double> ZerosOn(const RealFunction& f, double t0, double t1, int n);
+// tangency) found by MinimumIn. Poles and failing points are never zeros. Given f's
+// derivative, a tangency is then taken to the last bit, where the derivative is zero.
+std::vector<double> ZerosOn(const RealFunction& f, double t0, double t1, int n,
+                            const RealFunction& slope = {});
 
 struct Extremum {
     double T;
     bool IsMaximum;
 };
 // The local maxima and minima of f inside (t0, t1) from the same grid, refined by MinimumIn;
-// a pole between grid points is no extremum.
-std::vector<Extremum> ExtremaOn(const RealFunction& f, double t0, double t1, int n);
+// a pole between grid points is no extremum. Given f's derivative, each is then taken to the
+// last bit where the derivative changes sign or is not a number (a corner); the values alone
+// are flat there to about 1e-8 of the argument.
+std::vector<Extremum> ExtremaOn(const RealFunction& f, double t0, double t1, int n,
+                                const RealFunction& slope = {});
 
 // The real roots of the polynomial c[0] + c[1] t + ... (degree at most 4), each once, in
 // ascending order; a double root (the polynomial touching zero) counts.

@@ -358,6 +358,7 @@ Dual Apply(Op op, Dual a, Dual b) {
 } // namespace
 
 CurveEvaluator::ValueAndSlope CurveEvaluator::ExactSlope(double x) {
+    if (program_.empty()) return {std::nan(""), std::nan("")};
     slopeStack_.resize(stack_.size());
     Dual* top = slopeStack_.data() - 1;
     for (const Instruction& in : program_) {

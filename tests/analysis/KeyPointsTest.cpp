@@ -93,7 +93,7 @@ TEST(KeyPoints, DoubleRootsCountAndPolesNever) {
     const Found found = s.Run(PlaneBox{-4, 4, -6, 6});
     const auto twice = found.Of(KeyPointKind::Zero, 0);
     ASSERT_EQ(twice.size(), 1u);
-    EXPECT_TRUE(Relative(twice[0].X, 1, 1e-7));
+    EXPECT_EQ(twice[0].X, 1); // where the slope 2x - 2 is zero, not where |f| looks flat
     EXPECT_THAT(Xs(found.Of(KeyPointKind::Zero, 1)),
                 ::testing::ElementsAre(::testing::DoubleNear(-Pi, 1e-15), 0.0,
                                        ::testing::DoubleNear(Pi, 1e-15)));
@@ -107,7 +107,7 @@ TEST(KeyPoints, DoubleRootsCountAndPolesNever) {
     EXPECT_TRUE(found.Of(KeyPointKind::YIntercept, 2).empty());
     // The parabola's turning point is its vertex (1, 0) and (1, 0.01).
     ASSERT_EQ(found.Of(KeyPointKind::Minimum, 3).size(), 1u);
-    EXPECT_TRUE(Relative(found.Of(KeyPointKind::Minimum, 3)[0].X, 1, 1e-7));
+    EXPECT_EQ(found.Of(KeyPointKind::Minimum, 3)[0].X, 1);
 }
 
 TEST(KeyPoints, TurningPointsOfACubicAndOfXSinX) {
@@ -119,9 +119,9 @@ TEST(KeyPoints, TurningPointsOfACubicAndOfXSinX) {
     const auto max = found.Of(KeyPointKind::Maximum, 0), min = found.Of(KeyPointKind::Minimum, 0);
     ASSERT_EQ(max.size(), 1u);
     ASSERT_EQ(min.size(), 1u);
-    EXPECT_TRUE(Relative(max[0].X, -1, 1e-7));
+    EXPECT_EQ(max[0].X, -1);
     EXPECT_TRUE(Relative(max[0].Y, 2, 1e-12));
-    EXPECT_TRUE(Relative(min[0].X, 1, 1e-7));
+    EXPECT_EQ(min[0].X, 1);
     EXPECT_TRUE(Relative(min[0].Y, -2, 1e-12));
     // x sin x turns where sin x + x cos x = 0; Newton on that, worked out here: the turning
     // points in (-10, 10) besides 0 are near +-2.03, +-4.91, +-7.98.
@@ -141,7 +141,7 @@ TEST(KeyPoints, TurningPointsOfACubicAndOfXSinX) {
     std::sort(turns.begin(), turns.end(), [](auto& a, auto& b) { return a.X < b.X; });
     ASSERT_EQ(turns.size(), truth.size());
     for (size_t i = 0; i < truth.size(); ++i) {
-        EXPECT_TRUE(Relative(turns[i].X, truth[i], 1e-7)) << i;
+        EXPECT_TRUE(WithinUlps(turns[i].X, truth[i])) << i;
         EXPECT_TRUE(Relative(turns[i].Y, truth[i] * std::sin(truth[i]), 1e-12)) << i;
     }
     // 0 is a minimum, 2.03 a maximum.
@@ -150,12 +150,60 @@ TEST(KeyPoints, TurningPointsOfACubicAndOfXSinX) {
     // x axis at x = 0.
     const auto sideways = found.Of(KeyPointKind::Minimum, 2);
     ASSERT_EQ(sideways.size(), 1u);
-    EXPECT_TRUE(Relative(sideways[0].Y, 2, 1e-7));
+    EXPECT_EQ(sideways[0].Y, 2);
     EXPECT_TRUE(Relative(sideways[0].X, -4, 1e-12));
     EXPECT_THAT(found.Of(KeyPointKind::YIntercept, 2),
                 ::testing::ElementsAre(::testing::Field(&KeyPoint::Y, 0.0),
                                        ::testing::Field(&KeyPoint::Y, 4.0)));
     EXPECT_EQ(found.Of(KeyPointKind::Zero, 2).size(), 1u);
+}
+
+// Where the values are flat about a turn, the argument is taken from the derivative: the
+// other coordinate of the point then comes out to the last bits.
+TEST(KeyPoints, TurningPointsAreExactWhereTheSlopeVanishesOrBreaks) {
+    Search s;
+    s.Add(Equation(CurveGeneralY, "x*x/4-3"));      // 0: vertex (0, -3)
+    s.Add(Equation(CurveGeneralY, "abs(x+1.5)-2")); // 1: corner (-1.5, -2)
+    // 2: x = 3 cos t, y = 2 sin 3t: y is 2 at t = pi/6, where x = 3 sqrt(3) / 2.
+    s.Add(Equation(CurveParameter, "3*cos(t)", "2*sin(3*t)", false, 0, 3));
+    // 3: the cardioid r = 1 + cos z: y = (1 + cos z) sin z is greatest at z = pi/3, at the
+    // point (3/4, 3 sqrt(3)/4); x = (1 + cos z) cos z is least at z = 2 pi/3, (-1/4, sqrt(3)/4).
+    s.Add(Equation(Polar, "1+cos(z)"));
+    const Found found = s.Run();
+
+    const auto vertex = found.Of(KeyPointKind::Minimum, 0);
+    ASSERT_EQ(vertex.size(), 1u);
+    EXPECT_EQ(vertex[0].X, 0);
+    EXPECT_EQ(vertex[0].Y, -3);
+    const auto corner = found.Of(KeyPointKind::Minimum, 1);
+    ASSERT_EQ(corner.size(), 1u);
+    EXPECT_EQ(corner[0].X, -1.5);
+    EXPECT_EQ(corner[0].Y, -2);
+    EXPECT_THAT(Xs(found.Of(KeyPointKind::Zero, 1)), ::testing::ElementsAre(-3.5, 0.5));
+
+    // t in [0, 3] reaches y = 2 at pi/6 and 5 pi/6, where x = 3 cos(5 pi/6) = -3 sqrt(3)/2.
+    std::vector<double> highest;
+    for (const KeyPoint& p : found.Of(KeyPointKind::Maximum, 2))
+        if (std::fabs(p.Y - 2) < 1e-12) highest.push_back(p.X);
+    std::sort(highest.begin(), highest.end());
+    ASSERT_EQ(highest.size(), 2u);
+    EXPECT_TRUE(WithinUlps(highest[0], -3 * std::sqrt(3.0) / 2));
+    EXPECT_TRUE(WithinUlps(highest[1], 3 * std::sqrt(3.0) / 2));
+
+    bool sawTop = false, sawLeft = false;
+    for (const auto kind : {KeyPointKind::Maximum, KeyPointKind::Minimum})
+        for (const KeyPoint& p : found.Of(kind, 3)) {
+            if (kind == KeyPointKind::Maximum && std::fabs(p.Y - 3 * std::sqrt(3.0) / 4) < 1e-9) {
+                sawTop = true;
+                EXPECT_TRUE(WithinUlps(p.X, 0.75)) << p.X;
+            }
+            if (kind == KeyPointKind::Minimum && std::fabs(p.X + 0.25) < 1e-9 && p.Y > 0) {
+                sawLeft = true;
+                EXPECT_TRUE(WithinUlps(p.Y, std::sqrt(3.0) / 4)) << p.Y;
+            }
+        }
+    EXPECT_TRUE(sawTop);
+    EXPECT_TRUE(sawLeft);
 }
 
 TEST(KeyPoints, LinesAndConicsMeetWhereTheirEquationsSay) {
@@ -286,7 +334,7 @@ TEST(KeyPoints, PolarCurvesHiddenCurvesTranslatedCurvesAndPoints) {
         EXPECT_TRUE(p.Curve != 1 && p.Other != 1);
     EXPECT_THAT(Xs(found.Of(KeyPointKind::Zero, 2)), ::testing::ElementsAre(2.0, 4.0));
     ASSERT_EQ(found.Of(KeyPointKind::Minimum, 2).size(), 1u);
-    EXPECT_TRUE(Relative(found.Of(KeyPointKind::Minimum, 2)[0].X, 3, 1e-7));
+    EXPECT_EQ(found.Of(KeyPointKind::Minimum, 2)[0].X, 3);
     // A point on a curve is where they meet; one on nothing meets nothing.
     EXPECT_EQ(found.Of(KeyPointKind::Intersection, 2, 3).size(), 1u);
     EXPECT_TRUE(found.Of(KeyPointKind::Intersection, 4).empty());
