@@ -90,6 +90,7 @@ TEST(KeyPoints, DoubleRootsCountAndPolesNever) {
     s.Add(Equation(CurveGeneralY, "tan(x)"));       // zeros at k pi, poles between
     s.Add(Equation(CurveGeneralY, "1/x"));          // a pole at 0, no zero
     s.Add(Equation(CurveGeneralY, "x^2-2*x+1.01")); // misses zero by 0.01
+    s.Add(Equation(CurveGeneralY, "(x-0.7)^2*3"));  // touches zero between grid points
     const Found found = s.Run(PlaneBox{-4, 4, -6, 6});
     const auto twice = found.Of(KeyPointKind::Zero, 0);
     ASSERT_EQ(twice.size(), 1u);
@@ -108,6 +109,8 @@ TEST(KeyPoints, DoubleRootsCountAndPolesNever) {
     // The parabola's turning point is its vertex (1, 0) and (1, 0.01).
     ASSERT_EQ(found.Of(KeyPointKind::Minimum, 3).size(), 1u);
     EXPECT_EQ(found.Of(KeyPointKind::Minimum, 3)[0].X, 1);
+    // Where its slope 6 (x - 0.7) is zero: at the double nearest 0.7 itself.
+    EXPECT_THAT(Xs(found.Of(KeyPointKind::Zero, 4)), ::testing::ElementsAre(0.7));
 }
 
 TEST(KeyPoints, TurningPointsOfACubicAndOfXSinX) {
@@ -376,6 +379,39 @@ TEST(RootFinding, PolynomialRootsSimpleDoubleAndNone) {
     const RealFunction pole = [](double t) -> std::optional<double> { return 1 / (t - 0.3); };
     EXPECT_FALSE(RootIn(pole, 0, 1, pole(0).value(), pole(1).value()).has_value());
     EXPECT_TRUE(ZerosOn(pole, -1, 1, 100).empty());
+}
+
+TEST(RootFinding, TurnsAndTouchesAreTakenWhereTheSlopeChangesSignOrBreaks) {
+    const auto value = [](double v) { return std::optional<double>(v); };
+    // 3 (t - 0.7)^2 touches zero at 0.7, its slope 6 (t - 0.7).
+    const RealFunction touch = [&](double t) { return value(3 * (t - 0.7) * (t - 0.7)); };
+    const RealFunction touchSlope = [&](double t) { return value(6 * (t - 0.7)); };
+    EXPECT_THAT(ZerosOn(touch, -2, 3, 50, touchSlope), ::testing::ElementsAre(0.7));
+    const auto low = ExtremaOn(touch, -2, 3, 50, touchSlope);
+    ASSERT_EQ(low.size(), 1u);
+    EXPECT_EQ(low[0].T, 0.7);
+    EXPECT_FALSE(low[0].IsMaximum);
+    // cos t - t/4 is greatest where sin t = -1/4.
+    const RealFunction wave = [&](double t) { return value(std::cos(t) - t / 4); };
+    const RealFunction waveSlope = [&](double t) { return value(-std::sin(t) - 0.25); };
+    const auto high = ExtremaOn(wave, -1, 1, 40, waveSlope);
+    ASSERT_EQ(high.size(), 1u);
+    EXPECT_TRUE(high[0].IsMaximum);
+    EXPECT_TRUE(WithinUlps(high[0].T, -std::asin(0.25)));
+    // |t - 0.3| + t/4 has a corner at 0.3: the slope jumps from -3/4 to 5/4 and has no value
+    // there.
+    const RealFunction corner = [&](double t) { return value(std::fabs(t - 0.3) + t / 4); };
+    const RealFunction cornerSlope = [&](double t) {
+        return value(t < 0.3 ? -0.75 : t > 0.3 ? 1.25 : NAN);
+    };
+    const auto bend = ExtremaOn(corner, -1, 2, 40, cornerSlope);
+    ASSERT_EQ(bend.size(), 1u);
+    EXPECT_EQ(bend[0].T, 0.3);
+    // A slope that keeps its sign leaves the turn where the values put it.
+    const RealFunction wrong = [&](double) { return value(1); };
+    const auto kept = ExtremaOn(wave, -1, 1, 40, wrong);
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_NEAR(kept[0].T, -std::asin(0.25), 1e-7);
 }
 
 TEST(KeyPoints, CurvesDrawnOverEachOtherOrAlongAnAxisMeetInNoSinglePoint) {
