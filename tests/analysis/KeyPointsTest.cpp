@@ -11,6 +11,7 @@
 
 #include <cmath>
 #include <numbers>
+#include <tuple>
 
 using namespace orbiplot;
 using namespace orbiplot::test;
@@ -383,11 +384,12 @@ TEST(RootFinding, PolynomialRootsSimpleDoubleAndNone) {
 
 TEST(RootFinding, TurnsAndTouchesAreTakenWhereTheSlopeChangesSignOrBreaks) {
     const auto value = [](double v) { return std::optional<double>(v); };
-    // 3 (t - 0.7)^2 touches zero at 0.7, its slope 6 (t - 0.7).
-    const RealFunction touch = [&](double t) { return value(3 * (t - 0.7) * (t - 0.7)); };
-    const RealFunction touchSlope = [&](double t) { return value(6 * (t - 0.7)); };
-    EXPECT_THAT(ZerosOn(touch, -2, 3, 50, touchSlope), ::testing::ElementsAre(0.7));
-    const auto low = ExtremaOn(touch, -2, 3, 50, touchSlope);
+    // 1 - cos(t - 0.7) touches zero at 0.7 (flat there to 1e-8 in its values), its slope
+    // sin(t - 0.7).
+    const RealFunction touch = [&](double t) { return value(1 - std::cos(t - 0.7)); };
+    const RealFunction touchSlope = [&](double t) { return value(std::sin(t - 0.7)); };
+    EXPECT_THAT(ZerosOn(touch, -2, 3, 37, touchSlope), ::testing::ElementsAre(0.7));
+    const auto low = ExtremaOn(touch, -2, 3, 37, touchSlope);
     ASSERT_EQ(low.size(), 1u);
     EXPECT_EQ(low[0].T, 0.7);
     EXPECT_FALSE(low[0].IsMaximum);
@@ -407,6 +409,23 @@ TEST(RootFinding, TurnsAndTouchesAreTakenWhereTheSlopeChangesSignOrBreaks) {
     const auto bend = ExtremaOn(corner, -1, 2, 40, cornerSlope);
     ASSERT_EQ(bend.size(), 1u);
     EXPECT_EQ(bend[0].T, 0.3);
+    // t^2/4 - 3 turns at 0 itself (halving alone stops at the least double above 0: half of
+    // it is no longer a double, so the slope there is 0 too).
+    const RealFunction bowl = [&](double t) { return value(t * t / 4 - 3); };
+    const RealFunction bowlSlope = [&](double t) { return value(t / 2); };
+    for (const auto& [lo, hi, n] : {std::tuple(-2.3, 3.1, 40), std::tuple(-2.3, 2.2, 37),
+                                    std::tuple(-5.0, 1.3, 64), std::tuple(-1.7, 6.5, 100)}) {
+        const auto vertex = ExtremaOn(bowl, lo, hi, n, bowlSlope);
+        ASSERT_EQ(vertex.size(), 1u);
+        EXPECT_EQ(vertex[0].T, 0) << lo << " " << hi << " " << n;
+    }
+    // A slope that disagrees with the values (its sign change at 0.31, the values' top at
+    // 0.3) does not move the turn to a lower point.
+    const RealFunction cap = [&](double t) { return value(-(t - 0.3) * (t - 0.3)); };
+    const RealFunction capSlope = [&](double t) { return value(-2 * (t - 0.31)); };
+    const auto top = ExtremaOn(cap, -1, 2, 40, capSlope);
+    ASSERT_EQ(top.size(), 1u);
+    EXPECT_NEAR(top[0].T, 0.3, 1e-7);
     // A slope that keeps its sign leaves the turn where the values put it.
     const RealFunction wrong = [&](double) { return value(1); };
     const auto kept = ExtremaOn(wave, -1, 1, 40, wrong);
