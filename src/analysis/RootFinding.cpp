@@ -226,13 +226,32 @@ std::optional<double> TurnNear(const RealFunction& slope, double t, double lo, d
 }
 
 // t moved to u when f is there at least as far on the wanted side (up when sign is 1,
-// down when -1), to within rounding: f is flat about a turning point.
+// down when -1), to within rounding: f is flat about a turning point. Where the derivative
+// jumps (a corner) the halving leaves the turn between u and a neighbouring double: the one
+// further on the wanted side is taken.
 double Polished(const RealFunction& f, double t, std::optional<double> u, double sign) {
     if (!u || *u == t) return t;
     const std::optional<double> ft = f(t), fu = f(*u);
     if (!ft || !fu || !std::isfinite(*fu)) return t;
     const double rounding = 8 * DBL_EPSILON * std::max(std::fabs(*ft), std::fabs(*fu));
-    return sign * (*fu - *ft) >= -rounding ? *u : t;
+    if (sign * (*fu - *ft) < -rounding) return t;
+    double best = *u, value = *fu;
+    for (const double side : {-INFINITY, INFINITY}) {
+        const double n = std::nextafter(*u, side);
+        const std::optional<double> fn = f(n);
+        if (fn && std::isfinite(*fn) && sign * (*fn - value) > 0) {
+            best = n;
+            value = *fn;
+        }
+    }
+    return best;
+}
+
+// A level stretch, not a turn: the derivative is zero a little way to either side (the
+// steps of Fix and Sgn are level everywhere but at their jumps).
+bool Level(const RealFunction& slope, double t, double away) {
+    const std::optional<double> before = slope(t - away), after = slope(t + away);
+    return before && after && *before == 0 && *after == 0;
 }
 
 } // namespace
@@ -297,7 +316,10 @@ std::vector<Extremum> ExtremaOn(const RealFunction& f, double t0, double t1, int
             const size_t end = (m == r && i + 2 < count) ? i + 2 : i + 1;
             std::optional<double> t = MinimumIn(toward, g.t[i - 1], g.t[end]);
             if (!t) continue;
-            if (slope) t = Polished(f, *t, TurnNear(slope, *t, g.t[i - 1], g.t[end]), sign);
+            if (slope) {
+                if (Level(slope, *t, (g.t[i + 1] - g.t[i - 1]) / 8)) continue;
+                t = Polished(f, *t, TurnNear(slope, *t, g.t[i - 1], g.t[end]), sign);
+            }
             const std::optional<double> at = f(*t);
             if (!at || !std::isfinite(*at)) continue;
             // Beyond the grid's point by no more than the rise to it: not a pole.

@@ -426,6 +426,20 @@ TEST(RootFinding, TurnsAndTouchesAreTakenWhereTheSlopeChangesSignOrBreaks) {
     const auto top = ExtremaOn(cap, -1, 2, 40, capSlope);
     ASSERT_EQ(top.size(), 1u);
     EXPECT_NEAR(top[0].T, 0.3, 1e-7);
+    // A step is level on either side of its jumps: no turns, though each step's start is
+    // higher than all before it.
+    const RealFunction steps = [&](double t) { return value(std::trunc(t)); };
+    const RealFunction stepSlope = [&](double t) { return value(t == std::trunc(t) ? NAN : 0); };
+    EXPECT_TRUE(ExtremaOn(steps, -3.7, 3.2, 40, stepSlope).empty());
+    // |sin t| touches zero at a corner: of the two doubles about pi the one where |sin| is
+    // least, as the sign change of sin t itself gives it.
+    const RealFunction wave2 = [&](double t) { return value(std::fabs(std::sin(t))); };
+    const RealFunction wave2Slope = [&](double t) {
+        return value(std::sin(t) > 0 ? std::cos(t) : std::sin(t) < 0 ? -std::cos(t) : NAN);
+    };
+    const RealFunction sine = [&](double t) { return value(std::sin(t)); };
+    for (const int n : {37, 40, 64, 101})
+        EXPECT_EQ(ZerosOn(wave2, 1, 5.5, n, wave2Slope), ZerosOn(sine, 1, 5.5, n)) << n;
     // A slope that keeps its sign leaves the turn where the values put it.
     const RealFunction wrong = [&](double) { return value(1); };
     const auto kept = ExtremaOn(wave, -1, 1, 40, wrong);
