@@ -173,7 +173,14 @@ TEST(KeyPoints, TurningPointsAreExactWhereTheSlopeVanishesOrBreaks) {
     // 3: the cardioid r = 1 + cos z: y = (1 + cos z) sin z is greatest at z = pi/3, at the
     // point (3/4, 3 sqrt(3)/4); x = (1 + cos z) cos z is least at z = 2 pi/3, (-1/4, sqrt(3)/4).
     s.Add(Equation(Polar, "1+cos(z)"));
+    s.Add(Equation(CurveGeneralY, "abs(sin(x))")); // 4: corners on the x axis
+    s.Add(Equation(CurveGeneralY, "sin(x)"));      // 5: crossing it at the same doubles
+    s.Add(Equation(CurveGeneralY, "fix(x)"));      // 6: steps, level between them
     const Found found = s.Run();
+    EXPECT_EQ(Xs(found.Of(KeyPointKind::Zero, 4)), Xs(found.Of(KeyPointKind::Zero, 5)));
+    EXPECT_EQ(found.Of(KeyPointKind::Zero, 4).size(), 7u); // -3 pi .. 3 pi
+    EXPECT_TRUE(found.Of(KeyPointKind::Maximum, 6).empty());
+    EXPECT_TRUE(found.Of(KeyPointKind::Minimum, 6).empty());
 
     const auto vertex = found.Of(KeyPointKind::Minimum, 0);
     ASSERT_EQ(vertex.size(), 1u);
