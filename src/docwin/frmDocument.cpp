@@ -517,6 +517,13 @@ void frmDocument::PaintMarks(QPainter& painter) {
         // right below, left above, left below; none where there is no room.
         painter.setPen(QColor(40, 40, 40));
         for (size_t i = 0; i < keyPoints_.size(); ++i) {
+            // Points at the same place (a zero that is also the y-intercept) share one label.
+            const auto samePlace = [&](const KeyPoint& p) {
+                return p.X == keyPoints_[i].X && p.Y == keyPoints_[i].Y;
+            };
+            if (std::any_of(keyPoints_.begin(), keyPoints_.begin() + static_cast<ptrdiff_t>(i),
+                            samePlace))
+                continue;
             const QString text =
                 QString::fromStdString(PointLabel(keyPoints_[i].X, keyPoints_[i].Y));
             const QSizeF size(metrics.horizontalAdvance(text) + 2, metrics.height());
@@ -547,18 +554,40 @@ void frmDocument::PaintMarks(QPainter& painter) {
 }
 
 void frmDocument::ShowMarkTip(QPointF at, QPoint global) {
+    const KeyPoint* nearest = nullptr;
+    double reach = 6;
     for (const KeyPoint& p : keyPoints_) {
         const auto [px, py] = view_.ToPixels(p.X, p.Y);
-        if (std::hypot(px - at.x(), py - at.y()) > 6) continue;
-        std::string text = KindName(p.Kind) + "\nx = " + FullValue(p.X) + "\ny = " + FullValue(p.Y);
-        const std::vector<std::string> names = model_.GetFunList();
-        for (const int32_t curve : {p.Curve, p.Other})
-            if (curve >= 0 && static_cast<size_t>(curve) < names.size())
-                text += "\n" + names[static_cast<size_t>(curve)];
-        QToolTip::showText(global, QString::fromStdString(text), this);
+        const double distance = std::hypot(px - at.x(), py - at.y());
+        if (distance <= reach) {
+            reach = distance;
+            nearest = &p;
+        }
+    }
+    if (!nearest) {
+        QToolTip::hideText();
         return;
     }
-    QToolTip::hideText();
+    // Every point at that place: its kinds on one line, its curves each once.
+    std::vector<std::string> kinds;
+    std::vector<int32_t> curves;
+    for (const KeyPoint& p : keyPoints_) {
+        if (p.X != nearest->X || p.Y != nearest->Y) continue;
+        const std::string kind = KindName(p.Kind);
+        if (std::find(kinds.begin(), kinds.end(), kind) == kinds.end()) kinds.push_back(kind);
+        for (const int32_t curve : {p.Curve, p.Other})
+            if (curve >= 0 && std::find(curves.begin(), curves.end(), curve) == curves.end())
+                curves.push_back(curve);
+    }
+    std::string text;
+    for (const std::string& kind : kinds)
+        text += (text.empty() ? "" : "、") + kind;
+    text += "\nx = " + FullValue(nearest->X) + "\ny = " + FullValue(nearest->Y);
+    const std::vector<std::string> names = model_.GetFunList();
+    for (const int32_t curve : curves)
+        if (static_cast<size_t>(curve) < names.size())
+            text += "\n" + names[static_cast<size_t>(curve)];
+    QToolTip::showText(global, QString::fromStdString(text), this);
 }
 
 void frmDocument::resizeEvent(QResizeEvent* event) {

@@ -98,7 +98,7 @@ TEST(KeyPointsWindow, MarksLabelsTipsAndTheCommandsOnEveryWay) {
                 4 * (std::nextafter(std::sqrt(2.0), 2.0) - std::sqrt(2.0)));
     const KeyPoint* max = PointNear(d, KeyPointKind::Maximum, 0, -0.8);
     ASSERT_NE(max, nullptr);
-    EXPECT_NEAR(max->X, -std::sqrt(2.0 / 3), 1e-7);
+    EXPECT_NEAR(max->X, -std::sqrt(2.0 / 3), 4e-16); // where the slope 3x^2 - 2 is zero
     EXPECT_NEAR(max->Y, 4.0 / 3 * std::sqrt(2.0 / 3), 1e-12);
     const KeyPoint* meet = PointNear(d, KeyPointKind::Intersection, 1, 1);
     ASSERT_NE(meet, nullptr);
@@ -174,6 +174,35 @@ TEST(KeyPointsWindow, MarksLabelsTipsAndTheCommandsOnEveryWay) {
     ASSERT_TRUE(Found(d));
     EXPECT_EQ(d->KeyPoints().size(), before.size());
     MoveTo(d, QPointF(5, 5)); // the window still answers
+}
+
+TEST(KeyPointsWindow, PointsAtOnePlaceShareTheirLabelAndTip) {
+    AppFixture f;
+    // y = 2x crosses the x axis where it meets the y axis: a zero and a y-intercept at (0, 0).
+    frmDocument* d =
+        f.Open(f.dir.Write("o.opd", "[General]\r\nOPMVer=1\r\nTitle=原点\r\nC=1\r\n"
+                                    "[0DATA]\r\nType=13\r\nExp1=2*x\r\nLC=255\r\nLW=1\r\n"));
+    ASSERT_NE(d, nullptr);
+    d->parentWidget()->resize(620, 520);
+    QApplication::processEvents();
+    f.main->Command().CalculateKeyPoints->trigger();
+    ASSERT_TRUE(Found(d));
+    QApplication::processEvents();
+    ASSERT_EQ(d->KeyPoints().size(), 2u);
+    for (const KeyPoint& p : d->KeyPoints()) {
+        EXPECT_EQ(p.X, 0);
+        EXPECT_EQ(p.Y, 0);
+    }
+    EXPECT_NE(d->KeyPoints()[0].Kind, d->KeyPoints()[1].Kind);
+    // One label, beside the ring; the other point's would say the same over it.
+    EXPECT_NE(d->LabelRect(0).isEmpty(), d->LabelRect(1).isEmpty());
+    MoveTo(d, At(d, 0, 0) + QPointF(-1, 2));
+    EXPECT_EQ(QToolTip::text().toStdString(), "零点、y 截距\nx = 0\ny = 0\n普通方程: y=2*x");
+    MoveTo(d, QPointF(5, 5));
+    EXPECT_TRUE(QTest::qWaitFor([] { return !QToolTip::isVisible(); }, 2000));
+    // The window still answers: the command turns the points off again.
+    f.main->Command().CalculateKeyPoints->trigger();
+    EXPECT_FALSE(d->KeyPointsShown());
 }
 
 TEST(KeyPointsWindow, ThePanelListsCopiesCentresAndFollowsTheActiveDocument) {
