@@ -87,83 +87,53 @@ struct Shape {
     bool IsEquation() const { return Kind >= ShapeKind::GraphY; }
     bool HasImplicit() const { return Kind != ShapeKind::Parametric && Kind != ShapeKind::Polar; }
 
-    static std::optional<double> Eval(CurveEvaluator& e, double t) {
+    // An expression's value at t and, when asked, its derivative; nothing where it fails
+    // (outside the domain, a pole). The derivative is not a number at a corner.
+    static std::optional<CurveEvaluator::ValueAndSlope> Eval(CurveEvaluator& e, double t,
+                                                            bool slope) {
         try {
-            const double v = e.ExactValue(t);
-            if (std::isfinite(v)) return v;
-        } catch (...) {
-            // Outside the domain, a pole: no point here.
-        }
-        return std::nullopt;
-    }
-
-    // The point of an equation curve at its variable's value, in the plane.
-    std::optional<Point2> PointAt(double t) const {
-        switch (Kind) {
-        case ShapeKind::GraphY: {
-            const auto y = Eval(*First, t);
-            if (!y) return std::nullopt;
-            return Point2{t + H, *y + K};
-        }
-        case ShapeKind::GraphX: {
-            const auto x = Eval(*First, t);
-            if (!x) return std::nullopt;
-            return Point2{*x + H, t + K};
-        }
-        case ShapeKind::Parametric: {
-            const auto x = Eval(*First, t);
-            const auto y = x ? Eval(*Second, t) : std::nullopt;
-            if (!y) return std::nullopt;
-            return Point2{*x + H, *y + K};
-        }
-        case ShapeKind::Polar: {
-            const auto r = Eval(*First, t);
-            if (!r) return std::nullopt;
-            return Point2{*r * std::cos(t), *r * std::sin(t)};
-        }
-        default: return std::nullopt;
-        }
-    }
-
-    static std::optional<CurveEvaluator::ValueAndSlope> Slope(CurveEvaluator& e, double t) {
-        try {
-            const CurveEvaluator::ValueAndSlope v = e.ExactSlope(t);
+            const CurveEvaluator::ValueAndSlope v =
+                slope ? e.ExactSlope(t) : CurveEvaluator::ValueAndSlope{e.ExactValue(t), 0};
             if (std::isfinite(v.Value)) return v;
         } catch (...) {
-            // No point here, so no direction.
+            // No point here.
         }
         return std::nullopt;
     }
 
-    // The direction of an equation curve at its variable's value: the derivatives of x and y,
-    // not a number where the curve has a point but no derivative (a corner).
-    std::optional<Point2> SlopeAt(double t) const {
+    // The point of an equation curve at its variable's value, in the plane, or (direction)
+    // the derivatives of its x and y there.
+    std::optional<Point2> At(double t, bool direction) const {
         switch (Kind) {
         case ShapeKind::GraphY: {
-            const auto y = Slope(*First, t);
+            const auto y = Eval(*First, t, direction);
             if (!y) return std::nullopt;
-            return Point2{1, y->Slope};
+            return direction ? Point2{1, y->Slope} : Point2{t + H, y->Value + K};
         }
         case ShapeKind::GraphX: {
-            const auto x = Slope(*First, t);
+            const auto x = Eval(*First, t, direction);
             if (!x) return std::nullopt;
-            return Point2{x->Slope, 1};
+            return direction ? Point2{x->Slope, 1} : Point2{x->Value + H, t + K};
         }
         case ShapeKind::Parametric: {
-            const auto x = Slope(*First, t);
-            const auto y = x ? Slope(*Second, t) : std::nullopt;
+            const auto x = Eval(*First, t, direction);
+            const auto y = x ? Eval(*Second, t, direction) : std::nullopt;
             if (!y) return std::nullopt;
-            return Point2{x->Slope, y->Slope};
+            return direction ? Point2{x->Slope, y->Slope} : Point2{x->Value + H, y->Value + K};
         }
         case ShapeKind::Polar: {
-            const auto r = Slope(*First, t);
+            const auto r = Eval(*First, t, direction);
             if (!r) return std::nullopt;
             const double c = std::cos(t), s = std::sin(t);
+            if (!direction) return Point2{r->Value * c, r->Value * s};
             return Point2{r->Slope * c - r->Value * s, r->Slope * s + r->Value * c};
         }
         default: return std::nullopt;
         }
     }
+    std::optional<Point2> PointAt(double t) const { return At(t, false); }
+    // Not a number where the curve has a point but no derivative (a corner).
+    std::optional<Point2> SlopeAt(double t) const { return At(t, true); }
 
     // The size of the terms of ImplicitAt at a point: what "zero" is measured against.
     double ImplicitScale(double x, double y) const {
@@ -182,14 +152,14 @@ struct Shape {
         case ShapeKind::Line:
         case ShapeKind::Conic: return Implicit(x, y);
         case ShapeKind::GraphY: {
-            const auto f = Eval(*First, x - H);
+            const auto f = Eval(*First, x - H, false);
             if (!f) return std::nullopt;
-            return (y - K) - *f;
+            return (y - K) - f->Value;
         }
         case ShapeKind::GraphX: {
-            const auto f = Eval(*First, y - K);
+            const auto f = Eval(*First, y - K, false);
             if (!f) return std::nullopt;
-            return (x - H) - *f;
+            return (x - H) - f->Value;
         }
         default: return std::nullopt;
         }
