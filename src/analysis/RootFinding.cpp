@@ -194,12 +194,19 @@ std::optional<double> MinimumIn(const RealFunction& f, double a, double b) {
 
 namespace {
 
+// A turn found from the derivative; at a corner the derivative jumps, so the turn lies
+// between Where and a neighbouring double.
+struct Turn {
+    double Where;
+    bool Corner;
+};
+
 // Where the derivative changes sign near t, which MinimumIn found within its tolerance:
-// brackets growing from a few times that tolerance up to [lo, hi], the sign change halved to
-// neighbouring doubles. A point where the function has a value but no derivative (a
-// corner) is a turn as well; the derivative may jump there, so a jump is not refused as
-// RootIn refuses poles. Nothing when the derivative fails or keeps its sign.
-std::optional<double> TurnNear(const RealFunction& slope, double t, double lo, double hi) {
+// brackets growing from a few times that tolerance up to [lo, hi], the sign change taken to
+// the last bit. A point where the function has a value but no derivative (a corner) is a
+// turn as well; the derivative may jump there, so a jump is not refused as RootIn refuses
+// poles. Nothing when the derivative fails or keeps its sign.
+std::optional<Turn> TurnNear(const RealFunction& slope, double t, double lo, double hi) {
     const RealFunction at = [&slope](double u) -> std::optional<double> {
         const std::optional<double> s = slope(u);
         if (!s) return std::nullopt;
@@ -207,37 +214,42 @@ std::optional<double> TurnNear(const RealFunction& slope, double t, double lo, d
     };
     const std::optional<double> here = at(t);
     if (!here) return std::nullopt;
-    if (*here == 0) return t;
+    if (*here == 0) return Turn{t, false};
     double width = 4 * (std::sqrt(DBL_EPSILON) * std::fabs(t) + 1e-10 * (hi - lo));
     for (int widening = 0; widening < 64; ++widening, width *= 4) {
         const double a = std::max(lo, t - width), b = std::min(hi, t + width);
         const std::optional<double> sa = at(a), sb = at(b);
-        if (sa && *sa == 0) return a;
-        if (sb && *sb == 0) return b;
+        if (sa && *sa == 0) return Turn{a, false};
+        if (sb && *sb == 0) return Turn{b, false};
         if (sa && sb && Negative(*sa) != Negative(*sb)) {
             // Brent's steps land on a smooth turn exactly (a parabola's vertex at 0, where
             // halving would stop at the least double, whose half slope underflows to zero).
-            if (const std::optional<double> smooth = RootIn(at, a, b, *sa, *sb)) return smooth;
-            return HalvedToNeighbours(at, a, b, *sa, *sb, std::numeric_limits<double>::infinity());
+            if (const std::optional<double> smooth = RootIn(at, a, b, *sa, *sb))
+                return Turn{*smooth, false};
+            const std::optional<double> corner =
+                HalvedToNeighbours(at, a, b, *sa, *sb, std::numeric_limits<double>::infinity());
+            if (!corner) return std::nullopt;
+            return Turn{*corner, true};
         }
         if (a <= lo && b >= hi) break;
     }
     return std::nullopt;
 }
 
-// t moved to u when f is there at least as far on the wanted side (up when sign is 1,
-// down when -1), to within rounding: f is flat about a turning point. Where the derivative
-// jumps (a corner) the halving leaves the turn between u and a neighbouring double: the one
-// further on the wanted side is taken.
-double Polished(const RealFunction& f, double t, std::optional<double> u, double sign) {
-    if (!u || *u == t) return t;
-    const std::optional<double> ft = f(t), fu = f(*u);
+// t moved to the turn when f is there at least as far on the wanted side (up when sign is 1,
+// down when -1), to within rounding: f is flat about a smooth turning point. At a corner the
+// neighbouring double further on the wanted side is taken (about a smooth turn the values
+// differ only by rounding, and the derivative has said where the turn is).
+double Polished(const RealFunction& f, double t, std::optional<Turn> turn, double sign) {
+    if (!turn || turn->Where == t) return t;
+    const std::optional<double> ft = f(t), fu = f(turn->Where);
     if (!ft || !fu || !std::isfinite(*fu)) return t;
     const double rounding = 8 * DBL_EPSILON * std::max(std::fabs(*ft), std::fabs(*fu));
     if (sign * (*fu - *ft) < -rounding) return t;
-    double best = *u, value = *fu;
+    double best = turn->Where, value = *fu;
+    if (!turn->Corner) return best;
     for (const double side : {-INFINITY, INFINITY}) {
-        const double n = std::nextafter(*u, side);
+        const double n = std::nextafter(turn->Where, side);
         const std::optional<double> fn = f(n);
         if (fn && std::isfinite(*fn) && sign * (*fn - value) > 0) {
             best = n;
