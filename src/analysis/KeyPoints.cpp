@@ -90,7 +90,7 @@ struct Shape {
     // An expression's value at t and, when asked, its derivative; nothing where it fails
     // (outside the domain, a pole). The derivative is not a number at a corner.
     static std::optional<CurveEvaluator::ValueAndSlope> Eval(CurveEvaluator& e, double t,
-                                                            bool slope) {
+                                                             bool slope) {
         try {
             const CurveEvaluator::ValueAndSlope v =
                 slope ? e.ExactSlope(t) : CurveEvaluator::ValueAndSlope{e.ExactValue(t), 0};
@@ -160,6 +160,25 @@ struct Shape {
             const auto f = Eval(*First, y - K, false);
             if (!f) return std::nullopt;
             return (x - H) - f->Value;
+        }
+        default: return std::nullopt;
+        }
+    }
+
+    // The gradient of ImplicitAt: not a number where the curve has a corner.
+    std::optional<Point2> ImplicitGradient(double x, double y) const {
+        switch (Kind) {
+        case ShapeKind::Line:
+        case ShapeKind::Conic: return Point2{Implicit.Dx(x, y), Implicit.Dy(x, y)};
+        case ShapeKind::GraphY: {
+            const auto f = Eval(*First, x - H, true);
+            if (!f) return std::nullopt;
+            return Point2{-f->Slope, 1};
+        }
+        case ShapeKind::GraphX: {
+            const auto f = Eval(*First, y - K, true);
+            if (!f) return std::nullopt;
+            return Point2{1, -f->Slope};
         }
         default: return std::nullopt;
         }
@@ -535,8 +554,16 @@ private:
                 const std::optional<Point2> p = run->PointAt(t);
                 return p ? implicit->ImplicitScale(p->X, p->Y) : 0.0;
             };
+            // Its derivative along the run: where the two touch, it is zero too.
+            const RealFunction slope = [run, implicit](double t) -> std::optional<double> {
+                const std::optional<Point2> p = run->PointAt(t), d = run->SlopeAt(t);
+                if (!p || !d) return std::nullopt;
+                const std::optional<Point2> n = implicit->ImplicitGradient(p->X, p->Y);
+                if (!n) return std::nullopt;
+                return n->X * d->X + n->Y * d->Y;
+            };
             if (ZeroAlong(g, size, run->T0, run->T1)) return;
-            for (double t : ZerosOn(g, run->T0, run->T1, GridSteps))
+            for (double t : ZerosOn(g, run->T0, run->T1, GridSteps, slope))
                 if (const auto p = run->PointAt(t)) meet(p->X, p->Y);
             return;
         }

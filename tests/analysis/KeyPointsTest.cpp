@@ -219,6 +219,35 @@ TEST(KeyPoints, TurningPointsAreExactWhereTheSlopeVanishesOrBreaks) {
     EXPECT_TRUE(sawLeft);
 }
 
+// Curves that touch meet where the difference of their equations along one of them has a
+// double zero: found where its derivative vanishes, to the last bit.
+TEST(KeyPoints, TouchingCurvesMeetAtTheirPointOfContact) {
+    Search s;
+    s.Add(Equation(CurveGeneralY, "x^2"));       // 0
+    s.Add(Equation(CurveGeneralY, "2*x-1"));     // 1: the tangent of x^2 at (1, 1)
+    s.Add(Equation(CurveGeneralY, "sin(x)"));    // 2
+    s.Add(Equation(CurveGeneralY, "1+0*x"));     // 3: touches sin x at its tops
+    s.Add(Equation(CurveGeneralX, "(y-1)^2+2")); // 4: opens to the right from (2, 1)
+    s.Add(Equation(CurveParameter, "2+0*t", "t", false, -3, 4)); // 5: the line x = 2
+    const Found found = s.Run();
+    const auto at = [&](int32_t a, int32_t b) {
+        return found.Of(KeyPointKind::Intersection, a, b);
+    };
+    ASSERT_EQ(at(0, 1).size(), 1u);
+    EXPECT_EQ(at(0, 1)[0].X, 1);
+    EXPECT_EQ(at(0, 1)[0].Y, 1);
+    // sin x = 1 at pi/2 - 2 pi, pi/2, pi/2 + 2 pi.
+    const auto tops = at(2, 3);
+    ASSERT_EQ(tops.size(), 3u);
+    for (int k = -1; k <= 1; ++k)
+        EXPECT_TRUE(WithinUlps(tops[static_cast<size_t>(k + 1)].X, Pi / 2 + 2 * k * Pi, 1)) << k;
+    // X = f(Y) touched by a line given by its parameter.
+    const auto side = at(4, 5);
+    ASSERT_EQ(side.size(), 1u);
+    EXPECT_EQ(side[0].X, 2);
+    EXPECT_EQ(side[0].Y, 1);
+}
+
 TEST(KeyPoints, LinesAndConicsMeetWhereTheirEquationsSay) {
     Search s;
     s.Add(Params(LineGeneral, {"2", "-1", "-1"}));  // 0: y = 2x - 1
