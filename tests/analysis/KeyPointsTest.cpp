@@ -229,6 +229,8 @@ TEST(KeyPoints, TouchingCurvesMeetAtTheirPointOfContact) {
     s.Add(Equation(CurveGeneralY, "1+0*x"));     // 3: touches sin x at its tops
     s.Add(Equation(CurveGeneralX, "(y-1)^2+2")); // 4: opens to the right from (2, 1)
     s.Add(Equation(CurveParameter, "2+0*t", "t", false, -3, 4)); // 5: the line x = 2
+    // 6: its tangent at (3, 2), where dx/dy = 2 (y - 1) = 2.
+    s.Add(Equation(CurveParameter, "3+2*t", "2+t", false, -3, 4));
     const Found found = s.Run();
     const auto at = [&](int32_t a, int32_t b) {
         return found.Of(KeyPointKind::Intersection, a, b);
@@ -246,6 +248,10 @@ TEST(KeyPoints, TouchingCurvesMeetAtTheirPointOfContact) {
     ASSERT_EQ(side.size(), 1u);
     EXPECT_EQ(side[0].X, 2);
     EXPECT_EQ(side[0].Y, 1);
+    const auto slant = at(4, 6);
+    ASSERT_EQ(slant.size(), 1u);
+    EXPECT_EQ(slant[0].X, 3);
+    EXPECT_EQ(slant[0].Y, 2);
 }
 
 TEST(KeyPoints, LinesAndConicsMeetWhereTheirEquationsSay) {
