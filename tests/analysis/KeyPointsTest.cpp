@@ -231,6 +231,8 @@ TEST(KeyPoints, TouchingCurvesMeetAtTheirPointOfContact) {
     s.Add(Equation(CurveParameter, "2+0*t", "t", false, -3, 4)); // 5: the line x = 2
     // 6: its tangent at (3, 2), where dx/dy = 2 (y - 1) = 2.
     s.Add(Equation(CurveParameter, "3+2*t", "2+t", false, -3, 4));
+    s.Add(Params(CircleStandard, {"0.5", "0", "1"})); // 7: touched from above at (0.5, 1)
+    s.Add(Equation(CurveGeneralY, "1+(x-0.5)^2"));    // 8
     const Found found = s.Run();
     const auto at = [&](int32_t a, int32_t b) {
         return found.Of(KeyPointKind::Intersection, a, b);
@@ -252,6 +254,10 @@ TEST(KeyPoints, TouchingCurvesMeetAtTheirPointOfContact) {
     ASSERT_EQ(slant.size(), 1u);
     EXPECT_EQ(slant[0].X, 3);
     EXPECT_EQ(slant[0].Y, 2);
+    const auto cap = at(7, 8);
+    ASSERT_EQ(cap.size(), 1u);
+    EXPECT_EQ(cap[0].X, 0.5);
+    EXPECT_EQ(cap[0].Y, 1);
 }
 
 TEST(KeyPoints, LinesAndConicsMeetWhereTheirEquationsSay) {
