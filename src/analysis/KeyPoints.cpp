@@ -581,6 +581,8 @@ private:
             return points;
         };
         const auto pa = path(a), pb = path(b);
+        // Paths drawn over each other meet everywhere along a stretch, in no single point.
+        if (RunsAlong(a, b, pb) || RunsAlong(b, a, pa)) return;
         const double da = (a.T1 - a.T0) / Steps, db = (b.T1 - b.T0) / Steps;
         for (size_t m = 0; m < Steps; ++m) {
             if (!pa[m] || !pa[m + 1]) continue;
@@ -600,6 +602,52 @@ private:
                     add_.Add(KeyPointKind::Intersection, a.Index, b.Index, hit->X, hit->Y);
             }
         }
+    }
+
+    // How far p lies from b's path, from b's variable near s: the foot of the perpendicular
+    // by Gauss-Newton steps along b's direction, within b's range.
+    static std::optional<double> DistanceToPath(const Shape& b, Point2 p, double s) {
+        for (int step = 0; step < 40; ++step) {
+            const auto q = b.PointAt(s), d = b.SlopeAt(s);
+            if (!q || !d) return std::nullopt;
+            const double length = d->X * d->X + d->Y * d->Y;
+            if (!(length > 0) || !std::isfinite(length)) break;
+            const double move = ((p.X - q->X) * d->X + (p.Y - q->Y) * d->Y) / length;
+            const double next = std::clamp(s + move, b.T0, b.T1);
+            if (next == s) break;
+            s = next;
+        }
+        const auto q = b.PointAt(s);
+        if (!q) return std::nullopt;
+        return std::hypot(p.X - q->X, p.Y - q->Y);
+    }
+
+    // Whether a runs along b's path: points of a halfway between its samples (where a
+    // crossing is never met by chance) lying on b.
+    static bool RunsAlong(const Shape& a, const Shape& b,
+                          const std::vector<std::optional<Point2>>& bPath) {
+        constexpr int Probes = 32;
+        int on = 0;
+        for (int k = 0; k < Probes && on < 2; ++k) {
+            const auto p = a.PointAt(a.T0 + (a.T1 - a.T0) * (k + 0.5) / Probes);
+            if (!p) continue;
+            size_t nearest = bPath.size();
+            double least = INFINITY;
+            for (size_t n = 0; n < bPath.size(); ++n) {
+                if (!bPath[n]) continue;
+                const double d = std::hypot(bPath[n]->X - p->X, bPath[n]->Y - p->Y);
+                if (d < least) {
+                    least = d;
+                    nearest = n;
+                }
+            }
+            if (nearest == bPath.size()) continue;
+            const double s = b.T0 + (b.T1 - b.T0) * static_cast<double>(nearest) /
+                                        static_cast<double>(bPath.size() - 1);
+            const auto d = DistanceToPath(b, *p, s);
+            if (d && *d <= 1e-9 * std::max({1.0, std::fabs(p->X), std::fabs(p->Y)})) ++on;
+        }
+        return on >= 2;
     }
 
     static std::optional<Point2> Newton(Shape& a, Shape& b, double t, double s) {

@@ -519,6 +519,27 @@ TEST(KeyPoints, CurvesDrawnOverEachOtherOrAlongAnAxisMeetInNoSinglePoint) {
     EXPECT_EQ(found.Of(KeyPointKind::Intersection, 0, 3).size(), 2u);
 }
 
+TEST(KeyPoints, PathsDrawnOverEachOtherMeetInNoSinglePoint) {
+    Search s;
+    s.Add(Equation(CurveParameter, "cos(t)", "sin(t)", false, 0, 6.3f)); // 0: the unit circle
+    s.Add(Equation(Polar, "1+0*z"));                                     // 1: the same
+    s.Add(Equation(CurveParameter, "cos(t)", "sin(t)", false, 0.5, 2));  // 2: an arc of it
+    // 3: the circle of radius 1 about (0.5, 0): it crosses the unit circle where x = 1/4.
+    s.Add(Equation(CurveParameter, "0.5+cos(t)", "sin(t)", false, 0, 6.3f));
+    const Found found = s.Run();
+    EXPECT_TRUE(found.Of(KeyPointKind::Intersection, 0, 1).empty());
+    EXPECT_TRUE(found.Of(KeyPointKind::Intersection, 0, 2).empty());
+    EXPECT_TRUE(found.Of(KeyPointKind::Intersection, 1, 2).empty());
+    for (const int32_t circle : {0, 1}) {
+        const auto cross = found.Of(KeyPointKind::Intersection, circle, 3);
+        ASSERT_EQ(cross.size(), 2u) << circle;
+        for (const KeyPoint& p : cross) {
+            EXPECT_NEAR(p.X, 0.25, 1e-14) << circle;
+            EXPECT_NEAR(std::fabs(p.Y), std::sqrt(15.0) / 4, 1e-14) << circle;
+        }
+    }
+}
+
 TEST(CurveTracer, FindsTheNearestPointOfTheNearestShownCurveWithinReach) {
     Search s;
     s.Add(Params(CircleStandard, {"1", "0", "2"}));          // 0: centre (1, 0), radius 2
