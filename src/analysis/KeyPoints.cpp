@@ -584,6 +584,7 @@ private:
         // Paths drawn over each other meet everywhere along a stretch, in no single point.
         if (RunsAlong(a, b, pb) || RunsAlong(b, a, pa)) return;
         const double da = (a.T1 - a.T0) / Steps, db = (b.T1 - b.T0) / Steps;
+        std::vector<bool> crossedA(Steps, false), crossedB(Steps, false);
         for (size_t m = 0; m < Steps; ++m) {
             if (!pa[m] || !pa[m + 1]) continue;
             const Point2 p = *pa[m], q = *pa[m + 1];
@@ -598,15 +599,121 @@ private:
                 const double v = ((r.X - p.X) * uy - (r.Y - p.Y) * ux) / den;
                 if (u < 0 || u > 1 || v < 0 || v > 1) continue;
                 if (const auto hit = Newton(a, b, a.T0 + (static_cast<double>(m) + u) * da,
-                                            b.T0 + (static_cast<double>(n) + v) * db))
+                                            b.T0 + (static_cast<double>(n) + v) * db)) {
                     add_.Add(KeyPointKind::Intersection, a.Index, b.Index, hit->X, hit->Y);
+                    crossedA[m] = crossedB[n] = true;
+                }
             }
+        }
+        // The squared distance from each sample of either path to the nearest of the other's.
+        std::vector<double> gapA(pa.size(), INFINITY), gapB(pb.size(), INFINITY);
+        std::vector<size_t> nearA(pa.size(), 0), nearB(pb.size(), 0);
+        for (size_t m = 0; m < pa.size(); ++m) {
+            if (!pa[m]) continue;
+            for (size_t n = 0; n < pb.size(); ++n) {
+                if (!pb[n]) continue;
+                const double dx = pb[n]->X - pa[m]->X, dy = pb[n]->Y - pa[m]->Y;
+                const double d = dx * dx + dy * dy;
+                if (d < gapA[m]) {
+                    gapA[m] = d;
+                    nearA[m] = n;
+                }
+                if (d < gapB[n]) {
+                    gapB[n] = d;
+                    nearB[n] = m;
+                }
+            }
+        }
+        // A touch at the end of one path's range lies inside the other's: both are searched.
+        TouchPaths(a, b, pa, pb, {gapA, nearA, crossedA});
+        TouchPaths(b, a, pb, pa, {gapB, nearB, crossedB});
+    }
+
+    // How near one path's samples come to the other's: the squared distance to the nearest
+    // sample of the other, which that is, and whether a crossing was found from the segment
+    // that follows.
+    struct Gaps {
+        const std::vector<double>& Gap;
+        const std::vector<size_t>& Nearest;
+        const std::vector<bool>& Crossed;
+    };
+
+    // Paths that touch without crossing (their sampled lines need not meet): where a's
+    // samples come nearest b's, the distance between the paths brought down to zero, the
+    // point then taken where their directions agree.
+    void TouchPaths(const Shape& a, const Shape& b, const std::vector<std::optional<Point2>>& pa,
+                    const std::vector<std::optional<Point2>>& pb, const Gaps& g) {
+        const size_t count = pa.size();
+        const auto variable = [](const Shape& s, size_t i, size_t of) {
+            return s.T0 + (s.T1 - s.T0) * static_cast<double>(i) / static_cast<double>(of - 1);
+        };
+        const auto step = [](const std::optional<Point2>& p, const std::optional<Point2>& q) {
+            return p && q ? std::hypot(q->X - p->X, q->Y - p->Y) : 0.0;
+        };
+        for (size_t m = 0; m < count; ++m) {
+            const size_t before = m > 0 ? m - 1 : m, after = m + 1 < count ? m + 1 : m;
+            if (!(g.Gap[m] <= g.Gap[before] && g.Gap[m] <= g.Gap[after])) continue;
+            if ((m > 0 && g.Crossed[m - 1]) || (m < g.Crossed.size() && g.Crossed[m])) continue;
+            // Within the length of a step of either path: a touch lies between samples.
+            const size_t n = g.Nearest[m];
+            const double reach =
+                std::max(step(pa[before], pa[after]),
+                         step(pb[n > 0 ? n - 1 : n], pb[n + 1 < pb.size() ? n + 1 : n]));
+            if (!(g.Gap[m] <= reach * reach)) continue;
+            const double start = variable(b, n, pb.size());
+            const auto foot = [&](double t) -> std::optional<Foot> {
+                const std::optional<Point2> p = a.PointAt(t);
+                if (!p) return std::nullopt;
+                return FootOnPath(b, *p, start);
+            };
+            const RealFunction distance = [&](double t) -> std::optional<double> {
+                const std::optional<Foot> f = foot(t);
+                if (!f) return std::nullopt;
+                return f->Distance;
+            };
+            // Sampled distances are rough by up to half a step: a few steps either side.
+            const double lo = variable(a, m >= 4 ? m - 4 : 0, count),
+                         hi = variable(a, std::min(m + 4, count - 1), count);
+            std::optional<double> t = MinimumIn(distance, lo, hi);
+            if (!t) continue;
+            const std::optional<Point2> p = a.PointAt(*t);
+            const std::optional<double> d = distance(*t);
+            const double size = p ? std::max({1.0, std::fabs(p->X), std::fabs(p->Y)}) : 0;
+            if (!p || !d || *d > 1e-9 * size) continue;
+            // Where they touch, the directions are parallel: their cross product changes sign.
+            const RealFunction turn = [&](double u) -> std::optional<double> {
+                const std::optional<Foot> f = foot(u);
+                const std::optional<Point2> da = a.SlopeAt(u);
+                const std::optional<Point2> db = f ? b.SlopeAt(f->S) : std::nullopt;
+                if (!da || !db) return std::nullopt;
+                return da->X * db->Y - da->Y * db->X;
+            };
+            std::optional<double> u;
+            if (const auto bracket = SignChangeAbout(turn, *t, lo, hi)) {
+                u = bracket->A == bracket->B
+                        ? std::optional<double>(bracket->A)
+                        : RootIn(turn, bracket->A, bracket->B, bracket->FA, bracket->FB);
+            } else {
+                // No sign change inside: a touch at the end of a's range, if they agree more
+                // there.
+                const double end = lo == a.T0 ? lo : hi == a.T1 ? hi : *t;
+                const std::optional<double> here = turn(*t), there = turn(end);
+                if (here && there && std::fabs(*there) < std::fabs(*here)) u = end;
+            }
+            const std::optional<double> du = u ? distance(*u) : std::nullopt;
+            if (du && *du <= 1e-9 * size) t = u;
+            if (const std::optional<Point2> at = a.PointAt(*t))
+                add_.Add(KeyPointKind::Intersection, a.Index, b.Index, at->X, at->Y);
         }
     }
 
-    // How far p lies from b's path, from b's variable near s: the foot of the perpendicular
-    // by Gauss-Newton steps along b's direction, within b's range.
-    static std::optional<double> DistanceToPath(const Shape& b, Point2 p, double s) {
+    // The foot of the perpendicular from p to b's path, from b's variable near s: Gauss-Newton
+    // steps along b's direction, within b's range.
+    struct Foot {
+        double S;
+        double Distance;
+    };
+    static std::optional<Foot> FootOnPath(const Shape& b, Point2 p, double s) {
         for (int step = 0; step < 40; ++step) {
             const auto q = b.PointAt(s), d = b.SlopeAt(s);
             if (!q || !d) return std::nullopt;
@@ -619,7 +726,7 @@ private:
         }
         const auto q = b.PointAt(s);
         if (!q) return std::nullopt;
-        return std::hypot(p.X - q->X, p.Y - q->Y);
+        return Foot{s, std::hypot(p.X - q->X, p.Y - q->Y)};
     }
 
     // Whether a runs along b's path: points of a halfway between its samples (where a
@@ -644,26 +751,35 @@ private:
             if (nearest == bPath.size()) continue;
             const double s = b.T0 + (b.T1 - b.T0) * static_cast<double>(nearest) /
                                         static_cast<double>(bPath.size() - 1);
-            const auto d = DistanceToPath(b, *p, s);
-            if (d && *d <= 1e-9 * std::max({1.0, std::fabs(p->X), std::fabs(p->Y)})) ++on;
+            const auto foot = FootOnPath(b, *p, s);
+            if (foot && foot->Distance <= 1e-9 * std::max({1.0, std::fabs(p->X), std::fabs(p->Y)}))
+                ++on;
         }
         return on >= 2;
     }
 
-    static std::optional<Point2> Newton(Shape& a, Shape& b, double t, double s) {
+    // Where a crossing seen between samples is, by Newton's method on both variables with
+    // the paths' own derivatives; a touch (the paths parallel there) is left to TouchPaths,
+    // where Newton's steps crawl and stop short.
+    static std::optional<Point2> Newton(const Shape& a, const Shape& b, double t, double s) {
+        const auto crossing = [&]() -> std::optional<Point2> {
+            const auto p = a.PointAt(t), da = a.SlopeAt(t), db = b.SlopeAt(s);
+            if (!p || !da || !db) return std::nullopt;
+            const double sine = std::fabs(da->X * db->Y - da->Y * db->X) /
+                                (std::hypot(da->X, da->Y) * std::hypot(db->X, db->Y));
+            if (!(sine > 1e-6)) return std::nullopt;
+            return p;
+        };
         for (int n = 0; n < 40; ++n) {
             const auto p = a.PointAt(t), q = b.PointAt(s);
             if (!p || !q) return std::nullopt;
             const double fx = p->X - q->X, fy = p->Y - q->Y;
             const double size = std::max({1.0, std::fabs(p->X), std::fabs(p->Y)});
-            if (std::fabs(fx) + std::fabs(fy) <= 1e-14 * size) return p;
-            const double ht = 1e-7 * std::max(1.0, std::fabs(t)),
-                         hs = 1e-7 * std::max(1.0, std::fabs(s));
-            const auto pt = a.PointAt(t + ht), qs = b.PointAt(s + hs);
-            if (!pt || !qs) return std::nullopt;
+            if (std::fabs(fx) + std::fabs(fy) <= 1e-14 * size) return crossing();
+            const auto da = a.SlopeAt(t), db = b.SlopeAt(s);
+            if (!da || !db) return std::nullopt;
             // Jacobian of (P(t) - Q(s)).
-            const double a11 = (pt->X - p->X) / ht, a21 = (pt->Y - p->Y) / ht;
-            const double a12 = -(qs->X - q->X) / hs, a22 = -(qs->Y - q->Y) / hs;
+            const double a11 = da->X, a21 = da->Y, a12 = -db->X, a22 = -db->Y;
             const double det = a11 * a22 - a12 * a21;
             if (det == 0 || !std::isfinite(det)) return std::nullopt;
             t -= (fx * a22 - a12 * fy) / det;
@@ -672,7 +788,7 @@ private:
         const auto p = a.PointAt(t), q = b.PointAt(s);
         if (!p || !q) return std::nullopt;
         const double size = std::max({1.0, std::fabs(p->X), std::fabs(p->Y)});
-        if (std::fabs(p->X - q->X) + std::fabs(p->Y - q->Y) <= 1e-9 * size) return p;
+        if (std::fabs(p->X - q->X) + std::fabs(p->Y - q->Y) <= 1e-9 * size) return crossing();
         return std::nullopt;
     }
 

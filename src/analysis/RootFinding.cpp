@@ -192,6 +192,22 @@ std::optional<double> MinimumIn(const RealFunction& f, double a, double b) {
     return x;
 }
 
+std::optional<Bracket> SignChangeAbout(const RealFunction& f, double t, double lo, double hi) {
+    const std::optional<double> here = f(t);
+    if (!here) return std::nullopt;
+    if (*here == 0) return Bracket{t, t, 0, 0};
+    double width = 4 * (std::sqrt(DBL_EPSILON) * std::fabs(t) + 1e-10 * (hi - lo));
+    for (int widening = 0; widening < 64; ++widening, width *= 4) {
+        const double a = std::max(lo, t - width), b = std::min(hi, t + width);
+        const std::optional<double> fa = f(a), fb = f(b);
+        if (fa && *fa == 0) return Bracket{a, a, 0, 0};
+        if (fb && *fb == 0) return Bracket{b, b, 0, 0};
+        if (fa && fb && Negative(*fa) != Negative(*fb)) return Bracket{a, b, *fa, *fb};
+        if (a <= lo && b >= hi) break;
+    }
+    return std::nullopt;
+}
+
 namespace {
 
 // A turn found from the derivative; at a corner the derivative jumps, so the turn lies
@@ -201,39 +217,30 @@ struct Turn {
     bool Corner;
 };
 
-// Where the derivative changes sign near t, which MinimumIn found within its tolerance:
-// brackets growing from a few times that tolerance up to [lo, hi], the sign change taken to
-// the last bit. A point where the function has a value but no derivative (a corner) is a
-// turn as well; the derivative may jump there, so a jump is not refused as RootIn refuses
-// poles. Nothing when the derivative fails or keeps its sign.
+// Where the derivative changes sign near t, taken to the last bit. A point where the
+// function has a value but no derivative (a corner) is a turn as well; the derivative may
+// jump there, so a jump is not refused as RootIn refuses poles. Nothing when the derivative
+// fails or keeps its sign.
 std::optional<Turn> TurnNear(const RealFunction& slope, double t, double lo, double hi) {
     const RealFunction at = [&slope](double u) -> std::optional<double> {
         const std::optional<double> s = slope(u);
         if (!s) return std::nullopt;
         return std::isfinite(*s) ? *s : 0.0;
     };
-    const std::optional<double> here = at(t);
-    if (!here) return std::nullopt;
-    if (*here == 0) return Turn{t, false};
-    double width = 4 * (std::sqrt(DBL_EPSILON) * std::fabs(t) + 1e-10 * (hi - lo));
-    for (int widening = 0; widening < 64; ++widening, width *= 4) {
-        const double a = std::max(lo, t - width), b = std::min(hi, t + width);
-        const std::optional<double> sa = at(a), sb = at(b);
-        if (sa && *sa == 0) return Turn{a, false};
-        if (sb && *sb == 0) return Turn{b, false};
-        if (sa && sb && Negative(*sa) != Negative(*sb)) {
-            // Brent's steps land on a smooth turn exactly (a parabola's vertex at 0, where
-            // halving would stop at the least double, whose half slope underflows to zero).
-            if (const std::optional<double> smooth = RootIn(at, a, b, *sa, *sb))
-                return Turn{*smooth, false};
-            const std::optional<double> corner =
-                HalvedToNeighbours(at, a, b, *sa, *sb, std::numeric_limits<double>::infinity());
-            if (!corner) return std::nullopt;
-            return Turn{*corner, true};
-        }
-        if (a <= lo && b >= hi) break;
-    }
-    return std::nullopt;
+    const std::optional<Bracket> bracket = SignChangeAbout(at, t, lo, hi);
+    if (!bracket) return std::nullopt;
+    if (bracket->FA == 0) return Turn{bracket->A, false};
+    if (bracket->FB == 0) return Turn{bracket->B, false};
+    // Brent's steps land on a smooth turn exactly (a parabola's vertex at 0, where halving
+    // would stop at the least double, whose half slope underflows to zero).
+    if (const std::optional<double> smooth =
+            RootIn(at, bracket->A, bracket->B, bracket->FA, bracket->FB))
+        return Turn{*smooth, false};
+    const std::optional<double> corner =
+        HalvedToNeighbours(at, bracket->A, bracket->B, bracket->FA, bracket->FB,
+                           std::numeric_limits<double>::infinity());
+    if (!corner) return std::nullopt;
+    return Turn{*corner, true};
 }
 
 // t moved to the turn when f is there at least as far on the wanted side (up when sign is 1,

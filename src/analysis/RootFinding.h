@@ -15,6 +15,14 @@ using RealFunction = std::function<std::optional<double>(double)>;
 // against the bracket's values).
 std::optional<double> RootIn(const RealFunction& f, double a, double b, double fa, double fb);
 
+// A bracket about t within [lo, hi] over which f changes sign, widening from a few times
+// MinimumIn's tolerance; where f is zero, a bracket of that point alone. Nothing when f
+// keeps its sign or fails.
+struct Bracket {
+    double A, B, FA, FB;
+};
+std::optional<Bracket> SignChangeAbout(const RealFunction& f, double t, double lo, double hi);
+
 // Where f is least in [a, b], to about 1e-8 of the argument (Brent's method: golden sections
 // and parabolas). Nothing when f fails on the way.
 std::optional<double> MinimumIn(const RealFunction& f, double a, double b);

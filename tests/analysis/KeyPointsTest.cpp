@@ -519,17 +519,31 @@ TEST(KeyPoints, CurvesDrawnOverEachOtherOrAlongAnAxisMeetInNoSinglePoint) {
     EXPECT_EQ(found.Of(KeyPointKind::Intersection, 0, 3).size(), 2u);
 }
 
-TEST(KeyPoints, PathsDrawnOverEachOtherMeetInNoSinglePoint) {
+TEST(KeyPoints, PathsDrawnOverEachOtherMeetInNoSinglePointAndTouchingPathsInOne) {
     Search s;
     s.Add(Equation(CurveParameter, "cos(t)", "sin(t)", false, 0, 6.3f)); // 0: the unit circle
     s.Add(Equation(Polar, "1+0*z"));                                     // 1: the same
     s.Add(Equation(CurveParameter, "cos(t)", "sin(t)", false, 0.5, 2));  // 2: an arc of it
     // 3: the circle of radius 1 about (0.5, 0): it crosses the unit circle where x = 1/4.
     s.Add(Equation(CurveParameter, "0.5+cos(t)", "sin(t)", false, 0, 6.3f));
+    s.Add(Equation(CurveParameter, "2+cos(t)", "sin(t)", false, 0, 6.3f));         // 4
+    s.Add(Equation(CurveParameter, "-0.5+cos(t)/2", "sin(t)/2", false, -1, 5.3f)); // 5
     const Found found = s.Run();
     EXPECT_TRUE(found.Of(KeyPointKind::Intersection, 0, 1).empty());
     EXPECT_TRUE(found.Of(KeyPointKind::Intersection, 0, 2).empty());
     EXPECT_TRUE(found.Of(KeyPointKind::Intersection, 1, 2).empty());
+    // 4: the circle of radius 1 about (2, 0) touches the unit circle at (1, 0), from outside;
+    // 5: the circle of radius 1/2 about (-1/2, 0) touches it at (-1, 0), from inside.
+    for (const int32_t circle : {0, 1}) {
+        const auto outside = found.Of(KeyPointKind::Intersection, circle, 4);
+        ASSERT_EQ(outside.size(), 1u) << circle;
+        EXPECT_EQ(outside[0].X, 1) << circle;
+        EXPECT_NEAR(outside[0].Y, 0, 1e-15) << circle; // sin of the double nearest pi
+        const auto inside = found.Of(KeyPointKind::Intersection, circle, 5);
+        ASSERT_EQ(inside.size(), 1u) << circle;
+        EXPECT_EQ(inside[0].X, -1) << circle;
+        EXPECT_NEAR(inside[0].Y, 0, 1e-15) << circle;
+    }
     for (const int32_t circle : {0, 1}) {
         const auto cross = found.Of(KeyPointKind::Intersection, circle, 3);
         ASSERT_EQ(cross.size(), 2u) << circle;
