@@ -584,7 +584,7 @@ private:
         // Paths drawn over each other meet everywhere along a stretch, in no single point.
         if (RunsAlong(a, b, pb) || RunsAlong(b, a, pa)) return;
         const double da = (a.T1 - a.T0) / Steps, db = (b.T1 - b.T0) / Steps;
-        std::vector<bool> crossedA(Steps, false), crossedB(Steps, false);
+        std::vector<bool> crossed(Steps, false);
         for (size_t m = 0; m < Steps; ++m) {
             if (!pa[m] || !pa[m + 1]) continue;
             const Point2 p = *pa[m], q = *pa[m + 1];
@@ -601,32 +601,25 @@ private:
                 if (const auto hit = Newton(a, b, a.T0 + (static_cast<double>(m) + u) * da,
                                             b.T0 + (static_cast<double>(n) + v) * db)) {
                     add_.Add(KeyPointKind::Intersection, a.Index, b.Index, hit->X, hit->Y);
-                    crossedA[m] = crossedB[n] = true;
+                    crossed[m] = true;
                 }
             }
         }
-        // The squared distance from each sample of either path to the nearest of the other's.
-        std::vector<double> gapA(pa.size(), INFINITY), gapB(pb.size(), INFINITY);
-        std::vector<size_t> nearA(pa.size(), 0), nearB(pb.size(), 0);
+        // The squared distance from each of a's samples to the nearest of b's.
+        std::vector<double> gap(pa.size(), INFINITY);
+        std::vector<size_t> nearest(pa.size(), 0);
         for (size_t m = 0; m < pa.size(); ++m) {
             if (!pa[m]) continue;
             for (size_t n = 0; n < pb.size(); ++n) {
                 if (!pb[n]) continue;
                 const double dx = pb[n]->X - pa[m]->X, dy = pb[n]->Y - pa[m]->Y;
-                const double d = dx * dx + dy * dy;
-                if (d < gapA[m]) {
-                    gapA[m] = d;
-                    nearA[m] = n;
-                }
-                if (d < gapB[n]) {
-                    gapB[n] = d;
-                    nearB[n] = m;
+                if (dx * dx + dy * dy < gap[m]) {
+                    gap[m] = dx * dx + dy * dy;
+                    nearest[m] = n;
                 }
             }
         }
-        // A touch at the end of one path's range lies inside the other's: both are searched.
-        TouchPaths(a, b, pa, pb, {gapA, nearA, crossedA});
-        TouchPaths(b, a, pb, pa, {gapB, nearB, crossedB});
+        TouchPaths(a, b, pa, pb, {gap, nearest, crossed});
     }
 
     // How near one path's samples come to the other's: the squared distance to the nearest
