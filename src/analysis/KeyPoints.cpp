@@ -585,37 +585,39 @@ private:
         if (RunsAlong(a, b, pb) || RunsAlong(b, a, pa)) return;
         const double da = (a.T1 - a.T0) / Steps, db = (b.T1 - b.T0) / Steps;
         std::vector<bool> crossed(Steps, false);
-        for (size_t m = 0; m < Steps; ++m) {
-            if (!pa[m] || !pa[m + 1]) continue;
-            const Point2 p = *pa[m], q = *pa[m + 1];
-            for (size_t n = 0; n < Steps; ++n) {
-                if (!pb[n] || !pb[n + 1]) continue;
-                const Point2 r = *pb[n], s = *pb[n + 1];
+        // With it, the squared distance from each of a's samples to the nearest of b's.
+        std::vector<double> gap(pa.size(), INFINITY);
+        std::vector<size_t> nearest(pa.size(), 0);
+        for (size_t m = 0; m <= Steps; ++m) {
+            if (!pa[m]) continue;
+            const Point2 p = *pa[m];
+            const bool segment = m < Steps && pa[m + 1];
+            const Point2 q = segment ? *pa[m + 1] : p;
+            for (size_t n = 0; n <= Steps; ++n) {
+                if (!pb[n]) continue;
+                const Point2 r = *pb[n];
+                const double dx = r.X - p.X, dy = r.Y - p.Y;
+                if (dx * dx + dy * dy < gap[m]) {
+                    gap[m] = dx * dx + dy * dy;
+                    nearest[m] = n;
+                }
+                if (!segment || n == Steps || !pb[n + 1]) continue;
+                const Point2 s = *pb[n + 1];
                 // Segment p-q against r-s.
                 const double ux = q.X - p.X, uy = q.Y - p.Y, vx = s.X - r.X, vy = s.Y - r.Y;
                 const double den = ux * vy - uy * vx;
                 if (den == 0) continue;
-                const double u = ((r.X - p.X) * vy - (r.Y - p.Y) * vx) / den;
-                const double v = ((r.X - p.X) * uy - (r.Y - p.Y) * ux) / den;
-                if (u < 0 || u > 1 || v < 0 || v > 1) continue;
+                // Where they cross along each, as fractions nu / den and nv / den: compared
+                // before dividing, which most pairs never need.
+                const double nu = dx * vy - dy * vx, nv = dx * uy - dy * ux;
+                if (den > 0 ? (nu < 0 || nu > den || nv < 0 || nv > den)
+                            : (nu > 0 || nu < den || nv > 0 || nv < den))
+                    continue;
+                const double u = nu / den, v = nv / den;
                 if (const auto hit = Newton(a, b, a.T0 + (static_cast<double>(m) + u) * da,
                                             b.T0 + (static_cast<double>(n) + v) * db)) {
                     add_.Add(KeyPointKind::Intersection, a.Index, b.Index, hit->X, hit->Y);
                     crossed[m] = true;
-                }
-            }
-        }
-        // The squared distance from each of a's samples to the nearest of b's.
-        std::vector<double> gap(pa.size(), INFINITY);
-        std::vector<size_t> nearest(pa.size(), 0);
-        for (size_t m = 0; m < pa.size(); ++m) {
-            if (!pa[m]) continue;
-            for (size_t n = 0; n < pb.size(); ++n) {
-                if (!pb[n]) continue;
-                const double dx = pb[n]->X - pa[m]->X, dy = pb[n]->Y - pa[m]->Y;
-                if (dx * dx + dy * dy < gap[m]) {
-                    gap[m] = dx * dx + dy * dy;
-                    nearest[m] = n;
                 }
             }
         }
