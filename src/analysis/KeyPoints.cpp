@@ -457,22 +457,16 @@ private:
         default: break;
         }
         // An equation curve: where x or y of its point is zero, and where either turns.
-        const auto coordinate = [&s](bool y) -> RealFunction {
-            return [&s, y](double t) -> std::optional<double> {
-                const std::optional<Point2> p = s.PointAt(t);
+        // x or y of its point, or (direction) their derivatives.
+        const auto coordinate = [&s](bool ofY, bool direction) -> RealFunction {
+            return [&s, ofY, direction](double t) -> std::optional<double> {
+                const std::optional<Point2> p = s.At(t, direction);
                 if (!p) return std::nullopt;
-                return y ? p->Y : p->X;
+                return ofY ? p->Y : p->X;
             };
         };
-        const RealFunction x = coordinate(false), y = coordinate(true);
-        const auto slopeOf = [&s](bool ofY) -> RealFunction {
-            return [&s, ofY](double t) -> std::optional<double> {
-                const std::optional<Point2> d = s.SlopeAt(t);
-                if (!d) return std::nullopt;
-                return ofY ? d->Y : d->X;
-            };
-        };
-        const RealFunction dx = slopeOf(false), dy = slopeOf(true);
+        const RealFunction x = coordinate(false, false), y = coordinate(true, false);
+        const RealFunction dx = coordinate(false, true), dy = coordinate(true, true);
         const double extent = std::max(box_.Right - box_.Left, box_.Top - box_.Bottom);
         const auto plane = [extent](double) { return extent; };
         if (!ZeroAlong(y, plane, s.T0, s.T1))
