@@ -1,5 +1,6 @@
 // Any text as a curve's expression: the compiled program gives the text path's value or
-// error, bit for bit, at values across the usual range and beyond.
+// error, bit for bit, at values across the usual range and beyond; its derivative's run gives
+// the program's own value.
 #include "FuzzSupport.h"
 
 #include "base/AppError.h"
@@ -38,10 +39,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string text = orbiplot::fuzz::Text(data, size);
     orbiplot::CurveEvaluator compiled(a.context.Parser, text, "x");
     const orbiplot::CurveEvaluator reference(b.context.Parser, text, "x");
-    for (float v : {0.0f, 1.0f, -1.0f, 0.5f, -2.75f, 3.14159f, 1e-5f, 123.4567f, -98765.4f, 1e9f,
-                    1e13f})
+    for (float v :
+         {0.0f, 1.0f, -1.0f, 0.5f, -2.75f, 3.14159f, 1e-5f, 123.4567f, -98765.4f, 1e9f, 1e13f})
         if (!(Run(a.context.Parser, [&] { return compiled.Value(v); }) ==
               Run(b.context.Parser, [&] { return reference.TextValue(v); })))
             std::abort();
+    // The derivative's run gives the same value, or raises the same error, at exact arguments.
+    if (compiled.IsCompiled())
+        for (double v : {0.0, 0.7, -1.3, 2.5e-8, 1e300, -4096.0})
+            if (!(Run(a.context.Parser, [&] { return compiled.ExactValue(v); }) ==
+                  Run(a.context.Parser, [&] { return compiled.ExactSlope(v).Value; })))
+                std::abort();
     return 0;
 }
