@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cfloat>
 #include <cmath>
 #include <cstdio>
 #include <functional>
@@ -125,11 +126,20 @@ struct Shape {
             const auto r = Eval(*First, t, direction);
             if (!r) return std::nullopt;
             const double c = std::cos(t), s = std::sin(t);
-            if (!direction) return Point2{r->Value * c, r->Value * s};
+            if (!direction)
+                return AtPole(t, r->Value) ? Point2{0, 0} : Point2{r->Value * c, r->Value * s};
             return Point2{r->Slope * c - r->Value * s, r->Slope * s + r->Value * c};
         }
         default: return std::nullopt;
         }
+    }
+    // Whether a polar curve's r, tiny at t, is zero to within what rounding t to a double
+    // makes of it: the point is then the pole itself, not a few 1e-15 beside it.
+    bool AtPole(double t, double r) const {
+        if (r == 0 || std::fabs(r) > 1e-9) return r == 0;
+        const auto d = Eval(*First, t, true);
+        return d &&
+               std::fabs(r) <= 8 * DBL_EPSILON * std::max(1.0, std::fabs(t)) * std::fabs(d->Slope);
     }
     std::optional<Point2> PointAt(double t) const { return At(t, false); }
     // Not a number where the curve has a point but no derivative (a corner).

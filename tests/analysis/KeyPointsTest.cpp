@@ -178,7 +178,20 @@ TEST(KeyPoints, TurningPointsAreExactWhereTheSlopeVanishesOrBreaks) {
     s.Add(Equation(CurveGeneralY, "abs(sin(x))")); // 4: corners on the x axis
     s.Add(Equation(CurveGeneralY, "sin(x)"));      // 5: crossing it at the same doubles
     s.Add(Equation(CurveGeneralY, "fix(x)"));      // 6: steps, level between them
+    s.Add(Equation(Polar, "2*sin(3*z)"));          // 7: a rose through the pole
     const Found found = s.Run();
+    // Its zero and y-intercept are the pole itself, though r at the double nearest k pi/3 is
+    // a few 1e-16 and not 0.
+    for (const auto kind : {KeyPointKind::Zero, KeyPointKind::YIntercept}) {
+        const auto pole = found.Of(kind, 7);
+        ASSERT_FALSE(pole.empty());
+        const auto origin = std::find_if(pole.begin(), pole.end(), [](const KeyPoint& p) {
+            return std::hypot(p.X, p.Y) < 1e-9;
+        });
+        ASSERT_NE(origin, pole.end());
+        EXPECT_EQ(origin->X, 0);
+        EXPECT_EQ(origin->Y, 0);
+    }
     EXPECT_EQ(Xs(found.Of(KeyPointKind::Zero, 4)), Xs(found.Of(KeyPointKind::Zero, 5)));
     EXPECT_EQ(found.Of(KeyPointKind::Zero, 4).size(), 7u); // -3 pi .. 3 pi
     EXPECT_TRUE(found.Of(KeyPointKind::Maximum, 6).empty());
