@@ -494,6 +494,15 @@ QColor CurveColor(const DocumentModel& model, int32_t curve) {
 }
 } // namespace
 
+bool frmDocument::SamePlace(const KeyPoint& a, const KeyPoint& b) const {
+    if (a.X == b.X && a.Y == b.Y) return true;
+    // A turn found an ulp beside the axis crossing it is: the same label, less than a pixel
+    // apart.
+    const auto [ax, ay] = view_.ToPixels(a.X, a.Y);
+    const auto [bx, by] = view_.ToPixels(b.X, b.Y);
+    return std::hypot(ax - bx, ay - by) < 1 && PointLabel(a.X, a.Y) == PointLabel(b.X, b.Y);
+}
+
 void frmDocument::PaintMarks(QPainter& painter) {
     labelRects_.assign(keyPoints_.size(), QRectF());
     if (keyPointsShown_ && !keyPoints_.empty()) {
@@ -517,13 +526,12 @@ void frmDocument::PaintMarks(QPainter& painter) {
         // right below, left above, left below; none where there is no room.
         painter.setPen(QColor(40, 40, 40));
         for (size_t i = 0; i < keyPoints_.size(); ++i) {
-            // Points at the same place (a zero that is also the y-intercept) share one label.
-            const auto samePlace = [&](const KeyPoint& p) {
-                return p.X == keyPoints_[i].X && p.Y == keyPoints_[i].Y;
-            };
-            if (std::any_of(keyPoints_.begin(), keyPoints_.begin() + static_cast<ptrdiff_t>(i),
-                            samePlace))
-                continue;
+            // Points at one place (a zero that is also the y-intercept) share one label.
+            bool shared = false;
+            for (size_t j = 0; j < i && !shared; ++j)
+                shared = std::hypot(at[j].x() - at[i].x(), at[j].y() - at[i].y()) < 1 &&
+                         SamePlace(keyPoints_[j], keyPoints_[i]);
+            if (shared) continue;
             const QString text =
                 QString::fromStdString(PointLabel(keyPoints_[i].X, keyPoints_[i].Y));
             const QSizeF size(metrics.horizontalAdvance(text) + 2, metrics.height());
@@ -572,7 +580,7 @@ void frmDocument::ShowMarkTip(QPointF at, QPoint global) {
     std::vector<std::string> kinds;
     std::vector<int32_t> curves;
     for (const KeyPoint& p : keyPoints_) {
-        if (p.X != nearest->X || p.Y != nearest->Y) continue;
+        if (!SamePlace(p, *nearest)) continue;
         const std::string kind = KindName(p.Kind);
         if (std::find(kinds.begin(), kinds.end(), kind) == kinds.end()) kinds.push_back(kind);
         for (const int32_t curve : {p.Curve, p.Other})

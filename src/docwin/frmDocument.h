@@ -204,6 +204,8 @@ private:
     void SearchDone(const std::shared_ptr<Search>& search);
     void PaintMarks(QPainter& painter);
     void ShowMarkTip(QPointF at, QPoint global);
+    // Whether two key points are marked at one place and share their label and tip.
+    bool SamePlace(const KeyPoint& a, const KeyPoint& b) const;
     bool keyPointsShown_ = false;
     std::vector<KeyPoint> keyPoints_;
     std::shared_ptr<Search> search_;
