@@ -291,6 +291,11 @@ std::unique_ptr<Shape> LineOrConic(const CurveRecord& c, double h, double k) {
     }
 }
 
+// The letter an equation curve's texts are written in.
+const char* VariableOf(int32_t type) {
+    return type == CurveGeneralY ? "x" : type == CurveGeneralX ? "y" : type == Polar ? "z" : "t";
+}
+
 std::unique_ptr<Shape> MakeShape(const CurveRecord& c, int32_t index,
                                  const clsExpressionParser& parser, const PlaneBox& box) {
     const double h = c.FType == Polar ? 0 : c.CTh, k = c.FType == Polar ? 0 : c.CTk;
@@ -304,10 +309,7 @@ std::unique_ptr<Shape> MakeShape(const CurveRecord& c, int32_t index,
     } else if (IsKnownCurveType(c.FType)) {
         s = std::make_unique<Shape>();
         s->Parser = std::make_unique<clsExpressionParser>(parser);
-        const char* var = c.FType == CurveGeneralY   ? "x"
-                          : c.FType == CurveGeneralX ? "y"
-                          : c.FType == Polar         ? "z"
-                                                     : "t";
+        const char* var = VariableOf(c.FType);
         try {
             s->First = std::make_unique<CurveEvaluator>(*s->Parser, c.Expression1, var);
             if (c.FType == CurveParameter)
@@ -943,6 +945,27 @@ std::vector<KeyPoint> FindKeyPoints(const DocumentModel& document,
         if (!same) kept.push_back(p);
     }
     return kept;
+}
+
+std::vector<int32_t> CurvesWithoutKeyPoints(const DocumentModel& document,
+                                            const clsExpressionParser& parser) {
+    std::vector<int32_t> left;
+    clsExpressionParser own(parser);
+    for (int32_t i = 0; i < document.CurveCount(); ++i) {
+        const CurveRecord& c = document.Curve(i);
+        if (!c.ShowHide || c.FType < CurveGeneralY || !IsKnownCurveType(c.FType)) continue;
+        const char* var = VariableOf(c.FType);
+        bool compiled = false;
+        try {
+            compiled =
+                CurveEvaluator(own, c.Expression1, var).IsCompiled() &&
+                (c.FType != CurveParameter || CurveEvaluator(own, c.Expression2, var).IsCompiled());
+        } catch (...) {
+            // A text that cannot even be read has no points.
+        }
+        if (!compiled) left.push_back(i);
+    }
+    return left;
 }
 
 std::string KindName(KeyPointKind kind) {

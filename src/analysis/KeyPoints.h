@@ -40,6 +40,11 @@ std::vector<KeyPoint> FindKeyPoints(const DocumentModel& document,
                                     const clsExpressionParser& parser, PlaneBox box,
                                     const std::atomic<bool>* stop = nullptr);
 
+// The shown equation curves that have no key points because their texts cannot be worked
+// out at exact arguments (one using RND, or one read only by substituting each value).
+std::vector<int32_t> CurvesWithoutKeyPoints(const DocumentModel& document,
+                                            const clsExpressionParser& parser);
+
 // A point on a shown curve, as trace finds it.
 struct TracedPoint {
     int32_t Curve;

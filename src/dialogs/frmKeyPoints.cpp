@@ -118,8 +118,21 @@ void frmKeyPoints::Fill() {
         lblState->setText("关键点未打开");
     else if (document_->IsFindingKeyPoints())
         lblState->setText("正在查找...");
-    else
+    else if (document_->CurvesLeftOut().empty())
         lblState->setText(QString("%1 个关键点").arg(shown_.size()));
+    else
+        lblState->setText(QString("%1 个关键点，%2 条曲线无法计算")
+                              .arg(shown_.size())
+                              .arg(document_->CurvesLeftOut().size()));
+    // Which curves have none, and why.
+    QString tip;
+    if (document_ && document_->KeyPointsShown() && !document_->IsFindingKeyPoints() &&
+        !document_->CurvesLeftOut().empty()) {
+        tip = "这些曲线的表达式含 RND 或只能逐点代入求值，无法求关键点：";
+        for (const int32_t curve : document_->CurvesLeftOut())
+            tip += "\n" + curveName(curve);
+    }
+    lblState->setToolTip(tip);
     cmdCopy->setEnabled(!shown_.empty());
 }
 

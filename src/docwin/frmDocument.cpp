@@ -56,6 +56,7 @@ struct frmDocument::Search {
     PlaneBox box{};
     std::atomic<bool> stop{false};
     std::vector<KeyPoint> found;
+    std::vector<int32_t> leftOut;
     std::thread thread;
     ~Search() {
         stop = true;
@@ -200,6 +201,7 @@ void frmDocument::FindKeyPoints() {
     const std::weak_ptr<Search> weak = search;
     search->thread = std::thread([raw = search.get(), weak, self = QPointer<frmDocument>(this)] {
         raw->found = orbiplot::FindKeyPoints(*raw->document, raw->parser, raw->box, &raw->stop);
+        raw->leftOut = CurvesWithoutKeyPoints(*raw->document, raw->parser);
         QMetaObject::invokeMethod(
             QCoreApplication::instance(),
             [weak, self] {
@@ -214,6 +216,7 @@ void frmDocument::SearchDone(const std::shared_ptr<Search>& search) {
     if (search != search_ || search->stop) return;
     if (search->thread.joinable()) search->thread.join();
     keyPoints_ = std::move(search->found);
+    leftOut_ = std::move(search->leftOut);
     search_.reset();
     update();
     emit KeyPointsChanged();

@@ -97,6 +97,9 @@ public:
     void SetKeyPointsShown(bool shown);
     bool KeyPointsShown() const { return keyPointsShown_; }
     const std::vector<KeyPoint>& KeyPoints() const { return keyPoints_; }
+    // The shown curves the last search could not give points for (their texts use RND or are
+    // read only by substituting each value).
+    const std::vector<int32_t>& CurvesLeftOut() const { return leftOut_; }
     bool IsFindingKeyPoints() const { return static_cast<bool>(search_); }
     // Trace: the pointer snaps to the nearest shown curve within TraceReach pixels, and the
     // read-out names the curve and its point.
@@ -208,6 +211,7 @@ private:
     bool SamePlace(const KeyPoint& a, const KeyPoint& b) const;
     bool keyPointsShown_ = false;
     std::vector<KeyPoint> keyPoints_;
+    std::vector<int32_t> leftOut_;
     std::shared_ptr<Search> search_;
     std::vector<QRectF> labelRects_;
     bool tracing_ = false;

@@ -419,6 +419,26 @@ TEST(KeyPoints, PolarCurvesHiddenCurvesTranslatedCurvesAndPoints) {
         EXPECT_GE(p.X, 1.5);
 }
 
+TEST(KeyPoints, CurvesWhoseTextsCannotBeWorkedOutExactlyAreNamed) {
+    Search s;
+    s.Add(Params(LineSI, {"1", "0"}));               // 0: a line: always
+    s.Add(Equation(CurveGeneralY, "rnd(1)+x"));      // 1: RND
+    s.Add(Equation(CurveGeneralY, "x^2"));           // 2
+    s.Add(Equation(CurveParameter, "cos(t)", "2t")); // 3: read by substituting
+    s.Add(Equation(Polar, "z"));                     // 4
+    s.Add(Equation(CurveGeneralX, "rnd(1)+y"));      // 5: RND, then hidden
+    s.doc.SetFunListShowHide(5, false);
+    EXPECT_EQ(CurvesWithoutKeyPoints(s.doc, s.context.Parser), (std::vector<int32_t>{1, 3}));
+    // And those have none, the others have theirs.
+    const Found found = s.Run();
+    for (const KeyPoint& p : found.all) {
+        EXPECT_NE(p.Curve, 1);
+        EXPECT_NE(p.Curve, 3);
+        EXPECT_NE(p.Other, 3);
+    }
+    EXPECT_FALSE(found.Of(KeyPointKind::Zero, 2).empty());
+}
+
 TEST(KeyPoints, LabelsAndValues) {
     EXPECT_EQ(PointLabel(std::sqrt(2.0), -2), "(1.4142, -2)");
     EXPECT_EQ(PointLabel(-0.00001, 2.99995), "(0, 3)");

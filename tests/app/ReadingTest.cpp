@@ -406,3 +406,32 @@ TEST(KeyPointsWindow, ThirtyCurvesAreSearchedWithoutHoldingTheWindow) {
     QApplication::processEvents();
     EXPECT_TRUE(f.main->Documents().isEmpty());
 }
+
+TEST(KeyPointsWindow, ThePanelSaysWhichCurvesHaveNoPoints) {
+    AppFixture f;
+    // y = x; y = rnd(1)*0 + x, whose numbers are not fixed; the same, hidden.
+    frmDocument* d = f.Open(f.dir.Write(
+        "r.opd", "[General]\r\nOPMVer=1\r\nTitle=随机\r\nC=3\r\n"
+                 "[0DATA]\r\nType=13\r\nExp1=x\r\nLC=255\r\nLW=1\r\n"
+                 "[1DATA]\r\nType=13\r\nExp1=rnd(1)*0+x\r\nLC=255\r\nLW=1\r\n"
+                 "[2DATA]\r\nType=13\r\nExp1=rnd(1)*0+2*x\r\nSH=False\r\nLC=255\r\nLW=1\r\n"));
+    ASSERT_NE(d, nullptr);
+    f.main->Command().CalculateKeyPoints->trigger();
+    ASSERT_TRUE(Found(d));
+    QApplication::processEvents();
+    EXPECT_EQ(d->CurvesLeftOut(), std::vector<int32_t>{1});
+    const QLabel* state = f.main->KeyPointsPanel()->findChild<QLabel*>("lblState");
+    EXPECT_EQ(state->text(), "2 个关键点，1 条曲线无法计算");
+    EXPECT_TRUE(state->toolTip().endsWith("\n普通方程: y=rnd(1)*0+x"))
+        << state->toolTip().toStdString();
+    // Hiding it leaves nothing out; the window still answers the command.
+    d->Model().SetFunListShowHide(1, false);
+    d->RefreshAll();
+    ASSERT_TRUE(Found(d));
+    QApplication::processEvents();
+    EXPECT_TRUE(d->CurvesLeftOut().empty());
+    EXPECT_EQ(state->text(), "2 个关键点");
+    EXPECT_TRUE(state->toolTip().isEmpty());
+    f.main->Command().CalculateKeyPoints->trigger();
+    EXPECT_FALSE(d->KeyPointsShown());
+}
