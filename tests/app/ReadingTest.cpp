@@ -51,6 +51,19 @@ bool Found(frmDocument* d) {
     return QTest::qWaitFor([d] { return !d->IsFindingKeyPoints(); }, 60000);
 }
 
+// The document opened at 620 by 520 with its key points turned on by the menu item and
+// found; none when it could not be opened or the search did not end.
+frmDocument* OpenMarked(AppFixture& f, const char* name, const char* text) {
+    frmDocument* d = f.Open(f.dir.Write(name, text));
+    if (!d) return nullptr;
+    d->parentWidget()->resize(620, 520);
+    QApplication::processEvents();
+    f.main->Command().CalculateKeyPoints->trigger();
+    if (!Found(d)) return nullptr;
+    QApplication::processEvents();
+    return d;
+}
+
 // The point of the given kind and curve nearest x.
 const KeyPoint* PointNear(const frmDocument* d, KeyPointKind kind, int32_t curve, double x) {
     const KeyPoint* best = nullptr;
@@ -179,15 +192,10 @@ TEST(KeyPointsWindow, MarksLabelsTipsAndTheCommandsOnEveryWay) {
 TEST(KeyPointsWindow, PointsAtOnePlaceShareTheirLabelAndTip) {
     AppFixture f;
     // y = 2x crosses the x axis where it meets the y axis: a zero and a y-intercept at (0, 0).
-    frmDocument* d =
-        f.Open(f.dir.Write("o.opd", "[General]\r\nOPMVer=1\r\nTitle=原点\r\nC=1\r\n"
-                                    "[0DATA]\r\nType=13\r\nExp1=2*x\r\nLC=255\r\nLW=1\r\n"));
+    frmDocument* d = OpenMarked(f, "o.opd",
+                                "[General]\r\nOPMVer=1\r\nTitle=原点\r\nC=1\r\n"
+                                "[0DATA]\r\nType=13\r\nExp1=2*x\r\nLC=255\r\nLW=1\r\n");
     ASSERT_NE(d, nullptr);
-    d->parentWidget()->resize(620, 520);
-    QApplication::processEvents();
-    f.main->Command().CalculateKeyPoints->trigger();
-    ASSERT_TRUE(Found(d));
-    QApplication::processEvents();
     ASSERT_EQ(d->KeyPoints().size(), 2u);
     for (const KeyPoint& p : d->KeyPoints()) {
         EXPECT_EQ(p.X, 0);
@@ -206,16 +214,11 @@ TEST(KeyPointsWindow, PointsAtOnePlaceShareTheirLabelAndTip) {
 
     // x = 2 cos t, y = sin t: its lowest point is found at t = 3 pi/2 as a double, where x is
     // -3.7e-16, and meets the y axis at x = 0: two points an ulp apart, one label, one tip.
-    frmDocument* e = f.Open(
-        f.dir.Write("e.opd", "[General]\r\nOPMVer=1\r\nTitle=椭圆\r\nC=1\r\n"
-                             "[0DATA]\r\nType=15\r\nExp1=2*cos(t)\r\nExp2=sin(t)\r\nA=False\r\n"
-                             "Mi=0\r\nMa=6.3\r\nLC=255\r\nLW=1\r\n"));
+    frmDocument* e = OpenMarked(f, "e.opd",
+                                "[General]\r\nOPMVer=1\r\nTitle=椭圆\r\nC=1\r\n"
+                                "[0DATA]\r\nType=15\r\nExp1=2*cos(t)\r\nExp2=sin(t)\r\nA=False\r\n"
+                                "Mi=0\r\nMa=6.3\r\nLC=255\r\nLW=1\r\n");
     ASSERT_NE(e, nullptr);
-    e->parentWidget()->resize(620, 520);
-    QApplication::processEvents();
-    f.main->Command().CalculateKeyPoints->trigger();
-    ASSERT_TRUE(Found(e));
-    QApplication::processEvents();
     std::vector<size_t> bottom;
     for (size_t i = 0; i < e->KeyPoints().size(); ++i)
         if (std::hypot(e->KeyPoints()[i].X, e->KeyPoints()[i].Y + 1) < 1e-9) bottom.push_back(i);
