@@ -126,24 +126,51 @@ struct Shape {
             const auto r = Eval(*First, t, direction);
             if (!r) return std::nullopt;
             const double c = std::cos(t), s = std::sin(t);
-            if (!direction)
-                return AtPole(t, r->Value) ? Point2{0, 0} : Point2{r->Value * c, r->Value * s};
+            if (!direction) return Point2{r->Value * c, r->Value * s};
             return Point2{r->Slope * c - r->Value * s, r->Slope * s + r->Value * c};
         }
         default: return std::nullopt;
         }
     }
-    // Whether a polar curve's r, tiny at t, is zero to within what rounding t to a double
-    // makes of it: the point is then the pole itself, not a few 1e-15 beside it.
-    bool AtPole(double t, double r) const {
-        if (r == 0 || std::fabs(r) > 1e-9) return r == 0;
-        const auto d = Eval(*First, t, true);
-        return d &&
-               std::fabs(r) <= 8 * DBL_EPSILON * std::max(1.0, std::fabs(t)) * std::fabs(d->Slope);
-    }
     std::optional<Point2> PointAt(double t) const { return At(t, false); }
     // Not a number where the curve has a point but no derivative (a corner).
     std::optional<Point2> SlopeAt(double t) const { return At(t, true); }
+
+    // Whether an expression, tiny at t, is zero to within what rounding t to a double makes
+    // of it (a few ulps of t times its slope).
+    static bool Settles(CurveEvaluator& e, double t) {
+        const auto v = Eval(e, t, false);
+        if (!v || v->Value == 0 || std::fabs(v->Value) > 1e-9) return false;
+        const auto d = Eval(e, t, true);
+        return d && std::fabs(d->Value) <=
+                        8 * DBL_EPSILON * std::max(1.0, std::fabs(t)) * std::fabs(d->Slope);
+    }
+
+    // The point at t as it is listed: a coordinate whose expression is zero to within
+    // rounding is 0 (x of the lowest point of x = 2 cos t, y = sin t is 2 cos of the double
+    // nearest 3 pi/2, -3.7e-16; a polar curve's r at the pole). The searches themselves use
+    // the values as they are.
+    std::optional<Point2> Reported(double t) const {
+        std::optional<Point2> p = PointAt(t);
+        if (!p) return p;
+        switch (Kind) {
+        case ShapeKind::GraphY:
+            if (Settles(*First, t)) p->Y = K;
+            break;
+        case ShapeKind::GraphX:
+            if (Settles(*First, t)) p->X = H;
+            break;
+        case ShapeKind::Parametric:
+            if (Settles(*First, t)) p->X = H;
+            if (Settles(*Second, t)) p->Y = K;
+            break;
+        case ShapeKind::Polar:
+            if (Settles(*First, t)) p = Point2{0, 0};
+            break;
+        default: break;
+        }
+        return p;
+    }
 
     // The size of the terms of ImplicitAt at a point: what "zero" is measured against.
     double ImplicitScale(double x, double y) const {
@@ -483,10 +510,11 @@ private:
         const auto plane = [extent](double) { return extent; };
         if (!ZeroAlong(y, plane, s.T0, s.T1))
             for (double t : ZerosOn(y, s.T0, s.T1, GridSteps, dy))
-                if (const auto p = s.PointAt(t)) add_.Add(KeyPointKind::Zero, i, -1, p->X, 0);
+                if (const auto p = s.Reported(t)) add_.Add(KeyPointKind::Zero, i, -1, p->X, 0);
         if (!ZeroAlong(x, plane, s.T0, s.T1))
             for (double t : ZerosOn(x, s.T0, s.T1, GridSteps, dx))
-                if (const auto p = s.PointAt(t)) add_.Add(KeyPointKind::YIntercept, i, -1, 0, p->Y);
+                if (const auto p = s.Reported(t))
+                    add_.Add(KeyPointKind::YIntercept, i, -1, 0, p->Y);
         const bool inX = s.Kind == ShapeKind::GraphX, inY = s.Kind == ShapeKind::GraphY;
         // A polar curve closes on itself: its turning points at z = 0 are looked for across
         // the seam, a little beyond each end.
@@ -497,7 +525,7 @@ private:
             for (const Extremum& e : ExtremaOn(alongY ? y : x, s.T0 - beyond, s.T1 + beyond,
                                                GridSteps, alongY ? dy : dx)) {
                 if (e.T < s.T0 - slack || e.T > s.T1 + slack) continue;
-                if (const auto p = s.PointAt(e.T))
+                if (const auto p = s.Reported(e.T))
                     add_.Add(e.IsMaximum ? KeyPointKind::Maximum : KeyPointKind::Minimum, i, -1,
                              p->X, p->Y);
             }
@@ -570,7 +598,7 @@ private:
             };
             if (ZeroAlong(g, size, run->T0, run->T1)) return;
             for (double t : ZerosOn(g, run->T0, run->T1, GridSteps, slope))
-                if (const auto p = run->PointAt(t)) meet(p->X, p->Y);
+                if (const auto p = run->Reported(t)) meet(p->X, p->Y);
             return;
         }
         CrossPaths(a, b);
@@ -703,7 +731,7 @@ private:
             }
             const std::optional<double> du = u ? distance(*u) : std::nullopt;
             if (du && *du <= 1e-9 * size) t = u;
-            if (const std::optional<Point2> at = a.PointAt(*t))
+            if (const std::optional<Point2> at = a.Reported(*t))
                 add_.Add(KeyPointKind::Intersection, a.Index, b.Index, at->X, at->Y);
         }
     }
@@ -769,7 +797,7 @@ private:
             const double sine = std::fabs(da->X * db->Y - da->Y * db->X) /
                                 (std::hypot(da->X, da->Y) * std::hypot(db->X, db->Y));
             if (!(sine > 1e-6)) return std::nullopt;
-            return p;
+            return a.Reported(t);
         };
         for (int n = 0; n < 40; ++n) {
             const auto p = a.PointAt(t), q = b.PointAt(s);

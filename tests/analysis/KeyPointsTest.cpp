@@ -179,7 +179,23 @@ TEST(KeyPoints, TurningPointsAreExactWhereTheSlopeVanishesOrBreaks) {
     s.Add(Equation(CurveGeneralY, "sin(x)"));      // 5: crossing it at the same doubles
     s.Add(Equation(CurveGeneralY, "fix(x)"));      // 6: steps, level between them
     s.Add(Equation(Polar, "2*sin(3*z)"));          // 7: a rose through the pole
+    s.Add(Equation(CurveParameter, "2*cos(t)", "sin(t)", false, 0, 6.3f)); // 8
     const Found found = s.Run();
+    // A coordinate zero to within rounding is listed as 0: x of the ellipse's lowest and
+    // highest points (2 cos of the doubles nearest pi/2 and 3 pi/2), y of its leftmost.
+    for (const auto kind : {KeyPointKind::Maximum, KeyPointKind::Minimum}) {
+        for (const KeyPoint& p : found.Of(kind, 8)) {
+            if (std::fabs(std::fabs(p.Y) - 1) < 1e-12) {
+                EXPECT_EQ(p.X, 0) << p.Y;
+            }
+            if (std::fabs(std::fabs(p.X) - 2) < 1e-12) {
+                EXPECT_EQ(p.Y, 0) << p.X;
+            }
+        }
+    }
+    // abs(sin x) is least, 0, at its corners.
+    for (const KeyPoint& p : found.Of(KeyPointKind::Minimum, 4))
+        EXPECT_EQ(p.Y, 0) << p.X;
     // Its zero and y-intercept are the pole itself, though r at the double nearest k pi/3 is
     // a few 1e-16 and not 0.
     for (const auto kind : {KeyPointKind::Zero, KeyPointKind::YIntercept}) {

@@ -212,23 +212,24 @@ TEST(KeyPointsWindow, PointsAtOnePlaceShareTheirLabelAndTip) {
     f.main->Command().CalculateKeyPoints->trigger();
     EXPECT_FALSE(d->KeyPointsShown());
 
-    // x = 2 cos t, y = sin t: its lowest point is found at t = 3 pi/2 as a double, where x is
-    // -3.7e-16, and meets the y axis at x = 0: two points an ulp apart, one label, one tip.
+    // The rose r = 3 sin 7z: the tip of its lowest petal is found as the lowest point at z
+    // near 3 pi/2, where x is -5.5e-16, and as the y-intercept at x = 0: two points an ulp
+    // apart, one label, one tip.
     frmDocument* e = OpenMarked(f, "e.opd",
-                                "[General]\r\nOPMVer=1\r\nTitle=椭圆\r\nC=1\r\n"
-                                "[0DATA]\r\nType=15\r\nExp1=2*cos(t)\r\nExp2=sin(t)\r\nA=False\r\n"
-                                "Mi=0\r\nMa=6.3\r\nLC=255\r\nLW=1\r\n");
+                                "[General]\r\nOPMVer=1\r\nTitle=玫瑰\r\nC=1\r\n"
+                                "[0DATA]\r\nType=16\r\nExp1=3*sin(7*z)\r\nLC=255\r\nLW=1\r\n");
     ASSERT_NE(e, nullptr);
     std::vector<size_t> bottom;
     for (size_t i = 0; i < e->KeyPoints().size(); ++i)
-        if (std::hypot(e->KeyPoints()[i].X, e->KeyPoints()[i].Y + 1) < 1e-9) bottom.push_back(i);
+        if (std::hypot(e->KeyPoints()[i].X, e->KeyPoints()[i].Y + 3) < 1e-9) bottom.push_back(i);
     ASSERT_EQ(bottom.size(), 2u);
     EXPECT_NE(e->KeyPoints()[bottom[0]].X, e->KeyPoints()[bottom[1]].X); // not the same double
     EXPECT_NE(e->LabelRect(bottom[0]).isEmpty(), e->LabelRect(bottom[1]).isEmpty());
-    MoveTo(e, At(e, 0, -1) + QPointF(1, -2));
+    MoveTo(e, At(e, 0, -3) + QPointF(1, -2));
     EXPECT_TRUE(QToolTip::text().startsWith("y 截距、极小值\nx = "))
         << QToolTip::text().toStdString();
-    EXPECT_TRUE(QToolTip::text().contains("\ny = -1\n参数方程")) << QToolTip::text().toStdString();
+    EXPECT_TRUE(QToolTip::text().contains("\ny = -3\n普通方程(极坐标)"))
+        << QToolTip::text().toStdString();
     MoveTo(e, QPointF(5, 5));
     EXPECT_TRUE(QTest::qWaitFor([] { return !QToolTip::isVisible(); }, 2000));
 }
