@@ -46,9 +46,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             std::abort();
     // The derivative's run gives the same value, or raises the same error, at exact arguments.
     if (compiled.IsCompiled())
-        for (double v : {0.0, 0.7, -1.3, 2.5e-8, 1e300, -4096.0})
-            if (!(Run(a.context.Parser, [&] { return compiled.ExactValue(v); }) ==
-                  Run(a.context.Parser, [&] { return compiled.ExactSlope(v).Value; })))
+        for (double v : {0.0, 0.7, -1.3, 2.5e-8, 1e300, -4096.0}) {
+            const Outcome exact = Run(a.context.Parser, [&] { return compiled.ExactValue(v); });
+            if (!(exact == Run(a.context.Parser, [&] { return compiled.ExactSlope(v).Value; })))
                 std::abort();
+            // The run that never raises fails exactly where the checked one does.
+            const std::optional<double> quiet = compiled.QuietExactValue(v);
+            if (quiet.has_value() != (exact.number == 0) ||
+                (quiet && std::bit_cast<uint64_t>(*quiet) != exact.bits))
+                std::abort();
+        }
     return 0;
 }

@@ -4,7 +4,7 @@ set -e
 PACKAGES="g++ make cmake ninja-build pkg-config
 qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-qpa-plugins qt6-translations-l10n libgl-dev
 libfluidsynth-dev timgm6mb-soundfont fonts-wqy-microhei
-libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth
+libgtest-dev libgmock-dev libbenchmark-dev libboost-dev xvfb xauth
 clang-14 libclang-rt-14-dev desktop-file-utils appstream shared-mime-info dpkg-dev"
 
 missing=""

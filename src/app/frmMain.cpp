@@ -576,6 +576,13 @@ void frmMain::SetStatusText(StatusPanel panel, const QString& text) {
     }
 }
 
+void frmMain::ShowNotice(const QString& text) {
+    if (text.isEmpty())
+        statusBar()->clearMessage();
+    else
+        statusBar()->showMessage(text, NoticeMilliseconds);
+}
+
 void frmMain::DocumentLoaded() { modMain::DocumentLoaded(context_); }
 
 int frmMain::RedrawWaitMilliseconds() const { return context_.RedrawWaitMilliseconds; }

@@ -87,6 +87,9 @@ public:
 
     // DocumentHost
     void SetStatusText(StatusPanel panel, const QString& text) override;
+    void ShowNotice(const QString& text) override;
+    // How long a passing note stays over the status bar.
+    static constexpr int NoticeMilliseconds = 8000;
     void DocumentLoaded() override;
     void DocumentUnloaded() override;
     void DocumentSaved(const std::string& path) override;

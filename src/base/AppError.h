@@ -79,6 +79,13 @@ enum RuntimeErrorNumber : int32_t {
 
 std::string RuntimeErrorMessage(int32_t number);
 
+// A failure of arithmetic at one value (a function outside its domain, a division by zero,
+// the parser's own among them, an overflow), not of the text that was evaluated.
+constexpr bool IsArithmeticError(int32_t number) {
+    return number == ErrInvalidCall || number == ErrOverflow || number == ErrDivisionByZero ||
+           number == ParserErrorNumber(2);
+}
+
 // Raises a runtime failure with its usual description and the default source.
 [[noreturn]] void RaiseRuntimeError(int32_t number);
 

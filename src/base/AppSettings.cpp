@@ -26,11 +26,12 @@ AppSettings LoadSettings(const std::string& settingsFile) {
     s.BackColor = static_cast<Rgb>(ini.GetLong("Grid", "BackColor", 0xFFFFFF));
     s.IsPi = ini.GetBoolean("Grid", "IsPi", false);
     s.Unit = ini.GetString("Grid", "Unit", 32, "1").ToSingle();
+    s.DefinedOnly = ini.GetBoolean(DrawingSection, DefinedOnlyKey, false);
     return s;
 }
 
-void SaveSettings(const std::string& settingsFile, const AppSettings& s) {
-    IniBatch batch(settingsFile);
+namespace {
+void SetEightKeys(IniBatch& batch, const AppSettings& s) {
     batch.Set("General", "IsFirst", Word(s.IsFirst));
     batch.Set("General", "IsShowTip", Word(s.IsShowTip));
     batch.Set("Grid", "IsShow", Word(s.IsShow));
@@ -39,13 +40,24 @@ void SaveSettings(const std::string& settingsFile, const AppSettings& s) {
     batch.Set("Grid", "IsPi", Word(s.IsPi));
     batch.Set("Grid", "Unit", GeneralTextSingle(s.Unit));
     batch.Set("Grid", "BackColor", std::to_string(static_cast<int32_t>(s.BackColor)));
+}
+} // namespace
+
+void SaveSettings(const std::string& settingsFile, const AppSettings& s) {
+    IniBatch batch(settingsFile);
+    SetEightKeys(batch, s);
+    // Written once it was ever chosen: a file of the eight keys stays as it was.
+    if (s.DefinedOnly || batch.Document().Get(DrawingSection, DefinedOnlyKey))
+        batch.Set(DrawingSection, DefinedOnlyKey, Word(s.DefinedOnly));
     batch.Commit();
 }
 
 void SaveFirstRunSettings(const std::string& settingsFile) {
     AppSettings first; // a first run draws the grid in its first style
     first.Style = 1;
-    SaveSettings(settingsFile, first);
+    IniBatch batch(settingsFile);
+    SetEightKeys(batch, first);
+    batch.Commit();
 }
 
 std::string ExecutableFolder() {

@@ -17,7 +17,13 @@ struct AppSettings {
     Rgb BackColor = 0xFFFFFF;
     bool IsPi = false;
     float Unit = 1.0f;
+    // Beyond the eight keys: draw a curve where it is defined instead of abandoning it at its
+    // first failing sample (section Drawing, off unless the key says True).
+    bool DefinedOnly = false;
 };
+
+inline constexpr const char* DrawingSection = "Drawing";
+inline constexpr const char* DefinedOnlyKey = "DefinedOnly";
 
 inline constexpr const char* SettingsFileName = "Orbiplot_Setting.ini";
 inline constexpr const char* ConstantsFileName = "Orbiplot_Const.ini";
@@ -26,10 +32,10 @@ inline constexpr const char* ConstantsFileName = "Orbiplot_Const.ini";
 // Unit raises its conversion error.
 AppSettings LoadSettings(const std::string& settingsFile);
 
-// Writes the eight keys of General and Grid in one file write.
+// Writes the eight keys of General and Grid and the drawing option in one file write.
 void SaveSettings(const std::string& settingsFile, const AppSettings& settings);
 
-// The values written when no settings file exists at start-up.
+// The values written when no settings file exists at start-up: the eight keys alone.
 void SaveFirstRunSettings(const std::string& settingsFile);
 
 // Where settings and constants live: the executable's folder when it is writable and not an

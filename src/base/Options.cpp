@@ -25,9 +25,10 @@ std::string StepUnitText(std::string_view text, bool up) {
 int32_t ShownGridStyle(int32_t stored) { return stored >= 1 && stored <= 5 ? stored : 1; }
 
 OptionsChoice ChoiceFromSettings(const AppSettings& settings) {
-    return {
-        settings.IsShow, ShownGridStyle(settings.Style),   settings.Color,    settings.BackColor,
-        settings.IsPi,   GeneralTextSingle(settings.Unit), settings.IsShowTip};
+    return {settings.IsShow,    ShownGridStyle(settings.Style),
+            settings.Color,     settings.BackColor,
+            settings.IsPi,      GeneralTextSingle(settings.Unit),
+            settings.IsShowTip, settings.DefinedOnly};
 }
 
 void ApplyOptions(AppSettings& settings, const OptionsChoice& choice,
@@ -42,6 +43,7 @@ void ApplyOptions(AppSettings& settings, const OptionsChoice& choice,
     settings.Unit = unit;
     settings.IsPi = choice.IsPi;
     settings.IsShowTip = choice.IsShowTip;
+    settings.DefinedOnly = choice.DefinedOnly;
     AppSettings saved = settings;
     saved.IsFirst = false;
     SaveSettings(settingsFile, saved);

@@ -35,6 +35,7 @@ struct OptionsChoice {
     bool IsPi = false;
     std::string UnitText;
     bool IsShowTip = true;
+    bool DefinedOnly = false;
 };
 OptionsChoice ChoiceFromSettings(const AppSettings& settings);
 

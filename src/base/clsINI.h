@@ -87,6 +87,7 @@ public:
         document_.Set(section, key, value);
     }
     void Commit() const { document_.Save(path_); }
+    const IniDocument& Document() const { return document_; }
 
 private:
     std::string path_;

@@ -146,6 +146,11 @@ QWidget* frmOptions::BuildGeneralPage() {
     chkTip_->setObjectName("chkTip");
     chkTip_->setToolTip("在启动时显示日积月累");
     grid2->addWidget(chkTip_);
+    chkDefinedOnly_ = new QCheckBox("只画函数有定义的部分(&D)", page2);
+    chkDefinedOnly_->setObjectName("chkDefinedOnly");
+    chkDefinedOnly_->setToolTip(
+        "函数在部分取值处无定义时(如 sqr(x) 在 x<0 处), 只画有定义的部分, 不在极点处连线");
+    grid2->addWidget(chkDefinedOnly_);
     grid2->addStretch();
     return page2;
 }
@@ -162,6 +167,7 @@ void frmOptions::FillFromSettings() {
     SetSwatch(picBackColor_, shown.BackColor);
     imgcboLineStyle_->setCurrentIndex(shown.Style - 1);
     chkTip_->setChecked(shown.IsShowTip);
+    chkDefinedOnly_->setChecked(shown.DefinedOnly);
     txtValue_->setText(QString::fromStdString(shown.UnitText));
 }
 
@@ -222,6 +228,7 @@ OptionsChoice frmOptions::Choice() const {
     choice.IsPi = option1_->isChecked();
     choice.UnitText = txtValue_->text().toStdString();
     choice.IsShowTip = chkTip_->isChecked();
+    choice.DefinedOnly = chkDefinedOnly_->isChecked();
     return choice;
 }
 

@@ -47,6 +47,7 @@ private:
     QLineEdit* txtValue_;
     QScrollBar* vScroll1_;
     QCheckBox* chkTip_;
+    QCheckBox* chkDefinedOnly_;
     Rgb color_ = 0;
     Rgb backColor_ = 0;
     int lastScroll_ = 0;

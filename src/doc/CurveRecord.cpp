@@ -79,4 +79,10 @@ std::string CurveDescription(const CurveRecord& c) {
     }
 }
 
+std::string CurveEquation(const CurveRecord& c) {
+    const std::string description = CurveDescription(c);
+    const size_t colon = description.find(": ");
+    return colon == std::string::npos ? description : description.substr(colon + 2);
+}
+
 } // namespace orbiplot

@@ -72,5 +72,7 @@ void CopyDefinition(const CurveRecord& from, CurveRecord& slot);
 
 // The one-line description of a curve, for the curve list and the legend.
 std::string CurveDescription(const CurveRecord& curve);
+// The description's equation alone, without the kind before it: "y=sqr(x)".
+std::string CurveEquation(const CurveRecord& curve);
 
 } // namespace orbiplot

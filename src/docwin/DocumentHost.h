@@ -18,6 +18,8 @@ class DocumentHost {
 public:
     virtual ~DocumentHost() = default;
     virtual void SetStatusText(StatusPanel panel, const QString& text) = 0;
+    // A passing note over the status bar; the panels keep their texts.
+    virtual void ShowNotice(const QString& /*text*/) {}
     virtual void DocumentLoaded() = 0;
     virtual void DocumentUnloaded() = 0;
     // The save command for a document that has no file yet; true when it was saved.

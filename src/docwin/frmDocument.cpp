@@ -38,10 +38,14 @@ struct frmDocument::Redraw {
     std::condition_variable ended;
     bool done = false;
     bool handled = false;
-    // A slider's redraw: the boxes of curves whose parameters failed before drawing, and
-    // whether the slider still moves (then nothing is boxed, only told).
+    // A slider's redraw: the boxes of curves whose parameters failed before drawing (their
+    // curves and what failed, in a line), and whether the slider still moves (then nothing is
+    // boxed, only told).
     std::vector<MessageRequest> failedBefore;
+    std::vector<int32_t> failedBeforeCurves;
+    std::vector<std::string> failedBeforeSummaries;
     bool quiet = false;
+    Cause cause = Cause::Command;
     ~Redraw() {
         if (thread.joinable()) thread.join();
     }
@@ -89,7 +93,8 @@ frmDocument::frmDocument(CoreContext& context, DocumentHost& host, Clock& clock,
     picture_.fill(Qt::white);
     gesturePause_.setSingleShot(true);
     gesturePause_.setInterval(GesturePauseMilliseconds);
-    connect(&gesturePause_, &QTimer::timeout, this, [this] { StartRedraw(); });
+    connect(&gesturePause_, &QTimer::timeout, this,
+            [this] { StartRedraw(std::nullopt, Cause::Moving); });
     undo_.setUndoLimit(UndoLimit);
     // Modified exactly when away from the state last saved (or loaded, or made new).
     const auto follow = [this] { model_.SetModified(!undo_.isClean()); };
@@ -109,9 +114,10 @@ frmDocument::~frmDocument() {
 
 QSize frmDocument::PictureSize() const { return size().expandedTo(QSize(1, 1)); }
 
-void frmDocument::StartRedraw(std::optional<int32_t> only) {
+void frmDocument::StartRedraw(std::optional<int32_t> only, Cause cause) {
     if (reporting_) {
         // The boxes of the last redraw are up: one redraw of everything after them.
+        if (!redrawPending_ || cause == Cause::Command) pendingCause_ = cause;
         redrawPending_ = true;
         return;
     }
@@ -139,9 +145,12 @@ void frmDocument::StartRedraw(std::optional<int32_t> only) {
         for (const int32_t curve : slider_->leftOut)
             redraw->job->LeaveOut(curve);
         redraw->failedBefore = std::move(slider_->failures);
+        redraw->failedBeforeCurves = std::move(slider_->failedCurves);
+        redraw->failedBeforeSummaries = std::move(slider_->summaries);
         redraw->quiet = slider_->quiet;
         slider_.reset();
     }
+    redraw->cause = cause;
     redraw_ = redraw;
     const std::weak_ptr<Redraw> weak = redraw;
     redraw->thread = std::thread([raw = redraw.get(), weak, self = QPointer<frmDocument>(this)] {
@@ -241,11 +250,14 @@ bool frmDocument::RedrawForConstant(std::string_view name, bool moving) {
             slider->failures.push_back({MsgIcon::Critical, MsgButtons::OK, MsgResult::OK,
                                         report.Title,
                                         CurveDescription(model_.Curve(i)) + "\n\n" + report.Text});
+            slider->failedCurves.push_back(i);
+            slider->summaries.push_back(CurveDescription(model_.Curve(i)) + ": " +
+                                        failure->Description);
         }
     }
     if (slider->anew.empty()) return false;
     slider_ = std::move(slider);
-    StartRedraw();
+    StartRedraw(std::nullopt, Cause::Moving);
     return true;
 }
 
@@ -290,25 +302,58 @@ void frmDocument::RedrawDone(const std::shared_ptr<Redraw>& redraw) {
     drawingsSize_ = PictureSize();
     drawingsRatio_ = devicePixelRatioF();
     update();
+    ReportFailures(*redraw);
+}
+
+void frmDocument::ReportFailures(Redraw& redraw) {
+    const RedrawReport& report = redraw.job->Report();
     // What the redraw reported, in curve order, as the curves would have said it.
-    std::vector<MessageRequest> messages = std::move(redraw->failedBefore);
-    messages.insert(messages.end(), job.Report().Messages.begin(), job.Report().Messages.end());
+    std::vector<MessageRequest> messages = std::move(redraw.failedBefore);
+    std::vector<int32_t> curves = std::move(redraw.failedBeforeCurves);
+    std::vector<std::string> summaries = std::move(redraw.failedBeforeSummaries);
+    messages.insert(messages.end(), report.Messages.begin(), report.Messages.end());
+    curves.insert(curves.end(), report.MessageCurves.begin(), report.MessageCurves.end());
+    summaries.insert(summaries.end(), report.Summaries.begin(), report.Summaries.end());
     reporting_ = true;
-    for (const std::string& text : job.Report().Readouts)
+    for (const std::string& text : report.Readouts)
         host_.SetStatusText(StatusPanel::Readout, QString::fromStdString(text));
     QStringList said;
     for (const MessageRequest& message : messages)
         said << QString::fromStdString(message.Text);
     emit RedrawFailures(said);
-    if (!redraw->quiet)
-        for (const MessageRequest& message : messages) {
-            context_.Messages.HideProgress();
-            context_.Messages.ShowMessage(message);
+    // Notes: what a curve's failure suggests, then the failures not boxed again (those with
+    // a suggestion are told by it).
+    std::vector<std::string> notes = report.Notices;
+    const auto noted = [&](int32_t curve) {
+        return std::find(report.NoticeCurves.begin(), report.NoticeCurves.end(), curve) !=
+               report.NoticeCurves.end();
+    };
+    for (size_t i = 0; i < messages.size(); ++i) {
+        const int32_t curve = i < curves.size() ? curves[i] : -1;
+        const bool known = curve >= 0 && curve < model_.CurveCount() &&
+                           reported_.count(curve) > 0 &&
+                           reported_[curve].curve == model_.Curve(curve) &&
+                           reported_[curve].text == messages[i].Text;
+        if (redraw.quiet) continue;
+        if (known && redraw.cause == Cause::Moving) {
+            if (i < summaries.size() && !summaries[i].empty() && !noted(curve))
+                notes.push_back(summaries[i]);
+            continue;
         }
+        if (curve >= 0 && curve < model_.CurveCount())
+            reported_[curve] = {model_.Curve(curve), messages[i].Text};
+        context_.Messages.HideProgress();
+        context_.Messages.ShowMessage(messages[i]);
+    }
+    // A redraw with nothing to note takes an old note away.
+    QStringList text;
+    for (const std::string& note : notes)
+        text << QString::fromStdString(note);
+    host_.ShowNotice(text.join("; "));
     reporting_ = false;
     if (redrawPending_) {
         redrawPending_ = false;
-        StartRedraw();
+        StartRedraw(std::nullopt, pendingCause_);
     }
 }
 
@@ -322,16 +367,16 @@ void frmDocument::RefreshFun(int32_t num, bool isAll) {
 void frmDocument::Zoom(float factor, bool byX, bool byY) {
     view_.Scale(factor, byX, byY);
     view_.CenterView();
-    ViewChanged(true);
+    ViewChanged(true, Cause::Command);
 }
 
-void frmDocument::ViewChanged(bool redrawNow) {
+void frmDocument::ViewChanged(bool redrawNow, Cause cause) {
     if (loaded_)
         host_.SetStatusText(StatusPanel::Zoom, QString::fromStdString(view_.ZoomStatusText()));
     update();
     if (!loaded_) return;
     if (redrawNow)
-        StartRedraw();
+        StartRedraw(std::nullopt, cause);
     else
         gesturePause_.start();
 }
@@ -354,6 +399,7 @@ void frmDocument::CentreOnOrigin() {
 bool frmDocument::ModifyFun(const CurveRecord& curve, int32_t modifyNum, bool isNew) {
     const bool inRange = modifyNum >= 0 && modifyNum < MaxCurves;
     CurveRecord before = inRange ? model_.Curve(modifyNum) : CurveRecord();
+    CurveChanged(modifyNum); // before it is drawn, which may report it
     if (!model_.ModifyFun(curve, modifyNum, isNew)) return false;
     undo_.push(new CurveStep(*this, isNew ? CurveStep::Kind::Add : CurveStep::Kind::Edit, modifyNum,
                              std::move(before), model_.Curve(modifyNum)));
@@ -363,12 +409,14 @@ bool frmDocument::ModifyFun(const CurveRecord& curve, int32_t modifyNum, bool is
 bool frmDocument::DeleteFun(int32_t num) {
     CurveRecord removed = model_.Curve(num);
     const bool result = model_.DeleteFun(num);
+    CurveChanged(num);
     undo_.push(new RemovalStep(*this, num, std::move(removed)));
     return result;
 }
 
 bool frmDocument::SetFunListShowHide(int32_t num, bool show) {
     CurveRecord before = model_.Curve(num);
+    if (before.ShowHide != show) CurveChanged(num);
     const bool result = model_.SetFunListShowHide(num, show);
     if (before.ShowHide != show)
         undo_.push(new CurveStep(*this, show ? CurveStep::Kind::Show : CurveStep::Kind::Hide, num,
@@ -383,9 +431,11 @@ void frmDocument::ModifyDocInfo(const DocInfo& info) {
 }
 
 void frmDocument::StepRedraw(Drawing drawing, int32_t num) {
+    CurveChanged(num);
     if (!loaded_) return;
-    if (drawing == Drawing::All) RefreshAll();
-    if (drawing == Drawing::One) StartRedraw(num);
+    // Undo is no command of the Parts: what other curves reported is not boxed again.
+    if (drawing == Drawing::All) StartRedraw(std::nullopt, Cause::Moving);
+    if (drawing == Drawing::One) StartRedraw(num, Cause::Moving);
 }
 
 void frmDocument::DrawCurve(int32_t num) {
@@ -409,12 +459,14 @@ void frmDocument::HideProgress() { host_.Progress().End(); }
 void frmDocument::NewDoc(const DocInfo& info) {
     model_.NewDoc(info);
     undo_.clear();
+    reported_.clear();
     ShowDocument();
 }
 
 bool frmDocument::LoadDoc(const std::string& path) {
     if (!model_.LoadDoc(path)) return false;
     undo_.clear();
+    reported_.clear();
     ShowDocument();
     return true;
 }

@@ -14,6 +14,7 @@
 #include <QUndoStack>
 #include <QWidget>
 
+#include <map>
 #include <memory>
 #include <optional>
 #include <set>
@@ -161,12 +162,20 @@ private:
 
     // A picture job on its thread.
     struct Redraw;
+    // What started a redraw: a command that reports every failing curve in a box, or moving
+    // around (a gesture, a slider, a command of the view beyond the zoom commands), which
+    // boxes only failures not reported yet and tells the others in the status bar.
+    enum class Cause { Command, Moving };
     // Starts a redraw of everything, or of one curve over the picture; the window waits for
     // it only briefly. A redraw under way is stopped and superseded.
-    void StartRedraw(std::optional<int32_t> only = std::nullopt);
+    void StartRedraw(std::optional<int32_t> only = std::nullopt, Cause cause = Cause::Command);
     void RedrawDone(const std::shared_ptr<Redraw>& redraw);
     // The view changed: the zoom read-out, then a redraw.
-    void ViewChanged(bool redrawNow);
+    void ViewChanged(bool redrawNow, Cause cause = Cause::Moving);
+    // Shows the boxes of failing curves a redraw reported, and notes what it does not box.
+    void ReportFailures(Redraw& redraw);
+    // A curve changed: its failures are reported again.
+    void CurveChanged(int32_t num) { reported_.erase(num); }
     // A full redraw on another surface, leaving the window's status and picture alone.
     void DrawQuietly(Canvas& canvas);
     bool AskToSave();
@@ -186,6 +195,14 @@ private:
     std::vector<std::shared_ptr<Redraw>> superseded_;
     bool reporting_ = false;
     bool redrawPending_ = false;
+    Cause pendingCause_ = Cause::Moving;
+    // The failures boxed since the document was opened, by curve: the curve as it was and
+    // the box's text.
+    struct Reported {
+        CurveRecord curve;
+        std::string text;
+    };
+    std::map<int32_t, Reported> reported_;
     bool loaded_ = false;
     bool placing_ = false;
     // Slider redraws: the drawings of the last picture and what they were drawn for.
@@ -193,6 +210,8 @@ private:
         std::set<int32_t> anew;
         std::vector<int32_t> leftOut;
         std::vector<MessageRequest> failures;
+        std::vector<int32_t> failedCurves;
+        std::vector<std::string> summaries;
         bool quiet = false;
     };
     std::unique_ptr<SliderRedraw> slider_;

@@ -111,10 +111,49 @@ constexpr BuiltinFunctionPointer Functions[] = {
     D2R, Abs, Sqr, Log, Log10, Fix, Sgn,         NoFunction, Exp,    NoFunction};
 static_assert(std::size(Functions) == static_cast<size_t>(Fn::None) + 1);
 
+// The quiet forms: plain arithmetic, whose infinities and NaNs fall where the checks raise.
+constexpr double NotANumber = std::numeric_limits<double>::quiet_NaN();
+double QuietArcSin(double x) {
+    const double t = -(x * x) + 1;
+    if (t < 0) return NotANumber;
+    const double s = std::sqrt(t);
+    if (s == 0) return x > 0 ? PiLiteral / 2 : -(PiLiteral / 2);
+    return std::atan(x / s);
+}
+double QuietSin(double x) { return std::sin(x); }
+double QuietCos(double x) { return std::cos(x); }
+double QuietTan(double x) { return std::tan(x); }
+double QuietCot(double x) { return 1 / std::tan(x); }
+double QuietSec(double x) { return 1 / std::cos(x); }
+double QuietCsc(double x) { return 1 / std::sin(x); }
+double QuietArcCos(double x) {
+    if (x == 1) return 0;
+    if (x == -1) return PiLiteral;
+    return PiLiteral / 2 - QuietArcSin(x);
+}
+double QuietArcCot(double x) { return PiLiteral / 2 - std::atan(x); }
+double QuietR2D(double x) { return x * 180 / PiLiteral; }
+double QuietD2R(double x) { return x * PiLiteral / 180; }
+double QuietSqr(double x) { return x < 0 ? NotANumber : std::sqrt(x); }
+double QuietLog(double x) { return x <= 0 ? NotANumber : std::log(x); }
+double QuietLog10(double x) { return x <= 0 ? NotANumber : std::log(x) / std::log(10.0); }
+double QuietExp(double x) { return std::exp(x); }
+double QuietNone(double) { return NotANumber; }
+
+constexpr BuiltinFunctionPointer QuietFunctions[] = {
+    QuietSin,    QuietCos,   QuietTan,    QuietCot, QuietSec,  QuietCsc, QuietArcSin,
+    QuietArcCos, ArcTan,     QuietArcCot, QuietR2D, QuietD2R,  Abs,      QuietSqr,
+    QuietLog,    QuietLog10, Fix,         Sgn,      QuietNone, QuietExp, QuietNone};
+static_assert(std::size(QuietFunctions) == std::size(Functions));
+
 } // namespace
 
 BuiltinFunctionPointer BuiltinFunctionCode(BuiltinFunction fn) {
     return Functions[static_cast<size_t>(fn)];
+}
+
+BuiltinFunctionPointer BuiltinQuietCode(BuiltinFunction fn) {
+    return QuietFunctions[static_cast<size_t>(fn)];
 }
 
 double BuiltinValue(BuiltinFunction fn, double x) { return BuiltinFunctionCode(fn)(x); }

@@ -43,4 +43,10 @@ double BuiltinSlope(BuiltinFunction fn, double x, double y);
 using BuiltinFunctionPointer = double (*)(double);
 BuiltinFunctionPointer BuiltinFunctionCode(BuiltinFunction fn);
 
+// The same function without raising: for a finite argument its result is not finite exactly
+// where BuiltinFunctionCode's raises, and otherwise the same double. What draws a curve only
+// where it is defined asks millions of samples, and a raised error costs a thousand times a
+// value.
+BuiltinFunctionPointer BuiltinQuietCode(BuiltinFunction fn);
+
 } // namespace orbiplot

@@ -200,7 +200,7 @@ public:
         // Unknown names (the variable before "(" among them) and RND take the text path.
         const BuiltinFunction fn = LookUpBuiltinFunction(name);
         if (fn == BuiltinFunction::None || fn == BuiltinFunction::Rnd) throw NotCompiled{};
-        EmitUnary({Op::Function, 0, BuiltinFunctionCode(fn), fn});
+        EmitUnary({Op::Function, 0, BuiltinFunctionCode(fn), fn, BuiltinQuietCode(fn)});
         return {};
     }
     Emitted Binary(Operator op, Emitted, Emitted) {
@@ -281,6 +281,7 @@ CurveEvaluator::CurveEvaluator(clsExpressionParser& parser, std::string expressi
     } catch (const AppError&) {
         // A part without the variable fails whatever the value: the text path reports it.
         program_.clear();
+        failsAtEveryValue_ = true;
     }
 }
 
@@ -291,7 +292,7 @@ double CurveEvaluator::TextValue(float v) const {
 double CurveEvaluator::Value(float v) {
     if (!program_.empty()) {
         if (const int64_t k = SampleValueTenThousandths(v); k != NoTenThousandths) {
-            if (k == lastTenThousandths_) return lastValue_;
+            if (k == lastTenThousandths_ && !lastFailed_) return lastValue_;
             try {
                 lastValue_ = Run(static_cast<double>(k) / 10000.0);
                 lastTenThousandths_ = k;
@@ -302,6 +303,62 @@ double CurveEvaluator::Value(float v) {
         }
     }
     return TextValue(v);
+}
+
+std::optional<double> CurveEvaluator::DefinedValue(float v) {
+    if (!program_.empty()) {
+        if (const int64_t k = SampleValueTenThousandths(v); k != NoTenThousandths) {
+            if (k != lastTenThousandths_) {
+                lastFailed_ = !QuietRun(static_cast<double>(k) / 10000.0, lastValue_);
+                lastTenThousandths_ = k;
+            }
+            if (lastFailed_) return std::nullopt;
+            return lastValue_;
+        }
+    }
+    try {
+        return TextValue(v);
+    } catch (const AppError& e) {
+        if (IsArithmeticError(e.Number) && !failsAtEveryValue_) return std::nullopt;
+        throw;
+    }
+}
+
+std::optional<double> CurveEvaluator::QuietExactValue(double v) {
+    double result;
+    if (program_.empty() || !QuietRun(v, result)) return std::nullopt;
+    return result;
+}
+
+bool CurveEvaluator::QuietRun(double x, double& result) {
+    // The checked operations raise exactly where the plain ones give no finite number (the
+    // operands being finite), so one test after each step stands for all their checks.
+    double* top = stack_.data() - 1;
+#define ORBIPLOT_BINARY(name, apply)                                                               \
+    case Op::name: --top, top[0] = top[0] apply top[1]; break;                                     \
+    case Op::name##Number: top[0] = top[0] apply in.number; break;                                 \
+    case Op::name##Variable: top[0] = top[0] apply x; break;
+    for (const Instruction& in : program_) {
+        switch (in.op) {
+        case Op::Number: *++top = in.number; break;
+        case Op::Variable: *++top = x; break;
+        case Op::Negate: *top = -1.0 * *top; break;
+        case Op::Function:
+            *top = in.quiet(*top);
+            break;
+            ORBIPLOT_BINARY(Add, +)
+            ORBIPLOT_BINARY(Subtract, -)
+            ORBIPLOT_BINARY(Multiply, *)
+            ORBIPLOT_BINARY(Divide, /)
+        case Op::Power: --top, top[0] = std::pow(top[0], top[1]); break;
+        case Op::PowerNumber: top[0] = std::pow(top[0], in.number); break;
+        case Op::PowerVariable: top[0] = std::pow(top[0], x); break;
+        }
+        if (!std::isfinite(*top)) return false;
+    }
+#undef ORBIPLOT_BINARY
+    result = *top;
+    return true;
 }
 
 double CurveEvaluator::Run(double x) {

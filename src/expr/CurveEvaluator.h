@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <limits>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -32,6 +33,13 @@ public:
 
     double Value(float v);
     bool IsCompiled() const { return !program_.empty(); }
+
+    // Value(v), or nothing where it fails with an arithmetic error (a function outside its
+    // domain, a division by zero, an overflow): such a sample is left out, and the curve
+    // goes on. Any other failure (one the text itself causes) is raised as Value raises it.
+    std::optional<double> DefinedValue(float v);
+    // ExactValue without raising: nothing where it would raise. Compiled texts only.
+    std::optional<double> QuietExactValue(double v);
 
     // The text path alone, the reference the program must match.
     double TextValue(float v) const;
@@ -77,10 +85,13 @@ public:
         double number = 0;
         BuiltinFunctionPointer function = nullptr;
         BuiltinFunction builtin = BuiltinFunction::None;
+        BuiltinFunctionPointer quiet = nullptr; // the function's form that never raises
     };
 
 private:
     double Run(double x);
+    // Run without raising: false where Run would raise.
+    bool QuietRun(double x, double& result);
 
     clsExpressionParser& parser_;
     std::string expression_;
@@ -92,6 +103,9 @@ private:
     // closer than the text's last digit (every few of them beyond 10000) share it.
     int64_t lastTenThousandths_ = NoTenThousandths;
     double lastValue_ = 0;
+    bool lastFailed_ = false; // the last value failed (only DefinedValue keeps failures)
+    // A part of the text without the variable fails: every value fails, because of the text.
+    bool failsAtEveryValue_ = false;
 };
 
 } // namespace orbiplot

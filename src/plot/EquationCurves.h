@@ -24,6 +24,10 @@ struct EquationContext {
     const std::atomic<bool>* Stop = nullptr;
     // Threads a long run may be shared out on; 0: one per core.
     unsigned Threads = 0;
+    // Samples that fail with an arithmetic error are left out and break the line, and jumps
+    // through a pole are not stroked, instead of the curve being abandoned at its first
+    // failing sample.
+    bool DefinedOnly = false;
 };
 
 // A drawing ended early because it was asked to stop: nothing to report.
@@ -34,6 +38,8 @@ struct DrawingStopped {};
 struct CurveTiming {
     float Elapsed = 0;
     bool Drawn = false;
+    int32_t Failure = 0;     // the number of the error that abandoned the curve
+    std::string FailureText; // and its description
 };
 
 CurveTiming DrawYofX(EquationContext& c, const std::string& expression, float min, float max,

@@ -16,6 +16,10 @@ std::string TimingText(float seconds) {
     return "计算用时: " + FormatSingle(seconds, "0.0######") + " 秒(s)";
 }
 
+std::string UndefinedPartsNotice(const std::string& equation) {
+    return equation + ": 部分取值处无定义, 可在选项中选择只画有定义的部分";
+}
+
 PlotEngine::PlotEngine(DocumentModel& document, View& view, Canvas& canvas, CoreContext& context,
                        Clock& clock, PlotStatus& status)
     : document_(document), view_(view), canvas_(canvas), context_(context), clock_(clock),
@@ -69,6 +73,7 @@ void PlotEngine::Dispatch(int32_t index) {
     canvas_.SetLineStyle(LineStyle::Solid);
 
     EquationContext equations{context_.Parser, view_, canvas_, clock_, context_.Messages, stop_};
+    equations.DefinedOnly = context_.Settings.DefinedOnly;
     CurveTiming timing;
     switch (c.FType) {
     case Point: canvas_.Dot(c.Data1, c.Data2, c.LineColor); return;
@@ -104,6 +109,11 @@ void PlotEngine::Dispatch(int32_t index) {
     }
     // Also after an abandoned curve, with the time it took to fail.
     status_.SetStatusText(StatusPanel::Readout, TimingText(timing.Elapsed));
+    if (!timing.Drawn && timing.Failure != 0) {
+        status_.CurveFailed(CurveDescription(c) + " - " + timing.FailureText);
+        if (IsArithmeticError(timing.Failure) && !equations.DefinedOnly)
+            status_.Notice(UndefinedPartsNotice(CurveEquation(c)));
+    }
 }
 
 namespace {

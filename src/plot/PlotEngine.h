@@ -23,6 +23,10 @@ class PlotStatus {
 public:
     virtual ~PlotStatus() = default;
     virtual void SetStatusText(StatusPanel /*panel*/, const std::string& /*text*/) {}
+    // A passing note over the status bar that leaves the panels' texts as they are.
+    virtual void Notice(const std::string& /*text*/) {}
+    // What made an equation curve fail, in a line: its description and the error's.
+    virtual void CurveFailed(const std::string& /*summary*/) {}
     virtual void ShowProgress() {}
     virtual void HideProgress() {}
 };
@@ -69,5 +73,9 @@ private:
 };
 
 std::string TimingText(float seconds);
+
+// The note on a curve abandoned at a sample outside its domain, naming the option that draws
+// it where it is defined.
+std::string UndefinedPartsNotice(const std::string& equation);
 
 } // namespace orbiplot

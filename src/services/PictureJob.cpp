@@ -33,6 +33,7 @@ class Recorder : public MessageSeam, public PlotStatus {
 public:
     std::vector<MessageRequest> messages;
     std::vector<std::string> readouts;
+    std::vector<std::string> notices;
     MsgResult ShowMessage(const MessageRequest& request) override {
         messages.push_back(request);
         return request.DefaultButton;
@@ -40,6 +41,9 @@ public:
     void SetStatusText(StatusPanel panel, const std::string& text) override {
         if (panel == StatusPanel::Readout) readouts.push_back(text);
     }
+    void Notice(const std::string& text) override { notices.push_back(text); }
+    void CurveFailed(const std::string& summary) override { failed = summary; }
+    std::string failed;
 };
 
 // The workers share one clock, read one at a time.
@@ -187,6 +191,8 @@ void PictureJob::DrawCurves(size_t worker) {
         slot->record = document_.Curve(slot->curve);
         recorder.messages.clear();
         recorder.readouts.clear();
+        recorder.notices.clear();
+        recorder.failed.clear();
         {
             QtCanvas canvas(slot->drawing, view, font_, size_);
             PlotEngine engine(document_, view, canvas, context, clock, recorder);
@@ -200,6 +206,8 @@ void PictureJob::DrawCurves(size_t worker) {
         }
         slot->messages = std::move(recorder.messages);
         slot->readouts = std::move(recorder.readouts);
+        slot->notices = std::move(recorder.notices);
+        slot->failed = std::move(recorder.failed);
         slots_[static_cast<size_t>(position)] = std::move(slot);
         ++done_;
     }
@@ -353,6 +361,11 @@ void PictureJob::Run() {
         if (!slot || reused_[position]) continue;
         report_.Messages.insert(report_.Messages.end(), slot->messages.begin(),
                                 slot->messages.end());
+        report_.MessageCurves.insert(report_.MessageCurves.end(), slot->messages.size(),
+                                     slot->curve);
+        report_.Summaries.insert(report_.Summaries.end(), slot->messages.size(), slot->failed);
+        report_.Notices.insert(report_.Notices.end(), slot->notices.begin(), slot->notices.end());
+        report_.NoticeCurves.insert(report_.NoticeCurves.end(), slot->notices.size(), slot->curve);
         report_.Readouts.insert(report_.Readouts.end(), slot->readouts.begin(),
                                 slot->readouts.end());
     }

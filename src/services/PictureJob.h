@@ -27,7 +27,11 @@ class RandomSource;
 // What a redraw had to say, passed on by the window in curve order once the picture is made.
 struct RedrawReport {
     std::vector<MessageRequest> Messages; // the error boxes of failing curves
+    std::vector<int32_t> MessageCurves;   // the curve each box is about
+    std::vector<std::string> Summaries;   // and what failed, in a line
     std::vector<std::string> Readouts;    // the timing texts of the equation curves
+    std::vector<std::string> Notices;     // passing notes for the status bar
+    std::vector<int32_t> NoticeCurves;    // the curve each note is about
 };
 
 // Paints a picture drawn for view `drawn` as it shows in view `now` on a surface of the
@@ -64,6 +68,8 @@ public:
         RecordedOps drawing;
         std::vector<MessageRequest> messages;
         std::vector<std::string> readouts;
+        std::vector<std::string> notices;
+        std::string failed; // what made the curve fail, in a line
         bool finished = false;
     };
     using Drawings = std::vector<std::shared_ptr<const CurveDrawing>>;

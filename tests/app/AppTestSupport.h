@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
+#include <QWheelEvent>
 
 namespace orbiplot::test {
 
@@ -88,6 +89,33 @@ inline void ClickArrow(QScrollBar* bar, bool upper) {
     QWidget* top = bar->window();
     const QPoint at(bar->width() / 2, upper ? 3 : bar->height() - 3);
     QTest::mouseClick(top->windowHandle(), Qt::LeftButton, {}, bar->mapTo(top, at));
+}
+
+// The mouse and the keys as a person uses them on a document's surface.
+inline void Mouse(QWidget* w, QEvent::Type type, QPointF at, Qt::MouseButton button,
+                  Qt::MouseButtons held, Qt::KeyboardModifiers keys = {}) {
+    QMouseEvent event(type, at, w->mapToGlobal(at), button, held, keys);
+    QApplication::sendEvent(w, &event);
+}
+
+// A drag in steps moves.
+inline void Drag(QWidget* w, QPointF from, QPointF to, Qt::MouseButton button,
+                 Qt::KeyboardModifiers keys = {}, int steps = 4) {
+    Mouse(w, QEvent::MouseButtonPress, from, button, button, keys);
+    for (int i = 1; i <= steps; ++i)
+        Mouse(w, QEvent::MouseMove, from + (to - from) * i / steps, Qt::NoButton, button, keys);
+    Mouse(w, QEvent::MouseButtonRelease, to, button, Qt::NoButton, keys);
+}
+
+inline void Wheel(QWidget* w, QPointF at, int notches, Qt::KeyboardModifiers keys = {}) {
+    QWheelEvent event(at, w->mapToGlobal(at), QPoint(), QPoint(0, 120 * notches), Qt::NoButton,
+                      keys, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(w, &event);
+}
+
+inline void Key(QWidget* w, int key) {
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+    QApplication::sendEvent(w, &press);
 }
 
 // How many times slower the sanitizer build runs: a bound on time is stretched by it.

@@ -18,31 +18,6 @@ using namespace orbiplot::test;
 
 namespace {
 
-void Mouse(QWidget* w, QEvent::Type type, QPointF at, Qt::MouseButton button, Qt::MouseButtons held,
-           Qt::KeyboardModifiers keys = {}) {
-    QMouseEvent event(type, at, w->mapToGlobal(at), button, held, keys);
-    QApplication::sendEvent(w, &event);
-}
-
-void Drag(QWidget* w, QPointF from, QPointF to, Qt::MouseButton button,
-          Qt::KeyboardModifiers keys = {}) {
-    Mouse(w, QEvent::MouseButtonPress, from, button, button, keys);
-    for (int i = 1; i <= 4; ++i)
-        Mouse(w, QEvent::MouseMove, from + (to - from) * i / 4, Qt::NoButton, button, keys);
-    Mouse(w, QEvent::MouseButtonRelease, to, button, Qt::NoButton, keys);
-}
-
-void Wheel(QWidget* w, QPointF at, int notches, Qt::KeyboardModifiers keys = {}) {
-    QWheelEvent event(at, w->mapToGlobal(at), QPoint(), QPoint(0, 120 * notches), Qt::NoButton,
-                      keys, Qt::NoScrollPhase, false);
-    QApplication::sendEvent(w, &event);
-}
-
-void Key(QWidget* w, int key) {
-    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
-    QApplication::sendEvent(w, &press);
-}
-
 // Where a world point lies on the surface now.
 QPointF At(const frmDocument* d, std::pair<double, double> world) {
     const auto [x, y] = d->ViewState().ToPixels(world.first, world.second);

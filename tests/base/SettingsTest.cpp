@@ -116,6 +116,33 @@ TEST(Options, OkStoresInMemoryAndWritesEveryKeyAtOnce) {
         "BackColor=1056816\r\n");
 }
 
+TEST(Options, TheDrawingChoiceHasAKeyOfItsOwnWrittenOnceChosen) {
+    TempDir dir;
+    const std::string file = dir.Write("Orbiplot_Setting.ini", "[MainPos]\r\nMainLeft=15\r\n");
+    AppSettings settings;
+    OptionsChoice choice = ChoiceFromSettings(settings);
+    EXPECT_FALSE(choice.DefinedOnly);
+    choice.DefinedOnly = true;
+    ApplyOptions(settings, choice, file);
+    EXPECT_TRUE(settings.DefinedOnly);
+    const std::string eight = "[MainPos]\r\nMainLeft=15\r\n\r\n[General]\r\nIsFirst=False\r\n"
+                              "IsShowTip=True\r\n\r\n[Grid]\r\nIsShow=True\r\nStyle=1\r\n"
+                              "Color=15132390\r\nIsPi=False\r\nUnit=1\r\nBackColor=16777215\r\n";
+    EXPECT_EQ(dir.Read("Orbiplot_Setting.ini"), eight + "\r\n[Drawing]\r\nDefinedOnly=True\r\n");
+    EXPECT_TRUE(LoadSettings(file).DefinedOnly);
+    EXPECT_TRUE(ChoiceFromSettings(LoadSettings(file)).DefinedOnly);
+    // Taken back, the key says so; a file that never had it reads as off.
+    choice.DefinedOnly = false;
+    ApplyOptions(settings, choice, file);
+    EXPECT_EQ(dir.Read("Orbiplot_Setting.ini"), eight + "\r\n[Drawing]\r\nDefinedOnly=False\r\n");
+    EXPECT_FALSE(LoadSettings(file).DefinedOnly);
+    EXPECT_FALSE(
+        LoadSettings(dir.Write("other.ini", "[Drawing]\r\nDefinedOnly=maybe\r\n")).DefinedOnly);
+    // The first run's file holds the eight keys alone.
+    SaveFirstRunSettings(dir.File("first.ini"));
+    EXPECT_EQ(dir.Read("first.ini").find("Drawing"), std::string::npos);
+}
+
 TEST(TipFile, LinesAsTheyStandInAnyEnding) {
     TempDir dir;
     // GBK with CR LF, the last line without an end, an empty line kept.

@@ -3,10 +3,13 @@
 #include "expr/CurveEvaluator.h"
 #include "expr/clsExpressionParser.h"
 #include "plot/EquationCurves.h"
+#include "plot/Sampling.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <numbers>
+#include <tuple>
 
 using namespace orbiplot;
 using namespace orbiplot::test;
@@ -31,8 +34,6 @@ bool Joined(const std::vector<DrawOp>& lines) {
         if (lines[i].x1 != lines[i - 1].x2 || lines[i].y1 != lines[i - 1].y2) return false;
     return true;
 }
-
-} // namespace
 
 TEST(EquationCurves, ParabolaLeavesThroughTheTopOnBothSides) {
     PlotFixture f;
@@ -69,19 +70,207 @@ TEST(EquationCurves, AFailingSampleAbandonsTheCurveWithOneReport) {
                 ElementsAre(HasSubstr("Err.Number = 5\n"), HasSubstr("Err.Number = 6\n")));
 }
 
-TEST(EquationCurves, TangentJumpsAreJoinedAcrossTheView) {
-    PlotFixture f;
-    const SampledCurve r = DrawY(f, "tan(x)", -5, 5);
-    int strokes = 0;
-    for (const DrawOp& op : r.lines)
-        if ((op.y1 > 5 && op.y2 < -5) || (op.y1 < -5 && op.y2 > 5)) ++strokes;
-    EXPECT_EQ(strokes, 4); // at -3pi/2, -pi/2, pi/2 and 3pi/2
-    // In a view wider than tall, a pole jumping from below the view to above it.
+// Lines with one end beyond the top and the other beyond the bottom (or left and right).
+int Across(const std::vector<DrawOp>& lines, const View& v, bool sideways = false) {
+    int n = 0;
+    for (const DrawOp& op : lines)
+        n += sideways ? (op.x1 < v.ScaleLeft() && op.x2 > v.Right()) ||
+                            (op.x1 > v.Right() && op.x2 < v.ScaleLeft())
+                      : (op.y1 > v.ScaleTop() && op.y2 < v.Bottom()) ||
+                            (op.y1 < v.Bottom() && op.y2 > v.ScaleTop());
+    return n;
+}
+
+std::vector<DrawOp> Drawn(PlotFixture& f, int type, const std::string& e,
+                          const std::string& e2 = "", bool definedOnly = false) {
+    EquationContext c{f.context.Parser, f.view, f.canvas, f.clock, f.messages};
+    c.DefinedOnly = definedOnly;
+    f.canvas.ops.clear();
+    const float left = f.view.ScaleLeft(), right = f.view.Right();
+    if (type == CurveGeneralY) DrawYofX(c, e, left, right, 0xFF);
+    if (type == CurveGeneralX) DrawXofY(c, e, f.view.Bottom(), f.view.ScaleTop(), 0xFF);
+    if (type == CurveParameter) DrawParametric(c, e, e2, left, right, 0xFF);
+    return f.canvas.Of(DrawOp::Line);
+}
+
+// The two samples about the middle of the view (along y for X=f(Y)) as their value texts
+// give them, and half the view's extent across.
+struct Neighbours {
+    double a, b, half;
+    // text with A for a, B for b, P for their middle, H for half and V for the variable.
+    std::string Of(std::string text, bool alongY = false) const {
+        for (const auto& [key, value] :
+             {std::pair{'A', a}, {'B', b}, {'P', (a + b) / 2}, {'H', half}}) {
+            char number[64];
+            std::snprintf(number, sizeof number, "(%.12f)", value);
+            for (size_t at; (at = text.find(key)) != std::string::npos;)
+                text.replace(at, 1, number);
+        }
+        for (size_t at; (at = text.find('V')) != std::string::npos;)
+            text.replace(at, 1, alongY ? "y" : "x");
+        return text;
+    }
+};
+
+Neighbours AboutTheMiddle(const View& view, bool alongY) {
+    const float from = alongY ? view.Bottom() : view.ScaleLeft();
+    const float middle =
+        alongY ? (view.Bottom() + view.ScaleTop()) / 2 : (view.ScaleLeft() + view.Right()) / 2;
+    float before = from, v = from;
+    while (v <= middle) {
+        before = v;
+        v = NextSample(v, view.SampleStep());
+    }
+    return {static_cast<double>(SampleValueTenThousandths(before)) / 10000,
+            static_cast<double>(SampleValueTenThousandths(v)) / 10000,
+            alongY ? view.Right() - middle : view.ScaleTop() - middle};
+}
+
+// A pole halfway between the two, steep enough that both lie beyond opposite edges and the
+// samples next to them in view: a jump between neighbouring samples.
+const char* const PoleBetween = "0.7*(B-A)*H/(V-P)";
+
+} // namespace
+
+TEST(EquationCurves, NoStrokeAcrossTheViewWhereTheCurveWentRoundOutsideIt) {
+    // tan x leaves through the top many samples before its pole and comes back through the
+    // bottom many after: the two were joined by a diagonal across the whole view. In a view
+    // wider than tall (x to about +-15) that is a sawtooth; in any view, a wrong picture.
+    for (const auto& [w, h] : {std::pair{333, 333}, std::pair{900, 250}}) {
+        PlotFixture f(w, h);
+        const std::vector<DrawOp> lines = Drawn(f, CurveGeneralY, "tan(x)");
+        EXPECT_EQ(Across(lines, f.view), 0) << w << "x" << h;
+        // Each branch still runs to both edges: one stroke out through the top before every
+        // pole and one in through the bottom after it.
+        int out = 0, in = 0;
+        for (const DrawOp& op : lines) {
+            out += op.y1 <= f.view.ScaleTop() && op.y2 > f.view.ScaleTop();
+            in += op.y1 < f.view.Bottom() && op.y2 >= f.view.Bottom();
+        }
+        const int poles = static_cast<int>(std::floor(f.view.Right() / std::numbers::pi + 0.5)) * 2;
+        EXPECT_EQ(out, poles) << w << "x" << h;
+        EXPECT_EQ(in, poles) << w << "x" << h;
+    }
+    // The same along x, for X=f(Y) in a view taller than wide and a parametric curve.
+    PlotFixture tall(250, 900);
+    EXPECT_EQ(Across(Drawn(tall, CurveGeneralX, "tan(y)"), tall.view, true), 0);
+    EXPECT_GT(Drawn(tall, CurveGeneralX, "tan(y)").size(), 1000u);
+    PlotFixture wide(900, 250);
+    EXPECT_EQ(Across(Drawn(wide, CurveParameter, "t", "tan(t)"), wide.view), 0);
+
+    // A jump between neighbouring samples is still the near-vertical stroke, from below the
+    // view to above it.
     PlotFixture g(900, 300);
-    int across = 0;
-    for (const DrawOp& op : DrawY(g, "1/(x-0.00003)", -1, 1).lines)
-        across += op.y1 < g.view.Bottom() && op.y2 > g.view.ScaleTop();
-    EXPECT_EQ(across, 1);
+    g.view.Scale(30, true, true);
+    g.view.CenterView();
+    EXPECT_EQ(
+        Across(Drawn(g, CurveGeneralY, AboutTheMiddle(g.view, false).Of(PoleBetween)), g.view), 1);
+    PlotFixture h(300, 900);
+    h.view.Scale(30, true, true);
+    h.view.CenterView();
+    EXPECT_EQ(Across(Drawn(h, CurveGeneralX, AboutTheMiddle(h.view, true).Of(PoleBetween, true)),
+                     h.view, true),
+              1);
+}
+
+TEST(EquationCurves, DrawnWhereDefinedTheCurveGoesOnPastFailingSamples) {
+    PlotFixture f(500, 300); // x from about -8.3 to 8.3, y from about -5 to 5
+    const float left = f.view.ScaleLeft(), right = f.view.Right();
+    // sqr x: nothing for x < 0, from the origin to the right edge after it; no box.
+    std::vector<DrawOp> lines = Drawn(f, CurveGeneralY, "sqr(x)", "", true);
+    ASSERT_GT(lines.size(), 1000u);
+    EXPECT_TRUE(f.messages.shown.empty());
+    float least = right, most = left;
+    for (const DrawOp& op : lines) {
+        least = std::min({least, op.x1, op.x2});
+        most = std::max({most, op.x1, op.x2});
+        EXPECT_NEAR(op.y2, std::sqrt(std::max(op.x2, 0.0f)), 1e-3);
+    }
+    EXPECT_GE(least, 0.0f);
+    EXPECT_LT(least, 0.01f);
+    EXPECT_NEAR(most, right, 0.05f);
+    // arcsin(x/5) only between -5 and 5, and log x, each ending where its domain does.
+    for (const auto& [e, from, to] : {std::tuple{"arcsin(x/5)", -5.0f, 5.0f},
+                                      std::tuple{"log(x)", std::exp(f.view.Bottom()), right}}) {
+        lines = Drawn(f, CurveGeneralY, e, "", true);
+        ASSERT_FALSE(lines.empty()) << e;
+        least = right, most = left;
+        for (const DrawOp& op : lines) {
+            least = std::min({least, op.x1, op.x2});
+            most = std::max({most, op.x1, op.x2});
+        }
+        EXPECT_NEAR(least, from, 0.01f) << e;
+        EXPECT_NEAR(most, to, 0.05f) << e;
+        EXPECT_GE(least, from) << e;
+    }
+    EXPECT_TRUE(f.messages.shown.empty());
+    // sqr(sin x) in pieces: no line across the stretches where sin x < 0.
+    lines = Drawn(f, CurveGeneralY, "sqr(sin(x))", "", true);
+    ASSERT_GT(lines.size(), 1000u);
+    for (const DrawOp& op : lines) {
+        const double mid = (op.x1 + op.x2) / 2.0;
+        ASSERT_GE(std::sin(mid), -1e-3) << "a line over " << mid;
+    }
+    // The same for the other kinds: X=f(Y) where y >= 1, a parametric curve where t > -2.
+    lines = Drawn(f, CurveGeneralX, "log(y-1)", "", true);
+    ASSERT_FALSE(lines.empty());
+    for (const DrawOp& op : lines)
+        ASSERT_GT(op.y1, 1.0f);
+    lines = Drawn(f, CurveParameter, "t", "1/sqr(t+2)", true);
+    ASSERT_FALSE(lines.empty());
+    for (const DrawOp& op : lines)
+        ASSERT_GT(op.x1, -2.0f);
+    EXPECT_TRUE(f.messages.shown.empty());
+
+    // What comes from the text alone still abandons the curve with its box: a syntax error,
+    // an unknown name, a part without the variable that fails whatever it is.
+    EXPECT_TRUE(Drawn(f, CurveGeneralY, "sqr(x", "", true).empty());
+    EXPECT_TRUE(Drawn(f, CurveGeneralY, "foo(x)", "", true).empty());
+    EXPECT_TRUE(Drawn(f, CurveGeneralY, "x+1/(3-3)", "", true).empty());
+    EXPECT_THAT(f.messages.Texts(), ElementsAre(HasSubstr("缺少"), HasSubstr("函数 foo 不存在"),
+                                                HasSubstr("除数为零错误")));
+    // Off, the first failing sample abandons the curve, as it always did.
+    EXPECT_TRUE(Drawn(f, CurveGeneralY, "sqr(x)").empty());
+    EXPECT_EQ(f.messages.shown.size(), 4u);
+}
+
+TEST(EquationCurves, DrawnWhereDefinedAJumpThroughAPoleIsNotStroked) {
+    // The jump between neighbouring samples of the test above, drawn where defined.
+    PlotFixture g(900, 300);
+    g.view.Scale(30, true, true);
+    g.view.CenterView();
+    const Neighbours n = AboutTheMiddle(g.view, false);
+    EXPECT_EQ(Across(Drawn(g, CurveGeneralY, n.Of(PoleBetween), "", true), g.view), 0);
+    PlotFixture h(300, 900);
+    h.view.Scale(30, true, true);
+    h.view.CenterView();
+    EXPECT_EQ(Across(Drawn(h, CurveGeneralX, AboutTheMiddle(h.view, true).Of(PoleBetween, true), "",
+                           true),
+                     h.view, true),
+              0);
+    // The same samples jumping without a pole (a step), or by a steep wave through the view,
+    // stay joined as they are when the option is off.
+    for (const char* jump : {"sgn(V-P)", "sin(3.14159265358979*(V-P)/(B-A))"}) {
+        const std::string e = n.Of("1.4*H*" + std::string(jump) + "*(1-0.7*fix(abs(V-P)/(B-A)))");
+        EXPECT_EQ(Across(Drawn(g, CurveGeneralY, e), g.view), 1) << jump;
+        EXPECT_EQ(Across(Drawn(g, CurveGeneralY, e, "", true), g.view), 1) << jump;
+    }
+    // Zoomed out, 1/x jumps from beyond the bottom (a sample left of its pole) into the view
+    // (the next): no stroke over the pole, while the branches reach both edges.
+    PlotFixture far(300, 300);
+    far.view.Scale(40, true, true);
+    far.view.CenterView();
+    const std::vector<DrawOp> off = Drawn(far, CurveGeneralY, "1/(x+0.00003)");
+    const auto overThePole = [](const std::vector<DrawOp>& lines) {
+        return std::count_if(lines.begin(), lines.end(), [](const DrawOp& op) {
+            return std::min(op.x1, op.x2) < -0.00003f && std::max(op.x1, op.x2) > -0.00003f;
+        });
+    };
+    EXPECT_EQ(overThePole(off), 1);
+    const std::vector<DrawOp> lines = Drawn(far, CurveGeneralY, "1/(x+0.00003)", "", true);
+    EXPECT_EQ(overThePole(lines), 0);
+    EXPECT_EQ(lines.size(), off.size() - 1);
+    EXPECT_TRUE(g.messages.shown.empty());
 }
 
 TEST(EquationCurves, TheOtherThreeKinds) {
@@ -186,9 +375,10 @@ TEST(EquationCurves, ALongRunSharedOutKeepsThePointsOfOneRun) {
     // A view 90000 pixels wide and 60 high (x from -900 to 900, y from -0.6 to 0.6); x from
     // -850 to 850 at the view's step is over a million samples, cut into stretches.
     PlotFixture f(90000, 60);
-    const auto draw = [&](unsigned threads, const char* e) {
+    const auto draw = [&](unsigned threads, const char* e, bool definedOnly = false) {
         EquationContext c{f.context.Parser, f.view,  f.canvas, f.clock,
                           f.messages,       nullptr, threads};
+        c.DefinedOnly = definedOnly;
         f.canvas.ops.clear();
         DrawYofX(c, e, -850, 850, 0xFF);
         return f.canvas.Of(DrawOp::Line);
@@ -201,6 +391,20 @@ TEST(EquationCurves, ALongRunSharedOutKeepsThePointsOfOneRun) {
         EXPECT_GT(one.size(), 1000u) << e;
         for (unsigned threads : shares) {
             const std::vector<DrawOp> many = draw(threads, e);
+            ASSERT_EQ(one.size(), many.size()) << e << " on " << threads;
+            for (size_t i = 0; i < one.size(); ++i)
+                ASSERT_TRUE(std::tie(one[i].x1, one[i].y1, one[i].x2, one[i].y2) ==
+                            std::tie(many[i].x1, many[i].y1, many[i].x2, many[i].y2))
+                    << e << " on " << threads << ", line " << i;
+        }
+    }
+    // Drawn where defined, the stretches also begin after an undefined sample, and the
+    // undefined ones break the line as in one run.
+    for (const char* e : {"sqr(sin(20000*x))*0.8", "1/sin(3000*x)/5", "sqr(700-x)/30"}) {
+        const std::vector<DrawOp> one = draw(1, e, true);
+        EXPECT_GT(one.size(), 1000u) << e;
+        for (unsigned threads : {2u, 3u, 13u}) {
+            const std::vector<DrawOp> many = draw(threads, e, true);
             ASSERT_EQ(one.size(), many.size()) << e << " on " << threads;
             for (size_t i = 0; i < one.size(); ++i)
                 ASSERT_TRUE(std::tie(one[i].x1, one[i].y1, one[i].x2, one[i].y2) ==
