@@ -198,6 +198,10 @@ std::string GeneralTextSingle(float value) {
     return GeneralWithPrecision(static_cast<double>(value), 7);
 }
 
+std::string GeneralTextDigits(double value, int digits) {
+    return GeneralWithPrecision(value, std::clamp(digits, 1, 17));
+}
+
 } // namespace orbiplot
 
 namespace orbiplot {

@@ -22,6 +22,9 @@ std::string GeneralText(double value);
 // The same with up to 7 significant digits, for 32-bit floats.
 std::string GeneralTextSingle(float value);
 
+// The same with up to the given number of significant digits (1 to 17).
+std::string GeneralTextDigits(double value, int digits);
+
 } // namespace orbiplot
 
 namespace orbiplot {

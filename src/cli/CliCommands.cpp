@@ -12,12 +12,18 @@
 #include "expr/CoreContext.h"
 #include "expr/modConst.h"
 #include "plot/View.h"
+#include "services/PictureExport.h"
 
+#include <algorithm>
+#include <array>
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <functional>
+#include <optional>
 #include <ostream>
 #include <string_view>
+#include <tuple>
 
 namespace orbiplot::cli {
 
@@ -60,6 +66,10 @@ struct Context {
 };
 
 using Words = std::vector<std::string>;
+
+constexpr const char* RenderUsage = "render FILE.opd OUT.png|OUT.bmp|OUT.svg|OUT.pdf [--size WxH] "
+                                    "[--dpi N] [--view XMIN,XMAX,YMIN,YMAX]";
+constexpr const char* PointsUsage = "points FILE.opd [--size WxH] [--view XMIN,XMAX,YMIN,YMAX]";
 
 struct Command {
     std::string_view name;
@@ -191,61 +201,143 @@ int Resave(Context& context, const Words& args, std::ostream&, std::ostream&) {
     return document.SaveDoc(args[1], true) ? 0 : 1;
 }
 
-// The window's size from "WxH": up to 16384 a side and 64 million pixels.
-bool ParseSize(const std::string& text, int& width, int& height) {
-    int w = 0, h = 0;
-    char x = 0, rest = 0;
-    if (std::sscanf(text.c_str(), "%d%c%d%c", &w, &x, &h, &rest) != 3 || (x != 'x' && x != 'X') ||
-        w < 1 || h < 1 || w > 16384 || h > 16384 || static_cast<long>(w) * h > 64L << 20)
-        return false;
-    width = w;
-    height = h;
-    return true;
+// A whole number that is the whole text: digits only, within [least, most].
+std::optional<long long> WholeNumber(std::string_view text, long long least, long long most) {
+    long long value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || text.empty() ||
+        text.front() == '-' || value < least || value > most)
+        return std::nullopt;
+    return value;
 }
 
-// render FILE.opd OUT [--size WxH] [--dpi N]
-int Render(Context& context, const Words& args, std::ostream&, std::ostream& err) {
+// A decimal number that is the whole text, finite.
+std::optional<double> Decimal(std::string_view text) {
+    double value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || text.empty() ||
+        !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+constexpr int MostSide = 16384;
+constexpr long long MostPixels = 64LL << 20;
+
+// The window's size from "WxH": up to 16384 a side and 64 million pixels.
+std::optional<std::pair<int, int>> SizeOf(const std::string& text) {
+    const size_t x = text.find_first_of("xX");
+    if (x == std::string::npos) return std::nullopt;
+    const auto w = WholeNumber(std::string_view(text).substr(0, x), 1, MostSide);
+    const auto h = WholeNumber(std::string_view(text).substr(x + 1), 1, MostSide);
+    if (!w || !h || *w * *h > MostPixels) return std::nullopt;
+    return std::pair{static_cast<int>(*w), static_cast<int>(*h)};
+}
+
+// The options of render and points, each at most once; a message naming the option and what
+// it takes when one is wrong.
+struct PictureOptions {
     int width = 640, height = 480, dpi = 96;
-    bool sized = false, resolved = false;
-    bool ok = args.size() % 2 == 0;
-    for (size_t i = 2; ok && i + 1 < args.size(); i += 2) {
-        int w = 0;
-        char rest = 0;
-        if (args[i] == "--size" && !sized) {
-            ok = ParseSize(args[i + 1], width, height);
-            sized = true;
-        } else if (args[i] == "--dpi" && !resolved) {
-            ok = std::sscanf(args[i + 1].c_str(), "%d%c", &w, &rest) == 1 && w >= 10 && w <= 2400;
-            dpi = w;
-            resolved = true;
+    std::optional<std::array<double, 4>> view; // xmin, xmax, ymin, ymax
+};
+
+std::optional<PictureOptions> ReadOptions(const Words& args, size_t first, bool withPicture,
+                                          std::ostream& err) {
+    PictureOptions o;
+    std::vector<std::string> seen;
+    for (size_t i = first; i < args.size(); i += 2) {
+        const std::string& option = args[i];
+        const bool known =
+            option == "--size" || option == "--view" || (withPicture && option == "--dpi");
+        if (!known || std::find(seen.begin(), seen.end(), option) != seen.end()) return {};
+        seen.push_back(option);
+        if (i + 1 >= args.size()) return {};
+        const std::string& value = args[i + 1];
+        if (option == "--size") {
+            const auto size = SizeOf(value);
+            if (!size) {
+                err << "orbiplot-cli: --size takes WxH, each side 1 to " << MostSide
+                    << " pixels and at most " << MostPixels << " pixels in all, not " << value
+                    << '\n';
+                return {};
+            }
+            std::tie(o.width, o.height) = *size;
+        } else if (option == "--dpi") {
+            const auto dpi = WholeNumber(value, 10, 2400);
+            if (!dpi) {
+                err << "orbiplot-cli: --dpi takes a whole number from 10 to 2400, not " << value
+                    << '\n';
+                return {};
+            }
+            o.dpi = static_cast<int>(*dpi);
         } else {
-            ok = false;
+            std::array<double, 4> edges{};
+            std::string_view rest = value;
+            bool good = true;
+            for (size_t k = 0; k < 4 && good; ++k) {
+                const size_t comma = k < 3 ? rest.find(',') : rest.size();
+                const auto number =
+                    comma == std::string_view::npos ? std::nullopt : Decimal(rest.substr(0, comma));
+                good = number.has_value();
+                if (good) edges[k] = *number;
+                rest = good && k < 3 ? rest.substr(comma + 1) : rest;
+            }
+            // The view's edges are singles: the rectangle must have some size in them.
+            const auto single = [](double v) { return std::fabs(v) < 1e30; };
+            if (!good || !(edges[0] < edges[1]) || !(edges[2] < edges[3]) ||
+                !std::all_of(edges.begin(), edges.end(), single) ||
+                static_cast<float>(edges[0]) == static_cast<float>(edges[1]) ||
+                static_cast<float>(edges[2]) == static_cast<float>(edges[3])) {
+                err << "orbiplot-cli: --view takes XMIN,XMAX,YMIN,YMAX with XMIN < XMAX and "
+                       "YMIN < YMAX, each within 1e30, not "
+                    << value << '\n';
+                return {};
+            }
+            o.view = edges;
         }
     }
-    // The scaled picture fits in memory too.
-    const double scale = dpi / 96.0;
-    if (ok && (width * scale > 30000 || height * scale > 30000 ||
-               width * scale * height * scale > double(64L << 20)))
-        ok = false;
-    if (!ok) {
-        err << "usage: orbiplot-cli render FILE.opd OUT.png|OUT.bmp|OUT.svg|OUT.pdf [--size WxH] "
-               "[--dpi N]\n";
-        return 2;
-    }
-    return RenderDocument(context.core, args[0], args[1], width, height, dpi, err);
+    return o;
 }
 
-// points FILE.opd [--size WxH]: the key points in the first view of a window that size.
+// The first view of a window that size, or the world rectangle asked for.
+View ViewOf(const PictureOptions& o) {
+    View view(o.width * TwipsPerPixel, o.height * TwipsPerPixel);
+    if (o.view) view.ShowRectangle((*o.view)[0], (*o.view)[3], (*o.view)[1], (*o.view)[2]);
+    return view;
+}
+
+// render FILE.opd OUT [--size WxH] [--dpi N] [--view XMIN,XMAX,YMIN,YMAX]
+int Render(Context& context, const Words& args, std::ostream&, std::ostream& err) {
+    const auto options = ReadOptions(args, 2, true, err);
+    if (!options) {
+        err << "usage: orbiplot-cli " << RenderUsage << '\n';
+        return 2;
+    }
+    // A PNG or BMP scaled by the dpi fits in memory too; vectors are drawn at the window's size.
+    const std::optional<PictureFormat> format = FormatOfPath(args[1]);
+    const bool raster = !format || *format == PictureFormat::Png || *format == PictureFormat::Bmp;
+    const double scale = options->dpi / 96.0;
+    const double w = std::ceil(options->width * scale), h = std::ceil(options->height * scale);
+    if (raster && (w > 30000 || h > 30000 || w * h > static_cast<double>(MostPixels))) {
+        err << "orbiplot-cli: at " << options->dpi << " dpi the picture would have " << w << "x"
+            << h << " pixels; at most 30000 a side and " << MostPixels
+            << " in all: ask for a smaller --size or --dpi\n";
+        return 2;
+    }
+    return RenderDocument(context.core, args[0], args[1], ViewOf(*options), options->dpi, err);
+}
+
+// points FILE.opd [--size WxH] [--view XMIN,XMAX,YMIN,YMAX]: the key points in the first view
+// of a window that size, or in the rectangle asked for.
 int Points(Context& context, const Words& args, std::ostream& out, std::ostream& err) {
-    int width = 640, height = 480;
-    if (args.size() != 1 &&
-        (args.size() != 3 || args[1] != "--size" || !ParseSize(args[2], width, height))) {
-        err << "usage: orbiplot-cli points FILE.opd [--size WxH]\n";
+    const auto options = ReadOptions(args, 1, false, err);
+    if (!options) {
+        err << "usage: orbiplot-cli " << PointsUsage << '\n';
         return 2;
     }
     DocumentModel document(context.core);
     if (!document.LoadDoc(args[0])) return 1;
-    const View view(width * TwipsPerPixel, height * TwipsPerPixel);
+    const View view = ViewOf(*options);
     const PlaneBox box{view.ScaleLeft(), view.Right(), view.Bottom(), view.ScaleTop()};
     char line[160];
     for (const KeyPoint& p : FindKeyPoints(document, context.core.Parser, box)) {
@@ -270,9 +362,8 @@ const std::vector<Command>& Commands() {
         {"consts", "consts list | consts add NAME VALUE | consts remove INDEX", 1, 3, Consts},
         {"list", "list FILE.opd", 1, 1, List},
         {"resave", "resave IN.opd OUT.opd", 2, 2, Resave},
-        {"render", "render FILE.opd OUT.png|OUT.bmp|OUT.svg|OUT.pdf [--size WxH] [--dpi N]", 2, 6,
-         Render},
-        {"points", "points FILE.opd [--size WxH]", 1, 3, Points},
+        {"render", RenderUsage, 2, 8, Render},
+        {"points", PointsUsage, 1, 5, Points},
     };
     return commands;
 }

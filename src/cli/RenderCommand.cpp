@@ -36,8 +36,9 @@ void EnsureGuiApplication() {
 } // namespace
 
 int RenderDocument(CoreContext& context, const std::string& documentPath,
-                   const std::string& outputPath, int width, int height, int dpi,
-                   std::ostream& err) {
+                   const std::string& outputPath, const View& view, int dpi, std::ostream& err) {
+    const int width = view.ClientWidthTwips() / TwipsPerPixel;
+    const int height = view.ClientHeightTwips() / TwipsPerPixel;
     const std::optional<PictureFormat> format = FormatOfPath(outputPath);
     if (!format) {
         err << "orbiplot-cli: the picture must end in .png, .bmp, .svg or .pdf\n";
@@ -57,7 +58,6 @@ int RenderDocument(CoreContext& context, const std::string& documentPath,
     size.HeightCm = height / 96.0 * 2.54;
     const bool raster = *format == PictureFormat::Png || *format == PictureFormat::Bmp;
     size.Dpi = raster ? dpi : 96;
-    const View view(width * TwipsPerPixel, height * TwipsPerPixel);
     SystemClock clock;
     try {
         ExportPicture(outputPath, *format, GeometryOf(size, window), false,

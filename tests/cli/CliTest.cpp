@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <tuple>
+
 #include <QImage>
 #include <QSize>
 
@@ -189,6 +192,87 @@ TEST(Cli, RenderWritesPdfVectorsAndRasterAtAResolution) {
         EXPECT_EQ(Cli(words).code, 2) << bad.back();
     }
     EXPECT_FALSE(std::filesystem::exists(dir.File("x.png")));
+}
+
+TEST(Cli, NumbersOfTheOptionsAreCheckedAgainstTheirRangesAndNamed) {
+    TempDir dir;
+    dir.Write("d.opd", "[General]\r\nOPMVer=1\r\nC=1\r\n[0DATA]\r\nType=6\r\nSD1=0\r\n"
+                       "SD2=0\r\nSD3=2\r\nLC=255\r\n");
+    // Numbers that overflow an int were taken modulo 2^32: a 1 x 1 picture, 96 dpi.
+    for (const auto& [option, value, says] :
+         std::vector<std::tuple<std::string, std::string, std::string>>{
+             {"--size", "4294967297x1", "--size takes WxH, each side 1 to 16384"},
+             {"--size", "1x4294967297", "--size takes WxH"},
+             {"--size", "-5x10", "--size takes WxH"},
+             {"--size", "20000x10", "--size takes WxH"},
+             {"--size", "10x 10", "--size takes WxH"},
+             {"--dpi", "4294967392", "--dpi takes a whole number from 10 to 2400, not 4294967392"},
+             {"--dpi", "9", "--dpi takes a whole number from 10 to 2400"},
+             {"--dpi", "2401", "--dpi takes a whole number from 10 to 2400"},
+             {"--dpi", "+96", "--dpi takes"},
+             {"--view", "1,0,0,1", "--view takes XMIN,XMAX,YMIN,YMAX"},
+             {"--view", "0,1,1,1", "--view takes"},
+             {"--view", "0,1,0", "--view takes"},
+             {"--view", "0,1,0,1,", "--view takes"},
+             {"--view", "0,1,0,nan", "--view takes"},
+             {"--view", "0,1e40,0,1", "--view takes"}}) {
+        const CliRun r = Cli({"render", dir.File("d.opd"), dir.File("x.png"), option, value});
+        EXPECT_EQ(r.code, 2) << option << " " << value;
+        EXPECT_NE(r.err.find(says), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find("usage: orbiplot-cli render"), std::string::npos) << r.err;
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir.File("x.png")));
+    // 2400 dpi at the default size would be 16000 x 12000 pixels: said why, not just refused.
+    const CliRun big = Cli({"render", dir.File("d.opd"), dir.File("x.png"), "--dpi", "2400"});
+    EXPECT_EQ(big.code, 2);
+    EXPECT_NE(big.err.find("at 2400 dpi the picture would have 16000x12000 pixels"),
+              std::string::npos)
+        << big.err;
+    // A vector picture has no pixels to count; a small one at 2400 dpi is drawn.
+    EXPECT_EQ(Cli({"render", dir.File("d.opd"), dir.File("x.svg"), "--dpi", "2400"}).code, 0);
+    EXPECT_EQ(
+        Cli({"render", dir.File("d.opd"), dir.File("s.png"), "--dpi", "2400", "--size", "64x48"})
+            .code,
+        0);
+    EXPECT_EQ(QImage(QString::fromStdString(dir.File("s.png"))).size(), QSize(1600, 1200));
+    // points takes --size and --view, not --dpi.
+    EXPECT_EQ(Cli({"points", dir.File("d.opd"), "--dpi", "96"}).code, 2);
+    EXPECT_EQ(Cli({"points", dir.File("d.opd"), "--size", "4294967297x1"}).code, 2);
+}
+
+TEST(Cli, RenderAndPointsShowTheWorldRectangleAskedFor) {
+    TempDir dir;
+    // A circle of radius 2 about (100, -50), far from the first view.
+    dir.Write("c.opd", "[General]\r\nOPMVer=1\r\nC=1\r\n[0DATA]\r\nType=6\r\nSD1=100\r\n"
+                       "SD2=-50\r\nSD3=2\r\nLC=255\r\nLW=3\r\n");
+    ASSERT_EQ(Cli({"render", dir.File("c.opd"), dir.File("c.png"), "--size", "300x200", "--view",
+                   "97,105,-53,-48"})
+                  .code,
+              0);
+    const QImage image(QString::fromStdString(dir.File("c.png")));
+    ASSERT_EQ(image.size(), QSize(300, 200));
+    // x from 97 to 105 on 300 pixels, y from -48 down to -53 on 200: the circle's right end
+    // (102, -50) at (187.5, 80), its top (100, -48) at the top edge.
+    const auto red = [&](int x, int y) {
+        for (int dy = -2; dy <= 2; ++dy)
+            for (int dx = -2; dx <= 2; ++dx) {
+                const QRgb p = image.pixel(std::clamp(x + dx, 0, 299), std::clamp(y + dy, 0, 199));
+                if (qRed(p) > 200 && qGreen(p) < 90) return true;
+            }
+        return false;
+    };
+    EXPECT_TRUE(red(188, 80));
+    EXPECT_TRUE(red(38, 80));   // the left end (98, -50)
+    EXPECT_FALSE(red(142, 80)); // inside, off the centre (which has its dot)
+    // A circle alone has no key points; a line crossing the x axis in the rectangle has its
+    // zero there.
+    EXPECT_EQ(Cli({"points", dir.File("c.opd"), "--view", "97,105,-53,-48"}).out, "");
+    dir.Write("l.opd", "[General]\r\nOPMVer=1\r\nC=1\r\n[0DATA]\r\nType=13\r\nExp1=x-101\r\n");
+    const CliRun line = Cli({"points", dir.File("l.opd"), "--view", "97,105,-3,2"});
+    EXPECT_EQ(line.out, "zero 0 101 0\n");
+    EXPECT_EQ(Cli({"points", dir.File("l.opd"), "--view", "-5,5,-105,-95"}).out,
+              "y-intercept 0 0 -101\n");
+    EXPECT_EQ(Cli({"points", dir.File("l.opd")}).out, ""); // the first view shows neither
 }
 
 TEST(Cli, PointsListsTheKeyPointsSortedWithSeventeenDigits) {

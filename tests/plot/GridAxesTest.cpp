@@ -193,3 +193,149 @@ TEST(GridAxes, AnAxisOutOfSightLeavesItsLabelsAlongTheEdgeItLiesBeyond) {
         EXPECT_NEAR(at[y].second, (view.ScaleTop() + 21 * sign) * unit, 1e-3);
     }
 }
+
+namespace {
+
+// The grid lines and labels along each axis, in world units and as texts, with the x axis and
+// the y axis in view: x labels hang below the x axis, y labels sit right of the y axis.
+struct Ticks {
+    std::vector<float> xLines, yLines;
+    std::vector<std::string> xLabels, yLabels;
+};
+
+Ticks Read(const View& view, const AppSettings& s) {
+    RecordingCanvas canvas(view);
+    DrawGridAndAxes(canvas, view, s);
+    Ticks t;
+    for (const DrawOp& op : canvas.Of(DrawOp::Line)) {
+        if (op.color != s.Color) continue;
+        if (op.x1 == op.x2)
+            t.xLines.push_back(op.x1);
+        else
+            t.yLines.push_back(op.y1);
+    }
+    const auto [axisX, axisY] = view.ToPixels(0, 0);
+    for (const DrawOp& op : canvas.Of(DrawOp::Text)) {
+        if (op.text == "X" || op.text == "Y" || op.text == "O") continue;
+        if (std::fabs(op.py1 - (axisY + 16.0 / 5)) < 1e-3)
+            t.xLabels.push_back(op.text);
+        else if (std::fabs(op.px1 - (axisX + static_cast<double>(op.text.size()) * 2)) < 1e-3)
+            t.yLabels.push_back(op.text);
+    }
+    std::sort(t.xLines.begin(), t.xLines.end());
+    std::sort(t.yLines.begin(), t.yLines.end());
+    return t;
+}
+
+// k * spacing for k from first to last, as singles.
+std::vector<float> Multiples(int first, int last, double spacing) {
+    std::vector<float> v;
+    for (int k = first; k <= last; ++k)
+        v.push_back(static_cast<float>(k * spacing));
+    return v;
+}
+
+} // namespace
+
+TEST(GridAxes, ZoomedFarOutEachAxisTakesASpacingThatCanBeRead) {
+    // 30 notches out on a 333-pixel square: 174.5 units across, 1.9 pixels a unit, so the
+    // unit's lines would be 2 pixels apart and its labels a smear. Lines at least 25 pixels
+    // apart: 13.1 units at least, so 20 (38 pixels); "-80" is 24 pixels wide, and 4 more
+    // between labels fit.
+    View view(4995, 4995);
+    for (int i = 0; i < 30; ++i)
+        view.Scale(ZoomOutFactor, true, true);
+    view.CenterView();
+    ASSERT_NEAR(view.ScaleWidth(), 174.49, 0.01);
+    const Ticks t = Read(view, Defaults());
+    EXPECT_EQ(t.xLines, Multiples(-4, 4, 20));
+    EXPECT_EQ(t.yLines, Multiples(-4, 4, 20));
+    EXPECT_EQ(t.xLabels,
+              (std::vector<std::string>{"-80", "-60", "-40", "-20", "20", "40", "60", "80"}));
+    EXPECT_EQ(t.yLabels, t.xLabels);
+
+    // Only along X, in a view wider than tall: 500 x 200 pixels, x 30 times wider (450
+    // units, 1.11 pixels a unit: at least 22.5 units, so 50, where "-200" takes 32 pixels
+    // of 55); y keeps the unit's lines, every one of them.
+    View wide(500 * TwipsPerPixel, 200 * TwipsPerPixel);
+    wide.Scale(30, true, false);
+    wide.CenterView();
+    const Ticks w = Read(wide, Defaults());
+    EXPECT_EQ(w.xLines, Multiples(-4, 4, 50));
+    EXPECT_EQ(w.xLabels.front(), "-200");
+    EXPECT_EQ(w.yLines, (std::vector<float>{-3, -2, -1, 0, 0, 1, 2, 3}));
+    // The mirror: only along Y, in a view taller than wide; the labels' height decides.
+    View tall(200 * TwipsPerPixel, 500 * TwipsPerPixel);
+    tall.Scale(30, false, true);
+    tall.CenterView();
+    const Ticks h = Read(tall, Defaults());
+    EXPECT_EQ(h.yLines, Multiples(-4, 4, 50));
+    EXPECT_EQ(h.xLines, (std::vector<float>{-3, -2, -1, 0, 0, 1, 2, 3}));
+    EXPECT_EQ(h.yLabels.front(), "-200");
+    EXPECT_EQ(h.yLabels.back(), "200");
+}
+
+TEST(GridAxes, ZoomedFarInTheGridShowsWhereYouAre) {
+    // x from 0.3 to 0.7 on 400 pixels, y from 1.1 to 1.4 on 300: no line of the unit in
+    // view. 1000 pixels a unit: 0.025 at least, so 0.05; "0.65" takes 32 pixels of 50.
+    View view(400 * TwipsPerPixel, 300 * TwipsPerPixel);
+    view.ShowRectangle(0.3, 1.4, 0.7, 1.1);
+    RecordingCanvas canvas(view);
+    DrawGridAndAxes(canvas, view, Defaults());
+    std::vector<float> vertical, horizontal;
+    std::set<std::string> labels;
+    for (const DrawOp& op : canvas.Of(DrawOp::Line))
+        if (op.color == 0xE6E6E6)
+            (op.x1 == op.x2 ? vertical : horizontal).push_back(op.x1 == op.x2 ? op.x1 : op.y1);
+    for (const std::string& text : canvas.Texts())
+        labels.insert(text);
+    for (int k = 7; k <= 13; ++k)
+        EXPECT_NE(std::find(vertical.begin(), vertical.end(), static_cast<float>(k * 0.05)),
+                  vertical.end())
+            << k;
+    for (int k = 23; k <= 27; ++k)
+        EXPECT_NE(std::find(horizontal.begin(), horizontal.end(), static_cast<float>(k * 0.05)),
+                  horizontal.end())
+            << k;
+    EXPECT_LE(vertical.size(), 9u);
+    for (const char* text : {"0.35", "0.4", "0.45", "0.5", "0.55", "0.6", "0.65", "1.15", "1.2",
+                             "1.25", "1.3", "1.35"})
+        EXPECT_TRUE(labels.count(text)) << text;
+
+    // Far from the origin the labels take the digits the spacing needs: x from 1000.001 to
+    // 1000.002 on 600 pixels. 0.00005 and 0.0001 leave no room for "1000.0011"; 0.0002 does.
+    View precise(600 * TwipsPerPixel, 400 * TwipsPerPixel);
+    precise.ShowRectangle(1000.001, 3, 1000.002, 2);
+    RecordingCanvas p(precise);
+    DrawGridAndAxes(p, precise, Defaults());
+    const std::vector<std::string> texts = p.Texts();
+    for (const char* text : {"1000.0012", "1000.0014", "1000.0016", "1000.0018", "2.5", "2.9"})
+        EXPECT_NE(std::find(texts.begin(), texts.end(), text), texts.end()) << text;
+    EXPECT_EQ(std::find(texts.begin(), texts.end(), "1000.0011"), texts.end());
+}
+
+TEST(GridAxes, PiModeHalvesPiWhenZoomedInAndMultipliesItWhenOut) {
+    AppSettings s = Defaults();
+    s.IsPi = true;
+    // x within 2.2 on 180 pixels, y within 1.5 on 120: no multiple of pi but 0 in view. At
+    // 40.9 pixels a unit along x, 25 pixels are 0.19 pi: a quarter pi (32 pixels) has no
+    // room for "-0.5Pi" (48 wide), half pi (64) has. At 40 a unit along y a quarter pi fits
+    // the labels' 16 pixels.
+    View small(180 * TwipsPerPixel, 120 * TwipsPerPixel);
+    small.ShowRectangle(-2.2, 1.5, 2.2, -1.5);
+    const Ticks t = Read(small, s);
+    const double pi = std::numbers::pi;
+    EXPECT_EQ(t.xLines, Multiples(-1, 1, pi / 2));
+    EXPECT_EQ(t.xLabels, (std::vector<std::string>{"-0.5Pi", "0.5Pi"}));
+    EXPECT_EQ(t.yLines, Multiples(-1, 1, pi / 4));
+    EXPECT_EQ(t.yLabels, (std::vector<std::string>{"-0.25Pi", "0.25Pi"}));
+    // 600 pixels over 600 units: 25 pixels are 7.96 pi, so 10 pi at least (31.4 pixels), but
+    // "-90Pi" takes 40 of them: 20 pi along x. Along y the labels' 16 pixels fit 10 pi.
+    View far(600 * TwipsPerPixel, 600 * TwipsPerPixel);
+    far.ShowRectangle(-300, 300, 300, -300);
+    const Ticks f = Read(far, s);
+    EXPECT_EQ(f.xLines, Multiples(-4, 4, 20 * pi));
+    EXPECT_EQ(f.xLabels.front(), "-80Pi");
+    EXPECT_EQ(f.yLines, Multiples(-9, 9, 10 * pi));
+    EXPECT_EQ(f.yLabels.back(), "90Pi");
+}
