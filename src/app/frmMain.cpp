@@ -599,6 +599,13 @@ void frmMain::DocumentUnloaded() {
 void frmMain::PlaceNewWindow(QWidget& frame) {
     auto* sub = qobject_cast<QMdiSubWindow*>(&frame);
     if (!sub) return;
+    // Among maximised documents a new one comes maximised, filling the area as they do;
+    // moved and sized as a cascade it showed the others' frames and lost its edges.
+    for (QMdiSubWindow* w : mdiArea_->subWindowList())
+        if (w->isVisible() && w->isMaximized()) {
+            if (!sub->isMaximized()) sub->showMaximized();
+            return;
+        }
     // Cascaded from the top left by a title bar's height, starting over when the steps
     // use up half the area; a window larger than the room left is made smaller to fit.
     const QRect area = mdiArea_->viewport()->rect();
@@ -1143,8 +1150,16 @@ void frmMain::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
-    // Each document decides about its unsaved changes first; one that stays open keeps
-    // the program running.
+    // Each document decides about its unsaved changes first, and nothing closes until every
+    // one has: a Cancel keeps the program and every document open.
+    const QList<frmDocument*> documents = Documents();
+    for (frmDocument* document : documents) {
+        if (document->ConfirmClose()) continue;
+        for (frmDocument* asked : documents)
+            asked->ForgetCloseAnswer();
+        event->ignore();
+        return;
+    }
     mdiArea_->closeAllSubWindows();
     for (QMdiSubWindow* sub : mdiArea_->subWindowList()) {
         if (sub->isVisible()) {

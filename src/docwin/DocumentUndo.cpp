@@ -46,8 +46,16 @@ void CurveStep::undo() {
         target_.StepRedraw(UndoTarget::Drawing::All, num_);
         break;
     case Kind::Show:
-    case Kind::Hide: model.PutCurve(num_, before_); break;
+    case Kind::Hide:
+        model.PutCurve(num_, before_);
+        ShowOrHide();
+        break;
     }
+}
+
+void CurveStep::ShowOrHide() {
+    // Everything anew, so that a curve shown again lies under the later ones as it did.
+    target_.StepRedraw(UndoTarget::Drawing::All, num_);
 }
 
 void CurveStep::redo() {
@@ -66,7 +74,10 @@ void CurveStep::redo() {
         target_.StepRedraw(UndoTarget::Drawing::All, num_);
         break;
     case Kind::Show:
-    case Kind::Hide: model.PutCurve(num_, after_); break;
+    case Kind::Hide:
+        model.PutCurve(num_, after_);
+        ShowOrHide();
+        break;
     }
 }
 

@@ -21,9 +21,9 @@ public:
 inline constexpr int StepNameLength = 40;
 
 // A curve added, edited, shown or hidden: its slot as it was and as it became (and for an
-// addition the count). Each way restores the slot whole and redraws as the change itself
-// did: an addition draws the curve over the picture, an edit everything, a check box
-// nothing.
+// addition the count). Each way restores the slot whole and redraws: an addition draws the
+// curve over the picture, an edit, a showing and a hiding everything (the check box itself
+// draws nothing, but what undo does is seen at once).
 class CurveStep : public QUndoCommand {
 public:
     enum class Kind { Add, Edit, Show, Hide };
@@ -33,6 +33,7 @@ public:
     void redo() override;
 
 private:
+    void ShowOrHide();
     UndoTarget& target_;
     Kind kind_;
     int32_t num_;

@@ -826,8 +826,14 @@ bool frmDocument::AskToSave() {
     return host_.SaveUntitled(*this);
 }
 
+bool frmDocument::ConfirmClose() {
+    if (model_.IsModified() && !AskToSave()) return false;
+    closeAnswered_ = true;
+    return true;
+}
+
 void frmDocument::closeEvent(QCloseEvent* event) {
-    if (model_.IsModified() && !AskToSave()) {
+    if (!closeAnswered_ && model_.IsModified() && !AskToSave()) {
         event->ignore();
         return;
     }

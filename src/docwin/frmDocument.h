@@ -91,6 +91,11 @@ public:
 
     // The document is ready to be shown: caption, placement inside its frame, first draw.
     void ShowDocument();
+    // Asks about unsaved changes before the program exits: false when the exit is to stop
+    // (Cancel, or a save that did not happen). Once answered, closing asks nothing more;
+    // ForgetCloseAnswer takes the answer back when the exit stopped at a later document.
+    bool ConfirmClose();
+    void ForgetCloseAnswer() { closeAnswered_ = false; }
 
     // Reading the graph. Key points are found for the view on a thread of their own after
     // each redraw and marked over the picture, with labels that keep clear of each other;
@@ -195,6 +200,7 @@ private:
     std::vector<std::shared_ptr<Redraw>> superseded_;
     bool reporting_ = false;
     bool redrawPending_ = false;
+    bool closeAnswered_ = false;
     Cause pendingCause_ = Cause::Moving;
     // The failures boxed since the document was opened, by curve: the curve as it was and
     // the box's text.

@@ -529,3 +529,84 @@ TEST(HiDpi, ThePictureHasTheScreensPixels) {
     EXPECT_LT(std::fabs(m.captured(1).toDouble()), 0.1); // within a pixel or two of the origin
     EXPECT_LT(std::fabs(m.captured(2).toDouble()), 0.1);
 }
+
+TEST(MainWindow, ExitAsksEveryQuestionBeforeClosingAnythingAndCancelStopsIt) {
+    AppFixture f;
+    std::vector<frmDocument*> documents;
+    for (const char* title : {"A", "B", "C"}) {
+        documents.push_back(f.Open(f.Document(std::string(title) + ".opd", title)));
+        ASSERT_NE(documents.back(), nullptr);
+    }
+    // A and C changed, B as loaded.
+    documents[0]->ModifyDocInfo({"A", "a", "x", "2"});
+    documents[2]->ModifyDocInfo({"C", "c", "x", "2"});
+    const auto exit = [&] {
+        f.main->activateWindow();
+        QApplication::processEvents();
+        QTest::keyClick(f.main->windowHandle(), Qt::Key_X, Qt::ControlModifier);
+    };
+    // Cancel on the first question: no other question, nothing closed, the program on.
+    f.messages.answers = {MsgResult::Cancel};
+    exit();
+    EXPECT_THAT(f.messages.Texts(), ElementsAre("是否保存对 \"A\" 的修改？"));
+    EXPECT_EQ(f.VisibleWindows(), 3);
+    EXPECT_TRUE(f.main->isVisible());
+    // No on the first, Cancel on the second: still nothing closed, A still changed, and the
+    // next exit asks about A again.
+    f.messages.shown.clear();
+    f.messages.answers = {MsgResult::No, MsgResult::Cancel};
+    exit();
+    EXPECT_THAT(f.messages.Texts(),
+                ElementsAre("是否保存对 \"A\" 的修改？", "是否保存对 \"C\" 的修改？"));
+    EXPECT_EQ(f.VisibleWindows(), 3);
+    EXPECT_TRUE(documents[0]->Model().IsModified());
+    EXPECT_TRUE(f.main->isVisible());
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    // Answered both: everything closes, each asked once.
+    f.messages.shown.clear();
+    f.messages.answers = {MsgResult::No, MsgResult::No};
+    exit();
+    EXPECT_EQ(f.messages.shown.size(), 2u);
+    EXPECT_EQ(f.VisibleWindows(), 0);
+    EXPECT_FALSE(f.main->isVisible());
+}
+
+TEST(MainWindow, ANewDocumentAmongMaximisedOnesComesMaximisedInPlace) {
+    AppFixture f;
+    f.main->resize(900, 700);
+    frmDocument* first = f.Open(f.Document("a.opd", "A"));
+    ASSERT_NE(first, nullptr);
+    first->parentWidget()->showMaximized();
+    QApplication::processEvents();
+    const QRect area = f.main->MdiArea()->viewport()->rect();
+    // Ctrl+N, Enter.
+    WhenModal(AcceptDialog);
+    f.main->activateWindow();
+    QApplication::processEvents();
+    QTest::keyClick(f.main->windowHandle(), Qt::Key_N, Qt::ControlModifier);
+    frmDocument* made = f.main->ActiveDocument();
+    ASSERT_NE(made, first);
+    ASSERT_NE(made, nullptr);
+    QApplication::processEvents();
+    EXPECT_TRUE(made->parentWidget()->isMaximized());
+    EXPECT_EQ(made->parentWidget()->geometry(), area);
+    // Its picture fills the area to the edges: the document is as large as the area.
+    EXPECT_EQ(made->size(), area.size());
+    // Opened again from the recent list, the same.
+    first->parentWidget()->close();
+    QApplication::processEvents();
+    f.main->Command().Recent[0]->trigger();
+    frmDocument* reopened = f.main->ActiveDocument();
+    ASSERT_NE(reopened, nullptr);
+    ASSERT_NE(reopened, made);
+    QApplication::processEvents();
+    EXPECT_TRUE(reopened->parentWidget()->isMaximized());
+    EXPECT_EQ(reopened->parentWidget()->geometry(), area);
+    // Among windows that are not maximised, a new one is cascaded as before.
+    made->parentWidget()->showNormal();
+    reopened->parentWidget()->showNormal();
+    QApplication::processEvents();
+    WhenModal(AcceptDialog);
+    f.main->Command().FileNew->trigger();
+    EXPECT_FALSE(f.main->ActiveDocument()->parentWidget()->isMaximized());
+}

@@ -116,19 +116,29 @@ TEST(Undo, EveryKindOfChangeIsTakenBackAndMadeAgainThroughTheWidgets) {
     manager = Manager(f);
     ASSERT_NE(manager, nullptr);
     list = Named<QListWidget>(manager, "lstFunList");
+    const QImage shown = d->Picture();
     list->item(1)->setCheckState(Qt::Unchecked);
     EXPECT_FALSE(d->Model().Curve(1).ShowHide);
     EXPECT_EQ(undo->text(), "撤销 隐藏曲线 普通方程: y=sin(x)(&U)");
+    ClickThroughWindow(Named(manager, "cmdRefresh"));
+    const QImage hidden = d->Picture();
+    EXPECT_NE(hidden, shown);
+    // Taken back and made again, the picture follows at once: the curve is drawn, then gone.
     QTest::keyClick(manager, Qt::Key_Z, Qt::ControlModifier);
     EXPECT_TRUE(d->Model().Curve(1).ShowHide);
     EXPECT_EQ(Named<QListWidget>(manager, "lstFunList")->item(1)->checkState(), Qt::Checked);
+    EXPECT_EQ(d->Picture(), shown);
     QTest::keyClick(manager, Qt::Key_Y, Qt::ControlModifier);
     EXPECT_FALSE(d->Model().Curve(1).ShowHide);
     EXPECT_EQ(Named<QListWidget>(manager, "lstFunList")->item(1)->checkState(), Qt::Unchecked);
-    ClickThroughWindow(Named(manager, "cmdRefresh"));
-    const QImage hidden = d->Picture();
+    EXPECT_EQ(d->Picture(), hidden);
     ClickThroughWindow(Named(manager, "cmdClose"));
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    // The same by the main window's keys, the manager closed.
+    Keys(f, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(d->Picture(), shown);
+    Keys(f, Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_EQ(d->Picture(), hidden);
 
     // The properties: a new title, then back.
     WhenModal([](QWidget* w) {
@@ -151,7 +161,6 @@ TEST(Undo, EveryKindOfChangeIsTakenBackAndMadeAgainThroughTheWidgets) {
     EXPECT_EQ(d->GetFunList(), loadedList);
     EXPECT_TRUE(d->Model().Curve(1).ShowHide);
     EXPECT_FALSE(d->Model().IsModified());
-    d->RefreshAll();
     EXPECT_EQ(d->Picture(), loaded);
     f.messages.shown.clear();
     d->CloseDoc();
