@@ -37,11 +37,13 @@ add_library(orbiplot_plot STATIC
     ${CMAKE_CURRENT_LIST_DIR}/plot/EquationCurves.cpp
     ${CMAKE_CURRENT_LIST_DIR}/plot/GridAxes.cpp
     ${CMAKE_CURRENT_LIST_DIR}/plot/PlotEngine.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/plot/TextBoxes.cpp
     ${CMAKE_CURRENT_LIST_DIR}/plot/View.cpp)
 target_link_libraries(orbiplot_plot PUBLIC orbiplot_doc)
 
 add_library(orbiplot_analysis STATIC
     ${CMAKE_CURRENT_LIST_DIR}/analysis/KeyPoints.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/analysis/MarkLayout.cpp
     ${CMAKE_CURRENT_LIST_DIR}/analysis/RootFinding.cpp)
 target_link_libraries(orbiplot_analysis PUBLIC orbiplot_plot)
 

@@ -686,9 +686,15 @@ void frmMain::ShowKeyPoints(bool shown) {
         if (!keyPoints_) {
             keyPoints_ = new frmKeyPoints(this);
             addDockWidget(Qt::RightDockWidgetArea, keyPoints_);
+            // At its content's width, never more than a third of the window.
+            resizeDocks({keyPoints_}, {std::min(keyPoints_->ContentWidth(), width() / 3)},
+                        Qt::Horizontal);
         }
         keyPoints_->SetDocument(document);
         keyPoints_->show();
+    } else if (keyPoints_) {
+        // It came with the command, it goes with it.
+        keyPoints_->hide();
     }
     FollowActiveDocument();
 }

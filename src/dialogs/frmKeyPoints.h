@@ -7,15 +7,18 @@
 
 class QLabel;
 class QPushButton;
-class QTableWidget;
+class QTableView;
 
 namespace orbiplot {
 
 class frmDocument;
+class KeyPointsModel;
 
 // The key points of the active document as a table: kind, the curve or curves by their
-// description and colour, x and y to 15 significant digits. A row chosen brings its point to
-// the middle of the view; the chosen rows copy as tab-separated text.
+// description and colour, x and y to 15 significant digits. Rows are made as they are shown,
+// all of one height, so that a hundred thousand points list at once. A single row chosen
+// brings its point to the middle of the view; Shift and Ctrl choose ranges and sets, kept
+// while the points are found anew; the chosen rows copy as tab-separated text.
 class frmKeyPoints : public QDockWidget {
     Q_OBJECT
 public:
@@ -27,7 +30,9 @@ public:
     // The chosen rows, one line each, the columns separated by tabs.
     QString SelectedText() const;
     void CopySelected() const;
-    QTableWidget* Table() const { return lstPoints; }
+    QTableView* Table() const { return lstPoints; }
+    // The width the columns want: what the dock is first given.
+    int ContentWidth() const;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -35,12 +40,13 @@ protected:
 private:
     void Fill();
     void RowChosen();
+    void SizeColumns();
 
     QPointer<frmDocument> document_;
     QMetaObject::Connection changed_;
-    std::vector<KeyPoint> shown_;
     bool filling_ = false;
-    QTableWidget* lstPoints;
+    KeyPointsModel* model_;
+    QTableView* lstPoints;
     QPushButton* cmdCopy;
     QLabel* lblState;
 };

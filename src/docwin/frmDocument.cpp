@@ -7,6 +7,7 @@
 #include "expr/CoreContext.h"
 #include "expr/ExpressionGrammar.h"
 #include "expr/clsExpressionParser.h"
+#include "plot/TextBoxes.h"
 #include "services/PictureFile.h"
 #include "services/PictureJob.h"
 #include "services/QtCanvas.h"
@@ -58,9 +59,12 @@ struct frmDocument::Search {
     DefaultRandomSource random; // the search's own: no curve it evaluates uses RND
     clsExpressionParser parser{random};
     PlaneBox box{};
+    View view;
+    TextMeasure surfaceText, labelText; // measured on the window's thread
     std::atomic<bool> stop{false};
     std::vector<KeyPoint> found;
     std::vector<int32_t> leftOut;
+    MarkPlan marks;
     std::thread thread;
     ~Search() {
         stop = true;
@@ -69,6 +73,22 @@ struct frmDocument::Search {
 };
 
 namespace {
+QColor CurveColor(const DocumentModel& model, int32_t curve) {
+    return curve >= 0 && curve < model.CurveCount() ? ToQColor(model.Curve(curve).LineColor)
+                                                    : QColor(Qt::black);
+}
+
+// What text of a font takes, for laying text out where fonts are not used.
+TextMeasure MeasureText(const QFont& font) {
+    const QFontMetricsF metrics(font);
+    TextMeasure measure;
+    for (size_t c = 0; c < measure.Ascii.size(); ++c)
+        measure.Ascii[c] = metrics.horizontalAdvance(QChar(static_cast<char16_t>(32 + c)));
+    measure.Other = metrics.horizontalAdvance(QChar(0x4E2D));
+    measure.Height = metrics.height();
+    return measure;
+}
+
 // Whether two views show the same part of the plane.
 bool SameWindow(const View& a, const View& b) {
     return a.ScaleLeft() == b.ScaleLeft() && a.ScaleTop() == b.ScaleTop() &&
@@ -190,7 +210,9 @@ void frmDocument::SetKeyPointsShown(bool shown) {
     } else {
         search_.reset();
         keyPoints_.clear();
-        labelRects_.clear();
+        marks_ = {};
+        markOf_.clear();
+        marksLayer_ = QImage();
         emit KeyPointsChanged();
     }
     update();
@@ -202,15 +224,24 @@ void frmDocument::FindKeyPoints() {
     search->context = std::make_unique<CoreContext>(context_.Messages, context_.Dialogs,
                                                     context_.Random, context_.AppFolder);
     search->document = std::make_unique<DocumentModel>(*search->context);
+    search->context->Settings = context_.Settings;
     search->document->CopyCurvesFrom(model_);
     search->parser = context_.Parser;
     search->parser.SetRandomSource(search->random);
     search->box = {view_.ScaleLeft(), view_.Right(), view_.Bottom(), view_.ScaleTop()};
+    search->view = view_;
+    // Fonts are measured here; the search lays its labels out with the measures alone.
+    search->surfaceText = MeasureText(font());
+    search->labelText = MeasureText(MarkFont());
     search_ = search; // the one before is stopped and waited for as it goes
     const std::weak_ptr<Search> weak = search;
     search->thread = std::thread([raw = search.get(), weak, self = QPointer<frmDocument>(this)] {
         raw->found = orbiplot::FindKeyPoints(*raw->document, raw->parser, raw->box, &raw->stop);
         raw->leftOut = CurvesWithoutKeyPoints(*raw->document, raw->parser);
+        if (!raw->stop)
+            raw->marks = LayOutMarks(
+                raw->found, raw->view, raw->labelText,
+                SurfaceTextBoxes(*raw->document, raw->view, *raw->context, raw->surfaceText));
         QMetaObject::invokeMethod(
             QCoreApplication::instance(),
             [weak, self] {
@@ -226,9 +257,21 @@ void frmDocument::SearchDone(const std::shared_ptr<Search>& search) {
     if (search->thread.joinable()) search->thread.join();
     keyPoints_ = std::move(search->found);
     leftOut_ = std::move(search->leftOut);
+    marks_ = std::move(search->marks);
+    marksView_ = search->view;
+    markOf_.assign(keyPoints_.size(), std::nullopt);
+    for (size_t m = 0; m < marks_.Marks.size(); ++m)
+        if (marks_.Marks[m].Point < markOf_.size()) markOf_[marks_.Marks[m].Point] = m;
     search_.reset();
+    PaintMarksLayer();
     update();
     emit KeyPointsChanged();
+}
+
+QRectF frmDocument::LabelRect(size_t point) const {
+    if (point >= markOf_.size() || !markOf_[point]) return {};
+    const std::optional<PixelBox>& box = marks_.Marks[*markOf_[point]].Label;
+    return box ? QRectF(box->Left, box->Top, box->Width, box->Height) : QRectF();
 }
 
 bool frmDocument::RedrawForConstant(std::string_view name, bool moving) {
@@ -542,71 +585,46 @@ void frmDocument::paintEvent(QPaintEvent*) {
     PaintMarks(painter);
 }
 
-namespace {
-QColor CurveColor(const DocumentModel& model, int32_t curve) {
-    return curve >= 0 && curve < model.CurveCount() ? ToQColor(model.Curve(curve).LineColor)
-                                                    : QColor(Qt::black);
+QFont frmDocument::MarkFont() const {
+    QFont small = font();
+    small.setPointSizeF(small.pointSizeF() * 0.85);
+    return small;
 }
-} // namespace
 
-bool frmDocument::SamePlace(const KeyPoint& a, const KeyPoint& b) const {
-    if (a.X == b.X && a.Y == b.Y) return true;
-    // A turn found an ulp beside the axis crossing it is: the same label, less than a pixel
-    // apart.
-    const auto [ax, ay] = view_.ToPixels(a.X, a.Y);
-    const auto [bx, by] = view_.ToPixels(b.X, b.Y);
-    return std::hypot(ax - bx, ay - by) < 1 && PointLabel(a.X, a.Y) == PointLabel(b.X, b.Y);
+void frmDocument::PaintMarksLayer() {
+    marksLayer_ = QImage();
+    if (!keyPointsShown_ || marks_.Marks.empty()) return;
+    const qreal ratio = devicePixelRatioF();
+    const QSize size = marksView_.ClientWidthTwips() / TwipsPerPixel > 0
+                           ? QSize(marksView_.ClientWidthTwips() / TwipsPerPixel,
+                                   marksView_.ClientHeightTwips() / TwipsPerPixel)
+                           : PictureSize();
+    marksLayer_ = QImage((QSizeF(size) * ratio).toSize(), QImage::Format_ARGB32_Premultiplied);
+    if (marksLayer_.isNull()) return;
+    marksLayer_.setDevicePixelRatio(ratio);
+    marksLayer_.fill(Qt::transparent);
+    QPainter painter(&marksLayer_);
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.setFont(MarkFont());
+    for (const MarkPlan::Mark& mark : marks_.Marks) {
+        const KeyPoint& p = keyPoints_[mark.Point];
+        painter.setPen(QPen(CurveColor(model_, p.Curve), 1.5));
+        painter.setBrush(Qt::white);
+        painter.drawEllipse(QPointF(mark.X, mark.Y), 3.5, 3.5);
+    }
+    painter.setPen(QColor(40, 40, 40));
+    for (const MarkPlan::Mark& mark : marks_.Marks) {
+        if (!mark.Label) continue;
+        const QRectF place(mark.Label->Left, mark.Label->Top, mark.Label->Width,
+                           mark.Label->Height);
+        painter.fillRect(place, QColor(255, 255, 255, 200));
+        painter.drawText(place, Qt::AlignCenter, QString::fromStdString(mark.Text));
+    }
 }
 
 void frmDocument::PaintMarks(QPainter& painter) {
-    labelRects_.assign(keyPoints_.size(), QRectF());
-    if (keyPointsShown_ && !keyPoints_.empty()) {
-        painter.setRenderHint(QPainter::Antialiasing, true);
-        QFont small = font();
-        small.setPointSizeF(small.pointSizeF() * 0.85);
-        painter.setFont(small);
-        const QFontMetricsF metrics(small);
-        std::vector<QRectF> taken;
-        // Rings first, so that labels can keep clear of every ring.
-        std::vector<QPointF> at(keyPoints_.size());
-        for (size_t i = 0; i < keyPoints_.size(); ++i) {
-            const auto [px, py] = view_.ToPixels(keyPoints_[i].X, keyPoints_[i].Y);
-            at[i] = QPointF(px, py);
-            painter.setPen(QPen(CurveColor(model_, keyPoints_[i].Curve), 1.5));
-            painter.setBrush(Qt::white);
-            painter.drawEllipse(at[i], 3.5, 3.5);
-            taken.push_back(QRectF(at[i] - QPointF(4, 4), QSizeF(8, 8)));
-        }
-        // Each label beside its ring where it covers no other label or ring: right above,
-        // right below, left above, left below; none where there is no room.
-        painter.setPen(QColor(40, 40, 40));
-        for (size_t i = 0; i < keyPoints_.size(); ++i) {
-            // Points at one place (a zero that is also the y-intercept) share one label.
-            bool shared = false;
-            for (size_t j = 0; j < i && !shared; ++j)
-                shared = std::hypot(at[j].x() - at[i].x(), at[j].y() - at[i].y()) < 1 &&
-                         SamePlace(keyPoints_[j], keyPoints_[i]);
-            if (shared) continue;
-            const QString text =
-                QString::fromStdString(PointLabel(keyPoints_[i].X, keyPoints_[i].Y));
-            const QSizeF size(metrics.horizontalAdvance(text) + 2, metrics.height());
-            for (const QPointF offset :
-                 {QPointF(5, -size.height() - 3), QPointF(5, 3),
-                  QPointF(-size.width() - 5, -size.height() - 3), QPointF(-size.width() - 5, 3)}) {
-                const QRectF place(at[i] + offset, size);
-                if (!QRectF(rect()).contains(place)) continue;
-                const bool clear = std::none_of(taken.begin(), taken.end(), [&](const QRectF& r) {
-                    return r.intersects(place) && r != taken[i];
-                });
-                if (!clear) continue;
-                painter.fillRect(place, QColor(255, 255, 255, 200));
-                painter.drawText(place, Qt::AlignCenter, text);
-                taken.push_back(place);
-                labelRects_[i] = place;
-                break;
-            }
-        }
-    }
+    if (keyPointsShown_ && !marksLayer_.isNull())
+        PaintLayerInView(painter, marksLayer_, marksView_, view_, QSizeF(width(), height()));
     if (tracing_ && traced_) {
         const auto [px, py] = view_.ToPixels(traced_->X, traced_->Y);
         painter.setRenderHint(QPainter::Antialiasing, true);
@@ -617,25 +635,33 @@ void frmDocument::PaintMarks(QPainter& painter) {
 }
 
 void frmDocument::ShowMarkTip(QPointF at, QPoint global) {
-    const KeyPoint* nearest = nullptr;
+    // Among the marks painted, as they lie in the view now.
+    const MarkPlan::Mark* nearest = nullptr;
     double reach = 6;
-    for (const KeyPoint& p : keyPoints_) {
+    for (const MarkPlan::Mark& mark : marks_.Marks) {
+        const KeyPoint& p = keyPoints_[mark.Point];
         const auto [px, py] = view_.ToPixels(p.X, p.Y);
         const double distance = std::hypot(px - at.x(), py - at.y());
         if (distance <= reach) {
             reach = distance;
-            nearest = &p;
+            nearest = &mark;
         }
     }
     if (!nearest) {
         QToolTip::hideText();
         return;
     }
-    // Every point at that place: its kinds on one line, its curves each once.
+    // Every point at that place (those sharing its label): its kinds on one line, its curves
+    // each once.
     std::vector<std::string> kinds;
     std::vector<int32_t> curves;
-    for (const KeyPoint& p : keyPoints_) {
-        if (!SamePlace(p, *nearest)) continue;
+    const KeyPoint& shown = keyPoints_[nearest->Point];
+    for (const MarkPlan::Mark& mark : marks_.Marks) {
+        const KeyPoint& p = keyPoints_[mark.Point];
+        const bool same = (p.X == shown.X && p.Y == shown.Y) ||
+                          (std::hypot(mark.X - nearest->X, mark.Y - nearest->Y) < 1 &&
+                           mark.Text == nearest->Text);
+        if (!same) continue;
         const std::string kind = KindName(p.Kind);
         if (std::find(kinds.begin(), kinds.end(), kind) == kinds.end()) kinds.push_back(kind);
         for (const int32_t curve : {p.Curve, p.Other})
@@ -645,7 +671,7 @@ void frmDocument::ShowMarkTip(QPointF at, QPoint global) {
     std::string text;
     for (const std::string& kind : kinds)
         text += (text.empty() ? "" : "、") + kind;
-    text += "\nx = " + FullValue(nearest->X) + "\ny = " + FullValue(nearest->Y);
+    text += "\nx = " + FullValue(shown.X) + "\ny = " + FullValue(shown.Y);
     const std::vector<std::string> names = model_.GetFunList();
     for (const int32_t curve : curves)
         if (static_cast<size_t>(curve) < names.size())

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "analysis/KeyPoints.h"
+#include "analysis/MarkLayout.h"
 #include "doc/DocumentModel.h"
 #include "docwin/DocumentUndo.h"
 #include "plot/PlotEngine.h"
@@ -115,10 +116,11 @@ public:
     // Moves the view so that (x, y) is at the middle of the surface.
     void CentreOn(double x, double y);
     static constexpr double TraceReach = 8;
-    // The label beside a mark, where it was placed in the last paint (empty: no room).
-    QRectF LabelRect(size_t mark) const {
-        return mark < labelRects_.size() ? labelRects_[mark] : QRectF();
-    }
+    // The label of key point i, where it is painted (empty: it shares another's, it found no
+    // room, or the point is not marked).
+    QRectF LabelRect(size_t point) const;
+    // How the last search's points are marked: at most MostMarks of them, nearest the middle.
+    const MarkPlan& Marks() const { return marks_; }
 
     // Outer size of a new document window in twips.
     static constexpr int InitialWidthTwips = 5400;
@@ -231,14 +233,20 @@ private:
     void FindKeyPoints();
     void SearchDone(const std::shared_ptr<Search>& search);
     void PaintMarks(QPainter& painter);
+    // The labels' font: the surface's, a little smaller.
+    QFont MarkFont() const;
+    // The marks of the last search painted once on a layer of their own, laid over the
+    // picture as the picture is.
+    void PaintMarksLayer();
     void ShowMarkTip(QPointF at, QPoint global);
-    // Whether two key points are marked at one place and share their label and tip.
-    bool SamePlace(const KeyPoint& a, const KeyPoint& b) const;
     bool keyPointsShown_ = false;
     std::vector<KeyPoint> keyPoints_;
     std::vector<int32_t> leftOut_;
     std::shared_ptr<Search> search_;
-    std::vector<QRectF> labelRects_;
+    MarkPlan marks_;
+    std::vector<std::optional<size_t>> markOf_; // by key point: its mark
+    QImage marksLayer_;
+    View marksView_;
     bool tracing_ = false;
     std::unique_ptr<CurveTracer> tracer_;
     View tracerView_;

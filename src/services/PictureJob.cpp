@@ -106,8 +106,11 @@ bool UsesRandom(const CurveRecord& curve) {
 
 } // namespace
 
-void PaintPictureInView(QPainter& painter, const QImage& picture, const View& drawn,
-                        const View& now, QSizeF surface, const QColor& background) {
+namespace {
+// Paints an image drawn for view `drawn` as it shows in view `now`; background fills the rest
+// when given.
+void PaintInView(QPainter& painter, const QImage& picture, const View& drawn, const View& now,
+                 QSizeF surface, const QColor* background) {
     const CleanVectorState clean;
     const QSizeF then = QSizeF(picture.size()) / picture.devicePixelRatio();
     const double sx = drawn.ScaleWidth() / now.ScaleWidth() * surface.width() / then.width();
@@ -118,12 +121,23 @@ void PaintPictureInView(QPainter& painter, const QImage& picture, const View& dr
         painter.drawImage(0, 0, picture);
         return;
     }
-    painter.fillRect(QRectF(QPointF(0, 0), surface), background);
+    if (background) painter.fillRect(QRectF(QPointF(0, 0), surface), *background);
     painter.save();
     painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
     painter.setTransform(QTransform(sx, 0, 0, sy, ox, oy), true);
     painter.drawImage(QPointF(0, 0), picture);
     painter.restore();
+}
+} // namespace
+
+void PaintPictureInView(QPainter& painter, const QImage& picture, const View& drawn,
+                        const View& now, QSizeF surface, const QColor& background) {
+    PaintInView(painter, picture, drawn, now, surface, &background);
+}
+
+void PaintLayerInView(QPainter& painter, const QImage& layer, const View& drawn, const View& now,
+                      QSizeF surface) {
+    PaintInView(painter, layer, drawn, now, surface, nullptr);
 }
 
 PictureJob::PictureJob(const DocumentModel& document, const View& view, const CoreContext& context,

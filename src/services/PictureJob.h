@@ -39,6 +39,9 @@ struct RedrawReport {
 // once, before the picture is drawn anew.
 void PaintPictureInView(QPainter& painter, const QImage& picture, const View& drawn,
                         const View& now, QSizeF surface, const QColor& background);
+// The same for a transparent layer over the picture: moved and scaled, nothing else painted.
+void PaintLayerInView(QPainter& painter, const QImage& layer, const View& drawn, const View& now,
+                      QSizeF surface);
 
 // A redraw made away from its window, from a snapshot of the document, the view, the
 // settings and the parser. The curves are drawn each on its own into a recorded picture, on

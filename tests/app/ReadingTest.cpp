@@ -7,7 +7,7 @@
 #include <QClipboard>
 #include <QElapsedTimer>
 #include <QMouseEvent>
-#include <QTableWidget>
+#include <QTableView>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolTip>
@@ -175,7 +175,7 @@ TEST(KeyPointsWindow, MarksLabelsTipsAndTheCommandsOnEveryWay) {
     Keys(f, Qt::Key_K, Qt::ControlModifier);
     EXPECT_FALSE(command->isChecked());
     EXPECT_TRUE(d->KeyPoints().empty());
-    EXPECT_EQ(f.main->KeyPointsPanel()->Table()->rowCount(), 0);
+    EXPECT_EQ(f.main->KeyPointsPanel()->Table()->model()->rowCount(), 0);
     QApplication::processEvents();
     EXPECT_EQ(d->grab().toImage(), plain);
 
@@ -242,8 +242,12 @@ TEST(KeyPointsWindow, ThePanelListsCopiesCentresAndFollowsTheActiveDocument) {
     f.main->Command().CalculateKeyPoints->trigger();
     ASSERT_TRUE(Found(first));
     frmKeyPoints* panel = f.main->KeyPointsPanel();
-    QTableWidget* table = panel->Table();
-    ASSERT_EQ(static_cast<size_t>(table->rowCount()), first->KeyPoints().size());
+    QTableView* table = panel->Table();
+    const auto cell = [&](int row, int column) {
+        return table->model()->index(row, column).data().toString();
+    };
+    const auto rows = [&] { return table->model()->rowCount(); };
+    ASSERT_EQ(static_cast<size_t>(rows()), first->KeyPoints().size());
 
     // The rows in the document's order, each with its kind, curves and full values.
     const auto rowOf = [&](KeyPointKind kind, int32_t curve, double x) {
@@ -254,12 +258,12 @@ TEST(KeyPointsWindow, ThePanelListsCopiesCentresAndFollowsTheActiveDocument) {
               meet = rowOf(KeyPointKind::Intersection, 1, -1);
     ASSERT_GE(zero, 0);
     ASSERT_GE(meet, 0);
-    EXPECT_EQ(table->item(meet, 0)->text(), "交点");
-    EXPECT_EQ(table->item(meet, 1)->text().toStdString(),
+    EXPECT_EQ(cell(meet, 0), "交点");
+    EXPECT_EQ(cell(meet, 1).toStdString(),
               "圆: (x-(0))^2+(y-(0))^2=(1)^2 ∩ 双曲线: x^2/(1)^2-y^2/(1)^2=1");
-    EXPECT_EQ(table->item(meet, 2)->text(), "-1");
-    EXPECT_EQ(table->item(meet, 3)->text(), "0");
-    EXPECT_FALSE(table->item(zero, 1)->icon().isNull()); // the curve's colour
+    EXPECT_EQ(cell(meet, 2), "-1");
+    EXPECT_EQ(cell(meet, 3), "0");
+    EXPECT_FALSE(table->model()->index(zero, 1).data(Qt::DecorationRole).isNull()); // its colour
 
     // One row chosen: the view centres on its point; the row stays chosen as the points
     // are found anew for the moved view.
@@ -271,7 +275,7 @@ TEST(KeyPointsWindow, ThePanelListsCopiesCentresAndFollowsTheActiveDocument) {
     QApplication::processEvents();
     const int moved = rowOf(KeyPointKind::Zero, 0, 1.4);
     ASSERT_GE(moved, 0);
-    EXPECT_TRUE(table->item(moved, 0)->isSelected());
+    EXPECT_TRUE(table->selectionModel()->isRowSelected(moved));
     EXPECT_EQ(first->ViewState().CentreX(), zeroX); // not moved again
 
     // Ctrl+C in the table copies the chosen rows, and opens no constants manager.
@@ -310,10 +314,10 @@ TEST(KeyPointsWindow, ThePanelListsCopiesCentresAndFollowsTheActiveDocument) {
     ASSERT_NE(second, nullptr);
     EXPECT_FALSE(f.main->Command().CalculateKeyPoints->isChecked());
     EXPECT_EQ(panel->Document(), second);
-    EXPECT_EQ(table->rowCount(), 0);
+    EXPECT_EQ(rows(), 0);
     f.main->MdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(first->parentWidget()));
     EXPECT_TRUE(f.main->Command().CalculateKeyPoints->isChecked());
-    EXPECT_EQ(static_cast<size_t>(table->rowCount()), first->KeyPoints().size());
+    EXPECT_EQ(static_cast<size_t>(rows()), first->KeyPoints().size());
 
     // Closing the document empties the panel.
     first->Model().SetModified(false);
@@ -438,4 +442,66 @@ TEST(KeyPointsWindow, ThePanelSaysWhichCurvesHaveNoPoints) {
     EXPECT_TRUE(state->toolTip().isEmpty());
     f.main->Command().CalculateKeyPoints->trigger();
     EXPECT_FALSE(d->KeyPointsShown());
+}
+
+TEST(KeyPointsWindow, ShiftAndCtrlChooseRangesAndSetsThatOutlastTheSearch) {
+    AppFixture f;
+    f.main->resize(1100, 800);
+    frmDocument* d = f.Open(f.dir.Write("m.opd", Meeting));
+    ASSERT_NE(d, nullptr);
+    d->parentWidget()->resize(620, 520);
+    f.main->Command().CalculateKeyPoints->trigger();
+    ASSERT_TRUE(Found(d));
+    QTableView* table = f.main->KeyPointsPanel()->Table();
+    ASSERT_GE(table->model()->rowCount(), 6);
+    QApplication::processEvents();
+    const auto click = [&](int row, Qt::KeyboardModifiers keys = {}) {
+        table->scrollTo(table->model()->index(row, 2));
+        QTest::mouseClick(table->viewport(), Qt::LeftButton, keys,
+                          table->visualRect(table->model()->index(row, 2)).center());
+    };
+    const auto chosen = [&] {
+        std::vector<KeyPoint> points;
+        for (const QModelIndex& index : table->selectionModel()->selectedRows())
+            points.push_back(d->KeyPoints()[static_cast<size_t>(index.row())]);
+        std::sort(points.begin(), points.end(), [](const KeyPoint& a, const KeyPoint& b) {
+            return std::tie(a.Kind, a.Curve, a.X) < std::tie(b.Kind, b.Curve, b.X);
+        });
+        return points;
+    };
+    // A click on one row centres the view on its point and finds the points anew; a
+    // Shift+click before that search ends takes the range, and keeps it when the list comes.
+    const KeyPoint first = d->KeyPoints()[1];
+    click(1);
+    EXPECT_EQ(d->ViewState().CentreX(), first.X);
+    EXPECT_EQ(d->ViewState().CentreY(), first.Y);
+    click(3, Qt::ShiftModifier);
+    EXPECT_EQ(table->selectionModel()->selectedRows().size(), 3);
+    const std::vector<KeyPoint> range = chosen();
+    ASSERT_TRUE(Found(d));
+    QApplication::processEvents();
+    EXPECT_EQ(chosen(), range);
+    // Several rows chosen move nothing; Ctrl adds a row and takes one away.
+    EXPECT_EQ(d->ViewState().CentreX(), first.X);
+    const int last = table->model()->rowCount() - 1;
+    click(last, Qt::ControlModifier);
+    EXPECT_EQ(table->selectionModel()->selectedRows().size(), 4);
+    click(2, Qt::ControlModifier);
+    EXPECT_EQ(table->selectionModel()->selectedRows().size(), 3);
+    EXPECT_FALSE(table->selectionModel()->isRowSelected(2));
+    EXPECT_EQ(d->ViewState().CentreX(), first.X);
+    EXPECT_FALSE(d->IsFindingKeyPoints());
+    // The set outlasts a search for a moved view too, where its points are found again.
+    const std::vector<KeyPoint> set = chosen();
+    d->CentreOn(first.X + 0.01, first.Y);
+    ASSERT_TRUE(Found(d));
+    QApplication::processEvents();
+    EXPECT_EQ(chosen(), set);
+    // A plain click chooses one row again and centres on it.
+    const KeyPoint other = d->KeyPoints()[static_cast<size_t>(last)];
+    click(last);
+    EXPECT_EQ(table->selectionModel()->selectedRows().size(), 1);
+    EXPECT_EQ(d->ViewState().CentreX(), other.X);
+    ASSERT_TRUE(Found(d));
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
