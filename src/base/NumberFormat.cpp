@@ -198,6 +198,16 @@ std::string GeneralTextSingle(float value) {
     return GeneralWithPrecision(static_cast<double>(value), 7);
 }
 
+std::string ShortestText(double value) {
+    if (value == 0) return "0";
+    char buf[64];
+    const auto result = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::general);
+    std::string text(buf, result.ptr);
+    for (char& c : text)
+        if (c == 'e') c = 'E';
+    return text;
+}
+
 std::string GeneralTextDigits(double value, int digits) {
     return GeneralWithPrecision(value, std::clamp(digits, 1, 17));
 }

@@ -22,6 +22,9 @@ std::string GeneralText(double value);
 // The same with up to 7 significant digits, for 32-bit floats.
 std::string GeneralTextSingle(float value);
 
+// The shortest text that reads back to the same double, in the same style.
+std::string ShortestText(double value);
+
 // The same with up to the given number of significant digits (1 to 17).
 std::string GeneralTextDigits(double value, int digits);
 

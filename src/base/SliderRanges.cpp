@@ -3,9 +3,11 @@
 #include "base/TextEncoding.h"
 #include "base/clsINI.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 
 namespace orbiplot {
 
@@ -30,7 +32,22 @@ bool ReadNumber(std::string_view& text, double& value, bool last) {
 
 } // namespace
 
-SliderRange DefaultSliderRange(double value) { return {value - 10, value + 10, 0.1}; }
+SliderRange DefaultSliderRange(double value) {
+    // The ends as the decimals say them: 9.8 - 10 is -0.2, not the double -0.1999999999999993
+    // that subtracting binary numbers gives.
+    // Rounded to the 15 digits of the larger of the two numbers subtracted.
+    const int decimals =
+        14 - static_cast<int>(std::floor(std::log10(std::max(std::fabs(value), 10.0))));
+    const auto decimal = [decimals](double v) {
+        char text[400];
+        if (decimals >= 0)
+            std::snprintf(text, sizeof text, "%.*f", decimals, v);
+        else
+            std::snprintf(text, sizeof text, "%.15g", v);
+        return std::strtod(text, nullptr);
+    };
+    return {decimal(value - 10), decimal(value + 10), 0.1};
+}
 
 bool IsUsableRange(const SliderRange& r) {
     return std::isfinite(r.Min) && std::isfinite(r.Max) && std::isfinite(r.Step) && r.Min < r.Max &&

@@ -82,8 +82,9 @@ std::string clsDialogs::FileSave(std::string_view title, std::string_view startP
 }
 
 Rgb clsDialogs::GetColor(Rgb defaultColor) const {
-    // The dialog opens on black, whatever the current colour is.
-    return seam_.ShowColorDialog(0, CustomGreys()).value_or(defaultColor);
+    // The dialog opens on the colour being changed (it opened on black, so that a person
+    // who only wanted to adjust it had to find it again).
+    return seam_.ShowColorDialog(defaultColor, CustomGreys()).value_or(defaultColor);
 }
 
 } // namespace orbiplot

@@ -29,7 +29,8 @@ namespace orbiplot {
 
 namespace {
 
-QString Number(double value) { return QString::fromStdString(GeneralText(value)); }
+// The shortest text that reads back to the value in use.
+QString Number(double value) { return QString::fromStdString(ShortestText(value)); }
 
 std::optional<double> ReadNumber(const QString& text) {
     const std::string s = text.trimmed().toStdString();
@@ -40,9 +41,11 @@ std::optional<double> ReadNumber(const QString& text) {
     return value;
 }
 
-// Steps of the slider's int positions over the range.
+// Steps of the slider's int positions over the range: every multiple of the step, then the
+// end (0 to 1 in steps of 0.3 stops at 0.9, then 1).
 int Steps(const SliderRange& range) {
-    return static_cast<int>(std::lround((range.Max - range.Min) / range.Step));
+    const double steps = (range.Max - range.Min) / range.Step;
+    return static_cast<int>(std::ceil(steps - 1e-9 * std::max(1.0, steps)));
 }
 
 constexpr double Speeds[] = {0.5, 1, 2, 5};
@@ -207,7 +210,11 @@ void frmConstSliders::SetSliderFrom(Row& row, double value) {
     row.slider->setRange(0, Steps(row.range));
     row.slider->setSingleStep(1);
     row.slider->setPageStep(std::max(1, Steps(row.range) / 10));
-    row.slider->setValue(static_cast<int>(std::lround((value - row.range.Min) / row.range.Step)));
+    const int steps = Steps(row.range);
+    row.slider->setValue(value >= row.range.Max
+                             ? steps
+                             : std::min(steps, static_cast<int>(std::lround(
+                                                   (value - row.range.Min) / row.range.Step))));
     row.value->setRange(std::min(row.range.Min, value), std::max(row.range.Max, value));
     row.value->setSingleStep(row.range.Step);
     row.value->setValue(value);

@@ -85,8 +85,10 @@ QGroupBox* frmExportOptions::BuildSizeBox() {
     txtDpi->setValue(300);
     txtDpi->setSuffix(" dpi");
     // 15 cm wide, as tall as the window's shape makes it.
-    txtWidth->setValue(15);
-    txtHeight->setValue(std::round(1500.0 * window_.height() / window_.width()) / 100);
+    widthCm_ = 15;
+    heightCm_ = std::round(1500.0 * window_.height() / window_.width()) / 100;
+    txtWidth->setValue(widthCm_);
+    txtHeight->setValue(heightCm_);
     chkKeepShape = Named(new QCheckBox("保持窗口的宽高比(&K)", box), "chkKeepShape");
     chkKeepShape->setChecked(true);
 
@@ -101,7 +103,10 @@ QGroupBox* frmExportOptions::BuildSizeBox() {
     grid->addWidget(new QLabel("×", box), 2, 2);
     grid->addWidget(txtHeight, 2, 3);
     grid->addWidget(cboUnit, 2, 4);
-    grid->addWidget(new QLabel("分辨率(&R):", box), 3, 0, Qt::AlignRight);
+    // The label's access key goes to the box it names (without a buddy it shows the '&').
+    auto* resolution = Named(new QLabel("分辨率(&R):", box), "lblDpi");
+    resolution->setBuddy(txtDpi);
+    grid->addWidget(resolution, 3, 0, Qt::AlignRight);
     grid->addWidget(txtDpi, 3, 1);
     grid->addWidget(chkKeepShape, 4, 0, 1, 5);
     return box;
@@ -113,16 +118,21 @@ void frmExportOptions::ConnectControls() {
         connect(option, &QRadioButton::toggled, this, &frmExportOptions::SizeChanged);
     connect(txtPixelWidth, &QSpinBox::valueChanged, this, [this] { KeepShape(true); });
     connect(txtPixelHeight, &QSpinBox::valueChanged, this, [this] { KeepShape(false); });
-    connect(txtWidth, &QDoubleSpinBox::valueChanged, this, [this] { KeepShape(true); });
-    connect(txtHeight, &QDoubleSpinBox::valueChanged, this, [this] { KeepShape(false); });
+    // The lengths are kept in centimetres as typed; the boxes show them in the unit chosen,
+    // so that switching units and back gives the length typed, not its rounding.
+    connect(txtWidth, &QDoubleSpinBox::valueChanged, this, [this](double value) {
+        widthCm_ = value * UnitCm();
+        KeepShape(true);
+    });
+    connect(txtHeight, &QDoubleSpinBox::valueChanged, this, [this](double value) {
+        heightCm_ = value * UnitCm();
+        KeepShape(false);
+    });
     connect(txtDpi, &QSpinBox::valueChanged, this, &frmExportOptions::SizeChanged);
     connect(chkKeepShape, &QCheckBox::toggled, this, [this] { KeepShape(true); });
-    connect(cboUnit, &QComboBox::currentIndexChanged, this, [this](int unit) {
-        // The same length in the other unit.
-        const QSignalBlocker w(txtWidth), h(txtHeight);
-        const double factor = unit == 1 ? 1 / CmPerInch : CmPerInch;
-        txtWidth->setValue(txtWidth->value() * factor);
-        txtHeight->setValue(txtHeight->value() * factor);
+    connect(cboUnit, &QComboBox::currentIndexChanged, this, [this] {
+        // The same lengths in the other unit.
+        ShowLengths();
         SizeChanged();
     });
 }
@@ -134,14 +144,23 @@ void frmExportOptions::KeepShape(bool byWidth) {
         const double shape = double(window_.height()) / window_.width();
         if (byWidth) {
             txtPixelHeight->setValue(static_cast<int>(std::lround(txtPixelWidth->value() * shape)));
-            txtHeight->setValue(txtWidth->value() * shape);
+            heightCm_ = widthCm_ * shape;
         } else {
             txtPixelWidth->setValue(static_cast<int>(std::lround(txtPixelHeight->value() / shape)));
-            txtWidth->setValue(txtHeight->value() / shape);
+            widthCm_ = heightCm_ / shape;
         }
+        ShowLengths();
         keeping_ = false;
     }
     SizeChanged();
+}
+
+double frmExportOptions::UnitCm() const { return cboUnit->currentIndex() == 1 ? CmPerInch : 1; }
+
+void frmExportOptions::ShowLengths() {
+    const QSignalBlocker w(txtWidth), h(txtHeight);
+    txtWidth->setValue(widthCm_ / UnitCm());
+    txtHeight->setValue(heightCm_ / UnitCm());
 }
 
 ExportSize frmExportOptions::Size() const {
@@ -151,9 +170,8 @@ ExportSize frmExportOptions::Size() const {
         size.Pixels = QSize(txtPixelWidth->value(), txtPixelHeight->value());
     } else if (optPhysical->isChecked()) {
         size.Kind = ExportSize::Mode::Physical;
-        const double cm = cboUnit->currentIndex() == 1 ? CmPerInch : 1;
-        size.WidthCm = txtWidth->value() * cm;
-        size.HeightCm = txtHeight->value() * cm;
+        size.WidthCm = widthCm_;
+        size.HeightCm = heightCm_;
         size.Dpi = txtDpi->value();
     }
     size.Transparent = chkTransparent->isEnabled() && chkTransparent->isChecked();

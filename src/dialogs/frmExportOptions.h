@@ -29,6 +29,9 @@ private:
     void ConnectControls();
     void SizeChanged();
     void KeepShape(bool byWidth);
+    // Centimetres in the unit chosen; the boxes showing the lengths in it.
+    double UnitCm() const;
+    void ShowLengths();
 
     QSize window_;
     QRadioButton* optWindow;
@@ -44,6 +47,7 @@ private:
     QCheckBox* chkTransparent;
     QLabel* lblResult;
     bool keeping_ = false;
+    double widthCm_ = 15, heightCm_ = 10;
 };
 
 } // namespace orbiplot

@@ -58,8 +58,10 @@ frmFunAdd::frmFunAdd(CoreContext& context, const clsDialogs& dialogs, frmDocumen
     BuildButtons(layout);
     connect(cmdOK, &QPushButton::clicked, this, &frmFunAdd::cmdOK_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
-    connect(cboFunType, &QComboBox::currentIndexChanged, this,
-            [this](int index) { Configure(index); });
+    connect(cboFunType, &QComboBox::currentIndexChanged, this, [this](int index) {
+        Configure(index);
+        UpdateNotes();
+    });
     connect(optGeneral, &QRadioButton::clicked, this, [this] {
         if (SelectedType() == CurveParameter) SelectType(CurveGeneralY);
     });
@@ -103,6 +105,30 @@ void frmFunAdd::BuildParameterFrame(QVBoxLayout* layout) {
     layout->addWidget(fraFunSetting1);
 }
 
+namespace {
+// A line under an expression box, in grey; empty while the text can be read. Its line is
+// kept, so that nothing moves as the note comes and goes.
+QLabel* Note(QWidget* parent, const char* name) {
+    auto* note = new QLabel(parent);
+    note->setObjectName(name);
+    note->setStyleSheet("color: gray");
+    note->setMinimumHeight(note->fontMetrics().height());
+    note->setTextFormat(Qt::PlainText);
+    return note;
+}
+} // namespace
+
+void frmFunAdd::UpdateNotes() {
+    const auto note = [&](QLabel* label, QLineEdit* box, const char* var) {
+        label->setText(QString::fromStdString(
+            ExpressionNote(context_.Parser, box->text().toStdString(), var)));
+    };
+    note(lblNoteG, txtExpressionG, SelectedType() == CurveGeneralX ? "y" : "x");
+    note(lblNoteP[0], txtExpressionP[0], "t");
+    note(lblNoteP[1], txtExpressionP[1], "t");
+    note(lblNoteJ, txtExpressionJ, "z");
+}
+
 void frmFunAdd::BuildExpressionFrames(QVBoxLayout* layout) {
     fraFunSetting2 = Named(new QGroupBox("方程属性", this), "fraFunSetting2");
     auto* expressions = new QGridLayout(fraFunSetting2);
@@ -114,14 +140,20 @@ void frmFunAdd::BuildExpressionFrames(QVBoxLayout* layout) {
     txtExpressionP[0] = Named(new SelectAllEdit("T", fraFunSetting2), "txtExpressionP", 0);
     lblLabel2[2] = new QLabel("Y=G(T)=", fraFunSetting2);
     txtExpressionP[1] = Named(new SelectAllEdit("2*T", fraFunSetting2), "txtExpressionP", 1);
+    lblNoteG = Note(fraFunSetting2, "lblNoteG");
+    lblNoteP[0] = Note(fraFunSetting2, "lblNoteP0");
+    lblNoteP[1] = Note(fraFunSetting2, "lblNoteP1");
     expressions->addWidget(optGeneral, 0, 0, 1, 2);
     expressions->addWidget(lblLabel2[0], 1, 0);
     expressions->addWidget(txtExpressionG, 1, 1);
-    expressions->addWidget(optParameter, 2, 0, 1, 2);
-    expressions->addWidget(lblLabel2[1], 3, 0);
-    expressions->addWidget(txtExpressionP[0], 3, 1);
-    expressions->addWidget(lblLabel2[2], 4, 0);
-    expressions->addWidget(txtExpressionP[1], 4, 1);
+    expressions->addWidget(lblNoteG, 2, 1);
+    expressions->addWidget(optParameter, 3, 0, 1, 2);
+    expressions->addWidget(lblLabel2[1], 4, 0);
+    expressions->addWidget(txtExpressionP[0], 4, 1);
+    expressions->addWidget(lblNoteP[0], 5, 1);
+    expressions->addWidget(lblLabel2[2], 6, 0);
+    expressions->addWidget(txtExpressionP[1], 6, 1);
+    expressions->addWidget(lblNoteP[1], 7, 1);
     layout->addWidget(fraFunSetting2);
 
     fraFunSetting3 = Named(new QGroupBox("方程属性(极坐标)", this), "fraFunSetting3");
@@ -129,7 +161,11 @@ void frmFunAdd::BuildExpressionFrames(QVBoxLayout* layout) {
     polar->addWidget(new QLabel("R=F(Z)=", fraFunSetting3), 0, 0);
     txtExpressionJ = Named(new SelectAllEdit("3*sin(7*z)", fraFunSetting3), "txtExpressionJ");
     polar->addWidget(txtExpressionJ, 0, 1);
-    polar->addWidget(new QLabel("说明: R 为极径, Z 为极角", fraFunSetting3), 1, 0, 1, 2);
+    lblNoteJ = Note(fraFunSetting3, "lblNoteJ");
+    polar->addWidget(lblNoteJ, 1, 1);
+    polar->addWidget(new QLabel("说明: R 为极径, Z 为极角", fraFunSetting3), 2, 0, 1, 2);
+    for (QLineEdit* box : {txtExpressionG, txtExpressionP[0], txtExpressionP[1], txtExpressionJ})
+        connect(box, &QLineEdit::textChanged, this, &frmFunAdd::UpdateNotes);
     layout->addWidget(fraFunSetting3);
     layout->addStretch(1); // what follows keeps its place whichever frame is shown
 }

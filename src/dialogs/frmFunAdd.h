@@ -44,6 +44,7 @@ private:
     void SelectType(int32_t type);
     void cmdOK_Click();
     void Configure(int32_t type);
+    void UpdateNotes();
     void SetSwatch(int index, Rgb color);
     QLineEdit* FieldWidget(InputField field) const;
 
@@ -61,6 +62,10 @@ private:
     QLineEdit* txtExpressionP[2];
     QGroupBox* fraFunSetting3;
     QLineEdit* txtExpressionJ;
+    // Under each expression box, why its text cannot be read.
+    QLabel* lblNoteG;
+    QLabel* lblNoteP[2];
+    QLabel* lblNoteJ;
     QGroupBox* frmFrameFL;
     QLabel* lblLabel4[2];
     QLineEdit* txtFirstLast[2];

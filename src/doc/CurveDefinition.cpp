@@ -249,4 +249,19 @@ Rgb StartingColor(RandomSource& random, Rgb background) {
     return background == Palette[9] ? Palette[12] : Palette[9];
 }
 
+std::string ExpressionNote(const clsExpressionParser& parser, const std::string& text,
+                           const std::string& var) {
+    DefaultRandomSource random; // the check's own, so that RND in the text takes nothing
+    clsExpressionParser own(parser);
+    own.SetRandomSource(random);
+    try {
+        // The variable as one digit: every other character stays where it is.
+        own.ParseExpression(SubstituteVariable(text, var, "1"));
+    } catch (const AppError& error) {
+        if (!IsArithmeticError(error.Number))
+            return error.Description + " (位置 " + std::to_string(own.LastErrorPosition()) + ")";
+    }
+    return {};
+}
+
 } // namespace orbiplot

@@ -84,6 +84,13 @@ CurveRecord BuildCurveRecord(const CurveInput& input, const ValidatedInput& vali
 // The controls as the dialog shows them for an existing curve of the record's type.
 CurveInput InputForCurve(const CurveRecord& curve);
 
+// What an expression box says as its text changes: the parser's message and where reading
+// stopped when the text cannot be read with var in it ("缺少 ')' (位置 6)"), nothing when it
+// can (a failure at one value of var, a division by zero say, is no fault of the text). The
+// parser is copied, so that nothing it keeps changes, RND's numbers among them.
+std::string ExpressionNote(const clsExpressionParser& parser, const std::string& text,
+                           const std::string& var);
+
 // One of the 15 non-black colours of the 16-colour palette, at random, unlike background.
 Rgb StartingColor(RandomSource& random, Rgb background);
 

@@ -351,6 +351,45 @@ TEST(KeyPoints, ConicsMeetConics) {
         ::testing::ElementsAre(::testing::DoubleNear(-3, 1e-7), ::testing::DoubleNear(3, 1e-7)));
 }
 
+TEST(KeyPoints, ATranslatedEllipseMeetsAHorizontalAndAVerticalLine) {
+    // x^2/9 + y^2/4 = 1 moved to (2, -1): a = 3 along x, b = 2 along y. Each point to within
+    // a rounding of the numbers it is worked out from (2 - 1.98 loses the digits of 2).
+    Search s;
+    CurveRecord ellipse = Params(Ellipse, {"3", "2"});
+    ellipse.CTh = 2;
+    ellipse.CTk = -1;
+    s.Add(ellipse);                                 // 0
+    s.Add(Params(LineSI, {"0", "0.5"}));            // 1: y = 0.5
+    s.Add(Params(LineGeneral, {"1", "0", "-3.5"})); // 2: x = 3.5
+    const Found found = s.Run();
+    // y = 0.5: (x - 2)^2 / 9 = 1 - 1.5^2 / 4, so x = 2 +- sqrt(63/16).
+    const auto across = found.Of(KeyPointKind::Intersection, 0, 1);
+    ASSERT_EQ(across.size(), 2u);
+    EXPECT_TRUE(Relative(across[0].X, 2 - std::sqrt(63.0 / 16), 1e-15));
+    EXPECT_TRUE(Relative(across[1].X, 2 + std::sqrt(63.0 / 16), 1e-15));
+    EXPECT_EQ(across[0].Y, 0.5);
+    EXPECT_EQ(across[1].Y, 0.5);
+    // x = 3.5: (y + 1)^2 / 4 = 1 - 1.5^2 / 9, so y = -1 +- sqrt(3).
+    const auto down = found.Of(KeyPointKind::Intersection, 0, 2);
+    ASSERT_EQ(down.size(), 2u);
+    std::vector<double> ys{down[0].Y, down[1].Y};
+    std::sort(ys.begin(), ys.end());
+    EXPECT_TRUE(Relative(ys[0], -1 - std::sqrt(3.0), 1e-15));
+    EXPECT_TRUE(Relative(ys[1], -1 + std::sqrt(3.0), 1e-15));
+    EXPECT_EQ(down[0].X, 3.5);
+    // Its own crossings of the axes: y = 0 at x = 2 +- sqrt(27/4), x = 0 at y = -1 +- sqrt(20)/3.
+    const auto zeros = found.Of(KeyPointKind::Zero, 0);
+    ASSERT_EQ(zeros.size(), 2u);
+    EXPECT_TRUE(Relative(zeros[0].X, 2 - std::sqrt(27.0 / 4), 1e-15));
+    EXPECT_TRUE(Relative(zeros[1].X, 2 + std::sqrt(27.0 / 4), 1e-15));
+    const auto crossings = found.Of(KeyPointKind::YIntercept, 0);
+    ASSERT_EQ(crossings.size(), 2u);
+    ys = {crossings[0].Y, crossings[1].Y};
+    std::sort(ys.begin(), ys.end());
+    EXPECT_TRUE(Relative(ys[0], -1 - std::sqrt(20.0) / 3, 1e-15));
+    EXPECT_TRUE(Relative(ys[1], -1 + std::sqrt(20.0) / 3, 1e-15));
+}
+
 TEST(KeyPoints, ParabolasAlongXAndYAndAParametricCircleMeetLines) {
     Search s;
     s.Add(Params(ParabolaX, {"1"}));                                   // 0: y^2 = 2x

@@ -250,3 +250,151 @@ TEST(CurveCommands, MenuItemsAndToolbarButtonsOpenTheirType) {
             buttons.push_back(shownType(action));
     EXPECT_EQ(buttons, (std::vector<int32_t>{13, 0, 1, 6, 8, 10, 12}));
 }
+
+TEST(CurveDialog, EachColourChooserOpensOnItsSwatchsColour) {
+    AppFixture f;
+    frmDocument* document = f.Open(f.dir.Write(
+        "c.opd", "[General]\r\nOPMVer=1\r\nC=1\r\n[0DATA]\r\nType=9\r\nSD1=2\r\nSD2=1\r\n"
+                 "LC=12599360\r\nExLC=2138128\r\nExL1=True\r\nExL2=True\r\n"));
+    ASSERT_NE(document, nullptr);
+    // The curve's colour (0xC04040) and its auxiliary lines' (0x20A010): each chooser opens
+    // on its own swatch, and once changed on the colour chosen.
+    f.dialogs.colours = {0x00FF00, std::nullopt, std::nullopt};
+    std::vector<Rgb> offered;
+    ThroughDialog(
+        f, *document, 0,
+        [&](Controls& d) {
+            d.Get<QPushButton>("picFunLineColor0")->click();
+            offered.push_back(f.dialogs.colourOffered.first);
+            d.Get<QPushButton>("picFunLineColor0")->click();
+            offered.push_back(f.dialogs.colourOffered.first);
+            d.Get<QPushButton>("picFunLineColor1")->click();
+            offered.push_back(f.dialogs.colourOffered.first);
+        },
+        0);
+    EXPECT_EQ(offered, (std::vector<Rgb>{0xC04040, 0x00FF00, 0x20A010}));
+    EXPECT_EQ(document->Model().Curve(0).LineColor, 0x00FF00u);
+    EXPECT_EQ(document->Model().Curve(0).ExLineColor, 0x20A010u);
+
+    // The options dialog's two swatches the same way: the grid's colour and the background.
+    f.context.Core.Settings.Color = 0x123456;
+    f.context.Core.Settings.BackColor = 0xFEDCBA;
+    offered.clear();
+    WhenModal([&](QWidget* w) {
+        Named<QPushButton>(w, "picColor")->click();
+        offered.push_back(f.dialogs.colourOffered.first);
+        Named<QPushButton>(w, "picBackColor")->click();
+        offered.push_back(f.dialogs.colourOffered.first);
+        Named<QPushButton>(w, "cmdCancel")->click();
+    });
+    f.main->Command().ToolsOptions->trigger();
+    EXPECT_EQ(offered, (std::vector<Rgb>{0x123456, 0xFEDCBA}));
+}
+
+TEST(CurveDialog, ANoteUnderEachExpressionBoxSaysWhyItsTextCannotBeRead) {
+    AppFixture f;
+    frmDocument* document = EmptyDocument(f);
+    ASSERT_NE(document, nullptr);
+    ThroughDialog(f, *document, CurveGeneralY, [&](Controls& d) {
+        QLineEdit* g = d.Get("txtExpressionG");
+        QLabel* note = d.Get<QLabel>("lblNoteG");
+        const auto type = [&](const char* text) {
+            g->selectAll();
+            QTest::keyClicks(g, text);
+            return note->text().toStdString();
+        };
+        EXPECT_EQ(type("sin(x"), "缺少 ')' (位置 6)");
+        EXPECT_EQ(type("sin(x)"), "");
+        EXPECT_EQ(type("1/(x-1)"), ""); // fails at x = 1 only: no fault of the text
+        EXPECT_EQ(type("foo(x)*2"), "函数 foo 不存在 (位置 7)");
+        EXPECT_EQ(type("2+*x"), "表达式语法错误 (位置 3)");
+        EXPECT_EQ(type("y+1"), "常数 y 不存在 (位置 2)");
+        // As X=f(Y) the letter is y.
+        d.SelectType(CurveGeneralX);
+        EXPECT_EQ(type("y+1"), "");
+        EXPECT_EQ(type("x+1"), "常数 x 不存在 (位置 2)");
+        // The parametric boxes, each on its own, with t; the polar box with z.
+        d.SelectType(CurveParameter);
+        QLineEdit* p0 = d.Get("txtExpressionP0");
+        QLineEdit* p1 = d.Get("txtExpressionP1");
+        p0->selectAll();
+        QTest::keyClicks(p0, "cos(t");
+        p1->selectAll();
+        QTest::keyClicks(p1, "t^2");
+        EXPECT_EQ(d.Get<QLabel>("lblNoteP0")->text().toStdString(), "缺少 ')' (位置 6)");
+        EXPECT_EQ(d.Get<QLabel>("lblNoteP1")->text().toStdString(), "");
+        p0->selectAll();
+        QTest::keyClicks(p0, "cos(t)");
+        p1->selectAll();
+        QTest::keyClicks(p1, "t^");
+        EXPECT_EQ(d.Get<QLabel>("lblNoteP0")->text().toStdString(), "");
+        EXPECT_EQ(d.Get<QLabel>("lblNoteP1")->text().toStdString(), "表达式语法错误 (位置 3)");
+        d.SelectType(Polar);
+        QLineEdit* j = d.Get("txtExpressionJ");
+        j->selectAll();
+        QTest::keyClicks(j, "1+t");
+        EXPECT_EQ(d.Get<QLabel>("lblNoteJ")->text().toStdString(), "常数 t 不存在 (位置 4)");
+        j->selectAll();
+        QTest::keyClicks(j, "1+z");
+        EXPECT_EQ(d.Get<QLabel>("lblNoteJ")->text().toStdString(), "");
+        // OK is as ever: a text that cannot be read is stored and reported when drawn.
+        d.SelectType(CurveGeneralY);
+        type("sqr(x");
+    });
+    ASSERT_EQ(document->Model().CurveCount(), 1);
+    EXPECT_EQ(document->Model().Curve(0).Expression1, "sqr(x");
+    EXPECT_THAT(f.messages.Texts(), ElementsAre(HasSubstr("缺少 ')'")));
+}
+
+TEST(CurveDialog, TheDirectrixAndTheAsymptoteBoxesAreEachKeptOnTheirOwn) {
+    AppFixture f;
+    frmDocument* document = EmptyDocument(f);
+    ASSERT_NE(document, nullptr);
+    // Hyperbolas along X and along Y: each box stored alone, read back alone, saved alone.
+    for (const int32_t type : {HyperbolaX, HyperbolaY}) {
+        const int32_t n = document->Model().CurveCount();
+        for (const bool directrix : {true, false}) {
+            const auto choose = [&](Controls& d) {
+                auto* first = d.Get<QCheckBox>("chkExLine0");
+                auto* second = d.Get<QCheckBox>("chkExLine1");
+                EXPECT_TRUE(first->isVisible() && second->isVisible()) << type;
+                EXPECT_EQ(first->text(), "显示准线");
+                EXPECT_EQ(second->text(), "显示渐进线");
+                first->setChecked(directrix);
+                second->setChecked(!directrix);
+            };
+            if (directrix) {
+                ThroughDialog(f, *document, type, [&](Controls& d) {
+                    d.Edit("txtValue", 0)->setText("2");
+                    d.Edit("txtValue", 1)->setText("3");
+                    choose(d);
+                });
+            } else {
+                ThroughDialog(f, *document, type, choose, n);
+            }
+            const CurveRecord& c = document->Model().Curve(n);
+            EXPECT_EQ(c.FType, type);
+            EXPECT_EQ(c.ExLine1, directrix) << type;
+            EXPECT_EQ(c.ExLine2, !directrix) << type;
+            // Read back: the dialog shows the boxes as stored.
+            ThroughDialog(
+                f, *document, type,
+                [&](Controls& d) {
+                    EXPECT_EQ(d.Get<QCheckBox>("chkExLine0")->isChecked(), directrix);
+                    EXPECT_EQ(d.Get<QCheckBox>("chkExLine1")->isChecked(), !directrix);
+                    d.Cancel();
+                },
+                n);
+        }
+    }
+    // In the file and back: the X hyperbola with its asymptotes alone, the Y one too.
+    ASSERT_TRUE(document->SaveDoc(f.dir.File("aux.opd")));
+    const std::string saved = f.dir.Read("aux.opd");
+    EXPECT_NE(saved.find("[0DATA]\r\nType=9\r\n"), std::string::npos);
+    DocumentModel again(f.context.Core);
+    ASSERT_TRUE(again.LoadDoc(f.dir.File("aux.opd")));
+    for (int32_t i = 0; i < 2; ++i) {
+        EXPECT_FALSE(again.Curve(i).ExLine1) << i;
+        EXPECT_TRUE(again.Curve(i).ExLine2) << i;
+    }
+}

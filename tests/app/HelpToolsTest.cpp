@@ -3,6 +3,7 @@
 #include "base/AppSettings.h"
 #include "base/clsINI.h"
 #include "dialogs/frmHelp.h"
+#include "dialogs/frmTip.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -45,6 +46,28 @@ TEST(TipWindow, TipsTheSwitchAndItsHint) {
     EXPECT_EQ(IniDocument::Load(f.context.Core.SettingsFile()).Get("General", "IsShowTip"), "0");
     EXPECT_FALSE(f.context.Core.Settings.IsShowTip);
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+TEST(TipWindow, TheFirstAndTheLastTipAreReachedEitherWay) {
+    ScriptedFolder folder;
+    ScriptedRandom random;
+    CoreContext context(folder.messages, folder.dialogs, random, folder.dir.Path());
+    const std::string tips = folder.dir.Write("tips.txt", "第一条\r\n第二条\r\n第三条\r\n");
+    // The draws: the lowest (the first tip), the highest below 1 (the last), the lowest again.
+    random.values = {0.0f, std::nextafter(1.0f, 0.0f), 0.0f, 0.5f};
+    frmTip tip(context, tips);
+    auto* text = tip.findChild<QLabel*>("lblTipText");
+    auto* next = tip.findChild<QPushButton*>("cmdNextTip");
+    ASSERT_TRUE(text && next);
+    EXPECT_EQ(text->text(), "第一条");
+    next->click();
+    EXPECT_EQ(text->text(), "第三条");
+    next->click();
+    EXPECT_EQ(text->text(), "第一条");
+    next->click();
+    EXPECT_EQ(text->text(), "第二条");
+    // The window reseeds from the clock once, when it opens.
+    EXPECT_EQ(random.seeds.size(), 1u);
 }
 
 TEST(SystemTools, TheFirstFoundStartsAndNoneIsReported) {

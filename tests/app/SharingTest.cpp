@@ -198,6 +198,54 @@ TEST(Export, EachFormatAndEverySize) {
     EXPECT_TRUE(std::filesystem::is_directory(folder));
 }
 
+TEST(Export, UnitsSwitchBothWaysTheResolutionHasItsKeyAndUpperCaseEndingsWork) {
+    AppFixture f;
+    ASSERT_NE(Shared(f), nullptr);
+    // 15 by 10 cm are 5.91 by 3.94 in, and back 15 by 10, not the inches' rounding; the
+    // pixels follow the lengths typed, not those shown.
+    Export(f, f.dir.File("u.png"), [](QWidget* w) {
+        Named<QRadioButton>(w, "optPhysical")->click();
+        Named<QCheckBox>(w, "chkKeepShape")->setChecked(false);
+        auto* width = Named<QDoubleSpinBox>(w, "txtWidth");
+        auto* height = Named<QDoubleSpinBox>(w, "txtHeight");
+        auto* unit = Named<QComboBox>(w, "cboUnit");
+        width->setValue(15);
+        height->setValue(10);
+        Named<QSpinBox>(w, "txtDpi")->setValue(300);
+        unit->setCurrentIndex(1);
+        EXPECT_EQ(width->text(), "5.91");
+        EXPECT_EQ(height->text(), "3.94");
+        EXPECT_THAT(Named<QLabel>(w, "lblResult")->text().toStdString(),
+                    HasSubstr("1772 × 1181 像素, 150.0 × 100.0 毫米"));
+        unit->setCurrentIndex(0);
+        EXPECT_EQ(width->text(), "15.00");
+        EXPECT_EQ(height->text(), "10.00");
+        // A length typed in inches is taken as typed: 4 in at 300 dpi are 1200 pixels.
+        unit->setCurrentIndex(1);
+        width->setValue(4);
+        EXPECT_THAT(Named<QLabel>(w, "lblResult")->text().toStdString(),
+                    HasSubstr("1200 × 1181 像素, 101.6 × 100.0 毫米"));
+        unit->setCurrentIndex(0);
+        EXPECT_EQ(width->text(), "10.16");
+        // The resolution's label names its box: its key goes there, its text has no '&'.
+        auto* resolution = Named<QLabel>(w, "lblDpi");
+        EXPECT_EQ(resolution->buddy(), Named<QSpinBox>(w, "txtDpi"));
+        w->activateWindow();
+        QApplication::processEvents();
+        QTest::keyClick(w->windowHandle(), Qt::Key_R, Qt::AltModifier);
+        EXPECT_TRUE(Named<QSpinBox>(w, "txtDpi")->hasFocus());
+    });
+    EXPECT_EQ(QImage(QString::fromStdString(f.dir.File("u.png"))).size(), QSize(1200, 1181));
+    // Upper-case endings choose the format as lower-case ones do.
+    Export(f, f.dir.File("PIC.PNG"));
+    EXPECT_EQ(f.dir.Read("PIC.PNG").substr(1, 3), "PNG");
+    Export(f, f.dir.File("PIC.SVG"));
+    EXPECT_THAT(f.dir.Read("PIC.SVG"), HasSubstr("<svg"));
+    Export(f, f.dir.File("PIC.PDF"));
+    EXPECT_EQ(f.dir.Read("PIC.PDF").substr(0, 4), "%PDF");
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
 TEST(Export, TheFileDialogGivesANameTheChosenFiltersEnding) {
     const std::vector<FileFilter> filters = {{"24 位位图 (*.bmp)", "*.bmp"},
                                              {"PNG 图像 (*.png)", "*.png"},

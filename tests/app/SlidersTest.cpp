@@ -245,3 +245,77 @@ TEST(Sliders, PlayingSweepsBackAndForthWithoutHoldingTheWindow) {
     EXPECT_FALSE(d->IsRedrawing());
     EXPECT_EQ(d->Model().Curve(2).Data1, static_cast<float>(f.context.Core.Constants.Values[0]));
 }
+
+TEST(Sliders, TheRangesEndsAreTheDecimalsAndTheLastPositionIsTheMaximum) {
+    AppFixture f;
+    f.main->resize(1200, 700);
+    modConst::AddUserConstant(f.context.Core, "G", 9.8);
+    ASSERT_NE(f.Open(f.Document("g.opd")), nullptr);
+    f.main->Command().CalculateSliders->trigger();
+    frmConstSliders* panel = f.main->SlidersPanel();
+    ASSERT_NE(panel, nullptr);
+    // 9.8 - 10 is shown as the decimals say it, and reads back as the range in use.
+    auto* min = panel->findChild<QLineEdit*>("txtMin1");
+    auto* max = panel->findChild<QLineEdit*>("txtMax1");
+    auto* step = panel->findChild<QLineEdit*>("txtStep1");
+    ASSERT_TRUE(min && max && step);
+    EXPECT_EQ(min->text(), "-0.2");
+    EXPECT_EQ(max->text(), "19.8");
+    EXPECT_EQ(step->text(), "0.1");
+    QSlider* g = panel->findChild<QSlider*>("sldValue1");
+    ASSERT_NE(g, nullptr);
+    EXPECT_EQ(g->value(), 100);
+    // 0 to 1 in steps of 0.3: every multiple, then exactly 1 at the end.
+    min->setText("0");
+    emit min->editingFinished();
+    max->setText("1");
+    emit max->editingFinished();
+    step->setText("0.3");
+    emit step->editingFinished();
+    // G = 9.8 lies beyond the new range: the slider stands at its end.
+    ASSERT_EQ(g->maximum(), 4);
+    EXPECT_EQ(g->value(), 4);
+    const double expected[] = {0, 0.3, 0.6, 0.9, 1};
+    for (int position = 0; position <= 4; ++position) {
+        Drag(g, position);
+        EXPECT_EQ(f.context.Core.Constants.Values[0], expected[position]) << position;
+        Release(g);
+    }
+    EXPECT_EQ(f.context.Core.Parser.ParseExpression("G"), 1);
+}
+
+TEST(Sliders, AConstantInALinesLaterParameterAndANameEndingInDigits) {
+    AppFixture f;
+    f.main->resize(1200, 700);
+    // The line through (0, 0) and (1, K1), and y = K*x: K1 is not K.
+    modConst::AddUserConstant(f.context.Core, "K", 1);
+    modConst::AddUserConstant(f.context.Core, "K1", 2);
+    frmDocument* d = f.Open(
+        f.dir.Write("k.opd", "[General]\r\nOPMVer=1\r\nTitle=k\r\nC=2\r\n"
+                             "[0DATA]\r\nType=4\r\nSD1=0\r\nSD2=0\r\nSD3=1\r\nSD4=K1\r\nLC=255\r\n"
+                             "[1DATA]\r\nType=13\r\nExp1=K*x\r\nLC=16711680\r\n"));
+    ASSERT_NE(d, nullptr);
+    EXPECT_EQ(d->Model().Curve(0).Data4, 2.0f);
+    f.main->Command().CalculateSliders->trigger();
+    frmConstSliders* panel = f.main->SlidersPanel();
+    ASSERT_NE(panel, nullptr);
+    QSlider* k = panel->findChild<QSlider*>("sldValue1");
+    QSlider* k1 = panel->findChild<QSlider*>("sldValue2");
+    ASSERT_TRUE(k && k1);
+    // K1 to 3: the line alone, its y2 from its text.
+    Drag(k1, 110);
+    Release(k1);
+    EXPECT_EQ(f.context.Core.Constants.Values[1], 3);
+    EXPECT_EQ(d->LastCurvesWorkedOut(), 1);
+    EXPECT_EQ(d->Model().Curve(0).Data4, 3.0f);
+    const QImage moved = d->Picture();
+    d->RefreshAll();
+    EXPECT_EQ(d->Picture(), moved);
+    // K to 0.5: the other curve alone; the line keeps its y2.
+    Drag(k, 95);
+    Release(k);
+    EXPECT_EQ(f.context.Core.Constants.Values[0], 0.5);
+    EXPECT_EQ(d->LastCurvesWorkedOut(), 1);
+    EXPECT_EQ(d->Model().Curve(0).Data4, 3.0f);
+    EXPECT_TRUE(f.messages.shown.empty());
+}

@@ -74,9 +74,9 @@ TEST(CommonDialogs, DefaultsAnswersAndCancel) {
     EXPECT_EQ(save.StartFolder, "/home/u");
     EXPECT_EQ(save.FilterIndex, 2);
 
-    // The colour dialog starts on black with sixteen greys; Cancel keeps the colour.
+    // The colour dialog starts on the colour passed, with sixteen greys; Cancel keeps it.
     EXPECT_EQ(dialogs.GetColor(0x00FF00), 0x00FF00u);
-    EXPECT_EQ(seam.colourOffered.first, 0u);
+    EXPECT_EQ(seam.colourOffered.first, 0x00FF00u);
     EXPECT_EQ(seam.colourOffered.second[7], 0x7F7F7Fu);
     seam.colours = {0x123456};
     EXPECT_EQ(dialogs.GetColor(0x00FF00), 0x123456u);

@@ -132,6 +132,15 @@ TEST(Cli, RenderWritesTheChosenFormat) {
         EXPECT_EQ(Cli(words).code, 2) << bad.back();
     }
     EXPECT_EQ(Cli({"render", dir.File("none.opd"), dir.File("n.png")}).code, 1);
+    // Upper-case endings are the same formats.
+    EXPECT_EQ(Cli({"render", dir.File("d.opd"), dir.File("PIC.PNG"), "--size", "64x48"}).code, 0);
+    EXPECT_EQ(dir.Read("PIC.PNG").substr(1, 3), "PNG");
+    EXPECT_EQ(Cli({"render", dir.File("d.opd"), dir.File("PIC.SVG")}).code, 0);
+    EXPECT_NE(dir.Read("PIC.SVG").find("<svg"), std::string::npos);
+    EXPECT_EQ(Cli({"render", dir.File("d.opd"), dir.File("PIC.PDF")}).code, 0);
+    EXPECT_EQ(dir.Read("PIC.PDF").substr(0, 4), "%PDF");
+    EXPECT_EQ(Cli({"render", dir.File("d.opd"), dir.File("PIC.BMP"), "--size", "64x48"}).code, 0);
+    EXPECT_EQ(dir.Read("PIC.BMP").substr(0, 2), "BM");
     // A picture that cannot be written is an error; what stood in its place stays.
     std::filesystem::create_directory(dir.File("in-the-way.png"));
     EXPECT_EQ(Cli({"render", dir.File("d.opd"), dir.File("in-the-way.png")}).code, 1);

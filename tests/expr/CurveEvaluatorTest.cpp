@@ -295,6 +295,35 @@ TEST(CurveEvaluator, MatchesTheTextPathOnTheParsersOwnTextsAndEveryVariable) {
     EXPECT_GT(d.failures, 10'000u);
 }
 
+TEST(CurveEvaluator, ADivisionByZeroFailsWhateverTheDividend) {
+    test::SeededRandom random;
+    clsExpressionParser parser(random);
+    // x/x at 0 is 0/0, (x+1)/x is 1/0, x/(x-2) at 2 is 2/0: the compiled run and the text
+    // path both report the parser's division by zero, and at exact arguments the run raises
+    // its own, the quiet run gives nothing.
+    for (const auto& [text, at] :
+         {std::pair{"x/x", 0.0f}, std::pair{"(x+1)/x", 0.0f}, std::pair{"x/(x-2)", 2.0f}}) {
+        CurveEvaluator f(parser, text, "x");
+        ASSERT_TRUE(f.IsCompiled()) << text;
+        try {
+            f.Value(at);
+            ADD_FAILURE() << text << " gave a value";
+        } catch (const AppError& e) {
+            EXPECT_EQ(e.Number, ParserErrorNumber(2)) << text;
+            EXPECT_EQ(e.Description, "除数为零错误") << text;
+        }
+        try {
+            f.ExactValue(at);
+            ADD_FAILURE() << text << " gave an exact value";
+        } catch (const AppError& e) {
+            EXPECT_EQ(e.Number, ErrDivisionByZero) << text;
+        }
+        EXPECT_FALSE(f.QuietExactValue(at)) << text;
+        EXPECT_FALSE(f.DefinedValue(at)) << text;
+        EXPECT_TRUE(f.DefinedValue(at + 1)) << text;
+    }
+}
+
 TEST(CurveEvaluator, TextsWhoseReadingDependsOnTheValueStayOnTheTextPath) {
     test::SeededRandom random;
     clsExpressionParser parser(random);

@@ -43,6 +43,12 @@ TEST(ParserErrors, CodePositionTraceAndDescription) {
         {"sin(1", P(3), 6, Atom, Paren},
         {"sin()", P(1), 5, Atom + "->ParseNumExp->ParseTerm->ParseValue->ParseAtom", Syntax},
         {"1/0", P(2), 4, Term, DivZero},
+        // whatever the dividend: nought by nought too, and a nought worked out
+        {"0/0", P(2), 4, Term, DivZero},
+        {"-3/(2-2)", P(2), 9, Term, DivZero},
+        // a second decimal point ends the number with a syntax error
+        {"1.2.3", P(1), 1, Atom, Syntax},
+        {"2*0.5.1", P(1), 3, Atom, Syntax},
         {"(1/0)", P(2), 5, InnerTerm, DivZero},
         {"foo", P(8), 4, Atom, "常数 foo 不存在"},
         {"sin", P(8), 4, Atom, "常数 sin 不存在"},
