@@ -686,8 +686,8 @@ void frmMain::ShowKeyPoints(bool shown) {
         if (!keyPoints_) {
             keyPoints_ = new frmKeyPoints(this);
             addDockWidget(Qt::RightDockWidgetArea, keyPoints_);
-            // At its content's width, never more than a third of the window.
-            resizeDocks({keyPoints_}, {std::min(keyPoints_->ContentWidth(), width() / 3)},
+            // At its content's width, never near half the window.
+            resizeDocks({keyPoints_}, {std::min(keyPoints_->ContentWidth(), width() * 2 / 5)},
                         Qt::Horizontal);
         }
         keyPoints_->SetDocument(document);

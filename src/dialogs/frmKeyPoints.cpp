@@ -14,6 +14,7 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -144,18 +145,20 @@ frmKeyPoints::frmKeyPoints(QWidget* owner) : QDockWidget("关键点", owner) {
 }
 
 void frmKeyPoints::SizeColumns() {
-    // Wide enough for a kind and for a full value with its sign and exponent.
+    // Wide enough for a kind and for a value of 15 digits with its sign (a longer one is
+    // elided, and told whole by its tip).
     const QFontMetrics metrics = lstPoints->fontMetrics();
     lstPoints->setColumnWidth(0, metrics.horizontalAdvance("y 截距") + 16);
-    const int number = metrics.horizontalAdvance("-0.000123456789012345") + 12;
+    const int number = metrics.horizontalAdvance("-1.41421356237310") + 16;
     lstPoints->setColumnWidth(2, number);
     lstPoints->setColumnWidth(3, number);
 }
 
 int frmKeyPoints::ContentWidth() const {
-    const int curve = lstPoints->fontMetrics().horizontalAdvance("普通方程: y=x^3-2*x") + 24;
+    const int curve = lstPoints->fontMetrics().horizontalAdvance("普通方程: y=") + 24;
     return lstPoints->columnWidth(0) + curve + lstPoints->columnWidth(2) +
-           lstPoints->columnWidth(3) + 2 * lstPoints->frameWidth() + 24;
+           lstPoints->columnWidth(3) + 2 * lstPoints->frameWidth() +
+           lstPoints->verticalScrollBar()->sizeHint().width() + 12;
 }
 
 void frmKeyPoints::SetDocument(frmDocument* document) {

@@ -364,9 +364,16 @@ void frmDocument::ReportFailures(Redraw& redraw) {
     for (const MessageRequest& message : messages)
         said << QString::fromStdString(message.Text);
     emit RedrawFailures(said);
-    // Notes: what a curve's failure suggests, then the failures not boxed again (those with
-    // a suggestion are told by it).
-    std::vector<std::string> notes = report.Notices;
+    // Notes: what the curves' failures suggest, in one line for them all, then the failures
+    // not boxed again (those with a suggestion are told by it).
+    std::vector<std::string> notes;
+    if (!report.NoticeCurves.empty()) {
+        std::vector<std::string> equations;
+        for (const int32_t curve : report.NoticeCurves)
+            if (curve >= 0 && curve < model_.CurveCount())
+                equations.push_back(CurveEquation(model_.Curve(curve)));
+        notes.push_back(UndefinedPartsNotice(equations));
+    }
     const auto noted = [&](int32_t curve) {
         return std::find(report.NoticeCurves.begin(), report.NoticeCurves.end(), curve) !=
                report.NoticeCurves.end();

@@ -16,8 +16,11 @@ std::string TimingText(float seconds) {
     return "计算用时: " + FormatSingle(seconds, "0.0######") + " 秒(s)";
 }
 
-std::string UndefinedPartsNotice(const std::string& equation) {
-    return equation + ": 部分取值处无定义, 可在选项中选择只画有定义的部分";
+std::string UndefinedPartsNotice(const std::vector<std::string>& equations) {
+    std::string text;
+    for (const std::string& equation : equations)
+        text += (text.empty() ? "" : "、") + equation;
+    return text + ": 部分取值处无定义, 可在选项中选择只画有定义的部分";
 }
 
 PlotEngine::PlotEngine(DocumentModel& document, View& view, Canvas& canvas, CoreContext& context,
@@ -112,7 +115,7 @@ void PlotEngine::Dispatch(int32_t index) {
     if (!timing.Drawn && timing.Failure != 0) {
         status_.CurveFailed(CurveDescription(c) + " - " + timing.FailureText);
         if (IsArithmeticError(timing.Failure) && !equations.DefinedOnly)
-            status_.Notice(UndefinedPartsNotice(CurveEquation(c)));
+            status_.Notice(UndefinedPartsNotice({CurveEquation(c)}));
     }
 }
 

@@ -74,8 +74,8 @@ private:
 
 std::string TimingText(float seconds);
 
-// The note on a curve abandoned at a sample outside its domain, naming the option that draws
-// it where it is defined.
-std::string UndefinedPartsNotice(const std::string& equation);
+// The note on curves abandoned at a sample outside their domain, naming the option that draws
+// them where they are defined.
+std::string UndefinedPartsNotice(const std::vector<std::string>& equations);
 
 } // namespace orbiplot

@@ -106,6 +106,8 @@ TEST(FailingCurves, DrawnWhereDefinedOnceTheOptionIsChosen) {
     ASSERT_NE(d, nullptr);
     const size_t boxes = f.messages.shown.size();
     EXPECT_EQ(boxes, 3u); // tan x has a value at every sample
+    EXPECT_EQ(Notice(f), "y=sqr(x)、y=log(x)、y=arcsin(x/5): 部分取值处无定义, "
+                         "可在选项中选择只画有定义的部分");
     EXPECT_FALSE(Drawn(d, 4, 2, Qt::red));
 
     WhenModal([](QWidget* w) {
