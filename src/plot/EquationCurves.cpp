@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdint>
 #include <ctime>
 #include <exception>
 #include <limits>
@@ -75,14 +76,18 @@ void JoinVisible(EquationContext& c, const Vertex* points, size_t count,
         const size_t n = std::min(Piece + 1, count - first);
         lifts.clear();
         unsigned previous = Beyond(edges, points[first].x, points[first].y);
+        while (g < gaps.size() && gaps[g].index <= first)
+            ++g;
+        size_t nextGap = g < gaps.size() ? gaps[g].index : SIZE_MAX;
         for (size_t i = 1; i < n; ++i) {
             const Vertex p = points[first + i];
             const unsigned beyond = Beyond(edges, p.x, p.y);
             bool lift = (beyond & previous) != 0;
-            while (g < gaps.size() && gaps[g].index < first + i)
+            if (first + i == nextGap) {
+                lift = lift || gaps[g].always || Opposite(previous, beyond);
                 ++g;
-            if (!lift && g < gaps.size() && gaps[g].index == first + i)
-                lift = gaps[g].always || Opposite(previous, beyond);
+                nextGap = g < gaps.size() ? gaps[g].index : SIZE_MAX;
+            }
             if (lift) lifts.push_back(i);
             previous = beyond;
         }
@@ -174,73 +179,97 @@ template <class Sampler, class InView>
 void SampleStretch(Stretch& out, float v, float max, float step, uint64_t count, int64_t offset,
                    std::optional<std::pair<float, Sampled>> before, Sampler& sample, InView& inView,
                    const Edges& edges, const std::atomic<bool>* stop) {
-    // A kept or remembered point with the sample it came from.
-    struct Known {
-        Vertex p;
-        int64_t n;
-        float v;
-    };
+    // The last point kept, and the last sample out of view (at first a point that is no
+    // sample): each with its sample's value, and whether it is the sample right after the
+    // point kept before it.
+    Vertex lastP{0, 0}, rememberedP{0, 0};
+    float lastV = 0, rememberedV = 0;
+    bool hasLast = false, hasRemembered = true, rememberedFollows = false;
+    bool keptPrevious = false; // the sample before this one was kept
+    bool undefined = false;    // an undefined sample since the last point kept
+    bool inside = false;
+    size_t lastI = 0;
+    const bool definedOnly = sample.DefinedOnly();
     try {
-        bool inside = false;
-        std::optional<Known> remembered = Known{{0, 0}, NoSample, 0};
-        std::optional<Known> last; // the last point kept, or the sample before, when in view
-        bool undefined = false;    // an undefined sample since the last point kept
         if (before) {
             if (before->second.defined) {
                 inside = inView(before->second.p);
-                remembered = Known{before->second.p, offset - 1, before->first};
-                if (inside) last = remembered;
+                rememberedP = lastP = before->second.p;
+                rememberedV = lastV = before->first;
+                // Before a stretch, the sample before is the last one kept when it is in view.
+                hasLast = keptPrevious = inside;
             } else {
-                remembered.reset();
+                hasRemembered = false;
                 undefined = true;
             }
         }
-        const auto keep = [&](const Known& k) {
+        // Keeps p, the sample at v, which follows the point kept before it when follows.
+        const auto keep = [&](Vertex p, float at, bool follows, size_t i) {
             bool always = undefined, ifOpposite = false;
-            if (last) {
-                if (k.n != last->n + 1)
+            if (hasLast) {
+                if (!follows)
                     ifOpposite = true;
-                else if (sample.DefinedOnly() && MayJump(edges, last->p, k.p) &&
-                         sample.ThroughPole(last->v, k.v, edges))
+                else if (definedOnly && MayJump(edges, lastP, p) &&
+                         sample.ThroughPole(lastV, at, edges))
                     always = true;
             }
             if (always || ifOpposite) out.gaps.push_back({out.kept.size(), always});
-            if (out.kept.empty()) out.firstSample = k.n;
-            out.kept.push_back(k.p);
-            out.lastSample = k.n;
-            last = k;
+            if (out.kept.empty()) out.firstSample = offset + static_cast<int64_t>(i);
+            out.kept.push_back(p);
+            lastP = p;
+            lastV = at;
+            lastI = i;
+            hasLast = true;
             undefined = false;
         };
         SingleRun(v, max, step, [&](size_t i, float at) {
             if (i >= count) return false;
             if (stop && (i & 1023) == 0 && stop->load(std::memory_order_relaxed)) return false;
             const Sampled s = sample(at);
-            const Known k{s.p, offset + static_cast<int64_t>(i), at};
             if (!s.defined) {
                 // The line ends at the last defined sample and starts again after.
-                inside = false;
-                remembered.reset();
-                last.reset();
+                inside = hasRemembered = hasLast = keptPrevious = false;
                 undefined = true;
-            } else if (inView(s.p)) {
+                return true;
+            }
+            if (inView(s.p)) {
+                if (inside && keptPrevious && !definedOnly) {
+                    // The usual case: the sample after the last one kept, nothing to decide.
+                    out.kept.push_back(s.p);
+                    lastI = i;
+                    return true;
+                }
                 if (!inside) {
-                    if (remembered) {
+                    if (hasRemembered) {
                         if (out.kept.empty()) out.startsWithRemembered = true;
-                        if (out.kept.empty() || !(out.kept.back() == remembered->p))
-                            keep(*remembered);
+                        if (out.kept.empty() || !(out.kept.back() == rememberedP)) {
+                            // The sample before this one: i - 1, or the one before the stretch.
+                            keep(rememberedP, rememberedV, rememberedFollows && hasLast,
+                                 i == 0 ? static_cast<size_t>(-1) : i - 1);
+                            keptPrevious = true;
+                        }
                     }
                     inside = true;
                 }
-                keep(k);
+                keep(s.p, at, keptPrevious, i);
+                keptPrevious = true;
             } else {
+                const bool previousKept = keptPrevious;
+                keptPrevious = inside; // the first sample past the edge is kept
                 if (inside) {
-                    keep(k);
+                    keep(s.p, at, previousKept, i);
                     inside = false;
                 }
-                remembered = k;
+                // Remembered, it follows the point kept last when the sample before it was
+                // kept (when it is that point itself, it is never kept again).
+                rememberedFollows = previousKept;
+                rememberedP = s.p;
+                rememberedV = at;
+                hasRemembered = true;
             }
             return true;
         });
+        if (!out.kept.empty()) out.lastSample = offset + static_cast<int64_t>(lastI);
         out.endsUndefined = undefined;
     } catch (...) {
         out.failure = std::current_exception();
@@ -457,17 +486,18 @@ public:
 
     Sampled operator()(float v) {
         std::array<double, N> values;
-        for (size_t i = 0; i < N; ++i) {
-            if (!definedOnly_) {
+        if (!definedOnly_) {
+            for (size_t i = 0; i < N; ++i)
                 values[i] = f_[i].Value(v);
-                continue;
-            }
+            const auto [x, y] = place_(static_cast<double>(v), values);
+            return {{plotmath::ToSingle(x), plotmath::ToSingle(y)}};
+        }
+        for (size_t i = 0; i < N; ++i) {
             const std::optional<double> value = f_[i].DefinedValue(v);
             if (!value) return {{0, 0}, false};
             values[i] = *value;
         }
         const auto [x, y] = place_(static_cast<double>(v), values);
-        if (!definedOnly_) return {{plotmath::ToSingle(x), plotmath::ToSingle(y)}};
         constexpr double Most = std::numeric_limits<float>::max();
         if (!(std::fabs(x) <= Most && std::fabs(y) <= Most)) return {{0, 0}, false};
         return {{static_cast<float>(x), static_cast<float>(y)}};
