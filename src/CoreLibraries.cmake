@@ -22,6 +22,7 @@ add_library(orbiplot_expr STATIC
     ${CMAKE_CURRENT_LIST_DIR}/expr/modConst.cpp
     ${CMAKE_CURRENT_LIST_DIR}/expr/BuiltinFunctions.cpp
     ${CMAKE_CURRENT_LIST_DIR}/expr/CurveEvaluator.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/expr/Derivative.cpp
     ${CMAKE_CURRENT_LIST_DIR}/expr/SubstituteVariable.cpp)
 target_link_libraries(orbiplot_expr PUBLIC orbiplot_base)
 
@@ -42,6 +43,7 @@ add_library(orbiplot_plot STATIC
 target_link_libraries(orbiplot_plot PUBLIC orbiplot_doc)
 
 add_library(orbiplot_analysis STATIC
+    ${CMAKE_CURRENT_LIST_DIR}/analysis/Calculus.cpp
     ${CMAKE_CURRENT_LIST_DIR}/analysis/KeyPoints.cpp
     ${CMAKE_CURRENT_LIST_DIR}/analysis/MarkLayout.cpp
     ${CMAKE_CURRENT_LIST_DIR}/analysis/RootFinding.cpp)

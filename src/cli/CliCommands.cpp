@@ -1,5 +1,6 @@
 #include "cli/CliCommands.h"
 
+#include "analysis/Calculus.h"
 #include "analysis/KeyPoints.h"
 #include "base/AppError.h"
 #include "base/AppSettings.h"
@@ -10,6 +11,7 @@
 #include "cli/RenderCommand.h"
 #include "doc/DocumentModel.h"
 #include "expr/CoreContext.h"
+#include "expr/Derivative.h"
 #include "expr/modConst.h"
 #include "plot/View.h"
 #include "services/PictureExport.h"
@@ -114,6 +116,24 @@ int Calc(Context& context, const Words& args, std::ostream& out, std::ostream&) 
     if (outcome.Error) ReportError(context.messages, *outcome.Error);
     out << outcome.State.ResultText << '\n';
     return 0;
+}
+
+// derive EXPRESSION [--var x|y]: the derivative's text, or the report and exit 1.
+int Derive(Context& context, const Words& args, std::ostream& out, std::ostream& err) {
+    std::string var = "x";
+    if (args.size() == 3 && args[1] == "--var" && (args[2] == "x" || args[2] == "y"))
+        var = args[2];
+    else if (args.size() != 1) {
+        err << "usage: orbiplot-cli derive EXPRESSION [--var x|y]\n";
+        return 2;
+    }
+    try {
+        out << DeriveExpression(context.parser, args[0], var) << '\n';
+        return 0;
+    } catch (...) {
+        ReportCurrentError(context.messages);
+        return 1;
+    }
 }
 
 // A line calculator's output box after one press of compute in a fresh dialog.
@@ -352,10 +372,114 @@ int Points(Context& context, const Words& args, std::ostream& out, std::ostream&
     return 0;
 }
 
+// A number of the command line: a decimal, or an expression of the language (pi/2).
+std::optional<double> Argument(Context& context, const std::string& text) {
+    try {
+        const double v = context.parser.ParseExpression(text);
+        if (std::isfinite(v)) return v;
+    } catch (const AppError&) {
+        // Said by the caller.
+    }
+    return std::nullopt;
+}
+
+// Loads the document and checks a curve index; the curve's index, or nothing after saying
+// why.
+std::optional<int32_t> CurveOf(Context& context, DocumentModel& document, const Words& args,
+                               size_t at, std::ostream& err) {
+    if (!document.LoadDoc(args[0])) return std::nullopt;
+    const auto index = WholeNumber(args[at], 0, MaxCurves - 1);
+    if (!index || *index >= document.CurveCount()) {
+        err << "orbiplot-cli: the document has no curve " << args[at] << " (it has "
+            << document.CurveCount() << ", counted from 0)\n";
+        return std::nullopt;
+    }
+    (void)context;
+    return static_cast<int32_t>(*index);
+}
+
+std::string Digits17(double v) {
+    char text[40];
+    std::snprintf(text, sizeof text, "%.17g", v == 0 ? 0.0 : v);
+    return text;
+}
+
+// tangent FILE.opd I X: the tangent and the normal of curve I at X (the abscissa of Y=f(X),
+// the ordinate of X=f(Y), the parameter of parametric and polar curves).
+int Tangent(Context& context, const Words& args, std::ostream& out, std::ostream& err) {
+    DocumentModel document(context.core);
+    const auto curve = CurveOf(context, document, args, 1, err);
+    if (!curve) return 1;
+    const auto t = Argument(context, args[2]);
+    if (!t) {
+        err << "orbiplot-cli: " << args[2] << " is no number\n";
+        return 1;
+    }
+    std::string problem;
+    const auto tangent = TangentAt(document.Curve(*curve), context.parser, *t, problem);
+    if (!tangent) {
+        err << "orbiplot-cli: " << problem << '\n';
+        return 1;
+    }
+    const auto line = [&](const char* name, const TangentLine& l) {
+        if (l.Vertical)
+            out << name << " vertical " << Digits17(l.X) << '\n';
+        else
+            out << name << ' ' << Digits17(l.Slope) << ' ' << Digits17(l.Y - l.Slope * l.X) << '\n';
+    };
+    line("tangent", *tangent);
+    line("normal", NormalOf(*tangent));
+    return 0;
+}
+
+// What an integral says: its numbers, or why there are none.
+int PrintIntegral(const Integral& result, bool length, std::ostream& out, std::ostream& err) {
+    if (!result.Ok()) {
+        err << "orbiplot-cli: " << result.Problem << '\n';
+        return 1;
+    }
+    if (length) {
+        out << "length " << Digits17(result.Signed) << '\n';
+    } else {
+        out << "integral " << Digits17(result.Signed) << '\n';
+        out << "area " << Digits17(result.Unsigned) << '\n';
+    }
+    return 0;
+}
+
+// area FILE.opd I A B [J]: the integral and the area of curve I (between I and J) from A to B.
+int Area(Context& context, const Words& args, std::ostream& out, std::ostream& err) {
+    DocumentModel document(context.core);
+    const auto curve = CurveOf(context, document, args, 1, err);
+    if (!curve) return 1;
+    std::optional<int32_t> other = -1;
+    if (args.size() == 5 && !(other = CurveOf(context, document, args, 4, err))) return 1;
+    const auto a = Argument(context, args[2]), b = Argument(context, args[3]);
+    if (!a || !b) {
+        err << "orbiplot-cli: the ends must be numbers\n";
+        return 1;
+    }
+    return PrintIntegral(AreaOf(document, context.parser, *curve, *other, *a, *b), false, out, err);
+}
+
+// length FILE.opd I A B: the length of curve I from A to B.
+int Length(Context& context, const Words& args, std::ostream& out, std::ostream& err) {
+    DocumentModel document(context.core);
+    const auto curve = CurveOf(context, document, args, 1, err);
+    if (!curve) return 1;
+    const auto a = Argument(context, args[2]), b = Argument(context, args[3]);
+    if (!a || !b) {
+        err << "orbiplot-cli: the ends must be numbers\n";
+        return 1;
+    }
+    return PrintIntegral(LengthOf(document, context.parser, *curve, *a, *b), true, out, err);
+}
+
 const std::vector<Command>& Commands() {
     static const std::vector<Command> commands{
         {"eval", "eval EXPRESSION", 1, 1, Eval},
         {"calc", "calc EXPRESSION", 1, 1, Calc},
+        {"derive", "derive EXPRESSION [--var x|y]", 1, 3, Derive},
         {"pl", "pl POINT A B C", 4, 4, PointLine},
         {"ll", "ll A1 B1 C1 A2 B2 C2", 6, 6, LineLine},
         {"subst", "subst EXPRESSION VAR VALUETEXT", 3, 3, Subst},
@@ -364,6 +488,9 @@ const std::vector<Command>& Commands() {
         {"resave", "resave IN.opd OUT.opd", 2, 2, Resave},
         {"render", RenderUsage, 2, 8, Render},
         {"points", PointsUsage, 1, 5, Points},
+        {"tangent", "tangent FILE.opd I X", 3, 3, Tangent},
+        {"area", "area FILE.opd I A B [J]", 4, 5, Area},
+        {"length", "length FILE.opd I A B", 4, 4, Length},
     };
     return commands;
 }
