@@ -7,7 +7,10 @@
 #include "expr/CheckedMath.h"
 #include "expr/CoreContext.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <optional>
 
 namespace orbiplot {
 
@@ -80,6 +83,72 @@ void ReadCurve(const IniDocument& ini, int32_t index, CurveRecord& c) {
     c.IsAuto = ini.GetBoolean(s, "A", true);
 }
 
+// The areas, in sections of their own that a reader of curves alone never looks at: a
+// document without any is written as it always was.
+constexpr const char* AreasSection = "Areas";
+std::string AreaSection(size_t i) { return "Area" + std::to_string(i); }
+
+std::string Digits17(double v) {
+    char text[40];
+    std::snprintf(text, sizeof text, "%.17g", v == 0 ? 0.0 : v);
+    return text;
+}
+
+void WriteAreas(IniDocument& ini, const std::vector<AreaRecord>& areas) {
+    // A file that had areas and has none now says so; one that never had any is untouched.
+    if (areas.empty() && !ini.Get(AreasSection, "Count")) return;
+    ini.Set(AreasSection, "Count", std::to_string(areas.size()));
+    for (size_t i = 0; i < areas.size(); ++i) {
+        const AreaRecord& a = areas[i];
+        const std::string s = AreaSection(i);
+        ini.Set(s, "Kind", a.What == AreaRecord::Kind::Area ? "Area" : "Length");
+        ini.Set(s, "Curve", Decimal(a.Curve));
+        ini.Set(s, "Other", Decimal(a.Other));
+        ini.Set(s, "From", Digits17(a.From));
+        ini.Set(s, "To", Digits17(a.To));
+        ini.Set(s, "Shown", Word(a.Shown));
+    }
+}
+
+// The areas a file holds; one that names no curve of the document or no number is left
+// out, as a reader of curves alone leaves them all out.
+std::vector<AreaRecord> ReadAreas(const IniDocument& ini, int32_t curveCount) {
+    std::vector<AreaRecord> areas;
+    const int32_t count = std::clamp<int32_t>(ini.GetLong(AreasSection, "Count", 0), 0, 10000);
+    const auto number = [&](const std::string& s, const char* key) -> std::optional<double> {
+        const auto text = ini.Get(s, key);
+        if (!text || !IsNumericText(*text)) return std::nullopt;
+        try {
+            const double v = TextToDouble(*text);
+            if (std::isfinite(v)) return v;
+        } catch (const AppError&) {
+            // Not a number after all.
+        }
+        return std::nullopt;
+    };
+    for (int32_t i = 0; i < count; ++i) {
+        const std::string s = AreaSection(static_cast<size_t>(i));
+        AreaRecord a;
+        const auto kind = ini.Get(s, "Kind");
+        if (!kind || (*kind != "Area" && *kind != "Length")) continue;
+        a.What = *kind == "Area" ? AreaRecord::Kind::Area : AreaRecord::Kind::Length;
+        const auto curve = number(s, "Curve"), other = number(s, "Other");
+        const auto from = number(s, "From"), to = number(s, "To");
+        if (!curve || !other || !from || !to) continue;
+        if (*curve < 0 || *curve >= curveCount || *curve != std::trunc(*curve)) continue;
+        if (*other < -1 || *other >= curveCount || *other == *curve ||
+            *other != std::trunc(*other))
+            continue;
+        a.Curve = static_cast<int32_t>(*curve);
+        a.Other = a.What == AreaRecord::Kind::Area ? static_cast<int32_t>(*other) : -1;
+        a.From = *from;
+        a.To = *to;
+        a.Shown = ini.GetBoolean(s, "Shown", true);
+        areas.push_back(a);
+    }
+    return areas;
+}
+
 } // namespace
 
 bool DocumentModel::SaveDoc(const std::string& path, bool fromScratch) {
@@ -93,6 +162,7 @@ bool DocumentModel::SaveDoc(const std::string& path, bool fromScratch) {
         ini.Set("General", "C", Decimal(curveCount_));
         for (int32_t i = 0; i < curveCount_; ++i)
             WriteCurve(ini, i, Slot(i));
+        WriteAreas(ini, areas_);
         ini.Save(path);
     } catch (...) {
         ReportCurrentError(context_.Messages);
@@ -120,6 +190,7 @@ bool DocumentModel::LoadDoc(const std::string& path) {
         curveCount_ = count;
         for (int32_t i = 0; i < count; ++i)
             ReadCurve(ini, i, Slot(i));
+        areas_ = ReadAreas(ini, count);
         for (int32_t i = 0; i < count; ++i) {
             CurveRecord& c = Slot(i);
             if (c.FType >= CurveGeneralY) continue;

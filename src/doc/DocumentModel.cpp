@@ -1,5 +1,7 @@
 #include "doc/DocumentModel.h"
 
+#include <algorithm>
+
 #include "doc/CurveDefinition.h"
 
 #include "base/AppError.h"
@@ -55,7 +57,36 @@ bool DocumentModel::DeleteFun(int32_t num) {
     for (int32_t i = num; i + 1 < curveCount_; ++i)
         curves_[static_cast<size_t>(i)] = curves_[static_cast<size_t>(i) + 1];
     --curveCount_;
+    // Its areas go with it; those of the later curves follow them.
+    std::erase_if(areas_, [num](const AreaRecord& a) { return a.Curve == num || a.Other == num; });
+    for (AreaRecord& a : areas_) {
+        if (a.Curve > num) --a.Curve;
+        if (a.Other > num) --a.Other;
+    }
     return false;
+}
+
+void DocumentModel::InsertArea(size_t at, const AreaRecord& area) {
+    areas_.insert(areas_.begin() + static_cast<ptrdiff_t>(std::min(at, areas_.size())), area);
+}
+
+AreaRecord DocumentModel::RemoveArea(size_t at) {
+    if (at >= areas_.size()) RaiseRuntimeError(ErrSubscript);
+    AreaRecord removed = areas_[at];
+    areas_.erase(areas_.begin() + static_cast<ptrdiff_t>(at));
+    return removed;
+}
+
+void DocumentModel::SetArea(size_t at, const AreaRecord& area) {
+    if (at >= areas_.size()) RaiseRuntimeError(ErrSubscript);
+    areas_[at] = area;
+}
+
+std::vector<std::pair<size_t, AreaRecord>> DocumentModel::AreasOf(int32_t num) const {
+    std::vector<std::pair<size_t, AreaRecord>> found;
+    for (size_t i = 0; i < areas_.size(); ++i)
+        if (areas_[i].Curve == num || areas_[i].Other == num) found.emplace_back(i, areas_[i]);
+    return found;
 }
 
 void DocumentModel::PutCurve(int32_t num, const CurveRecord& curve) { Slot(num) = curve; }
@@ -67,6 +98,10 @@ void DocumentModel::InsertCurve(int32_t num, const CurveRecord& curve) {
         curves_[static_cast<size_t>(i)] = curves_[static_cast<size_t>(i) - 1];
     curves_[static_cast<size_t>(num)] = curve;
     ++curveCount_;
+    for (AreaRecord& a : areas_) {
+        if (a.Curve >= num) ++a.Curve;
+        if (a.Other >= num) ++a.Other;
+    }
 }
 
 std::vector<std::string> DocumentModel::GetFunList() const {
@@ -92,11 +127,13 @@ void DocumentModel::CopyCurvesFrom(const DocumentModel& other) {
     curves_ = other.curves_;
     curveCount_ = other.curveCount_;
     info_ = other.info_;
+    areas_ = other.areas_;
 }
 
 void DocumentModel::NewDoc(const DocInfo& info) {
     info_ = info;
     curveCount_ = 0;
+    areas_.clear();
     isModified_ = false;
     docPath_.clear();
     if (view_) view_->SetCaption(info_.Title);

@@ -23,6 +23,18 @@ struct DocInfo {
     bool operator==(const DocInfo&) const = default;
 };
 
+// An area or a length measured on the document's curves and kept with it: of curve Curve
+// (between it and Other, when Other is a curve) over its variable from From to To.
+struct AreaRecord {
+    enum class Kind { Area, Length };
+    Kind What = Kind::Area;
+    int32_t Curve = 0;
+    int32_t Other = -1;
+    double From = 0, To = 0;
+    bool Shown = true;
+    bool operator==(const AreaRecord&) const = default;
+};
+
 // What the document window does when the model changes; nothing by default.
 class DocumentView {
 public:
@@ -65,6 +77,16 @@ public:
 
     // The curves and texts of another document, for a copy drawn away from its window.
     void CopyCurvesFrom(const DocumentModel& other);
+
+    // The areas and lengths, in the order they were made. A curve deleted takes its own
+    // with it, and those of the later curves follow their curves; a curve put back moves
+    // them on again.
+    const std::vector<AreaRecord>& Areas() const { return areas_; }
+    void InsertArea(size_t at, const AreaRecord& area);
+    AreaRecord RemoveArea(size_t at);
+    void SetArea(size_t at, const AreaRecord& area);
+    // The areas of a curve, with their places, as DeleteFun takes them.
+    std::vector<std::pair<size_t, AreaRecord>> AreasOf(int32_t num) const;
     // Works a line's or a conic's numbers out of its parameter texts again, as the curve
     // dialog checks them, with the constants as they are now (a slider moved one). The
     // texts do not change, so neither does the modified mark. On failure the numbers stay
@@ -94,6 +116,7 @@ private:
     DocumentView* view_ = nullptr;
     std::vector<CurveRecord> curves_; // MaxCurves slots
     int32_t curveCount_ = 0;
+    std::vector<AreaRecord> areas_;
     DocInfo info_;
     std::string docPath_;
     bool isModified_ = false;

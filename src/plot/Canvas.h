@@ -44,6 +44,10 @@ public:
         }
         if (count > first + 1) Polyline(points + first, count - first, color);
     }
+    // The region inside the points (closed back to the first), filled in the colour at an
+    // opacity of alpha out of 255, with no outline. A canvas without it draws nothing.
+    virtual void FillPolygon(const CanvasPoint* /*points*/, size_t /*count*/, Rgb /*color*/,
+                             int /*alpha*/) {}
     // A point as wide as the pen.
     virtual void Dot(float x, float y, Rgb color) = 0;
     // aspect = vertical radius / horizontal radius; below 1 the radius is the horizontal

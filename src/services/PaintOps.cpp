@@ -39,6 +39,11 @@ void RecordedOps::DrawPolyline(const QPointF* points, int count) {
     points_.insert(points_.end(), points, points + count);
 }
 
+void RecordedOps::DrawPolygon(const QPointF* points, int count) {
+    Add({Kind::Polygon, points_.size(), count, false}, CallWork + PointWork * count);
+    points_.insert(points_.end(), points, points + count);
+}
+
 void RecordedOps::DrawLine(QPointF a, QPointF b) {
     Add({Kind::Line, points_.size(), 2, false}, CallWork + Length(a, b) / 200);
     points_.push_back(a);
@@ -91,6 +96,7 @@ void RecordedOps::Replay(PaintOps& target, size_t first, size_t last) const {
         case Kind::Pen: target.SetPen(pens_[op.index]); break;
         case Kind::Brush: target.SetBrush(brushes_[op.index]); break;
         case Kind::Polyline: target.DrawPolyline(points_.data() + op.index, op.count); break;
+        case Kind::Polygon: target.DrawPolygon(points_.data() + op.index, op.count); break;
         case Kind::Line: target.DrawLine(points_[op.index], points_[op.index + 1]); break;
         case Kind::Fill: target.FillRect(rects_[op.index], colors_[op.index]); break;
         case Kind::Ellipse:

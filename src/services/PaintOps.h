@@ -21,6 +21,7 @@ public:
     virtual void SetPen(const QPen& pen) = 0;
     virtual void SetBrush(const QBrush& brush) = 0;
     virtual void DrawPolyline(const QPointF* points, int count) = 0;
+    virtual void DrawPolygon(const QPointF* points, int count) = 0;
     virtual void DrawLine(QPointF a, QPointF b) = 0;
     virtual void FillRect(const QRectF& rect, const QColor& color) = 0;
     virtual void DrawEllipse(QPointF centre, double rx, double ry) = 0;
@@ -37,6 +38,9 @@ public:
     void SetBrush(const QBrush& brush) override { painter_.setBrush(brush); }
     void DrawPolyline(const QPointF* points, int count) override {
         painter_.drawPolyline(points, count);
+    }
+    void DrawPolygon(const QPointF* points, int count) override {
+        painter_.drawPolygon(points, count);
     }
     void DrawLine(QPointF a, QPointF b) override { painter_.drawLine(a, b); }
     void FillRect(const QRectF& rect, const QColor& color) override {
@@ -58,6 +62,7 @@ public:
     void SetPen(const QPen& pen) override;
     void SetBrush(const QBrush& brush) override;
     void DrawPolyline(const QPointF* points, int count) override;
+    void DrawPolygon(const QPointF* points, int count) override;
     void DrawLine(QPointF a, QPointF b) override;
     void FillRect(const QRectF& rect, const QColor& color) override;
     void DrawEllipse(QPointF centre, double rx, double ry) override;
@@ -74,7 +79,7 @@ public:
     double WorkBefore(size_t n) const { return n == 0 ? 0 : work_[n - 1]; }
 
 private:
-    enum class Kind { Hint, Pen, Brush, Polyline, Line, Fill, Ellipse, Text };
+    enum class Kind { Hint, Pen, Brush, Polyline, Polygon, Line, Fill, Ellipse, Text };
     struct Op {
         Kind kind;
         size_t index; // into the list of its kind; a polyline: its first point

@@ -1,5 +1,7 @@
 #include "services/QtCanvas.h"
 
+#include <algorithm>
+
 #include "plot/View.h"
 #include "services/VectorState.h"
 
@@ -427,6 +429,23 @@ void QtCanvas::Segment(QPointF a, QPointF b, Rgb color, bool lifted) {
         pendingColor_ = color;
         pending_ << b;
     }
+}
+
+void QtCanvas::FillPolygon(const CanvasPoint* points, size_t count, Rgb color, int alpha) {
+    const CleanVectorState clean;
+    Flush();
+    if (count < 3) return;
+    QPolygonF polygon;
+    polygon.reserve(static_cast<qsizetype>(count));
+    for (size_t i = 0; i < count; ++i)
+        polygon << Clamp(ToDevice(points[i].x, points[i].y));
+    QColor fill = ToQColor(color);
+    fill.setAlpha(std::clamp(alpha, 0, 255));
+    out_.SetPen(QPen(Qt::NoPen));
+    out_.SetBrush(QBrush(fill));
+    out_.SetRenderHint(QPainter::Antialiasing, true);
+    out_.DrawPolygon(polygon.constData(), static_cast<int>(polygon.size()));
+    out_.SetBrush(QBrush(Qt::NoBrush));
 }
 
 void QtCanvas::Dot(float x, float y, Rgb color) {

@@ -48,6 +48,7 @@ public:
     void Polyline(const CanvasPoint* points, size_t count, Rgb color) override;
     void Polyline(const CanvasPoint* points, size_t count, Rgb color,
                   const std::vector<size_t>& lifts) override;
+    void FillPolygon(const CanvasPoint* points, size_t count, Rgb color, int alpha) override;
     void Dot(float x, float y, Rgb color) override;
     void Circle(float cx, float cy, float radius, Rgb color, float aspect) override;
     void Text(float x, float y, const std::string& text, Rgb color) override;

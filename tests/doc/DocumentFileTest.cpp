@@ -181,3 +181,83 @@ TEST(DocumentFile, AFailedSaveKeepsPathAndModifiedFlag) {
     EXPECT_EQ(f.doc.GetIPath(), "");
     EXPECT_THAT(f.messages.Texts(), ElementsAre(HasSubstr("Err.Source = Orbiplot.Windows")));
 }
+
+TEST(DocumentFile, AreasKeptInSectionsOfTheirOwnAndThePartsAsTheyWere) {
+    DocFixture f;
+    f.doc.NewDoc({"面积", "a", "", "2"});
+    for (int32_t i = 0; i < 3; ++i)
+        f.doc.ModifyFun(SampleCurve(CurveGeneralY, i + 1), i, true);
+    // Without areas: written as it always was.
+    ASSERT_TRUE(f.doc.SaveDoc(f.dir.File("plain.opd"), true));
+    const std::string plain = f.dir.Read("plain.opd");
+    EXPECT_EQ(plain.find("Area"), std::string::npos);
+    // With an area between curves 2 and 0 and a length of curve 1.
+    const AreaRecord between{AreaRecord::Kind::Area, 2, 0, -1.25, 3.0000000000000004, true};
+    const AreaRecord length{AreaRecord::Kind::Length, 1, -1, 0.1, -7, false};
+    f.doc.InsertArea(0, between);
+    f.doc.InsertArea(1, length);
+    ASSERT_TRUE(f.doc.SaveDoc(f.dir.File("areas.opd"), true));
+    const std::string saved = f.dir.Read("areas.opd");
+    // The curves' sections byte for byte as before, the areas after them.
+    EXPECT_EQ(saved.substr(0, plain.size()), plain);
+    EXPECT_EQ(saved.substr(plain.size()),
+              "\r\n[Areas]\r\nCount=2\r\n\r\n[Area0]\r\nKind=Area\r\nCurve=2\r\nOther=0\r\n"
+              "From=-1.25\r\nTo=3.0000000000000004\r\nShown=True\r\n\r\n[Area1]\r\nKind=Length\r\n"
+              "Curve=1\r\nOther=-1\r\nFrom=0.10000000000000001\r\nTo=-7\r\nShown=False\r\n");
+    DocumentModel loaded = f.Fresh();
+    ASSERT_TRUE(loaded.LoadDoc(f.dir.File("areas.opd"))) << Report(f);
+    EXPECT_EQ(loaded.Areas(), (std::vector<AreaRecord>{between, length}));
+    // Saved again in place without them: the file says there are none.
+    loaded.RemoveArea(1);
+    loaded.RemoveArea(0);
+    ASSERT_TRUE(loaded.SaveDoc(f.dir.File("areas.opd")));
+    DocumentModel again = f.Fresh();
+    ASSERT_TRUE(again.LoadDoc(f.dir.File("areas.opd")));
+    EXPECT_TRUE(again.Areas().empty());
+    // Entries that name no curve of the document or no number are left out, the rest kept.
+    const std::string broken =
+        plain + "[Areas]\r\nCount=5\r\n[Area0]\r\nKind=Area\r\nCurve=7\r\nOther=-1\r\nFrom=0\r\nTo=1\r\n"
+                "[Area1]\r\nKind=Volume\r\nCurve=0\r\nOther=-1\r\nFrom=0\r\nTo=1\r\n"
+                "[Area2]\r\nKind=Area\r\nCurve=0\r\nOther=-1\r\nFrom=x\r\nTo=1\r\n"
+                "[Area3]\r\nKind=Area\r\nCurve=1\r\nOther=1\r\nFrom=0\r\nTo=1\r\n"
+                "[Area4]\r\nKind=Length\r\nCurve=1\r\nOther=2\r\nFrom=2\r\nTo=1e3\r\n";
+    DocumentModel partly = f.Fresh();
+    ASSERT_TRUE(partly.LoadDoc(f.dir.Write("broken.opd", broken)));
+    EXPECT_EQ(partly.Areas(),
+              (std::vector<AreaRecord>{{AreaRecord::Kind::Length, 1, -1, 2, 1000, true}}));
+    EXPECT_EQ(partly.CurveCount(), 3);
+}
+
+TEST(DocumentModel, AreasFollowTheirCurvesWhenOneIsDeletedOrPutBack) {
+    DocFixture f;
+    f.doc.NewDoc({"t", "a", "", "2"});
+    for (int32_t i = 0; i < 4; ++i)
+        f.doc.ModifyFun(SampleCurve(CurveGeneralY, i + 1), i, true);
+    f.doc.InsertArea(0, {AreaRecord::Kind::Area, 0, 3, 0, 1, true});
+    f.doc.InsertArea(1, {AreaRecord::Kind::Area, 1, -1, 0, 2, true});
+    f.doc.InsertArea(2, {AreaRecord::Kind::Length, 3, -1, 0, 3, true});
+    f.doc.InsertArea(3, {AreaRecord::Kind::Area, 2, 0, 0, 4, true});
+    // Curve 1 goes with its area; curves 2 and 3 move down, their areas with them.
+    const auto taken = f.doc.AreasOf(1);
+    ASSERT_EQ(taken.size(), 1u);
+    EXPECT_EQ(taken[0].first, 1u);
+    const CurveRecord removed = f.doc.Curve(1);
+    f.doc.DeleteFun(1);
+    EXPECT_EQ(f.doc.Areas(), (std::vector<AreaRecord>{{AreaRecord::Kind::Area, 0, 2, 0, 1, true},
+                                                      {AreaRecord::Kind::Length, 2, -1, 0, 3, true},
+                                                      {AreaRecord::Kind::Area, 1, 0, 0, 4, true}}));
+    // Put back, the later curves' areas move on, and the curve's own return to their place.
+    f.doc.InsertCurve(1, removed);
+    for (const auto& [at, area] : taken)
+        f.doc.InsertArea(at, area);
+    EXPECT_EQ(f.doc.Areas(), (std::vector<AreaRecord>{{AreaRecord::Kind::Area, 0, 3, 0, 1, true},
+                                                      {AreaRecord::Kind::Area, 1, -1, 0, 2, true},
+                                                      {AreaRecord::Kind::Length, 3, -1, 0, 3, true},
+                                                      {AreaRecord::Kind::Area, 2, 0, 0, 4, true}}));
+    // A new document has none; a copy has the same.
+    DocumentModel copy = f.Fresh();
+    copy.CopyCurvesFrom(f.doc);
+    EXPECT_EQ(copy.Areas(), f.doc.Areas());
+    f.doc.NewDoc({"n", "a", "", "2"});
+    EXPECT_TRUE(f.doc.Areas().empty());
+}

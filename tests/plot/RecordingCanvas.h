@@ -12,7 +12,7 @@ namespace orbiplot::test {
 // One drawing call with its world coordinates and where they land on a surface of the
 // view's client size, in pixels.
 struct DrawOp {
-    enum Kind { Clear, Line, Dot, Circle, Text };
+    enum Kind { Clear, Line, Dot, Circle, Text, Polygon };
     DrawOp(Kind k, float ax, float ay, float bx, float by)
         : kind(k), x1(ax), y1(ay), x2(bx), y2(by) {}
     Kind kind;
@@ -23,6 +23,8 @@ struct DrawOp {
     LineStyle style = LineStyle::Solid;
     float radius = 0, aspect = 0;
     std::string text;
+    std::vector<CanvasPoint> points; // a polygon's
+    int alpha = 255;
 };
 
 // Records what the engine draws. Text is 8 pixels a character and 16 pixels high.
@@ -40,6 +42,12 @@ public:
         Add({DrawOp::Line, x1, y1, x2, y2}, color);
     }
     void Dot(float x, float y, Rgb color) override { Add({DrawOp::Dot, x, y, x, y}, color); }
+    void FillPolygon(const CanvasPoint* points, size_t count, Rgb color, int alpha) override {
+        DrawOp op{DrawOp::Polygon, 0, 0, 0, 0};
+        op.points.assign(points, points + count);
+        op.alpha = alpha;
+        Add(op, color);
+    }
     void Circle(float cx, float cy, float radius, Rgb color, float aspect) override {
         DrawOp op{DrawOp::Circle, cx, cy, cx, cy};
         op.radius = radius;
