@@ -44,6 +44,7 @@ target_link_libraries(orbiplot_plot PUBLIC orbiplot_doc)
 
 add_library(orbiplot_analysis STATIC
     ${CMAKE_CURRENT_LIST_DIR}/analysis/AreaShading.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/analysis/AreaValues.cpp
     ${CMAKE_CURRENT_LIST_DIR}/analysis/Calculus.cpp
     ${CMAKE_CURRENT_LIST_DIR}/analysis/KeyPoints.cpp
     ${CMAKE_CURRENT_LIST_DIR}/analysis/MarkLayout.cpp

@@ -146,8 +146,7 @@ void DrawAreas(Canvas& canvas, const View& view, const DocumentModel& document,
         } else if (a.Other >= 0 && a.Other < document.CurveCount()) {
             CurveFunctions g(document.Curve(a.Other), parser);
             if (!g.Exact() || !CanBoundTogether(c, document.Curve(a.Other))) continue;
-            const bool ofX = c.FType == CurveGeneralY || document.Curve(a.Other).FType == CurveGeneralY ||
-                             (c.FType != CurveGeneralX && document.Curve(a.Other).FType != CurveGeneralX);
+            const bool ofX = BoundAlongX(c, document.Curve(a.Other));
             if (!f.HasForm(ofX) || !g.HasForm(ofX)) continue;
             Between(f, &g, ofX, a.From, a.To, view, drawn);
         } else {
@@ -164,8 +163,12 @@ void DrawAreas(Canvas& canvas, const View& view, const DocumentModel& document,
         }
         if (i < labels.size() && !labels[i].empty()) {
             if (const auto at = Middle(drawn, view)) {
+                // On a light box, so that the curves and the axes under it leave it readable.
                 const float w = canvas.TextWidth(labels[i]), h = canvas.TextHeight(labels[i]);
-                canvas.Text(at->x - w / 2, at->y + h / 2, labels[i], 0);
+                const float x = at->x - w / 2, y = at->y + h / 2;
+                const CanvasPoint box[] = {{x, y}, {x + w, y}, {x + w, y - h}, {x, y - h}};
+                canvas.FillPolygon(box, 4, 0xFFFFFF, 200);
+                canvas.Text(x, y, labels[i], 0);
             }
         }
     }

@@ -246,6 +246,11 @@ bool CanBoundTogether(const CurveRecord& first, const CurveRecord& second) {
     return a != 0 && b != 0 && (a == 3 || b == 3 || a == b) && !(a == 3 && b == 3);
 }
 
+bool BoundAlongX(const CurveRecord& first, const CurveRecord& second) {
+    return first.FType == CurveGeneralY || second.FType == CurveGeneralY ||
+           (first.FType != CurveGeneralX && second.FType != CurveGeneralX);
+}
+
 std::optional<TangentLine> TangentAt(const CurveRecord& curve, const clsExpressionParser& parser,
                                      double t, std::string& problem) {
     if (!CanMeasure(curve)) {
@@ -329,8 +334,7 @@ Integral AreaOf(const DocumentModel& document, const clsExpressionParser& parser
         auto h = std::make_shared<CurveFunctions>(d, parser);
         if (!f->Exact() || !h->Exact())
             return Unsuited("曲线的表达式含 RND 或只能逐点代入求值, 无法积分");
-        const bool ofX = c.FType == CurveGeneralY || d.FType == CurveGeneralY ||
-                         (c.FType != CurveGeneralX && d.FType != CurveGeneralX);
+        const bool ofX = BoundAlongX(c, d);
         if (!f->HasForm(ofX) || !h->HasForm(ofX))
             return Unsuited("直线与坐标轴垂直, 无法与这条曲线围成面积");
         return Integrate(

@@ -63,5 +63,7 @@ Integral LengthOf(const DocumentModel& document, const clsExpressionParser& pars
 // can bound an area together (both Y=f(X) or both X=f(Y), a line for either).
 bool CanMeasure(const CurveRecord& curve);
 bool CanBoundTogether(const CurveRecord& first, const CurveRecord& second);
+// Whether an area between two such curves is taken along x (else along y).
+bool BoundAlongX(const CurveRecord& first, const CurveRecord& second);
 
 } // namespace orbiplot

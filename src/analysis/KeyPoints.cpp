@@ -908,18 +908,19 @@ CurveTracer::CurveTracer(const DocumentModel& document, const clsExpressionParse
 CurveTracer::~CurveTracer() = default;
 
 std::optional<TracedPoint> CurveTracer::Nearest(double x, double y, double pixelsPerX,
-                                                double pixelsPerY, double reach) const {
+                                                double pixelsPerY, double reach, int32_t only) const {
     const auto distance = [&](const Point2& p) {
         return std::hypot((p.X - x) * pixelsPerX, (p.Y - y) * pixelsPerY);
     };
     std::optional<TracedPoint> best;
     double bestDistance = reach;
     for (const Samples& s : curves_) {
-        if (s.Points.empty()) continue;
+        if (s.Points.empty() || (only >= 0 && s.Curve->Index != only)) continue;
         size_t nearest = 0;
         for (size_t n = 1; n < s.Points.size(); ++n)
             if (distance(s.Points[n]) < distance(s.Points[nearest])) nearest = n;
         Point2 at = s.Points[nearest];
+        double atT = s.T[nearest];
         // On the curve itself between the neighbouring samples.
         if (s.Points.size() > 1) {
             const double a = s.T[nearest == 0 ? 0 : nearest - 1];
@@ -930,12 +931,15 @@ std::optional<TracedPoint> CurveTracer::Nearest(double x, double y, double pixel
                 return distance(*p);
             };
             if (const auto t = MinimumIn(gap, a, b))
-                if (const auto p = s.At(*t); p && distance(*p) < distance(at)) at = *p;
+                if (const auto p = s.At(*t); p && distance(*p) < distance(at)) {
+                    at = *p;
+                    atT = *t;
+                }
         }
         const double d = distance(at);
         if (d <= bestDistance) {
             bestDistance = d;
-            best = TracedPoint{s.Curve->Index, at.X, at.Y};
+            best = TracedPoint{s.Curve->Index, at.X, at.Y, atT};
         }
     }
     return best;

@@ -49,6 +49,7 @@ std::vector<int32_t> CurvesWithoutKeyPoints(const DocumentModel& document,
 struct TracedPoint {
     int32_t Curve;
     double X, Y;
+    double T = 0; // the curve's variable there (for a line or a conic, its parameter)
 };
 
 // Follows the pointer along the shown curves of a document in one view: the curves are
@@ -62,9 +63,10 @@ public:
     CurveTracer& operator=(const CurveTracer&) = delete;
 
     // The point of a curve nearest (x, y), at most reach pixels away on a surface of the
-    // given pixels per unit along x and along y; nothing when none is that near.
+    // given pixels per unit along x and along y; nothing when none is that near. Only curve
+    // `only` is looked at when it is not -1.
     std::optional<TracedPoint> Nearest(double x, double y, double pixelsPerX, double pixelsPerY,
-                                       double reach) const;
+                                       double reach, int32_t only = -1) const;
 
 private:
     struct Samples;

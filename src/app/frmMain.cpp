@@ -13,6 +13,7 @@
 #include "base/clsINI.h"
 #include "base/modError.h"
 #include "dialogs/LineCalculatorDialog.h"
+#include "dialogs/frmAreas.h"
 #include "dialogs/frmConstManager.h"
 #include "dialogs/frmConstSliders.h"
 #include "dialogs/frmExportOptions.h"
@@ -162,6 +163,7 @@ frmMain::~frmMain() {
     if (sliders_) sliders_->disconnect(this);
     delete sliders_;
     delete keyPoints_;
+    delete areas_;
 }
 
 QAction* frmMain::AddAction(QMenu* menu, const char* name, const QString& caption,
@@ -181,11 +183,6 @@ QMenu* frmMain::AddMenu(QMenu* parent, const char* name, const QString& caption)
     m->setObjectName(name);
     m->menuAction()->setObjectName(name);
     return m;
-}
-
-template <class Slot> QAction* frmMain::On(QAction* action, Slot slot) {
-    connect(action, &QAction::triggered, this, slot);
-    return action;
 }
 
 std::function<void()> frmMain::WithDocument(void (frmDocument::*method)()) {
@@ -363,6 +360,7 @@ void frmMain::BuildCalculateMenu() {
     c.CalculateSliders = AddAction(calculate, "mnuCalculateSliders", "常数滑块(&S)");
     c.CalculateSliders->setCheckable(true);
     connect(c.CalculateSliders, &QAction::triggered, this, &frmMain::ShowSliders);
+    BuildCalculusItems(calculate);
 }
 
 void frmMain::BuildToolsMenu() {
@@ -644,7 +642,9 @@ void frmMain::SetDocumentCommandsEnabled(bool enabled) {
     const Commands& c = commands_;
     for (QAction* action : {c.FileClose, c.FileSave, c.FileSaveAs, c.FileExport, c.FilePrint,
                             c.FileProperties, c.ViewRefresh, c.FileCopyPicture, c.FilePrintPreview,
-                            c.CalculateKeyPoints, c.CalculateTrace})
+                            c.CalculateKeyPoints, c.CalculateTrace, c.CalculateDerivative,
+                            c.CalculateTangent, c.CalculateNormal, c.CalculateArea,
+                            c.CalculateLength})
         action->setEnabled(enabled);
     // The curve and zoom menus go with every item in them, so that their shortcuts and
     // toolbar buttons go too.
@@ -729,6 +729,7 @@ void frmMain::FollowActiveDocument() {
     c.CalculateKeyPoints->setChecked(document && document->KeyPointsShown());
     c.CalculateTrace->setChecked(document && document->Tracing());
     if (keyPoints_) keyPoints_->SetDocument(document);
+    if (areas_) areas_->SetDocument(document);
 }
 
 frmDocument* frmMain::ActiveDocument() const {
@@ -972,7 +973,14 @@ void frmMain::ShowDocumentMenu(frmDocument& document, QPoint at) {
     menu.addSeparator();
     menu.addAction(c.CurveManager);
     menu.addAction(c.FileProperties);
+    menu.addSeparator();
+    for (QAction* action : {c.CalculateDerivative, c.CalculateTangent, c.CalculateNormal,
+                            c.CalculateArea, c.CalculateLength})
+        menu.addAction(action);
+    // The commands run inside exec: they work at the point the menu was opened at.
+    menuPoint_ = QPointF(document.mapFromGlobal(at));
     menu.exec(at);
+    menuPoint_.reset();
 }
 
 void frmMain::FileProperties() {

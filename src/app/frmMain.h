@@ -1,9 +1,12 @@
 #pragma once
 
+#include "analysis/KeyPoints.h"
 #include "base/RandomSource.h"
 #include "doc/CurveRecord.h"
+#include "doc/DocumentModel.h"
 #include "docwin/DocumentHost.h"
 
+#include <QAction>
 #include <QMainWindow>
 #include <QPointer>
 #include <QUndoGroup>
@@ -12,8 +15,10 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <string>
+#include <utility>
 
-class QAction;
 class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
@@ -73,6 +78,10 @@ public:
         QAction *CalculateKeyPoints, *CalculateTrace;
         // The constants' sliders, a panel of its own.
         QAction* CalculateSliders;
+        // Calculus on the graph, after the sliders: new curves, areas and lengths, and the
+        // panel that lists the areas and lengths (checkable).
+        QAction *CalculateDerivative, *CalculateTangent, *CalculateNormal, *CalculateArea,
+            *CalculateLength, *CalculateAreas;
         QAction *ToolsConstantManager, *ToolsNote, *ToolsCalc, *ToolsExplorer, *ToolsOptions;
         QAction *WindowNew, *WindowCascade, *WindowTileHorizontal, *WindowTileVertical,
             *WindowArrangeIcons;
@@ -144,6 +153,20 @@ public:
     // Opens or closes the constants' sliders (closing asks about values not kept).
     void ShowSliders(bool shown);
 
+    // Calculus on the active document. The point a command works at is where the document's
+    // menu was opened, else the one key point chosen in the key points panel, else the traced
+    // point.
+    // A new curve, the derivative of a Y=f(X) or X=f(Y) curve (asked for when several).
+    void AddDerivative();
+    // A new line, the tangent or the normal at the point.
+    void AddTangent(bool normal);
+    // The area or length dialog; OK adds it to the document and shows the panel.
+    void OpenMeasure(AreaRecord::Kind kind);
+    void ShowAreas(bool shown);
+    class frmAreas* AreasPanel() const {
+        return areas_;
+    }
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -170,7 +193,10 @@ private:
     void BuildWindowMenu();
     void BuildHelpMenu();
     // Connects a command to what it does; the command is returned.
-    template <class Slot> QAction* On(QAction* action, Slot slot);
+    template <class Slot> QAction* On(QAction* action, Slot slot) {
+        connect(action, &QAction::triggered, this, slot);
+        return action;
+    }
     // What a command does to the active document, when there is one.
     std::function<void()> WithDocument(void (frmDocument::*method)());
     void BuildToolbars();
@@ -219,6 +245,14 @@ private:
     class frmKeyPoints* keyPoints_ = nullptr;
     void ShowKeyPoints(bool shown);
     class frmConstSliders* sliders_ = nullptr;
+    class frmAreas* areas_ = nullptr;
+    // Where on the document's surface its menu was opened, while the menu is open.
+    std::optional<QPointF> menuPoint_;
+    // The point the calculus commands work at, or why there is none.
+    std::optional<TracedPoint> CommandPoint(frmDocument& document, std::string& why);
+    // The dialog again after an interval was dragged.
+    void ContinueMeasure(AreaRecord area, std::optional<std::pair<double, double>> ends);
+    void BuildCalculusItems(QMenu* calculate);
     void SetTracing(bool on);
     // The checkable commands show the state of the document that came to the front.
     void FollowActiveDocument();

@@ -1,5 +1,7 @@
 #include "dialogs/frmExportOptions.h"
 
+#include "dialogs/Named.h"
+
 #include "services/QtSeams.h"
 
 #include <QCheckBox>
@@ -21,10 +23,6 @@ namespace orbiplot {
 
 namespace {
 constexpr double CmPerInch = 2.54;
-template <class W> W* Named(W* widget, const char* name) {
-    widget->setObjectName(name);
-    return widget;
-}
 } // namespace
 
 frmExportOptions::frmExportOptions(PictureFormat format, QSize window, QWidget* owner)

@@ -1,5 +1,7 @@
 #include "dialogs/frmFunAdd.h"
 
+#include "dialogs/Named.h"
+
 #include "base/clsDialogs.h"
 #include "base/modError.h"
 #include "dialogs/SelectAllEdit.h"
@@ -27,11 +29,6 @@ namespace {
 
 QString Q(const std::string& text) { return QString::fromStdString(text); }
 
-// Names the control as the form names it; members of a control array get their index.
-template <class Widget> Widget* Named(Widget* widget, const QString& name, int index = -1) {
-    widget->setObjectName(index < 0 ? name : name + QString::number(index));
-    return widget;
-}
 std::string S(const QLineEdit* edit) { return edit->text().toStdString(); }
 
 } // namespace

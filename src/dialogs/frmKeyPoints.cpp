@@ -268,6 +268,18 @@ QString frmKeyPoints::SelectedText() const {
     return text;
 }
 
+std::vector<KeyPoint> frmKeyPoints::SelectedPoints() const {
+    std::vector<int> rows;
+    for (const QModelIndex& index : lstPoints->selectionModel()->selectedRows())
+        rows.push_back(index.row());
+    std::sort(rows.begin(), rows.end());
+    std::vector<KeyPoint> points;
+    for (int row : rows)
+        if (static_cast<size_t>(row) < model_->Points().size())
+            points.push_back(model_->Points()[static_cast<size_t>(row)]);
+    return points;
+}
+
 void frmKeyPoints::CopySelected() const {
     const QString text = SelectedText();
     if (!text.isEmpty()) QApplication::clipboard()->setText(text);

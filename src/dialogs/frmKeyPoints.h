@@ -5,6 +5,8 @@
 #include <QDockWidget>
 #include <QPointer>
 
+#include <vector>
+
 class QLabel;
 class QPushButton;
 class QTableView;
@@ -29,6 +31,8 @@ public:
     frmDocument* Document() const { return document_; }
     // The chosen rows, one line each, the columns separated by tabs.
     QString SelectedText() const;
+    // The points of the chosen rows, in list order.
+    std::vector<KeyPoint> SelectedPoints() const;
     void CopySelected() const;
     QTableView* Table() const { return lstPoints; }
     // The width the columns want: what the dock is first given.

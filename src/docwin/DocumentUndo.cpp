@@ -81,12 +81,16 @@ void CurveStep::redo() {
     }
 }
 
-RemovalStep::RemovalStep(UndoTarget& target, int32_t num, CurveRecord removed)
+RemovalStep::RemovalStep(UndoTarget& target, int32_t num, CurveRecord removed, PlacedAreas areas)
     : QUndoCommand(StepName("删除曲线", removed)), target_(target), num_(num),
-      removed_(std::move(removed)) {}
+      removed_(std::move(removed)), areas_(std::move(areas)) {}
 
 void RemovalStep::undo() {
-    target_.UndoModel().InsertCurve(num_, removed_);
+    DocumentModel& model = target_.UndoModel();
+    model.InsertCurve(num_, removed_);
+    // In the order they were taken, each back at its place.
+    for (const auto& [at, area] : areas_)
+        model.InsertArea(at, area);
     target_.StepRedraw(UndoTarget::Drawing::All, num_);
 }
 
@@ -97,6 +101,36 @@ void RemovalStep::redo() {
     }
     target_.UndoModel().DeleteFun(num_);
     target_.StepRedraw(UndoTarget::Drawing::All, num_);
+}
+
+AreaStep::AreaStep(UndoTarget& target, Kind kind, size_t at, AreaRecord before, AreaRecord after,
+                   const QString& name)
+    : QUndoCommand(name), target_(target), kind_(kind), at_(at), before_(before), after_(after) {}
+
+void AreaStep::undo() {
+    DocumentModel& model = target_.UndoModel();
+    switch (kind_) {
+    case Kind::Add: model.RemoveArea(at_); break;
+    case Kind::Remove: model.InsertArea(at_, before_); break;
+    case Kind::Show:
+    case Kind::Hide: model.SetArea(at_, before_); break;
+    }
+    target_.StepRedraw(UndoTarget::Drawing::All, -1);
+}
+
+void AreaStep::redo() {
+    if (made_) {
+        made_ = false;
+        return;
+    }
+    DocumentModel& model = target_.UndoModel();
+    switch (kind_) {
+    case Kind::Add: model.InsertArea(at_, after_); break;
+    case Kind::Remove: model.RemoveArea(at_); break;
+    case Kind::Show:
+    case Kind::Hide: model.SetArea(at_, after_); break;
+    }
+    target_.StepRedraw(UndoTarget::Drawing::All, -1);
 }
 
 InfoStep::InfoStep(UndoTarget& target, DocInfo before, DocInfo after)

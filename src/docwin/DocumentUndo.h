@@ -5,6 +5,8 @@
 #include <QUndoCommand>
 
 #include <cstdint>
+#include <utility>
+#include <vector>
 
 namespace orbiplot {
 
@@ -41,10 +43,12 @@ private:
     bool made_ = true;
 };
 
-// A curve deleted: put back where it was, the later ones moving on, or taken out again.
+// A curve deleted with its areas: put back where it was, the later ones moving on, and its
+// areas with it; or taken out again.
 class RemovalStep : public QUndoCommand {
 public:
-    RemovalStep(UndoTarget& target, int32_t num, CurveRecord removed);
+    using PlacedAreas = std::vector<std::pair<size_t, AreaRecord>>;
+    RemovalStep(UndoTarget& target, int32_t num, CurveRecord removed, PlacedAreas areas);
     void undo() override;
     void redo() override;
 
@@ -52,6 +56,25 @@ private:
     UndoTarget& target_;
     int32_t num_;
     CurveRecord removed_;
+    PlacedAreas areas_;
+    bool made_ = true;
+};
+
+// An area or a length added, deleted, shown or hidden.
+class AreaStep : public QUndoCommand {
+public:
+    enum class Kind { Add, Remove, Show, Hide };
+    // The change was made already; name is the step's, as the menu shows it.
+    AreaStep(UndoTarget& target, Kind kind, size_t at, AreaRecord before, AreaRecord after,
+             const QString& name);
+    void undo() override;
+    void redo() override;
+
+private:
+    UndoTarget& target_;
+    Kind kind_;
+    size_t at_;
+    AreaRecord before_, after_;
     bool made_ = true;
 };
 

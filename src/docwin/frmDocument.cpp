@@ -10,6 +10,7 @@
 #include "plot/TextBoxes.h"
 #include "services/PictureFile.h"
 #include "services/PictureJob.h"
+#include "analysis/AreaValues.h"
 #include "services/QtCanvas.h"
 
 #include <QCloseEvent>
@@ -345,6 +346,7 @@ void frmDocument::RedrawDone(const std::shared_ptr<Redraw>& redraw) {
     drawingsSize_ = PictureSize();
     drawingsRatio_ = devicePixelRatioF();
     update();
+    if (!model_.Areas().empty()) emit AreasChanged();
     ReportFailures(*redraw);
 }
 
@@ -458,10 +460,67 @@ bool frmDocument::ModifyFun(const CurveRecord& curve, int32_t modifyNum, bool is
 
 bool frmDocument::DeleteFun(int32_t num) {
     CurveRecord removed = model_.Curve(num);
+    RemovalStep::PlacedAreas areas = model_.AreasOf(num);
+    const bool hadAreas = !areas.empty();
     const bool result = model_.DeleteFun(num);
     CurveChanged(num);
-    undo_.push(new RemovalStep(*this, num, std::move(removed)));
+    undo_.push(new RemovalStep(*this, num, std::move(removed), std::move(areas)));
+    if (hadAreas) emit AreasChanged();
     return result;
+}
+
+void frmDocument::AddArea(const AreaRecord& area) {
+    const size_t at = model_.Areas().size();
+    model_.InsertArea(at, area);
+    undo_.push(new AreaStep(*this, AreaStep::Kind::Add, at, area, area,
+                            AreaStepName("添加", area)));
+    StepRedraw(Drawing::All, -1);
+}
+
+void frmDocument::RemoveArea(size_t at) {
+    if (at >= model_.Areas().size()) return;
+    const QString name = AreaStepName("删除", model_.Areas()[at]);
+    const AreaRecord removed = model_.RemoveArea(at);
+    undo_.push(new AreaStep(*this, AreaStep::Kind::Remove, at, removed, removed, name));
+    StepRedraw(Drawing::All, -1);
+}
+
+void frmDocument::SetAreaShown(size_t at, bool shown) {
+    if (at >= model_.Areas().size() || model_.Areas()[at].Shown == shown) return;
+    const AreaRecord before = model_.Areas()[at];
+    AreaRecord after = before;
+    after.Shown = shown;
+    model_.SetArea(at, after);
+    undo_.push(new AreaStep(*this, shown ? AreaStep::Kind::Show : AreaStep::Kind::Hide, at, before,
+                            after, AreaStepName(shown ? "显示" : "隐藏", after)));
+    StepRedraw(Drawing::All, -1);
+}
+
+QString frmDocument::AreaStepName(const char* verb, const AreaRecord& area) const {
+    QString description = QString::fromStdString(AreaDescription(model_, area));
+    if (description.size() > StepNameLength)
+        description = description.left(StepNameLength - 1) + QChar(0x2026);
+    return QString::fromUtf8(verb) + description;
+}
+
+std::optional<TracedPoint> frmDocument::PointNear(QPointF at, double reach, int32_t only) {
+    if (!tracer_ || !SameWindow(tracerView_, view_)) {
+        tracer_ = std::make_unique<CurveTracer>(
+            model_, context_.Parser,
+            PlaneBox{view_.ScaleLeft(), view_.Right(), view_.Bottom(), view_.ScaleTop()});
+        tracerView_ = view_;
+    }
+    const auto [wx, wy] = view_.FromPixels(at.x(), at.y());
+    return tracer_->Nearest(wx, wy, width() / double(view_.ScaleWidth()),
+                            height() / -double(view_.ScaleHeight()), reach, only);
+}
+
+void frmDocument::PickInterval(bool alongX, std::function<void(double, double)> done) {
+    if (drag_ != Drag::None) EndDrag(true);
+    pickDone_ = std::move(done);
+    pickAlongX_ = alongX;
+    setCursor(alongX ? Qt::SizeHorCursor : Qt::SizeVerCursor);
+    setFocus();
 }
 
 bool frmDocument::SetFunListShowHide(int32_t num, bool show) {
@@ -482,6 +541,7 @@ void frmDocument::ModifyDocInfo(const DocInfo& info) {
 
 void frmDocument::StepRedraw(Drawing drawing, int32_t num) {
     CurveChanged(num);
+    emit AreasChanged();
     if (!loaded_) return;
     // Undo is no command of the Parts: what other curves reported is not boxed again.
     if (drawing == Drawing::All) StartRedraw(std::nullopt, Cause::Moving);
@@ -573,6 +633,7 @@ bool frmDocument::PrintTo(QPaintDevice& page, std::string* failure) {
 void frmDocument::DrawQuietly(Canvas& canvas) {
     PlotStatus quiet;
     PlotEngine engine(model_, view_, canvas, context_, clock_, quiet);
+    engine.SetUnderlay([&](Canvas& c, const View& v) { DrawDocumentAreas(c, v, model_, context_.Parser); });
     engine.RefreshAll();
 }
 
@@ -699,6 +760,13 @@ void frmDocument::keyPressEvent(QKeyEvent* event) {
         event->accept();
         return;
     }
+    if (pickDone_ && event->key() == Qt::Key_Escape) {
+        pickDone_ = nullptr; // and the pick, not the window
+        unsetCursor();
+        host_.ShowNotice(QString());
+        event->accept();
+        return;
+    }
     switch (event->key()) {
     case Qt::Key_Plus:
     case Qt::Key_Equal: Zoom(ZoomInFactor, true, true); break;
@@ -763,6 +831,11 @@ void frmDocument::mousePressEvent(QMouseEvent* event) {
         if (!band_) band_ = new QRubberBand(QRubberBand::Rectangle, this);
         band_->setGeometry(QRect(pressAt_.toPoint(), QSize()));
         band_->show();
+    } else if (event->button() == Qt::LeftButton && pickDone_) {
+        drag_ = Drag::Interval;
+        if (!band_) band_ = new QRubberBand(QRubberBand::Rectangle, this);
+        band_->setGeometry(IntervalBand(pressAt_, pressAt_));
+        band_->show();
     } else if (event->button() == Qt::LeftButton) {
         drag_ = Drag::Pan;
         setCursor(Qt::ClosedHandCursor);
@@ -781,6 +854,8 @@ void frmDocument::mouseMoveEvent(QMouseEvent* event) {
         ViewChanged(false);
     } else if (drag_ == Drag::Band) {
         band_->setGeometry(QRectF(pressAt_, p).normalized().toRect());
+    } else if (drag_ == Drag::Interval) {
+        band_->setGeometry(IntervalBand(pressAt_, p));
     }
     const float x = view_.ScaleLeft() + static_cast<float>(p.x() / width()) * view_.ScaleWidth();
     const float y = view_.ScaleTop() + static_cast<float>(p.y() / height()) * view_.ScaleHeight();
@@ -831,6 +906,25 @@ void frmDocument::EndDrag(bool cancel) {
         ViewChanged(true);
         return;
     }
+    if (drag == Drag::Interval) {
+        band_->hide();
+        unsetCursor();
+        // A click chooses nothing: the pick waits for a drag.
+        const double pixels = pickAlongX_ ? releaseAt_.x() - pressAt_.x() : releaseAt_.y() - pressAt_.y();
+        if (cancel || std::abs(pixels) < 3) {
+            setCursor(pickAlongX_ ? Qt::SizeHorCursor : Qt::SizeVerCursor);
+            return;
+        }
+        const auto [x0, y0] = view_.FromPixels(pressAt_.x(), pressAt_.y());
+        const auto [x1, y1] = view_.FromPixels(releaseAt_.x(), releaseAt_.y());
+        const auto done = std::move(pickDone_);
+        pickDone_ = nullptr;
+        if (pickAlongX_)
+            done(std::min(x0, x1), std::max(x0, x1));
+        else
+            done(std::min(y0, y1), std::max(y0, y1));
+        return;
+    }
     if (drag != Drag::Band) return;
     band_->hide();
     const QRectF r = QRectF(pressAt_, releaseAt_).normalized();
@@ -840,6 +934,14 @@ void frmDocument::EndDrag(bool cancel) {
     const auto [right, bottom] = view_.FromPixels(r.right(), r.bottom());
     view_.ShowRectangle(left, top, right, bottom);
     ViewChanged(true);
+}
+
+QRect frmDocument::IntervalBand(QPointF from, QPointF to) const {
+    // Across the whole surface, between the two places along the interval's axis.
+    return (pickAlongX_ ? QRectF(QPointF(from.x(), 0), QPointF(to.x(), height()))
+                        : QRectF(QPointF(0, from.y()), QPointF(width(), to.y())))
+        .normalized()
+        .toRect();
 }
 
 void frmDocument::focusInEvent(QFocusEvent* event) {

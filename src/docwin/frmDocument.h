@@ -15,6 +15,7 @@
 #include <QUndoStack>
 #include <QWidget>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -128,6 +129,19 @@ public:
     // How long a gesture must rest before the picture is drawn anew.
     static constexpr int GesturePauseMilliseconds = 150;
 
+    // Areas and lengths: each change a step of the undo stack, told by AreasChanged.
+    void AddArea(const AreaRecord& area);
+    void RemoveArea(size_t at);
+    void SetAreaShown(size_t at, bool shown);
+    // The point of a shown curve nearest a point of the surface, at most reach pixels away,
+    // with the value of the curve's variable there; only curve `only` is looked at unless it
+    // is -1.
+    std::optional<TracedPoint> PointNear(QPointF at, double reach, int32_t only = -1);
+    // The next left drag across the surface chooses an interval along x (or along y) instead
+    // of moving the view: done is given its ends. Esc, or another pick, gives up the pick.
+    void PickInterval(bool alongX, std::function<void(double, double)> done);
+    bool IsPickingInterval() const { return static_cast<bool>(pickDone_); }
+
     // A constant's value changed in memory (a slider moved it): the shown curves that use it
     // are worked out again (a line's or conic's numbers from its texts, as loading does), the
     // others painted from the last picture's drawings. A curve whose numbers fail is left
@@ -140,6 +154,9 @@ public:
 signals:
     // The key points were found anew, or cleared.
     void KeyPointsChanged();
+    // An area or a length was added, deleted, shown or hidden, or the picture drawn anew (a
+    // value may have followed a constant).
+    void AreasChanged();
     // What the last redraw had to say about failing curves (empty: nothing failed).
     void RedrawFailures(const QStringList& failures);
 
@@ -189,6 +206,8 @@ private:
     // Zooms about a point of the surface, in steps of the zoom commands.
     void ZoomAt(QPointF at, int steps, bool byX, bool byY);
     void EndDrag(bool cancel);
+    QRect IntervalBand(QPointF from, QPointF to) const;
+    QString AreaStepName(const char* verb, const AreaRecord& area) const;
 
     CoreContext& context_;
     DocumentHost& host_;
@@ -252,7 +271,10 @@ private:
     View tracerView_;
     std::optional<TracedPoint> traced_;
     // Gestures.
-    enum class Drag { None, Pan, Band };
+    enum class Drag { None, Pan, Band, Interval };
+    // The interval chosen by a drag, while one is being chosen.
+    std::function<void(double, double)> pickDone_;
+    bool pickAlongX_ = true;
     Drag drag_ = Drag::None;
     QPointF pressAt_, releaseAt_;
     bool bandByRight_ = false; // a right click that does not drag opens the menu

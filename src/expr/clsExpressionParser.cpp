@@ -6,6 +6,7 @@
 #include "expr/BuiltinFunctions.h"
 #include "expr/CheckedMath.h"
 
+#include <algorithm>
 #include <charconv>
 
 namespace orbiplot {
@@ -128,6 +129,12 @@ bool clsExpressionParser::ConstantExists(std::string_view name) const {
 std::optional<double> clsExpressionParser::ConstantValue(std::string_view name) const {
     if (const double* constant = FindConstant(name)) return *constant;
     return std::nullopt;
+}
+
+std::vector<std::pair<std::string, double>> clsExpressionParser::Constants() const {
+    std::vector<std::pair<std::string, double>> all(constants_.begin(), constants_.end());
+    std::sort(all.begin(), all.end());
+    return all;
 }
 
 void clsExpressionParser::AddConstant(std::string_view name, double value) {

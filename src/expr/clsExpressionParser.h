@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace orbiplot {
@@ -33,6 +34,9 @@ public:
     bool ConstantExists(std::string_view name) const;
     // The constant's value, or nothing when the table has no such name.
     std::optional<double> ConstantValue(std::string_view name) const;
+    // Every constant in the table (upper-case names), sorted by name: what a value worked out
+    // from texts depends on besides the texts.
+    std::vector<std::pair<std::string, double>> Constants() const;
 
     void SetRandomSource(RandomSource& random) { random_ = &random; }
 

@@ -33,6 +33,7 @@ void PlotEngine::RefreshFun(int32_t num, bool isAll) {
     legend_ = LayOutLegend();
     if (isAll) {
         DrawGridAndAxes(canvas_, view_, context_.Settings);
+        if (underlay_) underlay_(canvas_, view_);
         canvas_.Repaint();
         for (int32_t i = 0; i < document_.CurveCount(); ++i) {
             DrawCurve(i);

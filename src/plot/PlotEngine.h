@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -49,6 +50,8 @@ public:
 
     // A flag that, once set, stops the equation curve being drawn (DrawingStopped).
     void SetStopFlag(const std::atomic<bool>* stop) { stop_ = stop; }
+    // What a full redraw paints after the grid and before the curves (the document's areas).
+    void SetUnderlay(std::function<void(Canvas&, const View&)> underlay) { underlay_ = std::move(underlay); }
 
 private:
     void Dispatch(int32_t index);
@@ -68,6 +71,7 @@ private:
     Clock& clock_;
     PlotStatus& status_;
     const std::atomic<bool>* stop_ = nullptr;
+    std::function<void(Canvas&, const View&)> underlay_;
     // During a redraw the legend, printed after every curve, is laid out once.
     std::optional<std::vector<LegendLine>> legend_;
 };

@@ -5,6 +5,7 @@
 #include "base/modError.h"
 #include "doc/DocumentModel.h"
 #include "expr/CoreContext.h"
+#include "analysis/AreaValues.h"
 #include "plot/PlotEngine.h"
 #include "plot/View.h"
 #include "services/PictureFile.h"
@@ -61,7 +62,9 @@ void DrawVectors(QPaintDevice& device, const ExportGeometry& geometry, const Exp
     QtCanvas canvas(device, view, source.Font, geometry.Logical);
     if (!canvas.IsActive()) RaiseRuntimeError(ErrOutOfMemory);
     PlotStatus status;
-    PlotEngine(document, view, canvas, context, source.Timer, status).RefreshAll();
+    PlotEngine engine(document, view, canvas, context, source.Timer, status);
+    engine.SetUnderlay([&](Canvas& c, const View& v) { DrawDocumentAreas(c, v, document, context.Parser); });
+    engine.RefreshAll();
     canvas.Finish();
 }
 

@@ -1,5 +1,7 @@
 #include "services/PictureJob.h"
 
+#include "analysis/AreaValues.h"
+
 #include "base/TextEncoding.h"
 #include "plot/EquationCurves.h"
 #include "plot/GridAxes.h"
@@ -234,6 +236,7 @@ void PictureJob::PaintGrid(QImage& image) {
     QtCanvas canvas(painter, view, font_, size_);
     canvas.SetTransparentBackground(transparent_);
     DrawGridAndAxes(canvas, view, context_.Settings);
+    DrawDocumentAreas(canvas, view, document_, context_.Parser);
     canvas.Finish();
 }
 

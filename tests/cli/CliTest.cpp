@@ -466,3 +466,66 @@ TEST(CliBinary, AFileSizeLimitFailsTheSaveWithItsErrorAndLeavesNoTemporary) {
     for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
         EXPECT_EQ(entry.path().filename().string().find(".orbiplot-"), std::string::npos);
 }
+
+TEST(Cli, CalculusCommandsPrintSeventeenDigitsOrSayWhy) {
+    EXPECT_EQ(Cli({"derive", "sin(x)*x+2"}).out, "cos(x)*x+sin(x)\n");
+    EXPECT_EQ(Cli({"derive", "y*y", "--var", "y"}).out, "2*y\n");
+    const CliRun random = Cli({"derive", "rnd(1)*x"});
+    EXPECT_EQ(random.code, 1);
+    EXPECT_NE(random.err.find("RND"), std::string::npos);
+    EXPECT_EQ(Cli({"derive", "x+"}).code, 1);
+    EXPECT_EQ(Cli({"derive", "x", "--var", "t"}).code, 2);
+
+    TempDir dir;
+    // y = x^2 shifted by (1, -2), the parametric unit circle, and 1/x.
+    dir.Write("c.opd", "[General]\r\nOPMVer=1\r\nC=3\r\n[0DATA]\r\nType=13\r\nExp1=x^2\r\n"
+                       "CTh=1\r\nCTk=-2\r\n[1DATA]\r\nType=15\r\nExp1=cos(t)\r\nExp2=sin(t)\r\n"
+                       "[2DATA]\r\nType=13\r\nExp1=1/x\r\n");
+    // At x = 3 (u = 2): the point (3, 2), the slope 4; y = 4x - 10; the normal y = -x/4 + 2.75.
+    EXPECT_EQ(Cli({"tangent", dir.File("c.opd"), "0", "2"}).out, "tangent 4 -10\nnormal -0.25 2.75\n");
+    // The circle at t = 0: the tangent is upright through (1, 0), the normal the x axis.
+    EXPECT_EQ(Cli({"tangent", dir.File("c.opd"), "1", "0"}).out,
+              "tangent vertical 1\nnormal 0 0\n");
+    EXPECT_EQ(Cli({"tangent", dir.File("c.opd"), "2", "0"}).code, 1);
+    // (x-1)^2 - 2 from 1 to 4, u = x - 1 from 0 to 3: the integral 9 - 6 = 3; below the axis
+    // up to u = sqrt 2, so the area is 3 + 2 (4 sqrt 2 / 3).
+    const CliRun area = Cli({"area", dir.File("c.opd"), "0", "1", "4"});
+    EXPECT_EQ(area.code, 0);
+    double integral = 0, unsigned_ = 0;
+    ASSERT_EQ(std::sscanf(area.out.c_str(), "integral %lf\narea %lf\n", &integral, &unsigned_), 2)
+        << area.out;
+    EXPECT_NEAR(integral, 3, 1e-14);
+    EXPECT_NEAR(unsigned_, 3 + 8 * std::sqrt(2.0) / 3, 1e-14);
+    const CliRun pole = Cli({"area", dir.File("c.opd"), "2", "-1", "1"});
+    EXPECT_EQ(pole.code, 1);
+    EXPECT_EQ(pole.out, "");
+    EXPECT_NE(pole.err.find("发散"), std::string::npos) << pole.err;
+    EXPECT_EQ(Cli({"length", dir.File("c.opd"), "1", "0", "3"}).out, "length 3\n");
+    EXPECT_EQ(Cli({"area", dir.File("c.opd"), "0", "1"}).code, 2);
+    EXPECT_EQ(Cli({"length", dir.File("c.opd"), "7", "0", "1"}).code, 1);
+}
+
+TEST(Cli, RenderShadesTheDocumentsAreas) {
+    TempDir dir;
+    // y = x^2 in green with y = 2 - x^2; the area between them from -1 to 1.
+    dir.Write("a.opd", "[General]\r\nOPMVer=1\r\nC=2\r\n[0DATA]\r\nType=13\r\nExp1=x^2\r\n"
+                       "LC=32768\r\n[1DATA]\r\nType=13\r\nExp1=2-x^2\r\nLC=16711680\r\n"
+                       "[Areas]\r\nCount=1\r\n[Area0]\r\nKind=Area\r\nCurve=0\r\nOther=1\r\n"
+                       "From=-1\r\nTo=1\r\nShown=True\r\n");
+    ASSERT_EQ(Cli({"render", dir.File("a.opd"), dir.File("a.png"), "--size", "400x400", "--view",
+                   "-2,2,-1,3"})
+                  .code,
+              0);
+    const QImage image(QString::fromStdString(dir.File("a.png")));
+    // (0.6, 1.0) lies inside, (0.6, 2.5) and (1.6, 1.0) outside; 100 pixels a unit.
+    const auto tinted = [&](int x, int y) {
+        const QRgb p = image.pixel(x, y);
+        return qGreen(p) > qRed(p) + 20 && qGreen(p) > qBlue(p) + 20 && qRed(p) > 120;
+    };
+    EXPECT_TRUE(tinted(260, 200));
+    EXPECT_FALSE(tinted(260, 50));
+    EXPECT_FALSE(tinted(360, 200));
+    // The label tells the value.
+    ASSERT_EQ(Cli({"render", dir.File("a.opd"), dir.File("a.svg"), "--view", "-2,2,-1,3"}).code, 0);
+    EXPECT_NE(dir.Read("a.svg").find("2.66667"), std::string::npos);
+}
