@@ -1,5 +1,6 @@
 // A full redraw of a reference document at 1280 x 800 pixels: 8 equation curves and 8
 // lines and conics.
+#include "analysis/Calculus.h"
 #include "analysis/KeyPoints.h"
 #include "doc/DocumentModel.h"
 #include "expr/CoreContext.h"
@@ -270,8 +271,46 @@ void KeyPointsReference(benchmark::State& state) {
     state.counters["points"] = static_cast<double>(found);
 }
 
+// An area of an ordinary curve, worked out afresh: the integral of sin(x)*x from -2 to 7
+// (a zero inside, so the area differs from the integral).
+void AreaOrdinary(benchmark::State& state) {
+    Reference ref;
+    double value = 0;
+    for (auto _ : state)
+        value = AreaOf(ref.doc, ref.context.Parser, 0, -1, -2, 7).Signed;
+    benchmark::DoNotOptimize(value);
+}
+
+// The area between x*x/4-3 and sin(x)*x, and the length of (x^3-2x)/(x^2+1) over [-4, 4].
+void AreaBetweenAndLength(benchmark::State& state) {
+    Reference ref;
+    double value = 0;
+    for (auto _ : state) {
+        value = AreaOf(ref.doc, ref.context.Parser, 1, 0, -3, 3).Unsigned;
+        value += LengthOf(ref.doc, ref.context.Parser, 2, -4, 4).Signed;
+    }
+    benchmark::DoNotOptimize(value);
+}
+
+// The window's redraw of the reference document with two shaded areas and their labels, the
+// values kept from the first redraw as a pan or zoom finds them.
+void RefreshAllJobTwoAreas(benchmark::State& state) {
+    EnsureGuiApplication();
+    Reference ref;
+    ref.doc.InsertArea(0, {AreaRecord::Kind::Area, 0, -1, -2, 7, true});
+    ref.doc.InsertArea(1, {AreaRecord::Kind::Area, 1, 0, -3, 3, true});
+    for (auto _ : state) {
+        PictureJob job(ref.doc, ref.view, ref.context, ref.clock, QFont(), QSize(Width, Height), 1);
+        job.Run();
+        benchmark::DoNotOptimize(job.Picture().constBits());
+    }
+}
+
 } // namespace
 
+BENCHMARK(AreaOrdinary)->Unit(benchmark::kMillisecond);
+BENCHMARK(AreaBetweenAndLength)->Unit(benchmark::kMillisecond);
+BENCHMARK(RefreshAllJobTwoAreas)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(KeyPointsReference)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(GestureFrame, Pan, false)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(GestureFrame, WheelNotch, true)->Unit(benchmark::kMillisecond);

@@ -190,6 +190,23 @@ TEST(AreaShading, FollowsTheViewAndBreaksWhereTheFunctionHasNoValue) {
     EXPECT_NEAR(Enclosed(panned[0].points), 2.0 / 3 * (8 - std::pow(2, 1.5)), 0.02);
 }
 
+TEST(AreaShading, AnXCurvesAreaLiesAgainstTheYAxis) {
+    PlotFixture f(300, 400);
+    f.view.ShowRectangle(-5, 3, 1, -3);
+    // x = y^2 - 4 from y = -2 to 2: between it and the y axis, 32/3.
+    const int sideways = f.Add(Equation(CurveGeneralX, "y^2-4"));
+    f.doc.InsertArea(0, Area(sideways, -1, -2, 2));
+    DrawDocumentAreas(f.canvas, f.view, f.doc, f.context.Parser);
+    const std::vector<DrawOp> fills = f.canvas.Of(DrawOp::Polygon);
+    ASSERT_FALSE(fills.empty());
+    EXPECT_NEAR(Enclosed(fills[0].points), 32.0 / 3, 0.02);
+    for (const CanvasPoint& p : fills[0].points) {
+        EXPECT_LE(p.x, 0.0F);
+        EXPECT_GE(p.y, -2.0F);
+        EXPECT_LE(p.y, 2.0F);
+    }
+}
+
 TEST(AreaShading, SweptAreasAndArcs) {
     PlotFixture f(400, 400);
     f.view.ShowRectangle(-3, 3, 3, -3);
