@@ -58,7 +58,7 @@ void frmMain::BuildCalculusItems(QMenu* calculate) {
     calculate->addSeparator();
     c.CalculateDerivative = On(AddAction(calculate, "mnuCalculateDerivative", "导数曲线(&D)..."),
                                &frmMain::AddDerivative);
-    c.CalculateTangent = On(AddAction(calculate, "mnuCalculateTangent", "切线(&E)"),
+    c.CalculateTangent = On(AddAction(calculate, "mnuCalculateTangent", "切线(&Q)"),
                             [this] { AddTangent(false); });
     c.CalculateNormal = On(AddAction(calculate, "mnuCalculateNormal", "法线(&N)"),
                            [this] { AddTangent(true); });
