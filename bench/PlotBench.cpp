@@ -4,7 +4,9 @@
 #include "analysis/KeyPoints.h"
 #include "doc/DocumentModel.h"
 #include "expr/CoreContext.h"
+#include "expr/PlaneFunction.h"
 #include "plot/Canvas.h"
+#include "plot/ImplicitCurves.h"
 #include "plot/PlotEngine.h"
 #include "plot/View.h"
 #include "services/PictureJob.h"
@@ -306,8 +308,50 @@ void RefreshAllJobTwoAreas(benchmark::State& state) {
     }
 }
 
+// A document of one implicit curve as the window redraws it at 1280 x 800 in the first view.
+void ImplicitJob(benchmark::State& state, const char* text) {
+    EnsureGuiApplication();
+    Reference ref;
+    while (ref.doc.CurveCount() > 0)
+        ref.doc.DeleteFun(0);
+    CurveRecord c;
+    c.FType = Implicit;
+    c.Expression1 = text;
+    c.ShowHide = true;
+    c.LineWidth = 1;
+    c.LineColor = 0x0000FF;
+    ref.doc.ModifyFun(c, 0, true);
+    for (auto _ : state) {
+        PictureJob job(ref.doc, ref.view, ref.context, ref.clock, QFont(), QSize(Width, Height), 1);
+        job.Run();
+        benchmark::DoNotOptimize(job.Picture().constBits());
+    }
+}
+
+// The tracing alone, without painting, on one thread and on every core.
+void ImplicitTrace(benchmark::State& state, const char* text) {
+    Reference ref;
+    const PlaneFunction f = CompileImplicit(ref.context.Parser, text);
+    const auto threads = static_cast<unsigned>(state.range(0));
+    size_t lines = 0;
+    for (auto _ : state) {
+        const ZeroSet z = TraceZeroSet(f, 0, 0, ref.view.ScaleLeft(), ref.view.Right(),
+                                       ref.view.Bottom(), ref.view.ScaleTop(), Width, Height, threads);
+        lines = z.Lines.size();
+    }
+    state.counters["lines"] = static_cast<double>(lines);
+}
+
 } // namespace
 
+BENCHMARK_CAPTURE(ImplicitTrace, Waves, "sin(x*y)-cos(x+y)")
+    ->Arg(1)
+    ->Arg(2)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(ImplicitJob, Circle, "x^2+y^2-4")->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(ImplicitJob, Folium, "x^3+y^3-3*x*y")->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(ImplicitJob, Waves, "sin(x*y)-cos(x+y)")->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(AreaOrdinary)->Unit(benchmark::kMillisecond);
 BENCHMARK(AreaBetweenAndLength)->Unit(benchmark::kMillisecond);
 BENCHMARK(RefreshAllJobTwoAreas)->Unit(benchmark::kMillisecond)->UseRealTime();

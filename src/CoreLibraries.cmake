@@ -23,6 +23,7 @@ add_library(orbiplot_expr STATIC
     ${CMAKE_CURRENT_LIST_DIR}/expr/BuiltinFunctions.cpp
     ${CMAKE_CURRENT_LIST_DIR}/expr/CurveEvaluator.cpp
     ${CMAKE_CURRENT_LIST_DIR}/expr/Derivative.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/expr/PlaneFunction.cpp
     ${CMAKE_CURRENT_LIST_DIR}/expr/SubstituteVariable.cpp)
 target_link_libraries(orbiplot_expr PUBLIC orbiplot_base)
 
@@ -37,6 +38,7 @@ add_library(orbiplot_plot STATIC
     ${CMAKE_CURRENT_LIST_DIR}/plot/Conics.cpp
     ${CMAKE_CURRENT_LIST_DIR}/plot/EquationCurves.cpp
     ${CMAKE_CURRENT_LIST_DIR}/plot/GridAxes.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/plot/ImplicitCurves.cpp
     ${CMAKE_CURRENT_LIST_DIR}/plot/PlotEngine.cpp
     ${CMAKE_CURRENT_LIST_DIR}/plot/TextBoxes.cpp
     ${CMAKE_CURRENT_LIST_DIR}/plot/View.cpp)

@@ -3,7 +3,9 @@
 #include "analysis/RootFinding.h"
 #include "doc/DocumentModel.h"
 #include "expr/CurveEvaluator.h"
+#include "expr/PlaneFunction.h"
 #include "expr/clsExpressionParser.h"
+#include "plot/ImplicitCurves.h"
 
 #include <algorithm>
 #include <array>
@@ -70,7 +72,7 @@ struct Rational {
     std::optional<Point2> AtInfinity;
 };
 
-enum class ShapeKind { Point, Line, Conic, GraphY, GraphX, Parametric, Polar };
+enum class ShapeKind { Point, Line, Conic, GraphY, GraphX, Parametric, Polar, Level };
 
 // One shown curve, ready to be searched.
 struct Shape {
@@ -84,8 +86,11 @@ struct Shape {
     std::unique_ptr<clsExpressionParser> Parser;
     std::unique_ptr<CurveEvaluator> First, Second;
     double T0 = 0, T1 = 0;
+    // An implicit curve: F of its own coordinates, and its zero set traced across the box.
+    std::unique_ptr<PlaneFunction> Plane;
+    std::vector<std::vector<Point2>> Lines;
 
-    bool IsEquation() const { return Kind >= ShapeKind::GraphY; }
+    bool IsEquation() const { return Kind >= ShapeKind::GraphY && Kind != ShapeKind::Level; }
     bool HasImplicit() const { return Kind != ShapeKind::Parametric && Kind != ShapeKind::Polar; }
 
     // An expression's value at t and, when asked, its derivative; nothing where it fails
@@ -179,6 +184,12 @@ struct Shape {
         case ShapeKind::Conic: return Implicit.Scale(x, y);
         case ShapeKind::GraphY: return std::fabs(y - K) + std::fabs(y);
         case ShapeKind::GraphX: return std::fabs(x - H) + std::fabs(x);
+        case ShapeKind::Level: {
+            // F's change across the point's own size.
+            const auto g = Plane->Gradient(x - H, y - K);
+            if (!g) return 0;
+            return (std::fabs(g->Dx) + std::fabs(g->Dy)) * std::max({1.0, std::fabs(x), std::fabs(y)});
+        }
         default: return 0;
         }
     }
@@ -198,6 +209,7 @@ struct Shape {
             if (!f) return std::nullopt;
             return (x - H) - f->Value;
         }
+        case ShapeKind::Level: return Plane->Value(x - H, y - K);
         default: return std::nullopt;
         }
     }
@@ -217,10 +229,56 @@ struct Shape {
             if (!f) return std::nullopt;
             return Point2{1, -f->Slope};
         }
+        case ShapeKind::Level: {
+            const auto g = Plane->Gradient(x - H, y - K);
+            if (!g) return std::nullopt;
+            return Point2{g->Dx, g->Dy};
+        }
         default: return std::nullopt;
         }
     }
+
+    // An implicit curve's point near p: p moved along F's gradient until F is as small as it
+    // gets (Newton's method across the curve); nothing where F or its gradient has no value.
+    std::optional<Point2> OntoLevel(Point2 p) const {
+        auto f = Plane->Gradient(p.X - H, p.Y - K);
+        for (int n = 0; n < 12 && f; ++n) {
+            const double g2 = f->Dx * f->Dx + f->Dy * f->Dy;
+            if (f->Value == 0 || g2 == 0) break;
+            const Point2 next{p.X - f->Value * f->Dx / g2, p.Y - f->Value * f->Dy / g2};
+            const auto fn = Plane->Gradient(next.X - H, next.Y - K);
+            if (!fn || !(std::fabs(fn->Value) < std::fabs(f->Value))) break;
+            p = next;
+            f = fn;
+        }
+        if (!f) return std::nullopt;
+        return p;
+    }
 };
+
+// A line's or conic's point at u: for ellipses and hyperbolas by the angle whose half tangent
+// is t; nothing at a point at infinity.
+std::optional<Point2> RationalPoint(const Rational& r, double u) {
+    const bool polynomial = r.W.size() == 1;
+    const double t = polynomial ? u : std::tan(u / 2);
+    const double w = At(r.W, t);
+    if (w == 0 || !std::isfinite(t)) return std::nullopt;
+    return Point2{At(r.X, t) / w, At(r.Y, t) / w};
+}
+
+// The range of u over which RationalPoint crosses the box.
+std::pair<double, double> RationalRange(const Rational& r, const PlaneBox& box) {
+    if (r.W.size() != 1) return {-std::numbers::pi, std::numbers::pi};
+    // A line or parabola: far enough along it either way to cross the box.
+    const double reach = std::fabs(box.Right - box.Left) + std::fabs(box.Top - box.Bottom) +
+                         std::fabs(box.Left) + std::fabs(box.Right) + std::fabs(box.Top) +
+                         std::fabs(box.Bottom);
+    const double speed =
+        std::max(std::hypot(r.X.size() > 1 ? r.X[1] : 0, r.Y.size() > 1 ? r.Y[1] : 0), 1e-300);
+    const bool quadratic = r.X.size() > 2 || r.Y.size() > 2;
+    const double span = quadratic ? reach : reach / speed;
+    return {-span, span};
+}
 
 constexpr int GridSteps = 2048;
 
@@ -333,6 +391,24 @@ std::unique_ptr<Shape> MakeShape(const CurveRecord& c, int32_t index,
         s->Dot = {c.Data1 + h, c.Data2 + k};
     } else if (c.FType < CurveGeneralY) {
         s = LineOrConic(c, h, k);
+    } else if (c.FType == Implicit) {
+        const std::optional<std::string> text = ImplicitFunctionText(c.Expression1);
+        if (!text) return nullptr;
+        s = std::make_unique<Shape>();
+        s->Kind = ShapeKind::Level;
+        s->Plane = std::make_unique<PlaneFunction>(parser, *text);
+        if (!s->Plane->IsCompiled()) return nullptr;
+        // Its zero set at about a screen's resolution: where the searches start.
+        constexpr int Cells = 768;
+        const ZeroSet zeros = TraceZeroSet(*s->Plane, h, k, box.Left, box.Right, box.Bottom,
+                                           box.Top, Cells, Cells);
+        for (const auto& line : zeros.Lines) {
+            std::vector<Point2> points;
+            points.reserve(line.size());
+            for (const PlanePoint& p : line)
+                points.push_back({p.x, p.y});
+            s->Lines.push_back(std::move(points));
+        }
     } else if (IsKnownCurveType(c.FType)) {
         s = std::make_unique<Shape>();
         s->Parser = std::make_unique<clsExpressionParser>(parser);
@@ -477,6 +553,7 @@ private:
         };
         switch (s.Kind) {
         case ShapeKind::Point: onAxis(s.Dot.X, s.Dot.Y); return;
+        case ShapeKind::Level: LevelAxesAndTurns(s); return;
         case ShapeKind::Line:
         case ShapeKind::Conic: {
             const Conic xAxis{0, 0, 0, 0, 1, 0}, yAxis{0, 0, 0, 1, 0, 0};
@@ -532,11 +609,148 @@ private:
         }
     }
 
+    // An implicit curve's crossings of the axes (F along each axis), and its points of
+    // extreme y and x (where F's gradient is upright or level), each from a sign change of the
+    // gradient's part between the traced points, halved along the chord onto the curve.
+    void LevelAxesAndTurns(Shape& s) {
+        const int32_t i = s.Index;
+        const RealFunction alongX = [&s](double x) { return s.ImplicitAt(x, 0); };
+        const RealFunction alongY = [&s](double y) { return s.ImplicitAt(0, y); };
+        const auto part = [&s](bool ofX) -> RealFunction {
+            return [&s, ofX](double u) -> std::optional<double> {
+                const auto g = ofX ? s.ImplicitGradient(u, 0) : s.ImplicitGradient(0, u);
+                if (!g) return std::nullopt;
+                return ofX ? g->X : g->Y;
+            };
+        };
+        const auto scaleX = [&s](double x) { return s.ImplicitScale(x, 0); };
+        const auto scaleY = [&s](double y) { return s.ImplicitScale(0, y); };
+        if (!ZeroAlong(alongX, scaleX, box_.Left, box_.Right))
+            for (double x : ZerosOn(alongX, box_.Left, box_.Right, GridSteps, part(true)))
+                add_.Add(KeyPointKind::Zero, i, -1, x, 0);
+        if (!ZeroAlong(alongY, scaleY, box_.Bottom, box_.Top))
+            for (double y : ZerosOn(alongY, box_.Bottom, box_.Top, GridSteps, part(false)))
+                add_.Add(KeyPointKind::YIntercept, i, -1, 0, y);
+        for (const auto& line : s.Lines)
+            for (const bool extremeY : {true, false})
+                for (size_t n = 0; n + 1 < line.size(); ++n) {
+                    const auto along = [&](const Point2& p) -> std::optional<double> {
+                        const auto g = s.ImplicitGradient(p.X, p.Y);
+                        if (!g) return std::nullopt;
+                        return extremeY ? g->X : g->Y;
+                    };
+                    const Point2 p = line[n], q = line[n + 1];
+                    const auto gp = along(p), gq = along(q);
+                    if (!gp || !gq) continue;
+                    std::optional<Point2> at;
+                    if (*gp == 0) {
+                        at = p; // a traced point that is the turn itself
+                    } else if ((*gp < 0) != (*gq < 0) && *gq != 0) {
+                        double lo = 0, hi = 1;
+                        for (int k = 0; k < 64; ++k) {
+                            const double m = lo + (hi - lo) / 2;
+                            const auto on = s.OntoLevel({p.X + (q.X - p.X) * m, p.Y + (q.Y - p.Y) * m});
+                            const auto gm = on ? along(*on) : std::nullopt;
+                            if (!gm) break;
+                            ((*gm < 0) == (*gp < 0) ? lo : hi) = m;
+                        }
+                        at = s.OntoLevel({p.X + (q.X - p.X) * lo, p.Y + (q.Y - p.Y) * lo});
+                    }
+                    if (!at) continue;
+                    // Where branches cross (a node, F's gradient vanishing) the curve turns no
+                    // smooth way: no extreme.
+                    const auto gat = s.ImplicitGradient(at->X, at->Y);
+                    const auto gp2 = s.ImplicitGradient(p.X, p.Y), gq2 = s.ImplicitGradient(q.X, q.Y);
+                    if (!gat || !gp2 || !gq2) continue;
+                    const double around = std::max(std::hypot(gp2->X, gp2->Y), std::hypot(gq2->X, gq2->Y));
+                    if (std::hypot(gat->X, gat->Y) < 1e-3 * around) continue;
+                    // Which it is, from the traced points a little way either side (round a
+                    // closed line, whose last point is its first).
+                    const size_t count = line.size();
+                    const bool closed = count > 4 && line.front().X == line.back().X &&
+                                        line.front().Y == line.back().Y;
+                    const Point2 before = closed ? line[(n + count - 1 - 2) % (count - 1)]
+                                                 : line[n >= 2 ? n - 2 : 0];
+                    const Point2 after = closed ? line[(n + 3) % (count - 1)]
+                                                : line[std::min(n + 3, count - 1)];
+                    const double v = extremeY ? at->Y : at->X;
+                    const double b = extremeY ? before.Y : before.X, c = extremeY ? after.Y : after.X;
+                    if (v >= b && v >= c)
+                        add_.Add(KeyPointKind::Maximum, i, -1, at->X, at->Y);
+                    else if (v <= b && v <= c)
+                        add_.Add(KeyPointKind::Minimum, i, -1, at->X, at->Y);
+                }
+    }
+
+    // Where an implicit curve meets a line or conic (F along the other's parametrisation) or
+    // another implicit curve (Newton's method on both equations from where one's traced
+    // points change the other's sign).
+    void IntersectLevel(Shape& level, Shape& other) {
+        const auto meet = [&](double x, double y) {
+            add_.Add(KeyPointKind::Intersection, level.Index, other.Index, x, y);
+        };
+        if (other.Kind == ShapeKind::Line || other.Kind == ShapeKind::Conic) {
+            const RealFunction g = [&](double u) -> std::optional<double> {
+                const auto p = RationalPoint(other.Param, u);
+                if (!p) return std::nullopt;
+                return level.ImplicitAt(p->X, p->Y);
+            };
+            const auto size = [&](double u) {
+                const auto p = RationalPoint(other.Param, u);
+                return p ? level.ImplicitScale(p->X, p->Y) : 0.0;
+            };
+            const auto [u0, u1] = RationalRange(other.Param, box_);
+            if (ZeroAlong(g, size, u0, u1)) return;
+            for (double u : ZerosOn(g, u0, u1, GridSteps))
+                if (const auto p = RationalPoint(other.Param, u)) meet(p->X, p->Y);
+            return;
+        }
+        for (const auto& line : level.Lines)
+            for (size_t n = 0; n + 1 < line.size(); ++n) {
+                const auto gp = other.ImplicitAt(line[n].X, line[n].Y);
+                const auto gq = other.ImplicitAt(line[n + 1].X, line[n + 1].Y);
+                if (!gp || !gq || ((*gp < 0) == (*gq < 0) && *gq != 0)) continue;
+                const double s = *gp == *gq ? 0 : *gp / (*gp - *gq);
+                Point2 at{line[n].X + (line[n + 1].X - line[n].X) * s,
+                          line[n].Y + (line[n + 1].Y - line[n].Y) * s};
+                bool settled = false;
+                for (int k = 0; k < 30; ++k) {
+                    const auto f = level.ImplicitAt(at.X, at.Y), g = other.ImplicitAt(at.X, at.Y);
+                    const auto df = level.ImplicitGradient(at.X, at.Y), dg = other.ImplicitGradient(at.X, at.Y);
+                    if (!f || !g || !df || !dg) break;
+                    if (*f == 0 && *g == 0) {
+                        settled = true;
+                        break;
+                    }
+                    const double det = df->X * dg->Y - df->Y * dg->X;
+                    if (det == 0 || !std::isfinite(det)) break;
+                    const Point2 next{at.X - (*f * dg->Y - df->Y * *g) / det,
+                                      at.Y - (df->X * *g - *f * dg->X) / det};
+                    if (next.X == at.X && next.Y == at.Y) {
+                        settled = true;
+                        break;
+                    }
+                    at = next;
+                }
+                const auto f = level.ImplicitAt(at.X, at.Y), g = other.ImplicitAt(at.X, at.Y);
+                if (!f || !g) continue;
+                settled = settled || (std::fabs(*f) <= 1e-12 * level.ImplicitScale(at.X, at.Y) &&
+                                      std::fabs(*g) <= 1e-12 * other.ImplicitScale(at.X, at.Y));
+                if (settled) meet(at.X, at.Y);
+            }
+    }
+
     void Intersect(Shape& a, Shape& b) {
         const int32_t i = a.Index, j = b.Index;
         const auto meet = [&](double x, double y) {
             add_.Add(KeyPointKind::Intersection, i, j, x, y);
         };
+        if (a.Kind != ShapeKind::Point && b.Kind != ShapeKind::Point) {
+            // An implicit curve with an equation curve goes on below, the equation curve run
+            // along its variable; with any other, here.
+            if (a.Kind == ShapeKind::Level && !b.IsEquation()) return IntersectLevel(a, b);
+            if (b.Kind == ShapeKind::Level && !a.IsEquation()) return IntersectLevel(b, a);
+        }
         if (a.Kind == ShapeKind::Point || b.Kind == ShapeKind::Point) {
             Shape& dot = a.Kind == ShapeKind::Point ? a : b;
             Shape& other = a.Kind == ShapeKind::Point ? b : a;
@@ -846,6 +1060,7 @@ struct CurveTracer::Samples {
     std::unique_ptr<Shape> Curve;
     std::vector<double> T;
     std::vector<Point2> Points;
+    std::vector<bool> Joined; // an implicit curve's: whether a point's line goes on to the next
     std::function<std::optional<Point2>(double)> At;
 };
 
@@ -860,6 +1075,30 @@ CurveTracer::CurveTracer(const DocumentModel& document, const clsExpressionParse
         Samples s;
         Shape& curve = *shape;
         double t0 = curve.T0, t1 = curve.T1;
+        if (curve.Kind == ShapeKind::Level) {
+            // Its traced points in a row, numbered; between two of a line, the chord's point
+            // brought onto the curve.
+            for (const auto& line : curve.Lines)
+                for (size_t n = 0; n < line.size(); ++n) {
+                    s.T.push_back(static_cast<double>(s.Points.size()));
+                    s.Points.push_back(line[n]);
+                    s.Joined.push_back(n + 1 < line.size());
+                }
+            // The samples are moved into the list: the function keeps its own copies.
+            s.At = [&curve, points = s.Points, joined = s.Joined](double t) -> std::optional<Point2> {
+                if (points.empty() || !(t >= 0) || t > static_cast<double>(points.size() - 1))
+                    return std::nullopt;
+                const auto n = static_cast<size_t>(t);
+                const double f = t - static_cast<double>(n);
+                if (f == 0) return points[n];
+                if (!joined[n]) return std::nullopt;
+                const Point2 p = points[n], q = points[n + 1];
+                return curve.OntoLevel({p.X + (q.X - p.X) * f, p.Y + (q.Y - p.Y) * f});
+            };
+            s.Curve = std::move(shape);
+            curves_.push_back(std::move(s));
+            continue;
+        }
         if (curve.Kind == ShapeKind::Point) {
             s.At = [&curve](double) { return std::optional<Point2>(curve.Dot); };
             t0 = t1 = 0;
@@ -986,6 +1225,11 @@ std::vector<int32_t> CurvesWithoutKeyPoints(const DocumentModel& document,
     for (int32_t i = 0; i < document.CurveCount(); ++i) {
         const CurveRecord& c = document.Curve(i);
         if (!c.ShowHide || c.FType < CurveGeneralY || !IsKnownCurveType(c.FType)) continue;
+        if (c.FType == Implicit) {
+            const auto text = ImplicitFunctionText(c.Expression1);
+            if (!text || !PlaneFunction(own, *text).IsCompiled()) left.push_back(i);
+            continue;
+        }
         const char* var = VariableOf(c.FType);
         bool compiled = false;
         try {

@@ -282,6 +282,8 @@ void frmMain::BuildCurveMenu() {
     addItem(general, "mnuCurveAddCurveGeneralY", "普通方程 - Y=f(X)(&Y)", CurveGeneralY);
     addItem(general, "mnuCurveAddCurveGeneralX", "普通方程 - X=f(Y)(&X)", CurveGeneralX);
     addItem(general, "mnuCurveAddCurveParameter", "参数方程(&P)", CurveParameter);
+    c.CurveAddImplicit = On(AddAction(general, "mnuCurveAddCurveImplicit", "隐函数 F(X,Y)=0(&I)"),
+                            [this] { AddCurve(Implicit); });
     add->addSeparator();
     addItem(add, "mnuCurveAddPoint", "点(&P)", Point);
     QMenu* line = AddMenu(add, "mnuCurveAddLine", "直线(&L)");

@@ -70,6 +70,8 @@ public:
         QAction *CurveUndo, *CurveRedo;
         // The add-curve items by curve type.
         std::array<QAction*, CurveTypeCount> CurveAdd;
+        // The implicit curve, after the general curves' items.
+        QAction* CurveAddImplicit;
         QAction *ZoomIn, *ZoomOut, *ZoomInByX, *ZoomInByY, *ZoomOutByX, *ZoomOutByY;
         // Moving around the plane, after the zoom steps.
         QAction *ViewReset, *ViewEqualScale, *ViewCentre;

@@ -45,7 +45,7 @@ frmFunAdd::frmFunAdd(CoreContext& context, const clsDialogs& dialogs, frmDocumen
     for (const char* caption : CurveTypeCaptions())
         cboFunType->addItem(caption);
     cboFunType->view()->setMinimumHeight(250);
-    cboFunType->setMaxVisibleItems(CurveTypeCount);
+    cboFunType->setMaxVisibleItems(ListedTypeCount);
     typeRow->addWidget(cboFunType, 1);
     layout->addLayout(typeRow);
 
@@ -56,7 +56,7 @@ frmFunAdd::frmFunAdd(CoreContext& context, const clsDialogs& dialogs, frmDocumen
     connect(cmdOK, &QPushButton::clicked, this, &frmFunAdd::cmdOK_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(cboFunType, &QComboBox::currentIndexChanged, this, [this](int index) {
-        Configure(index);
+        Configure(ListedType(index));
         UpdateNotes();
     });
     connect(optGeneral, &QRadioButton::clicked, this, [this] {
@@ -66,8 +66,8 @@ frmFunAdd::frmFunAdd(CoreContext& context, const clsDialogs& dialogs, frmDocumen
 
     // One size for every type, so that nothing jumps when the type changes.
     QSize largest;
-    for (int32_t type = 0; type < CurveTypeCount; ++type) {
-        Configure(type);
+    for (int32_t index = 0; index < ListedTypeCount; ++index) {
+        Configure(ListedType(index));
         largest = largest.expandedTo(sizeHint());
     }
     setFixedSize(largest);
@@ -124,6 +124,7 @@ void frmFunAdd::UpdateNotes() {
     note(lblNoteP[0], txtExpressionP[0], "t");
     note(lblNoteP[1], txtExpressionP[1], "t");
     note(lblNoteJ, txtExpressionJ, "z");
+    lblNoteI->setText(QString::fromStdString(ImplicitNote(context_.Parser, S(txtExpressionI))));
 }
 
 void frmFunAdd::BuildExpressionFrames(QVBoxLayout* layout) {
@@ -161,9 +162,23 @@ void frmFunAdd::BuildExpressionFrames(QVBoxLayout* layout) {
     lblNoteJ = Note(fraFunSetting3, "lblNoteJ");
     polar->addWidget(lblNoteJ, 1, 1);
     polar->addWidget(new QLabel("说明: R 为极径, Z 为极角", fraFunSetting3), 2, 0, 1, 2);
-    for (QLineEdit* box : {txtExpressionG, txtExpressionP[0], txtExpressionP[1], txtExpressionJ})
-        connect(box, &QLineEdit::textChanged, this, &frmFunAdd::UpdateNotes);
     layout->addWidget(fraFunSetting3);
+
+    fraFunSetting4 = Named(new QGroupBox("方程属性(隐函数)", this), "fraFunSetting4");
+    auto* implicit = new QGridLayout(fraFunSetting4);
+    implicit->addWidget(new QLabel("F(X,Y)=", fraFunSetting4), 0, 0);
+    txtExpressionI =
+        Named(new SelectAllEdit("x^2/9+y^2/4-1", fraFunSetting4), "txtExpressionI");
+    implicit->addWidget(txtExpressionI, 0, 1);
+    lblNoteI = Note(fraFunSetting4, "lblNoteI");
+    implicit->addWidget(lblNoteI, 1, 1);
+    implicit->addWidget(new QLabel("说明: 画出 F(X,Y)=0 的点; 也可写成 左边=右边, 如 x^2+y^2=4",
+                                   fraFunSetting4),
+                        2, 0, 1, 2);
+    layout->addWidget(fraFunSetting4);
+    for (QLineEdit* box :
+         {txtExpressionG, txtExpressionP[0], txtExpressionP[1], txtExpressionJ, txtExpressionI})
+        connect(box, &QLineEdit::textChanged, this, &frmFunAdd::UpdateNotes);
     layout->addStretch(1); // what follows keeps its place whichever frame is shown
 }
 
@@ -236,13 +251,13 @@ void frmFunAdd::SetSwatch(int index, Rgb color) {
     PaintSwatch(picFunLineColor[index], color);
 }
 
-int32_t frmFunAdd::SelectedType() const { return cboFunType->currentIndex(); }
+int32_t frmFunAdd::SelectedType() const { return ListedType(cboFunType->currentIndex()); }
 
 void frmFunAdd::SelectType(int32_t type) {
-    if (cboFunType->currentIndex() == type)
+    if (cboFunType->currentIndex() == ListedIndex(type))
         Configure(type);
     else
-        cboFunType->setCurrentIndex(type);
+        cboFunType->setCurrentIndex(ListedIndex(type));
 }
 
 void frmFunAdd::Configure(int32_t type) {
@@ -250,6 +265,7 @@ void frmFunAdd::Configure(int32_t type) {
     fraFunSetting1->setVisible(c.Frame == CurveFrame::Parameters);
     fraFunSetting2->setVisible(c.Frame == CurveFrame::Expressions);
     fraFunSetting3->setVisible(c.Frame == CurveFrame::Polar);
+    fraFunSetting4->setVisible(c.Frame == CurveFrame::Implicit);
     if (c.Frame == CurveFrame::Parameters) {
         lblFunEquation->setText(Q(c.EquationCaption));
         for (int i = 0; i < 4; ++i) {
@@ -290,6 +306,7 @@ CurveInput frmFunAdd::ReadInput() const {
     input.ExpressionG = S(txtExpressionG);
     input.ExpressionP = {S(txtExpressionP[0]), S(txtExpressionP[1])};
     input.ExpressionJ = S(txtExpressionJ);
+    input.ExpressionI = S(txtExpressionI);
     input.FirstLast = {S(txtFirstLast[0]), S(txtFirstLast[1])};
     input.CT = {S(txtCT[0]), S(txtCT[1])};
     input.LineWidth = {S(txtLineWidth[0]), S(txtLineWidth[1])};
@@ -306,6 +323,7 @@ void frmFunAdd::WriteInput(const CurveInput& input) {
     txtExpressionP[0]->setText(Q(input.ExpressionP[0]));
     txtExpressionP[1]->setText(Q(input.ExpressionP[1]));
     txtExpressionJ->setText(Q(input.ExpressionJ));
+    txtExpressionI->setText(Q(input.ExpressionI));
     for (int i = 0; i < 2; ++i) {
         txtFirstLast[i]->setText(Q(input.FirstLast[static_cast<size_t>(i)]));
         txtCT[i]->setText(Q(input.CT[static_cast<size_t>(i)]));
@@ -322,7 +340,7 @@ void frmFunAdd::NewFun(int32_t funType) {
     setWindowTitle("添加曲线");
     cboFunType->setEnabled(true);
     isNew_ = true;
-    SelectType(std::clamp(funType, 0, CurveTypeCount - 1));
+    SelectType(funType == Implicit ? Implicit : std::clamp(funType, 0, CurveTypeCount - 1));
     exec();
 }
 
@@ -356,6 +374,7 @@ QLineEdit* frmFunAdd::FieldWidget(InputField field) const {
     case InputField::FirstLast1: return txtFirstLast[1];
     case InputField::CT0: return txtCT[0];
     case InputField::CT1: return txtCT[1];
+    case InputField::ExpressionI: return txtExpressionI;
     }
     return nullptr;
 }

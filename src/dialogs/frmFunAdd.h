@@ -62,6 +62,9 @@ private:
     QLineEdit* txtExpressionP[2];
     QGroupBox* fraFunSetting3;
     QLineEdit* txtExpressionJ;
+    QGroupBox* fraFunSetting4; // the implicit curve's
+    QLineEdit* txtExpressionI;
+    QLabel* lblNoteI;
     // Under each expression box, why its text cannot be read.
     QLabel* lblNoteG;
     QLabel* lblNoteP[2];

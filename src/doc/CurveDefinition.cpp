@@ -4,6 +4,7 @@
 #include "base/RandomSource.h"
 #include "base/TextEncoding.h"
 #include "expr/CheckedMath.h"
+#include "expr/PlaneFunction.h"
 #include "expr/clsExpressionParser.h"
 
 #include <algorithm>
@@ -38,6 +39,7 @@ constexpr std::array<TypeInfo, CurveTypeCount> Types{{
     {"一般曲线 - 参数方程", "", ""},
     {"一般曲线 - 普通方程(极坐标)", "", ""},
 }};
+constexpr const char* ImplicitCaption = "一般曲线 - 隐函数 F(X,Y)=0";
 
 ValidationFailure Failure(int32_t number, std::optional<InputField> focus) {
     return {AppError(number, DefaultErrorSource, OwnErrorMessage(number)), focus};
@@ -62,11 +64,12 @@ int32_t Width(const std::string& text) {
 
 } // namespace
 
-const std::array<const char*, CurveTypeCount>& CurveTypeCaptions() {
-    static const std::array<const char*, CurveTypeCount> captions = [] {
-        std::array<const char*, CurveTypeCount> c{};
+const std::array<const char*, ListedTypeCount>& CurveTypeCaptions() {
+    static const std::array<const char*, ListedTypeCount> captions = [] {
+        std::array<const char*, ListedTypeCount> c{};
         for (size_t i = 0; i < Types.size(); ++i)
             c[i] = Types[i].caption;
+        c[static_cast<size_t>(ListedIndex(Implicit))] = ImplicitCaption;
         return c;
     }();
     return captions;
@@ -75,6 +78,10 @@ const std::array<const char*, CurveTypeCount>& CurveTypeCaptions() {
 TypeConfiguration ConfigureFor(int32_t type) {
     TypeConfiguration c;
     if (!IsKnownCurveType(type)) return c;
+    if (type == Implicit) {
+        c.Frame = CurveFrame::Implicit;
+        return c;
+    }
     const TypeInfo& info = Types[static_cast<size_t>(type)];
     c.ShiftEnabled = type != Polar;
     if (type <= ParabolaY) {
@@ -159,6 +166,10 @@ std::optional<ValidationFailure> ValidateInput(clsExpressionParser& parser, cons
         default: break;
         }
     }
+    if (type == Implicit && !ImplicitFunctionText(input.ExpressionI))
+        return ValidationFailure{AppError(ErrInvalidCall, DefaultErrorSource,
+                                          "隐函数方程中只能有一个等号, 且两边都不能为空"),
+                                 InputField::ExpressionI};
     if (type >= CurveGeneralY && type <= CurveParameter) {
         if (IsAuto(input.FirstLast[0]) && IsAuto(input.FirstLast[1])) {
             result.IsAuto = true;
@@ -192,6 +203,8 @@ CurveRecord BuildCurveRecord(const CurveInput& input, const ValidatedInput& v) {
         c.Expression2 = AsciiLower(input.ExpressionP[1]);
     } else if (input.Type == Polar) {
         c.Expression1 = AsciiLower(input.ExpressionJ);
+    } else if (input.Type == Implicit) {
+        c.Expression1 = AsciiLower(input.ExpressionI);
     } else {
         c.Expression1 = AsciiLower(input.ExpressionG);
     }
@@ -232,6 +245,7 @@ CurveInput InputForCurve(const CurveRecord& curve) {
         input.ExpressionG = curve.Expression1;
     if (curve.FType == CurveParameter) input.ExpressionP = {curve.Expression1, curve.Expression2};
     if (curve.FType == Polar) input.ExpressionJ = curve.Expression1;
+    if (curve.FType == Implicit) input.ExpressionI = curve.Expression1;
     return input;
 }
 
@@ -249,19 +263,41 @@ Rgb StartingColor(RandomSource& random, Rgb background) {
     return background == Palette[9] ? Palette[12] : Palette[9];
 }
 
-std::string ExpressionNote(const clsExpressionParser& parser, const std::string& text,
-                           const std::string& var) {
+namespace {
+
+// What reading text with each of the variables as one digit says, its position moved on by
+// offset (every other character stays where it is).
+std::string NoteOf(const clsExpressionParser& parser, std::string text,
+                   std::initializer_list<const char*> vars, size_t offset) {
     DefaultRandomSource random; // the check's own, so that RND in the text takes nothing
     clsExpressionParser own(parser);
     own.SetRandomSource(random);
+    for (const char* var : vars)
+        text = SubstituteVariable(text, var, "1");
     try {
-        // The variable as one digit: every other character stays where it is.
-        own.ParseExpression(SubstituteVariable(text, var, "1"));
+        own.ParseExpression(text);
     } catch (const AppError& error) {
         if (!IsArithmeticError(error.Number))
-            return error.Description + " (位置 " + std::to_string(own.LastErrorPosition()) + ")";
+            return error.Description + " (位置 " +
+                   std::to_string(own.LastErrorPosition() + static_cast<int32_t>(offset)) + ")";
     }
     return {};
+}
+
+} // namespace
+
+std::string ExpressionNote(const clsExpressionParser& parser, const std::string& text,
+                           const std::string& var) {
+    return NoteOf(parser, text, {var.c_str()}, 0);
+}
+
+std::string ImplicitNote(const clsExpressionParser& parser, const std::string& text) {
+    if (!ImplicitFunctionText(text)) return "只能有一个等号, 且两边都不能为空";
+    const size_t equals = text.find('=');
+    if (equals == std::string::npos) return NoteOf(parser, text, {"x", "y"}, 0);
+    std::string note = NoteOf(parser, text.substr(0, equals), {"x", "y"}, 0);
+    if (note.empty()) note = NoteOf(parser, text.substr(equals + 1), {"x", "y"}, equals + 1);
+    return note;
 }
 
 } // namespace orbiplot

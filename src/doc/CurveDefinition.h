@@ -16,10 +16,11 @@ class RandomSource;
 // What the curve dialog decides, without its widgets: how it looks for each type, whether
 // the input is valid, and the record it stores.
 
-// Captions of the 17 types, in code order.
-const std::array<const char*, CurveTypeCount>& CurveTypeCaptions();
+// Captions of the types the dialog lists, in its order (ListedType): the 17 in code order,
+// then the extensions.
+const std::array<const char*, ListedTypeCount>& CurveTypeCaptions();
 
-enum class CurveFrame { Parameters, Expressions, Polar };
+enum class CurveFrame { Parameters, Expressions, Polar, Implicit };
 enum class RangeAxis { X, Y, T };
 
 struct TypeConfiguration {
@@ -49,6 +50,7 @@ struct CurveInput {
     std::string ExpressionG = "2*X";
     std::array<std::string, 2> ExpressionP{"T", "2*T"};
     std::string ExpressionJ = "3*sin(7*z)";
+    std::string ExpressionI = "x^2/9+y^2/4-1";
     std::array<std::string, 2> FirstLast{"auto", "auto"};
     std::array<std::string, 2> CT{"0", "0"};
     std::array<std::string, 2> LineWidth{"1", "1"};
@@ -58,7 +60,7 @@ struct CurveInput {
 };
 
 // The control that gets the focus, its whole text selected, when validation fails.
-enum class InputField { Value0, Value1, Value2, Value3, FirstLast0, FirstLast1, CT0, CT1 };
+enum class InputField { Value0, Value1, Value2, Value3, FirstLast0, FirstLast1, CT0, CT1, ExpressionI };
 
 struct ValidationFailure {
     AppError Error;
@@ -90,6 +92,9 @@ CurveInput InputForCurve(const CurveRecord& curve);
 // parser is copied, so that nothing it keeps changes, RND's numbers among them.
 std::string ExpressionNote(const clsExpressionParser& parser, const std::string& text,
                            const std::string& var);
+// The same for an implicit curve's text: both variables, and at most one "=" with a side on
+// each part of it.
+std::string ImplicitNote(const clsExpressionParser& parser, const std::string& text);
 
 // One of the 15 non-black colours of the 16-colour palette, at random, unlike background.
 Rgb StartingColor(RandomSource& random, Rgb background);

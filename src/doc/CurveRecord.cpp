@@ -75,6 +75,9 @@ std::string CurveDescription(const CurveRecord& c) {
     case CurveGeneralX: return "普通方程: x=" + c.Expression1;
     case CurveParameter: return "参数方程: x=" + c.Expression1 + ", y=" + c.Expression2;
     case Polar: return "普通方程(极坐标): r=" + c.Expression1;
+    case Implicit:
+        return "隐函数: " + c.Expression1 +
+               (c.Expression1.find('=') == std::string::npos ? "=0" : "");
     default: return "未知类型";
     }
 }

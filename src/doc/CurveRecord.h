@@ -32,7 +32,24 @@ enum CurveType : int32_t {
 inline constexpr int32_t CurveTypeCount = 17;
 inline constexpr int32_t MaxCurves = 254;
 
-constexpr bool IsKnownCurveType(int32_t type) { return type >= 0 && type < CurveTypeCount; }
+// Curve types beyond the seventeen are numbered from 100, so that a reader that knows only
+// the seventeen lists them as unknown, keeps them and draws nothing.
+enum ExtensionCurveType : int32_t {
+    Implicit = 100, // F(x, y) = 0, its text in Expression1
+};
+// The types the curve dialog and menus offer, in their order: the seventeen, then the
+// extensions.
+inline constexpr int32_t ListedTypeCount = CurveTypeCount + 1;
+constexpr int32_t ListedType(int32_t index) { return index < CurveTypeCount ? index : Implicit; }
+constexpr int32_t ListedIndex(int32_t type) { return type == Implicit ? CurveTypeCount : type; }
+
+constexpr bool IsKnownCurveType(int32_t type) {
+    return (type >= 0 && type < CurveTypeCount) || type == Implicit;
+}
+// The curves given by expressions: Y=f(X), X=f(Y), parametric, polar and implicit.
+constexpr bool IsExpressionCurve(int32_t type) {
+    return (type >= CurveGeneralY && type < CurveTypeCount) || type == Implicit;
+}
 
 // One curve slot. A slot never written reads as type 0 with all numbers 0, all flags false
 // and all texts empty.

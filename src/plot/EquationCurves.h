@@ -40,6 +40,7 @@ struct CurveTiming {
     bool Drawn = false;
     int32_t Failure = 0;     // the number of the error that abandoned the curve
     std::string FailureText; // and its description
+    bool Undrawable = false; // drawn, but its points could not be found (an implicit curve)
 };
 
 CurveTiming DrawYofX(EquationContext& c, const std::string& expression, float min, float max,

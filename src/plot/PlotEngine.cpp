@@ -8,6 +8,7 @@
 #include "plot/Conics.h"
 #include "plot/EquationCurves.h"
 #include "plot/GridAxes.h"
+#include "plot/ImplicitCurves.h"
 #include "plot/View.h"
 
 namespace orbiplot {
@@ -109,8 +110,11 @@ void PlotEngine::Dispatch(int32_t index) {
                                            c.xtMax, c.LineColor);
         break;
     case Polar: timing = DrawPolar(equations, c.Expression1, c.LineColor); break;
+    case Implicit: timing = DrawImplicit(equations, c); break;
     default: return; // an unknown type draws nothing
     }
+    if (timing.Undrawable)
+        status_.Notice(CurveEquation(c) + ": 函数在曲线两侧不变号, 找不到可以画出的点");
     // Also after an abandoned curve, with the time it took to fail.
     status_.SetStatusText(StatusPanel::Readout, TimingText(timing.Elapsed));
     if (!timing.Drawn && timing.Failure != 0) {

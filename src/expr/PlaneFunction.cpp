@@ -1,0 +1,214 @@
+#include "expr/PlaneFunction.h"
+
+#include "base/AppError.h"
+#include "base/TextEncoding.h"
+#include "expr/ExpressionGrammar.h"
+#include "expr/clsExpressionParser.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace orbiplot {
+
+std::optional<std::string> ImplicitFunctionText(std::string_view text) {
+    const size_t equals = text.find('=');
+    if (equals == std::string_view::npos) return std::string(text);
+    if (text.find('=', equals + 1) != std::string_view::npos) return std::nullopt;
+    const std::string_view lhs = text.substr(0, equals), rhs = text.substr(equals + 1);
+    const auto blank = [](std::string_view s) {
+        return std::all_of(s.begin(), s.end(), [](char c) { return c == ' ' || c == '\t'; });
+    };
+    if (blank(lhs) || blank(rhs)) return std::nullopt;
+    return std::string(lhs) + "-(" + std::string(rhs) + ")";
+}
+
+namespace {
+
+using Op = PlaneFunction::Op;
+using Instruction = PlaneFunction::Instruction;
+
+struct NotCompiled {};
+
+// The parser's grammar, each part emitted in postfix order; parts without a variable are
+// worked out as the parser works them out.
+class PlaneCompilation {
+public:
+    struct Emitted {};
+    using Result = Emitted;
+
+    explicit PlaneCompilation(const clsExpressionParser& parser) : parser_(parser) {}
+
+    std::vector<Instruction> Compile(std::string_view text) {
+        ExpressionGrammar<PlaneCompilation>(text, *this).Read();
+        return std::move(program_);
+    }
+
+    Emitted Number(std::string_view digits) {
+        program_.push_back({Op::Number, ConvertNumber(digits)});
+        return {};
+    }
+    Emitted Name(std::string_view name, int) {
+        if (name.size() == 1 && (AsciiLower(name[0]) == 'x' || AsciiLower(name[0]) == 'y')) {
+            program_.push_back({AsciiLower(name[0]) == 'x' ? Op::X : Op::Y});
+            return {};
+        }
+        const std::optional<double> constant = parser_.ConstantValue(name);
+        if (!constant) throw NotCompiled{};
+        program_.push_back({Op::Number, *constant});
+        return {};
+    }
+    Emitted Call(std::string_view name, Emitted) {
+        const BuiltinFunction fn = LookUpBuiltinFunction(name);
+        if (fn == BuiltinFunction::None || fn == BuiltinFunction::Rnd) throw NotCompiled{};
+        if (LastIsNumber(1)) {
+            double& x = program_.back().number;
+            x = BuiltinFunctionCode(fn)(x);
+        } else {
+            program_.push_back({Op::Function, 0, fn, BuiltinQuietCode(fn)});
+        }
+        return {};
+    }
+    Emitted Binary(Operator op, Emitted, Emitted) {
+        if (LastIsNumber(1) && LastIsNumber(2)) {
+            const double b = program_.back().number;
+            program_.pop_back();
+            double& a = program_.back().number;
+            a = ApplyOperator(op, a, b);
+            return {};
+        }
+        switch (op) {
+        case Operator::Plus: program_.push_back({Op::Add}); break;
+        case Operator::Minus: program_.push_back({Op::Subtract}); break;
+        case Operator::Times: program_.push_back({Op::Multiply}); break;
+        case Operator::Divide: program_.push_back({Op::Divide}); break;
+        case Operator::Power: program_.push_back({Op::Power}); break;
+        default: throw NotCompiled{};
+        }
+        return {};
+    }
+    Emitted Signed(bool negative, Emitted) {
+        if (!negative) return {};
+        if (LastIsNumber(1))
+            program_.back().number = -1.0 * program_.back().number;
+        else
+            program_.push_back({Op::Negate});
+        return {};
+    }
+    template <class F> Emitted Step(const char*, F&& step) { return step(); }
+    [[noreturn]] void Fail(int, std::string) { throw NotCompiled{}; }
+    [[noreturn]] void TooDeep() { throw NotCompiled{}; }
+
+private:
+    bool LastIsNumber(size_t back) const {
+        return program_.size() >= back && program_[program_.size() - back].op == Op::Number;
+    }
+    const clsExpressionParser& parser_;
+    std::vector<Instruction> program_;
+};
+
+size_t StackDepth(const std::vector<Instruction>& program) {
+    size_t depth = 0, deepest = 0;
+    for (const Instruction& in : program) {
+        if (in.op == Op::Number || in.op == Op::X || in.op == Op::Y)
+            deepest = std::max(deepest, ++depth);
+        else if (in.op >= Op::Add)
+            --depth;
+    }
+    return deepest;
+}
+
+} // namespace
+
+PlaneFunction::PlaneFunction(const clsExpressionParser& parser, std::string_view text) {
+    try {
+        program_ = PlaneCompilation(parser).Compile(text);
+    } catch (const NotCompiled&) {
+        program_.clear();
+    } catch (const AppError&) {
+        // A part without a variable fails whatever the point: no value anywhere.
+        program_.clear();
+    }
+    stack_.resize(StackDepth(program_));
+    duals_.resize(stack_.size());
+}
+
+std::optional<double> PlaneFunction::Value(double x, double y) {
+    if (program_.empty()) return std::nullopt;
+    // A step that gives no finite number is one where the parser's checked step raises.
+    double* top = stack_.data() - 1;
+    for (const Instruction& in : program_) {
+        switch (in.op) {
+        case Op::Number: *++top = in.number; break;
+        case Op::X: *++top = x; break;
+        case Op::Y: *++top = y; break;
+        case Op::Negate: *top = -1.0 * *top; break;
+        case Op::Function: *top = in.quiet(*top); break;
+        case Op::Add: --top, top[0] = top[0] + top[1]; break;
+        case Op::Subtract: --top, top[0] = top[0] - top[1]; break;
+        case Op::Multiply: --top, top[0] = top[0] * top[1]; break;
+        case Op::Divide: --top, top[0] = top[0] / top[1]; break;
+        case Op::Power: --top, top[0] = std::pow(top[0], top[1]); break;
+        }
+        if (!std::isfinite(*top)) return std::nullopt;
+    }
+    return *top;
+}
+
+std::optional<PlaneFunction::WithGradient> PlaneFunction::Gradient(double x, double y) {
+    if (program_.empty()) return std::nullopt;
+    WithGradient* top = duals_.data() - 1;
+    for (const Instruction& in : program_) {
+        switch (in.op) {
+        case Op::Number: *++top = {in.number, 0, 0}; break;
+        case Op::X: *++top = {x, 1, 0}; break;
+        case Op::Y: *++top = {y, 0, 1}; break;
+        case Op::Negate: *top = {-1.0 * top->Value, -top->Dx, -top->Dy}; break;
+        case Op::Function: {
+            WithGradient& t = *top;
+            const double v = in.quiet(t.Value);
+            const double s = t.Dx == 0 && t.Dy == 0 ? 0 : BuiltinSlope(in.builtin, t.Value, v);
+            t = {v, s * t.Dx, s * t.Dy};
+            break;
+        }
+        default: {
+            const WithGradient b = top[0];
+            --top;
+            WithGradient& a = top[0];
+            switch (in.op) {
+            case Op::Add: a = {a.Value + b.Value, a.Dx + b.Dx, a.Dy + b.Dy}; break;
+            case Op::Subtract: a = {a.Value - b.Value, a.Dx - b.Dx, a.Dy - b.Dy}; break;
+            case Op::Multiply:
+                a = {a.Value * b.Value, a.Dx * b.Value + a.Value * b.Dx,
+                     a.Dy * b.Value + a.Value * b.Dy};
+                break;
+            case Op::Divide: {
+                const double q = a.Value / b.Value;
+                a = {q, (a.Dx - q * b.Dx) / b.Value, (a.Dy - q * b.Dy) / b.Value};
+                break;
+            }
+            default: {
+                const double p = std::pow(a.Value, b.Value);
+                if (b.Dx != 0 || b.Dy != 0) {
+                    // A varying exponent needs a positive base.
+                    const double l = a.Value > 0 ? std::log(a.Value) : std::nan("");
+                    a = {p, p * (b.Dx * l + b.Value * a.Dx / a.Value),
+                         p * (b.Dy * l + b.Value * a.Dy / a.Value)};
+                } else {
+                    const double d = a.Dx == 0 && a.Dy == 0
+                                         ? 0
+                                         : b.Value * std::pow(a.Value, b.Value - 1);
+                    a = {p, d * a.Dx, d * a.Dy};
+                }
+                break;
+            }
+            }
+            break;
+        }
+        }
+        if (!std::isfinite(top->Value)) return std::nullopt;
+    }
+    if (!std::isfinite(top->Dx) || !std::isfinite(top->Dy)) return std::nullopt;
+    return *top;
+}
+
+} // namespace orbiplot

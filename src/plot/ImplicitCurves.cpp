@@ -1,0 +1,564 @@
+// Implicit curves by adaptive subdivision of the view: a quadtree over a coarse grid, marching
+// squares at pixel size, each crossing located on F itself. Written here rather than taken from
+// a library: the cells must be the view's pixels, F's values come from our compiled
+// expressions with their domain, and poles and touching zeros need our rules.
+#include "plot/ImplicitCurves.h"
+
+#include "base/AppError.h"
+#include "base/modError.h"
+#include "doc/CurveRecord.h"
+#include "expr/PlaneFunction.h"
+#include "expr/clsExpressionParser.h"
+#include "plot/Canvas.h"
+#include "plot/View.h"
+
+#include <boost/math/tools/toms748_solve.hpp>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <limits>
+#include <memory>
+#include <thread>
+
+namespace orbiplot {
+
+namespace {
+
+constexpr int CoarseCell = 16; // pixels, a power of two
+
+// A place where the zero set crosses: a cell edge of the pixel grid (or a touching zero on
+// one), the same key from both cells beside it.
+using PointKey = uint64_t;
+// kind: 0 and 1 a crossing of a pixel's level and upright edge, 2 and 3 a touching zero on
+// one.
+PointKey KeyOf(int64_t i, int64_t j, int kind) {
+    return (static_cast<uint64_t>(i) << 34) ^ (static_cast<uint64_t>(j) << 3) ^
+           static_cast<uint64_t>(kind);
+}
+
+// An open-addressing table from point keys to values: the crossings of a dense curve number
+// in the hundreds of thousands, and a node per entry cost more than finding them.
+template <class V> class KeyTable {
+public:
+    KeyTable() { Resize(1024); }
+    // The value for key, made from make() when the key is new.
+    template <class Make> V& Get(PointKey key, Make&& make) {
+        if (2 * (size_ + 1) > keys_.size()) Resize(keys_.size() * 2);
+        size_t at = Slot(key);
+        while (used_[at]) {
+            if (keys_[at] == key) return values_[at];
+            at = (at + 1) & (keys_.size() - 1);
+        }
+        used_[at] = true;
+        keys_[at] = key;
+        values_[at] = make();
+        ++size_;
+        return values_[at];
+    }
+    const V* Find(PointKey key) const {
+        size_t at = Slot(key);
+        while (used_[at]) {
+            if (keys_[at] == key) return &values_[at];
+            at = (at + 1) & (keys_.size() - 1);
+        }
+        return nullptr;
+    }
+    template <class F> void ForEach(F&& f) const {
+        for (size_t i = 0; i < keys_.size(); ++i)
+            if (used_[i]) f(keys_[i], values_[i]);
+    }
+
+private:
+    size_t Slot(PointKey key) const {
+        uint64_t z = key + 0x9E3779B97F4A7C15ULL;
+        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
+        z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
+        return static_cast<size_t>(z ^ (z >> 31)) & (keys_.size() - 1);
+    }
+    void Resize(size_t capacity) {
+        std::vector<PointKey> keys(capacity);
+        std::vector<V> values(capacity);
+        std::vector<bool> used(capacity, false);
+        keys_.swap(keys);
+        values_.swap(values);
+        used_.swap(used);
+        size_ = 0;
+        for (size_t i = 0; i < keys.size(); ++i)
+            if (used[i]) Get(keys[i], [&] { return values[i]; });
+    }
+    std::vector<PointKey> keys_;
+    std::vector<V> values_;
+    std::vector<bool> used_;
+    size_t size_ = 0;
+};
+
+// A point of the table: none (a pole, or no zero found) is NaN.
+constexpr PlanePoint NoPoint{std::numeric_limits<double>::quiet_NaN(), 0};
+bool IsPoint(const PlanePoint& p) { return !std::isnan(p.x); }
+
+// A function of the plane moved by (h, k): F(x - h, y - k), with its own copy of the program.
+class Moved {
+public:
+    Moved(const PlaneFunction& f, double h, double k) : f_(f), h_(h), k_(k) {}
+    std::optional<double> operator()(double x, double y) { return f_.Value(x - h_, y - k_); }
+    std::optional<PlaneFunction::WithGradient> Slope(double x, double y) {
+        return f_.Gradient(x - h_, y - k_);
+    }
+
+private:
+    PlaneFunction f_;
+    double h_, k_;
+};
+
+// Boost's root finders report a failure to converge by a policy: ours keeps the best point.
+using NoThrow = boost::math::policies::policy<
+    boost::math::policies::evaluation_error<boost::math::policies::ignore_error>>;
+
+// One band of coarse rows, traced on a thread of its own.
+class Tracer {
+public:
+    Tracer(const PlaneFunction& f, double h, double k, double left, double right, double bottom,
+           double top, int columns, int rows, const std::atomic<bool>* stop)
+        : f_(f, h, k), left_(left), right_(right), bottom_(bottom), top_(top), columns_(columns),
+          rows_(rows), stop_(stop) {}
+
+    // The coarse rows from first to last (exclusive).
+    void Run(int first, int last) {
+        const int across = (columns_ + CoarseCell - 1) / CoarseCell;
+        for (int cj = first; cj < last; ++cj)
+            for (int ci = 0; ci < across; ++ci) {
+                if (stop_ && stop_->load()) return;
+                ci0_ = ci * CoarseCell;
+                cj0_ = cj * CoarseCell;
+                std::fill(known_.begin(), known_.end(), uint8_t{0});
+                Cell(0, 0, CoarseCell);
+            }
+    }
+
+    // The bands' points and segments as one, to be chained.
+    void Take(Tracer& other) {
+        other.points_.ForEach([&](PointKey k, const PlanePoint& p) { points_.Get(k, [&] { return p; }); });
+        segments_.insert(segments_.end(), other.segments_.begin(), other.segments_.end());
+        unresolved_ = unresolved_ || other.unresolved_;
+    }
+
+    ZeroSet Result() const {
+        ZeroSet out;
+        out.Lines = Chain();
+        out.Unresolved = unresolved_;
+        return out;
+    }
+
+private:
+    // The grid's world coordinates, each worked out the same way wherever it is needed.
+    double X(int64_t i) const { return left_ + (right_ - left_) * static_cast<double>(i) / columns_; }
+    double Y(int64_t j) const { return bottom_ + (top_ - bottom_) * static_cast<double>(j) / rows_; }
+
+    // F at a corner of the coarse cell's grid (local i, j), kept while the cell is worked on.
+    std::optional<double> Corner(int i, int j) {
+        const size_t at = static_cast<size_t>(j * (CoarseCell + 1) + i);
+        if (!known_[at]) {
+            const auto v = f_(X(ci0_ + i), Y(cj0_ + j));
+            known_[at] = v ? 1 : 2;
+            values_[at] = v ? *v : 0;
+        }
+        return known_[at] == 1 ? std::optional(values_[at]) : std::nullopt;
+    }
+
+    void Cell(int i, int j, int size) {
+        std::array<std::optional<double>, 4> v{Corner(i, j), Corner(i + size, j),
+                                               Corner(i + size, j + size), Corner(i, j + size)};
+        int defined = 0, positive = 0;
+        for (const auto& c : v)
+            if (c) {
+                ++defined;
+                positive += *c >= 0;
+            }
+        if (defined == 0) return;
+        if (defined < 4) {
+            // The edge of F's domain: only the pixels wholly inside draw.
+            if (size > 1) Split(i, j, size);
+            return;
+        }
+        const bool change = positive != 0 && positive != 4;
+        if (change) {
+            // A cell of two pixels that the line simply crosses is drawn whole: its chord
+            // between two exact points lies within a hundredth of a pixel of any curve that
+            // bends less than a pixel's width. Anything else goes down to one pixel.
+            if (size == 1 || (size == 2 && SimpleCrossing(v)))
+                March(i, j, size, v);
+            else
+                Split(i, j, size);
+            return;
+        }
+        if (!MayHide(i, j, size, v)) return;
+        if (size > 1)
+            Split(i, j, size);
+        else if (nearTouch_)
+            Touch(i, j, v);
+    }
+
+    void Split(int i, int j, int size) {
+        const int h = size / 2;
+        Cell(i, j, h);
+        Cell(i + h, j, h);
+        Cell(i, j + h, h);
+        Cell(i + h, j + h, h);
+    }
+
+    // Whether a zero may hide within a cell whose corners keep one sign: F's value at the
+    // middle (a corner of the cell's quarters, so kept for them) against how much F changes
+    // across the cell and how far it strays from the plane through the corners.
+    bool MayHide(int i, int j, int size, const std::array<std::optional<double>, 4>& v) {
+        nearTouch_ = false;
+        double least = std::fabs(*v[0]), lowest = *v[0], highest = *v[0], mean = 0;
+        for (const auto& c : v) {
+            least = std::min(least, std::fabs(*c));
+            lowest = std::min(lowest, *c);
+            highest = std::max(highest, *c);
+            mean += *c / 4;
+        }
+        if (size == 1) {
+            // A pixel is looked at for a touching zero only where its corners come near zero
+            // against their spread and its middle nearer still against its slope.
+            if (least > 2 * (highest - lowest)) return false;
+            const double x0 = X(ci0_ + i), y0 = Y(cj0_ + j);
+            const auto g = f_.Slope(x0 + (X(ci0_ + i + 1) - x0) / 2, y0 + (Y(cj0_ + j + 1) - y0) / 2);
+            if (!g) return false;
+            const double reach = (std::fabs(g->Dx) * std::fabs(X(ci0_ + i + 1) - x0) +
+                                  std::fabs(g->Dy) * std::fabs(Y(cj0_ + j + 1) - y0)) / 2;
+            nearTouch_ = std::fabs(g->Value) <= 0.25 * reach;
+            return nearTouch_;
+        }
+        // Within a cell of two pixels only a touching zero can hide unseen: look closer where the
+        // corners come very near zero.
+        if (size == 2 && least > 0.25 * (highest - lowest)) return false;
+        const int h = size / 2;
+        const auto middle = Corner(i + h, j + h);
+        if (!middle || (*middle >= 0) != (*v[0] >= 0)) return true;
+        const double stray = std::fabs(*middle - mean);
+        if (size >= 8) {
+            // Large cells by F's slope at the middle: a function that waves within the cell
+            // can show the same value at every corner and the middle.
+            const double x0 = X(ci0_ + i), x1 = X(ci0_ + i + size);
+            const double y0 = Y(cj0_ + j), y1 = Y(cj0_ + j + size);
+            const auto g = f_.Slope(x0 + (x1 - x0) / 2, y0 + (y1 - y0) / 2);
+            if (!g) return true;
+            const double reach = (std::fabs(g->Dx) * std::fabs(x1 - x0) + std::fabs(g->Dy) * std::fabs(y1 - y0)) / 2;
+            return std::fabs(*middle) <= 2 * reach + 4 * stray;
+        }
+        const double across = (std::fabs((*v[1] - *v[0]) + (*v[2] - *v[3])) +
+                               std::fabs((*v[3] - *v[0]) + (*v[2] - *v[1]))) / 4;
+        return std::fabs(*middle) <= 1.5 * across + 4 * stray;
+    }
+
+    // F along a cell edge from (xa, ya) to (xb, yb) at parameter s in [0, 1].
+    struct Edge {
+        double xa, ya, xb, yb;
+        bool horizontal;
+        double At(double s) const { return horizontal ? xa + (xb - xa) * s : ya + (yb - ya) * s; }
+    };
+
+    std::optional<double> Along(const Edge& e, double u) {
+        return e.horizontal ? f_(u, e.ya) : f_(e.xa, u);
+    }
+
+    // The zero of F between the ends of an edge where F has opposite signs, to the last bit;
+    // nothing where F has no value on the way, or where the change of sign is a pole.
+    std::optional<PlanePoint> Crossing(const Edge& e, double fa, double fb) {
+        // TOMS 748 (interpolation by inverse cubics, bracketed): a smooth F's zero to the last
+        // bit in four or five values.
+        struct NoValue {};
+        double best = e.horizontal ? e.xa : e.ya, bestValue = fa;
+        if (std::fabs(fb) < std::fabs(fa)) {
+            best = e.horizontal ? e.xb : e.yb;
+            bestValue = fb;
+        }
+        const auto f = [&](double u) {
+            const auto v = Along(e, u);
+            if (!v) throw NoValue{};
+            if (std::fabs(*v) < std::fabs(bestValue)) {
+                best = u;
+                bestValue = *v;
+            }
+            return *v;
+        };
+        try {
+            std::uintmax_t most = 60;
+            boost::math::tools::toms748_solve(f, e.horizontal ? e.xa : e.ya, e.horizontal ? e.xb : e.yb,
+                                              fa, fb, boost::math::tools::eps_tolerance<double>(52),
+                                              most, NoThrow());
+        } catch (const NoValue&) {
+            return std::nullopt;
+        }
+        // At a pole F grows towards the change of sign; at a zero it falls.
+        if (std::fabs(bestValue) > std::min(std::fabs(fa), std::fabs(fb))) return std::nullopt;
+        return e.horizontal ? PlanePoint{best, e.ya} : PlanePoint{e.xa, best};
+    }
+
+    // Edges of the pixel cell (i, j) in the order bottom, right, top, left, each from its
+    // lower-left corner, with the global keys of their crossings.
+    std::array<Edge, 4> EdgesOf(int i, int j, int size) const {
+        const double x0 = X(ci0_ + i), x1 = X(ci0_ + i + size);
+        const double y0 = Y(cj0_ + j), y1 = Y(cj0_ + j + size);
+        return {Edge{x0, y0, x1, y0, true}, Edge{x1, y0, x1, y1, false}, Edge{x0, y1, x1, y1, true},
+                Edge{x0, y0, x0, y1, false}};
+    }
+    std::array<PointKey, 4> KeysOf(int i, int j, int size, int kind) const {
+        const int64_t gi = ci0_ + i, gj = cj0_ + j;
+        return {KeyOf(gi, gj, kind), KeyOf(gi + size, gj, kind + 1), KeyOf(gi, gj + size, kind),
+                KeyOf(gi, gj, kind + 1)};
+    }
+
+    // Exactly two edges change sign: one line through the cell.
+    static bool SimpleCrossing(const std::array<std::optional<double>, 4>& v) {
+        int changes = 0;
+        for (size_t n = 0; n < 4; ++n)
+            changes += (*v[n] >= 0) != (*v[(n + 1) % 4] >= 0);
+        return changes == 2;
+    }
+
+    // The crossing on the edge of a cell from local place (si, sj), level or upright, size
+    // units long, with F's values fa and fb at its ends: kept under the key of the pixel edge
+    // it lies on, so that cells of either size beside it share it. Nothing at a pole.
+    std::optional<PointKey> CrossingOn(int si, int sj, bool upright, int size, double fa, double fb) {
+        while (size > 1) {
+            // The half where the sign changes (the middle is a corner of the grid, kept).
+            const int h = size / 2;
+            const auto fm = upright ? Corner(si, sj + h) : Corner(si + h, sj);
+            if (!fm) return std::nullopt;
+            if ((fa >= 0) != (*fm >= 0)) {
+                fb = *fm;
+            } else {
+                fa = *fm;
+                (upright ? sj : si) += h;
+            }
+            size = h;
+        }
+        const PointKey key = KeyOf(ci0_ + si, cj0_ + sj, upright ? 1 : 0);
+        const double x0 = X(ci0_ + si), y0 = Y(cj0_ + sj);
+        const Edge e = upright ? Edge{x0, y0, x0, Y(cj0_ + sj + 1), false}
+                               : Edge{x0, y0, X(ci0_ + si + 1), y0, true};
+        const PlanePoint& p = points_.Get(key, [&] {
+            const auto c = Crossing(e, fa, fb);
+            return c ? *c : NoPoint;
+        });
+        if (!IsPoint(p)) return std::nullopt;
+        return key;
+    }
+
+    void March(int i, int j, int size, const std::array<std::optional<double>, 4>& v) {
+        // Corner values in the order a (lower left), b, c, d.
+        std::array<double, 4> f{};
+        for (size_t n = 0; n < 4; ++n)
+            f[n] = *v[n];
+        const auto edges = EdgesOf(i, j, size);
+        // Each edge from its lower-left end: bottom a->b, right b->c, top d->c, left a->d.
+        const std::array<std::pair<size_t, size_t>, 4> ends{{{0, 1}, {1, 2}, {3, 2}, {0, 3}}};
+        const std::array<std::array<int, 3>, 4> starts{
+            {{i, j, 0}, {i + size, j, 1}, {i, j + size, 0}, {i, j, 1}}};
+        std::array<bool, 4> crosses{};
+        std::array<PointKey, 4> keys{};
+        int count = 0;
+        for (size_t n = 0; n < 4; ++n) {
+            const double fa = f[ends[n].first], fb = f[ends[n].second];
+            crosses[n] = (fa >= 0) != (fb >= 0);
+            if (!crosses[n]) continue;
+            ++count;
+            const auto key = CrossingOn(starts[n][0], starts[n][1], starts[n][2] == 1, size, fa, fb);
+            // A pole on an edge: no line through this cell.
+            if (!key) return;
+            keys[n] = *key;
+        }
+        if (count == 2) {
+            std::array<size_t, 2> pair{};
+            size_t k = 0;
+            for (size_t n = 0; n < 4; ++n)
+                if (crosses[n]) pair[k++] = n;
+            segments_.push_back({keys[pair[0]], keys[pair[1]]});
+            return;
+        }
+        if (count != 4) return;
+        // A saddle: the middle's sign says which corners its region joins.
+        const auto middle = f_((edges[0].xa + edges[0].xb) / 2, (edges[1].ya + edges[1].yb) / 2);
+        if (!middle) return;
+        if ((*middle >= 0) == (f[0] >= 0)) {
+            // a and c joined across the middle: the lines cut off b and d.
+            segments_.push_back({keys[0], keys[1]});
+            segments_.push_back({keys[2], keys[3]});
+        } else {
+            segments_.push_back({keys[3], keys[0]});
+            segments_.push_back({keys[1], keys[2]});
+        }
+    }
+
+    // A pixel cell where F keeps its sign but may touch zero: the edges along which F turns
+    // back towards zero are searched for a zero of F itself.
+    void Touch(int i, int j, const std::array<std::optional<double>, 4>& v) {
+        const auto edges = EdgesOf(i, j, 1);
+        const auto keys = KeysOf(i, j, 1, 2);
+        const std::array<std::pair<size_t, size_t>, 4> ends{{{0, 1}, {1, 2}, {3, 2}, {0, 3}}};
+        std::vector<PointKey> found;
+        for (size_t n = 0; n < 4; ++n) {
+            const PlanePoint& p = points_.Get(keys[n], [&] {
+                const auto t = TouchOn(edges[n], *v[ends[n].first], *v[ends[n].second]);
+                return t ? *t : NoPoint;
+            });
+            if (IsPoint(p)) found.push_back(keys[n]);
+        }
+        if (found.size() == 2)
+            segments_.push_back({found[0], found[1]});
+        else if (found.empty())
+            unresolved_ = true;
+    }
+
+    std::optional<PlanePoint> TouchOn(const Edge& e, double fa, double fb) {
+        // F's slope along the edge at each end: a turn back towards zero lies between.
+        const auto ga = f_.Slope(e.xa, e.ya), gb = f_.Slope(e.xb, e.yb);
+        if (!ga || !gb) return std::nullopt;
+        const double sa = e.horizontal ? ga->Dx : ga->Dy, sb = e.horizontal ? gb->Dx : gb->Dy;
+        const double sign = fa >= 0 ? 1 : -1;
+        if (!(sign * sa < 0 && sign * sb > 0)) return std::nullopt;
+        double lo = e.horizontal ? e.xa : e.ya, hi = e.horizontal ? e.xb : e.yb;
+        for (int n = 0; n < 80; ++n) {
+            const double m = lo + (hi - lo) / 2;
+            if (m == lo || m == hi) break;
+            const auto g = e.horizontal ? f_.Slope(m, e.ya) : f_.Slope(e.xa, m);
+            if (!g) return std::nullopt;
+            const double s = sign * (e.horizontal ? g->Dx : g->Dy);
+            if (s < 0)
+                lo = m;
+            else
+                hi = m;
+        }
+        for (double u : {lo, hi}) {
+            const auto fu = Along(e, u);
+            if (fu && (*fu == 0 || std::fabs(*fu) <= 1e-24 * std::max(std::fabs(fa), std::fabs(fb))))
+                return e.horizontal ? PlanePoint{u, e.ya} : PlanePoint{e.xa, u};
+        }
+        return std::nullopt;
+    }
+
+    PlanePoint PointOf(PointKey key) const { return *points_.Find(key); }
+
+    // The segments joined at their shared points into polylines.
+    std::vector<std::vector<PlanePoint>> Chain() const {
+        KeyTable<std::array<int, 2>> at;
+        for (size_t s = 0; s < segments_.size(); ++s)
+            for (PointKey k : {segments_[s].first, segments_[s].second}) {
+                auto& slot = at.Get(k, [] { return std::array<int, 2>{-1, -1}; });
+                (slot[0] < 0 ? slot[0] : slot[1]) = static_cast<int>(s);
+            }
+        std::vector<bool> used(segments_.size(), false);
+        std::vector<std::vector<PlanePoint>> lines;
+        const auto walk = [&](size_t first, PointKey from) {
+            std::vector<PlanePoint> line{PointOf(from)};
+            size_t s = first;
+            PointKey k = from;
+            while (!used[s]) {
+                used[s] = true;
+                k = segments_[s].first == k ? segments_[s].second : segments_[s].first;
+                line.push_back(PointOf(k));
+                const auto& next = *at.Find(k);
+                const int n = next[0] == static_cast<int>(s) ? next[1] : next[0];
+                if (n < 0) break;
+                s = static_cast<size_t>(n);
+            }
+            lines.push_back(std::move(line));
+        };
+        // Open lines from their ends first, then the closed ones.
+        at.ForEach([&](PointKey k, const std::array<int, 2>& segs) {
+            if (segs[1] < 0 && !used[static_cast<size_t>(segs[0])]) walk(static_cast<size_t>(segs[0]), k);
+        });
+        for (size_t s = 0; s < segments_.size(); ++s)
+            if (!used[s]) walk(s, segments_[s].first);
+        return lines;
+    }
+
+    Moved f_;
+    double left_, right_, bottom_, top_;
+    int columns_, rows_;
+    const std::atomic<bool>* stop_;
+    int ci0_ = 0, cj0_ = 0;
+    std::array<uint8_t, (CoarseCell + 1) * (CoarseCell + 1)> known_{};
+    std::array<double, (CoarseCell + 1) * (CoarseCell + 1)> values_{};
+    KeyTable<PlanePoint> points_; // crossings and touching zeros, by their edges
+    std::vector<std::pair<PointKey, PointKey>> segments_;
+    bool nearTouch_ = false;
+    bool unresolved_ = false;
+};
+
+} // namespace
+
+ZeroSet TraceZeroSet(const PlaneFunction& f, double h, double k, double left, double right,
+                     double bottom, double top, int columns, int rows, unsigned threads,
+                     const std::atomic<bool>* stop) {
+    if (columns <= 0 || rows <= 0 || !f.IsCompiled()) return {};
+    const int up = (rows + CoarseCell - 1) / CoarseCell;
+    const int bands = static_cast<int>(std::clamp<unsigned>(threads, 1, 64));
+    std::vector<std::unique_ptr<Tracer>> tracers;
+    for (int b = 0; b < bands; ++b)
+        tracers.push_back(std::make_unique<Tracer>(f, h, k, left, right, bottom, top, columns, rows, stop));
+    {
+        std::vector<std::thread> helpers;
+        for (int b = 1; b < bands; ++b)
+            helpers.emplace_back([&, b] { tracers[static_cast<size_t>(b)]->Run(up * b / bands, up * (b + 1) / bands); });
+        tracers[0]->Run(0, up / bands);
+        for (std::thread& helper : helpers)
+            helper.join();
+    }
+    if (stop && stop->load()) throw DrawingStopped{};
+    for (int b = 1; b < bands; ++b)
+        tracers[0]->Take(*tracers[static_cast<size_t>(b)]);
+    return tracers[0]->Result();
+}
+
+PlaneFunction CompileImplicit(const clsExpressionParser& parser, const std::string& text) {
+    const std::optional<std::string> function = ImplicitFunctionText(text);
+    if (!function)
+        throw AppError(ErrInvalidCall, DefaultErrorSource, "隐函数方程中只能有一个等号, 且两边都不能为空");
+    PlaneFunction f(parser, *function);
+    if (f.IsCompiled()) return f;
+    // Why not: the parser reads the text with both variables as numbers and says.
+    clsExpressionParser own(parser);
+    own.ParseExpression(SubstituteVariable(SubstituteVariable(*function, "x", "1"), "y", "1"));
+    throw AppError(ErrInvalidCall, DefaultErrorSource,
+                   "隐函数的表达式不能含随机函数 RND, 也不能有在任何点都无法计算的部分");
+}
+
+CurveTiming DrawImplicit(EquationContext& c, const CurveRecord& curve) {
+    const float start = c.Timer.Timer();
+    CurveTiming timing;
+    try {
+        const PlaneFunction f = CompileImplicit(c.Parser, curve.Expression1);
+        const View& v = c.ViewState;
+        const int columns = v.ClientWidthTwips() / TwipsPerPixel;
+        const int rows = v.ClientHeightTwips() / TwipsPerPixel;
+        const unsigned threads = c.Threads ? c.Threads : std::max(1u, std::thread::hardware_concurrency());
+        const ZeroSet zeros = TraceZeroSet(f, 0, 0, v.ScaleLeft(), v.Right(), v.Bottom(), v.ScaleTop(),
+                                           std::max(columns, 1), std::max(rows, 1), threads, c.Stop);
+        std::vector<CanvasPoint> points;
+        for (const auto& line : zeros.Lines) {
+            points.clear();
+            for (const PlanePoint& p : line)
+                points.push_back({static_cast<float>(p.x), static_cast<float>(p.y)});
+            c.Surface.Polyline(points.data(), points.size(), curve.LineColor);
+        }
+        timing.Drawn = true;
+        timing.Undrawable = zeros.Lines.empty() && zeros.Unresolved;
+    } catch (const DrawingStopped&) {
+        throw;
+    } catch (...) {
+        timing.Elapsed = c.Timer.Timer() - start;
+        const AppError error = CurrentError();
+        timing.Failure = error.Number;
+        timing.FailureText = error.Description;
+        ReportError(c.Messages, error);
+        return timing;
+    }
+    timing.Elapsed = c.Timer.Timer() - start;
+    return timing;
+}
+
+} // namespace orbiplot
