@@ -228,7 +228,7 @@ private:
             if (!g) return false;
             const double reach = (std::fabs(g->Dx) * std::fabs(X(ci0_ + i + 1) - x0) +
                                   std::fabs(g->Dy) * std::fabs(Y(cj0_ + j + 1) - y0)) / 2;
-            nearTouch_ = std::fabs(g->Value) <= 0.25 * reach;
+            nearTouch_ = std::fabs(g->Value) <= reach;
             return nearTouch_;
         }
         // Within a cell of two pixels only a touching zero can hide unseen: look closer where the
@@ -270,30 +270,27 @@ private:
         // TOMS 748 (interpolation by inverse cubics, bracketed): a smooth F's zero to the last
         // bit in four or five values.
         struct NoValue {};
-        double best = e.horizontal ? e.xa : e.ya, bestValue = fa;
-        if (std::fabs(fb) < std::fabs(fa)) {
-            best = e.horizontal ? e.xb : e.yb;
-            bestValue = fb;
-        }
         const auto f = [&](double u) {
             const auto v = Along(e, u);
             if (!v) throw NoValue{};
-            if (std::fabs(*v) < std::fabs(bestValue)) {
-                best = u;
-                bestValue = *v;
-            }
             return *v;
         };
+        std::pair<double, double> bracket;
         try {
             std::uintmax_t most = 60;
-            boost::math::tools::toms748_solve(f, e.horizontal ? e.xa : e.ya, e.horizontal ? e.xb : e.yb,
-                                              fa, fb, boost::math::tools::eps_tolerance<double>(52),
-                                              most, NoThrow());
+            bracket = boost::math::tools::toms748_solve(
+                f, e.horizontal ? e.xa : e.ya, e.horizontal ? e.xb : e.yb, fa, fb,
+                boost::math::tools::eps_tolerance<double>(52), most, NoThrow());
         } catch (const NoValue&) {
             return std::nullopt;
         }
-        // At a pole F grows towards the change of sign; at a zero it falls.
-        if (std::fabs(bestValue) > std::min(std::fabs(fa), std::fabs(fb))) return std::nullopt;
+        // The end of the last bracket where F is smaller. At a pole F grows towards the change
+        // of sign; at a zero it falls.
+        const auto va = Along(e, bracket.first), vb = Along(e, bracket.second);
+        if (!va || !vb) return std::nullopt;
+        const bool first = std::fabs(*va) <= std::fabs(*vb);
+        const double best = first ? bracket.first : bracket.second;
+        if (std::fabs(first ? *va : *vb) > std::min(std::fabs(fa), std::fabs(fb))) return std::nullopt;
         return e.horizontal ? PlanePoint{best, e.ya} : PlanePoint{e.xa, best};
     }
 
@@ -380,6 +377,26 @@ private:
             return;
         }
         if (count != 4) return;
+        // Two branches crossing inside the cell: the lines from edge to opposite edge meet
+        // where F is zero (to within the chords' bend), and are drawn through the crossing.
+        {
+            const PlanePoint a = PointOf(keys[0]), b = PointOf(keys[1]), c = PointOf(keys[2]),
+                             d = PointOf(keys[3]);
+            const double ux = c.x - a.x, uy = c.y - a.y, vx = d.x - b.x, vy = d.y - b.y;
+            const double den = ux * vy - uy * vx;
+            if (den != 0) {
+                const double s = ((b.x - a.x) * vy - (b.y - a.y) * vx) / den;
+                const auto at = f_(a.x + ux * s, a.y + uy * s);
+                double least = std::fabs(f[0]);
+                for (double corner : f)
+                    least = std::min(least, std::fabs(corner));
+                if (at && std::fabs(*at) <= 0.05 * least) {
+                    segments_.push_back({keys[0], keys[2]});
+                    segments_.push_back({keys[1], keys[3]});
+                    return;
+                }
+            }
+        }
         // A saddle: the middle's sign says which corners its region joins.
         const auto middle = f_((edges[0].xa + edges[0].xb) / 2, (edges[1].ya + edges[1].yb) / 2);
         if (!middle) return;
@@ -400,12 +417,17 @@ private:
         const auto keys = KeysOf(i, j, 1, 2);
         const std::array<std::pair<size_t, size_t>, 4> ends{{{0, 1}, {1, 2}, {3, 2}, {0, 3}}};
         std::vector<PointKey> found;
+        std::vector<PlanePoint> at;
         for (size_t n = 0; n < 4; ++n) {
             const PlanePoint& p = points_.Get(keys[n], [&] {
                 const auto t = TouchOn(edges[n], *v[ends[n].first], *v[ends[n].second]);
                 return t ? *t : NoPoint;
             });
-            if (IsPoint(p)) found.push_back(keys[n]);
+            // A zero at a corner is found from both its edges: once.
+            if (IsPoint(p) && std::find(at.begin(), at.end(), p) == at.end()) {
+                found.push_back(keys[n]);
+                at.push_back(p);
+            }
         }
         if (found.size() == 2)
             segments_.push_back({found[0], found[1]});
@@ -414,6 +436,8 @@ private:
     }
 
     std::optional<PlanePoint> TouchOn(const Edge& e, double fa, double fb) {
+        if (fa == 0) return PlanePoint{e.xa, e.ya};
+        if (fb == 0) return PlanePoint{e.xb, e.yb};
         // F's slope along the edge at each end: a turn back towards zero lies between.
         const auto ga = f_.Slope(e.xa, e.ya), gb = f_.Slope(e.xb, e.yb);
         if (!ga || !gb) return std::nullopt;

@@ -505,6 +505,85 @@ TEST(KeyPoints, LabelsAndValues) {
     EXPECT_EQ(KindWord(KeyPointKind::Intersection), "intersection");
 }
 
+TEST(KeyPoints, ImplicitCurvesMeetEveryTypeAndTurnWhereTheirGradientDoes) {
+    Search f;
+    const auto implicit = [&](const char* text, float h = 0, float k = 0) {
+        CurveRecord c = Equation(Implicit, text);
+        c.CTh = h;
+        c.CTk = k;
+        return f.Add(c);
+    };
+    const int ellipse = implicit("x^2/9+y^2/4=1");
+    const int diagonal = f.Add(Params(LineSI, {"1", "0"})); // y = x
+    const int moved = implicit("x^2/9+y^2/4-1", 1, -2);     // about (1, -2)
+    const int circle = implicit("x^2+y^2=4", 1, 0.5);        // about (1, 0.5), radius 2
+    const int cross = implicit("x^2-y^2");
+    const int graph = f.Add(Equation(CurveGeneralY, "x/2")); // through the circle's middle
+    const int param = f.Add(Equation(CurveParameter, "t", "-t-6", true)); // y = -x - 6
+    const Found found = f.Run({-10, 10, -8, 8});
+
+    // The ellipse meets y = x where x^2 (1/9 + 1/4) = 1: x = 6/sqrt 13.
+    const double m = 6 / std::sqrt(13.0);
+    const auto meets = found.Of(KeyPointKind::Intersection, ellipse, diagonal);
+    ASSERT_EQ(meets.size(), 2U);
+    EXPECT_TRUE(WithinUlps(meets[0].X, -m));
+    EXPECT_TRUE(WithinUlps(meets[0].Y, -m));
+    EXPECT_TRUE(WithinUlps(meets[1].X, m));
+    EXPECT_TRUE(WithinUlps(meets[1].Y, m));
+    // The moved ellipse turns at (1, 0) and (1, -4) in y, at (4, -2) and (-2, -2) in x.
+    const auto top = found.Of(KeyPointKind::Maximum, moved), low = found.Of(KeyPointKind::Minimum, moved);
+    ASSERT_EQ(top.size(), 2U);
+    ASSERT_EQ(low.size(), 2U);
+    EXPECT_TRUE(WithinUlps(top[0].X, 1) && Relative(top[0].Y, 0, 1e-15)) << top[0].X << " " << top[0].Y;
+    EXPECT_TRUE(WithinUlps(top[1].X, 4) && WithinUlps(top[1].Y, -2)) << top[1].X << " " << top[1].Y;
+    EXPECT_TRUE(WithinUlps(low[0].X, -2) && WithinUlps(low[0].Y, -2)) << low[0].X << " " << low[0].Y;
+    EXPECT_TRUE(WithinUlps(low[1].X, 1) && WithinUlps(low[1].Y, -4)) << low[1].X << " " << low[1].Y;
+    // Its crossings of the axes: y = 0 only at its top, x = 0 at y = -2 +- 2 sqrt(8/9).
+    const auto zero = found.Of(KeyPointKind::Zero, moved);
+    ASSERT_EQ(zero.size(), 1U);
+    EXPECT_TRUE(Relative(zero[0].X, 1, 1e-7));
+    const auto intercepts = found.Of(KeyPointKind::YIntercept, moved);
+    ASSERT_EQ(intercepts.size(), 2U);
+    EXPECT_TRUE(WithinUlps(intercepts[0].Y, -2 - 2 * std::sqrt(8.0 / 9)));
+    EXPECT_TRUE(WithinUlps(intercepts[1].Y, -2 + 2 * std::sqrt(8.0 / 9)));
+    // Two implicit curves: the circle about (1, 0.5) meets y = x where 2x^2 - 3x - 2.75 = 0 and
+    // y = -x where 2x^2 - x - 2.75 = 0.
+    const auto both = found.Of(KeyPointKind::Intersection, circle, cross);
+    ASSERT_EQ(both.size(), 4U);
+    std::vector<double> xs;
+    for (const KeyPoint& p : both) {
+        xs.push_back(p.X);
+        EXPECT_TRUE(WithinUlps(std::fabs(p.X), std::fabs(p.Y), 8)) << p.X << " " << p.Y;
+    }
+    std::sort(xs.begin(), xs.end());
+    EXPECT_TRUE(WithinUlps(xs[0], (1 - std::sqrt(23.0)) / 4));
+    EXPECT_TRUE(WithinUlps(xs[1], (3 - std::sqrt(31.0)) / 4));
+    EXPECT_TRUE(WithinUlps(xs[2], (1 + std::sqrt(23.0)) / 4));
+    EXPECT_TRUE(WithinUlps(xs[3], (3 + std::sqrt(31.0)) / 4));
+    // With a Y=f(X) curve through the circle's middle: x = 1 +- 4 / sqrt 5.
+    const auto chord = found.Of(KeyPointKind::Intersection, circle, graph);
+    ASSERT_EQ(chord.size(), 2U);
+    EXPECT_TRUE(WithinUlps(chord[0].X, 1 - 4 / std::sqrt(5.0)));
+    EXPECT_TRUE(WithinUlps(chord[1].X, 1 + 4 / std::sqrt(5.0)));
+    const auto crossed = found.Of(KeyPointKind::Intersection, cross, param);
+    ASSERT_EQ(crossed.size(), 1U); // y = -x - 6 meets y = x at (-3, -3) and never y = -x
+    EXPECT_TRUE(WithinUlps(crossed[0].X, -3));
+    EXPECT_TRUE(WithinUlps(crossed[0].Y, -3));
+}
+
+TEST(KeyPoints, TheTraceFollowsAnImplicitCurve) {
+    Search f;
+    f.Add(Equation(Implicit, "x^3+y^3=3*x*y"));
+    CurveTracer tracer(f.doc, f.context.Parser, {-3, 3, -3, 3});
+    // 100 pixels a unit: the pointer beside the loop near (1.5, 1.5).
+    const auto p = tracer.Nearest(1.52, 1.49, 100, 100, 8);
+    ASSERT_TRUE(p.has_value());
+    EXPECT_EQ(p->Curve, 0);
+    EXPECT_NEAR(p->X * p->X * p->X + p->Y * p->Y * p->Y, 3 * p->X * p->Y, 1e-12);
+    EXPECT_NEAR(p->X, 1.505, 0.01);
+    EXPECT_FALSE(tracer.Nearest(-1, 2, 100, 100, 8).has_value());
+}
+
 TEST(RootFinding, PolynomialRootsSimpleDoubleAndNone) {
     // (t - 1)(t - 2)(t + 3) = t^3 - 7t + 6.
     EXPECT_THAT(PolynomialRoots({6, -7, 0, 1}), ::testing::ElementsAre(-3.0, 1.0, 2.0));

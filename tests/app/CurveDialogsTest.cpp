@@ -398,3 +398,62 @@ TEST(CurveDialog, TheDirectrixAndTheAsymptoteBoxesAreEachKeptOnTheirOwn) {
         EXPECT_TRUE(again.Curve(i).ExLine2) << i;
     }
 }
+
+TEST(CurveDialog, AnImplicitCurveFromTheMenuItemItsBoxAndItsNotes) {
+    AppFixture f;
+    frmDocument* document = EmptyDocument(f);
+    ASSERT_NE(document, nullptr);
+    QAction* item = f.Action("mnuCurveAddCurveImplicit");
+    ASSERT_NE(item, nullptr);
+    EXPECT_EQ(item->text(), "隐函数 F(X,Y)=0(&I)");
+    WhenModal([&](QWidget* w) {
+        Controls d{w};
+        // The eighteenth entry, after the seventeen, with a box of its own.
+        EXPECT_EQ(d.Type(), CurveTypeCount);
+        EXPECT_EQ(d.Get<QComboBox>("cboFunType")->currentText(), "一般曲线 - 隐函数 F(X,Y)=0");
+        EXPECT_TRUE(d.Get<QGroupBox>("fraFunSetting4")->isVisible());
+        EXPECT_FALSE(d.Get<QGroupBox>("fraFunSetting2")->isVisible());
+        QLineEdit* box = d.Get("txtExpressionI");
+        box->setText("x^2+y^2=");
+        EXPECT_EQ(d.Get<QLabel>("lblNoteI")->text(), "只能有一个等号, 且两边都不能为空");
+        box->setText("x^2+y^2=4+");
+        EXPECT_TRUE(d.Get<QLabel>("lblNoteI")->text().contains("(位置 11)"))
+            << d.Get<QLabel>("lblNoteI")->text().toStdString();
+        // Two equals signs: said, and the dialog stays.
+        box->setText("x=y=1");
+        d.Ok();
+        EXPECT_TRUE(w->isVisible());
+        EXPECT_EQ(f.messages.shown.size(), 1U);
+        box->setText("X^2+Y^2=4");
+        EXPECT_EQ(d.Get<QLabel>("lblNoteI")->text(), "");
+        d.Get("txtCT0")->setText("1");
+        d.Ok();
+    });
+    item->trigger();
+    ASSERT_EQ(document->Model().CurveCount(), 1);
+    const CurveRecord& c = document->Model().Curve(0);
+    EXPECT_EQ(c.FType, Implicit);
+    EXPECT_EQ(c.Expression1, "x^2+y^2=4");
+    EXPECT_EQ(c.CTh, 1);
+    // Edited again: the same box, its text as stored, the type fixed.
+    WhenModal([&](QWidget* w) {
+        Controls d{w};
+        EXPECT_EQ(d.Type(), CurveTypeCount);
+        EXPECT_FALSE(d.Get<QComboBox>("cboFunType")->isEnabled());
+        EXPECT_EQ(d.Get("txtExpressionI")->text(), "x^2+y^2=4");
+        d.Cancel();
+    });
+    frmFunAdd(f.context.Core, f.context.Dialogs, *document, f.main.get()).ModifyFun(0);
+    // Drawn: the circle about (1, 0) passes its rightmost point (3, 0).
+    QApplication::processEvents();
+    const auto [px, py] = document->ViewState().ToPixels(3, 0);
+    bool red = false;
+    for (int dx = -2; dx <= 2; ++dx)
+        for (int dy = -2; dy <= 2; ++dy) {
+            const QRgb p = document->Picture().pixel(int(px) + dx, int(py) + dy);
+            red = red || (qRed(p) > 150 && qGreen(p) < 120 && qBlue(p) < 120) ||
+                  (qBlue(p) > 150 && qRed(p) < 120) || (qGreen(p) > 150 && qRed(p) < 120);
+        }
+    EXPECT_TRUE(red);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}

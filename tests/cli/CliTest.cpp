@@ -529,3 +529,44 @@ TEST(Cli, RenderShadesTheDocumentsAreas) {
     ASSERT_EQ(Cli({"render", dir.File("a.opd"), dir.File("a.svg"), "--view", "-2,2,-1,3"}).code, 0);
     EXPECT_NE(dir.Read("a.svg").find("2.66667"), std::string::npos);
 }
+
+TEST(Cli, ImplicitCurvesListDrawAndHaveKeyPoints) {
+    TempDir dir;
+    // The circle x^2 + y^2 = 4 and the line y = x.
+    dir.Write("c.opd", "[General]\r\nOPMVer=1\r\nC=2\r\n[0DATA]\r\nType=100\r\nExp1=x^2+y^2=4\r\n"
+                       "LC=255\r\nLW=3\r\n[1DATA]\r\nType=3\r\nSD1=1\r\nSD2=0\r\n");
+    EXPECT_NE(Cli({"list", dir.File("c.opd")}).out.find("curve 0 1 隐函数: x^2+y^2=4\n"),
+              std::string::npos);
+    const CliRun points = Cli({"points", dir.File("c.opd"), "--view", "-3,3,-3,3"});
+    std::istringstream lines(points.out);
+    std::string kind;
+    int meets = 0;
+    for (std::string line; std::getline(lines, line);) {
+        if (line.rfind("intersection 0 1 ", 0) != 0) continue;
+        double x = 0, y = 0;
+        ASSERT_EQ(std::sscanf(line.c_str(), "intersection 0 1 %lf %lf", &x, &y), 2);
+        EXPECT_NEAR(std::fabs(x), std::sqrt(2.0), 4e-16);
+        EXPECT_EQ(x, y);
+        ++meets;
+    }
+    EXPECT_EQ(meets, 2);
+    EXPECT_NE(points.out.find("max 0 0 2\n"), std::string::npos) << points.out;
+    EXPECT_NE(points.out.find("zero 0 -2 0\n"), std::string::npos) << points.out;
+    ASSERT_EQ(Cli({"render", dir.File("c.opd"), dir.File("c.png"), "--size", "300x300", "--view",
+                   "-3,3,-3,3"})
+                  .code,
+              0);
+    const QImage image(QString::fromStdString(dir.File("c.png")));
+    // 50 pixels a unit: (2, 0) at (250, 150), (0, -2) at (150, 250); the middle is clear.
+    const auto red = [&](int x, int y) {
+        for (int dy = -2; dy <= 2; ++dy)
+            for (int dx = -2; dx <= 2; ++dx) {
+                const QRgb p = image.pixel(x + dx, y + dy);
+                if (qRed(p) > 200 && qGreen(p) < 90) return true;
+            }
+        return false;
+    };
+    EXPECT_TRUE(red(250, 150));
+    EXPECT_TRUE(red(150, 250));
+    EXPECT_FALSE(red(190, 110));
+}

@@ -228,6 +228,34 @@ TEST(DocumentFile, AreasKeptInSectionsOfTheirOwnAndThePartsAsTheyWere) {
     EXPECT_EQ(partly.CurveCount(), 3);
 }
 
+TEST(DocumentFile, ImplicitCurvesAreTypeHundredAndUnknownTypesStayUnknown) {
+    DocFixture f;
+    // Type 100 with its text in Exp1, beside types 17 and 99 that no reader knows.
+    const std::string text =
+        "[General]\r\nOPMVer=1\r\nTitle=t\r\nC=3\r\n[0DATA]\r\nType=100\r\nExp1=x^2+y^2=4\r\n"
+        "CTh=1.5\r\nCTk=-2\r\nLC=255\r\nLW=2\r\n[1DATA]\r\nType=17\r\nExp1=x\r\n"
+        "[2DATA]\r\nType=99\r\n";
+    ASSERT_TRUE(f.doc.LoadDoc(f.dir.Write("i.opd", text)));
+    EXPECT_EQ(f.doc.GetFunList(),
+              (std::vector<std::string>{"隐函数: x^2+y^2=4", "未知类型", "未知类型"}));
+    const CurveRecord c = f.doc.Curve(0);
+    EXPECT_EQ(c.FType, Implicit);
+    EXPECT_EQ(c.Expression1, "x^2+y^2=4");
+    EXPECT_EQ(c.CTh, 1.5F);
+    EXPECT_EQ(c.CTk, -2.0F);
+    // Saved and read again: the same records.
+    ASSERT_TRUE(f.doc.SaveDoc(f.dir.File("again.opd")));
+    DocumentModel again = f.Fresh();
+    ASSERT_TRUE(again.LoadDoc(f.dir.File("again.opd")));
+    for (int32_t i = 0; i < 3; ++i)
+        EXPECT_EQ(again.Curve(i), f.doc.Curve(i)) << i;
+    EXPECT_NE(f.dir.Read("again.opd").find("[0DATA]\r\nType=100\r\nExp1=x^2+y^2=4\r\n"), std::string::npos);
+    // A description without "=" says "=0".
+    CurveRecord bare = c;
+    bare.Expression1 = "x*y-1";
+    EXPECT_EQ(CurveDescription(bare), "隐函数: x*y-1=0");
+}
+
 TEST(DocumentModel, AreasFollowTheirCurvesWhenOneIsDeletedOrPutBack) {
     DocFixture f;
     f.doc.NewDoc({"t", "a", "", "2"});
