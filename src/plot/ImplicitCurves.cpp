@@ -270,10 +270,22 @@ private:
         // TOMS 748 (interpolation by inverse cubics, bracketed): a smooth F's zero to the last
         // bit in four or five values.
         struct NoValue {};
+        // Every value the solver asks for, so that the last bracket's ends are not evaluated
+        // again.
+        std::array<std::pair<double, double>, 64> seen;
+        size_t count = 0;
+        seen[count++] = {e.horizontal ? e.xa : e.ya, fa};
+        seen[count++] = {e.horizontal ? e.xb : e.yb, fb};
         const auto f = [&](double u) {
             const auto v = Along(e, u);
             if (!v) throw NoValue{};
+            if (count < seen.size()) seen[count++] = {u, *v};
             return *v;
+        };
+        const auto value = [&](double u) -> std::optional<double> {
+            for (size_t n = count; n-- > 0;)
+                if (seen[n].first == u) return seen[n].second;
+            return Along(e, u);
         };
         std::pair<double, double> bracket;
         try {
@@ -286,7 +298,7 @@ private:
         }
         // The end of the last bracket where F is smaller. At a pole F grows towards the change
         // of sign; at a zero it falls.
-        const auto va = Along(e, bracket.first), vb = Along(e, bracket.second);
+        const auto va = value(bracket.first), vb = value(bracket.second);
         if (!va || !vb) return std::nullopt;
         const bool first = std::fabs(*va) <= std::fabs(*vb);
         const double best = first ? bracket.first : bracket.second;
