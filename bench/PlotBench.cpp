@@ -20,6 +20,8 @@
 #include <QImage>
 #include <QPainter>
 
+#include <thread>
+
 using namespace orbiplot;
 
 namespace {
@@ -168,6 +170,17 @@ void RefreshAllJob(benchmark::State& state) {
     }
     state.counters["evaluations/s"] = benchmark::Counter(
         ref.Evaluations() * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+}
+
+// The same as the window runs it: on a thread of its own for each redraw.
+void RefreshAllJobOwnThread(benchmark::State& state) {
+    EnsureGuiApplication();
+    Reference ref;
+    for (auto _ : state) {
+        PictureJob job(ref.doc, ref.view, ref.context, ref.clock, QFont(), QSize(Width, Height), 1);
+        std::thread([&] { job.Run(); }).join();
+        benchmark::DoNotOptimize(job.Picture().constBits());
+    }
 }
 
 // A document of one curve, y = sin(x)*x, as the window redraws it.
@@ -335,8 +348,9 @@ void ImplicitTrace(benchmark::State& state, const char* text) {
     const auto threads = static_cast<unsigned>(state.range(0));
     size_t lines = 0;
     for (auto _ : state) {
-        const ZeroSet z = TraceZeroSet(f, 0, 0, ref.view.ScaleLeft(), ref.view.Right(),
-                                       ref.view.Bottom(), ref.view.ScaleTop(), Width, Height, threads);
+        const ZeroSet z =
+            TraceZeroSet(f, 0, 0, ref.view.ScaleLeft(), ref.view.Right(), ref.view.Bottom(),
+                         ref.view.ScaleTop(), Width, Height, threads);
         lines = z.Lines.size();
     }
     state.counters["lines"] = static_cast<double>(lines);
@@ -350,10 +364,15 @@ BENCHMARK_CAPTURE(ImplicitTrace, Waves, "sin(x*y)-cos(x+y)")
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 BENCHMARK_CAPTURE(ImplicitJob, Circle, "x^2+y^2-4")->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK_CAPTURE(ImplicitJob, Folium, "x^3+y^3-3*x*y")->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK_CAPTURE(ImplicitJob, Waves, "sin(x*y)-cos(x+y)")->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(ImplicitJob, Folium, "x^3+y^3-3*x*y")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(ImplicitJob, Waves, "sin(x*y)-cos(x+y)")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 BENCHMARK(AreaOrdinary)->Unit(benchmark::kMillisecond);
 BENCHMARK(AreaBetweenAndLength)->Unit(benchmark::kMillisecond);
+BENCHMARK(RefreshAllJobOwnThread)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(RefreshAllJobTwoAreas)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(KeyPointsReference)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(GestureFrame, Pan, false)->Unit(benchmark::kMillisecond);

@@ -29,6 +29,7 @@
 #include <cmath>
 #include <condition_variable>
 #include <mutex>
+#include <system_error>
 #include <thread>
 
 namespace orbiplot {
@@ -174,7 +175,7 @@ void frmDocument::StartRedraw(std::optional<int32_t> only, Cause cause) {
     redraw->cause = cause;
     redraw_ = redraw;
     const std::weak_ptr<Redraw> weak = redraw;
-    redraw->thread = std::thread([raw = redraw.get(), weak, self = QPointer<frmDocument>(this)] {
+    const auto draw = [raw = redraw.get(), weak, self = QPointer<frmDocument>(this)] {
         raw->job->Run();
         {
             const std::lock_guard<std::mutex> lock(raw->mutex);
@@ -188,7 +189,12 @@ void frmDocument::StartRedraw(std::optional<int32_t> only, Cause cause) {
                 if (const auto r = weak.lock(); r && self) self->RedrawDone(r);
             },
             Qt::QueuedConnection);
-    });
+    };
+    try {
+        redraw->thread = std::thread(draw);
+    } catch (const std::system_error&) {
+        draw(); // no thread to be had: drawn here, while the window waits
+    }
     // Most redraws are done in a moment: the window waits for those, so the picture changes
     // at once. A longer one goes on while the window answers, with a way to stop it.
     bool done;
@@ -236,7 +242,7 @@ void frmDocument::FindKeyPoints() {
     search->labelText = MeasureText(MarkFont());
     search_ = search; // the one before is stopped and waited for as it goes
     const std::weak_ptr<Search> weak = search;
-    search->thread = std::thread([raw = search.get(), weak, self = QPointer<frmDocument>(this)] {
+    const auto find = [raw = search.get(), weak, self = QPointer<frmDocument>(this)] {
         raw->found = orbiplot::FindKeyPoints(*raw->document, raw->parser, raw->box, &raw->stop);
         raw->leftOut = CurvesWithoutKeyPoints(*raw->document, raw->parser);
         if (!raw->stop)
@@ -249,7 +255,12 @@ void frmDocument::FindKeyPoints() {
                 if (const auto s = weak.lock(); s && self) self->SearchDone(s);
             },
             Qt::QueuedConnection);
-    });
+    };
+    try {
+        search->thread = std::thread(find);
+    } catch (const std::system_error&) {
+        find(); // no thread to be had: searched here
+    }
     emit KeyPointsChanged(); // a search is under way
 }
 

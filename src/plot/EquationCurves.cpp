@@ -3,6 +3,7 @@
 #include "base/AppError.h"
 #include "base/NumberFormat.h"
 #include "base/TextEncoding.h"
+#include "base/Threads.h"
 #include "base/modError.h"
 #include "expr/CurveEvaluator.h"
 #include "expr/clsExpressionParser.h"
@@ -419,31 +420,30 @@ CurveTiming Sample(EquationContext& c, const std::vector<const std::string*>& te
         std::vector<Stretch> parts(stretches.size());
         {
             std::vector<clsExpressionParser> parsers(stretches.size() - 1, c.Parser);
-            std::vector<std::thread> helpers;
-            for (size_t i = 1; i < stretches.size(); ++i) {
-                helpers.emplace_back([&, i] {
-                    auto own = make(parsers[i - 1]);
-                    // The sample before the stretch decides how it starts.
-                    std::optional<std::pair<float, Sampled>> previous;
-                    try {
-                        previous.emplace(stretches[i].before, own(stretches[i].before));
-                    } catch (...) {
-                        parts[i].failure = std::current_exception();
-                        return;
-                    }
-                    SampleStretch(parts[i], stretches[i].first, max, step, stretches[i].count,
-                                  stretches[i].offset, previous, own, inView, edges, c.Stop);
-                });
-            }
-            // Room for every sample of an ordinary run at once: growing by doubling cost the
-            // redraw a tenth of its time.
-            parts[0].kept.reserve(static_cast<size_t>(std::min(
-                                      samples / static_cast<double>(stretches.size()), 1e6)) +
-                                  2);
-            SampleStretch(parts[0], min, max, step, stretches[0].count, 0, std::nullopt, sample,
-                          inView, edges, c.Stop);
-            for (std::thread& helper : helpers)
-                helper.join();
+            OnThreads(stretches.size(), [&](size_t i) {
+                if (i == 0) {
+                    // Room for every sample of an ordinary run at once: growing by doubling
+                    // cost the redraw a tenth of its time.
+                    parts[0].kept.reserve(
+                        static_cast<size_t>(
+                            std::min(samples / static_cast<double>(stretches.size()), 1e6)) +
+                        2);
+                    SampleStretch(parts[0], min, max, step, stretches[0].count, 0, std::nullopt,
+                                  sample, inView, edges, c.Stop);
+                    return;
+                }
+                auto own = make(parsers[i - 1]);
+                // The sample before the stretch decides how it starts.
+                std::optional<std::pair<float, Sampled>> previous;
+                try {
+                    previous.emplace(stretches[i].before, own(stretches[i].before));
+                } catch (...) {
+                    parts[i].failure = std::current_exception();
+                    return;
+                }
+                SampleStretch(parts[i], stretches[i].first, max, step, stretches[i].count,
+                              stretches[i].offset, previous, own, inView, edges, c.Stop);
+            });
         }
         if (c.Stop && c.Stop->load()) throw DrawingStopped{};
         std::vector<Vertex> kept;

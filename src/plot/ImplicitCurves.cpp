@@ -5,6 +5,7 @@
 #include "plot/ImplicitCurves.h"
 
 #include "base/AppError.h"
+#include "base/Threads.h"
 #include "base/modError.h"
 #include "doc/CurveRecord.h"
 #include "expr/PlaneFunction.h"
@@ -138,7 +139,8 @@ public:
 
     // The bands' points and segments as one, to be chained.
     void Take(Tracer& other) {
-        other.points_.ForEach([&](PointKey k, const PlanePoint& p) { points_.Get(k, [&] { return p; }); });
+        other.points_.ForEach(
+            [&](PointKey k, const PlanePoint& p) { points_.Get(k, [&] { return p; }); });
         segments_.insert(segments_.end(), other.segments_.begin(), other.segments_.end());
         unresolved_ = unresolved_ || other.unresolved_;
     }
@@ -152,8 +154,12 @@ public:
 
 private:
     // The grid's world coordinates, each worked out the same way wherever it is needed.
-    double X(int64_t i) const { return left_ + (right_ - left_) * static_cast<double>(i) / columns_; }
-    double Y(int64_t j) const { return bottom_ + (top_ - bottom_) * static_cast<double>(j) / rows_; }
+    double X(int64_t i) const {
+        return left_ + (right_ - left_) * static_cast<double>(i) / columns_;
+    }
+    double Y(int64_t j) const {
+        return bottom_ + (top_ - bottom_) * static_cast<double>(j) / rows_;
+    }
 
     // F at a corner of the coarse cell's grid (local i, j), kept while the cell is worked on.
     std::optional<double> Corner(int i, int j) {
@@ -224,10 +230,12 @@ private:
             // against their spread and its middle nearer still against its slope.
             if (least > 2 * (highest - lowest)) return false;
             const double x0 = X(ci0_ + i), y0 = Y(cj0_ + j);
-            const auto g = f_.Slope(x0 + (X(ci0_ + i + 1) - x0) / 2, y0 + (Y(cj0_ + j + 1) - y0) / 2);
+            const auto g =
+                f_.Slope(x0 + (X(ci0_ + i + 1) - x0) / 2, y0 + (Y(cj0_ + j + 1) - y0) / 2);
             if (!g) return false;
             const double reach = (std::fabs(g->Dx) * std::fabs(X(ci0_ + i + 1) - x0) +
-                                  std::fabs(g->Dy) * std::fabs(Y(cj0_ + j + 1) - y0)) / 2;
+                                  std::fabs(g->Dy) * std::fabs(Y(cj0_ + j + 1) - y0)) /
+                                 2;
             nearTouch_ = std::fabs(g->Value) <= reach;
             return nearTouch_;
         }
@@ -245,11 +253,13 @@ private:
             const double y0 = Y(cj0_ + j), y1 = Y(cj0_ + j + size);
             const auto g = f_.Slope(x0 + (x1 - x0) / 2, y0 + (y1 - y0) / 2);
             if (!g) return true;
-            const double reach = (std::fabs(g->Dx) * std::fabs(x1 - x0) + std::fabs(g->Dy) * std::fabs(y1 - y0)) / 2;
+            const double reach =
+                (std::fabs(g->Dx) * std::fabs(x1 - x0) + std::fabs(g->Dy) * std::fabs(y1 - y0)) / 2;
             return std::fabs(*middle) <= 2 * reach + 4 * stray;
         }
         const double across = (std::fabs((*v[1] - *v[0]) + (*v[2] - *v[3])) +
-                               std::fabs((*v[3] - *v[0]) + (*v[2] - *v[1]))) / 4;
+                               std::fabs((*v[3] - *v[0]) + (*v[2] - *v[1]))) /
+                              4;
         return std::fabs(*middle) <= 1.5 * across + 4 * stray;
     }
 
@@ -302,7 +312,8 @@ private:
         if (!va || !vb) return std::nullopt;
         const bool first = std::fabs(*va) <= std::fabs(*vb);
         const double best = first ? bracket.first : bracket.second;
-        if (std::fabs(first ? *va : *vb) > std::min(std::fabs(fa), std::fabs(fb))) return std::nullopt;
+        if (std::fabs(first ? *va : *vb) > std::min(std::fabs(fa), std::fabs(fb)))
+            return std::nullopt;
         return e.horizontal ? PlanePoint{best, e.ya} : PlanePoint{e.xa, best};
     }
 
@@ -331,7 +342,8 @@ private:
     // The crossing on the edge of a cell from local place (si, sj), level or upright, size
     // units long, with F's values fa and fb at its ends: kept under the key of the pixel edge
     // it lies on, so that cells of either size beside it share it. Nothing at a pole.
-    std::optional<PointKey> CrossingOn(int si, int sj, bool upright, int size, double fa, double fb) {
+    std::optional<PointKey> CrossingOn(int si, int sj, bool upright, int size, double fa,
+                                       double fb) {
         while (size > 1) {
             // The half where the sign changes (the middle is a corner of the grid, kept).
             const int h = size / 2;
@@ -375,7 +387,8 @@ private:
             crosses[n] = (fa >= 0) != (fb >= 0);
             if (!crosses[n]) continue;
             ++count;
-            const auto key = CrossingOn(starts[n][0], starts[n][1], starts[n][2] == 1, size, fa, fb);
+            const auto key =
+                CrossingOn(starts[n][0], starts[n][1], starts[n][2] == 1, size, fa, fb);
             // A pole on an edge: no line through this cell.
             if (!key) return;
             keys[n] = *key;
@@ -470,7 +483,8 @@ private:
         }
         for (double u : {lo, hi}) {
             const auto fu = Along(e, u);
-            if (fu && (*fu == 0 || std::fabs(*fu) <= 1e-24 * std::max(std::fabs(fa), std::fabs(fb))))
+            if (fu &&
+                (*fu == 0 || std::fabs(*fu) <= 1e-24 * std::max(std::fabs(fa), std::fabs(fb))))
                 return e.horizontal ? PlanePoint{u, e.ya} : PlanePoint{e.xa, u};
         }
         return std::nullopt;
@@ -505,7 +519,8 @@ private:
         };
         // Open lines from their ends first, then the closed ones.
         at.ForEach([&](PointKey k, const std::array<int, 2>& segs) {
-            if (segs[1] < 0 && !used[static_cast<size_t>(segs[0])]) walk(static_cast<size_t>(segs[0]), k);
+            if (segs[1] < 0 && !used[static_cast<size_t>(segs[0])])
+                walk(static_cast<size_t>(segs[0]), k);
         });
         for (size_t s = 0; s < segments_.size(); ++s)
             if (!used[s]) walk(s, segments_[s].first);
@@ -535,15 +550,12 @@ ZeroSet TraceZeroSet(const PlaneFunction& f, double h, double k, double left, do
     const int bands = static_cast<int>(std::clamp<unsigned>(threads, 1, 64));
     std::vector<std::unique_ptr<Tracer>> tracers;
     for (int b = 0; b < bands; ++b)
-        tracers.push_back(std::make_unique<Tracer>(f, h, k, left, right, bottom, top, columns, rows, stop));
-    {
-        std::vector<std::thread> helpers;
-        for (int b = 1; b < bands; ++b)
-            helpers.emplace_back([&, b] { tracers[static_cast<size_t>(b)]->Run(up * b / bands, up * (b + 1) / bands); });
-        tracers[0]->Run(0, up / bands);
-        for (std::thread& helper : helpers)
-            helper.join();
-    }
+        tracers.push_back(
+            std::make_unique<Tracer>(f, h, k, left, right, bottom, top, columns, rows, stop));
+    OnThreads(static_cast<size_t>(bands), [&](size_t b) {
+        const int band = static_cast<int>(b);
+        tracers[b]->Run(up * band / bands, up * (band + 1) / bands);
+    });
     if (stop && stop->load()) throw DrawingStopped{};
     for (int b = 1; b < bands; ++b)
         tracers[0]->Take(*tracers[static_cast<size_t>(b)]);
@@ -553,7 +565,8 @@ ZeroSet TraceZeroSet(const PlaneFunction& f, double h, double k, double left, do
 PlaneFunction CompileImplicit(const clsExpressionParser& parser, const std::string& text) {
     const std::optional<std::string> function = ImplicitFunctionText(text);
     if (!function)
-        throw AppError(ErrInvalidCall, DefaultErrorSource, "隐函数方程中只能有一个等号, 且两边都不能为空");
+        throw AppError(ErrInvalidCall, DefaultErrorSource,
+                       "隐函数方程中只能有一个等号, 且两边都不能为空");
     PlaneFunction f(parser, *function);
     if (f.IsCompiled()) return f;
     // Why not: the parser reads the text with both variables as numbers and says.
@@ -571,9 +584,11 @@ CurveTiming DrawImplicit(EquationContext& c, const CurveRecord& curve) {
         const View& v = c.ViewState;
         const int columns = v.ClientWidthTwips() / TwipsPerPixel;
         const int rows = v.ClientHeightTwips() / TwipsPerPixel;
-        const unsigned threads = c.Threads ? c.Threads : std::max(1u, std::thread::hardware_concurrency());
-        const ZeroSet zeros = TraceZeroSet(f, 0, 0, v.ScaleLeft(), v.Right(), v.Bottom(), v.ScaleTop(),
-                                           std::max(columns, 1), std::max(rows, 1), threads, c.Stop);
+        const unsigned threads =
+            c.Threads ? c.Threads : std::max(1u, std::thread::hardware_concurrency());
+        const ZeroSet zeros =
+            TraceZeroSet(f, 0, 0, v.ScaleLeft(), v.Right(), v.Bottom(), v.ScaleTop(),
+                         std::max(columns, 1), std::max(rows, 1), threads, c.Stop);
         std::vector<CanvasPoint> points;
         for (const auto& line : zeros.Lines) {
             points.clear();

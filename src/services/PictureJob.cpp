@@ -76,27 +76,50 @@ QThreadPool& Workers() {
     return *pool;
 }
 
+TaskStarter& Starter() {
+    static TaskStarter starter = [](std::function<void()> task) {
+        Workers().start(std::move(task));
+    };
+    return starter;
+}
+
 // work(0) on the calling thread, work(1)..work(count-1) on the workers; returns when all are
-// done and passes on the first failure.
+// done and passes on the first failure. A pool that cannot make a thread drops the task
+// without a word, so each part is claimed by whoever comes first: the calling thread takes
+// every part no worker has begun and waits only for those one has.
 template <class Work> void OnWorkers(int count, const Work& work) {
-    std::vector<std::exception_ptr> failures(static_cast<size_t>(std::max(count, 1)));
-    std::latch done(std::max(count - 1, 0));
-    for (int t = 1; t < count; ++t)
-        Workers().start([&, t] {
-            try {
-                work(t);
-            } catch (...) {
-                failures[static_cast<size_t>(t)] = std::current_exception();
-            }
-            done.count_down();
-        });
-    try {
-        work(0);
-    } catch (...) {
-        failures[0] = std::current_exception();
+    struct Shared {
+        explicit Shared(size_t n) : claimed(n), failures(n), done(static_cast<std::ptrdiff_t>(n)) {}
+        std::vector<std::atomic<bool>> claimed;
+        std::vector<std::exception_ptr> failures;
+        std::latch done;
+    };
+    const size_t parts = static_cast<size_t>(std::max(count, 1));
+    const auto shared = std::make_shared<Shared>(parts);
+    const auto run = [&work](Shared& state, size_t t) {
+        try {
+            work(static_cast<int>(t));
+        } catch (...) {
+            state.failures[t] = std::current_exception();
+        }
+        state.done.count_down();
+    };
+    for (size_t t = 1; t < parts; ++t) {
+        try {
+            // A late worker finds its part taken and touches nothing else of the caller's.
+            Starter()([shared, t, run] {
+                if (!shared->claimed[t].exchange(true)) run(*shared, t);
+            });
+        } catch (...) {
+            // The part stays unclaimed and is done below.
+        }
     }
-    done.wait();
-    for (const std::exception_ptr& failure : failures)
+    shared->claimed[0] = true;
+    run(*shared, 0);
+    for (size_t t = 1; t < parts; ++t)
+        if (!shared->claimed[t].exchange(true)) run(*shared, t);
+    shared->done.wait();
+    for (const std::exception_ptr& failure : shared->failures)
         if (failure) std::rethrow_exception(failure);
 }
 
@@ -107,6 +130,12 @@ bool UsesRandom(const CurveRecord& curve) {
 }
 
 } // namespace
+
+TaskStarter SetTaskStarter(TaskStarter starter) {
+    TaskStarter before = std::move(Starter());
+    Starter() = std::move(starter);
+    return before;
+}
 
 namespace {
 // Paints an image drawn for view `drawn` as it shows in view `now`; background fills the rest
@@ -330,11 +359,11 @@ void PictureJob::Run() {
     if (picture_.isNull()) return;
     picture_.setDevicePixelRatio(ratio_);
 
-    // The grid is painted on the picture while the curves are worked out: the last worker,
-    // one of those that live on, paints it before it takes curves.
+    // The grid is painted on the picture while the curves are worked out, by the calling
+    // thread: text is laid out only there, never on a pool's thread.
     const int drawers = std::max(2, std::min<int>(threads_, static_cast<int>(order_.size()) + 1));
     OnWorkers(drawers, [&](int worker) {
-        if (worker == drawers - 1 && !base_) PaintGrid(picture_);
+        if (worker == 0 && !base_) PaintGrid(picture_);
         DrawCurves(static_cast<size_t>(worker));
     });
 
@@ -355,9 +384,8 @@ void PictureJob::Run() {
         layers[r].fill(Qt::transparent);
         Paint(layers[r], cuts[r], cuts[r + 1]);
     });
-    // The layers and the legend on a worker too: the legend is text.
-    OnWorkers(2, [&](int worker) {
-        if (worker == 0) return;
+    // The layers, and the legend over everything on the calling thread: the legend is text.
+    {
         const CleanVectorState clean;
         QPainter painter(&picture_);
         for (size_t r = 1; r < count; ++r)
@@ -371,7 +399,7 @@ void PictureJob::Run() {
         SharedClock clock(clock_, clockMutex_);
         PlotEngine(document_, view, canvas, context, clock, quiet).DrawLegend();
         canvas.Finish();
-    });
+    }
     // What a curve painted from before had to say was said when it was drawn.
     for (size_t position = 0; position < slots_.size(); ++position) {
         const auto& slot = slots_[position];

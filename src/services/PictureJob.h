@@ -34,6 +34,11 @@ struct RedrawReport {
     std::vector<int32_t> NoticeCurves;    // the curve each note is about
 };
 
+// How a redraw hands its parts to the worker threads. Replaceable, so that a pool that cannot
+// start threads can be tried; returns the one it replaces. Not to be changed during a redraw.
+using TaskStarter = std::function<void(std::function<void()>)>;
+TaskStarter SetTaskStarter(TaskStarter starter);
+
 // Paints a picture drawn for view `drawn` as it shows in view `now` on a surface of the
 // given size: moved and scaled, the rest in the background colour. What a gesture shows at
 // once, before the picture is drawn anew.

@@ -10,7 +10,11 @@
 #include <QImage>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <future>
+#include <system_error>
+#include <thread>
 
 using namespace orbiplot;
 using namespace orbiplot::test;
@@ -188,4 +192,53 @@ TEST(PictureJob, TheSamePictureOnOneThreadAndTheEdgesOnlyOnMany) {
     const auto [largest, count] = Difference(job(3), direct);
     EXPECT_LE(largest, 4);
     EXPECT_LT(count, Width * Height / 200);
+}
+
+// A pool that cannot make threads drops what it is given, or says so by throwing: the redraw
+// still finishes, on the calling thread, with the picture the workers would have made.
+TEST(PictureJob, FinishesWhenTheWorkersCannotStart) {
+    constexpr int Width = 420, Height = 300;
+    PlotFixture f(Width, Height);
+    for (const char* e : {"sin(x)*x", "x^2/3-2", "sqr(x)"})
+        f.Add(Equation(CurveGeneralY, e));
+    f.Add(Params(CircleStandard, {"1", "-1", "2"}));
+    const auto job = [&] {
+        PictureJob j(f.doc, f.view, f.context, f.clock, QFont(), QSize(Width, Height), 1);
+        j.SetThreads(4);
+        // Never waits on a test that hangs: a part waited for but never started fails here.
+        auto done = std::async(std::launch::async, [&] { j.Run(); });
+        if (done.wait_for(std::chrono::seconds(60)) != std::future_status::ready) {
+            ADD_FAILURE() << "the redraw waits for work that was never started";
+            std::_Exit(1);
+        }
+        EXPECT_EQ(j.Report().Messages.size(), 1u); // sqr(x)
+        return j.Picture().copy();
+    };
+    const QImage pooled = job();
+    int dropped = 0, taken = 0;
+    TaskStarter before = SetTaskStarter([&](std::function<void()>) { ++dropped; });
+    const QImage none = job();
+    SetTaskStarter([&](std::function<void()> task) {
+        // Every other task runs; the rest never do.
+        if (taken++ % 2 == 0) std::thread(std::move(task)).detach();
+    });
+    const QImage some = job();
+    SetTaskStarter([](std::function<void()>) {
+        throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+    });
+    const QImage refused = job();
+    // Tasks started after the redraw ended find their parts taken.
+    std::vector<std::function<void()>> late;
+    SetTaskStarter([&](std::function<void()> task) { late.push_back(std::move(task)); });
+    const QImage postponed = job();
+    for (auto& task : late)
+        task();
+    SetTaskStarter(std::move(before));
+    EXPECT_GT(dropped, 0);
+    EXPECT_GT(taken, 1);
+    EXPECT_FALSE(late.empty());
+    EXPECT_TRUE(none == pooled);
+    EXPECT_TRUE(some == pooled);
+    EXPECT_TRUE(refused == pooled);
+    EXPECT_TRUE(postponed == pooled);
 }
