@@ -151,19 +151,52 @@ void WritePieces(int fd, const std::function<void(const PieceWriter& write)>& pr
     });
 }
 
+// Writes all of bytes at offset 0; the count written so far is kept in done. 0 or errno.
+int WriteAt(int fd, std::string_view bytes, size_t& done) {
+    while (done < bytes.size()) {
+        const ssize_t n = ::pwrite(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return errno;
+        done += static_cast<size_t>(n);
+    }
+    return 0;
+}
+
 // In a folder where no new file may be made, a file that may be written is written in place:
-// no atomic replacement is possible there, and refusing would lose the save altogether.
+// no atomic replacement is possible there, and refusing would lose the save altogether. The
+// new content is made whole first and the old is kept in memory, so a write that fails (a
+// full disk, a file-size limit) puts back what it overwrote; only a kill half way can leave
+// the file damaged.
 void WriteInPlace(const std::string& target,
                   const std::function<void(const PieceWriter& write)>& produce) {
-    const int fd = ::open(target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    std::string bytes;
+    produce([&](std::string_view piece) { bytes.append(piece); });
+    const int fd = ::open(target.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) RaiseSystemError(errno);
-    try {
-        WritePieces(fd, produce);
-    } catch (...) {
-        ::close(fd);
-        throw;
+    std::string old;
+    for (;;) {
+        char chunk[65536];
+        const ssize_t n = ::pread(fd, chunk, sizeof chunk, static_cast<off_t>(old.size()));
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) Fail(errno, "", fd);
+        if (n == 0) break;
+        old.append(chunk, static_cast<size_t>(n));
     }
-    if (::fsync(fd) != 0) Fail(errno, "", fd);
+    size_t written = 0;
+    int error = WriteAt(fd, bytes, written);
+    if (error == 0 && bytes.size() < old.size() && ::ftruncate(fd, static_cast<off_t>(bytes.size())) != 0)
+        error = errno;
+    if (error == 0 && ::fsync(fd) != 0) error = errno;
+    if (error != 0) {
+        // What was overwritten goes back; past the point the write reached, nothing changed
+        // unless the file was cut short.
+        size_t restored = 0;
+        const bool cut = written >= bytes.size() && bytes.size() < old.size();
+        WriteAt(fd, std::string_view(old).substr(0, cut ? old.size() : std::min(written, old.size())),
+                restored);
+        if (::ftruncate(fd, static_cast<off_t>(old.size())) == 0) ::fsync(fd);
+        Fail(error, "", fd);
+    }
     if (::close(fd) != 0) RaiseSystemError(errno);
 }
 

@@ -14,7 +14,6 @@
 #include <fstream>
 #include <iterator>
 #include <pwd.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -262,7 +261,19 @@ TEST(FileAccess, PipesFoldersAndLinksAreRefusedOrFollowed) {
     EXPECT_EQ(files, std::distance(std::filesystem::directory_iterator(dir.Path()), {}));
 }
 
-// In a folder where no file may be made, a file that may be written is written in place.
+namespace {
+// Text that differs from line to line, so that a piece put back in the wrong place shows.
+std::string Pattern(size_t size, char mark) {
+    std::string text;
+    for (size_t line = 0; text.size() < size; ++line)
+        text += mark + std::to_string(line * 7919 % 100003) + "\r\n";
+    text.resize(size);
+    return text;
+}
+} // namespace
+
+// In a folder where no file may be made, a file that may be written is written in place; a
+// write that fails there puts back what it overwrote.
 TEST(FileAccess, AWritableFileInAClosedFolderIsWrittenInPlace) {
     if (geteuid() != 0) GTEST_SKIP() << "needs to run as root to act as another user";
     const passwd* nobody = getpwnam("nobody");
@@ -283,11 +294,34 @@ TEST(FileAccess, AWritableFileInAClosedFolderIsWrittenInPlace) {
         } catch (...) {
             _exit(1);
         }
+        // A longer content, then a shorter one: each is the whole file afterwards.
+        const std::string longer = Pattern(150'000, 'L');
+        WriteFileAtomically(file, longer);
+        if (ReadFileBytes(file) != longer) _exit(2);
+        WriteFileAtomically(file, "short");
+        if (ReadFileBytes(file) != "short") _exit(4);
+        WriteFileAtomically(file, longer);
+        // Beyond a file-size limit of 64 KiB the write fails and says so; the file is as it
+        // was, though its first 64 KiB were overwritten on the way.
+        const auto error = WithFileSizeLimit(64 * 1024, [&] {
+            return Raised([&] { WriteFileAtomically(file, Pattern(300'000, 'N')); });
+        });
+        if (!error || error->Description != GetSystemErrorText(EFBIG)) _exit(6);
+        if (ReadFileBytes(file) != longer) _exit(7);
+        // A content that cannot be made leaves the file untouched.
+        if (!Raised([&] {
+                WriteFileAtomically(file, [](const PieceWriter& write) {
+                    write("half");
+                    RaiseSystemError(ENOMEM);
+                });
+            }))
+            _exit(8);
+        if (ReadFileBytes(file) != longer) _exit(9);
         _exit(0);
     }
     int status = 0;
     waitpid(child, &status, 0);
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
-    EXPECT_EQ(dir.Read("closed/d.opd"), "new");
+    EXPECT_TRUE(dir.Read("closed/d.opd") == Pattern(150'000, 'L')); // too long to print
 }
