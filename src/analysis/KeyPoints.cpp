@@ -514,14 +514,27 @@ bool ZeroAlong(const RealFunction& g, const std::function<double(double)>& size,
                double t1) {
     constexpr int Probes = 256;
     int tiny = 0, valid = 0;
+    // Rounding leaves a curve drawn along the axis (sin(x)^2+cos(x)^2-1) ragged from probe to
+    // probe; a function that is merely small (x/1e9) is as smooth as any other, and has its
+    // zeros like any other.
+    double sum = 0, rough = 0;
+    std::optional<double> before, last;
     for (int n = 0; n <= Probes; ++n) {
         const double t = t0 + (t1 - t0) * n / Probes;
         const std::optional<double> v = g(t);
-        if (!v) continue;
+        if (!v) {
+            before.reset();
+            last.reset();
+            continue;
+        }
         ++valid;
         tiny += std::fabs(*v) <= 1e-10 * size(t);
+        sum += std::fabs(*v);
+        if (before && last) rough += std::fabs(*v - 2 * *last + *before);
+        before = last;
+        last = v;
     }
-    return valid > 0 && tiny * 20 > valid;
+    return valid > 0 && tiny * 20 > valid && (sum == 0 || rough > sum / 4);
 }
 
 class Finder {
@@ -1205,14 +1218,19 @@ std::vector<KeyPoint> FindKeyPoints(const DocumentModel& document,
         return std::tie(a.Kind, a.Curve, a.Other, a.X, a.Y) <
                std::tie(b.Kind, b.Curve, b.Other, b.X, b.Y);
     });
-    // The same point found twice (a root at a grid point and beside it) is one.
+    // The same point found twice (a root at a grid point and beside it) is one. Sorted, the
+    // points of one kind and curves lie together in order of x: only the last few kept can be
+    // the same, and the look back stops at the first that is too far to the left.
     std::vector<KeyPoint> kept;
     const double size = std::max(std::fabs(box.Right - box.Left), std::fabs(box.Top - box.Bottom));
+    const double near = 1e-9 * size;
     for (const KeyPoint& p : points) {
-        const bool same = std::any_of(kept.rbegin(), kept.rend(), [&](const KeyPoint& k) {
-            return k.Kind == p.Kind && k.Curve == p.Curve && k.Other == p.Other &&
-                   std::fabs(k.X - p.X) <= 1e-9 * size && std::fabs(k.Y - p.Y) <= 1e-9 * size;
-        });
+        bool same = false;
+        for (auto k = kept.rbegin(); k != kept.rend() && !same; ++k) {
+            if (k->Kind != p.Kind || k->Curve != p.Curve || k->Other != p.Other || p.X - k->X > near)
+                break;
+            same = std::fabs(k->Y - p.Y) <= near;
+        }
         if (!same) kept.push_back(p);
     }
     return kept;

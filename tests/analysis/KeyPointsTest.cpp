@@ -516,7 +516,7 @@ TEST(KeyPoints, ImplicitCurvesMeetEveryTypeAndTurnWhereTheirGradientDoes) {
     const int ellipse = implicit("x^2/9+y^2/4=1");
     const int diagonal = f.Add(Params(LineSI, {"1", "0"})); // y = x
     const int moved = implicit("x^2/9+y^2/4-1", 1, -2);     // about (1, -2)
-    const int circle = implicit("x^2+y^2=4", 1, 0.5);        // about (1, 0.5), radius 2
+    const int circle = implicit("x^2+y^2=4", 1, 0.5);       // about (1, 0.5), radius 2
     const int cross = implicit("x^2-y^2");
     const int graph = f.Add(Equation(CurveGeneralY, "x/2")); // through the circle's middle
     const int param = f.Add(Equation(CurveParameter, "t", "-t-6", true)); // y = -x - 6
@@ -531,12 +531,15 @@ TEST(KeyPoints, ImplicitCurvesMeetEveryTypeAndTurnWhereTheirGradientDoes) {
     EXPECT_TRUE(WithinUlps(meets[1].X, m));
     EXPECT_TRUE(WithinUlps(meets[1].Y, m));
     // The moved ellipse turns at (1, 0) and (1, -4) in y, at (4, -2) and (-2, -2) in x.
-    const auto top = found.Of(KeyPointKind::Maximum, moved), low = found.Of(KeyPointKind::Minimum, moved);
+    const auto top = found.Of(KeyPointKind::Maximum, moved),
+               low = found.Of(KeyPointKind::Minimum, moved);
     ASSERT_EQ(top.size(), 2U);
     ASSERT_EQ(low.size(), 2U);
-    EXPECT_TRUE(WithinUlps(top[0].X, 1) && Relative(top[0].Y, 0, 1e-15)) << top[0].X << " " << top[0].Y;
+    EXPECT_TRUE(WithinUlps(top[0].X, 1) && Relative(top[0].Y, 0, 1e-15))
+        << top[0].X << " " << top[0].Y;
     EXPECT_TRUE(WithinUlps(top[1].X, 4) && WithinUlps(top[1].Y, -2)) << top[1].X << " " << top[1].Y;
-    EXPECT_TRUE(WithinUlps(low[0].X, -2) && WithinUlps(low[0].Y, -2)) << low[0].X << " " << low[0].Y;
+    EXPECT_TRUE(WithinUlps(low[0].X, -2) && WithinUlps(low[0].Y, -2))
+        << low[0].X << " " << low[0].Y;
     EXPECT_TRUE(WithinUlps(low[1].X, 1) && WithinUlps(low[1].Y, -4)) << low[1].X << " " << low[1].Y;
     // Its crossings of the axes: y = 0 only at its top, x = 0 at y = -2 +- 2 sqrt(8/9).
     const auto zero = found.Of(KeyPointKind::Zero, moved);
@@ -762,4 +765,38 @@ TEST(CurveTracer, FindsTheNearestPointOfTheNearestShownCurveWithinReach) {
     s.doc.SetFunListShowHide(2, false);
     const CurveTracer hidden(s.doc, s.context.Parser, Box);
     EXPECT_FALSE(hidden.Nearest(2.1, 4, 50, 25, 8).has_value());
+}
+
+// The search's tests are relative to the function's own size: a curve with small values has
+// its zeros like any other, while one that rounding leaves ragged along the axis has none.
+TEST(KeyPoints, SmallFunctionsHaveTheirZerosAndRoundingAlongTheAxisHasNone) {
+    Search s;
+    s.Add(Equation(CurveGeneralY, "x/1000000000"));               // 0
+    s.Add(Equation(CurveGeneralY, "(x-1)*(x-2)/10000000000"));    // 1
+    s.Add(Equation(CurveGeneralY, "sin(x)/10000000000"));         // 2
+    s.Add(Equation(CurveGeneralY, "sin(x)^2+cos(x)^2-1"));        // 3: the axis, ragged
+    s.Add(Equation(CurveGeneralX, "(y+3)*(y-0.5)/100000000000")); // 4: its zeros are y-intercepts
+    const Found found = s.Run(); // x from -10 to 10: sin has 7 zeros and 6 turns there
+    constexpr size_t Zeros = 7, Turns = 6;
+    const auto xs = [&](KeyPointKind kind, int32_t curve) {
+        std::vector<double> v;
+        for (const KeyPoint& p : found.Of(kind, curve))
+            v.push_back(kind == KeyPointKind::YIntercept ? p.Y : p.X);
+        return v;
+    };
+    EXPECT_EQ(xs(KeyPointKind::Zero, 0), std::vector<double>{0});
+    EXPECT_EQ(xs(KeyPointKind::Zero, 1), (std::vector<double>{1, 2}));
+    const auto sines = xs(KeyPointKind::Zero, 2);
+    ASSERT_FALSE(sines.empty());
+    for (double x : sines)
+        EXPECT_NEAR(std::remainder(x, M_PI), 0, 1e-15) << x;
+    EXPECT_EQ(sines.size(), Zeros);
+    for (const KeyPointKind kind : {KeyPointKind::Maximum, KeyPointKind::Minimum}) {
+        const auto turns = found.Of(kind, 2);
+        EXPECT_EQ(turns.size(), Turns / 2) << static_cast<int>(kind);
+        for (const KeyPoint& p : turns)
+            EXPECT_NEAR(std::remainder(p.X - M_PI / 2, M_PI), 0, 1e-15) << p.X;
+    }
+    EXPECT_TRUE(found.Of(KeyPointKind::Zero, 3).empty());
+    EXPECT_EQ(xs(KeyPointKind::YIntercept, 4), (std::vector<double>{-3, 0.5}));
 }
