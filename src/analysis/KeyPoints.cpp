@@ -16,6 +16,7 @@
 #include <memory>
 #include <numbers>
 #include <optional>
+#include <set>
 
 namespace orbiplot {
 
@@ -188,7 +189,8 @@ struct Shape {
             // F's change across the point's own size.
             const auto g = Plane->Gradient(x - H, y - K);
             if (!g) return 0;
-            return (std::fabs(g->Dx) + std::fabs(g->Dy)) * std::max({1.0, std::fabs(x), std::fabs(y)});
+            return (std::fabs(g->Dx) + std::fabs(g->Dy)) *
+                   std::max({1.0, std::fabs(x), std::fabs(y)});
         }
         default: return 0;
         }
@@ -400,8 +402,8 @@ std::unique_ptr<Shape> MakeShape(const CurveRecord& c, int32_t index,
         if (!s->Plane->IsCompiled()) return nullptr;
         // Its zero set at about a screen's resolution: where the searches start.
         constexpr int Cells = 768;
-        const ZeroSet zeros = TraceZeroSet(*s->Plane, h, k, box.Left, box.Right, box.Bottom,
-                                           box.Top, Cells, Cells);
+        const ZeroSet zeros =
+            TraceZeroSet(*s->Plane, h, k, box.Left, box.Right, box.Bottom, box.Top, Cells, Cells);
         for (const auto& line : zeros.Lines) {
             std::vector<Point2> points;
             points.reserve(line.size());
@@ -543,6 +545,10 @@ public:
            std::vector<KeyPoint>& out, const std::atomic<bool>* stop)
         : shapes_(shapes), box_(box), add_(box, out), stop_(stop) {}
 
+    // The curves whose points could be found only in part: they wave faster than the finest
+    // search grid allowed.
+    const std::set<int32_t>& Partial() const { return partial_; }
+
     void Run() {
         for (auto& s : shapes_) {
             if (Stopped()) return;
@@ -556,6 +562,22 @@ public:
     }
 
 private:
+    // A flag for a search over curves a and b, read when the search that set it is done: the
+    // curves are then noted as found only in part.
+    struct PartlyFlag {
+        Finder* finder;
+        int32_t a, b;
+        bool set = false;
+        ~PartlyFlag() {
+            if (!set) return;
+            finder->partial_.insert(a);
+            if (b >= 0) finder->partial_.insert(b);
+        }
+        operator bool*() { return &set; }
+    };
+    PartlyFlag Partly(int32_t a, int32_t b = -1) { return {this, a, b}; }
+    std::set<int32_t> partial_;
+
     bool Stopped() const { return stop_ && stop_->load(std::memory_order_relaxed); }
 
     void AxesAndTurns(Shape& s) {
@@ -599,10 +621,10 @@ private:
         const double extent = std::max(box_.Right - box_.Left, box_.Top - box_.Bottom);
         const auto plane = [extent](double) { return extent; };
         if (!ZeroAlong(y, plane, s.T0, s.T1))
-            for (double t : ZerosOn(y, s.T0, s.T1, GridSteps, dy))
+            for (double t : ZerosOn(y, s.T0, s.T1, GridSteps, dy, Partly(i)))
                 if (const auto p = s.Reported(t)) add_.Add(KeyPointKind::Zero, i, -1, p->X, 0);
         if (!ZeroAlong(x, plane, s.T0, s.T1))
-            for (double t : ZerosOn(x, s.T0, s.T1, GridSteps, dx))
+            for (double t : ZerosOn(x, s.T0, s.T1, GridSteps, dx, Partly(i)))
                 if (const auto p = s.Reported(t))
                     add_.Add(KeyPointKind::YIntercept, i, -1, 0, p->Y);
         const bool inX = s.Kind == ShapeKind::GraphX, inY = s.Kind == ShapeKind::GraphY;
@@ -613,7 +635,7 @@ private:
         for (const bool alongY : {true, false}) {
             if ((alongY && inX) || (!alongY && inY)) continue;
             for (const Extremum& e : ExtremaOn(alongY ? y : x, s.T0 - beyond, s.T1 + beyond,
-                                               GridSteps, alongY ? dy : dx)) {
+                                               GridSteps, alongY ? dy : dx, Partly(i))) {
                 if (e.T < s.T0 - slack || e.T > s.T1 + slack) continue;
                 if (const auto p = s.Reported(e.T))
                     add_.Add(e.IsMaximum ? KeyPointKind::Maximum : KeyPointKind::Minimum, i, -1,
@@ -639,10 +661,12 @@ private:
         const auto scaleX = [&s](double x) { return s.ImplicitScale(x, 0); };
         const auto scaleY = [&s](double y) { return s.ImplicitScale(0, y); };
         if (!ZeroAlong(alongX, scaleX, box_.Left, box_.Right))
-            for (double x : ZerosOn(alongX, box_.Left, box_.Right, GridSteps, part(true)))
+            for (double x :
+                 ZerosOn(alongX, box_.Left, box_.Right, GridSteps, part(true), Partly(i)))
                 add_.Add(KeyPointKind::Zero, i, -1, x, 0);
         if (!ZeroAlong(alongY, scaleY, box_.Bottom, box_.Top))
-            for (double y : ZerosOn(alongY, box_.Bottom, box_.Top, GridSteps, part(false)))
+            for (double y :
+                 ZerosOn(alongY, box_.Bottom, box_.Top, GridSteps, part(false), Partly(i)))
                 add_.Add(KeyPointKind::YIntercept, i, -1, 0, y);
         for (const auto& line : s.Lines)
             for (const bool extremeY : {true, false})
@@ -662,7 +686,8 @@ private:
                         double lo = 0, hi = 1;
                         for (int k = 0; k < 64; ++k) {
                             const double m = lo + (hi - lo) / 2;
-                            const auto on = s.OntoLevel({p.X + (q.X - p.X) * m, p.Y + (q.Y - p.Y) * m});
+                            const auto on =
+                                s.OntoLevel({p.X + (q.X - p.X) * m, p.Y + (q.Y - p.Y) * m});
                             const auto gm = on ? along(*on) : std::nullopt;
                             if (!gm) break;
                             ((*gm < 0) == (*gp < 0) ? lo : hi) = m;
@@ -673,21 +698,24 @@ private:
                     // Where branches cross (a node, F's gradient vanishing) the curve turns no
                     // smooth way: no extreme.
                     const auto gat = s.ImplicitGradient(at->X, at->Y);
-                    const auto gp2 = s.ImplicitGradient(p.X, p.Y), gq2 = s.ImplicitGradient(q.X, q.Y);
+                    const auto gp2 = s.ImplicitGradient(p.X, p.Y),
+                               gq2 = s.ImplicitGradient(q.X, q.Y);
                     if (!gat || !gp2 || !gq2) continue;
-                    const double around = std::max(std::hypot(gp2->X, gp2->Y), std::hypot(gq2->X, gq2->Y));
+                    const double around =
+                        std::max(std::hypot(gp2->X, gp2->Y), std::hypot(gq2->X, gq2->Y));
                     if (std::hypot(gat->X, gat->Y) < 1e-3 * around) continue;
                     // Which it is, from the traced points a little way either side (round a
                     // closed line, whose last point is its first).
                     const size_t count = line.size();
                     const bool closed = count > 4 && line.front().X == line.back().X &&
                                         line.front().Y == line.back().Y;
-                    const Point2 before = closed ? line[(n + count - 1 - 2) % (count - 1)]
-                                                 : line[n >= 2 ? n - 2 : 0];
-                    const Point2 after = closed ? line[(n + 3) % (count - 1)]
-                                                : line[std::min(n + 3, count - 1)];
+                    const Point2 before =
+                        closed ? line[(n + count - 1 - 2) % (count - 1)] : line[n >= 2 ? n - 2 : 0];
+                    const Point2 after =
+                        closed ? line[(n + 3) % (count - 1)] : line[std::min(n + 3, count - 1)];
                     const double v = extremeY ? at->Y : at->X;
-                    const double b = extremeY ? before.Y : before.X, c = extremeY ? after.Y : after.X;
+                    const double b = extremeY ? before.Y : before.X,
+                                 c = extremeY ? after.Y : after.X;
                     if (v >= b && v >= c)
                         add_.Add(KeyPointKind::Maximum, i, -1, at->X, at->Y);
                     else if (v <= b && v <= c)
@@ -714,7 +742,7 @@ private:
             };
             const auto [u0, u1] = RationalRange(other.Param, box_);
             if (ZeroAlong(g, size, u0, u1)) return;
-            for (double u : ZerosOn(g, u0, u1, GridSteps))
+            for (double u : ZerosOn(g, u0, u1, GridSteps, {}, Partly(level.Index, other.Index)))
                 if (const auto p = RationalPoint(other.Param, u)) meet(p->X, p->Y);
             return;
         }
@@ -729,7 +757,8 @@ private:
                 bool settled = false;
                 for (int k = 0; k < 30; ++k) {
                     const auto f = level.ImplicitAt(at.X, at.Y), g = other.ImplicitAt(at.X, at.Y);
-                    const auto df = level.ImplicitGradient(at.X, at.Y), dg = other.ImplicitGradient(at.X, at.Y);
+                    const auto df = level.ImplicitGradient(at.X, at.Y),
+                               dg = other.ImplicitGradient(at.X, at.Y);
                     if (!f || !g || !df || !dg) break;
                     if (*f == 0 && *g == 0) {
                         settled = true;
@@ -824,7 +853,7 @@ private:
                 return n->X * d->X + n->Y * d->Y;
             };
             if (ZeroAlong(g, size, run->T0, run->T1)) return;
-            for (double t : ZerosOn(g, run->T0, run->T1, GridSteps, slope))
+            for (double t : ZerosOn(g, run->T0, run->T1, GridSteps, slope, Partly(i, j)))
                 if (const auto p = run->Reported(t)) meet(p->X, p->Y);
             return;
         }
@@ -1098,7 +1127,8 @@ CurveTracer::CurveTracer(const DocumentModel& document, const clsExpressionParse
                     s.Joined.push_back(n + 1 < line.size());
                 }
             // The samples are moved into the list: the function keeps its own copies.
-            s.At = [&curve, points = s.Points, joined = s.Joined](double t) -> std::optional<Point2> {
+            s.At = [&curve, points = s.Points,
+                    joined = s.Joined](double t) -> std::optional<Point2> {
                 if (points.empty() || !(t >= 0) || t > static_cast<double>(points.size() - 1))
                     return std::nullopt;
                 const auto n = static_cast<size_t>(t);
@@ -1160,7 +1190,8 @@ CurveTracer::CurveTracer(const DocumentModel& document, const clsExpressionParse
 CurveTracer::~CurveTracer() = default;
 
 std::optional<TracedPoint> CurveTracer::Nearest(double x, double y, double pixelsPerX,
-                                                double pixelsPerY, double reach, int32_t only) const {
+                                                double pixelsPerY, double reach,
+                                                int32_t only) const {
     const auto distance = [&](const Point2& p) {
         return std::hypot((p.X - x) * pixelsPerX, (p.Y - y) * pixelsPerY);
     };
@@ -1205,7 +1236,7 @@ bool PlaneBox::Contains(double x, double y) const {
 
 std::vector<KeyPoint> FindKeyPoints(const DocumentModel& document,
                                     const clsExpressionParser& parser, PlaneBox box,
-                                    const std::atomic<bool>* stop) {
+                                    const std::atomic<bool>* stop, std::vector<int32_t>* partial) {
     std::vector<std::unique_ptr<Shape>> shapes;
     for (int32_t i = 0; i < document.CurveCount(); ++i) {
         const CurveRecord& c = document.Curve(i);
@@ -1213,7 +1244,9 @@ std::vector<KeyPoint> FindKeyPoints(const DocumentModel& document,
         if (auto s = MakeShape(c, i, parser, box)) shapes.push_back(std::move(s));
     }
     std::vector<KeyPoint> points;
-    Finder(shapes, box, points, stop).Run();
+    Finder finder(shapes, box, points, stop);
+    finder.Run();
+    if (partial) partial->assign(finder.Partial().begin(), finder.Partial().end());
     std::sort(points.begin(), points.end(), [](const KeyPoint& a, const KeyPoint& b) {
         return std::tie(a.Kind, a.Curve, a.Other, a.X, a.Y) <
                std::tie(b.Kind, b.Curve, b.Other, b.X, b.Y);
@@ -1227,7 +1260,8 @@ std::vector<KeyPoint> FindKeyPoints(const DocumentModel& document,
     for (const KeyPoint& p : points) {
         bool same = false;
         for (auto k = kept.rbegin(); k != kept.rend() && !same; ++k) {
-            if (k->Kind != p.Kind || k->Curve != p.Curve || k->Other != p.Other || p.X - k->X > near)
+            if (k->Kind != p.Kind || k->Curve != p.Curve || k->Other != p.Other ||
+                p.X - k->X > near)
                 break;
             same = std::fabs(k->Y - p.Y) <= near;
         }

@@ -35,10 +35,17 @@ struct PlaneBox {
 // curve, other curve, x and y. Equation curves are evaluated at exact double arguments by
 // their compiled expressions (a text that does not compile, or one using RND, has none);
 // lines and conics by closed forms. parser is copied: its constants are the curves'. Stops
-// early, with what it has, once stop is set.
+// early, with what it has, once stop is set. partial, when given, gets the curves (in order)
+// that wave faster than the finest search grid allowed: some of their points are missing.
 std::vector<KeyPoint> FindKeyPoints(const DocumentModel& document,
                                     const clsExpressionParser& parser, PlaneBox box,
-                                    const std::atomic<bool>* stop = nullptr);
+                                    const std::atomic<bool>* stop = nullptr,
+                                    std::vector<int32_t>* partial = nullptr);
+
+// What a list of key points says of the curves CurvesWithoutKeyPoints names.
+inline constexpr const char* NoKeyPointsText = "表达式含 RND 或只能逐点代入求值，无法求关键点";
+// What a list of key points says of curves found only in part.
+inline constexpr const char* PartialKeyPointsText = "振荡过快, 只列出部分零点";
 
 // The shown equation curves that have no key points because their texts cannot be worked
 // out at exact arguments (one using RND, or one read only by substituting each value).

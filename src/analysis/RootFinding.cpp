@@ -27,7 +27,7 @@ struct Grid {
     double largest = 0; // the largest |f| met
 };
 
-Grid Sample(const RealFunction& f, double t0, double t1, int n) {
+Grid Uniform(const RealFunction& f, double t0, double t1, int n) {
     Grid g;
     n = std::max(n, 2);
     g.t.resize(static_cast<size_t>(n) + 1);
@@ -40,6 +40,79 @@ Grid Sample(const RealFunction& f, double t0, double t1, int n) {
             g.v[static_cast<size_t>(i)] = v;
             g.largest = std::max(g.largest, std::fabs(*v));
         }
+    }
+    return g;
+}
+
+bool Changes(const Grid& g, size_t i) {
+    return g.v[i] && g.v[i + 1] && Negative(*g.v[i]) != Negative(*g.v[i + 1]);
+}
+
+// Whether the step from i to i + 1 is too coarse for f: its samples change sign there and in
+// a step beside it, or the step goes the other way from both its neighbours. A function the
+// grid resolves does either only where two roots or two turns fall within three steps.
+bool Busy(const Grid& g, size_t i) {
+    const size_t count = g.t.size();
+    if (Changes(g, i) && ((i > 0 && Changes(g, i - 1)) || (i + 2 < count && Changes(g, i + 1))))
+        return true;
+    if (i == 0 || i + 2 >= count) return false;
+    if (!g.v[i - 1] || !g.v[i] || !g.v[i + 1] || !g.v[i + 2]) return false;
+    const auto up = [&](size_t k) { return *g.v[k + 1] > *g.v[k]; };
+    const auto level = [&](size_t k) { return *g.v[k + 1] == *g.v[k]; };
+    if (level(i - 1) || level(i) || level(i + 1)) return false;
+    return up(i) != up(i - 1) && up(i) != up(i + 1);
+}
+
+// The grid, made finer where it is too coarse for f (sin(1000 x) on a plain grid shows a
+// third of its roots): busy steps are sampled again, eight times finer, a few times over,
+// within a budget. Where it is still too coarse, partial says so.
+Grid Sample(const RealFunction& f, double t0, double t1, int n, bool* partial = nullptr) {
+    constexpr size_t Finer = 8, MostSamples = size_t{1} << 18;
+    constexpr int Rounds = 4;
+    Grid g = Uniform(f, t0, t1, n);
+    for (int round = 0; round <= Rounds; ++round) {
+        // The busy steps and those beside them: between two busy steps a step without a
+        // change of sign may hold two roots.
+        const size_t steps = g.t.size() - 1;
+        std::vector<char> marked(steps + 2, 0);
+        for (size_t i = 0; i < steps; ++i)
+            if (Busy(g, i)) marked[i] = marked[i + 1] = marked[i + 2] = 1;
+        std::vector<size_t> busy;
+        for (size_t i = 0; i < steps; ++i)
+            if (marked[i + 1] &&
+                g.t[i + 1] - g.t[i] >
+                    64 * DBL_EPSILON * std::max(std::fabs(g.t[i]), std::fabs(g.t[i + 1])))
+                busy.push_back(i);
+        if (busy.empty()) return g;
+        if (round == Rounds || g.t.size() + busy.size() * (Finer - 1) > MostSamples) {
+            if (partial) *partial = true;
+            return g;
+        }
+        Grid finer;
+        finer.largest = g.largest;
+        finer.t.reserve(g.t.size() + busy.size() * (Finer - 1));
+        finer.v.reserve(finer.t.capacity());
+        size_t next = 0;
+        for (size_t i = 0; i < g.t.size(); ++i) {
+            finer.t.push_back(g.t[i]);
+            finer.v.push_back(g.v[i]);
+            if (next < busy.size() && busy[next] == i) {
+                ++next;
+                for (size_t k = 1; k < Finer; ++k) {
+                    const double t =
+                        g.t[i] + (g.t[i + 1] - g.t[i]) * static_cast<double>(k) / Finer;
+                    const std::optional<double> v = f(t);
+                    finer.t.push_back(t);
+                    if (v && std::isfinite(*v)) {
+                        finer.v.push_back(v);
+                        finer.largest = std::max(finer.largest, std::fabs(*v));
+                    } else {
+                        finer.v.push_back(std::nullopt);
+                    }
+                }
+            }
+        }
+        g = std::move(finer);
     }
     return g;
 }
@@ -276,8 +349,8 @@ bool Level(const RealFunction& slope, double t, double away) {
 } // namespace
 
 std::vector<double> ZerosOn(const RealFunction& f, double t0, double t1, int n,
-                            const RealFunction& slope) {
-    const Grid g = Sample(f, t0, t1, n);
+                            const RealFunction& slope, bool* partial) {
+    const Grid g = Sample(f, t0, t1, n, partial);
     std::vector<double> zeros;
     const size_t count = g.t.size();
     for (size_t i = 0; i < count; ++i)
@@ -312,8 +385,8 @@ std::vector<double> ZerosOn(const RealFunction& f, double t0, double t1, int n,
 }
 
 std::vector<Extremum> ExtremaOn(const RealFunction& f, double t0, double t1, int n,
-                                const RealFunction& slope) {
-    const Grid g = Sample(f, t0, t1, n);
+                                const RealFunction& slope, bool* partial) {
+    const Grid g = Sample(f, t0, t1, n, partial);
     const size_t count = g.t.size();
     std::vector<Extremum> found;
     const auto value = [&](size_t i) { return *g.v[i]; };

@@ -30,9 +30,11 @@ std::optional<double> MinimumIn(const RealFunction& f, double a, double b);
 // The zeros of f on [t0, t1] from a grid of n steps: each sign change refined by RootIn,
 // and each place where |f| comes down to zero without changing sign (a double root, a
 // tangency) found by MinimumIn. Poles and failing points are never zeros. Given f's
-// derivative, a tangency is then taken to the last bit, where the derivative is zero.
+// derivative, a tangency is then taken to the last bit, where the derivative is zero. Where f
+// changes sign or turns at every step, the grid is made finer there; where even the finest
+// grid allowed is too coarse, partial (when given) is set: some zeros may be missing.
 std::vector<double> ZerosOn(const RealFunction& f, double t0, double t1, int n,
-                            const RealFunction& slope = {});
+                            const RealFunction& slope = {}, bool* partial = nullptr);
 
 struct Extremum {
     double T;
@@ -43,7 +45,7 @@ struct Extremum {
 // last bit where the derivative changes sign or is not a number (a corner); the values alone
 // are flat there to about 1e-8 of the argument.
 std::vector<Extremum> ExtremaOn(const RealFunction& f, double t0, double t1, int n,
-                                const RealFunction& slope = {});
+                                const RealFunction& slope = {}, bool* partial = nullptr);
 
 // The real roots of the polynomial c[0] + c[1] t + ... (degree at most 4), each once, in
 // ascending order; a double root (the polynomial touching zero) counts.

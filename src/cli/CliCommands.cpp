@@ -360,7 +360,8 @@ int Points(Context& context, const Words& args, std::ostream& out, std::ostream&
     const View view = ViewOf(*options);
     const PlaneBox box{view.ScaleLeft(), view.Right(), view.Bottom(), view.ScaleTop()};
     char line[160];
-    for (const KeyPoint& p : FindKeyPoints(document, context.core.Parser, box)) {
+    std::vector<int32_t> partial;
+    for (const KeyPoint& p : FindKeyPoints(document, context.core.Parser, box, nullptr, &partial)) {
         if (p.Kind == KeyPointKind::Intersection)
             std::snprintf(line, sizeof line, "%s %d %d %.17g %.17g\n", KindWord(p.Kind).c_str(),
                           p.Curve, p.Other, p.X, p.Y);
@@ -369,6 +370,16 @@ int Points(Context& context, const Words& args, std::ostream& out, std::ostream&
                           p.Curve, p.X, p.Y);
         out << line;
     }
+    // What the window's list says in its tip: the curves it could not search, or only in part.
+    const std::vector<std::string> names = document.GetFunList();
+    const auto name = [&](int32_t curve) {
+        return "curve " + std::to_string(curve) + " " +
+               (static_cast<size_t>(curve) < names.size() ? names[static_cast<size_t>(curve)] : "");
+    };
+    for (const int32_t curve : CurvesWithoutKeyPoints(document, context.core.Parser))
+        err << name(curve) << ": " << NoKeyPointsText << '\n';
+    for (const int32_t curve : partial)
+        err << name(curve) << ": " << PartialKeyPointsText << '\n';
     return 0;
 }
 

@@ -221,6 +221,8 @@ void frmKeyPoints::Fill() {
         state = QString("%1 个关键点").arg(count);
         if (!document_->CurvesLeftOut().empty())
             state += QString("，%1 条曲线无法计算").arg(document_->CurvesLeftOut().size());
+        const std::vector<int32_t>& partial = document_->CurvesFoundInPart();
+        if (!partial.empty()) state += QString("，%1 条曲线振荡过快").arg(partial.size());
         const MarkPlan& marks = document_->Marks();
         if (marks.NotMarked > 0)
             state += QString("，图上只标出离中心最近的 %1 个").arg(marks.Marks.size());
@@ -229,6 +231,13 @@ void frmKeyPoints::Fill() {
             tip = "这些曲线的表达式含 RND 或只能逐点代入求值，无法求关键点：";
             const std::vector<std::string> all = document_->Model().GetFunList();
             for (const int32_t curve : document_->CurvesLeftOut())
+                if (static_cast<size_t>(curve) < all.size())
+                    tip += "\n" + QString::fromStdString(all[static_cast<size_t>(curve)]);
+        }
+        if (!partial.empty()) {
+            tip += QString(tip.isEmpty() ? "" : "\n") + PartialKeyPointsText + "：";
+            const std::vector<std::string> all = document_->Model().GetFunList();
+            for (const int32_t curve : partial)
                 if (static_cast<size_t>(curve) < all.size())
                     tip += "\n" + QString::fromStdString(all[static_cast<size_t>(curve)]);
         }

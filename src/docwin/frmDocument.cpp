@@ -1,5 +1,6 @@
 #include "docwin/frmDocument.h"
 
+#include "analysis/AreaValues.h"
 #include "base/Seams.h"
 #include "base/modError.h"
 #include "docwin/DocumentHost.h"
@@ -10,7 +11,6 @@
 #include "plot/TextBoxes.h"
 #include "services/PictureFile.h"
 #include "services/PictureJob.h"
-#include "analysis/AreaValues.h"
 #include "services/QtCanvas.h"
 
 #include <QCloseEvent>
@@ -66,6 +66,7 @@ struct frmDocument::Search {
     std::atomic<bool> stop{false};
     std::vector<KeyPoint> found;
     std::vector<int32_t> leftOut;
+    std::vector<int32_t> partial;
     MarkPlan marks;
     std::thread thread;
     ~Search() {
@@ -243,7 +244,8 @@ void frmDocument::FindKeyPoints() {
     search_ = search; // the one before is stopped and waited for as it goes
     const std::weak_ptr<Search> weak = search;
     const auto find = [raw = search.get(), weak, self = QPointer<frmDocument>(this)] {
-        raw->found = orbiplot::FindKeyPoints(*raw->document, raw->parser, raw->box, &raw->stop);
+        raw->found = orbiplot::FindKeyPoints(*raw->document, raw->parser, raw->box, &raw->stop,
+                                             &raw->partial);
         raw->leftOut = CurvesWithoutKeyPoints(*raw->document, raw->parser);
         if (!raw->stop)
             raw->marks = LayOutMarks(
@@ -269,6 +271,7 @@ void frmDocument::SearchDone(const std::shared_ptr<Search>& search) {
     if (search->thread.joinable()) search->thread.join();
     keyPoints_ = std::move(search->found);
     leftOut_ = std::move(search->leftOut);
+    partial_ = std::move(search->partial);
     marks_ = std::move(search->marks);
     marksView_ = search->view;
     markOf_.assign(keyPoints_.size(), std::nullopt);
@@ -483,8 +486,8 @@ bool frmDocument::DeleteFun(int32_t num) {
 void frmDocument::AddArea(const AreaRecord& area) {
     const size_t at = model_.Areas().size();
     model_.InsertArea(at, area);
-    undo_.push(new AreaStep(*this, AreaStep::Kind::Add, at, area, area,
-                            AreaStepName("添加", area)));
+    undo_.push(
+        new AreaStep(*this, AreaStep::Kind::Add, at, area, area, AreaStepName("添加", area)));
     StepRedraw(Drawing::All, -1);
 }
 
@@ -644,7 +647,8 @@ bool frmDocument::PrintTo(QPaintDevice& page, std::string* failure) {
 void frmDocument::DrawQuietly(Canvas& canvas) {
     PlotStatus quiet;
     PlotEngine engine(model_, view_, canvas, context_, clock_, quiet);
-    engine.SetUnderlay([&](Canvas& c, const View& v) { DrawDocumentAreas(c, v, model_, context_.Parser); });
+    engine.SetUnderlay(
+        [&](Canvas& c, const View& v) { DrawDocumentAreas(c, v, model_, context_.Parser); });
     engine.RefreshAll();
 }
 
@@ -921,7 +925,8 @@ void frmDocument::EndDrag(bool cancel) {
         band_->hide();
         unsetCursor();
         // A click chooses nothing: the pick waits for a drag.
-        const double pixels = pickAlongX_ ? releaseAt_.x() - pressAt_.x() : releaseAt_.y() - pressAt_.y();
+        const double pixels =
+            pickAlongX_ ? releaseAt_.x() - pressAt_.x() : releaseAt_.y() - pressAt_.y();
         if (cancel || std::abs(pixels) < 3) {
             setCursor(pickAlongX_ ? Qt::SizeHorCursor : Qt::SizeVerCursor);
             return;

@@ -108,6 +108,8 @@ public:
     // The shown curves the last search could not give points for (their texts use RND or are
     // read only by substituting each value).
     const std::vector<int32_t>& CurvesLeftOut() const { return leftOut_; }
+    // The shown curves whose key points were found only in part: they wave too fast.
+    const std::vector<int32_t>& CurvesFoundInPart() const { return partial_; }
     bool IsFindingKeyPoints() const { return static_cast<bool>(search_); }
     // Trace: the pointer snaps to the nearest shown curve within TraceReach pixels, and the
     // read-out names the curve and its point.
@@ -261,6 +263,7 @@ private:
     bool keyPointsShown_ = false;
     std::vector<KeyPoint> keyPoints_;
     std::vector<int32_t> leftOut_;
+    std::vector<int32_t> partial_;
     std::shared_ptr<Search> search_;
     MarkPlan marks_;
     std::vector<std::optional<size_t>> markOf_; // by key point: its mark

@@ -800,3 +800,52 @@ TEST(KeyPoints, SmallFunctionsHaveTheirZerosAndRoundingAlongTheAxisHasNone) {
     EXPECT_TRUE(found.Of(KeyPointKind::Zero, 3).empty());
     EXPECT_EQ(xs(KeyPointKind::YIntercept, 4), (std::vector<double>{-3, 0.5}));
 }
+
+// A curve that waves faster than the plain grid: the grid is made finer where every step
+// changes sign, so every zero and turn is listed; one faster than the finest grid allowed is
+// said to be listed in part.
+TEST(KeyPoints, FastWavesAreResolvedOrSaidToBeListedInPart) {
+    Search s;
+    s.Add(Equation(CurveGeneralY, "sin(1000*x)")); // 0
+    s.Add(Equation(CurveGeneralY, "cos(1000*x)")); // 1
+    const PlaneBox box{-3, 4, -2.5, 2};
+    std::vector<int32_t> partial{99};
+    const Found found{FindKeyPoints(s.doc, s.context.Parser, box, nullptr, &partial)};
+    EXPECT_TRUE(partial.empty()) << testing::PrintToString(partial);
+    // Roots k pi / 1000 for every k with -3 <= k pi / 1000 <= 4.
+    const auto expect = [](double lo, double hi, double offset, double period) {
+        std::vector<double> v;
+        for (long k = static_cast<long>(std::ceil((lo - offset) / period));
+             offset + static_cast<double>(k) * period <= hi; ++k)
+            v.push_back(offset + static_cast<double>(k) * period);
+        return v;
+    };
+    const auto near = [](const std::vector<double>& got, const std::vector<double>& want) {
+        if (got.size() != want.size())
+            return testing::AssertionFailure() << got.size() << " of " << want.size();
+        for (size_t n = 0; n < got.size(); ++n)
+            if (std::fabs(got[n] - want[n]) > 4e-15 * std::max(1.0, std::fabs(want[n])))
+                return testing::AssertionFailure() << n << ": " << got[n] << " not " << want[n];
+        return testing::AssertionSuccess();
+    };
+    EXPECT_TRUE(near(Xs(found.Of(KeyPointKind::Zero, 0)), expect(-3, 4, 0, M_PI / 1000)));
+    EXPECT_TRUE(
+        near(Xs(found.Of(KeyPointKind::Maximum, 0)), expect(-3, 4, M_PI / 2000, 2 * M_PI / 1000)));
+    EXPECT_TRUE(
+        near(Xs(found.Of(KeyPointKind::Minimum, 0)), expect(-3, 4, -M_PI / 2000, 2 * M_PI / 1000)));
+    EXPECT_TRUE(near(Xs(found.Of(KeyPointKind::Intersection, 0, 1)),
+                     expect(-3, 4, M_PI / 4000, M_PI / 1000)));
+    // Along y as along x: x = sin(700 y) alone, its zeros are y-intercepts.
+    Search upright;
+    upright.Add(Equation(CurveGeneralX, "sin(700*y)"));
+    std::vector<double> ys;
+    for (const KeyPoint& p : upright.Run(box).Of(KeyPointKind::YIntercept, 0))
+        ys.push_back(p.Y);
+    EXPECT_TRUE(near(ys, expect(-2.5, 2, 0, M_PI / 700)));
+
+    // A hundred times faster: more than the finest grid allows. Its meetings with the others
+    // are in part too.
+    s.Add(Equation(CurveGeneralY, "sin(100000*x)+x/10")); // 2
+    FindKeyPoints(s.doc, s.context.Parser, box, nullptr, &partial);
+    EXPECT_EQ(partial, (std::vector<int32_t>{0, 1, 2}));
+}

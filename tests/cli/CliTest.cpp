@@ -570,3 +570,18 @@ TEST(Cli, ImplicitCurvesListDrawAndHaveKeyPoints) {
     EXPECT_TRUE(red(150, 250));
     EXPECT_FALSE(red(190, 110));
 }
+
+// points names on stderr the curves it could not search, and those it searched only in part,
+// as the window's list does; the rest are listed as ever.
+TEST(Cli, PointsNamesTheCurvesItCouldNotSearchOrOnlyInPart) {
+    TempDir dir;
+    dir.Write("w.opd", "[General]\r\nOPMVer=1\r\nC=3\r\n[0DATA]\r\nType=13\r\nExp1=rnd*x\r\nSH=True\r\n"
+                       "[1DATA]\r\nType=13\r\nExp1=x-1.5\r\nSH=True\r\n"
+                       "[2DATA]\r\nType=14\r\nExp1=sin(900000*y)\r\nSH=True\r\n");
+    const CliRun run = Cli({"points", dir.File("w.opd"), "--view", "-2,3,-1,1"});
+    EXPECT_EQ(run.code, 0);
+    EXPECT_NE(run.out.find("zero 1 1.5 0\n"), std::string::npos);
+    EXPECT_EQ(run.err, "curve 0 普通方程: y=rnd*x: 表达式含 RND 或只能逐点代入求值，无法求关键点\n"
+                       "curve 1 普通方程: y=x-1.5: 振荡过快, 只列出部分零点\n"
+                       "curve 2 普通方程: x=sin(900000*y): 振荡过快, 只列出部分零点\n");
+}
