@@ -75,6 +75,9 @@ struct Rational {
 
 enum class ShapeKind { Point, Line, Conic, GraphY, GraphX, Parametric, Polar, Level };
 
+// The steps of the grid each search samples first.
+constexpr int GridSteps = 2048;
+
 // One shown curve, ready to be searched.
 struct Shape {
     ShapeKind Kind;
@@ -90,6 +93,45 @@ struct Shape {
     // An implicit curve: F of its own coordinates, and its zero set traced across the box.
     std::unique_ptr<PlaneFunction> Plane;
     std::vector<std::vector<Point2>> Lines;
+
+    // The first expression's values on the search grid of [T0, T1], kept as they are met:
+    // every search of a Y=f(X) or X=f(Y) curve with another samples that same grid, and with
+    // hundreds of curves the pairs would work them out again hundreds of times.
+    mutable std::vector<std::optional<double>> Kept;
+    mutable std::vector<char> Known;
+
+    std::optional<CurveEvaluator::ValueAndSlope> FirstAt(double t, bool slope) const {
+        if (slope || (Kind != ShapeKind::GraphY && Kind != ShapeKind::GraphX) || !(T1 > T0))
+            return Eval(*First, t, slope);
+        const double at = (t - T0) / (T1 - T0) * GridSteps;
+        if (!(at >= 0 && at <= GridSteps)) return Eval(*First, t, false);
+        const int i = static_cast<int>(std::lround(at));
+        // The grid's points exactly as the searches make them.
+        if ((i == GridSteps ? T1 : T0 + (T1 - T0) * i / GridSteps) != t)
+            return Eval(*First, t, false);
+        if (Known.empty()) {
+            Known.assign(GridSteps + 1, 0);
+            Kept.assign(GridSteps + 1, std::nullopt);
+        }
+        const auto n = static_cast<size_t>(i);
+        if (!Known[n]) {
+            const auto v = Eval(*First, t, false);
+            Kept[n] = v ? std::optional(v->Value) : std::nullopt;
+            Known[n] = 1;
+        }
+        if (!Kept[n]) return std::nullopt;
+        return CurveEvaluator::ValueAndSlope{*Kept[n], 0};
+    }
+
+    // All of the grid's values at once.
+    const std::vector<std::optional<double>>& GridValues() const {
+        if (!Complete)
+            for (int i = 0; i <= GridSteps; ++i)
+                FirstAt(i == GridSteps ? T1 : T0 + (T1 - T0) * i / GridSteps, false);
+        Complete = true;
+        return Kept;
+    }
+    mutable bool Complete = false;
 
     bool IsEquation() const { return Kind >= ShapeKind::GraphY && Kind != ShapeKind::Level; }
     bool HasImplicit() const { return Kind != ShapeKind::Parametric && Kind != ShapeKind::Polar; }
@@ -113,12 +155,12 @@ struct Shape {
     std::optional<Point2> At(double t, bool direction) const {
         switch (Kind) {
         case ShapeKind::GraphY: {
-            const auto y = Eval(*First, t, direction);
+            const auto y = FirstAt(t, direction);
             if (!y) return std::nullopt;
             return direction ? Point2{1, y->Slope} : Point2{t + H, y->Value + K};
         }
         case ShapeKind::GraphX: {
-            const auto x = Eval(*First, t, direction);
+            const auto x = FirstAt(t, direction);
             if (!x) return std::nullopt;
             return direction ? Point2{x->Slope, 1} : Point2{x->Value + H, t + K};
         }
@@ -202,12 +244,12 @@ struct Shape {
         case ShapeKind::Line:
         case ShapeKind::Conic: return Implicit(x, y);
         case ShapeKind::GraphY: {
-            const auto f = Eval(*First, x - H, false);
+            const auto f = FirstAt(x - H, false);
             if (!f) return std::nullopt;
             return (y - K) - f->Value;
         }
         case ShapeKind::GraphX: {
-            const auto f = Eval(*First, y - K, false);
+            const auto f = FirstAt(y - K, false);
             if (!f) return std::nullopt;
             return (x - H) - f->Value;
         }
@@ -281,8 +323,6 @@ std::pair<double, double> RationalRange(const Rational& r, const PlaneBox& box) 
     const double span = quadratic ? reach : reach / speed;
     return {-span, span};
 }
-
-constexpr int GridSteps = 2048;
 
 Rational LineParam(const Conic& line) {
     // Through the point of the line nearest the origin, along it.
@@ -852,8 +892,35 @@ private:
                 if (!n) return std::nullopt;
                 return n->X * d->X + n->Y * d->Y;
             };
-            if (ZeroAlong(g, size, run->T0, run->T1)) return;
-            for (double t : ZerosOn(g, run->T0, run->T1, GridSteps, slope, Partly(i, j)))
+            // Two graphs over the same stretch of the same axis: their difference on the grid
+            // from the values each keeps, without working anything out again.
+            std::vector<std::optional<double>> values;
+            const bool upright = run->Kind == ShapeKind::GraphX;
+            if ((run->Kind == ShapeKind::GraphY || upright) && implicit->Kind == run->Kind &&
+                run->T0 == implicit->T0 && run->T1 == implicit->T1 &&
+                (upright ? run->K == implicit->K : run->H == implicit->H)) {
+                const double lift = upright ? run->H - implicit->H : run->K - implicit->K;
+                const auto& first = run->GridValues();
+                const auto& second = implicit->GridValues();
+                values.resize(GridSteps + 1);
+                for (size_t n = 0; n < values.size() && n < first.size() && n < second.size(); ++n)
+                    if (first[n] && second[n]) values[n] = (*first[n] + lift) - *second[n];
+            }
+            const RealFunction kept = [&](double t) -> std::optional<double> {
+                const double at = (t - run->T0) / (run->T1 - run->T0) * GridSteps;
+                if (at >= 0 && at <= GridSteps) {
+                    const auto n = static_cast<size_t>(std::lround(at));
+                    const double on =
+                        n == GridSteps
+                            ? run->T1
+                            : run->T0 + (run->T1 - run->T0) * static_cast<double>(n) / GridSteps;
+                    if (on == t) return values[n];
+                }
+                return g(t);
+            };
+            if (ZeroAlong(values.empty() ? g : kept, size, run->T0, run->T1)) return;
+            for (double t :
+                 ZerosOn(g, run->T0, run->T1, GridSteps, slope, Partly(i, j), std::move(values)))
                 if (const auto p = run->Reported(t)) meet(p->X, p->Y);
             return;
         }

@@ -66,10 +66,24 @@ bool Busy(const Grid& g, size_t i) {
 // The grid, made finer where it is too coarse for f (sin(1000 x) on a plain grid shows a
 // third of its roots): busy steps are sampled again, eight times finer, a few times over,
 // within a budget. Where it is still too coarse, partial says so.
-Grid Sample(const RealFunction& f, double t0, double t1, int n, bool* partial = nullptr) {
+Grid Sample(const RealFunction& f, double t0, double t1, int n, bool* partial = nullptr,
+            std::vector<std::optional<double>>* made = nullptr) {
     constexpr size_t Finer = 8, MostSamples = size_t{1} << 18;
     constexpr int Rounds = 4;
-    Grid g = Uniform(f, t0, t1, n);
+    Grid g;
+    if (made && made->size() == static_cast<size_t>(std::max(n, 2)) + 1) {
+        n = std::max(n, 2);
+        g.v = std::move(*made);
+        g.t.resize(g.v.size());
+        for (int i = 0; i <= n; ++i) {
+            g.t[static_cast<size_t>(i)] = i == n ? t1 : t0 + (t1 - t0) * i / n;
+            auto& v = g.v[static_cast<size_t>(i)];
+            if (v && !std::isfinite(*v)) v.reset();
+            if (v) g.largest = std::max(g.largest, std::fabs(*v));
+        }
+    } else {
+        g = Uniform(f, t0, t1, n);
+    }
     for (int round = 0; round <= Rounds; ++round) {
         // The busy steps and those beside them: between two busy steps a step without a
         // change of sign may hold two roots.
@@ -349,8 +363,9 @@ bool Level(const RealFunction& slope, double t, double away) {
 } // namespace
 
 std::vector<double> ZerosOn(const RealFunction& f, double t0, double t1, int n,
-                            const RealFunction& slope, bool* partial) {
-    const Grid g = Sample(f, t0, t1, n, partial);
+                            const RealFunction& slope, bool* partial,
+                            std::vector<std::optional<double>> values) {
+    const Grid g = Sample(f, t0, t1, n, partial, values.empty() ? nullptr : &values);
     std::vector<double> zeros;
     const size_t count = g.t.size();
     for (size_t i = 0; i < count; ++i)

@@ -32,9 +32,11 @@ std::optional<double> MinimumIn(const RealFunction& f, double a, double b);
 // tangency) found by MinimumIn. Poles and failing points are never zeros. Given f's
 // derivative, a tangency is then taken to the last bit, where the derivative is zero. Where f
 // changes sign or turns at every step, the grid is made finer there; where even the finest
-// grid allowed is too coarse, partial (when given) is set: some zeros may be missing.
+// grid allowed is too coarse, partial (when given) is set: some zeros may be missing. values,
+// when given, are f on the grid already (n + 1 of them, at t0 + (t1 - t0) * i / n).
 std::vector<double> ZerosOn(const RealFunction& f, double t0, double t1, int n,
-                            const RealFunction& slope = {}, bool* partial = nullptr);
+                            const RealFunction& slope = {}, bool* partial = nullptr,
+                            std::vector<std::optional<double>> values = {});
 
 struct Extremum {
     double T;

@@ -482,7 +482,8 @@ TEST(Cli, CalculusCommandsPrintSeventeenDigitsOrSayWhy) {
                        "CTh=1\r\nCTk=-2\r\n[1DATA]\r\nType=15\r\nExp1=cos(t)\r\nExp2=sin(t)\r\n"
                        "[2DATA]\r\nType=13\r\nExp1=1/x\r\n");
     // At x = 3 (u = 2): the point (3, 2), the slope 4; y = 4x - 10; the normal y = -x/4 + 2.75.
-    EXPECT_EQ(Cli({"tangent", dir.File("c.opd"), "0", "2"}).out, "tangent 4 -10\nnormal -0.25 2.75\n");
+    EXPECT_EQ(Cli({"tangent", dir.File("c.opd"), "0", "2"}).out,
+              "tangent 4 -10\nnormal -0.25 2.75\n");
     // The circle at t = 0: the tangent is upright through (1, 0), the normal the x axis.
     EXPECT_EQ(Cli({"tangent", dir.File("c.opd"), "1", "0"}).out,
               "tangent vertical 1\nnormal 0 0\n");
@@ -575,13 +576,48 @@ TEST(Cli, ImplicitCurvesListDrawAndHaveKeyPoints) {
 // as the window's list does; the rest are listed as ever.
 TEST(Cli, PointsNamesTheCurvesItCouldNotSearchOrOnlyInPart) {
     TempDir dir;
-    dir.Write("w.opd", "[General]\r\nOPMVer=1\r\nC=3\r\n[0DATA]\r\nType=13\r\nExp1=rnd*x\r\nSH=True\r\n"
-                       "[1DATA]\r\nType=13\r\nExp1=x-1.5\r\nSH=True\r\n"
-                       "[2DATA]\r\nType=14\r\nExp1=sin(900000*y)\r\nSH=True\r\n");
+    dir.Write("w.opd",
+              "[General]\r\nOPMVer=1\r\nC=3\r\n[0DATA]\r\nType=13\r\nExp1=rnd*x\r\nSH=True\r\n"
+              "[1DATA]\r\nType=13\r\nExp1=x-1.5\r\nSH=True\r\n"
+              "[2DATA]\r\nType=14\r\nExp1=sin(900000*y)\r\nSH=True\r\n");
     const CliRun run = Cli({"points", dir.File("w.opd"), "--view", "-2,3,-1,1"});
     EXPECT_EQ(run.code, 0);
     EXPECT_NE(run.out.find("zero 1 1.5 0\n"), std::string::npos);
     EXPECT_EQ(run.err, "curve 0 普通方程: y=rnd*x: 表达式含 RND 或只能逐点代入求值，无法求关键点\n"
                        "curve 1 普通方程: y=x-1.5: 振荡过快, 只列出部分零点\n"
                        "curve 2 普通方程: x=sin(900000*y): 振荡过快, 只列出部分零点\n");
+}
+
+// Two hundred and fifty-four waves y = sin(x + i) meet pairwise where x = (pi - i - j) / 2 + k pi:
+// every such meeting in view is listed, found in the time limit this test has.
+TEST(CliPointsScale, EveryMeetingOf254WavesIsListed) {
+    TempDir dir;
+    std::string text = "[General]\r\nOPMVer=1\r\nC=254\r\n";
+    for (int i = 0; i < 254; ++i)
+        text += "[" + std::to_string(i) + "DATA]\r\nType=13\r\nExp1=sin(x+" + std::to_string(i) +
+                ")\r\nSH=True\r\n";
+    dir.Write("waves.opd", text);
+    const double left = -7.5, right = 9;
+    const CliRun run = Cli({"points", dir.File("waves.opd"), "--view", "-7.5,9,-3,2"});
+    ASSERT_EQ(run.code, 0);
+    EXPECT_EQ(run.err, "");
+    size_t expected = 0;
+    for (int i = 0; i < 254; ++i)
+        for (int j = i + 1; j < 254; ++j) {
+            const double base = (M_PI - i - j) / 2;
+            expected += static_cast<size_t>(std::floor((right - base) / M_PI) -
+                                            std::ceil((left - base) / M_PI) + 1);
+        }
+    std::istringstream lines(run.out);
+    size_t meetings = 0;
+    for (std::string line; std::getline(lines, line);) {
+        int i = 0, j = 0;
+        double x = 0, y = 0;
+        if (std::sscanf(line.c_str(), "intersection %d %d %lf %lf", &i, &j, &x, &y) != 4) continue;
+        ++meetings;
+        const double base = (M_PI - i - j) / 2;
+        EXPECT_NEAR(std::remainder(x - base, M_PI), 0, 1e-13) << line;
+        EXPECT_NEAR(y, std::sin(x + i), 1e-13) << line;
+    }
+    EXPECT_EQ(meetings, expected);
 }
