@@ -2,6 +2,7 @@
 // lines and conics.
 #include "analysis/Calculus.h"
 #include "analysis/KeyPoints.h"
+#include "analysis/MarkLayout.h"
 #include "doc/DocumentModel.h"
 #include "expr/CoreContext.h"
 #include "expr/PlaneFunction.h"
@@ -9,6 +10,7 @@
 #include "plot/ImplicitCurves.h"
 #include "plot/PlotEngine.h"
 #include "plot/View.h"
+#include "services/MarkPainting.h"
 #include "services/PictureJob.h"
 #include "services/QtCanvas.h"
 
@@ -286,6 +288,80 @@ void KeyPointsReference(benchmark::State& state) {
     state.counters["points"] = static_cast<double>(found);
 }
 
+// 254 waves y = sin(x + i), their key points searched (every pair meets) and their marks laid
+// out once; then what each repaint of the window does with them: the marks' layer over the
+// picture. The layer itself is painted once a search is done.
+struct Waves {
+    Reference ref;
+    PlaneBox box{};
+    std::vector<KeyPoint> points;
+    MarkPlan plan;
+    Waves() {
+        while (ref.doc.CurveCount() > 0)
+            ref.doc.DeleteFun(0);
+        for (int i = 0; i < 254; ++i) {
+            CurveRecord c;
+            c.FType = CurveGeneralY;
+            c.Expression1 = "sin(x+" + std::to_string(i) + ")";
+            c.IsAuto = c.ShowHide = true;
+            c.LineWidth = 1;
+            c.LineColor = static_cast<Rgb>(i * 7919 % 0xFFFFFF);
+            ref.doc.ModifyFun(c, ref.doc.GetLastCountAdd1(), true);
+        }
+        box = {ref.view.ScaleLeft(), ref.view.Right(), ref.view.Bottom(), ref.view.ScaleTop()};
+        points = FindKeyPoints(ref.doc, ref.context.Parser, box);
+        plan = LayOutMarks(points, ref.view, Measure(), {});
+    }
+    // Text of about the window's small font.
+    static TextMeasure Measure() {
+        TextMeasure measure;
+        measure.Ascii.fill(6);
+        measure.Other = 12;
+        measure.Height = 14;
+        return measure;
+    }
+};
+
+void KeyPointsWaves(benchmark::State& state) {
+    Waves w;
+    size_t found = 0;
+    for (auto _ : state)
+        found = FindKeyPoints(w.ref.doc, w.ref.context.Parser, w.box).size();
+    state.counters["points"] = static_cast<double>(found);
+}
+
+// What a finished search costs the window's threads: the layout (on the search's thread) and
+// the layer (on the window's, once).
+void MarksLayoutWaves(benchmark::State& state) {
+    EnsureGuiApplication();
+    Waves w;
+    for (auto _ : state) {
+        const MarkPlan plan = LayOutMarks(w.points, w.ref.view, Waves::Measure(), {});
+        const QImage layer =
+            PaintMarkLayer(plan, w.points, w.ref.doc, QFont(), QSize(Width, Height), 1);
+        benchmark::DoNotOptimize(layer.constBits());
+    }
+    state.counters["marks"] = static_cast<double>(w.plan.Marks.size());
+}
+
+void MarksRepaintWaves(benchmark::State& state) {
+    EnsureGuiApplication();
+    Waves w;
+    const QImage layer =
+        PaintMarkLayer(w.plan, w.points, w.ref.doc, QFont(), QSize(Width, Height), 1);
+    QImage surface(Width, Height, QImage::Format_RGB32);
+    surface.fill(Qt::white);
+    View moved = w.ref.view;
+    for (auto _ : state) {
+        QPainter painter(&surface);
+        // As a pan shows it: the picture and the layer moved by a few pixels.
+        PaintPictureInView(painter, surface, w.ref.view, moved, QSizeF(Width, Height), Qt::white);
+        PaintLayerInView(painter, layer, w.ref.view, moved, QSizeF(Width, Height));
+    }
+    state.counters["points"] = static_cast<double>(w.points.size());
+    state.counters["marks"] = static_cast<double>(w.plan.Marks.size());
+}
+
 // An area of an ordinary curve, worked out afresh: the integral of sin(x)*x from -2 to 7
 // (a zero inside, so the area differs from the integral).
 void AreaOrdinary(benchmark::State& state) {
@@ -375,6 +451,9 @@ BENCHMARK(AreaBetweenAndLength)->Unit(benchmark::kMillisecond);
 BENCHMARK(RefreshAllJobOwnThread)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(RefreshAllJobTwoAreas)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(KeyPointsReference)->Unit(benchmark::kMillisecond);
+BENCHMARK(KeyPointsWaves)->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK(MarksLayoutWaves)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(MarksRepaintWaves)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(GestureFrame, Pan, false)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(GestureFrame, WheelNotch, true)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(WideRange, YofX, false)

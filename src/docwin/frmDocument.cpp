@@ -9,6 +9,7 @@
 #include "expr/ExpressionGrammar.h"
 #include "expr/clsExpressionParser.h"
 #include "plot/TextBoxes.h"
+#include "services/MarkPainting.h"
 #include "services/PictureFile.h"
 #include "services/PictureJob.h"
 #include "services/QtCanvas.h"
@@ -76,11 +77,6 @@ struct frmDocument::Search {
 };
 
 namespace {
-QColor CurveColor(const DocumentModel& model, int32_t curve) {
-    return curve >= 0 && curve < model.CurveCount() ? ToQColor(model.Curve(curve).LineColor)
-                                                    : QColor(Qt::black);
-}
-
 // What text of a font takes, for laying text out where fonts are not used.
 TextMeasure MeasureText(const QFont& font) {
     const QFontMetricsF metrics(font);
@@ -677,32 +673,11 @@ QFont frmDocument::MarkFont() const {
 void frmDocument::PaintMarksLayer() {
     marksLayer_ = QImage();
     if (!keyPointsShown_ || marks_.Marks.empty()) return;
-    const qreal ratio = devicePixelRatioF();
     const QSize size = marksView_.ClientWidthTwips() / TwipsPerPixel > 0
                            ? QSize(marksView_.ClientWidthTwips() / TwipsPerPixel,
                                    marksView_.ClientHeightTwips() / TwipsPerPixel)
                            : PictureSize();
-    marksLayer_ = QImage((QSizeF(size) * ratio).toSize(), QImage::Format_ARGB32_Premultiplied);
-    if (marksLayer_.isNull()) return;
-    marksLayer_.setDevicePixelRatio(ratio);
-    marksLayer_.fill(Qt::transparent);
-    QPainter painter(&marksLayer_);
-    painter.setRenderHint(QPainter::Antialiasing, true);
-    painter.setFont(MarkFont());
-    for (const MarkPlan::Mark& mark : marks_.Marks) {
-        const KeyPoint& p = keyPoints_[mark.Point];
-        painter.setPen(QPen(CurveColor(model_, p.Curve), 1.5));
-        painter.setBrush(Qt::white);
-        painter.drawEllipse(QPointF(mark.X, mark.Y), 3.5, 3.5);
-    }
-    painter.setPen(QColor(40, 40, 40));
-    for (const MarkPlan::Mark& mark : marks_.Marks) {
-        if (!mark.Label) continue;
-        const QRectF place(mark.Label->Left, mark.Label->Top, mark.Label->Width,
-                           mark.Label->Height);
-        painter.fillRect(place, QColor(255, 255, 255, 200));
-        painter.drawText(place, Qt::AlignCenter, QString::fromStdString(mark.Text));
-    }
+    marksLayer_ = PaintMarkLayer(marks_, keyPoints_, model_, MarkFont(), size, devicePixelRatioF());
 }
 
 void frmDocument::PaintMarks(QPainter& painter) {
