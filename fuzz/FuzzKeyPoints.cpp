@@ -7,6 +7,7 @@
 
 #include "analysis/KeyPoints.h"
 #include "base/AppError.h"
+#include "base/Threads.h"
 #include "doc/CurveRecord.h"
 #include "doc/DocumentModel.h"
 #include "expr/CurveEvaluator.h"
@@ -15,10 +16,7 @@
 #include <atomic>
 #include <chrono>
 #include <cmath>
-#include <condition_variable>
 #include <cstdlib>
-#include <mutex>
-#include <thread>
 #include <tuple>
 
 namespace {
@@ -47,37 +45,12 @@ struct Reader {
     }
 };
 
-// Sets stop once two seconds have passed, unless told to end first.
-class Watchdog {
-public:
-    explicit Watchdog(std::atomic<bool>& stop)
-        : thread_([this, &stop] {
-              std::unique_lock<std::mutex> lock(mutex_);
-              if (!ended_.wait_for(lock, std::chrono::seconds(2), [this] { return done_; }))
-                  stop = true;
-          }) {}
-    ~Watchdog() {
-        {
-            const std::lock_guard<std::mutex> lock(mutex_);
-            done_ = true;
-        }
-        ended_.notify_all();
-        thread_.join();
-    }
-
-private:
-    std::mutex mutex_;
-    std::condition_variable ended_;
-    bool done_ = false;
-    std::thread thread_;
-};
-
 std::vector<KeyPoint> Search(const DocumentModel& doc, const clsExpressionParser& parser,
                              const PlaneBox& box, bool& stopped) {
     std::atomic<bool> stop{false};
     std::vector<KeyPoint> found;
     {
-        const Watchdog watchdog(stop);
+        const Deadline deadline(stop, std::chrono::seconds(2));
         found = FindKeyPoints(doc, parser, box, &stop);
     }
     stopped = stop;
@@ -129,7 +102,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     bool stopped = false, stoppedAgain = false;
     const std::vector<KeyPoint> found = Search(doc, parser, box, stopped);
-    const auto order = [](const KeyPoint& p) { return std::tie(p.Kind, p.Curve, p.Other, p.X, p.Y); };
+    const auto order = [](const KeyPoint& p) {
+        return std::tie(p.Kind, p.Curve, p.Other, p.X, p.Y);
+    };
     for (size_t n = 0; n < found.size(); ++n) {
         const KeyPoint& p = found[n];
         if (!std::isfinite(p.X) || !std::isfinite(p.Y) || !box.Contains(p.X, p.Y)) std::abort();

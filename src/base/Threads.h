@@ -1,7 +1,11 @@
 #pragma once
 
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstddef>
 #include <exception>
+#include <mutex>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -38,5 +42,32 @@ template <class Work> void OnThreads(size_t count, const Work& work) {
     for (const std::exception_ptr& failure : failures)
         if (failure) std::rethrow_exception(failure);
 }
+
+// Sets a flag once a time has passed, unless it is destroyed first: a long search told to stop
+// with what it has.
+class Deadline {
+public:
+    Deadline(std::atomic<bool>& flag, std::chrono::milliseconds limit)
+        : thread_([this, &flag, limit] {
+              std::unique_lock<std::mutex> lock(mutex_);
+              if (!ended_.wait_for(lock, limit, [this] { return done_; })) flag = true;
+          }) {}
+    Deadline(const Deadline&) = delete;
+    Deadline& operator=(const Deadline&) = delete;
+    ~Deadline() {
+        {
+            const std::lock_guard<std::mutex> lock(mutex_);
+            done_ = true;
+        }
+        ended_.notify_all();
+        thread_.join();
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable ended_;
+    bool done_ = false;
+    std::thread thread_;
+};
 
 } // namespace orbiplot

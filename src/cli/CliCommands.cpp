@@ -5,6 +5,7 @@
 #include "base/AppError.h"
 #include "base/AppSettings.h"
 #include "base/NumberFormat.h"
+#include "base/Threads.h"
 #include "base/modError.h"
 #include "calc/ExpressionCalculator.h"
 #include "calc/LineCalculators.h"
@@ -71,7 +72,8 @@ using Words = std::vector<std::string>;
 
 constexpr const char* RenderUsage = "render FILE.opd OUT.png|OUT.bmp|OUT.svg|OUT.pdf [--size WxH] "
                                     "[--dpi N] [--view XMIN,XMAX,YMIN,YMAX]";
-constexpr const char* PointsUsage = "points FILE.opd [--size WxH] [--view XMIN,XMAX,YMIN,YMAX]";
+constexpr const char* PointsUsage =
+    "points FILE.opd [--size WxH] [--view XMIN,XMAX,YMIN,YMAX] [--seconds N]";
 
 struct Command {
     std::string_view name;
@@ -258,6 +260,7 @@ std::optional<std::pair<int, int>> SizeOf(const std::string& text) {
 // it takes when one is wrong.
 struct PictureOptions {
     int width = 640, height = 480, dpi = 96;
+    int seconds = 60;                          // points: the longest a search may take
     std::optional<std::array<double, 4>> view; // xmin, xmax, ymin, ymax
 };
 
@@ -267,8 +270,8 @@ std::optional<PictureOptions> ReadOptions(const Words& args, size_t first, bool 
     std::vector<std::string> seen;
     for (size_t i = first; i < args.size(); i += 2) {
         const std::string& option = args[i];
-        const bool known =
-            option == "--size" || option == "--view" || (withPicture && option == "--dpi");
+        const bool known = option == "--size" || option == "--view" ||
+                           (withPicture ? option == "--dpi" : option == "--seconds");
         if (!known || std::find(seen.begin(), seen.end(), option) != seen.end()) return {};
         seen.push_back(option);
         if (i + 1 >= args.size()) return {};
@@ -290,6 +293,14 @@ std::optional<PictureOptions> ReadOptions(const Words& args, size_t first, bool 
                 return {};
             }
             o.dpi = static_cast<int>(*dpi);
+        } else if (option == "--seconds") {
+            const auto seconds = WholeNumber(value, 1, 86400);
+            if (!seconds) {
+                err << "orbiplot-cli: --seconds takes a whole number from 1 to 86400, not " << value
+                    << '\n';
+                return {};
+            }
+            o.seconds = static_cast<int>(*seconds);
         } else {
             std::array<double, 4> edges{};
             std::string_view rest = value;
@@ -359,9 +370,16 @@ int Points(Context& context, const Words& args, std::ostream& out, std::ostream&
     if (!document.LoadDoc(args[0])) return 1;
     const View view = ViewOf(*options);
     const PlaneBox box{view.ScaleLeft(), view.Right(), view.Bottom(), view.ScaleTop()};
-    char line[160];
+    // A search of very many points stops at the time limit with what it has, and says so.
+    std::atomic<bool> stop{false};
     std::vector<int32_t> partial;
-    for (const KeyPoint& p : FindKeyPoints(document, context.core.Parser, box, nullptr, &partial)) {
+    std::vector<KeyPoint> found;
+    {
+        const Deadline deadline(stop, std::chrono::seconds(options->seconds));
+        found = FindKeyPoints(document, context.core.Parser, box, &stop, &partial);
+    }
+    char line[160];
+    for (const KeyPoint& p : found) {
         if (p.Kind == KeyPointKind::Intersection)
             std::snprintf(line, sizeof line, "%s %d %d %.17g %.17g\n", KindWord(p.Kind).c_str(),
                           p.Curve, p.Other, p.X, p.Y);
@@ -380,6 +398,11 @@ int Points(Context& context, const Words& args, std::ostream& out, std::ostream&
         err << name(curve) << ": " << NoKeyPointsText << '\n';
     for (const int32_t curve : partial)
         err << name(curve) << ": " << PartialKeyPointsText << '\n';
+    if (stop) {
+        err << "orbiplot-cli: 关键点太多, " << options->seconds
+            << " 秒内未能找完, 只列出已找到的点 (--seconds 可以延长)\n";
+        return 1;
+    }
     return 0;
 }
 
@@ -498,7 +521,7 @@ const std::vector<Command>& Commands() {
         {"list", "list FILE.opd", 1, 1, List},
         {"resave", "resave IN.opd OUT.opd", 2, 2, Resave},
         {"render", RenderUsage, 2, 8, Render},
-        {"points", PointsUsage, 1, 5, Points},
+        {"points", PointsUsage, 1, 7, Points},
         {"tangent", "tangent FILE.opd I X", 3, 3, Tangent},
         {"area", "area FILE.opd I A B [J]", 4, 5, Area},
         {"length", "length FILE.opd I A B", 4, 4, Length},

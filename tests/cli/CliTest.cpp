@@ -621,3 +621,41 @@ TEST(CliPointsScale, EveryMeetingOf254WavesIsListed) {
     }
     EXPECT_EQ(meetings, expected);
 }
+
+// A search that cannot finish within --seconds stops with what it has, lists it, and says so
+// with exit 1; the limit is range-checked like every number of the command line.
+TEST(CliPointsScale, ASearchPastItsTimeLimitStopsAndSaysSo) {
+    TempDir dir;
+    std::string text = "[General]\r\nOPMVer=1\r\nC=254\r\n";
+    for (int i = 0; i < 254; ++i)
+        text += "[" + std::to_string(i) + "DATA]\r\nType=13\r\nExp1=sin(" + std::to_string(i + 1) +
+                "*x)\r\nSH=True\r\n";
+    dir.Write("waves.opd", text);
+    const CliRun run =
+        Cli({"points", dir.File("waves.opd"), "--size", "16384x4096", "--seconds", "1"});
+    EXPECT_EQ(run.code, 1);
+    EXPECT_NE(
+        run.err.find(
+            "orbiplot-cli: 关键点太多, 1 秒内未能找完, 只列出已找到的点 (--seconds 可以延长)\n"),
+        std::string::npos)
+        << run.err;
+    std::istringstream lines(run.out);
+    size_t listed = 0;
+    for (std::string line; std::getline(lines, line); ++listed) {
+        char kind[16];
+        ASSERT_EQ(std::sscanf(line.c_str(), "%15s", kind), 1);
+        EXPECT_TRUE(std::string(kind) == "zero" || std::string(kind) == "y-intercept" ||
+                    std::string(kind) == "max" || std::string(kind) == "min" ||
+                    std::string(kind) == "intersection")
+            << line;
+    }
+    EXPECT_GT(listed, 0u);
+    for (const char* bad : {"0", "86401", "1.5", "x"}) {
+        const CliRun refused = Cli({"points", dir.File("waves.opd"), "--seconds", bad});
+        EXPECT_EQ(refused.code, 2) << bad;
+        EXPECT_EQ(refused.err.rfind(
+                      "orbiplot-cli: --seconds takes a whole number from 1 to 86400, not ", 0),
+                  0u)
+            << refused.err;
+    }
+}
