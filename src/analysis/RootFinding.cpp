@@ -63,6 +63,38 @@ bool Busy(const Grid& g, size_t i) {
     return up(i) != up(i - 1) && up(i) != up(i + 1);
 }
 
+// Whether f part way along 64 steps spread over the grid strays from the line between the
+// steps' ends by more than a twentieth of f's range in a quarter of them: a smooth function
+// strays by its curvature times the step squared, next to nothing.
+bool Aliased(const RealFunction& f, const Grid& g) {
+    constexpr size_t Probes = 64;
+    const size_t steps = g.t.size() - 1;
+    if (steps < 2 * Probes) return false;
+    double lowest = INFINITY, highest = -INFINITY;
+    for (const auto& v : g.v)
+        if (v) {
+            lowest = std::min(lowest, *v);
+            highest = std::max(highest, *v);
+        }
+    // Against the range of values, or their size where the grid shows them all alike.
+    const double range =
+        std::max(highest - lowest, std::max(std::fabs(lowest), std::fabs(highest)));
+    if (!(range > 0)) return false;
+    size_t strays = 0, seen = 0;
+    for (size_t k = 0; k < Probes; ++k) {
+        const size_t i = (2 * k + 1) * steps / (2 * Probes);
+        if (!g.v[i] || !g.v[i + 1]) continue;
+        // Not halfway: a step of a whole number of half periods would hide the wave there too.
+        constexpr double Part = 0.3819660112501051;
+        const std::optional<double> mid = f(g.t[i] + (g.t[i + 1] - g.t[i]) * Part);
+        if (!mid || !std::isfinite(*mid)) continue;
+        ++seen;
+        const double line = *g.v[i] + (*g.v[i + 1] - *g.v[i]) * Part;
+        strays += std::fabs(*mid - line) > range / 20;
+    }
+    return seen > 0 && 4 * strays > seen;
+}
+
 // The grid, made finer where it is too coarse for f (sin(1000 x) on a plain grid shows a
 // third of its roots): busy steps are sampled again, eight times finer, a few times over,
 // within a budget. Where it is still too coarse, partial says so.
@@ -83,6 +115,15 @@ Grid Sample(const RealFunction& f, double t0, double t1, int n, bool* partial = 
         }
     } else {
         g = Uniform(f, t0, t1, n);
+        // A wave whose period nearly divides the step looks smooth on the grid (aliasing):
+        // f part way along a few steps, against the line between their ends, tells.
+        if (Aliased(f, g)) {
+            if (partial) *partial = true;
+            for (int round = 0; round < 2 && g.t.size() * Finer <= MostSamples; ++round)
+                g = Uniform(f, t0, t1, static_cast<int>((g.t.size() - 1) * Finer));
+            if (Aliased(f, g)) return g;
+            if (partial) *partial = false;
+        }
     }
     for (int round = 0; round <= Rounds; ++round) {
         // The busy steps and those beside them: between two busy steps a step without a

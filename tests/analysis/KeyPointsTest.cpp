@@ -849,3 +849,38 @@ TEST(KeyPoints, FastWavesAreResolvedOrSaidToBeListedInPart) {
     FindKeyPoints(s.doc, s.context.Parser, box, nullptr, &partial);
     EXPECT_EQ(partial, (std::vector<int32_t>{0, 1, 2}));
 }
+
+// A wave whose period divides the grid's step looks level or smooth on the grid; probes part
+// way along the steps see it, and the grid is made finer until every zero shows, or, past
+// the finest grid allowed, its points are said to be listed in part: never silently thinned.
+TEST(KeyPoints, AWaveHiddenByTheGridIsFoundWholeOrSaidToBeListedInPart) {
+    // Box x from -2 to 5: 2048 steps of 7/2048, each exactly three periods of the wave.
+    const PlaneBox box{-2, 5, -3, 3};
+    const double omega = 2 * M_PI * 6144 / 7;
+    for (const bool sine : {true, false}) {
+        Search s;
+        s.Add(Equation(CurveGeneralY, sine ? "sin(2*pi*6144/7*x)" : "cos(2*pi*6144/7*x)/3"));
+        std::vector<int32_t> partial{7};
+        const Found found{FindKeyPoints(s.doc, s.context.Parser, box, nullptr, &partial)};
+        EXPECT_TRUE(partial.empty()) << sine;
+        // Zeros at (k + offset) pi / omega.
+        const double offset = sine ? 0 : 0.5;
+        size_t expected = 0;
+        for (long k = static_cast<long>(std::floor(-2 * omega / M_PI)) - 1;
+             (static_cast<double>(k) + offset) * M_PI / omega <= 5; ++k)
+            expected += (static_cast<double>(k) + offset) * M_PI / omega >= -2;
+        EXPECT_EQ(found.Of(KeyPointKind::Zero, 0).size(), expected) << sine;
+    }
+    Search fast;
+    fast.Add(Equation(CurveGeneralY, "sin(1000000*x)"));
+    std::vector<int32_t> partial;
+    FindKeyPoints(fast.doc, fast.context.Parser, box, nullptr, &partial);
+    EXPECT_EQ(partial, std::vector<int32_t>{0});
+    // A level line and a slow wave are not.
+    Search calm;
+    calm.Add(Equation(CurveGeneralY, "0*x+2"));
+    calm.Add(Equation(CurveGeneralY, "sin(x/3)"));
+    partial = {7};
+    FindKeyPoints(calm.doc, calm.context.Parser, box, nullptr, &partial);
+    EXPECT_TRUE(partial.empty());
+}
