@@ -5,6 +5,8 @@
 #include "expr/ExpressionGrammar.h"
 #include "expr/clsExpressionParser.h"
 
+#include <boost/numeric/interval.hpp>
+
 #include <algorithm>
 #include <cmath>
 
@@ -130,6 +132,7 @@ PlaneFunction::PlaneFunction(const clsExpressionParser& parser, std::string_view
     }
     stack_.resize(StackDepth(program_));
     duals_.resize(stack_.size());
+    ranges_.resize(stack_.size());
 }
 
 std::optional<double> PlaneFunction::Value(double x, double y) {
@@ -209,6 +212,117 @@ std::optional<PlaneFunction::WithGradient> PlaneFunction::Gradient(double x, dou
     }
     if (!std::isfinite(top->Dx) || !std::isfinite(top->Dy)) return std::nullopt;
     return *top;
+}
+
+namespace {
+
+// Intervals by Boost's arithmetic without switching the processor's rounding: the bounds are
+// widened by a few units in the last place at the end instead, which is all a test for a zero
+// within a cell needs.
+namespace iv = boost::numeric::interval_lib;
+using Interval = boost::numeric::interval<
+    double, iv::policies<iv::save_state_nothing<iv::rounded_transc_exact<
+                             double, iv::rounded_arith_exact<double>>>,
+                         iv::checking_base<double>>>;
+
+struct NoBounds {};
+
+Interval Checked(const Interval& v) {
+    if (!std::isfinite(v.lower()) || !std::isfinite(v.upper()) || v.lower() > v.upper())
+        throw NoBounds{};
+    return v;
+}
+
+Interval Reciprocal(const Interval& v) {
+    if (boost::numeric::zero_in(v)) throw NoBounds{};
+    return Interval(1.0) / v;
+}
+
+Interval Within(const Interval& v, double low, double high) {
+    if (v.lower() < low || v.upper() > high) throw NoBounds{};
+    return v;
+}
+
+Interval Call(BuiltinFunction fn, const Interval& v) {
+    using namespace boost::numeric;
+    constexpr double Pi = 3.14159265358979323846;
+    switch (fn) {
+    case BuiltinFunction::Sin: return sin(v);
+    case BuiltinFunction::Cos: return cos(v);
+    case BuiltinFunction::Tan: return Reciprocal(cos(v)) * sin(v);
+    case BuiltinFunction::Cot: return Reciprocal(sin(v)) * cos(v);
+    case BuiltinFunction::Sec: return Reciprocal(cos(v));
+    case BuiltinFunction::Csc: return Reciprocal(sin(v));
+    case BuiltinFunction::ArcSin: return asin(Within(v, -1, 1));
+    case BuiltinFunction::ArcCos: return acos(Within(v, -1, 1));
+    case BuiltinFunction::ArcTan: return atan(v);
+    case BuiltinFunction::ArcCot: return Interval(Pi / 2) - atan(v);
+    case BuiltinFunction::R2D: return v * 180.0 / Pi;
+    case BuiltinFunction::D2R: return v * Pi / 180.0;
+    case BuiltinFunction::Abs: return abs(v);
+    case BuiltinFunction::Sqr: return sqrt(Within(v, 0, HUGE_VAL));
+    case BuiltinFunction::Log:
+        if (v.lower() <= 0) throw NoBounds{};
+        return log(v);
+    case BuiltinFunction::Log10:
+        if (v.lower() <= 0) throw NoBounds{};
+        return log(v) / std::log(10.0);
+    case BuiltinFunction::Fix: return Interval(std::trunc(v.lower()), std::trunc(v.upper()));
+    case BuiltinFunction::Sgn:
+        return Interval(v.lower() > 0 ? 1.0 : v.lower() < 0 ? -1.0 : 0.0,
+                        v.upper() > 0 ? 1.0 : v.upper() < 0 ? -1.0 : 0.0);
+    case BuiltinFunction::Exp: return exp(v);
+    default: throw NoBounds{};
+    }
+}
+
+Interval Power(const Interval& a, const Interval& b) {
+    using namespace boost::numeric;
+    if (singleton(b) && b.lower() == std::trunc(b.lower()) && std::fabs(b.lower()) <= 64) {
+        const int n = static_cast<int>(b.lower());
+        if (n >= 0) return pow(a, n);
+        return Reciprocal(pow(a, -n));
+    }
+    // A power that is not a whole number needs a positive base.
+    if (a.lower() <= 0) throw NoBounds{};
+    return exp(b * log(a));
+}
+
+} // namespace
+
+std::optional<PlaneFunction::Bounds> PlaneFunction::Range(double x0, double x1, double y0,
+                                                          double y1) {
+    if (program_.empty()) return std::nullopt;
+    Bounds* top = ranges_.data() - 1;
+    const auto in = [](const Bounds& b) { return Interval(b.Low, b.High); };
+    const auto out = [](const Interval& v) { return Bounds{v.lower(), v.upper()}; };
+    try {
+        for (const Instruction& step : program_) {
+            switch (step.op) {
+            case Op::Number: *++top = {step.number, step.number}; break;
+            case Op::X: *++top = {std::min(x0, x1), std::max(x0, x1)}; break;
+            case Op::Y: *++top = {std::min(y0, y1), std::max(y0, y1)}; break;
+            case Op::Negate: *top = {-top->High, -top->Low}; break;
+            case Op::Function: *top = out(Checked(Call(step.builtin, in(*top)))); break;
+            default: {
+                const Interval b = in(*top--), a = in(*top);
+                switch (step.op) {
+                case Op::Add: *top = out(Checked(a + b)); break;
+                case Op::Subtract: *top = out(Checked(a - b)); break;
+                case Op::Multiply: *top = out(Checked(a * b)); break;
+                case Op::Divide: *top = out(Checked(a * Reciprocal(b))); break;
+                default: *top = out(Checked(Power(a, b))); break;
+                }
+                break;
+            }
+            }
+        }
+    } catch (const NoBounds&) {
+        return std::nullopt;
+    }
+    const double slack =
+        16 * std::numeric_limits<double>::epsilon() * std::max(std::fabs(top->Low), std::fabs(top->High));
+    return Bounds{top->Low - slack, top->High + slack};
 }
 
 } // namespace orbiplot

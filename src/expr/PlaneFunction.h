@@ -33,6 +33,13 @@ public:
         double Value, Dx, Dy;
     };
     std::optional<WithGradient> Gradient(double x, double y);
+    // Bounds of F over the box [x0, x1] x [y0, y1] by interval arithmetic: every value F has
+    // in the box lies within them (up to rounding). Nothing where they cannot be given: F
+    // may have no value somewhere in the box, or an interval meets a pole.
+    struct Bounds {
+        double Low, High;
+    };
+    std::optional<Bounds> Range(double x0, double x1, double y0, double y1);
 
     enum class Op : uint8_t { Number, X, Y, Negate, Function, Add, Subtract, Multiply, Divide, Power };
     struct Instruction {
@@ -46,6 +53,7 @@ private:
     std::vector<Instruction> program_;
     std::vector<double> stack_;
     std::vector<WithGradient> duals_;
+    std::vector<Bounds> ranges_;
 };
 
 } // namespace orbiplot

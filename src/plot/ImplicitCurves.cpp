@@ -23,10 +23,12 @@
 #include <thread>
 
 namespace orbiplot {
-
 namespace {
 
 constexpr int CoarseCell = 16; // pixels, a power of two
+// How often a pixel's edge is halved in looking for zeros between corners of one sign.
+constexpr int DipDepth = 10;
+
 
 // A place where the zero set crosses: a cell edge of the pixel grid (or a touching zero on
 // one), the same key from both cells beside it.
@@ -37,6 +39,12 @@ PointKey KeyOf(int64_t i, int64_t j, int kind) {
     return (static_cast<uint64_t>(i) << 34) ^ (static_cast<uint64_t>(j) << 3) ^
            static_cast<uint64_t>(kind);
 }
+
+int KindOf(PointKey key) { return static_cast<int>(key & 7); }
+int64_t KeyI(PointKey key) { return static_cast<int64_t>(key >> 34); }
+int64_t KeyJ(PointKey key) { return static_cast<int64_t>((key >> 3) & 0x7FFFFFFF); }
+// A segment taken back when its cell is worked out again.
+constexpr PointKey Dead = ~PointKey{0};
 
 // An open-addressing table from point keys to values: the crossings of a dense curve number
 // in the hundreds of thousands, and a node per entry cost more than finding them.
@@ -106,6 +114,9 @@ public:
     std::optional<PlaneFunction::WithGradient> Slope(double x, double y) {
         return f_.Gradient(x - h_, y - k_);
     }
+    std::optional<PlaneFunction::Bounds> Range(double x0, double x1, double y0, double y1) {
+        return f_.Range(x0 - h_, x1 - h_, y0 - k_, y1 - k_);
+    }
 
 private:
     PlaneFunction f_;
@@ -124,10 +135,12 @@ public:
         : f_(f, h, k), left_(left), right_(right), bottom_(bottom), top_(top), columns_(columns),
           rows_(rows), stop_(stop) {}
 
-    // The coarse rows from first to last (exclusive).
-    void Run(int first, int last) {
+    // Coarse rows as they are claimed from next, until there are none left: the curve may
+    // crowd into a few rows, so fixed bands would leave a thread idle.
+    void Run(std::atomic<int>& next) {
         const int across = (columns_ + CoarseCell - 1) / CoarseCell;
-        for (int cj = first; cj < last; ++cj)
+        const int up = (rows_ + CoarseCell - 1) / CoarseCell;
+        for (int cj = next++; cj < up; cj = next++)
             for (int ci = 0; ci < across; ++ci) {
                 if (stop_ && stop_->load()) return;
                 ci0_ = ci * CoarseCell;
@@ -141,8 +154,50 @@ public:
     void Take(Tracer& other) {
         other.points_.ForEach(
             [&](PointKey k, const PlanePoint& p) { points_.Get(k, [&] { return p; }); });
+        const int offset = static_cast<int>(segments_.size());
+        other.cells_.ForEach([&](PointKey k, const std::array<int, 2>& c) {
+            cells_.Get(k, [&] { return std::array<int, 2>{c[0] + offset, c[1]}; });
+        });
         segments_.insert(segments_.end(), other.segments_.begin(), other.segments_.end());
+        dips_.insert(dips_.end(), other.dips_.begin(), other.dips_.end());
+        other.whole_.ForEach([&](PointKey k, uint8_t) { whole_.Get(k, [] { return uint8_t{1}; }); });
         unresolved_ = unresolved_ || other.unresolved_;
+    }
+
+    // Two branches that pass within a pixel of each other cross its edge twice, and the pixels
+    // whose corners keep one sign find them; the pixel on the other side of such an edge,
+    // worked out before by its corners alone, is worked out again with them, and so on from
+    // pixel to pixel until every such zero joins on both sides.
+    void Mend() {
+        std::vector<PointKey> work;
+        work.swap(dips_);
+        size_t done = 0;
+        while (!work.empty()) {
+            if (stop_ && stop_->load() && (++done & 63) == 0) return;
+            const PointKey key = work.back();
+            work.pop_back();
+            const int64_t i = KeyI(key), j = KeyJ(key);
+            const bool level = KindOf(key) % 2 == 0;
+            for (const auto& [pi, pj] : {std::pair{i, j}, level ? std::pair{i, j - 1}
+                                                                : std::pair{i - 1, j}}) {
+                if (pi < 0 || pj < 0 || pi >= columns_ || pj >= rows_) continue;
+                if (whole_.Find(KeyOf(pi, pj, 0))) continue;
+                // A cell of two pixels drawn by its chord is taken back and done pixel by
+                // pixel.
+                const int64_t qi = pi & ~int64_t{1}, qj = pj & ~int64_t{1};
+                std::vector<std::pair<int64_t, int64_t>> again{{pi, pj}};
+                if (Forget(KeyOf(qi, qj, 2)))
+                    again = {{qi, qj}, {qi + 1, qj}, {qi, qj + 1}, {qi + 1, qj + 1}};
+                else
+                    Forget(KeyOf(pi, pj, 1));
+                for (const auto& [ai, aj] : again)
+                    if (ai < columns_ && aj < rows_ && !whole_.Find(KeyOf(ai, aj, 0)))
+                        Pixel(ai, aj, false);
+                dips_.swap(work);
+                work.insert(work.end(), dips_.begin(), dips_.end());
+                dips_.clear();
+            }
+        }
     }
 
     ZeroSet Result() const {
@@ -192,7 +247,7 @@ private:
             // A cell of two pixels that the line simply crosses is drawn whole: its chord
             // between two exact points lies within a hundredth of a pixel of any curve that
             // bends less than a pixel's width. Anything else goes down to one pixel.
-            if (size == 1 || (size == 2 && SimpleCrossing(v)))
+            if (size == 1 || (size == 2 && SimpleCrossing(i, j)))
                 March(i, j, size, v);
             else
                 Split(i, j, size);
@@ -227,18 +282,24 @@ private:
         }
         if (size == 1) {
             // A pixel is looked at for a touching zero only where its corners come near zero
-            // against their spread and its middle nearer still against its slope.
-            if (least > 2 * (highest - lowest)) return false;
+            // against their spread and F bends towards zero: its middle nearer zero than the
+            // corners' mean. Beside a line that crosses, F is nearly flat across the pixel and
+            // its middle lies at the mean.
+            const double spread = highest - lowest;
+            if (least > 2 * spread) return false;
             const double x0 = X(ci0_ + i), y0 = Y(cj0_ + j);
-            const auto g =
-                f_.Slope(x0 + (X(ci0_ + i + 1) - x0) / 2, y0 + (Y(cj0_ + j + 1) - y0) / 2);
-            if (!g) return false;
-            const double reach = (std::fabs(g->Dx) * std::fabs(X(ci0_ + i + 1) - x0) +
-                                  std::fabs(g->Dy) * std::fabs(Y(cj0_ + j + 1) - y0)) /
-                                 2;
-            nearTouch_ = std::fabs(g->Value) <= reach;
+            const auto m = f_(x0 + (X(ci0_ + i + 1) - x0) / 2, y0 + (Y(cj0_ + j + 1) - y0) / 2);
+            if (!m) return false;
+            const double sign = *v[0] >= 0 ? 1 : -1;
+            nearTouch_ = sign * *m <= sign * mean - spread / 16;
             return nearTouch_;
         }
+        // Larger cells by F's bounds over the cell: its values at a few points cannot show a
+        // function that waves within it, nor two lines that cross an edge between its corners.
+        if (const auto r =
+                f_.Range(X(ci0_ + i), X(ci0_ + i + size), Y(cj0_ + j), Y(cj0_ + j + size)))
+            return r->Low <= 0 && r->High >= 0;
+        // Where F has no bounds (a pole may lie within), its values and slope must say.
         // Within a cell of two pixels only a touching zero can hide unseen: look closer where the
         // corners come very near zero.
         if (size == 2 && least > 0.25 * (highest - lowest)) return false;
@@ -248,14 +309,20 @@ private:
         const double stray = std::fabs(*middle - mean);
         if (size >= 8) {
             // Large cells by F's slope at the middle: a function that waves within the cell
-            // can show the same value at every corner and the middle.
+            // can show the same value at every corner and the middle. Where that slope differs
+            // from the one the corners show, F is not plane across the cell: its middle may sit
+            // on a crest between troughs that reach zero.
             const double x0 = X(ci0_ + i), x1 = X(ci0_ + i + size);
             const double y0 = Y(cj0_ + j), y1 = Y(cj0_ + j + size);
-            const auto g = f_.Slope(x0 + (x1 - x0) / 2, y0 + (y1 - y0) / 2);
+            const double w = x1 - x0, height = y1 - y0;
+            const auto g = f_.Slope(x0 + w / 2, y0 + height / 2);
             if (!g) return true;
-            const double reach =
-                (std::fabs(g->Dx) * std::fabs(x1 - x0) + std::fabs(g->Dy) * std::fabs(y1 - y0)) / 2;
-            return std::fabs(*middle) <= 2 * reach + 4 * stray;
+            const double reach = (std::fabs(g->Dx * w) + std::fabs(g->Dy * height)) / 2;
+            const double cornersX = ((*v[1] - *v[0]) + (*v[2] - *v[3])) / 2,
+                         cornersY = ((*v[3] - *v[0]) + (*v[2] - *v[1])) / 2;
+            const double bend =
+                (std::fabs(g->Dx * w - cornersX) + std::fabs(g->Dy * height - cornersY)) / 2;
+            return std::fabs(*middle) <= 2 * reach + 4 * (stray + bend);
         }
         const double across = (std::fabs((*v[1] - *v[0]) + (*v[2] - *v[3])) +
                                std::fabs((*v[3] - *v[0]) + (*v[2] - *v[1]))) /
@@ -282,19 +349,22 @@ private:
         struct NoValue {};
         // Every value the solver asks for, so that the last bracket's ends are not evaluated
         // again.
-        std::array<std::pair<double, double>, 64> seen;
+        struct Seen {
+            double u, value;
+        };
+        Seen seen[64]; // left unset: the solver's few values are all that is read
         size_t count = 0;
         seen[count++] = {e.horizontal ? e.xa : e.ya, fa};
         seen[count++] = {e.horizontal ? e.xb : e.yb, fb};
         const auto f = [&](double u) {
             const auto v = Along(e, u);
             if (!v) throw NoValue{};
-            if (count < seen.size()) seen[count++] = {u, *v};
+            if (count < std::size(seen)) seen[count++] = {u, *v};
             return *v;
         };
         const auto value = [&](double u) -> std::optional<double> {
             for (size_t n = count; n-- > 0;)
-                if (seen[n].first == u) return seen[n].second;
+                if (seen[n].u == u) return seen[n].value;
             return Along(e, u);
         };
         std::pair<double, double> bracket;
@@ -331,11 +401,20 @@ private:
                 KeyOf(gi, gj, kind + 1)};
     }
 
-    // Exactly two edges change sign: one line through the cell.
-    static bool SimpleCrossing(const std::array<std::optional<double>, 4>& v) {
+    // The cell of two pixels at (i, j) is crossed by one line: F's sign changes just twice
+    // around the eight pixel corners of its edges. A line that crosses one edge twice between
+    // the cell's corners, or a second line, shows at the corners between.
+    bool SimpleCrossing(int i, int j) {
+        const std::array<std::pair<int, int>, 8> ring{
+            {{0, 0}, {1, 0}, {2, 0}, {2, 1}, {2, 2}, {1, 2}, {0, 2}, {0, 1}}};
         int changes = 0;
-        for (size_t n = 0; n < 4; ++n)
-            changes += (*v[n] >= 0) != (*v[(n + 1) % 4] >= 0);
+        std::optional<double> last = Corner(i, j + 1);
+        for (const auto& [di, dj] : ring) {
+            const auto v = Corner(i + di, j + dj);
+            if (!v || !last) return false;
+            changes += (*v >= 0) != (*last >= 0);
+            last = v;
+        }
         return changes == 2;
     }
 
@@ -370,6 +449,31 @@ private:
     }
 
     void March(int i, int j, int size, const std::array<std::optional<double>, 4>& v) {
+        const size_t first = segments_.size();
+        MarchSegments(i, j, size, v);
+        Record(ci0_ + i, cj0_ + j, size, first);
+    }
+
+    // The segments made since first, as the work of the cell at (gi, gj) of size 1 or 2.
+    void Record(int64_t gi, int64_t gj, int size, size_t first) {
+        if (segments_.size() == first) return;
+        cells_.Get(KeyOf(gi, gj, size), [&] {
+            return std::array<int, 2>{static_cast<int>(first),
+                                      static_cast<int>(segments_.size() - first)};
+        });
+    }
+
+    // Takes back the segments of a cell; whether it had any.
+    bool Forget(PointKey cell) {
+        const std::array<int, 2>* c = cells_.Find(cell);
+        if (!c || (*c)[1] == 0) return false;
+        for (int n = 0; n < (*c)[1]; ++n)
+            segments_[static_cast<size_t>((*c)[0] + n)] = {Dead, Dead};
+        cells_.Get(cell, [] { return std::array<int, 2>{}; })[1] = 0;
+        return true;
+    }
+
+    void MarchSegments(int i, int j, int size, const std::array<std::optional<double>, 4>& v) {
         // Corner values in the order a (lower left), b, c, d.
         std::array<double, 4> f{};
         for (size_t n = 0; n < 4; ++n)
@@ -435,36 +539,174 @@ private:
         }
     }
 
-    // A pixel cell where F keeps its sign but may touch zero: the edges along which F turns
-    // back towards zero are searched for a zero of F itself.
-    void Touch(int i, int j, const std::array<std::optional<double>, 4>& v) {
-        const auto edges = EdgesOf(i, j, 1);
-        const auto keys = KeysOf(i, j, 1, 2);
-        const std::array<std::pair<size_t, size_t>, 4> ends{{{0, 1}, {1, 2}, {3, 2}, {0, 3}}};
-        std::vector<PointKey> found;
-        std::vector<PlanePoint> at;
-        for (size_t n = 0; n < 4; ++n) {
-            const PlanePoint& p = points_.Get(keys[n], [&] {
-                const auto t = TouchOn(edges[n], *v[ends[n].first], *v[ends[n].second]);
-                return t ? *t : NoPoint;
-            });
-            // A zero at a corner is found from both its edges: once.
-            if (IsPoint(p) && std::find(at.begin(), at.end(), p) == at.end()) {
-                found.push_back(keys[n]);
-                at.push_back(p);
-            }
-        }
-        if (found.size() == 2)
-            segments_.push_back({found[0], found[1]});
-        else if (found.empty())
-            unresolved_ = true;
+    // A pixel cell where F keeps its sign but may touch zero, or two branches may pass within
+    // it.
+    void Touch(int i, int j, const std::array<std::optional<double>, 4>&) {
+        Pixel(ci0_ + i, cj0_ + j, true);
     }
 
-    std::optional<PlanePoint> TouchOn(const Edge& e, double fa, double fb) {
+    // The pixel (gi, gj) with every zero on its edges: crossings where the corners differ in
+    // sign, and elsewhere a pair of crossings where F dips through zero and back, or a zero it
+    // touches. The zeros, in order around the pixel, are joined across the stretches of the
+    // edges whose sign differs from the middle's.
+    void Pixel(int64_t gi, int64_t gj, bool touching) {
+        whole_.Get(KeyOf(gi, gj, 0), [] { return uint8_t{1}; });
+        const double x0 = X(gi), x1 = X(gi + 1), y0 = Y(gj), y1 = Y(gj + 1);
+        std::array<double, 4> f{}; // a (lower left), b, c, d
+        const std::array<std::pair<double, double>, 4> corners{{{x0, y0}, {x1, y0}, {x1, y1}, {x0, y1}}};
+        for (size_t n = 0; n < 4; ++n) {
+            const auto v = f_(corners[n].first, corners[n].second);
+            if (!v) return;
+            f[n] = *v;
+        }
+        std::array<std::optional<std::optional<PlaneFunction::WithGradient>>, 4> slopes;
+        const auto slope = [&](size_t n) {
+            if (!slopes[n]) slopes[n] = f_.Slope(corners[n].first, corners[n].second);
+            return *slopes[n];
+        };
+        const std::array<Edge, 4> edges{Edge{x0, y0, x1, y0, true}, Edge{x1, y0, x1, y1, false},
+                                        Edge{x0, y1, x1, y1, true}, Edge{x0, y0, x0, y1, false}};
+        const std::array<std::pair<int64_t, int64_t>, 4> starts{
+            {{gi, gj}, {gi + 1, gj}, {gi, gj + 1}, {gi, gj}}};
+        const std::array<std::pair<size_t, size_t>, 4> ends{{{0, 1}, {1, 2}, {3, 2}, {0, 3}}};
+        // The zeros in order around the pixel, with their places along its edges (0 to 4).
+        struct Zero {
+            PointKey key;
+            PlanePoint p;
+            double around;
+        };
+        std::vector<Zero> zeros;
+        for (size_t n = 0; n < 4; ++n) {
+            const Edge& e = edges[n];
+            const double fa = f[ends[n].first], fb = f[ends[n].second];
+            const int upright = e.horizontal ? 0 : 1;
+            const auto [si, sj] = starts[n];
+            std::array<PointKey, 2> keys{};
+            size_t count = 0;
+            if ((fa >= 0) != (fb >= 0)) {
+                const PointKey key = KeyOf(si, sj, upright);
+                const PlanePoint& p = points_.Get(key, [&] {
+                    const auto c = Crossing(e, fa, fb);
+                    return c ? *c : NoPoint;
+                });
+                // A pole on an edge: no line through this pixel.
+                if (!IsPoint(p)) return;
+                keys[count++] = key;
+            } else {
+                const PointKey first = KeyOf(si, sj, 2 + upright),
+                               second = KeyOf(si, sj, 4 + upright);
+                if (!points_.Find(first)) {
+                    const auto [p, q] = ZerosOn(e, fa, fb, [&] { return slope(ends[n].first); },
+                                                [&] { return slope(ends[n].second); });
+                    points_.Get(first, [&] { return p; });
+                    points_.Get(second, [&] { return q; });
+                    if (IsPoint(p)) dips_.push_back(first);
+                }
+                for (PointKey key : {first, second})
+                    if (IsPoint(PointOf(key))) keys[count++] = key;
+            }
+            // Along the way round: the top and left edges are walked backwards.
+            const bool backwards = n >= 2;
+            for (size_t m = 0; m < count; ++m) {
+                const PointKey key = keys[backwards ? count - 1 - m : m];
+                const PlanePoint p = PointOf(key);
+                const double t = e.horizontal ? (p.x - e.xa) / (e.xb - e.xa)
+                                              : (p.y - e.ya) / (e.yb - e.ya);
+                // A zero at a corner is found from both its edges: once.
+                if (!zeros.empty() && zeros.back().p == p) continue;
+                if (!zeros.empty() && zeros.front().p == p) continue;
+                zeros.push_back({key, p, static_cast<double>(n) + (backwards ? 1 - t : t)});
+            }
+        }
+        const size_t first = segments_.size();
+        if (zeros.size() == 2) {
+            segments_.push_back({zeros[0].key, zeros[1].key});
+        } else if (zeros.size() >= 4 && zeros.size() % 2 == 0) {
+            // The sign of F on each stretch between zeros, read halfway along it.
+            const auto along = [&](double around) {
+                const size_t n = std::min<size_t>(static_cast<size_t>(around), 3);
+                const double t = n >= 2 ? 1 - (around - static_cast<double>(n))
+                                         : around - static_cast<double>(n);
+                const Edge& e = edges[n];
+                return f_(e.xa + (e.xb - e.xa) * t, e.ya + (e.yb - e.ya) * t);
+            };
+            const auto middle = f_(x0 + (x1 - x0) / 2, y0 + (y1 - y0) / 2);
+            const bool inside = middle ? *middle >= 0 : f[0] >= 0;
+            std::vector<bool> used(zeros.size(), false);
+            for (size_t m = 0; m < zeros.size(); ++m) {
+                const size_t next = (m + 1) % zeros.size();
+                double to = zeros[next].around;
+                if (next == 0) to += 4;
+                double half = (zeros[m].around + to) / 2;
+                if (half >= 4) half -= 4;
+                const auto v = along(half);
+                if (!v || (*v >= 0) == inside || used[m] || used[next]) continue;
+                used[m] = used[next] = true;
+                segments_.push_back({zeros[m].key, zeros[next].key});
+            }
+        } else if (zeros.empty() && touching) {
+            unresolved_ = true;
+        }
+        Record(gi, gj, 1, first);
+    }
+
+    // The zeros on an edge whose ends keep one sign: a pair of crossings where F dips through
+    // zero and back (the first nearer the edge's start), or one zero where F touches zero.
+    // Stretches of the edge where F's bounds keep clear of zero are passed over; the others
+    // are halved, and F's value at each middle looked at, until one has the other sign.
+    template <class SlopeA, class SlopeB>
+    std::pair<PlanePoint, PlanePoint> ZerosOn(const Edge& e, double fa, double fb,
+                                              SlopeA&& slopeA, SlopeB&& slopeB) {
+        const double sign = fa >= 0 ? 1 : -1;
+        const double a = e.horizontal ? e.xa : e.ya, b = e.horizontal ? e.xb : e.yb;
+        const auto point = [&](double u) {
+            return e.horizontal ? PlanePoint{u, e.ya} : PlanePoint{e.xa, u};
+        };
+        struct Stretch {
+            double from, to, valueFrom, valueTo;
+            int depth;
+        };
+        Stretch work[2 * DipDepth + 2];
+        size_t count = 0;
+        if (fa != 0 && fb != 0) work[count++] = {a, b, fa, fb, 0};
+        while (count > 0) {
+            const Stretch w = work[--count];
+            const auto r = e.horizontal ? f_.Range(w.from, w.to, e.ya, e.ya)
+                                        : f_.Range(e.xa, e.xa, w.from, w.to);
+            if (r && (r->Low > 0 || r->High < 0)) continue;
+            if (w.depth == DipDepth) continue;
+            const double middle = w.from + (w.to - w.from) / 2;
+            if (middle == w.from || middle == w.to) continue;
+            const auto m = Along(e, middle);
+            if (!m) continue;
+            if (sign * *m < 0) {
+                const Edge left = e.horizontal ? Edge{w.from, e.ya, middle, e.ya, true}
+                                               : Edge{e.xa, w.from, e.xa, middle, false};
+                const Edge right = e.horizontal ? Edge{middle, e.ya, w.to, e.ya, true}
+                                                : Edge{e.xa, middle, e.xa, w.to, false};
+                const auto p = Crossing(left, w.valueFrom, *m),
+                           q = Crossing(right, *m, w.valueTo);
+                if (p && q) return {*p, *q};
+                if (p || q) return {p ? *p : *q, NoPoint};
+                return {NoPoint, NoPoint};
+            }
+            if (*m == 0) return {point(middle), NoPoint};
+            // The half nearer the edge's start is looked at first.
+            work[count++] = {middle, w.to, *m, w.valueTo, w.depth + 1};
+            work[count++] = {w.from, middle, w.valueFrom, *m, w.depth + 1};
+        }
+        const auto t = TouchOn(e, fa, fb, slopeA, slopeB);
+        return {t ? *t : NoPoint, NoPoint};
+    }
+
+    // slopeA and slopeB give F's gradient at the edge's ends.
+    template <class SlopeA, class SlopeB>
+    std::optional<PlanePoint> TouchOn(const Edge& e, double fa, double fb, SlopeA&& slopeA,
+                                      SlopeB&& slopeB) {
         if (fa == 0) return PlanePoint{e.xa, e.ya};
         if (fb == 0) return PlanePoint{e.xb, e.yb};
         // F's slope along the edge at each end: a turn back towards zero lies between.
-        const auto ga = f_.Slope(e.xa, e.ya), gb = f_.Slope(e.xb, e.yb);
+        const auto ga = slopeA(), gb = slopeB();
         if (!ga || !gb) return std::nullopt;
         const double sa = e.horizontal ? ga->Dx : ga->Dy, sb = e.horizontal ? gb->Dx : gb->Dy;
         const double sign = fa >= 0 ? 1 : -1;
@@ -497,10 +739,13 @@ private:
         KeyTable<std::array<int, 2>> at;
         for (size_t s = 0; s < segments_.size(); ++s)
             for (PointKey k : {segments_[s].first, segments_[s].second}) {
+                if (k == Dead) break;
                 auto& slot = at.Get(k, [] { return std::array<int, 2>{-1, -1}; });
                 (slot[0] < 0 ? slot[0] : slot[1]) = static_cast<int>(s);
             }
         std::vector<bool> used(segments_.size(), false);
+        for (size_t s = 0; s < segments_.size(); ++s)
+            used[s] = segments_[s].first == Dead;
         std::vector<std::vector<PlanePoint>> lines;
         const auto walk = [&](size_t first, PointKey from) {
             std::vector<PlanePoint> line{PointOf(from)};
@@ -536,6 +781,13 @@ private:
     std::array<double, (CoarseCell + 1) * (CoarseCell + 1)> values_{};
     KeyTable<PlanePoint> points_; // crossings and touching zeros, by their edges
     std::vector<std::pair<PointKey, PointKey>> segments_;
+    // The segments of each cell of one or two pixels that made any, by the cell's lower-left
+    // pixel and size: where they start in segments_ and how many.
+    KeyTable<std::array<int, 2>> cells_;
+    // Edges where a pixel found zeros between corners of one sign: the pixels beside them are
+    // to be worked out with them.
+    std::vector<PointKey> dips_;
+    KeyTable<uint8_t> whole_; // pixels worked out with every zero on their edges
     bool nearTouch_ = false;
     bool unresolved_ = false;
 };
@@ -546,19 +798,18 @@ ZeroSet TraceZeroSet(const PlaneFunction& f, double h, double k, double left, do
                      double bottom, double top, int columns, int rows, unsigned threads,
                      const std::atomic<bool>* stop) {
     if (columns <= 0 || rows <= 0 || !f.IsCompiled()) return {};
-    const int up = (rows + CoarseCell - 1) / CoarseCell;
     const int bands = static_cast<int>(std::clamp<unsigned>(threads, 1, 64));
     std::vector<std::unique_ptr<Tracer>> tracers;
     for (int b = 0; b < bands; ++b)
         tracers.push_back(
             std::make_unique<Tracer>(f, h, k, left, right, bottom, top, columns, rows, stop));
-    OnThreads(static_cast<size_t>(bands), [&](size_t b) {
-        const int band = static_cast<int>(b);
-        tracers[b]->Run(up * band / bands, up * (band + 1) / bands);
-    });
+    std::atomic<int> next{0};
+    OnThreads(static_cast<size_t>(bands), [&](size_t b) { tracers[b]->Run(next); });
     if (stop && stop->load()) throw DrawingStopped{};
     for (int b = 1; b < bands; ++b)
         tracers[0]->Take(*tracers[static_cast<size_t>(b)]);
+    tracers[0]->Mend();
+    if (stop && stop->load()) throw DrawingStopped{};
     return tracers[0]->Result();
 }
 

@@ -106,6 +106,153 @@ TEST(PlaneFunction, GivesTheParsersValuesAndNoneWhereItFails) {
     EXPECT_FALSE(ImplicitFunctionText("x= "));
 }
 
+TEST(PlaneFunction, BoundsOverABoxHoldEveryValueInItOrAreNotGiven) {
+    ImplicitFixture f;
+    std::mt19937_64 random(11);
+    std::uniform_real_distribution<double> place(-7, 5), size(0.001, 3);
+    for (const char* text :
+         {"sin(x*y)-cos(x+y)", "x^3+y^3-3*x*y", "(x-2*y)^2-0.5", "exp(x/3)*atn(y)-tan(x/9)",
+          "abs(x)-sgn(y)*fix(y*1.5)", "sqr(x^2+1)/(y^2+2)-log(x^2+3)", "x^-2+y^0.5-2^x"}) {
+        PlaneFunction plane(f.context.Parser, text);
+        ASSERT_TRUE(plane.IsCompiled()) << text;
+        int given = 0;
+        for (int n = 0; n < 300; ++n) {
+            const double x0 = place(random), y0 = place(random);
+            const double x1 = x0 + size(random), y1 = y0 + size(random) / 2;
+            const auto bounds = plane.Range(x0, x1, y0, y1);
+            if (!bounds) continue;
+            ++given;
+            ASSERT_LE(bounds->Low, bounds->High) << text;
+            // The values on a 9 x 9 grid over the box lie within the bounds.
+            for (int i = 0; i <= 8; ++i)
+                for (int j = 0; j <= 8; ++j) {
+                    const double x = x0 + (x1 - x0) * i / 8, y = y0 + (y1 - y0) * j / 8;
+                    if (const auto v = plane.Value(x, y)) {
+                        EXPECT_GE(*v, bounds->Low) << text << " at " << x << ", " << y;
+                        EXPECT_LE(*v, bounds->High) << text << " at " << x << ", " << y;
+                    }
+                }
+        }
+        EXPECT_GT(given, 100) << text;
+    }
+    // No bounds where F has no value somewhere in the box, or a pole lies within it; bounds
+    // again beside them.
+    PlaneFunction root(f.context.Parser, "sqr(x)+y"), pole(f.context.Parser, "1/(x-1)+y");
+    EXPECT_FALSE(root.Range(-0.5, 0.5, 0, 1));
+    EXPECT_TRUE(root.Range(0.25, 1, -1, 2));
+    EXPECT_FALSE(pole.Range(0.5, 1.5, 0, 1));
+    const auto right = pole.Range(1.5, 2, -3, 0);
+    ASSERT_TRUE(right);
+    // 1/(x - 1) runs over [1, 2] and y over [-3, 0]: [-2, 2] exactly, as the bounds are tight.
+    EXPECT_NEAR(right->Low, -2, 1e-12);
+    EXPECT_NEAR(right->High, 2, 1e-12);
+    PlaneFunction tangent(f.context.Parser, "tan(x)-y");
+    EXPECT_FALSE(tangent.Range(1.5, 1.7, 0, 1));
+    // A box of a single point: the value itself, within rounding.
+    PlaneFunction waves(f.context.Parser, "sin(x*y)-cos(x+y)");
+    const auto at = waves.Range(0.75, 0.75, -2.5, -2.5);
+    ASSERT_TRUE(at);
+    const double v = std::sin(0.75 * -2.5) - std::cos(0.75 - 2.5);
+    EXPECT_NEAR(at->Low, v, 1e-14);
+    EXPECT_NEAR(at->High, v, 1e-14);
+}
+
+namespace {
+
+// Pixels of a columns x rows grid over the box where F changes sign between neighbouring
+// points of a grid four times finer, and no traced stroke passes through the pixel or any
+// pixel beside it: parts of the curve left out.
+int MissedPixels(PlaneFunction f, const ZeroSet& z, double left, double right, double bottom,
+                 double top, int columns, int rows) {
+    const auto column = [&](double x) { return (x - left) / (right - left) * columns; };
+    const auto row = [&](double y) { return (y - bottom) / (top - bottom) * rows; };
+    std::vector<char> traced(static_cast<size_t>(columns * rows), 0);
+    EachSegment(z, [&](const PlanePoint& a, const PlanePoint& b) {
+        const double ca = column(a.x), ra = row(a.y), cb = column(b.x), rb = row(b.y);
+        const int steps = 2 + static_cast<int>(40 * std::hypot(cb - ca, rb - ra));
+        for (int s = 0; s <= steps; ++s) {
+            const int i = static_cast<int>(std::floor(ca + (cb - ca) * s / steps));
+            const int j = static_cast<int>(std::floor(ra + (rb - ra) * s / steps));
+            if (i >= 0 && i < columns && j >= 0 && j < rows)
+                traced[static_cast<size_t>(j * columns + i)] = 1;
+        }
+    });
+    constexpr int Fine = 4;
+    const auto value = [&](int i, int j) {
+        return f.Value(left + (right - left) * i / (columns * Fine),
+                       bottom + (top - bottom) * j / (rows * Fine));
+    };
+    int missed = 0;
+    for (int j = 0; j < rows; ++j)
+        for (int i = 0; i < columns; ++i) {
+            bool zero = false;
+            for (int a = 0; a <= Fine && !zero; ++a)
+                for (int b = 0; b <= Fine && !zero; ++b) {
+                    const auto v = value(i * Fine + a, j * Fine + b);
+                    const auto across = value(i * Fine + a + 1, j * Fine + b);
+                    const auto up = value(i * Fine + a, j * Fine + b + 1);
+                    zero = v && ((a < Fine && across && (*v >= 0) != (*across >= 0)) ||
+                                 (b < Fine && up && (*v >= 0) != (*up >= 0)));
+                }
+            if (!zero) continue;
+            bool near = false;
+            for (int dj = -1; dj <= 1; ++dj)
+                for (int di = -1; di <= 1; ++di) {
+                    const int ni = i + di, nj = j + dj;
+                    near = near || (ni >= 0 && ni < columns && nj >= 0 && nj < rows &&
+                                    traced[static_cast<size_t>(nj * columns + ni)]);
+                }
+            missed += !near;
+        }
+    return missed;
+}
+
+} // namespace
+
+TEST(ImplicitTrace, WavesFinerThanTheFirstGridAreAllDrawn) {
+    ImplicitFixture f;
+    // Far from the origin sin(x y) - cos(x + y) waves every few pixels, and its troughs can
+    // fall on every corner and the middle of a coarse cell while thin crests between them
+    // reach above zero. Two corners of the window's first view (1280 x 800 over
+    // [-19.2192, 19.2192] x [-12.012, 12.012]), pixel for pixel.
+    const double wide = 2 * 19.2192 / 1280, high = 2 * 12.012 / 800;
+    for (const auto& [i0, j0] : {std::pair{100, 0}, std::pair{0, 700}}) {
+        const double left = -19.2192 + i0 * wide, bottom = -12.012 + j0 * high;
+        const double right = left + 160 * wide, top = bottom + 100 * high;
+        const ZeroSet z = f.Trace("sin(x*y)-cos(x+y)", left, right, bottom, top, 160, 100);
+        EXPECT_EQ(MissedPixels(f.F("sin(x*y)-cos(x+y)"), z, left, right, bottom, top, 160, 100),
+                  0)
+            << i0 << ", " << j0;
+        EachPoint(z, [&](const PlanePoint& p) {
+            EXPECT_NEAR(std::sin(p.x * p.y), std::cos(p.x + p.y), 1e-12);
+        });
+    }
+}
+
+TEST(ImplicitTrace, TwoLinesWithinAPixelOfEachOtherAreBothDrawn) {
+    ImplicitFixture f;
+    // y = x/7 + 0.31 and y = x/7 + 0.372 on pixels a tenth wide: two thirds of a pixel apart
+    // upright, so most pixels they pass through have both, and corners of one sign.
+    const ZeroSet z =
+        f.Trace("(y-x/7-0.31)*(y-x/7-0.372)", -3.03, 2.97, -1.013, 1.987, 60, 30);
+    for (const double shift : {0.31, 0.372}) {
+        // Every pixel column has a point on this line.
+        for (int i = 0; i < 60; ++i) {
+            const double x0 = -3.03 + i * 0.1, x1 = x0 + 0.1;
+            bool found = false;
+            EachPoint(z, [&](const PlanePoint& p) {
+                found = found ||
+                        (p.x >= x0 - 1e-9 && p.x <= x1 + 1e-9 &&
+                         std::fabs(p.y - p.x / 7 - shift) < 1e-12);
+            });
+            EXPECT_TRUE(found) << shift << " in column " << i;
+        }
+    }
+    EXPECT_EQ(MissedPixels(f.F("(y-x/7-0.31)*(y-x/7-0.372)"), z, -3.03, 2.97, -1.013, 1.987, 60,
+                           30),
+              0);
+}
+
 TEST(ImplicitTrace, ACircleIsTracedOnItselfAllRound) {
     ImplicitFixture f;
     // x from -3 to 3 on 300 pixels, y from -2.6 to 2.4 on 250: 50 pixels a unit.
