@@ -44,7 +44,7 @@ int KindOf(PointKey key) { return static_cast<int>(key & 7); }
 int64_t KeyI(PointKey key) { return static_cast<int64_t>(key >> 34); }
 int64_t KeyJ(PointKey key) { return static_cast<int64_t>((key >> 3) & 0x7FFFFFFF); }
 // A segment taken back when its cell is worked out again.
-constexpr PointKey Dead = ~PointKey{0};
+constexpr int Dead = -1;
 
 // An open-addressing table from point keys to values: the crossings of a dense curve number
 // in the hundreds of thousands, and a node per entry cost more than finding them.
@@ -55,11 +55,10 @@ public:
     template <class Make> V& Get(PointKey key, Make&& make) {
         if (2 * (size_ + 1) > keys_.size()) Resize(keys_.size() * 2);
         size_t at = Slot(key);
-        while (used_[at]) {
+        while (keys_[at] != Empty) {
             if (keys_[at] == key) return values_[at];
             at = (at + 1) & (keys_.size() - 1);
         }
-        used_[at] = true;
         keys_[at] = key;
         values_[at] = make();
         ++size_;
@@ -67,7 +66,7 @@ public:
     }
     const V* Find(PointKey key) const {
         size_t at = Slot(key);
-        while (used_[at]) {
+        while (keys_[at] != Empty) {
             if (keys_[at] == key) return &values_[at];
             at = (at + 1) & (keys_.size() - 1);
         }
@@ -75,10 +74,13 @@ public:
     }
     template <class F> void ForEach(F&& f) const {
         for (size_t i = 0; i < keys_.size(); ++i)
-            if (used_[i]) f(keys_[i], values_[i]);
+            if (keys_[i] != Empty) f(keys_[i], values_[i]);
     }
+    size_t Size() const { return size_; }
 
 private:
+    // No key: a pixel's key has its column in the top bits, and no view is that wide.
+    static constexpr PointKey Empty = ~PointKey{0};
     size_t Slot(PointKey key) const {
         uint64_t z = key + 0x9E3779B97F4A7C15ULL;
         z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
@@ -86,19 +88,16 @@ private:
         return static_cast<size_t>(z ^ (z >> 31)) & (keys_.size() - 1);
     }
     void Resize(size_t capacity) {
-        std::vector<PointKey> keys(capacity);
+        std::vector<PointKey> keys(capacity, Empty);
         std::vector<V> values(capacity);
-        std::vector<bool> used(capacity, false);
         keys_.swap(keys);
         values_.swap(values);
-        used_.swap(used);
         size_ = 0;
         for (size_t i = 0; i < keys.size(); ++i)
-            if (used[i]) Get(keys[i], [&] { return values[i]; });
+            if (keys[i] != Empty) Get(keys[i], [&] { return values[i]; });
     }
     std::vector<PointKey> keys_;
     std::vector<V> values_;
-    std::vector<bool> used_;
     size_t size_ = 0;
 };
 
@@ -152,13 +151,20 @@ public:
 
     // The bands' points and segments as one, to be chained.
     void Take(Tracer& other) {
-        other.points_.ForEach(
-            [&](PointKey k, const PlanePoint& p) { points_.Get(k, [&] { return p; }); });
+        // The other band's points by their places here: a point on the edge between two
+        // bands is found by both.
+        std::vector<int> here(other.places_.size());
+        other.points_.ForEach([&](PointKey k, int at) {
+            here[static_cast<size_t>(at)] = Point(k, [&] { return other.places_[static_cast<size_t>(at)]; }).second;
+        });
         const int offset = static_cast<int>(segments_.size());
         other.cells_.ForEach([&](PointKey k, const std::array<int, 2>& c) {
             cells_.Get(k, [&] { return std::array<int, 2>{c[0] + offset, c[1]}; });
         });
-        segments_.insert(segments_.end(), other.segments_.begin(), other.segments_.end());
+        for (const auto& [a, b] : other.segments_)
+            segments_.push_back(a == Dead ? std::array<int, 2>{Dead, Dead}
+                                          : std::array<int, 2>{here[static_cast<size_t>(a)],
+                                                               here[static_cast<size_t>(b)]});
         dips_.insert(dips_.end(), other.dips_.begin(), other.dips_.end());
         other.whole_.ForEach([&](PointKey k, uint8_t) { whole_.Get(k, [] { return uint8_t{1}; }); });
         unresolved_ = unresolved_ || other.unresolved_;
@@ -440,10 +446,10 @@ private:
         const double x0 = X(ci0_ + si), y0 = Y(cj0_ + sj);
         const Edge e = upright ? Edge{x0, y0, x0, Y(cj0_ + sj + 1), false}
                                : Edge{x0, y0, X(ci0_ + si + 1), y0, true};
-        const PlanePoint& p = points_.Get(key, [&] {
-            const auto c = Crossing(e, fa, fb);
-            return c ? *c : NoPoint;
-        });
+        const PlanePoint p = Point(key, [&] {
+                                 const auto c = Crossing(e, fa, fb);
+                                 return c ? *c : NoPoint;
+                             }).first;
         if (!IsPoint(p)) return std::nullopt;
         return key;
     }
@@ -502,7 +508,7 @@ private:
             size_t k = 0;
             for (size_t n = 0; n < 4; ++n)
                 if (crosses[n]) pair[k++] = n;
-            segments_.push_back({keys[pair[0]], keys[pair[1]]});
+            Segment(keys[pair[0]], keys[pair[1]]);
             return;
         }
         if (count != 4) return;
@@ -520,8 +526,8 @@ private:
                 for (double corner : f)
                     least = std::min(least, std::fabs(corner));
                 if (at && std::fabs(*at) <= 0.05 * least) {
-                    segments_.push_back({keys[0], keys[2]});
-                    segments_.push_back({keys[1], keys[3]});
+                    Segment(keys[0], keys[2]);
+                    Segment(keys[1], keys[3]);
                     return;
                 }
             }
@@ -531,11 +537,11 @@ private:
         if (!middle) return;
         if ((*middle >= 0) == (f[0] >= 0)) {
             // a and c joined across the middle: the lines cut off b and d.
-            segments_.push_back({keys[0], keys[1]});
-            segments_.push_back({keys[2], keys[3]});
+            Segment(keys[0], keys[1]);
+            Segment(keys[2], keys[3]);
         } else {
-            segments_.push_back({keys[3], keys[0]});
-            segments_.push_back({keys[1], keys[2]});
+            Segment(keys[3], keys[0]);
+            Segment(keys[1], keys[2]);
         }
     }
 
@@ -585,10 +591,10 @@ private:
             size_t count = 0;
             if ((fa >= 0) != (fb >= 0)) {
                 const PointKey key = KeyOf(si, sj, upright);
-                const PlanePoint& p = points_.Get(key, [&] {
-                    const auto c = Crossing(e, fa, fb);
-                    return c ? *c : NoPoint;
-                });
+                const PlanePoint p = Point(key, [&] {
+                                         const auto c = Crossing(e, fa, fb);
+                                         return c ? *c : NoPoint;
+                                     }).first;
                 // A pole on an edge: no line through this pixel.
                 if (!IsPoint(p)) return;
                 keys[count++] = key;
@@ -598,8 +604,8 @@ private:
                 if (!points_.Find(first)) {
                     const auto [p, q] = ZerosOn(e, fa, fb, [&] { return slope(ends[n].first); },
                                                 [&] { return slope(ends[n].second); });
-                    points_.Get(first, [&] { return p; });
-                    points_.Get(second, [&] { return q; });
+                    Point(first, [&] { return p; });
+                    Point(second, [&] { return q; });
                     if (IsPoint(p)) dips_.push_back(first);
                 }
                 for (PointKey key : {first, second})
@@ -620,7 +626,7 @@ private:
         }
         const size_t first = segments_.size();
         if (zeros.size() == 2) {
-            segments_.push_back({zeros[0].key, zeros[1].key});
+            Segment(zeros[0].key, zeros[1].key);
         } else if (zeros.size() >= 4 && zeros.size() % 2 == 0) {
             // The sign of F on each stretch between zeros, read halfway along it.
             const auto along = [&](double around) {
@@ -642,7 +648,7 @@ private:
                 const auto v = along(half);
                 if (!v || (*v >= 0) == inside || used[m] || used[next]) continue;
                 used[m] = used[next] = true;
-                segments_.push_back({zeros[m].key, zeros[next].key});
+                Segment(zeros[m].key, zeros[next].key);
             }
         } else if (zeros.empty() && touching) {
             unresolved_ = true;
@@ -732,30 +738,44 @@ private:
         return std::nullopt;
     }
 
-    PlanePoint PointOf(PointKey key) const { return *points_.Find(key); }
+    // The point kept under key, made by make() if there is none yet, and its place.
+    template <class Make> std::pair<PlanePoint, int> Point(PointKey key, Make&& make) {
+        const int at = points_.Get(key, [&] {
+            places_.push_back(make());
+            return static_cast<int>(places_.size() - 1);
+        });
+        return {places_[static_cast<size_t>(at)], at};
+    }
+    PlanePoint PointOf(PointKey key) const {
+        return places_[static_cast<size_t>(*points_.Find(key))];
+    }
+    void Segment(PointKey a, PointKey b) {
+        segments_.push_back({*points_.Find(a), *points_.Find(b)});
+    }
 
     // The segments joined at their shared points into polylines.
     std::vector<std::vector<PlanePoint>> Chain() const {
-        KeyTable<std::array<int, 2>> at;
+        // The segments at each point (two on a line, one at its end).
+        std::vector<std::array<int, 2>> at(places_.size(), std::array<int, 2>{-1, -1});
         for (size_t s = 0; s < segments_.size(); ++s)
-            for (PointKey k : {segments_[s].first, segments_[s].second}) {
-                if (k == Dead) break;
-                auto& slot = at.Get(k, [] { return std::array<int, 2>{-1, -1}; });
+            for (const int p : segments_[s]) {
+                if (p == Dead) break;
+                auto& slot = at[static_cast<size_t>(p)];
                 (slot[0] < 0 ? slot[0] : slot[1]) = static_cast<int>(s);
             }
         std::vector<bool> used(segments_.size(), false);
         for (size_t s = 0; s < segments_.size(); ++s)
-            used[s] = segments_[s].first == Dead;
+            used[s] = segments_[s][0] == Dead;
         std::vector<std::vector<PlanePoint>> lines;
-        const auto walk = [&](size_t first, PointKey from) {
-            std::vector<PlanePoint> line{PointOf(from)};
+        const auto walk = [&](size_t first, int from) {
+            std::vector<PlanePoint> line{places_[static_cast<size_t>(from)]};
             size_t s = first;
-            PointKey k = from;
+            int p = from;
             while (!used[s]) {
                 used[s] = true;
-                k = segments_[s].first == k ? segments_[s].second : segments_[s].first;
-                line.push_back(PointOf(k));
-                const auto& next = *at.Find(k);
+                p = segments_[s][0] == p ? segments_[s][1] : segments_[s][0];
+                line.push_back(places_[static_cast<size_t>(p)]);
+                const auto& next = at[static_cast<size_t>(p)];
                 const int n = next[0] == static_cast<int>(s) ? next[1] : next[0];
                 if (n < 0) break;
                 s = static_cast<size_t>(n);
@@ -763,12 +783,11 @@ private:
             lines.push_back(std::move(line));
         };
         // Open lines from their ends first, then the closed ones.
-        at.ForEach([&](PointKey k, const std::array<int, 2>& segs) {
-            if (segs[1] < 0 && !used[static_cast<size_t>(segs[0])])
-                walk(static_cast<size_t>(segs[0]), k);
-        });
+        for (size_t p = 0; p < at.size(); ++p)
+            if (at[p][0] >= 0 && at[p][1] < 0 && !used[static_cast<size_t>(at[p][0])])
+                walk(static_cast<size_t>(at[p][0]), static_cast<int>(p));
         for (size_t s = 0; s < segments_.size(); ++s)
-            if (!used[s]) walk(s, segments_[s].first);
+            if (!used[s]) walk(s, segments_[s][0]);
         return lines;
     }
 
@@ -779,8 +798,11 @@ private:
     int ci0_ = 0, cj0_ = 0;
     std::array<uint8_t, (CoarseCell + 1) * (CoarseCell + 1)> known_{};
     std::array<double, (CoarseCell + 1) * (CoarseCell + 1)> values_{};
-    KeyTable<PlanePoint> points_; // crossings and touching zeros, by their edges
-    std::vector<std::pair<PointKey, PointKey>> segments_;
+    // Crossings and touching zeros by their edges: their places in places_.
+    KeyTable<int> points_;
+    std::vector<PlanePoint> places_;
+    // Segments between points by their places; taken back ones are Dead.
+    std::vector<std::array<int, 2>> segments_;
     // The segments of each cell of one or two pixels that made any, by the cell's lower-left
     // pixel and size: where they start in segments_ and how many.
     KeyTable<std::array<int, 2>> cells_;
