@@ -77,6 +77,13 @@ public:
             if (keys_[i] != Empty) f(keys_[i], values_[i]);
     }
     size_t Size() const { return size_; }
+    // Room for count keys in all, made at once.
+    void Reserve(size_t count) {
+        size_t capacity = keys_.size();
+        while (2 * count > capacity)
+            capacity *= 2;
+        if (capacity > keys_.size()) Resize(capacity);
+    }
 
 private:
     // No key: a pixel's key has its column in the top bits, and no view is that wide.
@@ -153,6 +160,10 @@ public:
     void Take(Tracer& other) {
         // The other band's points by their places here: a point on the edge between two
         // bands is found by both.
+        points_.Reserve(points_.Size() + other.points_.Size());
+        cells_.Reserve(cells_.Size() + other.cells_.Size());
+        whole_.Reserve(whole_.Size() + other.whole_.Size());
+        places_.reserve(places_.size() + other.places_.size());
         std::vector<int> here(other.places_.size());
         other.points_.ForEach([&](PointKey k, int at) {
             here[static_cast<size_t>(at)] = Point(k, [&] { return other.places_[static_cast<size_t>(at)]; }).second;
@@ -547,21 +558,23 @@ private:
 
     // A pixel cell where F keeps its sign but may touch zero, or two branches may pass within
     // it.
-    void Touch(int i, int j, const std::array<std::optional<double>, 4>&) {
-        Pixel(ci0_ + i, cj0_ + j, true);
+    void Touch(int i, int j, const std::array<std::optional<double>, 4>& v) {
+        Pixel(ci0_ + i, cj0_ + j, true, std::array<double, 4>{*v[0], *v[1], *v[2], *v[3]});
     }
 
     // The pixel (gi, gj) with every zero on its edges: crossings where the corners differ in
     // sign, and elsewhere a pair of crossings where F dips through zero and back, or a zero it
     // touches. The zeros, in order around the pixel, are joined across the stretches of the
     // edges whose sign differs from the middle's.
-    void Pixel(int64_t gi, int64_t gj, bool touching) {
+    // F's values at the corners are given when they are known.
+    void Pixel(int64_t gi, int64_t gj, bool touching,
+               std::optional<std::array<double, 4>> known = std::nullopt) {
         whole_.Get(KeyOf(gi, gj, 0), [] { return uint8_t{1}; });
         const double x0 = X(gi), x1 = X(gi + 1), y0 = Y(gj), y1 = Y(gj + 1);
         std::array<double, 4> f{}; // a (lower left), b, c, d
         const std::array<std::pair<double, double>, 4> corners{{{x0, y0}, {x1, y0}, {x1, y1}, {x0, y1}}};
         for (size_t n = 0; n < 4; ++n) {
-            const auto v = f_(corners[n].first, corners[n].second);
+            const auto v = known ? std::optional((*known)[n]) : f_(corners[n].first, corners[n].second);
             if (!v) return;
             f[n] = *v;
         }
