@@ -225,66 +225,57 @@ using Interval = boost::numeric::interval<
                              double, iv::rounded_arith_exact<double>>>,
                          iv::checking_base<double>>>;
 
-struct NoBounds {};
-
-Interval Checked(const Interval& v) {
-    if (!std::isfinite(v.lower()) || !std::isfinite(v.upper()) || v.lower() > v.upper())
-        throw NoBounds{};
-    return v;
+// Each step either gives an interval or clears ok: no bounds (no value somewhere within, or a
+// pole). Flags rather than exceptions, as cells near a pole ask for bounds by the thousand.
+Interval Fail(bool& ok) {
+    ok = false;
+    return Interval(0.0);
 }
 
-Interval Reciprocal(const Interval& v) {
-    if (boost::numeric::zero_in(v)) throw NoBounds{};
+Interval Reciprocal(const Interval& v, bool& ok) {
+    if (boost::numeric::zero_in(v)) return Fail(ok);
     return Interval(1.0) / v;
 }
 
-Interval Within(const Interval& v, double low, double high) {
-    if (v.lower() < low || v.upper() > high) throw NoBounds{};
-    return v;
-}
-
-Interval Call(BuiltinFunction fn, const Interval& v) {
+Interval Call(BuiltinFunction fn, const Interval& v, bool& ok) {
     using namespace boost::numeric;
     constexpr double Pi = 3.14159265358979323846;
+    const auto within = [&](double low, double high) { return v.lower() >= low && v.upper() <= high; };
     switch (fn) {
     case BuiltinFunction::Sin: return sin(v);
     case BuiltinFunction::Cos: return cos(v);
-    case BuiltinFunction::Tan: return Reciprocal(cos(v)) * sin(v);
-    case BuiltinFunction::Cot: return Reciprocal(sin(v)) * cos(v);
-    case BuiltinFunction::Sec: return Reciprocal(cos(v));
-    case BuiltinFunction::Csc: return Reciprocal(sin(v));
-    case BuiltinFunction::ArcSin: return asin(Within(v, -1, 1));
-    case BuiltinFunction::ArcCos: return acos(Within(v, -1, 1));
+    case BuiltinFunction::Tan: return Reciprocal(cos(v), ok) * sin(v);
+    case BuiltinFunction::Cot: return Reciprocal(sin(v), ok) * cos(v);
+    case BuiltinFunction::Sec: return Reciprocal(cos(v), ok);
+    case BuiltinFunction::Csc: return Reciprocal(sin(v), ok);
+    case BuiltinFunction::ArcSin: return within(-1, 1) ? asin(v) : Fail(ok);
+    case BuiltinFunction::ArcCos: return within(-1, 1) ? acos(v) : Fail(ok);
     case BuiltinFunction::ArcTan: return atan(v);
     case BuiltinFunction::ArcCot: return Interval(Pi / 2) - atan(v);
     case BuiltinFunction::R2D: return v * 180.0 / Pi;
     case BuiltinFunction::D2R: return v * Pi / 180.0;
     case BuiltinFunction::Abs: return abs(v);
-    case BuiltinFunction::Sqr: return sqrt(Within(v, 0, HUGE_VAL));
-    case BuiltinFunction::Log:
-        if (v.lower() <= 0) throw NoBounds{};
-        return log(v);
-    case BuiltinFunction::Log10:
-        if (v.lower() <= 0) throw NoBounds{};
-        return log(v) / std::log(10.0);
+    case BuiltinFunction::Sqr: return within(0, HUGE_VAL) ? sqrt(v) : Fail(ok);
+    case BuiltinFunction::Log: return v.lower() > 0 ? log(v) : Fail(ok);
+    case BuiltinFunction::Log10: return v.lower() > 0 ? log(v) / std::log(10.0) : Fail(ok);
     case BuiltinFunction::Fix: return Interval(std::trunc(v.lower()), std::trunc(v.upper()));
     case BuiltinFunction::Sgn:
         return Interval(v.lower() > 0 ? 1.0 : v.lower() < 0 ? -1.0 : 0.0,
                         v.upper() > 0 ? 1.0 : v.upper() < 0 ? -1.0 : 0.0);
     case BuiltinFunction::Exp: return exp(v);
-    default: throw NoBounds{};
+    default: return Fail(ok);
     }
 }
 
-Interval Power(const Interval& a, const Interval& b) {
+Interval Power(const Interval& a, const Interval& b, bool& ok) {
     using namespace boost::numeric;
-    if (singleton(b) && b.lower() == std::trunc(b.lower()) && std::fabs(b.lower()) <= 64) {
+    if (singleton(b) && b.lower() == std::trunc(b.lower()) && std::fabs(b.lower()) <= 1 << 20) {
         const int n = static_cast<int>(b.lower());
         if (n >= 0) return pow(a, n);
-        return Reciprocal(pow(a, -n));
+        return Reciprocal(pow(a, -n), ok);
     }
     // A power that is not a whole number needs a positive base.
-    if (a.lower() <= 0) throw NoBounds{};
+    if (a.lower() <= 0) return Fail(ok);
     return exp(b * log(a));
 }
 
@@ -296,29 +287,28 @@ std::optional<PlaneFunction::Bounds> PlaneFunction::Range(double x0, double x1, 
     Bounds* top = ranges_.data() - 1;
     const auto in = [](const Bounds& b) { return Interval(b.Low, b.High); };
     const auto out = [](const Interval& v) { return Bounds{v.lower(), v.upper()}; };
-    try {
-        for (const Instruction& step : program_) {
+    bool ok = true;
+    for (const Instruction& step : program_) {
+        switch (step.op) {
+        case Op::Number: *++top = {step.number, step.number}; continue;
+        case Op::X: *++top = {std::min(x0, x1), std::max(x0, x1)}; continue;
+        case Op::Y: *++top = {std::min(y0, y1), std::max(y0, y1)}; continue;
+        case Op::Negate: *top = {-top->High, -top->Low}; continue;
+        case Op::Function: *top = out(Call(step.builtin, in(*top), ok)); break;
+        default: {
+            const Interval b = in(*top--), a = in(*top);
             switch (step.op) {
-            case Op::Number: *++top = {step.number, step.number}; break;
-            case Op::X: *++top = {std::min(x0, x1), std::max(x0, x1)}; break;
-            case Op::Y: *++top = {std::min(y0, y1), std::max(y0, y1)}; break;
-            case Op::Negate: *top = {-top->High, -top->Low}; break;
-            case Op::Function: *top = out(Checked(Call(step.builtin, in(*top)))); break;
-            default: {
-                const Interval b = in(*top--), a = in(*top);
-                switch (step.op) {
-                case Op::Add: *top = out(Checked(a + b)); break;
-                case Op::Subtract: *top = out(Checked(a - b)); break;
-                case Op::Multiply: *top = out(Checked(a * b)); break;
-                case Op::Divide: *top = out(Checked(a * Reciprocal(b))); break;
-                default: *top = out(Checked(Power(a, b))); break;
-                }
-                break;
+            case Op::Add: *top = out(a + b); break;
+            case Op::Subtract: *top = out(a - b); break;
+            case Op::Multiply: *top = out(a * b); break;
+            case Op::Divide: *top = out(a * Reciprocal(b, ok)); break;
+            default: *top = out(Power(a, b, ok)); break;
             }
-            }
+            break;
         }
-    } catch (const NoBounds&) {
-        return std::nullopt;
+        }
+        if (!ok || !(std::isfinite(top->Low) && std::isfinite(top->High) && top->Low <= top->High))
+            return std::nullopt;
     }
     const double slack =
         16 * std::numeric_limits<double>::epsilon() * std::max(std::fabs(top->Low), std::fabs(top->High));

@@ -28,6 +28,9 @@ namespace {
 constexpr int CoarseCell = 16; // pixels, a power of two
 // How often a pixel's edge is halved in looking for zeros between corners of one sign.
 constexpr int DipDepth = 10;
+// One edge in so many pixels of the view may have two zeros between corners of one sign before
+// they are no longer looked for.
+constexpr int DipShare = 64;
 
 
 // A place where the zero set crosses: a cell edge of the pixel grid (or a touching zero on
@@ -139,7 +142,8 @@ public:
     Tracer(const PlaneFunction& f, double h, double k, double left, double right, double bottom,
            double top, int columns, int rows, const std::atomic<bool>* stop)
         : f_(f, h, k), left_(left), right_(right), bottom_(bottom), top_(top), columns_(columns),
-          rows_(rows), stop_(stop) {}
+          rows_(rows), stop_(stop),
+          dipsLeft_(std::max<int64_t>(4096, int64_t{columns} * rows / DipShare)) {}
 
     // Coarse rows as they are claimed from next, until there are none left: the curve may
     // crowd into a few rows, so fixed bands would leave a thread idle.
@@ -188,6 +192,9 @@ public:
     void Mend() {
         std::vector<PointKey> work;
         work.swap(dips_);
+        // A curve finer than the pixels finds pairs of zeros on most edges: past this many
+        // pixels, what is drawn is already a solid mass and more costs time for nothing.
+        int64_t pixelsLeft = std::max<int64_t>(4096, int64_t{columns_} * rows_ / DipShare);
         size_t done = 0;
         while (!work.empty()) {
             if (stop_ && stop_->load() && (++done & 63) == 0) return;
@@ -208,7 +215,8 @@ public:
                 else
                     Forget(KeyOf(pi, pj, 1));
                 for (const auto& [ai, aj] : again)
-                    if (ai < columns_ && aj < rows_ && !whole_.Find(KeyOf(ai, aj, 0)))
+                    if (ai < columns_ && aj < rows_ && !whole_.Find(KeyOf(ai, aj, 0)) &&
+                        pixelsLeft-- > 0)
                         Pixel(ai, aj, false);
                 dips_.swap(work);
                 work.insert(work.end(), dips_.begin(), dips_.end());
@@ -615,10 +623,12 @@ private:
                 const PointKey first = KeyOf(si, sj, 2 + upright),
                                second = KeyOf(si, sj, 4 + upright);
                 if (!points_.Find(first)) {
-                    const auto [p, q] = ZerosOn(e, fa, fb, [&] { return slope(ends[n].first); },
-                                                [&] { return slope(ends[n].second); });
+                    const auto [p, q] =
+                        ZerosOn(e, fa, fb, dipsLeft_ > 0, [&] { return slope(ends[n].first); },
+                                [&] { return slope(ends[n].second); });
                     Point(first, [&] { return p; });
                     Point(second, [&] { return q; });
+                    if (IsPoint(q)) --dipsLeft_;
                     if (IsPoint(p)) dips_.push_back(first);
                 }
                 for (PointKey key : {first, second})
@@ -674,7 +684,7 @@ private:
     // Stretches of the edge where F's bounds keep clear of zero are passed over; the others
     // are halved, and F's value at each middle looked at, until one has the other sign.
     template <class SlopeA, class SlopeB>
-    std::pair<PlanePoint, PlanePoint> ZerosOn(const Edge& e, double fa, double fb,
+    std::pair<PlanePoint, PlanePoint> ZerosOn(const Edge& e, double fa, double fb, bool dips,
                                               SlopeA&& slopeA, SlopeB&& slopeB) {
         const double sign = fa >= 0 ? 1 : -1;
         const double a = e.horizontal ? e.xa : e.ya, b = e.horizontal ? e.xb : e.yb;
@@ -687,8 +697,10 @@ private:
         };
         Stretch work[2 * DipDepth + 2];
         size_t count = 0;
-        if (fa != 0 && fb != 0) work[count++] = {a, b, fa, fb, 0};
-        while (count > 0) {
+        if (dips && fa != 0 && fb != 0) work[count++] = {a, b, fa, fb, 0};
+        // At most so many values: without bounds every stretch would be halved to the end.
+        int values = 4 * DipDepth;
+        while (count > 0 && values-- > 0) {
             const Stretch w = work[--count];
             const auto r = e.horizontal ? f_.Range(w.from, w.to, e.ya, e.ya)
                                         : f_.Range(e.xa, e.xa, w.from, w.to);
@@ -698,6 +710,10 @@ private:
             if (middle == w.from || middle == w.to) continue;
             const auto m = Along(e, middle);
             if (!m) continue;
+            // Without bounds, only where F comes nearer zero than at the stretch's ends.
+            if (!r && sign * *m >= 0 &&
+                std::fabs(*m) >= std::min(std::fabs(w.valueFrom), std::fabs(w.valueTo)))
+                continue;
             if (sign * *m < 0) {
                 const Edge left = e.horizontal ? Edge{w.from, e.ya, middle, e.ya, true}
                                                : Edge{e.xa, w.from, e.xa, middle, false};
@@ -823,6 +839,8 @@ private:
     // to be worked out with them.
     std::vector<PointKey> dips_;
     KeyTable<uint8_t> whole_; // pixels worked out with every zero on their edges
+    // How many more edges may be found with two zeros between corners of one sign.
+    int64_t dipsLeft_;
     bool nearTouch_ = false;
     bool unresolved_ = false;
 };

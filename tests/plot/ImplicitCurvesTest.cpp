@@ -253,6 +253,24 @@ TEST(ImplicitTrace, TwoLinesWithinAPixelOfEachOtherAreBothDrawn) {
               0);
 }
 
+TEST(ImplicitTrace, ACurveFinerThanThePixelsOrWithoutBoundsEnds) {
+    ImplicitFixture f;
+    // sin(100 x y) = 0.99: thin closed bands far finer than the pixels almost everywhere, with
+    // pairs of zeros on most edges; the search for them stops at its share of the pixels, and
+    // what was found is drawn.
+    const ZeroSet dense = f.Trace("sin(100*x*y)-0.99", -19.2, 19.3, -12.1, 11.9, 320, 200);
+    EXPECT_GT(dense.Lines.size(), 1000u);
+    EachPoint(dense, [](const PlanePoint& p) {
+        EXPECT_NEAR(std::sin(100 * p.x * p.y), 0.99, 1e-9 * (1 + std::fabs(100 * p.x * p.y)));
+    });
+    // (x/10)^300 has no bounds over boxes across x = 0 (the language's ^ binds after /): the
+    // line y = 0 is still drawn, at once.
+    const ZeroSet flat = f.Trace("y-x/10^300", -19.2, 19.3, -12.1, 11.9, 640, 400);
+    EXPECT_TRUE(Near(flat, 0.3, 0, 0.1));
+    EXPECT_TRUE(Near(flat, -7, 0, 0.1));
+    EXPECT_FALSE(Near(flat, -15, 0, 1));
+}
+
 TEST(ImplicitTrace, ACircleIsTracedOnItselfAllRound) {
     ImplicitFixture f;
     // x from -3 to 3 on 300 pixels, y from -2.6 to 2.4 on 250: 50 pixels a unit.
