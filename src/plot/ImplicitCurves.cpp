@@ -623,13 +623,13 @@ private:
                 const PointKey first = KeyOf(si, sj, 2 + upright),
                                second = KeyOf(si, sj, 4 + upright);
                 if (!points_.Find(first)) {
-                    const auto [p, q] =
+                    const std::pair<PlanePoint, PlanePoint> found =
                         ZerosOn(e, fa, fb, dipsLeft_ > 0, [&] { return slope(ends[n].first); },
                                 [&] { return slope(ends[n].second); });
-                    Point(first, [&] { return p; });
-                    Point(second, [&] { return q; });
-                    if (IsPoint(q)) --dipsLeft_;
-                    if (IsPoint(p)) dips_.push_back(first);
+                    Point(first, [&] { return found.first; });
+                    Point(second, [&] { return found.second; });
+                    if (IsPoint(found.second)) --dipsLeft_;
+                    if (IsPoint(found.first)) dips_.push_back(first);
                 }
                 for (PointKey key : {first, second})
                     if (IsPoint(PointOf(key))) keys[count++] = key;
