@@ -423,8 +423,10 @@ const char* VariableOf(int32_t type) {
     return type == CurveGeneralY ? "x" : type == CurveGeneralX ? "y" : type == Polar ? "z" : "t";
 }
 
+// An implicit curve's tracing ends early, raising DrawingStopped, once stop is set.
 std::unique_ptr<Shape> MakeShape(const CurveRecord& c, int32_t index,
-                                 const clsExpressionParser& parser, const PlaneBox& box) {
+                                 const clsExpressionParser& parser, const PlaneBox& box,
+                                 const std::atomic<bool>* stop = nullptr) {
     const double h = c.FType == Polar ? 0 : c.CTh, k = c.FType == Polar ? 0 : c.CTk;
     std::unique_ptr<Shape> s;
     if (c.FType == Point) {
@@ -443,7 +445,8 @@ std::unique_ptr<Shape> MakeShape(const CurveRecord& c, int32_t index,
         // Its zero set at about a screen's resolution: where the searches start.
         constexpr int Cells = 768;
         const ZeroSet zeros =
-            TraceZeroSet(*s->Plane, h, k, box.Left, box.Right, box.Bottom, box.Top, Cells, Cells);
+            TraceZeroSet(*s->Plane, h, k, box.Left, box.Right, box.Bottom, box.Top, Cells, Cells,
+                         1, stop);
         for (const auto& line : zeros.Lines) {
             std::vector<Point2> points;
             points.reserve(line.size());
@@ -1305,10 +1308,15 @@ std::vector<KeyPoint> FindKeyPoints(const DocumentModel& document,
                                     const clsExpressionParser& parser, PlaneBox box,
                                     const std::atomic<bool>* stop, std::vector<int32_t>* partial) {
     std::vector<std::unique_ptr<Shape>> shapes;
-    for (int32_t i = 0; i < document.CurveCount(); ++i) {
-        const CurveRecord& c = document.Curve(i);
-        if (!c.ShowHide) continue;
-        if (auto s = MakeShape(c, i, parser, box)) shapes.push_back(std::move(s));
+    try {
+        for (int32_t i = 0; i < document.CurveCount(); ++i) {
+            const CurveRecord& c = document.Curve(i);
+            if (!c.ShowHide) continue;
+            if (auto s = MakeShape(c, i, parser, box, stop)) shapes.push_back(std::move(s));
+        }
+    } catch (const DrawingStopped&) {
+        // Told to stop while an implicit curve was traced: the curves made so far are searched
+        // no further than the stop allows.
     }
     std::vector<KeyPoint> points;
     Finder finder(shapes, box, points, stop);

@@ -21,6 +21,7 @@
 #include <limits>
 #include <memory>
 #include <thread>
+#include <tuple>
 
 namespace orbiplot {
 namespace {
@@ -267,12 +268,27 @@ private:
             if (size > 1) Split(i, j, size);
             return;
         }
+        if (*v[0] == 0 && *v[1] == 0 && *v[2] == 0 && *v[3] == 0) {
+            // F vanishes at every corner and the middle: a patch of the plane, not a curve
+            // (0 = 0, or x - x): nothing to draw, and it is said.
+            const auto middle = size > 1 ? Corner(i + size / 2, j + size / 2)
+                                         : f_(X(ci0_ + i) + (X(ci0_ + i + 1) - X(ci0_ + i)) / 2,
+                                              Y(cj0_ + j) + (Y(cj0_ + j + 1) - Y(cj0_ + j)) / 2);
+            if (middle && *middle == 0) {
+                unresolved_ = true;
+                return;
+            }
+        }
         const bool change = positive != 0 && positive != 4;
         if (change) {
             // A cell of two pixels that the line simply crosses is drawn whole: its chord
             // between two exact points lies within a hundredth of a pixel of any curve that
             // bends less than a pixel's width. Anything else goes down to one pixel.
-            if (size == 1 || (size == 2 && SimpleCrossing(i, j)))
+            // A pixel with an edge whose ends keep one sign but along which F may reach zero
+            // (a second line passing close beside the first) is looked at edge by edge.
+            if (size == 1 && !EdgesClear(i, j))
+                Pixel(ci0_ + i, cj0_ + j, false, std::array<double, 4>{*v[0], *v[1], *v[2], *v[3]});
+            else if (size == 1 || (size == 2 && SimpleCrossing(i, j)))
                 March(i, j, size, v);
             else
                 Split(i, j, size);
@@ -424,6 +440,21 @@ private:
         const int64_t gi = ci0_ + i, gj = cj0_ + j;
         return {KeyOf(gi, gj, kind), KeyOf(gi + size, gj, kind + 1), KeyOf(gi, gj + size, kind),
                 KeyOf(gi, gj, kind + 1)};
+    }
+
+    // Whether no edge of the pixel at (i, j) whose ends keep one sign can have a zero between
+    // them, by F's bounds along it.
+    bool EdgesClear(int i, int j) {
+        for (const auto& [ei, ej, upright] : {std::tuple{i, j, false}, std::tuple{i, j + 1, false},
+                                             std::tuple{i, j, true}, std::tuple{i + 1, j, true}}) {
+            const auto a = Corner(ei, ej), b = upright ? Corner(ei, ej + 1) : Corner(ei + 1, ej);
+            if (!a || !b || (*a >= 0) != (*b >= 0)) continue;
+            const double x0 = X(ci0_ + ei), y0 = Y(cj0_ + ej);
+            const auto r = upright ? f_.Range(x0, x0, y0, Y(cj0_ + ej + 1))
+                                   : f_.Range(x0, X(ci0_ + ei + 1), y0, y0);
+            if (!r || (r->Low <= 0 && r->High >= 0)) return false;
+        }
+        return true;
     }
 
     // The cell of two pixels at (i, j) is crossed by one line: F's sign changes just twice
@@ -651,25 +682,44 @@ private:
         if (zeros.size() == 2) {
             Segment(zeros[0].key, zeros[1].key);
         } else if (zeros.size() >= 4 && zeros.size() % 2 == 0) {
-            // The sign of F on each stretch between zeros, read halfway along it.
-            const auto along = [&](double around) {
+            // The place on the pixel's edges at a distance around it, and the stretch between
+            // each zero and the next with F's sign on it, read halfway along.
+            const auto place = [&](double around) {
                 const size_t n = std::min<size_t>(static_cast<size_t>(around), 3);
                 const double t = n >= 2 ? 1 - (around - static_cast<double>(n))
                                          : around - static_cast<double>(n);
                 const Edge& e = edges[n];
-                return f_(e.xa + (e.xb - e.xa) * t, e.ya + (e.yb - e.ya) * t);
+                return PlanePoint{e.xa + (e.xb - e.xa) * t, e.ya + (e.yb - e.ya) * t};
             };
-            const auto middle = f_(x0 + (x1 - x0) / 2, y0 + (y1 - y0) / 2);
-            const bool inside = middle ? *middle >= 0 : f[0] >= 0;
+            std::vector<PlanePoint> halves;
+            std::vector<int> signs;
+            for (size_t m = 0; m < zeros.size(); ++m) {
+                const size_t next = (m + 1) % zeros.size();
+                double half = (zeros[m].around + zeros[next].around + (next == 0 ? 4 : 0)) / 2;
+                if (half >= 4) half -= 4;
+                halves.push_back(place(half));
+                const auto v = f_(halves.back().x, halves.back().y);
+                signs.push_back(v ? (*v >= 0 ? 1 : -1) : 0);
+            }
+            // The region that joins across the pixel: with four zeros, the two stretches of one
+            // sign join if F keeps that sign halfway between them (two lines that pass through
+            // side by side), and otherwise the other two do (a saddle, or two lines that each
+            // turn back); with more, the middle's sign says.
+            int across;
+            if (zeros.size() == 4) {
+                const PlanePoint probe{(halves[0].x + halves[2].x) / 2,
+                                       (halves[0].y + halves[2].y) / 2};
+                const auto v = f_(probe.x, probe.y);
+                across = v && (*v >= 0 ? 1 : -1) == signs[0] ? signs[0] : -signs[0];
+            } else {
+                const auto middle = f_(x0 + (x1 - x0) / 2, y0 + (y1 - y0) / 2);
+                across = (middle ? *middle >= 0 : f[0] >= 0) ? 1 : -1;
+            }
+            // Each stretch of the other sign is cut off by a segment between its ends.
             std::vector<bool> used(zeros.size(), false);
             for (size_t m = 0; m < zeros.size(); ++m) {
                 const size_t next = (m + 1) % zeros.size();
-                double to = zeros[next].around;
-                if (next == 0) to += 4;
-                double half = (zeros[m].around + to) / 2;
-                if (half >= 4) half -= 4;
-                const auto v = along(half);
-                if (!v || (*v >= 0) == inside || used[m] || used[next]) continue;
+                if (signs[m] == 0 || signs[m] == across || used[m] || used[next]) continue;
                 used[m] = used[next] = true;
                 Segment(zeros[m].key, zeros[next].key);
             }

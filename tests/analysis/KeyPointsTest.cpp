@@ -9,6 +9,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+
 #include <cmath>
 #include <numbers>
 #include <tuple>
@@ -572,6 +575,27 @@ TEST(KeyPoints, ImplicitCurvesMeetEveryTypeAndTurnWhereTheirGradientDoes) {
     ASSERT_EQ(crossed.size(), 1U); // y = -x - 6 meets y = x at (-3, -3) and never y = -x
     EXPECT_TRUE(WithinUlps(crossed[0].X, -3));
     EXPECT_TRUE(WithinUlps(crossed[0].Y, -3));
+}
+
+TEST(KeyPoints, ASearchToldToStopEndsWhileAnImplicitCurveIsTraced) {
+    Search f;
+    f.Add(Equation(CurveGeneralY, "x/3"));
+    f.Add(Equation(Implicit, "sin(100*x*y)=0.99")); // finer than the search's cells
+    f.Add(Equation(Implicit, "x^2+y^2=4"));
+    std::atomic<bool> stop{true};
+    const auto start = std::chrono::steady_clock::now();
+    const std::vector<KeyPoint> found = FindKeyPoints(f.doc, f.context.Parser, Box, &stop);
+    // Tracing the fine curve alone takes seconds here; told to stop, the search takes none.
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1500));
+    for (const KeyPoint& p : found)
+        EXPECT_TRUE(Box.Contains(p.X, p.Y));
+    // Not told to stop, the circle meets the line where 10 x^2 / 9 = 4.
+    Search g;
+    g.Add(Equation(CurveGeneralY, "x/3"));
+    g.Add(Equation(Implicit, "x^2+y^2=4"));
+    const auto meets = g.Run().Of(KeyPointKind::Intersection, 0, 1);
+    ASSERT_EQ(meets.size(), 2u);
+    EXPECT_TRUE(WithinUlps(meets[1].X, 6 / std::sqrt(10.0), 8));
 }
 
 TEST(KeyPoints, TheTraceFollowsAnImplicitCurve) {

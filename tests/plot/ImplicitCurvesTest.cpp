@@ -251,6 +251,22 @@ TEST(ImplicitTrace, TwoLinesWithinAPixelOfEachOtherAreBothDrawn) {
     EXPECT_EQ(MissedPixels(f.F("(y-x/7-0.31)*(y-x/7-0.372)"), z, -3.03, 2.97, -1.013, 1.987, 60,
                            30),
               0);
+    // y = x/50 + 0.013 and y = -x/50 + 0.013 cross at a shallow angle at (0, 0.013): within a
+    // pixel of each other for 25 pixels either side, where pixels see both or cut corners off
+    // one of them. Both are drawn through, every column, and as few lines as the window's
+    // edges cut them into.
+    const ZeroSet x = f.Trace("(y-x/50-0.013)*(y+x/50-0.013)", -4.017, 3.983, -0.31, 0.39, 80, 7);
+    for (const double slope : {1.0 / 50, -1.0 / 50})
+        for (int i = 0; i < 80; ++i) {
+            const double x0 = -4.017 + i * 0.1, x1 = x0 + 0.1;
+            bool found = false;
+            EachPoint(x, [&](const PlanePoint& p) {
+                found = found || (p.x >= x0 - 1e-9 && p.x <= x1 + 1e-9 &&
+                                  std::fabs(p.y - slope * p.x - 0.013) < 1e-12);
+            });
+            EXPECT_TRUE(found) << slope << " in column " << i;
+        }
+    EXPECT_LE(x.Lines.size(), 4u);
 }
 
 TEST(ImplicitTrace, ACurveFinerThanThePixelsOrWithoutBoundsEnds) {
@@ -263,6 +279,13 @@ TEST(ImplicitTrace, ACurveFinerThanThePixelsOrWithoutBoundsEnds) {
     EachPoint(dense, [](const PlanePoint& p) {
         EXPECT_NEAR(std::sin(100 * p.x * p.y), 0.99, 1e-9 * (1 + std::fabs(100 * p.x * p.y)));
     });
+    // 0 = 0 and x - x = 0 hold over the whole plane: no curve, nothing drawn, and it is said
+    // (once this searched every pixel as a touching zero).
+    for (const char* text : {"0", "x-x", "y=y"}) {
+        const ZeroSet plane = f.Trace(text, -19.2, 19.3, -12.1, 11.9, 640, 400);
+        EXPECT_TRUE(plane.Lines.empty()) << text;
+        EXPECT_TRUE(plane.Unresolved) << text;
+    }
     // (x/10)^300 has no bounds over boxes across x = 0 (the language's ^ binds after /): the
     // line y = 0 is still drawn, at once.
     const ZeroSet flat = f.Trace("y-x/10^300", -19.2, 19.3, -12.1, 11.9, 640, 400);
