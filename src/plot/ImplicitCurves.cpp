@@ -476,9 +476,9 @@ private:
 
     // The crossing on the edge of a cell from local place (si, sj), level or upright, size
     // units long, with F's values fa and fb at its ends: kept under the key of the pixel edge
-    // it lies on, so that cells of either size beside it share it. Nothing at a pole.
-    std::optional<PointKey> CrossingOn(int si, int sj, bool upright, int size, double fa,
-                                       double fb) {
+    // it lies on, so that cells of either size beside it share it; its place. Nothing at a
+    // pole.
+    std::optional<int> CrossingOn(int si, int sj, bool upright, int size, double fa, double fb) {
         while (size > 1) {
             // The half where the sign changes (the middle is a corner of the grid, kept).
             const int h = size / 2;
@@ -496,12 +496,12 @@ private:
         const double x0 = X(ci0_ + si), y0 = Y(cj0_ + sj);
         const Edge e = upright ? Edge{x0, y0, x0, Y(cj0_ + sj + 1), false}
                                : Edge{x0, y0, X(ci0_ + si + 1), y0, true};
-        const PlanePoint p = Point(key, [&] {
-                                 const auto c = Crossing(e, fa, fb);
-                                 return c ? *c : NoPoint;
-                             }).first;
+        const auto [p, at] = Point(key, [&] {
+            const auto c = Crossing(e, fa, fb);
+            return c ? *c : NoPoint;
+        });
         if (!IsPoint(p)) return std::nullopt;
-        return key;
+        return at;
     }
 
     void March(int i, int j, int size, const std::array<std::optional<double>, 4>& v) {
@@ -540,7 +540,7 @@ private:
         const std::array<std::array<int, 3>, 4> starts{
             {{i, j, 0}, {i + size, j, 1}, {i, j + size, 0}, {i, j, 1}}};
         std::array<bool, 4> crosses{};
-        std::array<PointKey, 4> keys{};
+        std::array<int, 4> keys{}; // the crossings' places
         int count = 0;
         for (size_t n = 0; n < 4; ++n) {
             const double fa = f[ends[n].first], fb = f[ends[n].second];
@@ -565,8 +565,8 @@ private:
         // Two branches crossing inside the cell: the lines from edge to opposite edge meet
         // where F is zero (to within the chords' bend), and are drawn through the crossing.
         {
-            const PlanePoint a = PointOf(keys[0]), b = PointOf(keys[1]), c = PointOf(keys[2]),
-                             d = PointOf(keys[3]);
+            const PlanePoint a = Place(keys[0]), b = Place(keys[1]), c = Place(keys[2]),
+                             d = Place(keys[3]);
             const double ux = c.x - a.x, uy = c.y - a.y, vx = d.x - b.x, vy = d.y - b.y;
             const double den = ux * vy - uy * vx;
             if (den != 0) {
@@ -629,7 +629,7 @@ private:
         const std::array<std::pair<size_t, size_t>, 4> ends{{{0, 1}, {1, 2}, {3, 2}, {0, 3}}};
         // The zeros in order around the pixel, with their places along its edges (0 to 4).
         struct Zero {
-            PointKey key;
+            int key; // its place
             PlanePoint p;
             double around;
         };
@@ -639,17 +639,16 @@ private:
             const double fa = f[ends[n].first], fb = f[ends[n].second];
             const int upright = e.horizontal ? 0 : 1;
             const auto [si, sj] = starts[n];
-            std::array<PointKey, 2> keys{};
+            std::array<int, 2> keys{}; // the zeros' places
             size_t count = 0;
             if ((fa >= 0) != (fb >= 0)) {
-                const PointKey key = KeyOf(si, sj, upright);
-                const PlanePoint p = Point(key, [&] {
-                                         const auto c = Crossing(e, fa, fb);
-                                         return c ? *c : NoPoint;
-                                     }).first;
+                const auto [p, at] = Point(KeyOf(si, sj, upright), [&] {
+                    const auto c = Crossing(e, fa, fb);
+                    return c ? *c : NoPoint;
+                });
                 // A pole on an edge: no line through this pixel.
                 if (!IsPoint(p)) return;
-                keys[count++] = key;
+                keys[count++] = at;
             } else {
                 const PointKey first = KeyOf(si, sj, 2 + upright),
                                second = KeyOf(si, sj, 4 + upright);
@@ -662,14 +661,16 @@ private:
                     if (IsPoint(found.second)) --dipsLeft_;
                     if (IsPoint(found.first)) dips_.push_back(first);
                 }
-                for (PointKey key : {first, second})
-                    if (IsPoint(PointOf(key))) keys[count++] = key;
+                for (PointKey key : {first, second}) {
+                    const int at = *points_.Find(key);
+                    if (IsPoint(Place(at))) keys[count++] = at;
+                }
             }
             // Along the way round: the top and left edges are walked backwards.
             const bool backwards = n >= 2;
             for (size_t m = 0; m < count; ++m) {
-                const PointKey key = keys[backwards ? count - 1 - m : m];
-                const PlanePoint p = PointOf(key);
+                const int key = keys[backwards ? count - 1 - m : m];
+                const PlanePoint p = Place(key);
                 const double t = e.horizontal ? (p.x - e.xa) / (e.xb - e.xa)
                                               : (p.y - e.ya) / (e.yb - e.ya);
                 // A zero at a corner is found from both its edges: once.
@@ -825,12 +826,8 @@ private:
         });
         return {places_[static_cast<size_t>(at)], at};
     }
-    PlanePoint PointOf(PointKey key) const {
-        return places_[static_cast<size_t>(*points_.Find(key))];
-    }
-    void Segment(PointKey a, PointKey b) {
-        segments_.push_back({*points_.Find(a), *points_.Find(b)});
-    }
+    PlanePoint Place(int at) const { return places_[static_cast<size_t>(at)]; }
+    void Segment(int a, int b) { segments_.push_back({a, b}); }
 
     // The segments joined at their shared points into polylines.
     std::vector<std::vector<PlanePoint>> Chain() const {
