@@ -444,9 +444,8 @@ std::unique_ptr<Shape> MakeShape(const CurveRecord& c, int32_t index,
         if (!s->Plane->IsCompiled()) return nullptr;
         // Its zero set at about a screen's resolution: where the searches start.
         constexpr int Cells = 768;
-        const ZeroSet zeros =
-            TraceZeroSet(*s->Plane, h, k, box.Left, box.Right, box.Bottom, box.Top, Cells, Cells,
-                         1, stop);
+        const ZeroSet zeros = TraceZeroSet(*s->Plane, h, k, box.Left, box.Right, box.Bottom,
+                                           box.Top, Cells, Cells, 1, stop);
         for (const auto& line : zeros.Lines) {
             std::vector<Point2> points;
             points.reserve(line.size());

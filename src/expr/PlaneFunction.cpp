@@ -197,9 +197,8 @@ std::optional<PlaneFunction::WithGradient> PlaneFunction::Gradient(double x, dou
                     a = {p, p * (b.Dx * l + b.Value * a.Dx / a.Value),
                          p * (b.Dy * l + b.Value * a.Dy / a.Value)};
                 } else {
-                    const double d = a.Dx == 0 && a.Dy == 0
-                                         ? 0
-                                         : b.Value * std::pow(a.Value, b.Value - 1);
+                    const double d =
+                        a.Dx == 0 && a.Dy == 0 ? 0 : b.Value * std::pow(a.Value, b.Value - 1);
                     a = {p, d * a.Dx, d * a.Dy};
                 }
                 break;
@@ -220,10 +219,10 @@ namespace {
 // widened by a few units in the last place at the end instead, which is all a test for a zero
 // within a cell needs.
 namespace iv = boost::numeric::interval_lib;
-using Interval = boost::numeric::interval<
-    double, iv::policies<iv::save_state_nothing<iv::rounded_transc_exact<
-                             double, iv::rounded_arith_exact<double>>>,
-                         iv::checking_base<double>>>;
+using Interval =
+    boost::numeric::interval<double, iv::policies<iv::save_state_nothing<iv::rounded_transc_exact<
+                                                      double, iv::rounded_arith_exact<double>>>,
+                                                  iv::checking_base<double>>>;
 
 // Each step either gives an interval or clears ok: no bounds (no value somewhere within, or a
 // pole). Flags rather than exceptions, as cells near a pole ask for bounds by the thousand.
@@ -240,7 +239,9 @@ Interval Reciprocal(const Interval& v, bool& ok) {
 Interval Call(BuiltinFunction fn, const Interval& v, bool& ok) {
     using namespace boost::numeric;
     constexpr double Pi = 3.14159265358979323846;
-    const auto within = [&](double low, double high) { return v.lower() >= low && v.upper() <= high; };
+    const auto within = [&](double low, double high) {
+        return v.lower() >= low && v.upper() <= high;
+    };
     switch (fn) {
     case BuiltinFunction::Sin: return sin(v);
     case BuiltinFunction::Cos: return cos(v);
@@ -260,8 +261,12 @@ Interval Call(BuiltinFunction fn, const Interval& v, bool& ok) {
     case BuiltinFunction::Log10: return v.lower() > 0 ? log(v) / std::log(10.0) : Fail(ok);
     case BuiltinFunction::Fix: return Interval(std::trunc(v.lower()), std::trunc(v.upper()));
     case BuiltinFunction::Sgn:
-        return Interval(v.lower() > 0 ? 1.0 : v.lower() < 0 ? -1.0 : 0.0,
-                        v.upper() > 0 ? 1.0 : v.upper() < 0 ? -1.0 : 0.0);
+        return Interval(v.lower() > 0   ? 1.0
+                        : v.lower() < 0 ? -1.0
+                                        : 0.0,
+                        v.upper() > 0   ? 1.0
+                        : v.upper() < 0 ? -1.0
+                                        : 0.0);
     case BuiltinFunction::Exp: return exp(v);
     default: return Fail(ok);
     }
@@ -310,8 +315,8 @@ std::optional<PlaneFunction::Bounds> PlaneFunction::Range(double x0, double x1, 
         if (!ok || !(std::isfinite(top->Low) && std::isfinite(top->High) && top->Low <= top->High))
             return std::nullopt;
     }
-    const double slack =
-        16 * std::numeric_limits<double>::epsilon() * std::max(std::fabs(top->Low), std::fabs(top->High));
+    const double slack = 16 * std::numeric_limits<double>::epsilon() *
+                         std::max(std::fabs(top->Low), std::fabs(top->High));
     return Bounds{top->Low - slack, top->High + slack};
 }
 

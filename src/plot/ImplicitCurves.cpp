@@ -33,7 +33,6 @@ constexpr int DipDepth = 10;
 // they are no longer looked for.
 constexpr int DipShare = 64;
 
-
 // A place where the zero set crosses: a cell edge of the pixel grid (or a touching zero on
 // one), the same key from both cells beside it.
 using PointKey = uint64_t;
@@ -171,7 +170,8 @@ public:
         places_.reserve(places_.size() + other.places_.size());
         std::vector<int> here(other.places_.size());
         other.points_.ForEach([&](PointKey k, int at) {
-            here[static_cast<size_t>(at)] = Point(k, [&] { return other.places_[static_cast<size_t>(at)]; }).second;
+            here[static_cast<size_t>(at)] =
+                Point(k, [&] { return other.places_[static_cast<size_t>(at)]; }).second;
         });
         const int offset = static_cast<int>(segments_.size());
         other.cells_.ForEach([&](PointKey k, const std::array<int, 2>& c) {
@@ -182,7 +182,8 @@ public:
                                           : std::array<int, 2>{here[static_cast<size_t>(a)],
                                                                here[static_cast<size_t>(b)]});
         dips_.insert(dips_.end(), other.dips_.begin(), other.dips_.end());
-        other.whole_.ForEach([&](PointKey k, uint8_t) { whole_.Get(k, [] { return uint8_t{1}; }); });
+        other.whole_.ForEach(
+            [&](PointKey k, uint8_t) { whole_.Get(k, [] { return uint8_t{1}; }); });
         unresolved_ = unresolved_ || other.unresolved_;
     }
 
@@ -203,8 +204,8 @@ public:
             work.pop_back();
             const int64_t i = KeyI(key), j = KeyJ(key);
             const bool level = KindOf(key) % 2 == 0;
-            for (const auto& [pi, pj] : {std::pair{i, j}, level ? std::pair{i, j - 1}
-                                                                : std::pair{i - 1, j}}) {
+            for (const auto& [pi, pj] :
+                 {std::pair{i, j}, level ? std::pair{i, j - 1} : std::pair{i - 1, j}}) {
                 if (pi < 0 || pj < 0 || pi >= columns_ || pj >= rows_) continue;
                 if (whole_.Find(KeyOf(pi, pj, 0))) continue;
                 // A cell of two pixels drawn by its chord is taken back and done pixel by
@@ -446,7 +447,7 @@ private:
     // them, by F's bounds along it.
     bool EdgesClear(int i, int j) {
         for (const auto& [ei, ej, upright] : {std::tuple{i, j, false}, std::tuple{i, j + 1, false},
-                                             std::tuple{i, j, true}, std::tuple{i + 1, j, true}}) {
+                                              std::tuple{i, j, true}, std::tuple{i + 1, j, true}}) {
             const auto a = Corner(ei, ej), b = upright ? Corner(ei, ej + 1) : Corner(ei + 1, ej);
             if (!a || !b || (*a >= 0) != (*b >= 0)) continue;
             const double x0 = X(ci0_ + ei), y0 = Y(cj0_ + ej);
@@ -611,9 +612,11 @@ private:
         whole_.Get(KeyOf(gi, gj, 0), [] { return uint8_t{1}; });
         const double x0 = X(gi), x1 = X(gi + 1), y0 = Y(gj), y1 = Y(gj + 1);
         std::array<double, 4> f{}; // a (lower left), b, c, d
-        const std::array<std::pair<double, double>, 4> corners{{{x0, y0}, {x1, y0}, {x1, y1}, {x0, y1}}};
+        const std::array<std::pair<double, double>, 4> corners{
+            {{x0, y0}, {x1, y0}, {x1, y1}, {x0, y1}}};
         for (size_t n = 0; n < 4; ++n) {
-            const auto v = known ? std::optional((*known)[n]) : f_(corners[n].first, corners[n].second);
+            const auto v =
+                known ? std::optional((*known)[n]) : f_(corners[n].first, corners[n].second);
             if (!v) return;
             f[n] = *v;
         }
@@ -653,9 +656,9 @@ private:
                 const PointKey first = KeyOf(si, sj, 2 + upright),
                                second = KeyOf(si, sj, 4 + upright);
                 if (!points_.Find(first)) {
-                    const std::pair<PlanePoint, PlanePoint> found =
-                        ZerosOn(e, fa, fb, dipsLeft_ > 0, [&] { return slope(ends[n].first); },
-                                [&] { return slope(ends[n].second); });
+                    const std::pair<PlanePoint, PlanePoint> found = ZerosOn(
+                        e, fa, fb, dipsLeft_ > 0, [&] { return slope(ends[n].first); },
+                        [&] { return slope(ends[n].second); });
                     Point(first, [&] { return found.first; });
                     Point(second, [&] { return found.second; });
                     if (IsPoint(found.second)) --dipsLeft_;
@@ -671,8 +674,8 @@ private:
             for (size_t m = 0; m < count; ++m) {
                 const int key = keys[backwards ? count - 1 - m : m];
                 const PlanePoint p = Place(key);
-                const double t = e.horizontal ? (p.x - e.xa) / (e.xb - e.xa)
-                                              : (p.y - e.ya) / (e.yb - e.ya);
+                const double t =
+                    e.horizontal ? (p.x - e.xa) / (e.xb - e.xa) : (p.y - e.ya) / (e.yb - e.ya);
                 // A zero at a corner is found from both its edges: once.
                 if (!zeros.empty() && zeros.back().p == p) continue;
                 if (!zeros.empty() && zeros.front().p == p) continue;
@@ -688,7 +691,7 @@ private:
             const auto place = [&](double around) {
                 const size_t n = std::min<size_t>(static_cast<size_t>(around), 3);
                 const double t = n >= 2 ? 1 - (around - static_cast<double>(n))
-                                         : around - static_cast<double>(n);
+                                        : around - static_cast<double>(n);
                 const Edge& e = edges[n];
                 return PlanePoint{e.xa + (e.xb - e.xa) * t, e.ya + (e.yb - e.ya) * t};
             };
@@ -770,8 +773,7 @@ private:
                                                : Edge{e.xa, w.from, e.xa, middle, false};
                 const Edge right = e.horizontal ? Edge{middle, e.ya, w.to, e.ya, true}
                                                 : Edge{e.xa, middle, e.xa, w.to, false};
-                const auto p = Crossing(left, w.valueFrom, *m),
-                           q = Crossing(right, *m, w.valueTo);
+                const auto p = Crossing(left, w.valueFrom, *m), q = Crossing(right, *m, w.valueTo);
                 if (p && q) return {*p, *q};
                 if (p || q) return {p ? *p : *q, NoPoint};
                 return {NoPoint, NoPoint};

@@ -52,7 +52,8 @@ template <class Visit> void EachSegment(const ZeroSet& z, Visit visit) {
 // Whether some traced point lies within reach of (x, y).
 bool Near(const ZeroSet& z, double x, double y, double reach) {
     bool found = false;
-    EachPoint(z, [&](const PlanePoint& p) { found = found || std::hypot(p.x - x, p.y - y) <= reach; });
+    EachPoint(z,
+              [&](const PlanePoint& p) { found = found || std::hypot(p.x - x, p.y - y) <= reach; });
     return found;
 }
 
@@ -63,8 +64,8 @@ TEST(PlaneFunction, GivesTheParsersValuesAndNoneWhereItFails) {
     f.context.Parser.AddConstant("a", 1.25);
     std::mt19937_64 random(7);
     std::uniform_real_distribution<double> place(-6, 6);
-    for (const char* text : {"x^2/9+y^2/4-1", "sin(x*y)-cos(x+y)", "x^3+y^3-3*a*x*y",
-                             "sqr(x)+y", "log(x-y)*y", "1/(x-1)-y^2", "-x^2+2^y", "-x*y-y"}) {
+    for (const char* text : {"x^2/9+y^2/4-1", "sin(x*y)-cos(x+y)", "x^3+y^3-3*a*x*y", "sqr(x)+y",
+                             "log(x-y)*y", "1/(x-1)-y^2", "-x^2+2^y", "-x*y-y"}) {
         PlaneFunction plane(f.context.Parser, text);
         ASSERT_TRUE(plane.IsCompiled()) << text;
         for (int n = 0; n < 200; ++n) {
@@ -220,8 +221,7 @@ TEST(ImplicitTrace, WavesFinerThanTheFirstGridAreAllDrawn) {
         const double left = -19.2192 + i0 * wide, bottom = -12.012 + j0 * high;
         const double right = left + 160 * wide, top = bottom + 100 * high;
         const ZeroSet z = f.Trace("sin(x*y)-cos(x+y)", left, right, bottom, top, 160, 100);
-        EXPECT_EQ(MissedPixels(f.F("sin(x*y)-cos(x+y)"), z, left, right, bottom, top, 160, 100),
-                  0)
+        EXPECT_EQ(MissedPixels(f.F("sin(x*y)-cos(x+y)"), z, left, right, bottom, top, 160, 100), 0)
             << i0 << ", " << j0;
         EachPoint(z, [&](const PlanePoint& p) {
             EXPECT_NEAR(std::sin(p.x * p.y), std::cos(p.x + p.y), 1e-12);
@@ -265,24 +265,21 @@ TEST(ImplicitTrace, TwoLinesWithinAPixelOfEachOtherAreBothDrawn) {
     ImplicitFixture f;
     // y = x/7 + 0.31 and y = x/7 + 0.372 on pixels a tenth wide: two thirds of a pixel apart
     // upright, so most pixels they pass through have both, and corners of one sign.
-    const ZeroSet z =
-        f.Trace("(y-x/7-0.31)*(y-x/7-0.372)", -3.03, 2.97, -1.013, 1.987, 60, 30);
+    const ZeroSet z = f.Trace("(y-x/7-0.31)*(y-x/7-0.372)", -3.03, 2.97, -1.013, 1.987, 60, 30);
     for (const double shift : {0.31, 0.372}) {
         // Every pixel column has a point on this line.
         for (int i = 0; i < 60; ++i) {
             const double x0 = -3.03 + i * 0.1, x1 = x0 + 0.1;
             bool found = false;
             EachPoint(z, [&](const PlanePoint& p) {
-                found = found ||
-                        (p.x >= x0 - 1e-9 && p.x <= x1 + 1e-9 &&
-                         std::fabs(p.y - p.x / 7 - shift) < 1e-12);
+                found = found || (p.x >= x0 - 1e-9 && p.x <= x1 + 1e-9 &&
+                                  std::fabs(p.y - p.x / 7 - shift) < 1e-12);
             });
             EXPECT_TRUE(found) << shift << " in column " << i;
         }
     }
-    EXPECT_EQ(MissedPixels(f.F("(y-x/7-0.31)*(y-x/7-0.372)"), z, -3.03, 2.97, -1.013, 1.987, 60,
-                           30),
-              0);
+    EXPECT_EQ(
+        MissedPixels(f.F("(y-x/7-0.31)*(y-x/7-0.372)"), z, -3.03, 2.97, -1.013, 1.987, 60, 30), 0);
     // y = x/50 + 0.013 and y = -x/50 + 0.013 cross at a shallow angle at (0, 0.013): within a
     // pixel of each other for 25 pixels either side, where pixels see both or cut corners off
     // one of them. Both are drawn through, every column, and as few lines as the window's
@@ -348,7 +345,9 @@ TEST(ImplicitTrace, ACircleIsTracedOnItselfAllRound) {
     EachPoint(two, [&](const PlanePoint&) { ++both; });
     EXPECT_EQ(one, both);
     const ZeroSet moved = f.Trace("x^2+y^2=4", -3, 3, -2.6, 2.4, 300, 250, 0.5, -0.25);
-    EachPoint(moved, [](const PlanePoint& p) { EXPECT_NEAR(std::hypot(p.x - 0.5, p.y + 0.25), 2, 1e-14); });
+    EachPoint(moved, [](const PlanePoint& p) {
+        EXPECT_NEAR(std::hypot(p.x - 0.5, p.y + 0.25), 2, 1e-14);
+    });
     EXPECT_TRUE(Near(moved, 2.5, -0.25, 1.5 * pixel));
     EXPECT_FALSE(Near(moved, -2, 0, 5 * pixel));
 }
@@ -359,7 +358,8 @@ TEST(ImplicitTrace, BranchesThatCrossAreDrawnThroughTheCrossing) {
     // x^2 - y^2 = 0: both diagonals, right through the origin (inside a pixel here), every
     // stroke along one of them but within a pixel of the crossing.
     const ZeroSet cross = f.Trace("x^2-y^2", -2.007, 2.393, -2.211, 2.189, 220, 220);
-    EachPoint(cross, [](const PlanePoint& p) { EXPECT_NEAR(std::fabs(p.x), std::fabs(p.y), 1e-14); });
+    EachPoint(cross,
+              [](const PlanePoint& p) { EXPECT_NEAR(std::fabs(p.x), std::fabs(p.y), 1e-14); });
     EachSegment(cross, [&](const PlanePoint& a, const PlanePoint& b) {
         const double mx = (a.x + b.x) / 2, my = (a.y + b.y) / 2;
         if (std::hypot(mx, my) > 1.5 * pixel) {
@@ -402,7 +402,8 @@ TEST(ImplicitTrace, NoLinesAcrossPolesGapsOrWhereFHasNoValue) {
     EXPECT_TRUE(Near(hyperbola, -2, -0.5, pixel));
     // 1/x - y changes sign at its pole x = 0 too (inside a column of pixels): no line there.
     const ZeroSet pole = f.Trace("1/x-y", -3.011, 3.389, -3.2, 3, 320, 310);
-    EachSegment(pole, [](const PlanePoint& a, const PlanePoint& b) { EXPECT_EQ(a.x > 0, b.x > 0); });
+    EachSegment(pole,
+                [](const PlanePoint& a, const PlanePoint& b) { EXPECT_EQ(a.x > 0, b.x > 0); });
     EXPECT_FALSE(Near(pole, 0, 2, 0.1));
     EXPECT_TRUE(Near(pole, 0.5, 2, pixel));
     // sqr(x) + y = 0 where x < 0 has no value: nothing there, and no line into it.
