@@ -41,6 +41,7 @@ struct CurveTiming {
     int32_t Failure = 0;     // the number of the error that abandoned the curve
     std::string FailureText; // and its description
     bool Undrawable = false; // drawn, but its points could not be found (an implicit curve)
+    bool ZeroPatch = false;  // an implicit curve's F is zero over a whole patch of the view
 };
 
 CurveTiming DrawYofX(EquationContext& c, const std::string& expression, float min, float max,

@@ -185,6 +185,7 @@ public:
         other.whole_.ForEach(
             [&](PointKey k, uint8_t) { whole_.Get(k, [] { return uint8_t{1}; }); });
         unresolved_ = unresolved_ || other.unresolved_;
+        patch_ = patch_ || other.patch_;
     }
 
     // Two branches that pass within a pixel of each other cross its edge twice, and the pixels
@@ -231,6 +232,7 @@ public:
         ZeroSet out;
         out.Lines = Chain();
         out.Unresolved = unresolved_;
+        out.Patch = patch_;
         return out;
     }
 
@@ -276,7 +278,7 @@ private:
                                          : f_(X(ci0_ + i) + (X(ci0_ + i + 1) - X(ci0_ + i)) / 2,
                                               Y(cj0_ + j) + (Y(cj0_ + j + 1) - Y(cj0_ + j)) / 2);
             if (middle && *middle == 0) {
-                unresolved_ = true;
+                patch_ = true;
                 return;
             }
         }
@@ -892,6 +894,7 @@ private:
     int64_t dipsLeft_;
     bool nearTouch_ = false;
     bool unresolved_ = false;
+    bool patch_ = false;
 };
 
 } // namespace
@@ -951,6 +954,7 @@ CurveTiming DrawImplicit(EquationContext& c, const CurveRecord& curve) {
         }
         timing.Drawn = true;
         timing.Undrawable = zeros.Lines.empty() && zeros.Unresolved;
+        timing.ZeroPatch = zeros.Patch;
     } catch (const DrawingStopped&) {
         throw;
     } catch (...) {

@@ -23,6 +23,8 @@ struct ZeroSet {
     // Somewhere F came near zero without changing sign and no zero could be located there:
     // with no lines at all, the curve cannot be drawn (say so; never a silent blank).
     bool Unresolved = false;
+    // F is zero over a whole patch of the plane (0 = 0): no curve there, and nothing drawn.
+    bool Patch = false;
 };
 
 // Traces F(x - h, y - k) = 0 over the box [left, right] x [bottom, top] cut into columns x

@@ -113,7 +113,9 @@ void PlotEngine::Dispatch(int32_t index) {
     case Implicit: timing = DrawImplicit(equations, c); break;
     default: return; // an unknown type draws nothing
     }
-    if (timing.Undrawable)
+    if (timing.ZeroPatch)
+        status_.Notice(CurveEquation(c) + ": 函数在一片区域上处处为零, 画不出曲线");
+    else if (timing.Undrawable)
         status_.Notice(CurveEquation(c) + ": 函数在曲线两侧不变号, 找不到可以画出的点");
     // Also after an abandoned curve, with the time it took to fail.
     status_.SetStatusText(StatusPanel::Readout, TimingText(timing.Elapsed));

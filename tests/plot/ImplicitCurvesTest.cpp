@@ -313,14 +313,34 @@ TEST(ImplicitTrace, ACurveFinerThanThePixelsOrWithoutBoundsEnds) {
     for (const char* text : {"0", "x-x", "y=y"}) {
         const ZeroSet plane = f.Trace(text, -19.2, 19.3, -12.1, 11.9, 640, 400);
         EXPECT_TRUE(plane.Lines.empty()) << text;
-        EXPECT_TRUE(plane.Unresolved) << text;
+        EXPECT_TRUE(plane.Patch) << text;
     }
+    EXPECT_FALSE(f.Trace("x^2+y^2-4", -3, 3.2, -3.1, 3, 200, 200).Patch);
     // (x/10)^300 has no bounds over boxes across x = 0 (the language's ^ binds after /): the
     // line y = 0 is still drawn, at once.
     const ZeroSet flat = f.Trace("y-x/10^300", -19.2, 19.3, -12.1, 11.9, 640, 400);
     EXPECT_TRUE(Near(flat, 0.3, 0, 0.1));
     EXPECT_TRUE(Near(flat, -7, 0, 0.1));
     EXPECT_FALSE(Near(flat, -15, 0, 1));
+}
+
+TEST(ImplicitTrace, TheStatusBarSaysWhatCannotBeDrawn) {
+    // A patch where F is zero, a zero F touches where no edge meets it exactly, and a circle:
+    // one notice each for the first two, none for the circle.
+    for (const auto& [text, said] :
+         {std::pair{"y-y+x-x", "函数在一片区域上处处为零, 画不出曲线"},
+          std::pair{"abs(x-y-0.0123)", "函数在曲线两侧不变号, 找不到可以画出的点"},
+          std::pair{"x^2+y^2=4", ""}}) {
+        ImplicitFixture f;
+        f.Add(Equation(Implicit, text));
+        f.engine.RefreshAll();
+        if (*said == 0) {
+            EXPECT_TRUE(f.status.notices.empty()) << text;
+            continue;
+        }
+        ASSERT_EQ(f.status.notices.size(), 1u) << text;
+        EXPECT_NE(f.status.notices[0].find(said), std::string::npos) << f.status.notices[0];
+    }
 }
 
 TEST(ImplicitTrace, ACircleIsTracedOnItselfAllRound) {

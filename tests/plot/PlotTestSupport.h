@@ -13,10 +13,12 @@ namespace orbiplot::test {
 class RecordingStatus : public PlotStatus {
 public:
     std::map<StatusPanel, std::vector<std::string>> texts;
+    std::vector<std::string> notices;
     int shown = 0, hidden = 0;
     void SetStatusText(StatusPanel panel, const std::string& text) override {
         texts[panel].push_back(text);
     }
+    void Notice(const std::string& text) override { notices.push_back(text); }
     void ShowProgress() override { ++shown; }
     void HideProgress() override { ++hidden; }
 };
