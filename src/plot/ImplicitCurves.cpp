@@ -13,6 +13,7 @@
 #include "plot/Canvas.h"
 #include "plot/View.h"
 
+#include <boost/container/static_vector.hpp>
 #include <boost/math/tools/toms748_solve.hpp>
 
 #include <algorithm>
@@ -221,7 +222,7 @@ public:
                     if (ai < columns_ && aj < rows_ && !whole_.Find(KeyOf(ai, aj, 0)) &&
                         pixelsLeft-- > 0)
                         Pixel(ai, aj, false);
-                dips_.swap(work);
+                // Pairs the pixels just worked out found, for their neighbours in turn.
                 work.insert(work.end(), dips_.begin(), dips_.end());
                 dips_.clear();
             }
@@ -288,8 +289,9 @@ private:
             // between two exact points lies within a hundredth of a pixel of any curve that
             // bends less than a pixel's width. Anything else goes down to one pixel.
             // A pixel with an edge whose ends keep one sign but along which F may reach zero
-            // (a second line passing close beside the first) is looked at edge by edge.
-            if (size == 1 && !EdgesClear(i, j))
+            // (a second line passing close beside the first) is looked at edge by edge, while
+            // such pairs of zeros are still looked for.
+            if (size == 1 && dipsLeft_ > 0 && !EdgesClear(i, j))
                 Pixel(ci0_ + i, cj0_ + j, false, std::array<double, 4>{*v[0], *v[1], *v[2], *v[3]});
             else if (size == 1 || (size == 2 && SimpleCrossing(i, j)))
                 March(i, j, size, v);
@@ -638,7 +640,7 @@ private:
             PlanePoint p;
             double around;
         };
-        std::vector<Zero> zeros;
+        boost::container::static_vector<Zero, 8> zeros; // two at most on each edge
         for (size_t n = 0; n < 4; ++n) {
             const Edge& e = edges[n];
             const double fa = f[ends[n].first], fb = f[ends[n].second];
@@ -697,8 +699,8 @@ private:
                 const Edge& e = edges[n];
                 return PlanePoint{e.xa + (e.xb - e.xa) * t, e.ya + (e.yb - e.ya) * t};
             };
-            std::vector<PlanePoint> halves;
-            std::vector<int> signs;
+            boost::container::static_vector<PlanePoint, 8> halves;
+            boost::container::static_vector<int, 8> signs;
             for (size_t m = 0; m < zeros.size(); ++m) {
                 const size_t next = (m + 1) % zeros.size();
                 double half = (zeros[m].around + zeros[next].around + (next == 0 ? 4 : 0)) / 2;
@@ -722,7 +724,7 @@ private:
                 across = (middle ? *middle >= 0 : f[0] >= 0) ? 1 : -1;
             }
             // Each stretch of the other sign is cut off by a segment between its ends.
-            std::vector<bool> used(zeros.size(), false);
+            std::array<bool, 8> used{};
             for (size_t m = 0; m < zeros.size(); ++m) {
                 const size_t next = (m + 1) % zeros.size();
                 if (signs[m] == 0 || signs[m] == across || used[m] || used[next]) continue;
@@ -751,6 +753,11 @@ private:
             double from, to, valueFrom, valueTo;
             int depth;
         };
+        // F's bounds along the whole edge clear of zero: no zero on it of either kind.
+        if (const auto r = e.horizontal ? f_.Range(e.xa, e.xb, e.ya, e.ya)
+                                        : f_.Range(e.xa, e.xa, e.ya, e.yb);
+            r && (r->Low > 0 || r->High < 0))
+            return {NoPoint, NoPoint};
         Stretch work[2 * DipDepth + 2];
         size_t count = 0;
         if (dips && fa != 0 && fb != 0) work[count++] = {a, b, fa, fb, 0};
