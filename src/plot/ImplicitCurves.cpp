@@ -81,6 +81,12 @@ public:
             if (keys_[i] != Empty) f(keys_[i], values_[i]);
     }
     size_t Size() const { return size_; }
+    // Empty, its memory given back.
+    void Release() {
+        std::vector<PointKey>().swap(keys_);
+        std::vector<V>().swap(values_);
+        size_ = 0;
+    }
     // Room for count keys in all, made at once.
     void Reserve(size_t count) {
         size_t capacity = keys_.size();
@@ -187,6 +193,13 @@ public:
             [&](PointKey k, uint8_t) { whole_.Get(k, [] { return uint8_t{1}; }); });
         unresolved_ = unresolved_ || other.unresolved_;
         patch_ = patch_ || other.patch_;
+        // A large view's bands hold millions of points: each is given back once taken.
+        other.points_.Release();
+        other.cells_.Release();
+        other.whole_.Release();
+        std::vector<PlanePoint>().swap(other.places_);
+        std::vector<std::array<int, 2>>().swap(other.segments_);
+        std::vector<PointKey>().swap(other.dips_);
     }
 
     // Two branches that pass within a pixel of each other cross its edge twice, and the pixels
@@ -229,7 +242,11 @@ public:
         }
     }
 
-    ZeroSet Result() const {
+    ZeroSet Result() {
+        // Only the points and their segments are needed to chain them.
+        points_.Release();
+        cells_.Release();
+        whole_.Release();
         ZeroSet out;
         out.Lines = Chain();
         out.Unresolved = unresolved_;
