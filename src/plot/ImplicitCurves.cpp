@@ -31,8 +31,13 @@ constexpr int CoarseCell = 16; // pixels, a power of two
 // How often a pixel's edge is halved in looking for zeros between corners of one sign.
 constexpr int DipDepth = 10;
 // One edge in so many pixels of the view may have two zeros between corners of one sign before
-// they are no longer looked for.
+// they are no longer looked for, and at most so many in all: a screen's worth of lines that
+// close (the first view of sin(x y) = cos(x + y) has 3,300) and not a moire's.
 constexpr int DipShare = 64;
+constexpr int64_t MostDips = 1 << 16;
+int64_t DipBudget(int columns, int rows) {
+    return std::clamp<int64_t>(int64_t{columns} * rows / DipShare, 4096, MostDips);
+}
 
 // A place where the zero set crosses: a cell edge of the pixel grid (or a touching zero on
 // one), the same key from both cells beside it.
@@ -150,7 +155,7 @@ public:
            double top, int columns, int rows, const std::atomic<bool>* stop)
         : f_(f, h, k), left_(left), right_(right), bottom_(bottom), top_(top), columns_(columns),
           rows_(rows), stop_(stop),
-          dipsLeft_(std::max<int64_t>(4096, int64_t{columns} * rows / DipShare)) {}
+          dipsLeft_(DipBudget(columns, rows)) {}
 
     // Coarse rows as they are claimed from next, until there are none left: the curve may
     // crowd into a few rows, so fixed bands would leave a thread idle.
@@ -211,7 +216,7 @@ public:
         work.swap(dips_);
         // A curve finer than the pixels finds pairs of zeros on most edges: past this many
         // pixels, what is drawn is already a solid mass and more costs time for nothing.
-        int64_t pixelsLeft = std::max<int64_t>(4096, int64_t{columns_} * rows_ / DipShare);
+        int64_t pixelsLeft = DipBudget(columns_, rows_);
         size_t done = 0;
         while (!work.empty()) {
             if (stop_ && stop_->load() && (++done & 63) == 0) return;
