@@ -148,20 +148,27 @@ private:
 using NoThrow = boost::math::policies::policy<
     boost::math::policies::evaluation_error<boost::math::policies::ignore_error>>;
 
-// One band of coarse rows, traced on a thread of its own.
+// The pixel rows [From, To) of the view traced at once (From a multiple of CoarseCell), and
+// how many pairs of zeros between corners of one sign may be looked for in them.
+struct Strip {
+    int From, To;
+    int64_t Dips;
+};
+
+// Coarse rows of a strip, traced on a thread of its own.
 class Tracer {
 public:
     Tracer(const PlaneFunction& f, double h, double k, double left, double right, double bottom,
-           double top, int columns, int rows, const std::atomic<bool>* stop)
+           double top, int columns, int rows, Strip strip, const std::atomic<bool>* stop)
         : f_(f, h, k), left_(left), right_(right), bottom_(bottom), top_(top), columns_(columns),
-          rows_(rows), stop_(stop),
-          dipsLeft_(DipBudget(columns, rows)) {}
+          rows_(rows), strip_(strip), stop_(stop), dipsLeft_(strip.Dips) {}
 
-    // Coarse rows as they are claimed from next, until there are none left: the curve may
-    // crowd into a few rows, so fixed bands would leave a thread idle.
+    // Coarse rows of the strip as they are claimed from next (the strip's first to begin
+    // with), until there are none left: the curve may crowd into a few rows, so fixed bands
+    // would leave a thread idle.
     void Run(std::atomic<int>& next) {
         const int across = (columns_ + CoarseCell - 1) / CoarseCell;
-        const int up = (rows_ + CoarseCell - 1) / CoarseCell;
+        const int up = (strip_.To + CoarseCell - 1) / CoarseCell;
         for (int cj = next++; cj < up; cj = next++)
             for (int ci = 0; ci < across; ++ci) {
                 if (stop_ && stop_->load()) return;
@@ -216,7 +223,7 @@ public:
         work.swap(dips_);
         // A curve finer than the pixels finds pairs of zeros on most edges: past this many
         // pixels, what is drawn is already a solid mass and more costs time for nothing.
-        int64_t pixelsLeft = DipBudget(columns_, rows_);
+        int64_t pixelsLeft = strip_.Dips;
         size_t done = 0;
         while (!work.empty()) {
             if (stop_ && stop_->load() && (++done & 63) == 0) return;
@@ -226,7 +233,7 @@ public:
             const bool level = KindOf(key) % 2 == 0;
             for (const auto& [pi, pj] :
                  {std::pair{i, j}, level ? std::pair{i, j - 1} : std::pair{i - 1, j}}) {
-                if (pi < 0 || pj < 0 || pi >= columns_ || pj >= rows_) continue;
+                if (pi < 0 || pj < strip_.From || pi >= columns_ || pj >= strip_.To) continue;
                 if (whole_.Find(KeyOf(pi, pj, 0))) continue;
                 // A cell of two pixels drawn by its chord is taken back and done pixel by
                 // pixel.
@@ -237,7 +244,7 @@ public:
                 else
                     Forget(KeyOf(pi, pj, 1));
                 for (const auto& [ai, aj] : again)
-                    if (ai < columns_ && aj < rows_ && !whole_.Find(KeyOf(ai, aj, 0)) &&
+                    if (ai < columns_ && aj < strip_.To && !whole_.Find(KeyOf(ai, aj, 0)) &&
                         pixelsLeft-- > 0)
                         Pixel(ai, aj, false);
                 // Pairs the pixels just worked out found, for their neighbours in turn.
@@ -903,6 +910,7 @@ private:
     Moved f_;
     double left_, right_, bottom_, top_;
     int columns_, rows_;
+    Strip strip_;
     const std::atomic<bool>* stop_;
     int ci0_ = 0, cj0_ = 0;
     std::array<uint8_t, (CoarseCell + 1) * (CoarseCell + 1)> known_{};
@@ -928,23 +936,51 @@ private:
 
 } // namespace
 
-ZeroSet TraceZeroSet(const PlaneFunction& f, double h, double k, double left, double right,
-                     double bottom, double top, int columns, int rows, unsigned threads,
-                     const std::atomic<bool>* stop) {
-    if (columns <= 0 || rows <= 0 || !f.IsCompiled()) return {};
-    const int bands = static_cast<int>(std::clamp<unsigned>(threads, 1, 64));
+namespace {
+
+// The rows of one strip traced on the given threads and chained.
+ZeroSet TraceStrip(const PlaneFunction& f, double h, double k, double left, double right,
+                   double bottom, double top, int columns, int rows, Strip strip, int threads,
+                   const std::atomic<bool>* stop) {
     std::vector<std::unique_ptr<Tracer>> tracers;
-    for (int b = 0; b < bands; ++b)
-        tracers.push_back(
-            std::make_unique<Tracer>(f, h, k, left, right, bottom, top, columns, rows, stop));
-    std::atomic<int> next{0};
-    OnThreads(static_cast<size_t>(bands), [&](size_t b) { tracers[b]->Run(next); });
+    for (int b = 0; b < threads; ++b)
+        tracers.push_back(std::make_unique<Tracer>(f, h, k, left, right, bottom, top, columns,
+                                                   rows, strip, stop));
+    std::atomic<int> next{strip.From / CoarseCell};
+    OnThreads(static_cast<size_t>(threads), [&](size_t b) { tracers[b]->Run(next); });
     if (stop && stop->load()) throw DrawingStopped{};
-    for (int b = 1; b < bands; ++b)
+    for (int b = 1; b < threads; ++b)
         tracers[0]->Take(*tracers[static_cast<size_t>(b)]);
     tracers[0]->Mend();
     if (stop && stop->load()) throw DrawingStopped{};
     return tracers[0]->Result();
+}
+
+} // namespace
+
+ZeroSet TraceZeroSet(const PlaneFunction& f, double h, double k, double left, double right,
+                     double bottom, double top, int columns, int rows, unsigned threads,
+                     const std::atomic<bool>* stop, int64_t stripPixels) {
+    if (columns <= 0 || rows <= 0 || !f.IsCompiled()) return {};
+    const int bands = static_cast<int>(std::clamp<unsigned>(threads, 1, 64));
+    // A large picture is traced a strip of rows at a time: what a strip's points and cells
+    // take is given back before the next, and only the lines are kept.
+    const int64_t stripRows =
+        std::max<int64_t>(CoarseCell, stripPixels / columns / CoarseCell * CoarseCell);
+    const int64_t dips = DipBudget(columns, rows);
+    ZeroSet out;
+    for (int from = 0; from < rows; from += static_cast<int>(stripRows)) {
+        const int to = static_cast<int>(std::min<int64_t>(rows, from + stripRows));
+        // The view's budget shared out by rows.
+        const Strip strip{from, to, std::max<int64_t>(1, dips * (to - from) / rows)};
+        ZeroSet part =
+            TraceStrip(f, h, k, left, right, bottom, top, columns, rows, strip, bands, stop);
+        out.Lines.insert(out.Lines.end(), std::make_move_iterator(part.Lines.begin()),
+                         std::make_move_iterator(part.Lines.end()));
+        out.Unresolved = out.Unresolved || part.Unresolved;
+        out.Patch = out.Patch || part.Patch;
+    }
+    return out;
 }
 
 PlaneFunction CompileImplicit(const clsExpressionParser& parser, const std::string& text) {

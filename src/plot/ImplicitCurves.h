@@ -3,6 +3,7 @@
 #include "plot/EquationCurves.h"
 
 #include <atomic>
+#include <cstdint>
 #include <optional>
 #include <vector>
 
@@ -35,10 +36,13 @@ struct ZeroSet {
 // resolved by its middle; a sign change that is a pole (F grows towards it) is no crossing,
 // and a cell with a corner where F has no value draws nothing. A zero where F touches zero
 // without changing sign is found where it lies on an edge. Ends early, raising
-// DrawingStopped, once stop is set.
+// DrawingStopped, once stop is set. A box of more than stripPixels pixels is traced a strip of
+// rows at a time (its lines end where the strips meet), so that a large picture needs memory
+// for the lines and one strip's work, not the whole box's.
+inline constexpr int64_t StripPixels = int64_t{8} << 20;
 ZeroSet TraceZeroSet(const PlaneFunction& f, double h, double k, double left, double right,
                      double bottom, double top, int columns, int rows, unsigned threads = 1,
-                     const std::atomic<bool>* stop = nullptr);
+                     const std::atomic<bool>* stop = nullptr, int64_t stripPixels = StripPixels);
 
 // Draws an implicit curve in the view (shifted to the curve's own origin): its text read as
 // F(x, y) = 0, traced at the view's pixels. A text that cannot be read is reported as the

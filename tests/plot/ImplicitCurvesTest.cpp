@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <numbers>
@@ -258,6 +259,54 @@ TEST(ImplicitTrace, BranchesOfWavesThatCrossAtAShallowAngleGoOnThroughTheCrossin
             EXPECT_TRUE(x1 - x0 > 4 * wide || y1 - y0 > 4 * high)
                 << i0 << ", " << j0 << ": a loop at " << x0 << ", " << y0;
         }
+    }
+}
+
+TEST(ImplicitTrace, APictureTracedAStripOfRowsAtATimeHasTheSamePoints) {
+    ImplicitFixture f;
+    // The waves where they are dense and a translated circle, traced whole and in strips of
+    // 48 rows (the last one shorter): the same points, and a line ends only where the whole
+    // one does or on a row where two strips meet.
+    struct Case {
+        std::string text;
+        double left, right, bottom, top, h, k;
+    };
+    for (const Case& c : {Case{"sin(x*y)-cos(x+y)", 12.5, 18.2, -11.9, -7.1, 0, 0},
+                          Case{"x^2+y^2-4", -3.3, 1.9, -1.2, 5.7, -0.7, 1.9}}) {
+        const int columns = 200, rows = 150;
+        const PlaneFunction fn = f.F(c.text);
+        const ZeroSet whole = TraceZeroSet(fn, c.h, c.k, c.left, c.right, c.bottom, c.top,
+                                           columns, rows, 2);
+        const ZeroSet strips = TraceZeroSet(fn, c.h, c.k, c.left, c.right, c.bottom, c.top,
+                                            columns, rows, 2, nullptr, int64_t{columns} * 48);
+        const auto points = [](const ZeroSet& z) {
+            std::vector<std::pair<double, double>> all;
+            EachPoint(z, [&](const PlanePoint& p) { all.emplace_back(p.x, p.y); });
+            std::sort(all.begin(), all.end());
+            all.erase(std::unique(all.begin(), all.end()), all.end());
+            return all;
+        };
+        ASSERT_GT(points(whole).size(), 100U) << c.text;
+        EXPECT_EQ(points(whole), points(strips)) << c.text;
+        std::vector<std::pair<double, double>> ends;
+        for (const auto& line : whole.Lines)
+            for (const PlanePoint& p : {line.front(), line.back()})
+                ends.emplace_back(p.x, p.y);
+        std::vector<double> meets;
+        for (int row : {48, 96, 144})
+            meets.push_back(c.bottom + (c.top - c.bottom) * row / rows);
+        int cut = 0;
+        for (const auto& line : strips.Lines) {
+            if (line.front() == line.back()) continue;
+            for (const PlanePoint& p : {line.front(), line.back()}) {
+                const bool meet = std::find(meets.begin(), meets.end(), p.y) != meets.end();
+                cut += meet;
+                EXPECT_TRUE(meet || std::find(ends.begin(), ends.end(), std::pair{p.x, p.y}) !=
+                                        ends.end())
+                    << c.text << ": a line ends at " << p.x << ", " << p.y;
+            }
+        }
+        EXPECT_GT(cut, 0) << c.text;
     }
 }
 
