@@ -307,6 +307,11 @@ TEST(ImplicitTrace, APictureTracedAStripOfRowsAtATimeHasTheSamePoints) {
             }
         }
         EXPECT_GT(cut, 0) << c.text;
+        // Each strip traces its own rows only: cutting lines keeps their segments, none twice.
+        size_t counted = 0, before = 0;
+        EachSegment(strips, [&](const PlanePoint&, const PlanePoint&) { ++counted; });
+        EachSegment(whole, [&](const PlanePoint&, const PlanePoint&) { ++before; });
+        EXPECT_EQ(counted, before) << c.text;
     }
 }
 
