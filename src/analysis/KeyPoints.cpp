@@ -1176,12 +1176,13 @@ struct CurveTracer::Samples {
 };
 
 CurveTracer::CurveTracer(const DocumentModel& document, const clsExpressionParser& parser,
-                         PlaneBox box) {
+                         PlaneBox box, const std::atomic<bool>* stop) {
     constexpr int Steps = 2048;
     for (int32_t i = 0; i < document.CurveCount(); ++i) {
+        if (stop && stop->load()) throw DrawingStopped{};
         const CurveRecord& c = document.Curve(i);
         if (!c.ShowHide) continue;
-        std::unique_ptr<Shape> shape = MakeShape(c, i, parser, box);
+        std::unique_ptr<Shape> shape = MakeShape(c, i, parser, box, stop);
         if (!shape) continue;
         Samples s;
         Shape& curve = *shape;

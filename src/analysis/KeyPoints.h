@@ -64,7 +64,10 @@ struct TracedPoint {
 // curve's own function (lines exactly).
 class CurveTracer {
 public:
-    CurveTracer(const DocumentModel& document, const clsExpressionParser& parser, PlaneBox box);
+    // Sampling an implicit curve can take a while: it ends early, raising DrawingStopped, once
+    // stop is set.
+    CurveTracer(const DocumentModel& document, const clsExpressionParser& parser, PlaneBox box,
+                const std::atomic<bool>* stop = nullptr);
     ~CurveTracer();
     CurveTracer(const CurveTracer&) = delete;
     CurveTracer& operator=(const CurveTracer&) = delete;

@@ -76,6 +76,27 @@ struct frmDocument::Search {
     }
 };
 
+// The shown curves sampled for trace in one view, away from the window's thread.
+struct frmDocument::TraceBuild {
+    std::unique_ptr<CoreContext> context;
+    std::unique_ptr<DocumentModel> document;
+    DefaultRandomSource random;
+    clsExpressionParser parser{random};
+    View view;
+    std::atomic<bool> stop{false};
+    std::unique_ptr<CurveTracer> tracer;
+    std::mutex mutex;
+    std::condition_variable ended;
+    bool done = false;    // under mutex
+    bool waited = false;  // the window has waited for it once
+    bool handled = false; // its samples taken, or found missing
+    std::thread thread;
+    ~TraceBuild() {
+        stop = true;
+        if (thread.joinable()) thread.join();
+    }
+};
+
 namespace {
 // What text of a font takes, for laying text out where fonts are not used.
 TextMeasure MeasureText(const QFont& font) {
@@ -318,8 +339,110 @@ bool frmDocument::RedrawForConstant(std::string_view name, bool moving) {
 void frmDocument::SetTracing(bool on) {
     tracing_ = on;
     traced_.reset();
-    tracer_.reset();
+    StopTracer();
+    if (on) BuildTracer();
     update();
+}
+
+void frmDocument::StopTracer() {
+    tracer_.reset();
+    traceBuild_.reset(); // stopped, and waited for as it goes
+}
+
+bool frmDocument::IsSamplingForTrace() const { return traceBuild_ && !traceBuild_->handled; }
+
+void frmDocument::BuildTracer() {
+    if (!loaded_) return;
+    auto build = std::make_shared<TraceBuild>();
+    build->context = std::make_unique<CoreContext>(context_.Messages, context_.Dialogs,
+                                                   context_.Random, context_.AppFolder);
+    build->document = std::make_unique<DocumentModel>(*build->context);
+    build->context->Settings = context_.Settings;
+    build->document->CopyCurvesFrom(model_);
+    build->parser = context_.Parser;
+    build->parser.SetRandomSource(build->random);
+    build->view = view_;
+    traceBuild_ = build;
+    const std::weak_ptr<TraceBuild> weak = build;
+    const auto sample = [raw = build.get(), weak, self = QPointer<frmDocument>(this)] {
+        const View& v = raw->view;
+        try {
+            raw->tracer = std::make_unique<CurveTracer>(
+                *raw->document, raw->parser,
+                PlaneBox{v.ScaleLeft(), v.Right(), v.Bottom(), v.ScaleTop()}, &raw->stop);
+        } catch (...) {
+            // Stopped, or no memory for the samples: no trace in this view.
+            raw->tracer.reset();
+        }
+        {
+            const std::lock_guard<std::mutex> lock(raw->mutex);
+            raw->done = true;
+        }
+        raw->ended.notify_all();
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [weak, self] {
+                const auto b = weak.lock();
+                if (!b || !self || b != self->traceBuild_ || b->handled) return;
+                self->TracerBuilt(b);
+                // The pointer snaps where it rests.
+                if (self->tracing_ && self->drag_ == Drag::None && self->pointerInside_)
+                    self->TraceAt(self->tracePointer_);
+            },
+            Qt::QueuedConnection);
+    };
+    try {
+        build->thread = std::thread(sample);
+    } catch (const std::system_error&) {
+        sample(); // no thread to be had: sampled here
+    }
+}
+
+void frmDocument::TracerBuilt(const std::shared_ptr<TraceBuild>& build) {
+    if (build->thread.joinable()) build->thread.join();
+    build->handled = true;
+    if (!build->tracer) return; // kept, so that the view is not sampled again for nothing
+    tracer_ = std::move(build->tracer);
+    tracerView_ = build->view;
+    traceBuild_.reset();
+}
+
+bool frmDocument::TracerReady(int waitMilliseconds) {
+    if (tracer_ && SameWindow(tracerView_, view_)) return true;
+    if (!traceBuild_ || !SameWindow(traceBuild_->view, view_)) BuildTracer();
+    const std::shared_ptr<TraceBuild> build = traceBuild_;
+    if (!build || build->handled) return false;
+    if (waitMilliseconds >= 0 && build->waited) return false;
+    build->waited = true;
+    {
+        std::unique_lock<std::mutex> lock(build->mutex);
+        if (waitMilliseconds < 0)
+            build->ended.wait(lock, [&] { return build->done; });
+        else if (!build->ended.wait_for(lock, std::chrono::milliseconds(waitMilliseconds),
+                                        [&] { return build->done; }))
+            return false;
+    }
+    TracerBuilt(build);
+    return tracer_ && SameWindow(tracerView_, view_);
+}
+
+bool frmDocument::TraceAt(QPointF p) {
+    tracePointer_ = p;
+    traced_.reset();
+    if (TracerReady(host_.RedrawWaitMilliseconds())) {
+        const auto [wx, wy] = view_.FromPixels(p.x(), p.y());
+        traced_ = tracer_->Nearest(wx, wy, width() / double(view_.ScaleWidth()),
+                                   height() / -double(view_.ScaleHeight()), TraceReach);
+    }
+    update();
+    if (!traced_) return false;
+    const std::vector<std::string> names = model_.GetFunList();
+    const std::string name = static_cast<size_t>(traced_->Curve) < names.size()
+                                 ? names[static_cast<size_t>(traced_->Curve)]
+                                 : std::string();
+    host_.SetStatusText(StatusPanel::Readout,
+                        QString::fromStdString(name + "  " + PointLabel(traced_->X, traced_->Y)));
+    return true;
 }
 
 void frmDocument::CentreOn(double x, double y) {
@@ -343,7 +466,8 @@ void frmDocument::RedrawDone(const std::shared_ptr<Redraw>& redraw) {
     if (redraw->thread.joinable()) redraw->thread.join();
     if (host_.Progress().IsWorking()) host_.Progress().EndWorking();
     // The curves or the view changed: the points and the trace follow.
-    tracer_.reset();
+    StopTracer();
+    if (tracing_) BuildTracer();
     FindKeyPoints();
     PictureJob& job = *redraw->job;
     if (!job.Picture().isNull()) {
@@ -514,12 +638,8 @@ QString frmDocument::AreaStepName(const char* verb, const AreaRecord& area) cons
 }
 
 std::optional<TracedPoint> frmDocument::PointNear(QPointF at, double reach, int32_t only) {
-    if (!tracer_ || !SameWindow(tracerView_, view_)) {
-        tracer_ = std::make_unique<CurveTracer>(
-            model_, context_.Parser,
-            PlaneBox{view_.ScaleLeft(), view_.Right(), view_.Bottom(), view_.ScaleTop()});
-        tracerView_ = view_;
-    }
+    // A command asks: it waits for the samples.
+    if (!TracerReady(-1)) return std::nullopt;
     const auto [wx, wy] = view_.FromPixels(at.x(), at.y());
     return tracer_->Nearest(wx, wy, width() / double(view_.ScaleWidth()),
                             height() / -double(view_.ScaleHeight()), reach, only);
@@ -833,8 +953,14 @@ void frmDocument::mousePressEvent(QMouseEvent* event) {
     event->accept();
 }
 
+void frmDocument::leaveEvent(QEvent* event) {
+    pointerInside_ = false;
+    QWidget::leaveEvent(event);
+}
+
 void frmDocument::mouseMoveEvent(QMouseEvent* event) {
     const QPointF p = event->position();
+    pointerInside_ = true;
     if (drag_ == Drag::Pan) {
         // The world point under the pointer at the press stays under it.
         const auto [x0, y0] = viewAtPress_.FromPixels(pressAt_.x(), pressAt_.y());
@@ -850,29 +976,7 @@ void frmDocument::mouseMoveEvent(QMouseEvent* event) {
     const float x = view_.ScaleLeft() + static_cast<float>(p.x() / width()) * view_.ScaleWidth();
     const float y = view_.ScaleTop() + static_cast<float>(p.y() / height()) * view_.ScaleHeight();
     if (keyPointsShown_ && drag_ == Drag::None) ShowMarkTip(p, event->globalPosition().toPoint());
-    if (tracing_ && drag_ == Drag::None) {
-        // The samples are made once for a view and a document.
-        if (!tracer_ || !SameWindow(tracerView_, view_)) {
-            tracer_ = std::make_unique<CurveTracer>(
-                model_, context_.Parser,
-                PlaneBox{view_.ScaleLeft(), view_.Right(), view_.Bottom(), view_.ScaleTop()});
-            tracerView_ = view_;
-        }
-        const auto [wx, wy] = view_.FromPixels(p.x(), p.y());
-        traced_ = tracer_->Nearest(wx, wy, width() / double(view_.ScaleWidth()),
-                                   height() / -double(view_.ScaleHeight()), TraceReach);
-        update();
-        if (traced_) {
-            const std::vector<std::string> names = model_.GetFunList();
-            const std::string name = static_cast<size_t>(traced_->Curve) < names.size()
-                                         ? names[static_cast<size_t>(traced_->Curve)]
-                                         : std::string();
-            host_.SetStatusText(
-                StatusPanel::Readout,
-                QString::fromStdString(name + "  " + PointLabel(traced_->X, traced_->Y)));
-            return;
-        }
-    }
+    if (tracing_ && drag_ == Drag::None && TraceAt(p)) return;
     host_.SetStatusText(StatusPanel::Readout, QString::fromStdString(PointerReadout(x, y)));
 }
 

@@ -112,9 +112,11 @@ public:
     const std::vector<int32_t>& CurvesFoundInPart() const { return partial_; }
     bool IsFindingKeyPoints() const { return static_cast<bool>(search_); }
     // Trace: the pointer snaps to the nearest shown curve within TraceReach pixels, and the
-    // read-out names the curve and its point.
+    // read-out names the curve and its point. The curves are sampled for each view on a thread
+    // of their own: the pointer snaps once that is done, and the window answers meanwhile.
     void SetTracing(bool on);
     bool Tracing() const { return tracing_; }
+    bool IsSamplingForTrace() const;
     const std::optional<TracedPoint>& Traced() const { return traced_; }
     // Moves the view so that (x, y) is at the middle of the surface.
     void CentreOn(double x, double y);
@@ -170,6 +172,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
     bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
@@ -273,6 +276,19 @@ private:
     std::unique_ptr<CurveTracer> tracer_;
     View tracerView_;
     std::optional<TracedPoint> traced_;
+    struct TraceBuild;
+    std::shared_ptr<TraceBuild> traceBuild_;
+    QPointF tracePointer_;         // where the pointer last was while tracing
+    bool pointerInside_ = false;   // it has moved over the surface and not left
+    // Starts sampling the shown curves for the view on a thread of their own.
+    void BuildTracer();
+    // Whether the samples for the view are ready; the first asking of each sampling waits for
+    // it at most waitMilliseconds (forever when negative).
+    bool TracerReady(int waitMilliseconds);
+    void TracerBuilt(const std::shared_ptr<TraceBuild>& build);
+    // The traced point under the pointer at p and the read-out for it; whether there is one.
+    bool TraceAt(QPointF p);
+    void StopTracer();
     // Gestures.
     enum class Drag { None, Pan, Band, Interval };
     // The interval chosen by a drag, while one is being chosen.

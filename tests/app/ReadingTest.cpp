@@ -391,6 +391,62 @@ TEST(TraceWindow, SnapsWithinEightPixelsAndGivesTheReadoutBackWhenOff) {
     EXPECT_EQ(f.StatusText(StatusPanel::Readout).toStdString(), PointerReadout(x, y));
 }
 
+TEST(TraceWindow, SamplingASlowCurveNeverHoldsTheWindowAndThePointerSnapsOnceItIsDone) {
+    AppFixture f;
+    f.context.RedrawWaitMilliseconds = 10;
+    // sin(8 x y) = cos(3 x + y) in red, whose sampling for trace takes a tenth of a second
+    // and more, and y = x/2 - 1 in blue.
+    frmDocument* d = f.Open(f.dir.Write(
+        "w.opd", "[General]\r\nOPMVer=1\r\nC=2\r\n[0DATA]\r\nType=100\r\n"
+                 "Exp1=sin(8*x*y)=cos(3*x+y)\r\nLC=255\r\n[1DATA]\r\nType=13\r\nExp1=x/2-1\r\n"
+                 "LC=16711680\r\n"));
+    ASSERT_NE(d, nullptr);
+    ASSERT_TRUE(QTest::qWaitFor([d] { return !d->IsRedrawing(); }, 60000));
+    const auto onACurve = [d](const TracedPoint& t) {
+        return t.Curve == 0 ? std::fabs(std::sin(8 * t.X * t.Y) - std::cos(3 * t.X + t.Y)) < 1e-9
+                            : t.Curve == 1 && std::fabs(t.Y - (t.X / 2 - 1)) < 1e-12;
+    };
+    // Trace turned on by its key starts the sampling, and turned off at once by the menu item
+    // stops it at once.
+    Keys(f, Qt::Key_T, Qt::ControlModifier);
+    ASSERT_TRUE(d->Tracing());
+    EXPECT_TRUE(d->IsSamplingForTrace());
+    QTest::qWait(30); // well into the red curve
+    ASSERT_TRUE(d->IsSamplingForTrace());
+    QElapsedTimer clock;
+    clock.start();
+    f.main->Command().CalculateTrace->trigger();
+    EXPECT_FALSE(d->Tracing());
+    EXPECT_FALSE(d->IsSamplingForTrace());
+    EXPECT_LT(clock.elapsed(), 50 * SlowBuildFactor());
+    Keys(f, Qt::Key_T, Qt::ControlModifier);
+    ASSERT_TRUE(d->Tracing());
+    EXPECT_TRUE(d->IsSamplingForTrace());
+    // The pointer moves while the curves are sampled: each move is answered at once.
+    const QPointF pointer = At(d, 3.1, 0.5);
+    for (const QPointF& at : {pointer + QPointF(4, 3), pointer}) {
+        clock.restart();
+        MoveTo(d, at);
+        EXPECT_LT(clock.elapsed(), 40 * SlowBuildFactor());
+        EXPECT_TRUE(!d->Traced() || onACurve(*d->Traced()));
+    }
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    // Once they are sampled, the pointer snaps where it rests, without moving again.
+    ASSERT_TRUE(QTest::qWaitFor([d] { return !d->IsSamplingForTrace(); }, 60000));
+    ASSERT_TRUE(d->Traced().has_value());
+    EXPECT_TRUE(onACurve(*d->Traced()));
+    EXPECT_LE(QLineF(At(d, d->Traced()->X, d->Traced()->Y), pointer).length(),
+              frmDocument::TraceReach + 1e-9);
+    // A new view is sampled anew after its redraw.
+    Key(d, Qt::Key_Minus);
+    ASSERT_TRUE(QTest::qWaitFor([d] { return !d->IsRedrawing(); }, 60000));
+    EXPECT_TRUE(d->IsSamplingForTrace());
+    ASSERT_TRUE(QTest::qWaitFor([d] { return !d->IsSamplingForTrace(); }, 60000));
+    MoveTo(d, pointer);
+    EXPECT_TRUE(d->Traced().has_value());
+    EXPECT_EQ(f.VisibleWindows(), 1);
+}
+
 TEST(KeyPointsWindow, ThirtyCurvesAreSearchedWithoutHoldingTheWindow) {
     AppFixture f;
     std::string text = "[General]\r\nOPMVer=1\r\nTitle=多\r\nC=30\r\n";
