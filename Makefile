@@ -24,7 +24,7 @@ test: deps
 FUZZ_SECONDS ?= 600
 TEST_FUZZ_SECONDS ?= 10
 FUZZ_TARGETS := ParseExpression SubstituteVariable IniReader LoadDoc Settings LineCalculators \
-                CurveEvaluator KeyPoints
+                CurveEvaluator KeyPoints ImplicitTrace
 fuzz-build: deps
 	cmake -S . -B build-fuzz -G "$(GENERATOR)" -DORBIPLOT_FUZZ=ON -DORBIPLOT_WARNINGS_AS_ERRORS=ON -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
 	cmake --build build-fuzz -j $(JOBS)

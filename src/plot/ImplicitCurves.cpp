@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cmath>
 #include <limits>
 #include <memory>
@@ -144,6 +145,25 @@ private:
     double h_, k_;
 };
 
+// Doubles in the order of their values as integers: the doubles between two are counted and
+// halved on these.
+int64_t Ordered(double v) {
+    const auto bits = std::bit_cast<int64_t>(v);
+    return bits >= 0 ? bits : std::numeric_limits<int64_t>::min() - bits;
+}
+double FromOrdered(int64_t o) {
+    return std::bit_cast<double>(o >= 0 ? o : std::numeric_limits<int64_t>::min() - o);
+}
+uint64_t DoublesApart(const std::pair<double, double>& b) {
+    const int64_t a = Ordered(b.first), c = Ordered(b.second);
+    return a < c ? static_cast<uint64_t>(c) - static_cast<uint64_t>(a)
+                 : static_cast<uint64_t>(a) - static_cast<uint64_t>(c);
+}
+double MiddleDouble(double a, double b) {
+    const int64_t x = Ordered(a), y = Ordered(b);
+    return FromOrdered(x / 2 + y / 2 + ((x % 2) + (y % 2)) / 2);
+}
+
 // Boost's root finders report a failure to converge by a policy: ours keeps the best point.
 using NoThrow = boost::math::policies::policy<
     boost::math::policies::evaluation_error<boost::math::policies::ignore_error>>;
@@ -189,8 +209,13 @@ public:
         places_.reserve(places_.size() + other.places_.size());
         std::vector<int> here(other.places_.size());
         other.points_.ForEach([&](PointKey k, int at) {
-            here[static_cast<size_t>(at)] =
-                Point(k, [&] { return other.places_[static_cast<size_t>(at)]; }).second;
+            const PlanePoint theirs = other.places_[static_cast<size_t>(at)];
+            const auto [mine, place] = Point(k, [&] { return theirs; });
+            // An edge searched for zeros from both sides may have had them found on one side
+            // only (its budget spent on the other): the zero found is kept, as segments of the
+            // other band end at it.
+            if (!IsPoint(mine) && IsPoint(theirs)) places_[static_cast<size_t>(place)] = theirs;
+            here[static_cast<size_t>(at)] = place;
         });
         const int offset = static_cast<int>(segments_.size());
         other.cells_.ForEach([&](PointKey k, const std::array<int, 2>& c) {
@@ -451,14 +476,25 @@ private:
         } catch (const NoValue&) {
             return std::nullopt;
         }
-        // The end of the last bracket where F is smaller. At a pole F grows towards the change
-        // of sign; at a zero it falls.
-        const auto va = value(bracket.first), vb = value(bracket.second);
+        auto va = value(bracket.first), vb = value(bracket.second);
         if (!va || !vb) return std::nullopt;
+        // At a pole F grows towards the change of sign; at a zero it falls.
+        if (std::min(std::fabs(*va), std::fabs(*vb)) > std::min(std::fabs(fa), std::fabs(fb)))
+            return std::nullopt;
+        // A zero of high order (x^3 at 0) can use up the solver's steps with the bracket still
+        // wide: it is halved by the doubles between its ends, down to neighbours.
+        for (int n = 0; n < 70 && *va != 0 && *vb != 0 && DoublesApart(bracket) > 16; ++n) {
+            const double m = MiddleDouble(bracket.first, bracket.second);
+            const auto vm = Along(e, m);
+            if (!vm) return std::nullopt;
+            if ((*vm >= 0) == (*va >= 0))
+                bracket.first = m, va = vm;
+            else
+                bracket.second = m, vb = vm;
+        }
+        // The end of the last bracket where F is smaller.
         const bool first = std::fabs(*va) <= std::fabs(*vb);
         const double best = first ? bracket.first : bracket.second;
-        if (std::fabs(first ? *va : *vb) > std::min(std::fabs(fa), std::fabs(fb)))
-            return std::nullopt;
         return e.horizontal ? PlanePoint{best, e.ya} : PlanePoint{e.xa, best};
     }
 

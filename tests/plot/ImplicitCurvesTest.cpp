@@ -362,6 +362,18 @@ TEST(ImplicitTrace, ACurveFinerThanThePixelsOrWithoutBoundsEnds) {
     EachPoint(dense, [](const PlanePoint& p) {
         EXPECT_NEAR(std::sin(100 * p.x * p.y), 0.99, 1e-9 * (1 + std::fabs(100 * p.x * p.y)));
     });
+    // The same on two threads, far out where the waves are finer than the pixels: a band that
+    // had spent its search found no zeros on an edge where the other band found two, and its
+    // lines took a point that was none.
+    for (int run = 0; run < 4; ++run) {
+        const ZeroSet far = f.Trace("sin(x*y)-cos(x+y)", -5000, 5000, -4000, 4000, 96, 80, 0, 0, 2);
+        EXPECT_GT(far.Lines.size(), 100u);
+        size_t bad = 0;
+        EachPoint(far, [&](const PlanePoint& p) {
+            bad += !(std::fabs(std::sin(p.x * p.y) - std::cos(p.x + p.y)) < 1e-6);
+        });
+        EXPECT_EQ(bad, 0u) << run;
+    }
     // 0 = 0 and x - x = 0 hold over the whole plane: no curve, nothing drawn, and it is said
     // (once this searched every pixel as a touching zero).
     for (const char* text : {"0", "x-x", "y=y"}) {
@@ -424,6 +436,23 @@ TEST(ImplicitTrace, ACircleIsTracedOnItselfAllRound) {
     });
     EXPECT_TRUE(Near(moved, 2.5, -0.25, 1.5 * pixel));
     EXPECT_FALSE(Near(moved, -2, 0, 5 * pixel));
+}
+
+TEST(ImplicitTrace, AFlatCrossingIsLocatedToTheLastBitToo) {
+    ImplicitFixture f;
+    // y = x^3 / 3 crosses the row y = 0 at x = 0, a zero of order three along the row, and
+    // moved right by 0.7 at x = 0.7 (neither a grid column): each to the last bits, where the
+    // solver's steps alone once left the first 1e-7 off.
+    for (const double h : {0.0, 0.7}) {
+        const ZeroSet cubic = f.Trace("x^3-3*y", -2.3125, 3.6875, -3, 3, 61, 52, h);
+        bool seen = false;
+        EachPoint(cubic, [&](const PlanePoint& p) {
+            if (p.y != 0) return;
+            seen = true;
+            EXPECT_LT(std::fabs(p.x - h), h == 0 ? 1e-100 : 1e-14) << p.x;
+        });
+        EXPECT_TRUE(seen) << h;
+    }
 }
 
 TEST(ImplicitTrace, BranchesThatCrossAreDrawnThroughTheCrossing) {
