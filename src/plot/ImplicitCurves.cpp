@@ -39,6 +39,12 @@ constexpr int64_t MostDips = 1 << 16;
 int64_t DipBudget(int columns, int rows) {
     return std::clamp<int64_t>(int64_t{columns} * rows / DipShare, 4096, MostDips);
 }
+// The budget is shared out evenly, so many edges to each coarse cell, and what a cell leaves
+// is kept for the cells after it up to an eighth of the budget: a curve finer than the pixels
+// is then searched alike all over the view (once the first rows took all, and showed as a
+// solid band below a moire), while lines that close in a few places still get what the
+// cells without them left.
+constexpr int64_t DipKeep = 8;
 
 // A place where the zero set crosses: a cell edge of the pixel grid (or a touching zero on
 // one), the same key from both cells beside it.
@@ -181,7 +187,10 @@ public:
     Tracer(const PlaneFunction& f, double h, double k, double left, double right, double bottom,
            double top, int columns, int rows, Strip strip, const std::atomic<bool>* stop)
         : f_(f, h, k), left_(left), right_(right), bottom_(bottom), top_(top), columns_(columns),
-          rows_(rows), strip_(strip), stop_(stop), dipsLeft_(strip.Dips) {}
+          rows_(rows), strip_(strip), stop_(stop),
+          dipsEach_(std::max<int64_t>(1, strip.Dips * CoarseCell * CoarseCell /
+                                             (int64_t{columns} * (strip.To - strip.From)))),
+          dipsKept_(std::max(dipsEach_, strip.Dips / DipKeep)) {}
 
     // Coarse rows of the strip as they are claimed from next (the strip's first to begin
     // with), until there are none left: the curve may crowd into a few rows, so fixed bands
@@ -195,6 +204,7 @@ public:
                 ci0_ = ci * CoarseCell;
                 cj0_ = cj * CoarseCell;
                 std::fill(known_.begin(), known_.end(), uint8_t{0});
+                dipsLeft_ = std::min(dipsLeft_, dipsKept_) + dipsEach_;
                 Cell(0, 0, CoarseCell);
             }
     }
@@ -964,7 +974,8 @@ private:
     std::vector<PointKey> dips_;
     KeyTable<uint8_t> whole_; // pixels worked out with every zero on their edges
     // How many more edges may be found with two zeros between corners of one sign.
-    int64_t dipsLeft_;
+    int64_t dipsLeft_ = 0;
+    int64_t dipsEach_, dipsKept_; // a coarse cell's share, and what may be kept of the shares
     bool nearTouch_ = false;
     bool unresolved_ = false;
     bool patch_ = false;

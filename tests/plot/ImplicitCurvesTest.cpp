@@ -438,6 +438,26 @@ TEST(ImplicitTrace, ACircleIsTracedOnItselfAllRound) {
     EXPECT_FALSE(Near(moved, -2, 0, 5 * pixel));
 }
 
+TEST(ImplicitTrace, ACurveFinerThanThePixelsIsSearchedAlikeAllOverTheView) {
+    ImplicitFixture f;
+    // sin(8 x y) = cos(3 x + y) is the same turned half round the origin, and finer than these
+    // pixels over most of the view: the first rows traced may not take the search's budget and
+    // show as a solid band against the rows at the top, on one thread or two.
+    for (const unsigned threads : {1u, 2u}) {
+        const ZeroSet z =
+            f.Trace("sin(8*x*y)-cos(3*x+y)", -21, 21, -12.5, 12.5, 320, 200, 0, 0, threads);
+        size_t bottom = 0, top = 0;
+        EachPoint(z, [&](const PlanePoint& p) {
+            bottom += p.y < -7.5;
+            top += p.y > 7.5;
+        });
+        ASSERT_GT(top, 1000u) << threads;
+        EXPECT_LT(std::fabs(double(bottom) / double(top) - 1), 0.15)
+            << threads << " threads: " << bottom << " points in the bottom rows, " << top
+            << " in the top ones";
+    }
+}
+
 TEST(ImplicitTrace, AFlatCrossingIsLocatedToTheLastBitToo) {
     ImplicitFixture f;
     // y = x^3 / 3 crosses the row y = 0 at x = 0, a zero of order three along the row, and
